@@ -1,0 +1,45 @@
+# Helpers shared by every folder.
+#
+# lumora_library(NAME <target> [DEPS <targets>...] [PRIVATE_DEPS <targets>...] [SUBDIRS <dirs>...])
+#   One static library from every .cpp of the calling folder (not its subfolders, except the
+#   SUBDIRS named, whose sources join the same library). Sources are globbed, so adding a file
+#   needs no edit here. Tests in tests/ become <target>_tests.
+#
+# lumora_tests(NAME <target> [DEPS <targets>...])
+#   One GoogleTest program from every .cpp in the calling folder's tests/, registered with CTest.
+#   Tests run headless with a private registry and config folder.
+
+function(lumora_library)
+  cmake_parse_arguments(L "" "NAME" "DEPS;PRIVATE_DEPS;SUBDIRS" ${ARGN})
+  file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  foreach(_sub IN LISTS L_SUBDIRS)
+    file(GLOB _subsrc CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${_sub}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${_sub}/*.h)
+    list(APPEND _src ${_subsrc})
+  endforeach()
+  add_library(${L_NAME} STATIC ${_src})
+  target_include_directories(${L_NAME} PUBLIC ${CMAKE_SOURCE_DIR})
+  if(L_DEPS)
+    target_link_libraries(${L_NAME} PUBLIC ${L_DEPS})
+  endif()
+  if(L_PRIVATE_DEPS)
+    target_link_libraries(${L_NAME} PRIVATE ${L_PRIVATE_DEPS})
+  endif()
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/tests AND LUMORA_TESTS)
+    file(GLOB _tsrc CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp)
+    if(_tsrc)
+      lumora_tests(NAME ${L_NAME}_tests SOURCES ${_tsrc} DEPS ${L_NAME})
+    endif()
+  endif()
+endfunction()
+
+function(lumora_tests)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;DEPS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_DEPS} lumora_test_support GTest::gtest)
+  set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  gtest_discover_tests(${T_NAME}
+    DISCOVERY_MODE PRE_TEST
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LUMORA_TEST_SOURCE_DIR=${CMAKE_SOURCE_DIR};LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/.ci/lsan.supp;UBSAN_OPTIONS=print_stacktrace=1"
+  )
+endfunction()

@@ -1,0 +1,41 @@
+// Entry point of every test program. Each run gets its own temporary home for the registry
+// store and the XDG folders, so tests never touch the user's settings.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+class ScratchEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "lumora-test-XXXXXX").string();
+        if (char* dir = mkdtemp(tmpl.data())) {
+            root_ = dir;
+            setenv("LUMORA_REGISTRY_DIR", (root_ / "registry").c_str(), 1);
+            setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
+            setenv("XDG_DATA_HOME", (root_ / "data").c_str(), 1);
+            setenv("XDG_CACHE_HOME", (root_ / "cache").c_str(), 1);
+        }
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        if (!root_.empty()) std::filesystem::remove_all(root_, ec);
+    }
+
+private:
+    std::filesystem::path root_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new ScratchEnvironment);
+    return RUN_ALL_TESTS();
+}
