@@ -32,6 +32,9 @@ using TColor = int32_t;     // 0x00BBGGRR; system colours have the high byte set
 class TObject;
 using TNotifyEvent = std::function<void(TObject* Sender)>;
 
+// Horizontal alignment of a text within its box (controls, grid columns, dataset fields).
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+
 struct TPoint {
     Integer X = 0;
     Integer Y = 0;
