@@ -10,14 +10,15 @@
 
 class TObject;
 class TComponent;
+class TCollection;
 
 // A class reference (the framework's metaclass). Every class declared with LUMORA_CLASS has one.
 struct TClassInfo {
     const char* Name;
     const TClassInfo* Parent;
     // The virtual constructor: creates an instance of exactly this class. Components receive the
-    // owner; other classes ignore the argument. Null for abstract classes and classes without a
-    // usable constructor.
+    // owner and collection items their collection; other classes ignore the argument. Null for
+    // abstract classes and classes without a usable constructor.
     TObject* (*NewInstance)(TObject* ownerArg);
 
     bool InheritsFrom(const TClassInfo* other) const {
@@ -29,7 +30,8 @@ struct TClassInfo {
 using TClass = const TClassInfo*;
 
 namespace lumora_detail {
-TComponent* AsComponent(TObject* o);  // defined with TComponent
+TComponent* AsComponent(TObject* o);    // defined with TComponent
+TCollection* AsCollection(TObject* o);  // defined with TCollection
 
 template <class C>
 TObject* CreateInstance(TObject* arg) {
@@ -37,6 +39,8 @@ TObject* CreateInstance(TObject* arg) {
         return nullptr;
     } else if constexpr (std::is_constructible_v<C, TComponent*>) {
         return new C(AsComponent(arg));
+    } else if constexpr (std::is_constructible_v<C, TCollection*>) {
+        return new C(AsCollection(arg));
     } else if constexpr (std::is_default_constructible_v<C>) {
         return new C();
     } else {
