@@ -3,22 +3,12 @@
 #include <algorithm>
 #include <mutex>
 
+#include "framework/sysutils.h"
+
 namespace {
 
 // The loading bracket that components created on this thread join.
 thread_local TLoadingBracket* tOpenBracket = nullptr;
-
-bool SameNames(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 32);
-        if (x != y) return false;
-    }
-    return true;
-}
 
 [[noreturn]] void ListIndexError(int Index) {
     throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
@@ -125,7 +115,7 @@ void TComponent::SetComponentIndex(int Value) {
 TComponent* TComponent::FindComponent(const std::string& AName) const {
     if (AName.empty()) return nullptr;
     for (TComponent* c : FComponents)
-        if (SameNames(c->FName, AName)) return c;
+        if (SameText(c->FName, AName)) return c;
     return nullptr;
 }
 
@@ -141,7 +131,7 @@ void TComponent::SetName(const std::string& NewName) {
 }
 
 void TComponent::ValidateRename(TComponent* AComponent, const std::string& CurName, const std::string& NewName) {
-    if (!AComponent || SameNames(CurName, NewName)) return;
+    if (!AComponent || SameText(CurName, NewName)) return;
     TComponent* other = FindComponent(NewName);
     if (other && other != AComponent)
         throw EComponentError("A component named " + NewName + " already exists");
@@ -284,7 +274,7 @@ struct ClassRegistry {
 
     TClass Find(const std::string& name) const {
         for (TClass c : Classes)
-            if (SameNames(c->Name, name)) return c;
+            if (SameText(c->Name, name)) return c;
         return nullptr;
     }
 };

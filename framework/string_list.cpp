@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "framework/list.h"
+#include "framework/sysutils.h"
 
 namespace {
 
@@ -14,21 +15,6 @@ const char* const SListIndexError = "List index out of bounds (%d)";
 const char* const SListCapacityError = "List capacity out of bounds (%d)";
 const char* const SSortedListError = "Operation not allowed on sorted string list";
 const char* const SDuplicateString = "String list does not allow duplicates";
-
-// Stand-ins for the ANSI comparisons until the runtime routines land.
-int CompareBytes(const std::string& a, const std::string& b, bool ignoreCase) {
-    size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (ignoreCase) {
-            if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
-            if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
-        }
-        if (x != y) return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
 
 // The text up to its first character of code 0, as the framework's texts end there.
 std::string UpToNul(const std::string& s) {
@@ -52,7 +38,7 @@ void TStrings::Error(const std::string& Msg, int Data) {
 }
 
 int TStrings::CompareStrings(const std::string& S1, const std::string& S2) const {
-    return CompareBytes(S1, S2, true);
+    return AnsiCompareText(S1, S2);
 }
 
 void TStrings::Put(int Index, const std::string& S) {
@@ -224,16 +210,7 @@ std::string TStrings::JoinDelimited(char Delimiter, char QuoteChar) const {
             return static_cast<unsigned char>(c) <= ' ' || c == QuoteChar || c == Delimiter;
         });
         if (i > 0) result += Delimiter;
-        if (!quote) {
-            result += s;
-            continue;
-        }
-        result += QuoteChar;
-        for (char c : s) {
-            result += c;
-            if (c == QuoteChar) result += c;
-        }
-        result += QuoteChar;
+        result += quote ? AnsiQuotedStr(s, QuoteChar) : s;
     }
     return result;
 }
@@ -248,19 +225,7 @@ void TStrings::SetDelimitedText(const std::string& Value) {
     while (p < n) {
         std::string item;
         if (text[p] == FQuoteChar) {
-            ++p;
-            while (p < n) {
-                if (text[p] == FQuoteChar) {
-                    if (p + 1 < n && text[p + 1] == FQuoteChar) {
-                        item += FQuoteChar;
-                        p += 2;
-                        continue;
-                    }
-                    ++p;  // the closing quote
-                    break;
-                }
-                item += text[p++];
-            }
+            item = AnsiExtractQuotedStr(text, p, FQuoteChar);
         } else {
             size_t start = p;
             while (p < n && static_cast<unsigned char>(text[p]) > ' ' && text[p] != FDelimiter) ++p;
@@ -355,7 +320,7 @@ void TStringList::SetUpdateState(bool Updating) {
 }
 
 int TStringList::CompareStrings(const std::string& S1, const std::string& S2) const {
-    return CompareBytes(S1, S2, !FCaseSensitive);
+    return FCaseSensitive ? AnsiCompareStr(S1, S2) : AnsiCompareText(S1, S2);
 }
 
 std::string TStringList::Get(int Index) const {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/string_list.h"
+#include "framework/sysutils.h"
 
 namespace {
 
@@ -41,7 +42,14 @@ std::string ReadBytes(const std::string& path) {
 
 }  // namespace
 
-TEST(StringList, CommaTextQuotingRoundTrips) {
+// Sorting and comparisons use the built-in collation, whatever the machine's locale.
+class StringList : public ::testing::Test {
+protected:
+    void SetUp() override { SetCollationLocale("C"); }
+    void TearDown() override { SetCollationLocale(""); }
+};
+
+TEST_F(StringList, CommaTextQuotingRoundTrips) {
     struct Case {
         Lines lines;
         std::string text;
@@ -71,7 +79,7 @@ TEST(StringList, CommaTextQuotingRoundTrips) {
     }
 }
 
-TEST(StringList, CommaTextParsing) {
+TEST_F(StringList, CommaTextParsing) {
     struct Case {
         std::string text;
         Lines items;
@@ -101,7 +109,7 @@ TEST(StringList, CommaTextParsing) {
     }
 }
 
-TEST(StringList, DelimitedTextUsesDelimiterAndQuoteChar) {
+TEST_F(StringList, DelimitedTextUsesDelimiterAndQuoteChar) {
     TStringList list;
     list.SetDelimiter(';');
     list.SetQuoteChar('\'');
@@ -116,7 +124,7 @@ TEST(StringList, DelimitedTextUsesDelimiterAndQuoteChar) {
     EXPECT_EQ(list.GetQuoteChar(), '"');
 }
 
-TEST(StringList, TextWithMixedLineEnds) {
+TEST_F(StringList, TextWithMixedLineEnds) {
     struct Case {
         std::string text;
         Lines lines;
@@ -139,7 +147,7 @@ TEST(StringList, TextWithMixedLineEnds) {
     EXPECT_EQ(list.GetText(), "one\r\n\r\ntwo\r\n");
 }
 
-TEST(StringList, FilesReadAnyLineEndAndWriteCrLf) {
+TEST_F(StringList, FilesReadAnyLineEndAndWriteCrLf) {
     struct Case {
         const char* name;
         std::string bytes;
@@ -163,7 +171,7 @@ TEST(StringList, FilesReadAnyLineEndAndWriteCrLf) {
     std::filesystem::remove_all(std::filesystem::path(Scratch("x")).parent_path());
 }
 
-TEST(StringList, SortedDuplicatesAndFind) {
+TEST_F(StringList, SortedDuplicatesAndFind) {
     TStringList list;
     list.SetSorted(true);
     for (const char* s : {"pear", "Apple", "fig", "banana", "Cherry"}) list.Add(s);
@@ -212,7 +220,7 @@ TEST(StringList, SortedDuplicatesAndFind) {
     for (int i = 0; i < list.GetCount(); ++i) EXPECT_TRUE(list.Find(list.Get(i), index)) << list.Get(i);
 }
 
-TEST(StringList, CaseInsensitiveByDefaultAndObjectsTravelWithLines) {
+TEST_F(StringList, CaseInsensitiveByDefaultAndObjectsTravelWithLines) {
     TStringList list;
     list.AddObject("Zeta", Tag(1));
     list.AddObject("alpha", Tag(2));
@@ -245,7 +253,7 @@ TEST(StringList, CaseInsensitiveByDefaultAndObjectsTravelWithLines) {
     EXPECT_THROW(list.SetCapacity(1), EStringListError);
 }
 
-TEST(StringList, NamesAndValues) {
+TEST_F(StringList, NamesAndValues) {
     TStringList list;
     SetLines(list, {"Width=10", "Mode=fast", "plain", "Path=a=b", "Empty="});
     EXPECT_EQ(list.GetName(0), "Width");
@@ -273,7 +281,7 @@ TEST(StringList, NamesAndValues) {
     EXPECT_EQ(LinesOf(list), (Lines{"plain", "Path=a=b", "Empty=", "Height=20"}));
 }
 
-TEST(StringList, ChangeEventsAndUpdateBracket) {
+TEST_F(StringList, ChangeEventsAndUpdateBracket) {
     TStringList list;
     std::string log;
     list.OnChanging = [&](TObject* sender) {
@@ -307,7 +315,7 @@ TEST(StringList, ChangeEventsAndUpdateBracket) {
     EXPECT_EQ(log, "<>");  // the sort only
 }
 
-TEST(StringList, CustomSortSurvivesLyingComparators) {
+TEST_F(StringList, CustomSortSurvivesLyingComparators) {
     std::mt19937 rng(3);
     std::vector<TStringListSortCompare> liars = {
         [](TStringList*, int, int) { return -1; },
@@ -340,7 +348,7 @@ TEST(StringList, CustomSortSurvivesLyingComparators) {
                  EStringListError);
 }
 
-TEST(StringList, AssignEqualsAndAddStrings) {
+TEST_F(StringList, AssignEqualsAndAddStrings) {
     TStringList a;
     SetLines(a, {"x", "y"});
     a.PutObject(1, Tag(9));
