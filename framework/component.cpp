@@ -3,16 +3,13 @@
 #include <algorithm>
 #include <mutex>
 
+#include "framework/list.h"
 #include "framework/sysutils.h"
 
 namespace {
 
 // The loading bracket that components created on this thread join.
 thread_local TLoadingBracket* tOpenBracket = nullptr;
-
-[[noreturn]] void ListIndexError(int Index) {
-    throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
-}
 
 }  // namespace
 
@@ -90,7 +87,7 @@ void TComponent::DestroyComponents() {
 }
 
 TComponent* TComponent::GetComponent(int Index) const {
-    if (Index < 0 || Index >= GetComponentCount()) ListIndexError(Index);
+    if (Index < 0 || Index >= GetComponentCount()) TList::Error("List index out of bounds (%d)", Index);
     return FComponents[static_cast<size_t>(Index)];
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "framework/sysutils.h"
+
 namespace {
 const char* const SListIndexError = "List index out of bounds (%d)";
 const char* const SListCapacityError = "List capacity out of bounds (%d)";
@@ -12,10 +14,7 @@ const char* const SListCountError = "List count out of bounds (%d)";
 TList::~TList() = default;
 
 void TList::Error(const std::string& Msg, int Data) {
-    std::string text = Msg;
-    size_t at = text.find("%d");
-    if (at != std::string::npos) text.replace(at, 2, std::to_string(Data));
-    throw EListError(text);
+    throw EListError(Format(Msg, {Data}));
 }
 
 void TList::CheckIndex(int Index) const {

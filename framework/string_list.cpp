@@ -31,10 +31,7 @@ bool IsBlank(char c) {
 // ---- TStrings --------------------------------------------------------------------------------
 
 void TStrings::Error(const std::string& Msg, int Data) {
-    std::string text = Msg;
-    size_t at = text.find("%d");
-    if (at != std::string::npos) text.replace(at, 2, std::to_string(Data));
-    throw EStringListError(text);
+    throw EStringListError(Format(Msg, {Data}));
 }
 
 int TStrings::CompareStrings(const std::string& S1, const std::string& S2) const {
