@@ -13,18 +13,20 @@
 
 #include "framework/date_time.h"
 #include "framework/exceptions.h"
+#include "framework/sysutils.h"
 
 namespace {
 
-// A number as decimal digits: value = 0.<Digits> x 10^Exponent. Empty digits mean zero.
-struct FloatRec {
-    bool Negative = false;
-    bool NaN = false;
-    bool Inf = false;
-    std::string Digits;
-    int Exponent = 0;
-    bool IsZero() const { return Digits.empty(); }
-};
+// A number as decimal digits (value = 0.<Digits> x 10^Exponent, empty digits for zero), as
+// FloatToDecimal gives it.
+using FloatRec = TFloatRec;
+
+bool IsZero(const FloatRec& rec) {
+    return rec.Digits.empty() && !rec.Special;
+}
+bool IsNaN(const FloatRec& rec) {
+    return rec.Special && rec.Exponent == 0x8000;
+}
 
 void StripTrailingZeros(FloatRec& rec) {
     while (!rec.Digits.empty() && rec.Digits.back() == '0') rec.Digits.pop_back();
@@ -33,29 +35,7 @@ void StripTrailingZeros(FloatRec& rec) {
 
 // The value at BaseDigits significant digits (15, or 18 for wide precisions).
 FloatRec DecimalOf(Extended value, int baseDigits) {
-    FloatRec rec;
-    if (std::isnan(value)) {
-        rec.NaN = true;
-        return rec;
-    }
-    rec.Negative = std::signbit(value);
-    if (std::isinf(value)) {
-        rec.Inf = true;
-        return rec;
-    }
-    if (value == 0) {
-        rec.Negative = false;
-        return rec;
-    }
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*Le", baseDigits - 1, std::fabs(value));
-    const char* p = buf;
-    for (; *p && *p != 'e'; ++p)
-        if (*p >= '0' && *p <= '9') rec.Digits += *p;
-    int exp10 = *p == 'e' ? std::atoi(p + 1) : 0;
-    rec.Exponent = exp10 + 1;
-    StripTrailingZeros(rec);
-    return rec;
+    return FloatToDecimal(static_cast<double>(value), baseDigits, 9999);
 }
 
 FloatRec DecimalOf(Currency value) {
@@ -71,7 +51,7 @@ FloatRec DecimalOf(Currency value) {
 
 // Keeps the first Keep digits, rounding half away from zero.
 void RoundTo(FloatRec& rec, int keep) {
-    if (rec.IsZero() || keep >= static_cast<int>(rec.Digits.size())) return;
+    if (IsZero(rec) || keep >= static_cast<int>(rec.Digits.size())) return;
     if (keep < 0) {
         rec.Digits.clear();
         rec.Exponent = 0;
@@ -93,7 +73,7 @@ void RoundTo(FloatRec& rec, int keep) {
 }
 
 void RoundPlaces(FloatRec& rec, int significant, int decimals) {
-    if (rec.IsZero()) return;
+    if (IsZero(rec)) return;
     int keep = rec.Exponent + decimals;
     if (significant < keep) keep = significant;
     RoundTo(rec, keep);
@@ -118,7 +98,7 @@ std::string IntegerDigits(const FloatRec& rec) {
 }
 
 std::string FractionDigits(const FloatRec& rec) {
-    if (rec.IsZero()) return "";
+    if (IsZero(rec)) return "";
     if (rec.Exponent < 0) return std::string(-rec.Exponent, '0') + rec.Digits;
     if (rec.Exponent >= static_cast<int>(rec.Digits.size())) return "";
     return rec.Digits.substr(rec.Exponent);
@@ -131,15 +111,15 @@ std::string ExponentText(int exp, int minDigits, bool plusSign) {
 }
 
 std::string SpecialText(const FloatRec& rec) {
-    if (rec.NaN) return "NAN";
+    if (IsNaN(rec)) return "NAN";
     return rec.Negative ? "-INF" : "INF";
 }
 
 std::string FormatGeneral(FloatRec rec, int precision, int expDigits, const TFormatSettings& fs) {
     RoundTo(rec, precision);
-    if (rec.IsZero()) return "0";
+    if (IsZero(rec)) return "0";
     std::string out = rec.Negative ? "-" : "";
-    if (rec.Exponent > precision || rec.Exponent < -3) {
+    if (rec.Exponent > precision || rec.Exponent < -4) {
         out += rec.Digits[0];
         if (rec.Digits.size() > 1) {
             out += fs.DecimalSeparator;
@@ -163,14 +143,14 @@ std::string FormatExponent(FloatRec rec, int precision, int expDigits, const TFo
     RoundTo(rec, precision);
     std::string digits = rec.Digits;
     digits.append(precision - std::min<size_t>(digits.size(), precision), '0');
-    std::string out = rec.Negative && !rec.IsZero() ? "-" : "";
+    std::string out = rec.Negative && !IsZero(rec) ? "-" : "";
     out += digits[0];
     if (precision > 1) {
         out += fs.DecimalSeparator;
         out += digits.substr(1);
     }
     out += 'E';
-    out += ExponentText(rec.IsZero() ? 0 : rec.Exponent - 1, expDigits, true);
+    out += ExponentText(IsZero(rec) ? 0 : rec.Exponent - 1, expDigits, true);
     return out;
 }
 
@@ -208,7 +188,7 @@ std::string CurrencyPlaced(const std::string& number, bool negative, const TForm
 
 std::string FormatRec(const FloatRec& value, TFloatFormat format, int precision, int digits,
                       const TFormatSettings& fs) {
-    if (value.NaN || value.Inf) return SpecialText(value);
+    if (value.Special) return SpecialText(value);
     if (precision < 1) precision = 1;
     if (precision > 19) precision = 19;
     switch (format) {
@@ -224,7 +204,7 @@ std::string FormatRec(const FloatRec& value, TFloatFormat format, int precision,
             FloatRec rec = value;
             if (rec.Exponent > precision) return FormatGeneral(rec, precision, 0, fs);
             std::string number = FixedDigits(rec, precision, digits, format != ffFixed, fs);
-            bool negative = value.Negative && !rec.IsZero();
+            bool negative = value.Negative && !IsZero(rec);
             if (format == ffCurrency) return CurrencyPlaced(number, negative, fs);
             return negative ? "-" + number : number;
         }
@@ -310,7 +290,7 @@ std::string Render(const std::string& section, const Layout& l, const FloatRec& 
         intStr = rec.Digits.substr(0, std::min<size_t>(rec.Digits.size(), l.IntCount));
         intStr.append(l.IntCount - intStr.size(), '0');
         if (rec.Digits.size() > static_cast<size_t>(l.IntCount)) fracStr = rec.Digits.substr(l.IntCount);
-        exponent = rec.IsZero() ? 0 : rec.Exponent - l.IntCount;
+        exponent = IsZero(rec) ? 0 : rec.Exponent - l.IntCount;
         // '#' placeholders drop leading zeros of the mantissa's integer part
         size_t strip = 0;
         while (strip < intStr.size() && intStr[strip] == '0' && static_cast<int>(intStr.size() - strip) > l.MinInt)
@@ -388,7 +368,7 @@ using RecSource = std::function<FloatRec(int baseDigits)>;
 std::string FormatWithPattern(const std::string& format, const RecSource& source, const TFormatSettings& fs,
                               const std::function<std::string()>& general) {
     FloatRec value = source(15);
-    if (value.NaN || value.Inf) return SpecialText(value);
+    if (value.Special) return SpecialText(value);
     if (format.empty()) return general();
     std::vector<std::string> sections = SplitSections(format);
     const std::string& positive = sections[0];
@@ -397,7 +377,7 @@ std::string FormatWithPattern(const std::string& format, const RecSource& source
 
     const std::string* chosen = &positive;
     bool minus = false;
-    if (value.IsZero()) {
+    if (IsZero(value)) {
         if (!zero.empty()) chosen = &zero;
     } else if (value.Negative) {
         if (!negative.empty())
@@ -418,7 +398,7 @@ std::string FormatWithPattern(const std::string& format, const RecSource& source
         if (rec.Exponent > 18) return general();
         RoundPlaces(rec, 18, layout.FracCount);
     }
-    if (rec.IsZero() && !value.IsZero()) {
+    if (IsZero(rec) && !IsZero(value)) {
         // rounded away: the zero section, else the positive one without a sign
         minus = false;
         chosen = zero.empty() ? &positive : &zero;
@@ -485,13 +465,8 @@ std::string Padded(int value, int width) {
     return s;
 }
 
-bool StartsWithNoCase(const std::string& s, size_t pos, const char* text) {
-    for (size_t k = 0; text[k]; ++k) {
-        if (pos + k >= s.size()) return false;
-        if (std::tolower(static_cast<unsigned char>(s[pos + k])) != std::tolower(static_cast<unsigned char>(text[k])))
-            return false;
-    }
-    return true;
+bool StartsWithNoCase(const std::string& s, size_t pos, std::string_view text) {
+    return pos <= s.size() && SameText(std::string_view(s).substr(pos, text.size()), text);
 }
 
 bool HasAmPm(const std::string& format) {
@@ -669,7 +644,7 @@ public:
     }
     bool Text(const std::string& text) {
         SkipBlanks();
-        if (text.empty() || !StartsWithNoCase(s_, pos_, text.c_str())) return false;
+        if (text.empty() || !StartsWithNoCase(s_, pos_, text)) return false;
         pos_ += text.size();
         return true;
     }

@@ -16,7 +16,7 @@ enum TFloatFormat { ffGeneral, ffExponent, ffFixed, ffNumber, ffCurrency };
 
 // General format: the shortest of fixed and scientific notation at Precision significant digits
 // (scientific when the value needs more than Precision digits before the point or is below
-// 0.0001); trailing zeros and a bare decimal point are dropped; Digits is the least number of
+// 0.00001); trailing zeros and a bare decimal point are dropped; Digits is the least number of
 // exponent digits (0 to 4), the exponent sign is shown only when negative ("1E20", "1.5E-7").
 // Exponent format: "d.dddE+dd" with Precision digits and at least Digits exponent digits.
 // Fixed and number formats: Digits decimals (number format adds thousand separators), falling

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "framework/formatting.h"
+#include "framework/sysutils.h"
 
 namespace {
 
@@ -42,37 +43,17 @@ Kind KindOf(TVarType t) {
     throw EVariantInvalidOpError("Invalid variant operation");
 }
 
-std::string Trimmed(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
-    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
-    return s.substr(b, e - b);
-}
-
-bool EqualsNoCase(const std::string& a, const char* b) {
-    size_t n = std::strlen(b);
-    if (a.size() != n) return false;
-    for (size_t i = 0; i < n; ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != b[i]) return false;
-    return true;
-}
-
 bool StringToInt64(const std::string& s, Int64& out) {
-    std::string t = Trimmed(s);
-    const char* b = t.data();
-    const char* e = b + t.size();
-    if (b != e && *b == '+') ++b;
-    auto [ptr, ec] = std::from_chars(b, e, out);
-    return ec == std::errc() && ptr == e && b != e;
+    return TryStrToInt64(Trim(s), out);
 }
 
 bool StringToBool(const std::string& s, bool& out) {
-    std::string t = Trimmed(s);
-    if (EqualsNoCase(t, "true")) {
+    std::string t = Trim(s);
+    if (SameText(t, "true")) {
         out = true;
         return true;
     }
-    if (EqualsNoCase(t, "false")) {
+    if (SameText(t, "false")) {
         out = false;
         return true;
     }
@@ -240,7 +221,7 @@ Int64 Variant::AsInt64() const {
             Int64 v;
             if (StringToInt64(s_, v)) return v;
             Extended d;
-            if (TryStrToFloat(Trimmed(s_), d)) return RealToInt64(static_cast<double>(d), type_, varInt64);
+            if (TryStrToFloat(Trim(s_), d)) return RealToInt64(static_cast<double>(d), type_, varInt64);
             CastError(type_, varInt64);
         }
         default: CastError(type_, varInt64);
