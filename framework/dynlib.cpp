@@ -1,0 +1,220 @@
+#include "framework/dynlib.h"
+
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include <unordered_map>
+
+namespace {
+
+thread_local std::string t_libraryError;
+
+void NoteLibraryError() {
+    const char* e = dlerror();
+    t_libraryError = e ? e : "unknown error";
+}
+
+// The table of global memory blocks, by handle.
+struct Block {
+    void* Data = nullptr;
+    size_t Size = 0;
+    int Locks = 0;
+    bool Moveable = false;
+};
+
+struct BlockTable {
+    std::mutex Mutex;
+    std::unordered_map<void*, Block*> ByHandle;
+    std::unordered_map<void*, void*> HandleOfData;
+};
+
+BlockTable& Blocks() {
+    static BlockTable* table = new BlockTable;
+    return *table;
+}
+
+void* Allocate(size_t bytes, bool zero) {
+    size_t n = bytes ? bytes : 1;
+    return zero ? std::calloc(n, 1) : std::malloc(n);
+}
+
+std::mutex g_tickMutex;
+std::function<UInt64()> g_tickSource;
+
+}  // namespace
+
+std::string ProgramFolder() {
+    char buf[4096];
+    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return "./";
+    std::string path(buf, static_cast<size_t>(n));
+    return path.substr(0, path.rfind('/') + 1);
+}
+
+HMODULE LoadLibrary(const std::string& FileName) {
+    dlerror();
+    void* handle = nullptr;
+    if (FileName.find('/') == std::string::npos) {
+        std::string local = ProgramFolder() + FileName;
+        struct stat st {};
+        if (stat(local.c_str(), &st) == 0) handle = dlopen(local.c_str(), RTLD_NOW | RTLD_LOCAL);
+    }
+    if (!handle && !FileName.empty()) handle = dlopen(FileName.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle)
+        t_libraryError.clear();
+    else
+        NoteLibraryError();
+    return handle;
+}
+
+FARPROC GetProcAddress(HMODULE Module, const std::string& ProcName) {
+    if (!Module) {
+        t_libraryError = "invalid library handle";
+        return nullptr;
+    }
+    dlerror();
+    void* sym = dlsym(Module, ProcName.c_str());
+    if (sym)
+        t_libraryError.clear();
+    else
+        NoteLibraryError();
+    return sym;
+}
+
+bool FreeLibrary(HMODULE Module) {
+    if (!Module) {
+        t_libraryError = "invalid library handle";
+        return false;
+    }
+    if (dlclose(Module) != 0) {
+        NoteLibraryError();
+        return false;
+    }
+    t_libraryError.clear();
+    return true;
+}
+
+std::string LastLibraryError() {
+    return t_libraryError;
+}
+
+// ---- global memory -----------------------------------------------------------------------------
+
+HGLOBAL GlobalAlloc(Cardinal Flags, size_t Bytes) {
+    void* data = Allocate(Bytes, Flags & GMEM_ZEROINIT);
+    if (!data) return nullptr;
+    auto* block = new Block{data, Bytes, 0, (Flags & GMEM_MOVEABLE) != 0};
+    void* handle = block->Moveable ? static_cast<void*>(block) : data;
+    BlockTable& t = Blocks();
+    std::lock_guard<std::mutex> lock(t.Mutex);
+    t.ByHandle[handle] = block;
+    t.HandleOfData[data] = handle;
+    return handle;
+}
+
+HGLOBAL GlobalReAlloc(HGLOBAL Mem, size_t Bytes, Cardinal Flags) {
+    BlockTable& t = Blocks();
+    std::lock_guard<std::mutex> lock(t.Mutex);
+    auto it = t.ByHandle.find(Mem);
+    if (it == t.ByHandle.end()) return nullptr;
+    Block* block = it->second;
+    if (block->Moveable && block->Locks > 0 && Bytes > block->Size && !(Flags & GMEM_MOVEABLE)) return nullptr;
+    void* data = std::realloc(block->Data, Bytes ? Bytes : 1);
+    if (!data) return nullptr;
+    if ((Flags & GMEM_ZEROINIT) && Bytes > block->Size)
+        std::memset(static_cast<char*>(data) + block->Size, 0, Bytes - block->Size);
+    t.HandleOfData.erase(block->Data);
+    block->Data = data;
+    block->Size = Bytes;
+    void* handle = Mem;
+    if (!block->Moveable && data != Mem) {
+        t.ByHandle.erase(it);
+        handle = data;
+        t.ByHandle[handle] = block;
+    }
+    t.HandleOfData[data] = handle;
+    return handle;
+}
+
+void* GlobalLock(HGLOBAL Mem) {
+    BlockTable& t = Blocks();
+    std::lock_guard<std::mutex> lock(t.Mutex);
+    auto it = t.ByHandle.find(Mem);
+    if (it == t.ByHandle.end()) return nullptr;
+    if (it->second->Moveable) ++it->second->Locks;
+    return it->second->Data;
+}
+
+bool GlobalUnlock(HGLOBAL Mem) {
+    BlockTable& t = Blocks();
+    std::lock_guard<std::mutex> lock(t.Mutex);
+    auto it = t.ByHandle.find(Mem);
+    if (it == t.ByHandle.end() || !it->second->Moveable) return false;
+    if (it->second->Locks > 0) --it->second->Locks;
+    return it->second->Locks > 0;
+}
+
+size_t GlobalSize(HGLOBAL Mem) {
+    BlockTable& t = Blocks();
+    std::lock_guard<std::mutex> lock(t.Mutex);
+    auto it = t.ByHandle.find(Mem);
+    return it == t.ByHandle.end() ? 0 : it->second->Size;
+}
+
+HGLOBAL GlobalHandle(const void* Address) {
+    BlockTable& t = Blocks();
+    std::lock_guard<std::mutex> lock(t.Mutex);
+    auto it = t.HandleOfData.find(const_cast<void*>(Address));
+    return it == t.HandleOfData.end() ? nullptr : it->second;
+}
+
+HGLOBAL GlobalFree(HGLOBAL Mem) {
+    Block* block;
+    {
+        BlockTable& t = Blocks();
+        std::lock_guard<std::mutex> lock(t.Mutex);
+        auto it = t.ByHandle.find(Mem);
+        if (it == t.ByHandle.end()) return Mem;
+        block = it->second;
+        t.ByHandle.erase(it);
+        t.HandleOfData.erase(block->Data);
+    }
+    std::free(block->Data);
+    delete block;
+    return nullptr;
+}
+
+// ---- time --------------------------------------------------------------------------------------
+
+UInt64 GetTickCount64() {
+    {
+        std::lock_guard<std::mutex> lock(g_tickMutex);
+        if (g_tickSource) return g_tickSource();
+    }
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<UInt64>(ts.tv_sec) * 1000 + static_cast<UInt64>(ts.tv_nsec) / 1000000;
+}
+
+DWORD GetTickCount() {
+    return static_cast<DWORD>(GetTickCount64());
+}
+
+void SetTickCountForTesting(std::function<UInt64()> Source) {
+    std::lock_guard<std::mutex> lock(g_tickMutex);
+    g_tickSource = std::move(Source);
+}
+
+void Sleep(Cardinal Milliseconds) {
+    if (Milliseconds == 0)
+        std::this_thread::yield();
+    else
+        std::this_thread::sleep_for(std::chrono::milliseconds(Milliseconds));
+}
