@@ -229,16 +229,28 @@ LongWord TThread::WaitFor() {
     return returnValue_;
 }
 
-void TThread::Synchronize(TThread* AThread, TThreadMethod Method) {
+namespace {
+
+// Hands Method to the main thread; on the main thread itself it runs at once and nothing is
+// queued (null).
+std::shared_ptr<QueuedCall> HandToMainThread(TThread* thread, TThreadMethod& method, bool synchronous) {
     if (IsMainThread()) {
-        Method();
-        return;
+        method();
+        return nullptr;
     }
     auto call = std::make_shared<QueuedCall>();
-    call->Method = std::move(Method);
-    call->Thread = AThread;
-    call->Synchronous = true;
+    call->Method = std::move(method);
+    call->Thread = thread;
+    call->Synchronous = synchronous;
     Post(call);
+    return call;
+}
+
+}  // namespace
+
+void TThread::Synchronize(TThread* AThread, TThreadMethod Method) {
+    std::shared_ptr<QueuedCall> call = HandToMainThread(AThread, Method, true);
+    if (!call) return;
     MainQueue& q = MainThreadQueue();
     {
         std::unique_lock<std::mutex> lock(q.Mutex);
@@ -248,14 +260,7 @@ void TThread::Synchronize(TThread* AThread, TThreadMethod Method) {
 }
 
 void TThread::Queue(TThread* AThread, TThreadMethod Method) {
-    if (IsMainThread()) {
-        Method();
-        return;
-    }
-    auto call = std::make_shared<QueuedCall>();
-    call->Method = std::move(Method);
-    call->Thread = AThread;
-    Post(call);
+    HandToMainThread(AThread, Method, false);
 }
 
 void TThread::RemoveQueuedEvents(TThread* AThread) {
