@@ -421,66 +421,7 @@ bool RenameFile(std::string_view OldName, std::string_view NewName) {
 
 namespace {
 
-// Days from 1970-01-01 to a civil date (proleptic Gregorian).
-Int64 DaysFromCivil(Int64 y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const Int64 era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<Int64>(doe) - 719468;
-}
-
-void CivilFromDays(Int64 z, Int64& y, unsigned& m, unsigned& d) {
-    z += 719468;
-    const Int64 era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    y = static_cast<Int64>(yoe) + era * 400 + (m <= 2);
-}
-
 constexpr Int64 kUnixEpochDay = 25569;  // 1970-01-01 as a day number of TDateTime
-
-bool ValidDate(Int64 y, unsigned m, unsigned d) {
-    static const unsigned days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1) return false;
-    bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    return d <= days[m - 1] + (m == 2 && leap ? 1 : 0);
-}
-
-// Packs local calendar fields; -1 outside the years a file date holds.
-Integer PackFileDate(const std::tm& t) {
-    int year = t.tm_year + 1900;
-    if (year < 1980 || year > 2107) return -1;
-    auto date = static_cast<uint32_t>(((year - 1980) << 9) | ((t.tm_mon + 1) << 5) | t.tm_mday);
-    auto time = static_cast<uint32_t>((t.tm_hour << 11) | (t.tm_min << 5) | (t.tm_sec / 2));
-    return static_cast<Integer>(date << 16 | time);
-}
-
-Integer FileDateOfTime(time_t seconds) {
-    std::tm t{};
-    if (!localtime_r(&seconds, &t)) return -1;
-    return PackFileDate(t);
-}
-
-// Local calendar fields of a file date, -1 in tm_year when the date does not exist.
-bool UnpackFileDate(Integer fileDate, std::tm& t) {
-    auto v = static_cast<uint32_t>(fileDate);
-    t = std::tm{};
-    t.tm_year = static_cast<int>((v >> 25) + 1980 - 1900);
-    t.tm_mon = static_cast<int>((v >> 21) & 15) - 1;
-    t.tm_mday = static_cast<int>((v >> 16) & 31);
-    t.tm_hour = static_cast<int>((v >> 11) & 31);
-    t.tm_min = static_cast<int>((v >> 5) & 63);
-    t.tm_sec = static_cast<int>((v & 31) * 2);
-    t.tm_isdst = -1;
-    return ValidDate(t.tm_year + 1900, static_cast<unsigned>(t.tm_mon + 1), static_cast<unsigned>(t.tm_mday)) &&
-           t.tm_hour < 24 && t.tm_min < 60 && t.tm_sec < 60;
-}
 
 // Local time of an instant as TDateTime.
 TDateTime LocalDateTimeOf(const timespec& ts) {
@@ -503,26 +444,22 @@ Int64 TicksOf(const FILETIME& ft) {
     return static_cast<Int64>((static_cast<UInt64>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime);
 }
 
-Integer SetModificationTime(int dirfd, const char* path, int fd, Integer age) {
-    std::tm t{};
-    if (!UnpackFileDate(age, t)) return ERROR_GEN_FAILURE;
-    time_t secs = mktime(&t);
-    if (secs == static_cast<time_t>(-1)) return ERROR_GEN_FAILURE;
+Integer SetModificationTime(const char* path, int fd, Int64 age) {
     timespec times[2];
     times[0].tv_sec = 0;
     times[0].tv_nsec = UTIME_OMIT;
-    times[1].tv_sec = secs;
+    times[1].tv_sec = static_cast<time_t>(age);
     times[1].tv_nsec = 0;
-    int rc = path ? utimensat(dirfd, path, times, 0) : futimens(fd, times);
+    int rc = path ? utimensat(AT_FDCWD, path, times, 0) : futimens(fd, times);
     return rc == 0 ? ERROR_SUCCESS : ErrnoToOSError(errno);
 }
 
 }  // namespace
 
-Integer FileAge(std::string_view FileName) {
+Int64 FileAge(std::string_view FileName) {
     struct stat st{};
     if (FileName.empty() || stat(Str(FileName).c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return -1;
-    return FileDateOfTime(st.st_mtim.tv_sec);
+    return static_cast<Int64>(st.st_mtim.tv_sec);
 }
 
 bool FileAge(std::string_view FileName, TDateTime& FileDateTime) {
@@ -532,51 +469,19 @@ bool FileAge(std::string_view FileName, TDateTime& FileDateTime) {
     return true;
 }
 
-Integer FileGetDate(Integer Handle) {
+Int64 FileGetDate(Integer Handle) {
     struct stat st{};
     if (fstat(Handle, &st) != 0) return -1;
-    return FileDateOfTime(st.st_mtim.tv_sec);
+    return static_cast<Int64>(st.st_mtim.tv_sec);
 }
 
-Integer FileSetDate(Integer Handle, Integer Age) {
-    return SetModificationTime(AT_FDCWD, nullptr, Handle, Age);
+Integer FileSetDate(Integer Handle, Int64 Age) {
+    return SetModificationTime(nullptr, Handle, Age);
 }
 
-Integer FileSetDate(std::string_view FileName, Integer Age) {
+Integer FileSetDate(std::string_view FileName, Int64 Age) {
     std::string path = Str(FileName);
-    return SetModificationTime(AT_FDCWD, path.c_str(), -1, Age);
-}
-
-TDateTime FileDateToDateTime(Integer FileDate) {
-    std::tm t{};
-    if (!UnpackFileDate(FileDate, t)) throw EConvertError("Invalid argument to date encode");
-    Int64 days = DaysFromCivil(t.tm_year + 1900, static_cast<unsigned>(t.tm_mon + 1),
-                               static_cast<unsigned>(t.tm_mday)) + kUnixEpochDay;
-    return static_cast<double>(days) + (t.tm_hour * 3600 + t.tm_min * 60 + t.tm_sec) / 86400.0;
-}
-
-Integer DateTimeToFileDate(TDateTime DateTime) {
-    if (!std::isfinite(DateTime)) return 0;
-    // Whole milliseconds, as the framework's date decoding rounds.
-    double ms = std::round(DateTime * 86400000.0);
-    Int64 totalMs = static_cast<Int64>(ms);
-    Int64 days = totalMs / 86400000;
-    Int64 msOfDay = totalMs % 86400000;
-    if (msOfDay < 0) {  // the time of a date before 1899-12-30 counts forward from midnight
-        msOfDay = -msOfDay;
-    }
-    Int64 y;
-    unsigned m, d;
-    CivilFromDays(days - kUnixEpochDay, y, m, d);
-    std::tm t{};
-    t.tm_year = static_cast<int>(y - 1900);
-    t.tm_mon = static_cast<int>(m) - 1;
-    t.tm_mday = static_cast<int>(d);
-    t.tm_hour = static_cast<int>(msOfDay / 3600000);
-    t.tm_min = static_cast<int>(msOfDay / 60000 % 60);
-    t.tm_sec = static_cast<int>(msOfDay / 1000 % 60);
-    Integer packed = PackFileDate(t);
-    return packed == -1 ? 0 : packed;
+    return SetModificationTime(path.c_str(), -1, Age);
 }
 
 void FileTimeToLocalFileTime(const FILETIME& FileTime, FILETIME& LocalFileTime) {
@@ -618,8 +523,7 @@ void FillSearchRec(TSearchRec& f, const std::string& name, const struct stat& st
     f.Name = name;
     f.Attr = AttributesOf(name, st);
     f.Size = S_ISDIR(st.st_mode) ? 0 : static_cast<Int64>(st.st_size);
-    Integer time = FileDateOfTime(st.st_mtim.tv_sec);
-    f.Time = time == -1 ? 0 : time;
+    f.Time = static_cast<Int64>(st.st_mtim.tv_sec);
     f.TimeStamp = LocalDateTimeOf(st.st_mtim);
     f.FindData.dwFileAttributes = static_cast<DWORD>(f.Attr);
     f.FindData.ftCreationTime = FileTimeOf(st.st_ctim);
@@ -845,8 +749,4 @@ std::string ProgramFileName() {
     ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size() - 1);
     if (n <= 0) return {};
     return std::string(buf.data(), static_cast<size_t>(n));
-}
-
-std::string ProgramFolder() {
-    return ExtractFilePath(ProgramFileName());
 }

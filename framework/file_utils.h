@@ -124,23 +124,18 @@ Int64 FileSize(std::string_view FileName);
 // ---------------------------------------------------------------------------------------------
 // File dates
 //
-// A file date is the packed local date and time of the framework: date in the high word (day,
-// month, year - 1980), time in the low word (seconds / 2, minutes, hours).
+// A file date is a Unix time (seconds since 1970-01-01 UTC); FileDateToDateTime and
+// DateTimeToFileDate (date_time.h) convert it to and from local TDateTime.
 
-// Last-write time of a file as a file date; -1 when it is missing, a folder, or outside the years
-// a file date holds (1980 to 2107).
-Integer FileAge(std::string_view FileName);
+// Last-write time of a file; -1 when it is missing or a folder.
+Int64 FileAge(std::string_view FileName);
 // Last-write time in local time, to the nanosecond available.
 bool FileAge(std::string_view FileName, TDateTime& FileDateTime);
 // The file date of an open handle, -1 on failure.
-Integer FileGetDate(Integer Handle);
+Int64 FileGetDate(Integer Handle);
 // Sets the last-write time; 0 or an error number.
-Integer FileSetDate(Integer Handle, Integer Age);
-Integer FileSetDate(std::string_view FileName, Integer Age);
-// Raises EConvertError for a date that does not exist.
-TDateTime FileDateToDateTime(Integer FileDate);
-// 0 for a date outside 1980 to 2107.
-Integer DateTimeToFileDate(TDateTime DateTime);
+Integer FileSetDate(Integer Handle, Int64 Age);
+Integer FileSetDate(std::string_view FileName, Int64 Age);
 
 // A file time: 100-nanosecond intervals since 1601-01-01, in UTC unless converted.
 struct FILETIME {
@@ -172,7 +167,7 @@ struct FindState;
 }
 
 struct TSearchRec {
-    Integer Time = 0;           // last write as a file date (0 outside 1980 to 2107)
+    Int64 Time = 0;             // last write as a file date
     Int64 Size = 0;
     Integer Attr = 0;
     std::string Name;
@@ -218,9 +213,8 @@ std::string GetTempPath();
 // from the first three characters of Prefix, and returns its full name; "" on failure.
 std::string GetTempFileName(std::string_view Path, std::string_view Prefix);
 
-// The running program's file and folder (with a trailing "/").
+// The running program's file (its folder is ProgramFolder in dynlib.h).
 std::string ProgramFileName();
-std::string ProgramFolder();
 // The command line: main() hands it over; without that it is read from the process.
 void SetCommandLine(int argc, const char* const* argv);
 Integer ParamCount();

@@ -13,29 +13,8 @@
 #include <locale.h>
 #include <mutex>
 
-// ---------------------------------------------------------------------------------------------
-// Number settings used by %f, %e, %g, %n and %m.
-//
-// Stand-in until the shared format settings object exists: the separators and currency layout
-// of the default English locale.
-
-namespace {
-
-struct NumberSettings {
-    char DecimalSeparator = '.';
-    char ThousandSeparator = ',';
-    std::string CurrencyString = "$";
-    Byte CurrencyFormat = 0;  // 0 "$1", 1 "1$", 2 "$ 1", 3 "1 $"
-    Byte NegCurrFormat = 0;   // 0 "($1)" ... 15 "(1 $)"
-    Byte CurrencyDecimals = 2;
-};
-
-const NumberSettings& CurrentNumberSettings() {
-    static const NumberSettings settings;
-    return settings;
-}
-
-}  // namespace
+#include "framework/format_settings.h"
+#include "framework/formatting.h"
 
 // ---------------------------------------------------------------------------------------------
 // Integer conversions
@@ -1026,152 +1005,6 @@ TFloatRec FloatToDecimal(double Value, Integer Precision, Integer Decimals) {
 
 namespace {
 
-std::string SpecialText(const TFloatRec& r) {
-    if (r.Exponent == 0x8000) return "NAN";
-    return r.Negative ? "-INF" : "INF";
-}
-
-void GroupThousands(std::string& intPart, char separator) {
-    if (!separator) return;
-    for (Integer i = static_cast<Integer>(intPart.size()) - 3; i > 0; i -= 3)
-        intPart.insert(static_cast<size_t>(i), 1, separator);
-}
-
-std::string ExponentText(double v, int precision, const NumberSettings& ns) {
-    TFloatRec r = FloatToDecimal(v, precision, 9999);
-    if (r.Special) return SpecialText(r);
-    precision = std::clamp(precision, 1, 20);
-    int exponent = r.Digits.empty() ? 0 : r.Exponent - 1;
-    std::string digits = r.Digits.empty() ? "0" : r.Digits;
-    digits.resize(static_cast<size_t>(precision), '0');
-    std::string out;
-    if (r.Negative) out.push_back('-');
-    out.push_back(digits[0]);
-    if (precision > 1) {
-        out.push_back(ns.DecimalSeparator);
-        out.append(digits, 1);
-    }
-    out.push_back('E');
-    out.push_back(exponent < 0 ? '-' : '+');
-    std::string ex = std::to_string(std::abs(exponent));
-    if (ex.size() < 3) ex.insert(0, 3 - ex.size(), '0');
-    return out + ex;
-}
-
-// The fixed form of |v| with the given decimals. Negative tells the sign after rounding; NaN and
-// infinities come back as their names in Special.
-struct FixedForm {
-    std::string Text;
-    bool Negative = false;
-    bool Special = false;
-};
-
-FixedForm FixedDigits(double v, int decimals, bool thousands, const NumberSettings& ns) {
-    decimals = std::clamp(decimals, 0, 18);
-    TFloatRec r = FloatToDecimal(v, 18, decimals);
-    FixedForm f;
-    if (r.Special) {
-        f.Special = true;
-        f.Text = SpecialText(r);
-        return f;
-    }
-    f.Negative = r.Negative && !r.Digits.empty();
-    if (r.Exponent > 18) {  // too many digits for the fixed form
-        f.Text = ExponentText(std::fabs(v), 15, ns);
-        return f;
-    }
-    std::string intPart;
-    if (r.Exponent <= 0) {
-        intPart = "0";
-    } else {
-        intPart = r.Digits.substr(0, std::min<size_t>(r.Digits.size(), static_cast<size_t>(r.Exponent)));
-        intPart.resize(static_cast<size_t>(r.Exponent), '0');
-    }
-    if (thousands) GroupThousands(intPart, ns.ThousandSeparator);
-    f.Text = intPart;
-    if (decimals > 0) {
-        f.Text.push_back(ns.DecimalSeparator);
-        for (int k = 0; k < decimals; ++k) {
-            int index = r.Exponent + k;
-            f.Text.push_back(index >= 0 && index < static_cast<int>(r.Digits.size())
-                                 ? r.Digits[static_cast<size_t>(index)]
-                                 : '0');
-        }
-    }
-    return f;
-}
-
-std::string FixedText(double v, int decimals, bool thousands, const NumberSettings& ns) {
-    FixedForm f = FixedDigits(v, decimals, thousands, ns);
-    return f.Negative ? "-" + f.Text : f.Text;
-}
-
-std::string GeneralText(double v, int precision, const NumberSettings& ns) {
-    precision = std::clamp(precision, 1, 20);
-    TFloatRec r = FloatToDecimal(v, precision, 9999);
-    if (r.Special) return SpecialText(r);
-    if (r.Digits.empty()) return "0";
-    std::string out = r.Negative ? "-" : "";
-    const int x = r.Exponent;
-    const int n = static_cast<int>(r.Digits.size());
-    if (x > precision || x < -4) {
-        out.push_back(r.Digits[0]);
-        if (n > 1) {
-            out.push_back(ns.DecimalSeparator);
-            out.append(r.Digits, 1);
-        }
-        out.push_back('E');
-        if (x - 1 < 0) out.push_back('-');
-        out += std::to_string(std::abs(x - 1));
-    } else if (x <= 0) {
-        out += "0";
-        out.push_back(ns.DecimalSeparator);
-        out.append(static_cast<size_t>(-x), '0');
-        out += r.Digits;
-    } else if (x < n) {
-        out.append(r.Digits, 0, static_cast<size_t>(x));
-        out.push_back(ns.DecimalSeparator);
-        out.append(r.Digits, static_cast<size_t>(x));
-    } else {
-        out += r.Digits;
-        out.append(static_cast<size_t>(x - n), '0');
-    }
-    return out;
-}
-
-std::string CurrencyText(double v, int decimals, const NumberSettings& ns) {
-    FixedForm f = FixedDigits(v, decimals, true, ns);
-    if (f.Special) return f.Text;
-    const std::string& n = f.Text;
-    const std::string& c = ns.CurrencyString;
-    if (!f.Negative) {
-        switch (ns.CurrencyFormat) {
-        case 1: return n + c;
-        case 2: return c + " " + n;
-        case 3: return n + " " + c;
-        default: return c + n;
-        }
-    }
-    switch (ns.NegCurrFormat) {
-    case 1: return "-" + c + n;
-    case 2: return c + "-" + n;
-    case 3: return c + n + "-";
-    case 4: return "(" + n + c + ")";
-    case 5: return "-" + n + c;
-    case 6: return n + "-" + c;
-    case 7: return n + c + "-";
-    case 8: return "-" + n + " " + c;
-    case 9: return "-" + c + " " + n;
-    case 10: return n + " " + c + "-";
-    case 11: return c + " " + n + "-";
-    case 12: return c + " -" + n;
-    case 13: return n + "- " + c;
-    case 14: return "(" + c + " " + n + ")";
-    case 15: return "(" + n + " " + c + ")";
-    default: return "(" + c + n + ")";
-    }
-}
-
 std::string IntegerText(UInt64 magnitude, bool negative, int minDigits) {
     std::string digits = lumora_detail::UnsignedToStr(magnitude);
     if (minDigits > 0 && static_cast<int>(digits.size()) < minDigits)
@@ -1275,7 +1108,6 @@ private:
     std::string Convert(char type, const TVarRec& a, int precision) {
         const bool isInt = a.Kind == TVarRec::vtInteger || a.Kind == TVarRec::vtInt64;
         const bool isFloat = a.Kind == TVarRec::vtExtended;
-        const NumberSettings& ns = CurrentNumberSettings();
         switch (type) {
         case 'D': {
             if (!isInt) Invalid();
@@ -1295,19 +1127,20 @@ private:
         }
         case 'E':
             if (!isFloat) Invalid();
-            return ExponentText(a.VExtended, precision < 0 ? 15 : precision, ns);
+            return FloatToStrF(a.VExtended, ffExponent, precision < 0 ? 15 : precision, 3);
         case 'F':
             if (!isFloat) Invalid();
-            return FixedText(a.VExtended, precision < 0 ? 2 : precision, false, ns);
+            return FloatToStrF(a.VExtended, ffFixed, 18, precision < 0 ? 2 : precision);
         case 'N':
             if (!isFloat) Invalid();
-            return FixedText(a.VExtended, precision < 0 ? 2 : precision, true, ns);
+            return FloatToStrF(a.VExtended, ffNumber, 18, precision < 0 ? 2 : precision);
         case 'G':
             if (!isFloat) Invalid();
-            return GeneralText(a.VExtended, precision < 0 ? 15 : precision, ns);
+            return FloatToStrF(a.VExtended, ffGeneral, precision < 0 ? 15 : precision, 3);
         case 'M':
             if (!isFloat) Invalid();
-            return CurrencyText(a.VExtended, precision < 0 ? ns.CurrencyDecimals : precision, ns);
+            return FloatToStrF(a.VExtended, ffCurrency, 18,
+                               precision < 0 ? FormatSettings.CurrencyDecimals : precision);
         case 'P':
             if (a.Kind != TVarRec::vtPointer) Invalid();
             return lumora_detail::HexDigits(reinterpret_cast<uintptr_t>(a.VPointer), 2 * sizeof(void*));

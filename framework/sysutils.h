@@ -100,9 +100,11 @@ public:
 //   m  currency (precision = decimals, default the currency decimals)
 //   p  pointer as hexadecimal                             s  text or character (precision = maximum length)
 // and "%%" is a percent sign. Width pads with blanks on the left, or on the right after "-";
-// widths and precisions of texts count characters. Floating values round halves away from zero.
-// A bad directive or an argument of the wrong kind raises EConvertError "Format '%s' invalid or
-// incompatible with argument"; too few arguments raise "No argument for format '%s'".
+// widths and precisions of texts count characters. The floating types are FloatToStrF's formats
+// (ffExponent, ffFixed, ffNumber, ffGeneral and ffCurrency, three exponent digits) with the
+// global FormatSettings. A bad directive or an argument of the wrong kind raises EConvertError
+// "Format '%s' invalid or incompatible with argument"; too few arguments raise "No argument for
+// format '%s'".
 std::string Format(std::string_view Fmt, std::initializer_list<TVarRec> Args);
 std::string Format(std::string_view Fmt, const std::vector<TVarRec>& Args);
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <limits>
 
+#include "framework/format_settings.h"
 #include "framework/sysutils.h"
 
 namespace {
@@ -65,6 +66,8 @@ TEST(IntegerConversion, IntToStrAndIntToHex) {
 }
 
 TEST(FormatDirectives, Table) {
+    const TFormatSettings saved = FormatSettings;
+    FormatSettings = TFormatSettings::English();
     const double inf = std::numeric_limits<double>::infinity();
     struct Case {
         std::string fmt;
@@ -101,9 +104,9 @@ TEST(FormatDirectives, Table) {
         {"%g", {0.5}, "0.5"},
         {"%g", {100.0}, "100"},
         {"%g", {123456789.0}, "123456789"},
-        {"%g", {1e20}, "1E20"},
-        {"%g", {0.00001}, "0.00001"},
-        {"%g", {0.000001}, "1E-6"},
+        {"%g", {1e20}, "1E020"},
+        {"%g", {0.0001}, "0.0001"},
+        {"%g", {0.000001}, "1E-006"},
         {"%.3g", {3.14159}, "3.14"},
         {"%.3g", {99.96}, "100"},
         {"%g", {inf}, "INF"},
@@ -118,6 +121,15 @@ TEST(FormatDirectives, Table) {
         {"%p", {nullptr}, "0000000000000000"},
     };
     for (const auto& c : cases) EXPECT_EQ(Format(c.fmt, c.args), c.expected) << c.fmt;
+
+    // The separators and currency layout come from the format settings.
+    FormatSettings.DecimalSeparator = ',';
+    FormatSettings.ThousandSeparator = '.';
+    FormatSettings.CurrencyString = "EUR";
+    FormatSettings.CurrencyFormat = 3;
+    FormatSettings.NegCurrFormat = 8;
+    EXPECT_EQ(Format("%n|%m|%m|%.1f", {1234.5, 1234.5, -2.0, 0.25}), "1.234,50|1.234,50 EUR|-2,00 EUR|0,3");
+    FormatSettings = saved;
 }
 
 TEST(FormatDirectives, BadFormatsAndMismatchedArgumentsRaise) {
