@@ -14,23 +14,12 @@
 #include "framework/date_time.h"
 #include "framework/exceptions.h"
 #include "framework/file_utils.h"
+#include "framework/tests/scratch_folder.h"
 
 namespace {
 
-// A scratch folder per test, removed afterwards.
-class FileSystemTest : public ::testing::Test {
+class FileSystemTest : public ScratchFolderTest {
 protected:
-    void SetUp() override {
-        std::string tmpl = GetTempPath() + "fileutils-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        dir_ = tmpl + "/";
-    }
-    void TearDown() override {
-        std::error_code ec;
-        for (auto& e : std::filesystem::recursive_directory_iterator(dir_, ec))
-            chmod(e.path().c_str(), 0755);
-        std::filesystem::remove_all(dir_, ec);
-    }
     std::string Make(const std::string& name, const std::string& content = "") {
         std::ofstream(dir_ + name, std::ios::binary) << content;
         return dir_ + name;
@@ -49,7 +38,6 @@ protected:
         FindClose(f);
         return names;
     }
-    std::string dir_;
 };
 
 }  // namespace

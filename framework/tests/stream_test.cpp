@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 
 #include "framework/stream.h"
+#include "framework/tests/scratch_folder.h"
 
 namespace {
 
@@ -60,19 +61,7 @@ std::string ErrorOf(const std::function<void()>& f) {
     return "(no error)";
 }
 
-class FileStreamTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string tmpl = GetTempPath() + "stream-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        dir_ = tmpl + "/";
-    }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
-    std::string dir_;
-};
+class FileStreamTest : public ScratchFolderTest {};
 
 }  // namespace
 
