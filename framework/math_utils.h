@@ -26,9 +26,12 @@ double Int(double X);
 Integer MulDiv(Integer Number, Integer Numerator, Integer Denominator);
 
 namespace lumora_detail {
+// Two arithmetic types whose common type holds every value of both: no unsigned type meets a
+// signed one of the same or a smaller size.
 template <class A, class B>
-concept SameSignedness = std::is_floating_point_v<A> || std::is_floating_point_v<B> ||
-                         std::is_signed_v<A> == std::is_signed_v<B>;
+concept SafeMix = std::is_floating_point_v<A> || std::is_floating_point_v<B> ||
+                  std::is_signed_v<A> == std::is_signed_v<B> ||
+                  (std::is_unsigned_v<A> && sizeof(A) < sizeof(B)) || (std::is_unsigned_v<B> && sizeof(B) < sizeof(A));
 }
 
 // -1, 0 or 1.
@@ -41,16 +44,17 @@ Integer Sign(T Value) {
         return Value > 0 ? 1 : 0;
 }
 
-// Min and Max of two numbers of any arithmetic types (signed and unsigned integers do not mix).
+// Min and Max of two numbers of any arithmetic types (Max(byteValue, 10) is an Integer); an
+// unsigned integer does not mix with a signed one that cannot hold all its values.
 template <class A, class B>
-    requires std::is_arithmetic_v<A> && std::is_arithmetic_v<B> && lumora_detail::SameSignedness<A, B>
+    requires std::is_arithmetic_v<A> && std::is_arithmetic_v<B> && lumora_detail::SafeMix<A, B>
 std::common_type_t<A, B> Min(A a, B b) {
     using C = std::common_type_t<A, B>;
     return static_cast<C>(a) < static_cast<C>(b) ? static_cast<C>(a) : static_cast<C>(b);
 }
 
 template <class A, class B>
-    requires std::is_arithmetic_v<A> && std::is_arithmetic_v<B> && lumora_detail::SameSignedness<A, B>
+    requires std::is_arithmetic_v<A> && std::is_arithmetic_v<B> && lumora_detail::SafeMix<A, B>
 std::common_type_t<A, B> Max(A a, B b) {
     using C = std::common_type_t<A, B>;
     return static_cast<C>(a) > static_cast<C>(b) ? static_cast<C>(a) : static_cast<C>(b);

@@ -8,6 +8,9 @@
 #include <string>
 #include <unistd.h>
 
+#include "framework/file_utils.h"
+#include "framework/sysutils.h"
+
 namespace {
 
 class ScratchEnvironment : public ::testing::Environment {
@@ -35,6 +38,9 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    SetCommandLine(argc, argv);
+    // Texts sort the same on every machine, whatever locales it has.
+    SetCollationLocale("C");
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::AddGlobalTestEnvironment(new ScratchEnvironment);
     return RUN_ALL_TESTS();

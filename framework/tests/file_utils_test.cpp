@@ -10,6 +10,7 @@
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 #include "framework/date_time.h"
 #include "framework/exceptions.h"
@@ -308,10 +309,17 @@ TEST_F(FileSystemTest, TemporaryNamesAndCurrentFolder) {
 TEST(CommandLine, ProgramAndParameters) {
     EXPECT_EQ(ExtractFileName(ParamStr(0)), "framework_tests");
     EXPECT_EQ(ParamStr(0), ProgramFileName());
+    std::vector<std::string> saved = {ParamStr(0)};
+    for (Integer i = 1; i <= ParamCount(); ++i) saved.push_back(ParamStr(i));
+
     const char* argv[] = {"prog", "one", "two"};
     SetCommandLine(3, argv);
     EXPECT_EQ(ParamCount(), 2);
     EXPECT_EQ(ParamStr(2), "two");
     EXPECT_EQ(ParamStr(3), "");
     EXPECT_EQ(ParamStr(-1), "");
+
+    std::vector<const char*> restore;
+    for (const std::string& a : saved) restore.push_back(a.c_str());
+    SetCommandLine(static_cast<int>(restore.size()), restore.data());
 }

@@ -61,6 +61,8 @@ TEST(NumberHelpers, SignMinMaxAndRanges) {
     EXPECT_EQ(Sign(0u), 0);
     EXPECT_EQ(Min(3, Int64(-5000000000)), -5000000000);
     EXPECT_DOUBLE_EQ(Max(2, 2.5), 2.5);
+    EXPECT_EQ(Max(Byte(200), -1), 200);
+    EXPECT_EQ(Min(Cardinal(4000000000u), Int64(-1)), -1);
     EXPECT_TRUE(InRange(5, 1, 5));
     EXPECT_FALSE(InRange(0.5, 1.0, 2.0));
     EXPECT_EQ(EnsureRange(12, 0, 10), 10);
