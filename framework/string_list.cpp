@@ -1,12 +1,11 @@
 #include "framework/string_list.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <iterator>
 
+#include "framework/file_utils.h"
 #include "framework/list.h"
+#include "framework/stream.h"
 #include "framework/sysutils.h"
 
 namespace {
@@ -275,19 +274,31 @@ void TStrings::SetText(const std::string& Value) {
 }
 
 void TStrings::LoadFromFile(const std::string& FileName) {
-    std::ifstream in(FileName, std::ios::binary);
-    if (!in) throw EFOpenError("Cannot open file \"" + FileName + "\". " + std::strerror(errno));
-    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
+    LoadFromStream(&stream);
+}
+
+void TStrings::LoadFromStream(TStream* Stream) {
+    Int64 size = Stream->GetSize() - Stream->GetPosition();
+    std::string data(static_cast<size_t>(std::max<Int64>(size, 0)), '\0');
+    size_t got = 0;
+    while (got < data.size()) {
+        Int64 n = Stream->Read(data.data() + got, static_cast<Int64>(data.size() - got));
+        if (n <= 0) break;
+        got += static_cast<size_t>(n);
+    }
+    data.resize(got);
     SetText(data);
 }
 
 void TStrings::SaveToFile(const std::string& FileName) const {
-    std::ofstream out(FileName, std::ios::binary | std::ios::trunc);
-    if (!out) throw EFCreateError("Cannot create file \"" + FileName + "\". " + std::strerror(errno));
+    TFileStream stream(FileName, fmCreate);
+    SaveToStream(&stream);
+}
+
+void TStrings::SaveToStream(TStream* Stream) const {
     std::string data = GetText();
-    out.write(data.data(), static_cast<std::streamsize>(data.size()));
-    out.close();
-    if (!out) throw EWriteError("Stream write error");
+    Stream->WriteBuffer(data.data(), static_cast<Int64>(data.size()));
 }
 
 // ---- TStringList ----------------------------------------------------------------------------

@@ -8,6 +8,8 @@
 
 #include "framework/object.h"
 
+class TStream;
+
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 
 class TStrings : public TPersistent {
@@ -81,11 +83,13 @@ public:
     // a character of code 0 ends the text.
     virtual void SetText(const std::string& Value);
 
-    // Reads the rest of the stream or the whole file as text (any line end); raises EFOpenError
-    // when the file cannot be opened.
+    // Reads the whole file, or the stream from its position to its end, as text (SetText: any
+    // line end). A file that cannot be opened raises EFOpenError.
     virtual void LoadFromFile(const std::string& FileName);
-    // Writes GetText (CR LF line ends); raises EFCreateError when the file cannot be created.
+    virtual void LoadFromStream(TStream* Stream);
+    // Writes GetText (CR LF line ends). A file that cannot be created raises EFCreateError.
     virtual void SaveToFile(const std::string& FileName) const;
+    virtual void SaveToStream(TStream* Stream) const;
 
     // Nested; the list reports its changes when the outermost bracket ends.
     void BeginUpdate();

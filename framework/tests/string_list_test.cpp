@@ -1,16 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <random>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
+#include "framework/stream.h"
 #include "framework/string_list.h"
 #include "framework/sysutils.h"
+#include "framework/tests/scratch_folder.h"
 
 namespace {
 
@@ -28,17 +27,6 @@ void SetLines(TStrings& s, const Lines& lines) {
 }
 
 TObject* Tag(intptr_t n) { return reinterpret_cast<TObject*>(n); }
-
-std::string Scratch(const std::string& name) {
-    auto dir = std::filesystem::temp_directory_path() / ("lumora-strings-" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    return (dir / name).string();
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 }  // namespace
 
@@ -147,7 +135,9 @@ TEST_F(StringList, TextWithMixedLineEnds) {
     EXPECT_EQ(list.GetText(), "one\r\n\r\ntwo\r\n");
 }
 
-TEST_F(StringList, FilesReadAnyLineEndAndWriteCrLf) {
+class StringListFiles : public ScratchFolderTest {};
+
+TEST_F(StringListFiles, ReadAnyLineEndAndWriteCrLf) {
     struct Case {
         const char* name;
         std::string bytes;
@@ -157,18 +147,32 @@ TEST_F(StringList, FilesReadAnyLineEndAndWriteCrLf) {
         {"crlf.txt", "alpha\r\nbeta\r\n\r\ngamma\r\n"},
     };
     for (const Case& c : cases) {
-        std::string path = Scratch(c.name);
+        std::string path = dir_ + c.name;
         std::ofstream(path, std::ios::binary) << c.bytes;
         TStringList list;
         list.LoadFromFile(path);
         EXPECT_EQ(LinesOf(list), (Lines{"alpha", "beta", "", "gamma"})) << c.name;
         list.SaveToFile(path);
-        EXPECT_EQ(ReadBytes(path), "alpha\r\nbeta\r\n\r\ngamma\r\n");
+        std::ifstream in(path, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "alpha\r\nbeta\r\n\r\ngamma\r\n");
     }
     TStringList list;
-    EXPECT_THROW(list.LoadFromFile(Scratch("missing.txt")), EFOpenError);
-    EXPECT_THROW(list.SaveToFile(Scratch("no/such/folder.txt")), EFCreateError);
-    std::filesystem::remove_all(std::filesystem::path(Scratch("x")).parent_path());
+    EXPECT_THROW(list.LoadFromFile(dir_ + "missing.txt"), EFOpenError);
+    EXPECT_THROW(list.SaveToFile(dir_ + "no/such/folder.txt"), EFCreateError);
+}
+
+TEST_F(StringListFiles, StreamsReadFromThePositionAndAppend) {
+    TMemoryStream stream;
+    const std::string bytes = "skip\nx\ny";
+    stream.WriteBuffer(bytes.data(), static_cast<Int64>(bytes.size()));
+    stream.SetPosition(5);
+    TStringList list;
+    list.Add("old");
+    list.LoadFromStream(&stream);
+    EXPECT_EQ(LinesOf(list), (Lines{"x", "y"}));
+    list.SaveToStream(&stream);  // written at the position: the end
+    ASSERT_EQ(stream.GetSize(), 14);
+    EXPECT_EQ(std::string(static_cast<const char*>(stream.GetMemory()) + 8, 6), "x\r\ny\r\n");
 }
 
 TEST_F(StringList, SortedDuplicatesAndFind) {
