@@ -8,7 +8,6 @@
 
 #include "framework/stream.h"
 #include "framework/string_list.h"
-#include "framework/sysutils.h"
 #include "framework/tests/scratch_folder.h"
 
 namespace {
@@ -30,14 +29,7 @@ TObject* Tag(intptr_t n) { return reinterpret_cast<TObject*>(n); }
 
 }  // namespace
 
-// Sorting and comparisons use the built-in collation, whatever the machine's locale.
-class StringList : public ::testing::Test {
-protected:
-    void SetUp() override { SetCollationLocale("C"); }
-    void TearDown() override { SetCollationLocale(""); }
-};
-
-TEST_F(StringList, CommaTextQuotingRoundTrips) {
+TEST(StringList, CommaTextQuotingRoundTrips) {
     struct Case {
         Lines lines;
         std::string text;
@@ -67,7 +59,7 @@ TEST_F(StringList, CommaTextQuotingRoundTrips) {
     }
 }
 
-TEST_F(StringList, CommaTextParsing) {
+TEST(StringList, CommaTextParsing) {
     struct Case {
         std::string text;
         Lines items;
@@ -97,7 +89,7 @@ TEST_F(StringList, CommaTextParsing) {
     }
 }
 
-TEST_F(StringList, DelimitedTextUsesDelimiterAndQuoteChar) {
+TEST(StringList, DelimitedTextUsesDelimiterAndQuoteChar) {
     TStringList list;
     list.SetDelimiter(';');
     list.SetQuoteChar('\'');
@@ -112,7 +104,7 @@ TEST_F(StringList, DelimitedTextUsesDelimiterAndQuoteChar) {
     EXPECT_EQ(list.GetQuoteChar(), '"');
 }
 
-TEST_F(StringList, TextWithMixedLineEnds) {
+TEST(StringList, TextWithMixedLineEnds) {
     struct Case {
         std::string text;
         Lines lines;
@@ -175,7 +167,7 @@ TEST_F(StringListFiles, StreamsReadFromThePositionAndAppend) {
     EXPECT_EQ(std::string(static_cast<const char*>(stream.GetMemory()) + 8, 6), "x\r\ny\r\n");
 }
 
-TEST_F(StringList, SortedDuplicatesAndFind) {
+TEST(StringList, SortedDuplicatesAndFind) {
     TStringList list;
     list.SetSorted(true);
     for (const char* s : {"pear", "Apple", "fig", "banana", "Cherry"}) list.Add(s);
@@ -224,7 +216,7 @@ TEST_F(StringList, SortedDuplicatesAndFind) {
     for (int i = 0; i < list.GetCount(); ++i) EXPECT_TRUE(list.Find(list.Get(i), index)) << list.Get(i);
 }
 
-TEST_F(StringList, CaseInsensitiveByDefaultAndObjectsTravelWithLines) {
+TEST(StringList, CaseInsensitiveByDefaultAndObjectsTravelWithLines) {
     TStringList list;
     list.AddObject("Zeta", Tag(1));
     list.AddObject("alpha", Tag(2));
@@ -257,7 +249,7 @@ TEST_F(StringList, CaseInsensitiveByDefaultAndObjectsTravelWithLines) {
     EXPECT_THROW(list.SetCapacity(1), EStringListError);
 }
 
-TEST_F(StringList, NamesAndValues) {
+TEST(StringList, NamesAndValues) {
     TStringList list;
     SetLines(list, {"Width=10", "Mode=fast", "plain", "Path=a=b", "Empty="});
     EXPECT_EQ(list.GetName(0), "Width");
@@ -285,7 +277,7 @@ TEST_F(StringList, NamesAndValues) {
     EXPECT_EQ(LinesOf(list), (Lines{"plain", "Path=a=b", "Empty=", "Height=20"}));
 }
 
-TEST_F(StringList, ChangeEventsAndUpdateBracket) {
+TEST(StringList, ChangeEventsAndUpdateBracket) {
     TStringList list;
     std::string log;
     list.OnChanging = [&](TObject* sender) {
@@ -319,7 +311,7 @@ TEST_F(StringList, ChangeEventsAndUpdateBracket) {
     EXPECT_EQ(log, "<>");  // the sort only
 }
 
-TEST_F(StringList, CustomSortSurvivesLyingComparators) {
+TEST(StringList, CustomSortSurvivesLyingComparators) {
     std::mt19937 rng(3);
     std::vector<TStringListSortCompare> liars = {
         [](TStringList*, int, int) { return -1; },
@@ -352,7 +344,7 @@ TEST_F(StringList, CustomSortSurvivesLyingComparators) {
                  EStringListError);
 }
 
-TEST_F(StringList, AssignEqualsAndAddStrings) {
+TEST(StringList, AssignEqualsAndAddStrings) {
     TStringList a;
     SetLines(a, {"x", "y"});
     a.PutObject(1, Tag(9));
