@@ -7,6 +7,7 @@
 #include "framework/data_source.h"
 #include "framework/date_time.h"
 #include "framework/db_internal.h"
+#include "framework/list.h"
 
 using namespace lumora_db;
 
@@ -880,6 +881,12 @@ TField* TDataSet::FieldByNumber(Integer FieldNo) const {
 
 void TDataSet::GetFieldList(std::vector<TField*>& List, const std::string& FieldNames) const {
     for (const std::string& name : SplitFieldNames(FieldNames)) List.push_back(FieldByName(name));
+}
+
+void TDataSet::GetFieldList(TList* List, const std::string& FieldNames) const {
+    std::vector<TField*> fields;
+    GetFieldList(fields, FieldNames);
+    for (TField* f : fields) List->Add(f);
 }
 
 void TDataSet::GetFieldNames(std::vector<std::string>& List) const {

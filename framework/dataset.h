@@ -18,6 +18,7 @@
 #include "framework/fields.h"
 #include "framework/variant.h"
 
+class TList;
 class TStream;
 
 using TDataSetNotifyEvent = std::function<void(TDataSet* DataSet)>;
@@ -108,7 +109,9 @@ public:
     TField* FieldByName(const std::string& FieldName) const;
     TField* FindField(const std::string& FieldName) const;
     TField* FieldByNumber(Integer FieldNo) const;
+    // Adds the fields named in FieldNames ("a;b"); a name that is not a field raises.
     void GetFieldList(std::vector<TField*>& List, const std::string& FieldNames) const;
+    void GetFieldList(TList* List, const std::string& FieldNames) const;
     void GetFieldNames(std::vector<std::string>& List) const;
     Variant GetFieldValue(const std::string& FieldName);
     void SetFieldValue(const std::string& FieldName, const Variant& Value);

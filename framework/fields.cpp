@@ -60,18 +60,31 @@ bool BCDToCurr(const TBcd& Bcd, Currency& Curr) {
         return true;
     }
     if (precision > 64 || places > precision) return false;
-    // Accumulate the value in ten-thousandths, rounding away the places beyond four.
-    long double value = 0;
+    std::string digits;
     for (Integer i = 0; i < precision; ++i) {
         Byte b = Bcd.Fraction[i / 2];
         Byte d = i % 2 == 0 ? b >> 4 : b & 0x0F;
-        value = value * 10 + d;
+        if (d > 9) return false;
+        digits += static_cast<char>('0' + d);
     }
-    value *= std::pow(10.0L, 4 - places);
-    value = std::floor(value + 0.5L);
-    if (value > static_cast<long double>(INT64_MAX)) return false;
-    Curr = static_cast<Currency>(value);
-    if (Bcd.SignSpecialPlaces & 0x80) Curr = -Curr;
+    // Scale to four decimals, rounding the places beyond them half away from zero.
+    bool roundUp = false;
+    if (places > 4) {
+        roundUp = digits[digits.size() - (places - 4)] >= '5';
+        digits.resize(digits.size() - (places - 4));
+    } else {
+        digits.append(static_cast<size_t>(4 - places), '0');
+    }
+    unsigned __int128 value = 0;
+    const unsigned __int128 limit = static_cast<unsigned __int128>(INT64_MAX) + 1;
+    for (char c : digits) {
+        value = value * 10 + static_cast<unsigned>(c - '0');
+        if (value > limit) return false;
+    }
+    if (roundUp) ++value;
+    bool negative = (Bcd.SignSpecialPlaces & 0x80) != 0;
+    if (value > limit || (!negative && value == limit)) return false;
+    Curr = negative ? static_cast<Currency>(-static_cast<__int128>(value)) : static_cast<Currency>(value);
     return true;
 }
 
