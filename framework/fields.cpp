@@ -10,10 +10,7 @@
 #include "framework/formatting.h"
 #include "framework/string_list.h"
 #include "framework/sysutils.h"
-#if __has_include("framework/stream.h")
 #include "framework/stream.h"
-#define LUMORA_HAVE_STREAM 1
-#endif
 
 using namespace lumora_db;
 
@@ -1441,7 +1438,6 @@ void TBlobField::FormatText(std::string& Text, bool) {
     Text = BlobText(GetDataType(), GetIsNull());
 }
 
-#ifdef LUMORA_HAVE_STREAM
 namespace {
 // The dataset's blob stream on the field, freed at the end of the scope (none when the dataset
 // keeps no blobs).
@@ -1518,16 +1514,6 @@ void TBlobField::SaveToFile(const std::string& FileName) {
     }
     file->Free();
 }
-#else
-void TBlobField::Clear() {}
-Integer TBlobField::GetBlobSize() { return 0; }
-std::string TBlobField::GetAsString() { return {}; }
-void TBlobField::SetAsString(const std::string&) {}
-void TBlobField::LoadFromStream(TStream*) {}
-void TBlobField::SaveToStream(TStream*) {}
-void TBlobField::LoadFromFile(const std::string&) {}
-void TBlobField::SaveToFile(const std::string&) {}
-#endif
 
 Variant TBlobField::GetAsVariant() {
     if (GetIsNull()) return Variant::Null();

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "framework/dataset.h"
+#include "framework/stream.h"
 
 class TVectorDataSet : public TDataSet {
     LUMORA_CLASS(TVectorDataSet, TDataSet)
@@ -124,6 +125,70 @@ public:
     using TDataSet::SetFieldData;
 
     bool GetCanModify() override { return !ReadOnly; }
+
+    // A blob value as a memory stream over a copy; a changed value goes back into the record
+    // buffer when the stream is freed.
+    class TBlobStream : public TMemoryStream {
+        LUMORA_CLASS(TBlobStream, TMemoryStream)
+    public:
+        TBlobStream(TVectorDataSet* DataSet, TField* Field, TBlobStreamMode Mode)
+            : FDataSet(DataSet), FField(Field) {
+            TRecordBuffer b = DataSet->RecordBufferForState();
+            if (!b) return;
+            FSlot = DataSet->SlotOf(b, Field);
+            if (!FSlot) return;
+            if (Mode != bmRead) {
+                if (Field->GetReadOnly()) DatabaseErrorFmt(db_msg::FieldReadOnly, {Field->GetDisplayName()});
+                TDataSetState state = DataSet->GetState();
+                if (state != dsEdit && state != dsInsert) DatabaseError(db_msg::NotEditing, DataSet);
+            }
+            if (Mode == bmWrite) {
+                FModified = true;
+            } else if (!FSlot->Bytes.empty()) {
+                TMemoryStream::Write(FSlot->Bytes.data(), static_cast<Int64>(FSlot->Bytes.size()));
+                SetPosition(0);
+            }
+            FWritable = Mode != bmRead;
+        }
+        ~TBlobStream() override {
+            if (!FModified || !FWritable) return;
+            FSlot->Bytes.assign(static_cast<const char*>(GetMemory()), static_cast<size_t>(GetSize()));
+            FSlot->Null = FSlot->Bytes.empty();
+            if (auto* blob = dynamic_cast<TBlobField*>(FField)) blob->SetModified(true);
+            try {
+                FDataSet->DataEvent(deFieldChange, reinterpret_cast<intptr_t>(FField));
+            } catch (...) {
+            }
+        }
+        Int64 Write(const void* Buffer, Int64 Count) override {
+            if (!FWritable) return 0;
+            FModified = true;
+            return TMemoryStream::Write(Buffer, Count);
+        }
+
+    private:
+        TVectorDataSet* FDataSet;
+        TField* FField;
+        Slot* FSlot = nullptr;
+        bool FModified = false;
+        bool FWritable = false;
+    };
+
+    TStream* CreateBlobStream(TField* Field, TBlobStreamMode Mode) override {
+        return new TBlobStream(this, Field, Mode);
+    }
+
+    // After Post or Cancel: the record's stored value comes back into the buffer.
+    void CloseBlob(TField* Field) override {
+        TRecordBuffer b = ActiveBuffer();
+        if (!b) return;
+        Slot* slot = SlotOf(b, Field);
+        if (!slot) return;
+        if (GetState() == dsEdit && FCursor >= 0 && FCursor < static_cast<Integer>(FRows.size()))
+            *slot = FRows[FCursor].Values[Field->GetFieldNo() - 1];
+        else
+            *slot = Slot{};
+    }
 
 protected:
     struct RecBuf {

@@ -7,6 +7,8 @@
 #include "framework/date_time.h"
 #include "framework/dataset.h"
 #include "framework/format_settings.h"
+#include "framework/stream.h"
+#include "framework/string_list.h"
 #include "framework/testing/vector_dataset.h"
 
 namespace {
@@ -312,4 +314,76 @@ TEST_F(Fields, CrossTypeAccessors) {
     EXPECT_TRUE(F("Real")->IsValidChar('e'));
     EXPECT_FALSE(F("Int")->IsValidChar('.'));
     EXPECT_TRUE(F("Text")->IsValidChar(U'ß'));
+}
+
+TEST(BlobFields, DisplayTextsValuesAndStreams) {
+    auto* ds = new TVectorDataSet(nullptr);
+    ds->GetFieldDefs()->Add("Blob", ftBlob);
+    ds->GetFieldDefs()->Add("Memo", ftMemo);
+    ds->GetFieldDefs()->Add("Pic", ftGraphic);
+    ds->GetFieldDefs()->Add("Fmt", ftFmtMemo);
+    ds->Open();
+    ds->Append();
+    struct Case {
+        const char* field;
+        const char* cls;
+        std::string empty, full;
+    };
+    std::vector<Case> cases = {
+        {"Blob", "TBlobField", "(blob)", "(BLOB)"},
+        {"Memo", "TMemoField", "(memo)", "(MEMO)"},
+        {"Pic", "TGraphicField", "(graphic)", "(GRAPHIC)"},
+        {"Fmt", "TBlobField", "(fmtmemo)", "(FMTMEMO)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        TField* f = ds->FieldByName(c.field);
+        EXPECT_EQ(f->ClassName(), c.cls);
+        EXPECT_TRUE(f->IsBlob());
+        EXPECT_EQ(f->GetDisplayText(), c.empty);
+        f->SetAsString(std::string("a\0b", 3));
+        EXPECT_EQ(f->GetDisplayText(), c.full);
+        EXPECT_EQ(f->GetText(), c.full);
+        EXPECT_EQ(f->GetAsString(), std::string("a\0b", 3));
+        EXPECT_EQ(static_cast<TBlobField*>(f)->GetBlobSize(), 3);
+    }
+    EXPECT_EQ(ds->FieldByName("Fmt")->GetDataType(), ftFmtMemo);
+    EXPECT_EQ(ds->FieldByName("Memo")->GetOffset(), 1);
+
+    auto* memo = static_cast<TBlobField*>(ds->FieldByName("Memo"));
+    auto* source = new TMemoryStream;
+    source->WriteBuffer("streamed", 8);
+    memo->LoadFromStream(source);
+    EXPECT_EQ(memo->GetAsString(), "streamed");
+    auto* target = new TMemoryStream;
+    memo->SaveToStream(target);
+    EXPECT_EQ(target->GetSize(), 8);
+    source->Free();
+    target->Free();
+    TStringList lines;
+    lines.Add("one");
+    lines.Add("two");
+    memo->Assign(&lines);
+    EXPECT_EQ(memo->GetAsString(), "one\r\ntwo\r\n");
+    ds->FieldByName("Blob")->Assign(memo);
+    EXPECT_EQ(ds->FieldByName("Blob")->GetAsString(), "one\r\ntwo\r\n");
+    memo->Clear();
+    EXPECT_TRUE(memo->GetIsNull());
+    ds->Post();
+
+    // Cancelling an edit brings the stored value back; writing outside an edit is refused.
+    ds->Edit();
+    memo->SetAsString("temporary");
+    EXPECT_TRUE(memo->GetModified());
+    ds->Cancel();
+    EXPECT_FALSE(memo->GetModified());
+    EXPECT_TRUE(memo->GetIsNull());
+    EXPECT_EQ(ds->FieldByName("Blob")->GetAsString(), "one\r\ntwo\r\n");
+    try {
+        memo->SetAsString("x");
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_EQ(e.Message, "Dataset not in edit or insert mode");
+    }
+    ds->Free();
 }
