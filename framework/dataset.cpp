@@ -63,14 +63,6 @@ void TDataSet::Loaded() {
     }
 }
 
-void TDataSet::Notification(TComponent* AComponent, TOperation Operation) {
-    TComponent::Notification(AComponent, Operation);
-    if (Operation == opRemove) {
-        for (TField* f : *FFields)
-            if (f->FLookupDataSet == AComponent) f->FLookupDataSet = nullptr;
-    }
-}
-
 // ---------------------------------------------------------------------------------------------
 // Opening and closing
 

@@ -160,8 +160,8 @@ public:
     TDataSetNotifyEvent OnNewRecord, OnCalcFields;
     TDataSetErrorEvent OnDeleteError, OnEditError, OnPostError;
 
+    // Opening inside a loading bracket waits for Loaded.
     void Loaded() override;
-    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 protected:
     // ---- record buffers ----

@@ -754,6 +754,28 @@ namespace {
                              const std::string& Max) {
     DatabaseErrorFmt(db_msg::FieldRangeError, {Value, Field, Min, Max});
 }
+
+// The integer fields' text: the number, or the format pattern applied to it.
+std::string WholeText(Int64 Value, const std::string& Format) {
+    return Format.empty() ? IntToStr(Value) : FormatFloat(Format, static_cast<Extended>(Value));
+}
+
+// Reads a whole number from a field's text; false for a blank text (the field is cleared).
+bool ParseWhole(TField* Field, const std::string& Value, Int64& Result) {
+    std::string text = Trim(Value);
+    if (text.empty()) return false;
+    if (!TryStrToInt64(text, Result))
+        DatabaseErrorFmt(db_msg::InvalidIntegerValue, {Value, Field->GetDisplayName()});
+    return true;
+}
+
+// A real rounded (halves to even) to a whole number within Min .. Max.
+Int64 RoundWhole(TField* Field, Double Value, Int64 Min, Int64 Max) {
+    double r = std::nearbyint(Value);
+    if (!(r >= static_cast<double>(Min) && r <= static_cast<double>(Max)) || r >= 9223372036854775808.0)
+        RangeError(FloatToStr(Value), Field->GetDisplayName(), IntToStr(Min), IntToStr(Max));
+    return static_cast<Int64>(r);
+}
 }  // namespace
 
 TIntegerField::TIntegerField(TComponent* AOwner) : TNumericField(AOwner) {
@@ -844,10 +866,7 @@ Double TIntegerField::GetAsFloat() {
 }
 
 void TIntegerField::SetAsFloat(Double Value) {
-    double r = std::nearbyint(Value);
-    if (!(r >= static_cast<double>(FMinRange) && r <= static_cast<double>(FMaxRange)))
-        RangeError(FloatToStr(Value), GetDisplayName(), IntToStr(FMinRange), IntToStr(FMaxRange));
-    SetAsLargeInt(static_cast<Int64>(r));
+    SetAsLargeInt(RoundWhole(this, Value, FMinRange, FMaxRange));
 }
 
 std::string TIntegerField::GetAsString() {
@@ -856,14 +875,11 @@ std::string TIntegerField::GetAsString() {
 }
 
 void TIntegerField::SetAsString(const std::string& Value) {
-    std::string text = Trim(Value);
-    if (text.empty()) {
-        Clear();
-        return;
-    }
     Int64 v;
-    if (!TryStrToInt64(text, v)) DatabaseErrorFmt(db_msg::InvalidIntegerValue, {Value, GetDisplayName()});
-    SetAsLargeInt(v);
+    if (ParseWhole(this, Value, v))
+        SetAsLargeInt(v);
+    else
+        Clear();
 }
 
 Variant TIntegerField::GetAsVariant() {
@@ -878,12 +894,7 @@ void TIntegerField::SetVarValue(const Variant& Value) {
 
 void TIntegerField::FormatText(std::string& Text, bool DisplayText) {
     Integer v;
-    if (!ReadValue(v)) {
-        Text.clear();
-        return;
-    }
-    const std::string& fmt = FormatFor(DisplayText);
-    Text = fmt.empty() ? IntToStr(v) : FormatFloat(fmt, v);
+    Text = ReadValue(v) ? WholeText(v, FormatFor(DisplayText)) : std::string();
 }
 
 TSmallintField::TSmallintField(TComponent* AOwner) : TIntegerField(AOwner) {
@@ -940,10 +951,7 @@ Double TLargeintField::GetAsFloat() {
 }
 
 void TLargeintField::SetAsFloat(Double Value) {
-    double r = std::nearbyint(Value);
-    if (!(r >= -9223372036854775808.0 && r < 9223372036854775808.0))
-        RangeError(FloatToStr(Value), GetDisplayName(), IntToStr(INT64_MIN), IntToStr(INT64_MAX));
-    SetAsLargeInt(static_cast<Int64>(r));
+    SetAsLargeInt(RoundWhole(this, Value, INT64_MIN, INT64_MAX));
 }
 
 std::string TLargeintField::GetAsString() {
@@ -952,14 +960,11 @@ std::string TLargeintField::GetAsString() {
 }
 
 void TLargeintField::SetAsString(const std::string& Value) {
-    std::string text = Trim(Value);
-    if (text.empty()) {
-        Clear();
-        return;
-    }
     Int64 v;
-    if (!TryStrToInt64(text, v)) DatabaseErrorFmt(db_msg::InvalidIntegerValue, {Value, GetDisplayName()});
-    SetAsLargeInt(v);
+    if (ParseWhole(this, Value, v))
+        SetAsLargeInt(v);
+    else
+        Clear();
 }
 
 Variant TLargeintField::GetAsVariant() {
@@ -974,12 +979,7 @@ void TLargeintField::SetVarValue(const Variant& Value) {
 
 void TLargeintField::FormatText(std::string& Text, bool DisplayText) {
     Int64 v;
-    if (!ReadValue(v)) {
-        Text.clear();
-        return;
-    }
-    const std::string& fmt = FormatFor(DisplayText);
-    Text = fmt.empty() ? IntToStr(v) : FormatFloat(fmt, static_cast<Extended>(v));
+    Text = ReadValue(v) ? WholeText(v, FormatFor(DisplayText)) : std::string();
 }
 
 TFloatField::TFloatField(TComponent* AOwner) : TNumericField(AOwner) {

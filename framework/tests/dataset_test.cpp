@@ -139,6 +139,19 @@ TEST(DataSet, OpenFillsTheWindowAndActivatesLinks) {
     EXPECT_EQ(t.Window(), (std::vector<int>{1, 2, 3}));
 }
 
+TEST(DataSet, OpeningWhileLoadingWaitsForLoaded) {
+    auto* owner = new TComponent(nullptr);
+    TVectorDataSet* ds = nullptr;
+    BuildComponents(owner, [&] {
+        ds = new TVectorDataSet(owner);
+        ds->GetFieldDefs()->Add("ID", ftInteger);
+        ds->SetActive(true);
+        EXPECT_FALSE(ds->GetActive());
+    });
+    EXPECT_TRUE(ds->GetActive());
+    owner->Free();
+}
+
 TEST(DataSet, EmptyDataSetIsAtBothEnds) {
     Table t(0, 3);
     EXPECT_TRUE(t.ds->IsEmpty());
