@@ -158,7 +158,7 @@ std::string FormatExponent(FloatRec rec, int precision, int expDigits, const TFo
 std::string FixedDigits(FloatRec& rec, int precision, int decimals, bool thousands, const TFormatSettings& fs) {
     RoundPlaces(rec, precision, decimals);
     std::string intPart = IntegerDigits(rec);
-    if (intPart.empty()) intPart = "0";
+    if (intPart.empty()) intPart.push_back('0');
     std::string out = thousands ? Grouped(intPart, fs.ThousandSeparator) : intPart;
     if (decimals > 0) {
         std::string frac = FractionDigits(rec);
