@@ -71,13 +71,16 @@ bool WriteFileAtomically(const std::string& FileName, std::string_view Content) 
     return true;
 }
 
-bool EnsureFolderExists(const std::string& Folder) {
-    std::string path = Folder;
-    while (path.size() > 1 && path.back() == '/') path.pop_back();
-    for (size_t i = 1; i <= path.size(); ++i)
-        if (i == path.size() || path[i] == '/') ::mkdir(path.substr(0, i).c_str(), 0700);
+TFileStamp FileStampOf(const std::string& FileName) {
+    TFileStamp s;
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    if (::stat(FileName.c_str(), &st) != 0) return s;
+    s.Exists = true;
+    s.Device = st.st_dev;
+    s.Inode = st.st_ino;
+    s.Size = st.st_size;
+    s.MTimeNs = static_cast<Int64>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    return s;
 }
 
 void SetAtomicWriteHookForTesting(std::function<void(const std::string& TempName)> Hook) {

@@ -8,13 +8,23 @@
 #include <string>
 #include <string_view>
 
+#include "framework/types.h"
+
 // Answers false when the file cannot be written (the old file, if any, is left as it was). A
 // symbolic link is followed, so the file it points to is replaced. A new file gets mode 0644; an
 // existing one keeps its mode.
 bool WriteFileAtomically(const std::string& FileName, std::string_view Content);
 
-// Makes a folder and the folders above it; answers whether it exists afterwards.
-bool EnsureFolderExists(const std::string& Folder);
+// What tells whether a file was replaced or changed since it was last looked at.
+struct TFileStamp {
+    bool Exists = false;
+    UInt64 Device = 0;
+    UInt64 Inode = 0;
+    Int64 Size = 0;
+    Int64 MTimeNs = 0;
+    bool operator==(const TFileStamp&) const = default;
+};
+TFileStamp FileStampOf(const std::string& FileName);
 
 // Tests: called with the temporary file's name once it is complete, just before the rename (a
 // test may end the process there to play a crash). An empty function removes the hook.

@@ -1,5 +1,7 @@
 #include "framework/dynlib.h"
 
+#include "framework/file_utils.h"
+
 #include <dlfcn.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -51,11 +53,7 @@ std::function<UInt64()> g_tickSource;
 }  // namespace
 
 std::string ProgramFolder() {
-    char buf[4096];
-    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0) return "./";
-    std::string path(buf, static_cast<size_t>(n));
-    return path.substr(0, path.rfind('/') + 1);
+    return ExtractFilePath(ProgramFileName());
 }
 
 HMODULE LoadLibrary(const std::string& FileName) {
@@ -63,8 +61,7 @@ HMODULE LoadLibrary(const std::string& FileName) {
     void* handle = nullptr;
     if (FileName.find('/') == std::string::npos) {
         std::string local = ProgramFolder() + FileName;
-        struct stat st {};
-        if (stat(local.c_str(), &st) == 0) handle = dlopen(local.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (FileExists(local)) handle = dlopen(local.c_str(), RTLD_NOW | RTLD_LOCAL);
     }
     if (!handle && !FileName.empty()) handle = dlopen(FileName.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle)

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "framework/atomic_file.h"
+#include "framework/file_utils.h"
 #include "framework/formatting.h"
 #include "framework/registry.h"
 #include "framework/string_list.h"
@@ -24,43 +25,13 @@ std::string Folded(std::string_view s) {
     return AnsiUpperCase(Trim(s));
 }
 
-struct FileIdentity {
-    bool Exists = false;
-    dev_t Device = 0;
-    ino_t Inode = 0;
-    off_t Size = 0;
-    long long MTimeNs = 0;
-    bool operator==(const FileIdentity&) const = default;
-};
-
-FileIdentity IdentityOf(const std::string& path) {
-    FileIdentity id;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return id;
-    id.Exists = true;
-    id.Device = st.st_dev;
-    id.Inode = st.st_ino;
-    id.Size = st.st_size;
-    id.MTimeNs = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
-    return id;
-}
-
 // The absolute name of a file, its folder resolved, so that every way of naming one file finds
 // the same document.
 std::string AbsoluteName(const std::string& fileName) {
-    std::string name = fileName.find('/') == std::string::npos ? ProfileFolder() + fileName : fileName;
-    size_t slash = name.rfind('/');
-    std::string folder = name.substr(0, slash == 0 ? 1 : slash);
+    std::string name = ExpandFileName(fileName.find('/') == std::string::npos ? ProfileFolder() + fileName : fileName);
+    std::string folder = ExtractFileDir(name);
     char resolved[PATH_MAX];
-    if (!folder.empty() && ::realpath(folder.c_str(), resolved)) {
-        std::string r = resolved;
-        if (r.back() != '/') r += '/';
-        return r + name.substr(slash + 1);
-    }
-    if (name[0] != '/') {
-        char cwd[PATH_MAX];
-        if (::getcwd(cwd, sizeof cwd)) return std::string(cwd) + "/" + name;
-    }
+    if (::realpath(folder.c_str(), resolved)) return IncludeTrailingPathDelimiter(resolved) + ExtractFileName(name);
     return name;
 }
 
@@ -98,7 +69,7 @@ struct TIniFile::Document {
     std::vector<Section> Sections;
     std::unordered_map<std::string, size_t> FirstSection;
     bool Dirty = false;
-    FileIdentity Identity;
+    TFileStamp Identity;
 
     static Line ParseLine(const std::string& raw) {
         Line line{raw, {}, {}};
@@ -137,7 +108,7 @@ struct TIniFile::Document {
         Dirty = false;
         Bom = false;
         LineBreak = "\r\n";
-        Identity = IdentityOf(Path);
+        Identity = FileStampOf(Path);
         std::ifstream in(Path, std::ios::binary);
         if (!in) return;
         std::stringstream buffer;
@@ -235,7 +206,7 @@ std::map<std::string, std::weak_ptr<TIniFile::Document>>& Documents() {
 
 std::string ProfileFolder() {
     std::string folder = RegistryFolder();
-    EnsureFolderExists(folder);
+    ForceDirectories(folder);
     return folder;
 }
 
@@ -247,7 +218,7 @@ TIniFile::TIniFile(const std::string& FileName) : fileName_(FileName) {
     if (it != documents.end()) doc_ = it->second.lock();
     if (doc_) {
         std::lock_guard<std::mutex> docLock(doc_->Mutex);
-        if (!doc_->Dirty && !(IdentityOf(path) == doc_->Identity)) doc_->Load();  // changed on disk
+        if (!doc_->Dirty && !(FileStampOf(path) == doc_->Identity)) doc_->Load();  // changed on disk
         return;
     }
     doc_ = std::make_shared<Document>();
@@ -417,5 +388,5 @@ void TIniFile::UpdateFile() {
     if (!doc_->Dirty) return;
     if (!WriteFileAtomically(doc_->Path, doc_->Text())) throw EIniFileException("Unable to write to " + fileName_);
     doc_->Dirty = false;
-    doc_->Identity = IdentityOf(doc_->Path);
+    doc_->Identity = FileStampOf(doc_->Path);
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "framework/atomic_file.h"
+#include "framework/file_utils.h"
 #include "framework/string_list.h"
 #include "framework/sysutils.h"
 
@@ -39,25 +40,6 @@ struct Key {
     }
 };
 
-struct FileStamp {
-    bool Exists = false;
-    ino_t Inode = 0;
-    off_t Size = 0;
-    long long MTimeNs = 0;
-    bool operator==(const FileStamp&) const = default;
-};
-
-FileStamp StampOf(const std::string& path) {
-    FileStamp s;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return s;
-    s.Exists = true;
-    s.Inode = st.st_ino;
-    s.Size = st.st_size;
-    s.MTimeNs = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
-    return s;
-}
-
 struct Root {
     Root(HKEY handle, const char* name) : Handle(handle), Name(name) {}
     HKEY Handle;
@@ -66,7 +48,7 @@ struct Root {
     bool Loaded = false;
     bool Dirty = false;
     std::string File;
-    FileStamp Stamp;
+    TFileStamp Stamp;
 };
 
 struct Store {
@@ -338,7 +320,7 @@ bool ParseValueLine(const std::string& line, Value& v) {
 void Load(Root& root) {
     root.Tree = std::make_unique<Key>();
     root.File = RegistryFolder() + root.Name + ".reg";
-    root.Stamp = StampOf(root.File);
+    root.Stamp = FileStampOf(root.File);
     root.Loaded = true;
     root.Dirty = false;
     std::ifstream in(root.File, std::ios::binary);
@@ -374,7 +356,7 @@ Root* FindRoot(Store& store, HKEY handle) {
 Root* Fresh(Store& store, HKEY handle) {
     Root* root = FindRoot(store, handle);
     if (!root) return nullptr;
-    if (!root->Loaded || (!root->Dirty && !(StampOf(root->File) == root->Stamp))) Load(*root);
+    if (!root->Loaded || (!root->Dirty && !(FileStampOf(root->File) == root->Stamp))) Load(*root);
     return root;
 }
 
@@ -382,10 +364,10 @@ bool FlushLocked(Store& store) {
     bool ok = true;
     for (Root& root : store.Roots) {
         if (!root.Loaded || !root.Dirty) continue;
-        EnsureFolderExists(root.File.substr(0, root.File.rfind('/') + 1));
+        ForceDirectories(ExtractFilePath(root.File));
         if (WriteFileAtomically(root.File, TextOf(root))) {
             root.Dirty = false;
-            root.Stamp = StampOf(root.File);
+            root.Stamp = FileStampOf(root.File);
         } else {
             ok = false;
         }
