@@ -8,7 +8,7 @@
 TDataSource::TDataSource(TComponent* AOwner) : TComponent(AOwner) {}
 
 TDataSource::~TDataSource() {
-    while (!FDataLinks.empty()) FDataLinks.back()->SetDataSource(nullptr);
+    while (!FDataLinks.empty()) RemoveDataLink(FDataLinks.back());
     SetDataSet(nullptr);
 }
 

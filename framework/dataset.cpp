@@ -208,7 +208,8 @@ bool TDataSet::GetNextRecord() {
     TGetMode mode = gmNext;
     if (FRecordCount > 0) {
         SetCurrentRecord(FRecordCount - 1);
-        if (FState == dsInsert && FCurrentRecord == FActiveRecord && GetBookmarkFlag(ActiveBuffer()) == bfCurrent)
+        // The cursor of a record being inserted stands on the record that follows it.
+        if (FState == dsInsert && FCurrentRecord == FActiveRecord && GetBookmarkFlag(ActiveBuffer()) == bfInserted)
             mode = gmCurrent;
     }
     bool ok = FetchRecord(FBuffers[FRecordCount], mode, true) == grOK;
@@ -598,14 +599,24 @@ void TDataSet::EndInsertAppend() {
 void TDataSet::Insert() {
     BeginInsertAppend();
     PrepareInsertBuffer(false);
-    InternalInsert();
+    try {
+        InternalInsert();
+    } catch (...) {
+        Resync({});
+        throw;
+    }
     EndInsertAppend();
 }
 
 void TDataSet::Append() {
     BeginInsertAppend();
     PrepareInsertBuffer(true);
-    InternalInsert();
+    try {
+        InternalInsert();
+    } catch (...) {
+        Resync({});
+        throw;
+    }
     EndInsertAppend();
 }
 

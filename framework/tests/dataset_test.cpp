@@ -31,6 +31,10 @@ protected:
         FLog.push_back("record " + (Field ? Field->GetFieldName() : std::string("-")));
     }
     void UpdateData() override { FLog.push_back("update"); }
+    void FocusControl(TField*& Field) override {
+        FLog.push_back("focus " + Field->GetFieldName());
+        Field = nullptr;
+    }
     void CheckBrowseMode() override {
         if (LogChecks) FLog.push_back("check");
     }
@@ -242,6 +246,15 @@ TEST(DataSet, GrowingAndShrinkingTheBufferKeepsTheActiveRecord) {
     t.link.SetBufferCount(3);
     EXPECT_EQ(t.Window(), (std::vector<int>{8, 9, 10}));
     EXPECT_EQ(t.ID(), 10);
+
+    // Growing while inserting before the last record keeps that record in the window.
+    t.ds->Insert();
+    t.ds->FieldByName("ID")->SetAsInteger(0);
+    EXPECT_EQ(t.Window(), (std::vector<int>{8, 9, 0}));
+    t.link.SetBufferCount(4);
+    EXPECT_EQ(t.Window(), (std::vector<int>{8, 9, 0, 10}));
+    t.ds->Post();
+    EXPECT_EQ(t.AllIDs(), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 10}));
 }
 
 TEST(DataSet, EnableControlsSendsOneCollapsedNotification) {
@@ -552,7 +565,9 @@ TEST(DataSet, ErrorsCarryTheFrameworkMessages) {
     t.ds->FieldByName("Name")->SetReadOnly(false);
     t.ds->FieldByName("Name")->SetRequired(true);
     t.ds->Insert();
+    t.log.clear();
     EXPECT_EQ(message([&] { t.ds->Post(); }), "Field 'Name' must have a value");
+    EXPECT_EQ(t.log.back(), "focus Name");
     t.ds->Cancel();
     t.ds->ReadOnly = true;
     EXPECT_EQ(message([&] { t.ds->Edit(); }), "Table1: Cannot modify a read-only dataset");
