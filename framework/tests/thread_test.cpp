@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -72,9 +75,19 @@ TEST(Threads, WaitForServesSynchronizedCallsAndOnTerminate) {
         events.push_back(sender == t ? "terminate" : "wrong sender");
     };
     EXPECT_TRUE(t->GetSuspended());
+    // A deadlock fails the test quickly instead of hanging the run.
+    TEvent done(true, false);
+    std::thread watchdog([&] {
+        if (done.WaitFor(20000) == wrTimeout) {
+            std::fprintf(stderr, "WaitFor deadlocked\n");
+            std::abort();
+        }
+    });
     t->Start();
     EXPECT_NE(t->GetThreadID(), MainThreadID);
     EXPECT_EQ(t->WaitFor(), 7u);  // would hang if WaitFor did not run the queued calls
+    done.SetEvent();
+    watchdog.join();
     SetWakeMainThread(nullptr);
 
     ASSERT_EQ(t->Order.size(), 50u);
