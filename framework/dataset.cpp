@@ -484,12 +484,11 @@ void TDataSet::DataEvent(TDataEvent Event, intptr_t Info) {
             auto* field = reinterpret_cast<TField*>(Info);
             if (field->FFieldKind == fkData || field->FFieldKind == fkInternalCalc) FModified = true;
             if (FState != dsSetKey) {
+                // The calculated fields follow at once, computed in the current state so that
+                // they land in the record being edited.
                 if (FCalcFieldCount > 0 && FAutoCalcFields && field->FFieldKind == fkData &&
-                    (FState == dsEdit || FState == dsInsert)) {
-                    GetCalcFields(ActiveBuffer());
-                    Event = deRecordChange;
-                    Info = 0;
-                }
+                    (FState == dsEdit || FState == dsInsert))
+                    CalculateFields(ActiveBuffer());
                 field->Change();
             }
             break;
@@ -796,8 +795,6 @@ void TDataSet::GetCalcFields(TRecordBuffer Buffer) {
     if (FCalcFieldCount == 0) return;
     TDataSetState saved = SetTempState(dsCalcFields);
     try {
-        FCalcBuffer = Buffer;
-        ClearCalcFields(Buffer);
         CalculateFields(Buffer);
     } catch (...) {
         RestoreState(saved);
@@ -806,7 +803,9 @@ void TDataSet::GetCalcFields(TRecordBuffer Buffer) {
     RestoreState(saved);
 }
 
-void TDataSet::CalculateFields(TRecordBuffer) {
+void TDataSet::CalculateFields(TRecordBuffer Buffer) {
+    FCalcBuffer = Buffer;
+    if (FState != dsInternalCalc) ClearCalcFields(Buffer);
     for (TField* field : *FFields)
         if (field->FFieldKind == fkLookup) CalcLookupValue(field);
     DoOnCalcFields();

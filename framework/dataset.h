@@ -213,8 +213,12 @@ protected:
     Integer GetBlobFieldCount() const { return FBlobFieldCount; }
     void CheckRequiredFields();
     void FreeFieldBuffers();
-    // Computes calculated and lookup fields for Buffer in the dsCalcFields state.
+    // Computes calculated and lookup fields for Buffer in the dsCalcFields state (after every
+    // fetch and when editing starts).
     void GetCalcFields(TRecordBuffer Buffer);
+    // Clears the calculated fields of Buffer (ClearCalcFields), gives the lookup fields their
+    // values and runs OnCalcFields, in the current state. A change of a data field while
+    // editing runs it on the active buffer.
     virtual void CalculateFields(TRecordBuffer Buffer);
     void CalcLookupValue(TField* Field);
 

@@ -352,7 +352,8 @@ bool TField::GetData(void* Buffer, bool NativeFormat) {
 void TField::SetData(const void* Buffer, bool NativeFormat) {
     if (!FDataSet) DatabaseErrorFmt(db_msg::DataSetMissing, {GetDisplayName()});
     TDataSetState state = FDataSet->GetState();
-    if (FReadOnly && (state == dsEdit || state == dsInsert)) DatabaseErrorFmt(db_msg::FieldReadOnly, {GetDisplayName()});
+    if (FReadOnly && FFieldKind == fkData && (state == dsEdit || state == dsInsert))
+        DatabaseErrorFmt(db_msg::FieldReadOnly, {GetDisplayName()});
     FDataSet->SetFieldData(this, Buffer, NativeFormat);
 }
 

@@ -425,12 +425,12 @@ TEST(DataSet, CalculatedFieldsAreComputedForEveryFetch) {
     t.link.SetActiveRecord(0);
     EXPECT_EQ(uppers, (std::vector<std::string>{"NAME1", "NAME2", "NAME3"}));
 
-    // Changing a data field while editing recomputes them at once (a record change).
+    // Changing a data field while editing recomputes them at once, in the record being edited.
     t.ds->Edit();
     t.log.clear();
     t.ds->FieldByName("Name")->SetAsString("abc");
     EXPECT_EQ(t.ds->FieldByName("Upper")->GetAsString(), "ABC");
-    EXPECT_EQ(t.log, (Log{"record -"}));
+    EXPECT_EQ(t.log, (Log{"record Upper", "record Name"}));
     t.ds->Post();
     EXPECT_EQ(t.ds->FieldByName("Upper")->GetAsString(), "ABC");
 }
