@@ -1,0 +1,9 @@
+#pragma once
+// The Qt backend of the framework. Every part that needs Qt (text, fonts, windows, cursors)
+// calls EnsureBackend() first; it creates the one application object on first use, on the
+// thread that calls it first (the main thread).
+
+void EnsureBackend();
+
+// True once the application object exists.
+bool BackendStarted();

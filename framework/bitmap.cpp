@@ -1,0 +1,552 @@
+// TBitmap: one block of pixels (top row first, rows padded to 4 bytes, 24-bit blue-green-red or
+// 1-bit with set bits white), its canvas, pixel-format conversion and the Windows BMP codec.
+
+#include <algorithm>
+#include <cstring>
+
+#include "framework/graphics.h"
+#include "framework/qt/gdi_objects.h"
+#include "framework/resources.h"
+#include "framework/stream.h"
+
+using lumora_gdi::BitmapOf;
+using lumora_gdi::NearestIsWhite;
+using lumora_gdi::RgbOf;
+
+Integer BytesPerScanline(Integer PixelsPerScanline, Integer BitsPerPixel, Integer Alignment) {
+    if (Alignment <= 0) Alignment = 32;
+    const int64_t bits = int64_t(PixelsPerScanline) * BitsPerPixel;
+    return Integer(((bits + Alignment - 1) / Alignment) * (Alignment / 8));
+}
+
+// The canvas of a bitmap: a memory device context with the bitmap's pixels selected.
+class TBitmapCanvas : public TCanvas {
+    LUMORA_CLASS(TBitmapCanvas, TCanvas)
+public:
+    explicit TBitmapCanvas(TBitmap* bitmap) : FBitmap(bitmap) {}
+    ~TBitmapCanvas() override {
+        HDC dc = CurrentHandle();
+        SetHandle(nullptr);
+        if (dc) DeleteDC(dc);
+    }
+    // Selects the bitmap's pixel block again (after the bitmap took another handle).
+    void Rebind() {
+        if (HDC dc = CurrentHandle()) SelectObject(dc, FBitmap->FImage);
+    }
+
+protected:
+    void CreateHandle() override {
+        HDC dc = CreateCompatibleDC(nullptr);
+        SelectObject(dc, FBitmap->FImage);
+        SetHandle(dc);
+    }
+
+private:
+    TBitmap* FBitmap;
+};
+
+namespace {
+
+HBITMAP NewBlock(int w, int h, int bpp, uint32_t fill) {
+    HBITMAP b = CreateBitmap(0, 0, 1, 24, nullptr);
+    BitmapOf(b)->Allocate(w, h, bpp, fill);
+    return b;
+}
+
+[[noreturn]] void InvalidBitmap() {
+    throw EInvalidGraphic("Bitmap image is not valid");
+}
+
+
+int MaskShift(uint32_t m) { int n = 0; while (m && !(m & 1)) { m >>= 1; ++n; } return n; }
+int MaskWidth(uint32_t m) { while (m && !(m & 1)) m >>= 1; int n = 0; while (m & 1) { m >>= 1; ++n; } return n; }
+uint32_t Channel(uint32_t v, uint32_t m) {
+    const int w = MaskWidth(m);
+    if (!w) return 0;
+    const uint32_t c = (v & m) >> MaskShift(m);
+    if (w >= 8) return (c >> (w - 8)) & 0xFF;
+    return (c * 255 + ((1u << w) - 1) / 2) / ((1u << w) - 1);
+}
+
+// Run-length decoding into one palette index per pixel, rows bottom-up.
+void DecodeRle(const uint8_t* p, size_t n, int w, int h, bool four, std::vector<uint8_t>& idx) {
+    idx.assign(size_t(w) * size_t(h), 0);
+    int x = 0, y = 0;
+    size_t i = 0;
+    auto put = [&](uint8_t v) {
+        if (x < w && y < h) idx[size_t(y) * size_t(w) + size_t(x)] = v;
+        ++x;
+    };
+    while (i + 1 < n && y < h) {
+        const uint8_t count = p[i], value = p[i + 1];
+        i += 2;
+        if (count) {
+            for (int k = 0; k < count; ++k) put(four ? ((k & 1) ? (value & 0x0F) : (value >> 4)) : value);
+            continue;
+        }
+        if (value == 0) {
+            x = 0;
+            ++y;
+        } else if (value == 1) {
+            break;
+        } else if (value == 2) {
+            if (i + 1 >= n) break;
+            x += p[i];
+            y += p[i + 1];
+            i += 2;
+        } else {
+            const size_t bytes = four ? size_t((value + 1) / 2) : size_t(value);
+            if (i + bytes > n) InvalidBitmap();
+            for (int k = 0; k < value; ++k) put(four ? ((k & 1) ? (p[i + size_t(k / 2)] & 0x0F) : (p[i + size_t(k / 2)] >> 4)) : p[i + size_t(k)]);
+            i += (bytes + 1) & ~size_t(1);
+        }
+    }
+}
+
+// Decodes a device-independent bitmap (header at dib, pixels at pix) into a new pixel block.
+HBITMAP DecodeDib(const uint8_t* dib, size_t dibSize, const uint8_t* pix, size_t pixSize) {
+    if (dibSize < 12) InvalidBitmap();
+    const uint32_t hsize = lumora_gdi::LoadLE32(dib);
+    int w, h, bpp;
+    uint32_t comp = BI_RGB, clrUsed = 0;
+    bool core = false;
+    if (hsize == 12) {
+        core = true;
+        w = lumora_gdi::LoadLE16(dib + 4);
+        h = int16_t(lumora_gdi::LoadLE16(dib + 6));
+        bpp = lumora_gdi::LoadLE16(dib + 10);
+    } else if (hsize >= 16 && hsize <= dibSize) {
+        w = int32_t(lumora_gdi::LoadLE32(dib + 4));
+        h = int32_t(lumora_gdi::LoadLE32(dib + 8));
+        bpp = lumora_gdi::LoadLE16(dib + 14);
+        if (hsize >= 20) comp = lumora_gdi::LoadLE32(dib + 16);
+        if (hsize >= 36) clrUsed = lumora_gdi::LoadLE32(dib + 32);
+    } else {
+        InvalidBitmap();
+    }
+    const bool topDown = h < 0;
+    h = topDown ? -h : h;
+    if (w < 0 || (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)) InvalidBitmap();
+    if (int64_t(w) * h > (int64_t(1) << 28)) InvalidBitmap();
+    const bool rle = comp == BI_RLE8 || comp == BI_RLE4;
+    if ((comp == BI_RLE8 && bpp != 8) || (comp == BI_RLE4 && bpp != 4) || (rle && topDown)) InvalidBitmap();
+    if (comp != BI_RGB && comp != BI_BITFIELDS && !rle) InvalidBitmap();
+    if (comp == BI_BITFIELDS && bpp != 16 && bpp != 32) InvalidBitmap();
+
+    uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
+    if (bpp == 32) {
+        masks[0] = 0xFF0000;
+        masks[1] = 0xFF00;
+        masks[2] = 0xFF;
+    }
+    size_t palAt = core ? 12 : hsize;
+    if (comp == BI_BITFIELDS) {
+        const size_t at = hsize >= 52 ? 40 : hsize;
+        if (at + 12 > dibSize) InvalidBitmap();
+        for (int i = 0; i < 3; ++i) masks[i] = lumora_gdi::LoadLE32(dib + at + size_t(i) * 4);
+        if (hsize < 52) palAt += 12;
+    }
+    std::vector<uint32_t> palette;
+    if (bpp <= 8) {
+        size_t count = clrUsed ? std::min<size_t>(clrUsed, 256) : (size_t(1) << bpp);
+        const size_t entry = core ? 3 : 4;
+        count = std::min(count, palAt < dibSize ? (dibSize - palAt) / entry : 0);
+        for (size_t i = 0; i < count; ++i) {
+            const uint8_t* e = dib + palAt + i * entry;
+            palette.push_back((uint32_t(e[2]) << 16) | (uint32_t(e[1]) << 8) | e[0]);
+        }
+    }
+    if (w == 0 || h == 0) return NewBlock(0, 0, bpp == 1 ? 1 : 24, 0xFFFFFF);
+
+    const bool blackWhite = bpp == 1 && palette.size() >= 2 && palette[0] == 0 && palette[1] == 0xFFFFFF;
+    const bool whiteBlack = bpp == 1 && palette.size() >= 2 && palette[0] == 0xFFFFFF && palette[1] == 0;
+    const bool mono = bpp == 1 && (blackWhite || whiteBlack || palette.size() < 2);
+    HBITMAP out = NewBlock(w, h, mono ? 1 : 24, 0);
+    HBITMAP__* b = BitmapOf(out);
+    const lumora_gdi::Surface s = b->surface();
+    auto pal = [&](size_t i) { return i < palette.size() ? palette[i] : 0u; };
+    try {
+        if (rle) {
+            std::vector<uint8_t> idx;
+            DecodeRle(pix, pixSize, w, h, comp == BI_RLE4, idx);
+            for (int y = 0; y < h; ++y) {
+                const uint8_t* src = idx.data() + size_t(h - 1 - y) * size_t(w);
+                for (int x = 0; x < w; ++x) lumora_gdi::WritePixel(s, x, y, pal(src[x]));
+            }
+            return out;
+        }
+        const size_t rowBytes = size_t(DibRowBytes(w, bpp));
+        if (pixSize < rowBytes * size_t(h)) InvalidBitmap();
+        for (int y = 0; y < h; ++y) {
+            const uint8_t* row = pix + rowBytes * size_t(topDown ? y : h - 1 - y);
+            uint8_t* dst = s.row(y);
+            switch (bpp) {
+            case 1:
+                if (mono) {
+                    std::memcpy(dst, row, size_t((w + 7) / 8));
+                    if (whiteBlack)
+                        for (int i = 0; i < (w + 7) / 8; ++i) dst[i] = uint8_t(~dst[i]);
+                } else {
+                    for (int x = 0; x < w; ++x) lumora_gdi::WritePixel(s, x, y, pal((row[x >> 3] >> (7 - (x & 7))) & 1));
+                }
+                break;
+            case 4:
+                for (int x = 0; x < w; ++x) lumora_gdi::WritePixel(s, x, y, pal((x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4)));
+                break;
+            case 8:
+                for (int x = 0; x < w; ++x) lumora_gdi::WritePixel(s, x, y, pal(row[x]));
+                break;
+            case 16:
+                for (int x = 0; x < w; ++x) {
+                    const uint32_t v = lumora_gdi::LoadLE16(row + x * 2);
+                    lumora_gdi::WritePixel(s, x, y, (Channel(v, masks[0]) << 16) | (Channel(v, masks[1]) << 8) | Channel(v, masks[2]));
+                }
+                break;
+            case 24:
+                std::memcpy(dst, row, size_t(w) * 3);
+                break;
+            case 32:
+                for (int x = 0; x < w; ++x) {
+                    const uint32_t v = lumora_gdi::LoadLE32(row + x * 4);
+                    lumora_gdi::WritePixel(s, x, y, (Channel(v, masks[0]) << 16) | (Channel(v, masks[1]) << 8) | Channel(v, masks[2]));
+                }
+                break;
+            }
+        }
+    } catch (...) {
+        DeleteObject(out);
+        throw;
+    }
+    return out;
+}
+
+}  // namespace
+
+TBitmap::TBitmap() : FImage(NewBlock(0, 0, 24, 0xFFFFFF)) {}
+
+TBitmap::~TBitmap() {
+    if (FCanvas) FCanvas->Free();
+    if (FMaskHandle) DeleteObject(FMaskHandle);
+    DeleteObject(FImage);
+}
+
+bool TBitmap::GetEmpty() {
+    const HBITMAP__* b = BitmapOf(FImage);
+    return b->width == 0 || b->height == 0;
+}
+
+Integer TBitmap::GetWidth() {
+    return BitmapOf(FImage)->width;
+}
+
+Integer TBitmap::GetHeight() {
+    return BitmapOf(FImage)->height;
+}
+
+void TBitmap::SetWidth(Integer Value) {
+    SetSize(Value, GetHeight());
+}
+
+void TBitmap::SetHeight(Integer Value) {
+    SetSize(GetWidth(), Value);
+}
+
+TColor TBitmap::FillColor() {
+    return FCanvas ? FCanvas->GetBrush()->GetColor() : clWhite;
+}
+
+void TBitmap::NewImage(Integer W, Integer H, TPixelFormat PF, bool KeepPixels, TColor Fill) {
+    HBITMAP__* old = BitmapOf(FImage);
+    const int bpp = PF == pf1bit ? 1 : 24;
+    W = std::max(0, W);
+    H = std::max(0, H);
+    const uint32_t fill = RgbOf(COLORREF(ColorToRGB(Fill)));
+    HBITMAP fresh = NewBlock(W, H, bpp, fill);
+    HBITMAP__* nb = BitmapOf(fresh);
+    if (KeepPixels) {
+        const int w = std::min(W, old->width), h = std::min(H, old->height);
+        const lumora_gdi::Surface src = old->surface(), dst = nb->surface();
+        if (w > 0 && h > 0) {
+            if (old->bpp == bpp && bpp == 24) {
+                for (int y = 0; y < h; ++y) std::memcpy(dst.row(y), src.row(y), size_t(w) * 3);
+            } else {
+                // Pixel by pixel: between formats, and for the bits of a partial byte.
+                std::vector<uint32_t> row(static_cast<size_t>(w));
+                for (int y = 0; y < h; ++y) {
+                    lumora_gdi::ReadSpan(src, 0, y, w, row.data());
+                    lumora_gdi::WriteSpan(dst, 0, y, w, row.data());
+                }
+            }
+        }
+    }
+    // The block changes in place, so handles and device contexts that hold it stay valid.
+    old->SwapPixels(*nb);
+    DeleteObject(fresh);
+    Changed(this);
+}
+
+void TBitmap::SetSize(Integer AWidth, Integer AHeight) {
+    if (AWidth == GetWidth() && AHeight == GetHeight()) return;
+    NewImage(AWidth, AHeight, GetPixelFormat(), true, FillColor());
+}
+
+void TBitmap::SetTransparent(bool Value) {
+    TGraphic::SetTransparent(Value);
+}
+
+TPixelFormat TBitmap::GetPixelFormat() {
+    return BitmapOf(FImage)->bpp == 1 ? pf1bit : pf24bit;
+}
+
+void TBitmap::SetPixelFormat(TPixelFormat Value) {
+    const TPixelFormat target = Value == pf1bit ? pf1bit : pf24bit;
+    if (target == GetPixelFormat()) return;
+    NewImage(GetWidth(), GetHeight(), target, true, FillColor());
+}
+
+bool TBitmap::GetMonochrome() {
+    return GetPixelFormat() == pf1bit;
+}
+
+void TBitmap::SetMonochrome(bool Value) {
+    SetPixelFormat(Value ? pf1bit : pf24bit);
+}
+
+void* TBitmap::ScanLine(Integer Row) {
+    HBITMAP__* b = BitmapOf(FImage);
+    if (Row < 0 || Row >= b->height) throw EInvalidGraphicOperation("Scan line index out of range");
+    return b->bits.data() + size_t(Row) * size_t(b->stride);
+}
+
+TCanvas* TBitmap::GetCanvas() {
+    if (!FCanvas) {
+        FCanvas = new TBitmapCanvas(this);
+        FCanvas->OnChange = [this](TObject* s) { Changed(s); };
+    }
+    return FCanvas;
+}
+
+HBITMAP TBitmap::GetHandle() {
+    return FImage;
+}
+
+void TBitmap::SetHandle(HBITMAP Value) {
+    if (!BitmapOf(Value) || Value == FImage) return;
+    HBITMAP old = FImage;
+    FImage = Value;
+    if (FCanvas) static_cast<TBitmapCanvas*>(FCanvas)->Rebind();
+    DeleteObject(old);
+    Changed(this);
+}
+
+HBITMAP TBitmap::ReleaseHandle() {
+    HBITMAP__* b = BitmapOf(FImage);
+    HBITMAP copy = NewBlock(0, 0, b->bpp, 0);
+    HBITMAP__* c = BitmapOf(copy);
+    c->width = b->width;
+    c->height = b->height;
+    c->bpp = b->bpp;
+    c->stride = b->stride;
+    c->bits = b->bits;
+    return copy;
+}
+
+HBITMAP TBitmap::GetMaskHandle() {
+    const TColor key = GetTransparentColor();
+    if (FMaskHandle && FMaskColor == key) return FMaskHandle;
+    if (FMaskHandle) DeleteObject(FMaskHandle);
+    HBITMAP__* b = BitmapOf(FImage);
+    FMaskHandle = NewBlock(b->width, b->height, 1, 0);
+    FMaskColor = key;
+    const lumora_gdi::Surface src = b->surface(), dst = BitmapOf(FMaskHandle)->surface();
+    const uint32_t k = b->bpp == 1 ? lumora_gdi::ToMono(RgbOf(COLORREF(ColorToRGB(key)))) : RgbOf(COLORREF(ColorToRGB(key)));
+    std::vector<uint32_t> row(size_t(b->width));
+    for (int y = 0; y < b->height; ++y) {
+        lumora_gdi::ReadSpan(src, 0, y, b->width, row.data());
+        for (auto& v : row) v = v == k ? 0xFFFFFF : 0;
+        lumora_gdi::WriteSpan(dst, 0, y, b->width, row.data());
+    }
+    return FMaskHandle;
+}
+
+HBITMAP TBitmap::ReleaseMaskHandle() {
+    HBITMAP m = GetMaskHandle();
+    FMaskHandle = nullptr;
+    return m;
+}
+
+void TBitmap::Mask(TColor TransparentColor) {
+    SetTransparentColor(TransparentColor);
+    HBITMAP m = ReleaseMaskHandle();
+    BitmapOf(FImage)->SwapPixels(*BitmapOf(m));
+    DeleteObject(m);
+    Changed(this);
+}
+
+TColor TBitmap::GetTransparentColor() {
+    if (FTransparentColor != clDefault) return FTransparentColor;
+    if (GetMonochrome()) return clWhite;
+    if (GetEmpty()) return clDefault;
+    HBITMAP__* b = BitmapOf(FImage);
+    const uint32_t rgb = lumora_gdi::ReadPixel(b->surface(), 0, b->height - 1);
+    return TColor(lumora_gdi::ColorRefOf(rgb) | 0x02000000);
+}
+
+void TBitmap::SetTransparentColor(TColor Value) {
+    if (Value == FTransparentColor) return;
+    FTransparentColor = Value;
+    FTransparentMode = Value == clDefault ? tmAuto : tmFixed;
+    Changed(this);
+}
+
+void TBitmap::SetTransparentMode(TTransparentMode Value) {
+    if (Value == FTransparentMode) return;
+    if (Value == tmAuto) SetTransparentColor(clDefault);
+    else SetTransparentColor(GetTransparentColor());
+}
+
+void TBitmap::Changed(TObject* Sender) {
+    if (FMaskHandle) {
+        DeleteObject(FMaskHandle);
+        FMaskHandle = nullptr;
+    }
+    TGraphic::Changed(Sender);
+}
+
+void TBitmap::Assign(TPersistent* Source) {
+    if (!Source) {
+        NewImage(0, 0, GetPixelFormat(), false, clWhite);
+        return;
+    }
+    if (auto* src = dynamic_cast<TBitmap*>(Source)) {
+        if (src == this) return;
+        HBITMAP__* s = BitmapOf(src->FImage);
+        HBITMAP__* d = BitmapOf(FImage);
+        d->width = s->width;
+        d->height = s->height;
+        d->bpp = s->bpp;
+        d->stride = s->stride;
+        d->bits = s->bits;
+        FTransparentColor = src->FTransparentColor;
+        FTransparentMode = src->FTransparentMode;
+        FTransparent = src->FTransparent;
+        Changed(this);
+        return;
+    }
+    if (auto* pic = dynamic_cast<TPicture*>(Source)) {
+        Assign(pic->GetGraphic());
+        return;
+    }
+    if (auto* g = dynamic_cast<TGraphic*>(Source)) {
+        NewImage(g->GetWidth(), g->GetHeight(), pf24bit, false, FillColor());
+        GetCanvas()->Draw(0, 0, g);
+        return;
+    }
+    TGraphic::Assign(Source);
+}
+
+void TBitmap::Draw(TCanvas* ACanvas, const TRect& Rect) {
+    if (GetEmpty()) return;
+    HDC dst = ACanvas->GetHandle();
+    HDC src = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(src, FImage);
+    const int oldMode = GetStretchBltMode(dst);
+    if (!GetMonochrome() && oldMode != HALFTONE) SetStretchBltMode(dst, COLORONCOLOR);
+    const int w = GetWidth(), h = GetHeight();
+    if (GetTransparent()) {
+        const TColor key = GetTransparentColor();
+        TransparentBlt(dst, Rect.Left, Rect.Top, Rect.Width(), Rect.Height(), src, 0, 0, w, h,
+                       COLORREF(ColorToRGB(key)) & 0xFFFFFF);
+    } else {
+        StretchBlt(dst, Rect.Left, Rect.Top, Rect.Width(), Rect.Height(), src, 0, 0, w, h, DWORD(ACanvas->GetCopyMode()));
+    }
+    SetStretchBltMode(dst, oldMode);
+    SelectObject(src, old);
+    DeleteDC(src);
+}
+
+void TBitmap::LoadFromBytes(const void* Data, size_t Size) {
+    const auto* p = static_cast<const uint8_t*>(Data);
+    if (!p || Size < 14 + 12 || p[0] != 'B' || p[1] != 'M') InvalidBitmap();
+    const uint32_t off = lumora_gdi::LoadLE32(p + 10);
+    const uint8_t* dib = p + 14;
+    const size_t dibSize = Size - 14;
+    const uint32_t hsize = lumora_gdi::LoadLE32(dib);
+    size_t pixAt = off;
+    if (pixAt < 14 + std::min<size_t>(hsize, dibSize) || pixAt > Size) {
+        // A broken offset: the pixels follow the header and the palette.
+        const int bpp = hsize == 12 ? lumora_gdi::LoadLE16(dib + 10) : lumora_gdi::LoadLE16(dib + 14);
+        const uint32_t used = hsize >= 36 ? lumora_gdi::LoadLE32(dib + 32) : 0;
+        const size_t pal = bpp <= 8 ? (used ? used : (1u << bpp)) * (hsize == 12 ? 3 : 4) : 0;
+        pixAt = 14 + hsize + pal;
+        if (pixAt > Size) InvalidBitmap();
+    }
+    HBITMAP fresh = DecodeDib(dib, dibSize, p + pixAt, Size - pixAt);
+    BitmapOf(FImage)->SwapPixels(*BitmapOf(fresh));
+    DeleteObject(fresh);
+    Changed(this);
+}
+
+std::vector<Byte> TBitmap::SaveToBytes() {
+    HBITMAP__* b = BitmapOf(FImage);
+    const bool mono = b->bpp == 1;
+    const size_t palBytes = mono ? 8 : 0;
+    const size_t rowBytes = size_t(DibRowBytes(b->width, b->bpp));
+    const size_t pixBytes = rowBytes * size_t(b->height);
+    const size_t off = 14 + 40 + palBytes;
+    std::vector<Byte> v(off + pixBytes, 0);
+    v[0] = 'B';
+    v[1] = 'M';
+    lumora_gdi::StoreLE32(v, 2, uint32_t(v.size()));
+    lumora_gdi::StoreLE32(v, 10, uint32_t(off));
+    lumora_gdi::StoreLE32(v, 14, 40);
+    lumora_gdi::StoreLE32(v, 18, uint32_t(b->width));
+    lumora_gdi::StoreLE32(v, 22, uint32_t(b->height));
+    lumora_gdi::StoreLE16(v, 26, 1);
+    lumora_gdi::StoreLE16(v, 28, uint16_t(b->bpp));
+    lumora_gdi::StoreLE32(v, 30, BI_RGB);
+    lumora_gdi::StoreLE32(v, 34, uint32_t(pixBytes));
+    if (mono) {
+        // Palette: black, white.
+        v[58] = v[59] = v[60] = 0xFF;
+    }
+    for (int y = 0; y < b->height; ++y)
+        std::memcpy(v.data() + off + rowBytes * size_t(b->height - 1 - y), b->bits.data() + size_t(y) * size_t(b->stride),
+                    rowBytes);
+    return v;
+}
+
+void TBitmap::LoadFromStream(TStream* Stream) {
+    Byte fh[14];
+    Stream->ReadBuffer(fh, sizeof fh);
+    const uint32_t size = lumora_gdi::LoadLE32(fh + 2);
+    const Int64 rest = Stream->GetSize() - Stream->GetPosition();
+    const Int64 need = (size > 14 && Int64(size) - 14 <= rest) ? Int64(size) - 14 : rest;
+    std::vector<Byte> data(size_t(14 + std::max<Int64>(0, need)));
+    std::memcpy(data.data(), fh, 14);
+    if (need > 0) Stream->ReadBuffer(data.data() + 14, need);
+    LoadFromBytes(data.data(), data.size());
+}
+
+void TBitmap::SaveToStream(TStream* Stream) {
+    const std::vector<Byte> v = SaveToBytes();
+    Stream->WriteBuffer(v.data(), Int64(v.size()));
+}
+
+void TBitmap::LoadFromResourceName(void* Instance, const std::string& ResName) {
+    if (!LoadBitmapResource(ResName, this)) throw EResNotFound("Resource " + ResName + " not found");
+}
+
+void TBitmap::LoadFromResourceID(void* Instance, Integer ResID) {
+    LoadFromResourceName(Instance, "#" + std::to_string(ResID));
+}
+
+void TGraphic::LoadFromFile(const std::string& FileName) {
+    TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
+    LoadFromStream(&stream);
+}
+
+void TGraphic::SaveToFile(const std::string& FileName) {
+    TFileStream stream(FileName, fmCreate);
+    SaveToStream(&stream);
+}

@@ -1,0 +1,677 @@
+// Block transfers: BitBlt, StretchBlt, MaskBlt, PatBlt, device-independent bitmaps, the DrawDib
+// stand-in, and icons.
+
+#include <QImage>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "framework/qt/gdi_backend.h"
+
+using namespace lumora_gdi;
+
+namespace {
+
+// Source column (or row) for each destination column: the pixel under the destination pixel's
+// centre; mirrored when the signs of the extents differ.
+std::vector<int> MapAxis(int dn, int sn, int s0, bool flip) {
+    std::vector<int> m(size_t(std::max(dn, 0)));
+    for (int i = 0; i < dn; ++i) {
+        int v = dn == sn ? i : int((int64_t(2 * i + 1) * sn) / (int64_t(2) * dn));
+        if (flip) v = sn - 1 - v;
+        m[size_t(i)] = s0 + v;
+    }
+    return m;
+}
+
+// The destination index range whose source lies inside [0, limit).
+std::pair<int, int> ValidRange(const std::vector<int>& m, int limit) {
+    int a = 0, b = int(m.size());
+    while (a < b && (m[size_t(a)] < 0 || m[size_t(a)] >= limit)) ++a;
+    while (b > a && (m[size_t(b - 1)] < 0 || m[size_t(b - 1)] >= limit)) --b;
+    return {a, b};
+}
+
+void FetchMapped(const Surface& s, int sy, const int* cols, int n, uint32_t* out) {
+    const uint8_t* r = s.row(sy);
+    switch (s.fmt) {
+    case PixFmt::Mono:
+        for (int i = 0; i < n; ++i) out[i] = (r[cols[i] >> 3] & (0x80 >> (cols[i] & 7))) ? 0xFFFFFF : 0;
+        break;
+    case PixFmt::Bgr24:
+        for (int i = 0; i < n; ++i) {
+            const uint8_t* p = r + cols[i] * 3;
+            out[i] = (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0];
+        }
+        break;
+    case PixFmt::Rgb32:
+        for (int i = 0; i < n; ++i) out[i] = reinterpret_cast<const uint32_t*>(r)[cols[i]] & 0xFFFFFF;
+        break;
+    default: std::memset(out, 0, sizeof(uint32_t) * size_t(n)); break;
+    }
+}
+
+// SRCCOPY between colour surfaces with nearest sampling, straight on the bytes.
+bool FastCopy(const Surface& d, const Surface& s, const QRect& r, const QRect& D, const std::vector<int>& cols,
+              const std::vector<int>& rows) {
+    if (d.fmt == PixFmt::Mono || s.fmt == PixFmt::Mono) return false;
+    const int n = r.width();
+    const int* cm = cols.data() + (r.left() - D.left());
+    const bool identity = cm[n - 1] - cm[0] == n - 1;
+    int prevSrc = -1;
+    uint8_t* prevDst = nullptr;
+    const size_t dbpp = d.fmt == PixFmt::Rgb32 ? 4 : 3;
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        const int sy = rows[size_t(y - D.top())];
+        uint8_t* dp = d.row(y) + size_t(r.left()) * dbpp;
+        if (sy == prevSrc) {
+            std::memcpy(dp, prevDst, size_t(n) * dbpp);
+            continue;
+        }
+        const uint8_t* sr = s.row(sy);
+        if (d.fmt == PixFmt::Bgr24 && s.fmt == PixFmt::Bgr24) {
+            if (identity) {
+                std::memmove(dp, sr + size_t(cm[0]) * 3, size_t(n) * 3);
+            } else {
+                for (int i = 0; i < n; ++i) {
+                    const uint8_t* p = sr + cm[i] * 3;
+                    dp[i * 3] = p[0];
+                    dp[i * 3 + 1] = p[1];
+                    dp[i * 3 + 2] = p[2];
+                }
+            }
+        } else if (d.fmt == PixFmt::Rgb32 && s.fmt == PixFmt::Rgb32) {
+            auto* o = reinterpret_cast<uint32_t*>(dp);
+            const auto* p = reinterpret_cast<const uint32_t*>(sr);
+            if (identity) {
+                std::memmove(o, p + cm[0], size_t(n) * 4);
+                for (int i = 0; i < n; ++i) o[i] |= 0xFF000000u;
+            } else {
+                for (int i = 0; i < n; ++i) o[i] = p[cm[i]] | 0xFF000000u;
+            }
+        } else if (d.fmt == PixFmt::Rgb32) {  // from 24 bits
+            auto* o = reinterpret_cast<uint32_t*>(dp);
+            for (int i = 0; i < n; ++i) {
+                const uint8_t* p = sr + cm[i] * 3;
+                o[i] = 0xFF000000u | (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0];
+            }
+        } else {  // 32 bits to 24
+            const auto* p = reinterpret_cast<const uint32_t*>(sr);
+            for (int i = 0; i < n; ++i) {
+                const uint32_t v = p[cm[i]];
+                dp[i * 3] = uint8_t(v);
+                dp[i * 3 + 1] = uint8_t(v >> 8);
+                dp[i * 3 + 2] = uint8_t(v >> 16);
+            }
+        }
+        prevSrc = sy;
+        prevDst = dp;
+    }
+    return true;
+}
+
+// A copy of part of a surface (for overlapping copies and smoothed stretching).
+struct OwnedSurface {
+    std::vector<uint8_t> bits;
+    Surface s;
+};
+
+OwnedSurface CopyOut(const Surface& src, QRect r) {
+    OwnedSurface o;
+    r &= QRect(0, 0, src.width, src.height);
+    if (r.isEmpty()) return o;
+    o.s.fmt = PixFmt::Rgb32;
+    o.s.width = src.width;
+    o.s.height = src.height;
+    o.s.stride = ptrdiff_t(src.width) * 4;
+    o.bits.assign(size_t(o.s.stride) * size_t(src.height), 0);
+    o.s.bits = o.bits.data();
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        ReadSpan(src, r.left(), y, r.width(), reinterpret_cast<uint32_t*>(o.s.row(y)) + r.left());
+    return o;
+}
+
+}  // namespace
+
+namespace lumora_gdi {
+
+bool Blit(HDC__* dst, int x, int y, int w, int h, const BlitSource* src, int sx, int sy, int sw, int sh,
+          DWORD rop, int stretchMode, const Surface* mask, int mx, int my, DWORD backRop, int64_t key) {
+    const Surface ds = dst->surface();
+    if (!ds.valid()) return true;
+    const uint8_t idx = uint8_t(rop >> 16);
+    const uint8_t bidx = uint8_t(backRop >> 16);
+    const bool usesS = RopUsesSource(idx) || (mask && RopUsesSource(bidx));
+    const bool usesP = RopUsesPattern(idx) || (mask && RopUsesPattern(bidx));
+    if (usesS && (!src || !src->surface.valid())) return src != nullptr;
+    if (!usesS) {
+        sw = w;
+        sh = h;
+        sx = sy = 0;
+    }
+    bool flipX = false, flipY = false;
+    if (w < 0) { x += w; w = -w; flipX = !flipX; }
+    if (h < 0) { y += h; h = -h; flipY = !flipY; }
+    if (sw < 0) { sx += sw; sw = -sw; flipX = !flipX; }
+    if (sh < 0) { sy += sh; sh = -sh; flipY = !flipY; }
+    if (w == 0 || h == 0 || sw == 0 || sh == 0) return true;
+
+    Surface ss = usesS ? src->surface : Surface{};
+    OwnedSurface owned;
+    if (usesS) {
+        const bool stretched = w != sw || h != sh;
+        if (stretched && stretchMode == HALFTONE) {
+            // Smooth stretching: scale the source part to the destination size first.
+            QImage part(sw, sh, QImage::Format_RGB32);
+            for (int yy = 0; yy < sh; ++yy) {
+                auto* o = reinterpret_cast<uint32_t*>(part.scanLine(yy));
+                const int srow = sy + yy;
+                for (int xx = 0; xx < sw; ++xx) {
+                    const int scol = sx + xx;
+                    uint32_t v = 0;
+                    if (srow >= 0 && srow < ss.height && scol >= 0 && scol < ss.width) {
+                        v = ReadPixel(ss, scol, srow);
+                        if (ss.fmt == PixFmt::Mono && ds.fmt != PixFmt::Mono) v = v ? src->mono1 : src->mono0;
+                    }
+                    o[xx] = 0xFF000000u | v;
+                }
+            }
+            QImage scaled = part.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                .convertToFormat(QImage::Format_RGB32);
+            owned.s.fmt = PixFmt::Rgb32;
+            owned.s.width = w;
+            owned.s.height = h;
+            owned.s.stride = ptrdiff_t(w) * 4;
+            owned.bits.resize(size_t(w) * size_t(h) * 4);
+            for (int yy = 0; yy < h; ++yy) std::memcpy(owned.bits.data() + size_t(yy) * size_t(w) * 4, scaled.constScanLine(yy), size_t(w) * 4);
+            owned.s.bits = owned.bits.data();
+            ss = owned.s;
+            sx = sy = 0;
+            sw = w;
+            sh = h;
+        } else if (ss.bits == ds.bits) {
+            owned = CopyOut(ss, QRect(sx, sy, sw, sh));
+            if (!owned.s.valid()) return true;
+            ss = owned.s;
+        }
+    }
+    const bool srcMonoToColour = usesS && ss.fmt == PixFmt::Mono && ds.fmt != PixFmt::Mono;
+    const bool srcColourToMono = usesS && ss.fmt != PixFmt::Mono && ds.fmt == PixFmt::Mono;
+
+    const QRect D(x, y, w, h);
+    std::vector<int> cols = MapAxis(w, sw, sx, flipX);
+    std::vector<int> rows = MapAxis(h, sh, sy, flipY);
+    QRect valid = D;
+    if (usesS) {
+        const auto [c0, c1] = ValidRange(cols, ss.width);
+        const auto [r0, r1] = ValidRange(rows, ss.height);
+        if (c0 >= c1 || r0 >= r1) return true;
+        valid = QRect(x + c0, y + r0, c1 - c0, r1 - r0);
+    }
+    const QRegion vis = dst->Visible() & valid;
+    if (vis.isEmpty()) return true;
+
+    if (idx == 0xCC && !mask && key < 0 && usesS && !srcMonoToColour && !srcColourToMono && !flipX && !flipY) {
+        bool all = true;
+        for (const QRect& r : vis) all = FastCopy(ds, ss, r, D, cols, rows) && all;
+        if (all) return true;
+    }
+
+    Paint pattern;
+    if (usesP) pattern = BrushPaint(dst, dst->st.brush.get(), true);
+    const bool destMono = ds.fmt == PixFmt::Mono;
+    std::vector<uint32_t> sbuf, dbuf;
+    std::vector<uint8_t> keyed;
+    for (const QRect& r : vis) {
+        const int n = r.width();
+        sbuf.resize(size_t(n));
+        dbuf.resize(size_t(n));
+        for (int yy = r.top(); yy <= r.bottom(); ++yy) {
+            if (usesS) {
+                FetchMapped(ss, rows[size_t(yy - D.top())], cols.data() + (r.left() - D.left()), n, sbuf.data());
+                if (key >= 0) {
+                    keyed.resize(size_t(n));
+                    for (int i = 0; i < n; ++i) keyed[size_t(i)] = sbuf[size_t(i)] == uint32_t(key);
+                }
+                if (srcMonoToColour) {
+                    for (auto& v : sbuf) v = v ? src->mono1 : src->mono0;
+                } else if (srcColourToMono) {
+                    for (auto& v : sbuf) v = (src->matchBk ? v == (src->bk & 0xFFFFFF) : NearestIsWhite(v)) ? 0xFFFFFF : 0;
+                }
+            }
+            ReadSpan(ds, r.left(), yy, n, dbuf.data());
+            for (int i = 0; i < n; ++i) {
+                if (key >= 0 && keyed[size_t(i)]) continue;
+                uint8_t op = idx;
+                if (mask) {
+                    const int mxx = mx + (r.left() + i - D.left()), myy = my + (yy - D.top());
+                    const bool set = mxx >= 0 && myy >= 0 && mxx < mask->width && myy < mask->height &&
+                                     ReadPixel(*mask, mxx, myy) != 0;
+                    if (!set) op = bidx;
+                }
+                uint32_t p = 0;
+                if (usesP && !pattern.empty()) {
+                    bool o;
+                    p = pattern.At(r.left() + i, yy, o);
+                    if (destMono) p = ToMono(p);
+                }
+                dbuf[size_t(i)] = Rop3(op, p, usesS ? sbuf[size_t(i)] : 0, dbuf[size_t(i)]);
+            }
+            WriteSpan(ds, r.left(), yy, n, dbuf.data());
+        }
+    }
+    return true;
+}
+
+}  // namespace lumora_gdi
+
+namespace {
+
+BlitSource SourceOf(HDC__* dst, HDC__* src) {
+    BlitSource b;
+    b.surface = src->surface();
+    b.mono0 = RgbOf(dst->st.text);
+    b.mono1 = RgbOf(dst->st.bk);
+    b.matchBk = true;
+    b.bk = RgbOf(src->st.bk);
+    return b;
+}
+
+// A source over a device-independent bitmap; formats the engine cannot read directly are
+// converted into owned.
+bool DibSource(const BITMAPINFO* info, const void* bits, BlitSource& out, std::vector<uint8_t>& owned) {
+    if (!info) return false;
+    const BITMAPINFOHEADER& h = info->bmiHeader;
+    const int w = h.biWidth;
+    const int ht = h.biHeight < 0 ? -h.biHeight : h.biHeight;
+    const bool bottomUp = h.biHeight > 0;
+    if (w <= 0 || ht <= 0) return false;
+    const int bpp = h.biBitCount;
+    const DWORD comp = h.biCompression;
+    if (comp != BI_RGB && comp != BI_BITFIELDS) return false;
+    const auto* headerEnd = reinterpret_cast<const uint8_t*>(info) + (h.biSize ? h.biSize : 40);
+    const RGBQUAD* pal = reinterpret_cast<const RGBQUAD*>(headerEnd);
+    int palCount = 0;
+    if (bpp <= 8) palCount = h.biClrUsed ? int(h.biClrUsed) : (1 << bpp);
+    const DWORD* masks = nullptr;
+    if (comp == BI_BITFIELDS) masks = reinterpret_cast<const DWORD*>(headerEnd);
+    if (!bits) {
+        bits = headerEnd + palCount * 4 + (comp == BI_BITFIELDS ? 12 : 0);
+    }
+    const int stride = DibRowBytes(w, bpp);
+    auto* base = static_cast<uint8_t*>(const_cast<void*>(bits));
+    Surface s;
+    s.width = w;
+    s.height = ht;
+    if (bottomUp) {
+        s.bits = base + size_t(stride) * size_t(ht - 1);
+        s.stride = -stride;
+    } else {
+        s.bits = base;
+        s.stride = stride;
+    }
+    if (bpp == 1) {
+        s.fmt = PixFmt::Mono;
+        out.surface = s;
+        auto q = [&](int i) { return (uint32_t(pal[i].rgbRed) << 16) | (uint32_t(pal[i].rgbGreen) << 8) | pal[i].rgbBlue; };
+        out.mono0 = palCount > 0 ? q(0) : 0;
+        out.mono1 = palCount > 1 ? q(1) : 0xFFFFFF;
+        return true;
+    }
+    if (bpp == 24 && comp == BI_RGB) {
+        s.fmt = PixFmt::Bgr24;
+        out.surface = s;
+        return true;
+    }
+    if (bpp == 32 && comp == BI_RGB) {
+        s.fmt = PixFmt::Rgb32;
+        out.surface = s;
+        return true;
+    }
+    // 4, 8 and 16 bits, and bit fields: convert to 32 bits.
+    owned.assign(size_t(w) * size_t(ht) * 4, 0);
+    auto shiftOf = [](DWORD m) { int n = 0; while (m && !(m & 1)) { m >>= 1; ++n; } return n; };
+    auto widthOf = [](DWORD m) { int n = 0; while (m && !(m & 1)) m >>= 1; while (m & 1) { m >>= 1; ++n; } return n; };
+    DWORD rm = 0x7C00, gm = 0x03E0, bm = 0x001F;
+    if (bpp == 32) { rm = 0xFF0000; gm = 0xFF00; bm = 0xFF; }
+    if (masks) { rm = masks[0]; gm = masks[1]; bm = masks[2]; }
+    auto chan = [&](DWORD v, DWORD m) -> uint32_t {
+        const int wd = widthOf(m);
+        if (!wd) return 0;
+        const uint32_t c = (v & m) >> shiftOf(m);
+        return wd >= 8 ? (c >> (wd - 8)) & 0xFF : uint32_t((c * 255 + ((1u << wd) - 1) / 2) / ((1u << wd) - 1));
+    };
+    for (int y = 0; y < ht; ++y) {
+        const uint8_t* row = s.row(y);
+        auto* o = reinterpret_cast<uint32_t*>(owned.data() + size_t(y) * size_t(w) * 4);
+        for (int x = 0; x < w; ++x) {
+            uint32_t v = 0;
+            if (bpp == 4 || bpp == 8) {
+                const int i = bpp == 8 ? row[x] : ((x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4));
+                if (i < palCount) v = (uint32_t(pal[i].rgbRed) << 16) | (uint32_t(pal[i].rgbGreen) << 8) | pal[i].rgbBlue;
+            } else if (bpp == 16) {
+                const DWORD p = row[x * 2] | (DWORD(row[x * 2 + 1]) << 8);
+                v = (chan(p, rm) << 16) | (chan(p, gm) << 8) | chan(p, bm);
+            } else if (bpp == 32) {
+                DWORD p;
+                std::memcpy(&p, row + x * 4, 4);
+                v = (chan(p, rm) << 16) | (chan(p, gm) << 8) | chan(p, bm);
+            } else if (bpp == 24) {
+                v = (uint32_t(row[x * 3 + 2]) << 16) | (uint32_t(row[x * 3 + 1]) << 8) | row[x * 3];
+            } else {
+                return false;
+            }
+            o[x] = 0xFF000000u | v;
+        }
+    }
+    Surface c;
+    c.bits = owned.data();
+    c.width = w;
+    c.height = ht;
+    c.stride = ptrdiff_t(w) * 4;
+    c.fmt = PixFmt::Rgb32;
+    out.surface = c;
+    return true;
+}
+
+}  // namespace
+
+bool PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop) {
+    HDC__* d = DC(dc);
+    if (!d) return false;
+    if (RopUsesSource(uint8_t(rop >> 16))) return false;
+    return Blit(d, x + d->dx(), y + d->dy(), width, height, nullptr, 0, 0, width, height, rop, d->st.stretchMode);
+}
+
+bool BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int xSrc, int ySrc, DWORD rop) {
+    return StretchBlt(dst, x, y, width, height, src, xSrc, ySrc, width, height, rop);
+}
+
+bool StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int xSrc, int ySrc, int srcWidth,
+                int srcHeight, DWORD rop) {
+    HDC__* d = DC(dst);
+    if (!d) return false;
+    HDC__* s = DC(src);
+    if (!s) {
+        if (RopUsesSource(uint8_t(rop >> 16))) return false;
+        return Blit(d, x + d->dx(), y + d->dy(), width, height, nullptr, 0, 0, width, height, rop, d->st.stretchMode);
+    }
+    const BlitSource bs = SourceOf(d, s);
+    return Blit(d, x + d->dx(), y + d->dy(), width, height, &bs, xSrc + s->dx(), ySrc + s->dy(), srcWidth, srcHeight,
+                rop, d->st.stretchMode);
+}
+
+bool TransparentBlt(HDC dst, int x, int y, int width, int height, HDC src, int xSrc, int ySrc, int srcWidth,
+                    int srcHeight, UINT transparent) {
+    HDC__* d = DC(dst);
+    HDC__* s = DC(src);
+    if (!d || !s) return false;
+    const BlitSource bs = SourceOf(d, s);
+    uint32_t key = RgbOf(transparent);
+    if (bs.surface.fmt == PixFmt::Mono) key = ToMono(key);
+    return Blit(d, x + d->dx(), y + d->dy(), width, height, &bs, xSrc + s->dx(), ySrc + s->dy(), srcWidth, srcHeight,
+                SRCCOPY, d->st.stretchMode == HALFTONE ? COLORONCOLOR : d->st.stretchMode, nullptr, 0, 0, 0, key);
+}
+
+bool MaskBlt(HDC dst, int x, int y, int width, int height, HDC src, int xSrc, int ySrc, HBITMAP mask, int xMask,
+             int yMask, DWORD rop4) {
+    HDC__* d = DC(dst);
+    if (!d) return false;
+    GdiObject* mo = FromHandle(mask);
+    const DWORD fore = rop4 & 0x00FFFFFF;
+    const DWORD back = (rop4 >> 8) & 0x00FF0000;
+    if (!mo || mo->kind != ObjKind::Bitmap) return BitBlt(dst, x, y, width, height, src, xSrc, ySrc, fore);
+    auto* mb = static_cast<HBITMAP__*>(mo);
+    if (mb->bpp != 1) return false;
+    const Surface ms = mb->surface();
+    HDC__* s = DC(src);
+    BlitSource bs;
+    if (s) bs = SourceOf(d, s);
+    return Blit(d, x + d->dx(), y + d->dy(), width, height, s ? &bs : nullptr, s ? xSrc + s->dx() : 0,
+                s ? ySrc + s->dy() : 0, width, height, fore, COLORONCOLOR, &ms, xMask, yMask, back);
+}
+
+int StretchDIBits(HDC dc, int xDst, int yDst, int dstWidth, int dstHeight, int xSrc, int ySrc, int srcWidth,
+                  int srcHeight, const void* bits, const BITMAPINFO* info, UINT, DWORD rop) {
+    HDC__* d = DC(dc);
+    if (!d || !info) return 0;
+    BlitSource bs;
+    std::vector<uint8_t> owned;
+    if (!DibSource(info, bits, bs, owned)) return 0;
+    const int ht = bs.surface.height;
+    // Bottom-up bitmaps count source rows from the bottom.
+    const int top = info->bmiHeader.biHeight > 0 ? ht - ySrc - srcHeight : ySrc;
+    Blit(d, xDst + d->dx(), yDst + d->dy(), dstWidth, dstHeight, &bs, xSrc, top, srcWidth, srcHeight, rop,
+         d->st.stretchMode);
+    return std::abs(srcHeight);
+}
+
+int SetDIBitsToDevice(HDC dc, int xDst, int yDst, DWORD width, DWORD height, int xSrc, int ySrc, UINT startScan,
+                      UINT lines, const void* bits, const BITMAPINFO* info, UINT usage) {
+    if (!info) return 0;
+    // The bits hold `lines` rows from startScan on; describe them as a bitmap of their own.
+    std::vector<uint8_t> hdr(sizeof(BITMAPINFOHEADER) + 256 * 4 + 12);
+    const size_t hsize = info->bmiHeader.biSize ? info->bmiHeader.biSize : 40;
+    std::memcpy(hdr.data(), info, std::min(hdr.size(), hsize + 256 * 4 + 12));
+    auto* h = reinterpret_cast<BITMAPINFOHEADER*>(hdr.data());
+    const bool bottomUp = info->bmiHeader.biHeight > 0;
+    h->biHeight = bottomUp ? LONG(lines) : -LONG(lines);
+    const int ys = bottomUp ? ySrc - int(startScan) : ySrc - int(startScan);
+    StretchDIBits(dc, xDst, yDst, int(width), int(height), xSrc, ys, int(width), int(height), bits,
+                  reinterpret_cast<const BITMAPINFO*>(hdr.data()), usage, SRCCOPY);
+    return int(lines);
+}
+
+// ---------------------------------------------------------------------------------------------
+// DrawDib stand-in
+
+struct HDRAWDIB__ {
+    int unused = 0;
+};
+
+HDRAWDIB DrawDibOpen() {
+    return new HDRAWDIB__;
+}
+
+bool DrawDibClose(HDRAWDIB hdd) {
+    delete hdd;
+    return hdd != nullptr;
+}
+
+bool DrawDibDraw(HDRAWDIB hdd, HDC dc, int xDst, int yDst, int dxDst, int dyDst, const BITMAPINFOHEADER* header,
+                 const void* bits, int xSrc, int ySrc, int dxSrc, int dySrc, UINT) {
+    HDC__* d = DC(dc);
+    if (!hdd || !d || !header) return false;
+    if (header->biBitCount != 1 && header->biBitCount != 24) return false;
+    BlitSource bs;
+    std::vector<uint8_t> owned;
+    if (!DibSource(reinterpret_cast<const BITMAPINFO*>(header), bits, bs, owned)) return false;
+    if (dxSrc < 0) dxSrc = bs.surface.width;
+    if (dySrc < 0) dySrc = bs.surface.height;
+    if (dxDst < 0) dxDst = dxSrc;
+    if (dyDst < 0) dyDst = dySrc;
+    return Blit(d, xDst + d->dx(), yDst + d->dy(), dxDst, dyDst, &bs, xSrc, ySrc, dxSrc, dySrc, SRCCOPY, COLORONCOLOR);
+}
+
+UINT DrawDibRealize(HDRAWDIB, HDC, bool) {
+    return 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Icons
+
+namespace {
+
+HICON__* IconOf(HICON h) {
+    GdiObject* o = FromHandle(h);
+    return o && o->kind == ObjKind::Icon ? static_cast<HICON__*>(o) : nullptr;
+}
+
+}  // namespace
+
+HBITMAP__* lumora_gdi::BitmapOf(HBITMAP h) {
+    GdiObject* o = FromHandle(h);
+    return o && o->kind == ObjKind::Bitmap ? static_cast<HBITMAP__*>(o) : nullptr;
+}
+
+HICON CreateIconIndirect(const ICONINFO* info) {
+    if (!info) return nullptr;
+    HBITMAP__* mask = BitmapOf(info->hbmMask);
+    HBITMAP__* color = BitmapOf(info->hbmColor);
+    if (!mask) return nullptr;
+    auto* ic = new HICON__;
+    ic->isIcon = info->fIcon;
+    ic->hotX = int(info->xHotspot);
+    ic->hotY = int(info->yHotspot);
+    const int w = mask->width;
+    const int h = color ? color->height : mask->height / 2;
+    QImage andImg(w, h, QImage::Format_Mono);
+    QImage xorImg(w, h, QImage::Format_RGB32);
+    const Surface ms = mask->surface();
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const bool set = y < ms.height && ReadPixel(ms, x, y) != 0;
+            andImg.setPixel(x, y, set ? 1 : 0);
+            uint32_t c = 0;
+            if (color) {
+                if (x < color->width && y < color->height) c = ReadPixel(color->surface(), x, y);
+            } else if (y + h < ms.height) {
+                c = ReadPixel(ms, x, y + h);
+            }
+            reinterpret_cast<uint32_t*>(xorImg.scanLine(y))[x] = 0xFF000000u | c;
+        }
+    }
+    ic->andMask = andImg;
+    ic->xorImage = xorImg;
+    QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const bool transparent = andImg.pixelIndex(x, y) != 0;
+            const uint32_t c = reinterpret_cast<const uint32_t*>(xorImg.constScanLine(y))[x];
+            reinterpret_cast<uint32_t*>(img.scanLine(y))[x] = transparent && (c & 0xFFFFFF) == 0 ? 0u : c;
+        }
+    ic->image = img;
+    return ic;
+}
+
+bool GetIconInfo(HICON icon, ICONINFO* info) {
+    HICON__* ic = IconOf(icon);
+    if (!ic || !info) return false;
+    const int w = ic->image.width(), h = ic->image.height();
+    info->fIcon = ic->isIcon;
+    info->xHotspot = DWORD(ic->isIcon ? w / 2 : ic->hotX);
+    info->yHotspot = DWORD(ic->isIcon ? h / 2 : ic->hotY);
+    HBITMAP mask = CreateBitmap(w, h, 1, 1, nullptr);
+    HBITMAP color = CreateBitmap(w, h, 1, 24, nullptr);
+    const Surface ms = static_cast<HBITMAP__*>(FromHandle(mask))->surface();
+    const Surface cs = static_cast<HBITMAP__*>(FromHandle(color))->surface();
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            bool transparent;
+            uint32_t c;
+            if (ic->hasAlpha || ic->andMask.isNull()) {
+                const QRgb p = ic->image.pixel(x, y);
+                transparent = qAlpha(p) < 128;
+                c = transparent ? 0 : (qRgb(qRed(p), qGreen(p), qBlue(p)) & 0xFFFFFF);
+            } else {
+                transparent = ic->andMask.pixelIndex(x, y) != 0;
+                c = ic->xorImage.pixel(x, y) & 0xFFFFFF;
+            }
+            WritePixel(ms, x, y, transparent ? 0xFFFFFF : 0);
+            WritePixel(cs, x, y, c);
+        }
+    info->hbmMask = mask;
+    info->hbmColor = color;
+    return true;
+}
+
+HICON CopyIcon(HICON icon) {
+    HICON__* ic = IconOf(icon);
+    if (!ic) return nullptr;
+    auto* c = new HICON__;
+    c->isIcon = ic->isIcon;
+    c->hotX = ic->hotX;
+    c->hotY = ic->hotY;
+    c->image = ic->image.copy();
+    c->andMask = ic->andMask.copy();
+    c->xorImage = ic->xorImage.copy();
+    c->hasAlpha = ic->hasAlpha;
+    c->standardShape = ic->standardShape;
+    return c;
+}
+
+bool DestroyIcon(HICON icon) {
+    return DeleteObject(icon);
+}
+
+bool DestroyCursor(HCURSOR cursor) {
+    return DeleteObject(cursor);
+}
+
+TSize GetIconSize(HICON icon) {
+    HICON__* ic = IconOf(icon);
+    if (!ic) return TSize{};
+    return TSize{ic->image.width(), ic->image.height()};
+}
+
+bool DrawIcon(HDC dc, int x, int y, HICON icon) {
+    return DrawIconEx(dc, x, y, icon, 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
+}
+
+bool DrawIconEx(HDC dc, int x, int y, HICON icon, int width, int height, UINT, HBRUSH flickerFree, UINT flags) {
+    HDC__* d = DC(dc);
+    HICON__* ic = IconOf(icon);
+    if (!d || !ic || ic->image.isNull()) return false;
+    if (width <= 0) width = (flags & DI_DEFAULTSIZE) ? 32 : ic->image.width();
+    if (height <= 0) height = (flags & DI_DEFAULTSIZE) ? 32 : ic->image.height();
+    if (flickerFree) {
+        TRect r(x, y, x + width, y + height);
+        FillRect(dc, &r, flickerFree);
+    }
+    const Surface ds = d->surface();
+    if (!ds.valid()) return true;
+    const int iw = ic->image.width(), ih = ic->image.height();
+    const QRect D(x + d->dx(), y + d->dy(), width, height);
+    const std::vector<int> cols = MapAxis(width, iw, 0, false);
+    const std::vector<int> rows = MapAxis(height, ih, 0, false);
+    const bool classic = !ic->hasAlpha && !ic->andMask.isNull();
+    std::vector<uint32_t> buf;
+    for (const QRect& r : d->Visible() & D) {
+        buf.resize(size_t(r.width()));
+        for (int yy = r.top(); yy <= r.bottom(); ++yy) {
+            const int sy = rows[size_t(yy - D.top())];
+            ReadSpan(ds, r.left(), yy, r.width(), buf.data());
+            for (int i = 0; i < r.width(); ++i) {
+                const int sx = cols[size_t(r.left() + i - D.left())];
+                uint32_t& v = buf[size_t(i)];
+                if (classic) {
+                    const bool andBit = ic->andMask.pixelIndex(sx, sy) != 0;
+                    const uint32_t xr = reinterpret_cast<const uint32_t*>(ic->xorImage.constScanLine(sy))[sx] & 0xFFFFFF;
+                    if ((flags & DI_MASK) && (flags & DI_IMAGE)) v = (andBit ? v : 0) ^ xr;
+                    else if (flags & DI_IMAGE) v = xr;
+                    else if (flags & DI_MASK) v = andBit ? 0xFFFFFF : 0;
+                } else {
+                    const QRgb p = reinterpret_cast<const QRgb*>(ic->image.constScanLine(sy))[sx];  // premultiplied
+                    const unsigned a = qAlpha(p);
+                    if (!(flags & DI_IMAGE)) {
+                        v = a < 128 ? 0xFFFFFF : 0;
+                        continue;
+                    }
+                    if (!(flags & DI_MASK)) {
+                        v = p & 0xFFFFFF;
+                        continue;
+                    }
+                    const unsigned ia = 255 - a;
+                    const uint32_t r8 = qRed(p) + (((v >> 16) & 0xFF) * ia + 127) / 255;
+                    const uint32_t g8 = qGreen(p) + (((v >> 8) & 0xFF) * ia + 127) / 255;
+                    const uint32_t b8 = qBlue(p) + ((v & 0xFF) * ia + 127) / 255;
+                    v = (std::min(r8, 255u) << 16) | (std::min(g8, 255u) << 8) | std::min(b8, 255u);
+                }
+            }
+            WriteSpan(ds, r.left(), yy, r.width(), buf.data());
+        }
+    }
+    return true;
+}

@@ -1,0 +1,548 @@
+// Lines, shapes, rectangle fills and pixels. Shapes are rasterized into coverage masks (Qt's
+// painter samples pixel centres, which gives the Windows rule that right and bottom edges lie
+// outside a filled area) and then mixed into the surface with the device context's raster
+// operation. One-pixel pens are walked by our own line algorithm, which leaves out end points and
+// carries the dash pattern from segment to segment.
+
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "framework/qt/gdi_backend.h"
+
+using namespace lumora_gdi;
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+HBRUSH__* BrushOf(HBRUSH h) {
+    // Windows accepts a system colour index plus one in place of a brush.
+    const auto v = reinterpret_cast<uintptr_t>(h);
+    if (v > 0 && v <= uintptr_t(SysColorCount)) return static_cast<HBRUSH__*>(FromHandle(GetSysColorBrush(int(v) - 1)));
+    GdiObject* o = FromHandle(h);
+    return o && o->kind == ObjKind::Brush ? static_cast<HBRUSH__*>(o) : nullptr;
+}
+
+QRect NormRect(int l, int t, int r, int b) {
+    if (r < l) std::swap(l, r);
+    if (b < t) std::swap(t, b);
+    return QRect(l, t, r - l, b - t);
+}
+
+// A coverage mask covering a device box, cut to the visible area.
+struct Mask {
+    QImage img;
+    QPoint origin;
+    bool ok() const { return !img.isNull(); }
+};
+
+Mask NewMask(HDC__* d, QRect box) {
+    Mask m;
+    box &= d->Visible().boundingRect();
+    if (box.isEmpty()) return m;
+    m.img = QImage(box.size(), QImage::Format_Alpha8);
+    m.img.fill(0);
+    m.origin = box.topLeft();
+    return m;
+}
+
+struct PenInfo {
+    bool null = true;
+    bool cosmetic = true;
+    bool insideFrame = false;
+    int width = 1;
+    std::vector<int> dashes;  // on, off, on, off ... in pixels; empty = solid
+    Paint on;
+    Paint gap;  // the background colour in gaps when the background mode is opaque
+    bool hasGap = false;
+};
+
+PenInfo PenOf(HDC__* d) {
+    PenInfo pi;
+    HPEN__* p = d->st.pen.get();
+    if (!p || p->style == PS_NULL) return pi;
+    pi.null = false;
+    pi.width = std::max(1, p->width);
+    pi.cosmetic = pi.width <= 1;
+    pi.insideFrame = p->style == PS_INSIDEFRAME;
+    pi.on = SolidPaint(RgbOf(p->color));
+    if (pi.cosmetic) {
+        switch (p->style) {
+        case PS_DASH: pi.dashes = {18, 6}; break;
+        case PS_DOT: pi.dashes = {3, 3}; break;
+        case PS_DASHDOT: pi.dashes = {9, 6, 3, 6}; break;
+        case PS_DASHDOTDOT: pi.dashes = {9, 3, 3, 3, 3, 3}; break;
+        default: break;
+        }
+    }
+    if (!pi.dashes.empty() && d->st.bkMode == OPAQUE) {
+        pi.hasGap = true;
+        pi.gap = SolidPaint(RgbOf(d->st.bk));
+    }
+    if (d->surface().fmt == PixFmt::Mono) {
+        pi.on.ToMonochrome();
+        pi.gap.ToMonochrome();
+    }
+    return pi;
+}
+
+// Walks one-pixel polylines into a mask: 255 for pen pixels, 128 for dash gaps.
+class CosmeticWalker {
+public:
+    CosmeticWalker(Mask& m, const std::vector<int>& dashes) : m_(m), dashes_(dashes) {
+        for (int v : dashes_) period_ += v;
+    }
+    void Restart() { pos_ = 0; }
+    void Segment(int x1, int y1, int x2, int y2) {
+        WalkLine(x1, y1, x2, y2, [&](int x, int y) { Plot(x, y); });
+    }
+    void Plot(int x, int y) {
+        bool on = true;
+        if (period_ > 0) {
+            int p = pos_ % period_;
+            for (size_t i = 0; i < dashes_.size(); ++i) {
+                if (p < dashes_[i]) { on = (i % 2) == 0; break; }
+                p -= dashes_[i];
+            }
+            ++pos_;
+        }
+        const int mx = x - m_.origin.x(), my = y - m_.origin.y();
+        if (mx < 0 || my < 0 || mx >= m_.img.width() || my >= m_.img.height()) return;
+        uint8_t& v = m_.img.scanLine(my)[mx];
+        if (on) v = 255;
+        else if (v == 0) v = 128;
+    }
+
+private:
+    Mask& m_;
+    const std::vector<int>& dashes_;
+    int period_ = 0;
+    int pos_ = 0;
+};
+
+QRect BoundsOf(const std::vector<QPolygon>& polys, int margin) {
+    QRect b;
+    for (const QPolygon& p : polys) b |= p.boundingRect();
+    return b.adjusted(-margin, -margin, margin + 1, margin + 1);
+}
+
+void ComposeOutline(HDC__* d, const PenInfo& pen, Mask& m) {
+    CompositeMask(d, m.img, m.origin, pen.on, pen.hasGap ? &pen.gap : nullptr, d->st.rop2, Coverage::Dual);
+}
+
+// Draws polylines (device coordinates) with the pen. Closed ones return to their first point.
+void StrokePolylines(HDC__* d, const PenInfo& pen, const std::vector<QPolygon>& polys, bool closed) {
+    if (pen.null || polys.empty()) return;
+    Mask m = NewMask(d, BoundsOf(polys, pen.width));
+    if (!m.ok()) return;
+    if (pen.cosmetic) {
+        CosmeticWalker w(m, pen.dashes);
+        for (const QPolygon& p : polys) {
+            w.Restart();
+            for (int i = 0; i + 1 < p.size(); ++i) w.Segment(p[i].x(), p[i].y(), p[i + 1].x(), p[i + 1].y());
+            if (closed && p.size() > 1) w.Segment(p.last().x(), p.last().y(), p[0].x(), p[0].y());
+            else if (closed && p.size() == 1) w.Plot(p[0].x(), p[0].y());
+        }
+    } else {
+        QPainter qp(&m.img);
+        qp.setRenderHint(QPainter::Antialiasing, false);
+        QPen qpen(Qt::white, pen.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+        qp.setPen(qpen);
+        qp.setBrush(Qt::NoBrush);
+        qp.translate(-m.origin.x() + 0.5, -m.origin.y() + 0.5);
+        for (const QPolygon& p : polys) {
+            if (closed) qp.drawPolygon(p);
+            else qp.drawPolyline(p);
+        }
+        qp.end();
+        QImage& img = m.img;
+        for (int y = 0; y < img.height(); ++y) {
+            uint8_t* row = img.scanLine(y);
+            for (int x = 0; x < img.width(); ++x) row[x] = row[x] >= 128 ? 255 : 0;
+        }
+    }
+    ComposeOutline(d, pen, m);
+}
+
+// Strokes a curved outline: one-pixel pens walk the flattened path, wide pens are stroked.
+void StrokePath(HDC__* d, const PenInfo& pen, const QPainterPath& path) {
+    if (pen.null || path.isEmpty()) return;
+    if (pen.cosmetic) {
+        std::vector<QPolygon> polys;
+        for (const QPolygonF& sub : path.toSubpathPolygons()) {
+            QPolygon p;
+            for (const QPointF& pt : sub) {
+                const QPoint ip(int(std::floor(pt.x() + 0.5)), int(std::floor(pt.y() + 0.5)));
+                if (p.isEmpty() || p.last() != ip) p << ip;
+            }
+            if (!p.isEmpty()) polys.push_back(p);
+        }
+        // Flattened curves are closed by their own last point; plot the final point too.
+        Mask m = NewMask(d, BoundsOf(polys, 1));
+        if (!m.ok()) return;
+        CosmeticWalker w(m, pen.dashes);
+        for (const QPolygon& p : polys) {
+            w.Restart();
+            for (int i = 0; i + 1 < p.size(); ++i) w.Segment(p[i].x(), p[i].y(), p[i + 1].x(), p[i + 1].y());
+            w.Plot(p.last().x(), p.last().y());
+        }
+        ComposeOutline(d, pen, m);
+        return;
+    }
+    Mask m = NewMask(d, path.boundingRect().toAlignedRect().adjusted(-pen.width, -pen.width, pen.width + 1, pen.width + 1));
+    if (!m.ok()) return;
+    QPainter qp(&m.img);
+    qp.setRenderHint(QPainter::Antialiasing, false);
+    qp.setPen(QPen(Qt::white, pen.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    qp.setBrush(Qt::NoBrush);
+    qp.translate(-m.origin.x() + 0.5, -m.origin.y() + 0.5);
+    qp.drawPath(path);
+    qp.end();
+    ComposeOutline(d, pen, m);
+}
+
+// Fills a path (device coordinates, pixel-centre rule) with the selected brush.
+void FillPath(HDC__* d, const QPainterPath& path) {
+    HBRUSH__* b = d->st.brush.get();
+    if (!b || b->style == BS_NULL || path.isEmpty()) return;
+    Mask m = NewMask(d, path.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1));
+    if (!m.ok()) return;
+    QPainter qp(&m.img);
+    qp.setRenderHint(QPainter::Antialiasing, false);
+    qp.setPen(Qt::NoPen);
+    qp.setBrush(Qt::white);
+    qp.translate(-m.origin.x(), -m.origin.y());
+    qp.drawPath(path);
+    qp.end();
+    CompositeMask(d, m.img, m.origin, BrushPaint(d, b), nullptr, d->st.rop2, Coverage::Binary);
+}
+
+QPolygon DevicePoly(HDC__* d, const TPoint* pts, int n) {
+    QPolygon p;
+    p.reserve(n);
+    for (int i = 0; i < n; ++i) p << QPoint(pts[i].X + d->dx(), pts[i].Y + d->dy());
+    return p;
+}
+
+// The figure box of a closed shape: pixels left..right-1, top..bottom-1, shrunk for an inside
+// frame pen.
+QRectF FigureRect(HDC__* d, const PenInfo& pen, int l, int t, int r, int b) {
+    QRect rc = NormRect(l, t, r, b).translated(d->dx(), d->dy());
+    QRectF f(rc.left(), rc.top(), rc.width() - 1, rc.height() - 1);
+    if (!pen.null && pen.insideFrame && pen.width > 1) {
+        const double h = pen.width / 2.0;
+        f.adjust(h - 0.5, h - 0.5, -(h - 0.5), -(h - 0.5));
+    }
+    return f;
+}
+
+// Parametric angle (degrees, counter-clockwise) of the ray from the centre through (x, y).
+double RayAngle(const QRectF& e, double x, double y) {
+    const double cx = e.center().x(), cy = e.center().y();
+    const double rx = std::max(e.width() / 2, 0.5), ry = std::max(e.height() / 2, 0.5);
+    return std::atan2(-(y - cy) / ry, (x - cx) / rx) * 180.0 / kPi;
+}
+
+double Sweep(HDC__* d, double a1, double a2) {
+    double s = a2 - a1;
+    if (d->st.arcDirection == AD_COUNTERCLOCKWISE) {
+        while (s <= 0) s += 360;
+        while (s > 360) s -= 360;
+    } else {
+        while (s >= 0) s -= 360;
+        while (s < -360) s += 360;
+    }
+    return s;
+}
+
+enum class ArcKind { Arc, Chord, Pie };
+
+bool ArcShape(HDC dc, ArcKind kind, int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
+    HDC__* d = DC(dc);
+    if (!d) return false;
+    const PenInfo pen = PenOf(d);
+    const QRectF e = FigureRect(d, pen, l, t, r, b);
+    const double a1 = RayAngle(e, xs + d->dx(), ys + d->dy());
+    const double a2 = RayAngle(e, xe + d->dx(), ye + d->dy());
+    const double sweep = Sweep(d, a1, a2);
+    QPainterPath path;
+    if (kind == ArcKind::Pie) path.moveTo(e.center());
+    else path.arcMoveTo(e, a1);
+    path.arcTo(e, a1, sweep);
+    if (kind != ArcKind::Arc) {
+        path.closeSubpath();
+        FillPath(d, path);
+    }
+    StrokePath(d, pen, path);
+    return true;
+}
+
+}  // namespace
+
+bool LineTo(HDC dc, int x, int y) {
+    HDC__* d = DC(dc);
+    if (!d) return false;
+    const TPoint from = d->st.pos;
+    d->st.pos = TPoint(x, y);
+    QPolygon p;
+    p << QPoint(from.X + d->dx(), from.Y + d->dy()) << QPoint(x + d->dx(), y + d->dy());
+    StrokePolylines(d, PenOf(d), {p}, false);
+    return true;
+}
+
+bool Polyline(HDC dc, const TPoint* points, int count) {
+    HDC__* d = DC(dc);
+    if (!d || !points || count < 2) return false;
+    StrokePolylines(d, PenOf(d), {DevicePoly(d, points, count)}, false);
+    return true;
+}
+
+bool PolylineTo(HDC dc, const TPoint* points, int count) {
+    HDC__* d = DC(dc);
+    if (!d || !points || count < 1) return false;
+    std::vector<TPoint> all;
+    all.push_back(d->st.pos);
+    all.insert(all.end(), points, points + count);
+    StrokePolylines(d, PenOf(d), {DevicePoly(d, all.data(), int(all.size()))}, false);
+    d->st.pos = points[count - 1];
+    return true;
+}
+
+bool PolyPolyline(HDC dc, const TPoint* points, const DWORD* counts, int polylines) {
+    HDC__* d = DC(dc);
+    if (!d || !points || !counts) return false;
+    std::vector<QPolygon> polys;
+    size_t at = 0;
+    for (int i = 0; i < polylines; ++i) {
+        if (counts[i] >= 2) polys.push_back(DevicePoly(d, points + at, int(counts[i])));
+        at += counts[i];
+    }
+    StrokePolylines(d, PenOf(d), polys, false);
+    return true;
+}
+
+bool Polygon(HDC dc, const TPoint* points, int count) {
+    HDC__* d = DC(dc);
+    if (!d || !points || count < 2) return false;
+    const QPolygon poly = DevicePoly(d, points, count);
+    QPainterPath path;
+    path.setFillRule(d->st.fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    path.addPolygon(poly);
+    path.closeSubpath();
+    FillPath(d, path);
+    StrokePolylines(d, PenOf(d), {poly}, true);
+    return true;
+}
+
+bool PolyPolygon(HDC dc, const TPoint* points, const int* counts, int polygons) {
+    HDC__* d = DC(dc);
+    if (!d || !points || !counts) return false;
+    QPainterPath path;
+    path.setFillRule(d->st.fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    std::vector<QPolygon> polys;
+    size_t at = 0;
+    for (int i = 0; i < polygons; ++i) {
+        if (counts[i] >= 2) {
+            polys.push_back(DevicePoly(d, points + at, counts[i]));
+            path.addPolygon(polys.back());
+            path.closeSubpath();
+        }
+        at += size_t(std::max(0, counts[i]));
+    }
+    FillPath(d, path);
+    StrokePolylines(d, PenOf(d), polys, true);
+    return true;
+}
+
+namespace {
+QPainterPath BezierPath(HDC__* d, const TPoint* pts, int count, TPoint start) {
+    QPainterPath path(QPointF(start.X + d->dx(), start.Y + d->dy()));
+    for (int i = 0; i + 2 < count; i += 3)
+        path.cubicTo(pts[i].X + d->dx(), pts[i].Y + d->dy(), pts[i + 1].X + d->dx(), pts[i + 1].Y + d->dy(),
+                     pts[i + 2].X + d->dx(), pts[i + 2].Y + d->dy());
+    return path;
+}
+}  // namespace
+
+bool PolyBezier(HDC dc, const TPoint* points, int count) {
+    HDC__* d = DC(dc);
+    if (!d || !points || count < 4 || (count - 1) % 3 != 0) return false;
+    StrokePath(d, PenOf(d), BezierPath(d, points + 1, count - 1, points[0]));
+    return true;
+}
+
+bool PolyBezierTo(HDC dc, const TPoint* points, int count) {
+    HDC__* d = DC(dc);
+    if (!d || !points || count < 3 || count % 3 != 0) return false;
+    StrokePath(d, PenOf(d), BezierPath(d, points, count, d->st.pos));
+    d->st.pos = points[count - 1];
+    return true;
+}
+
+bool Rectangle(HDC dc, int left, int top, int right, int bottom) {
+    HDC__* d = DC(dc);
+    if (!d) return false;
+    const QRect rc = NormRect(left, top, right, bottom).translated(d->dx(), d->dy());
+    if (rc.width() < 1 || rc.height() < 1) return true;
+    const PenInfo pen = PenOf(d);
+    // The brush covers the figure box (one pixel short of right and bottom), the pen its border.
+    QRectF f = FigureRect(d, pen, left, top, right, bottom);
+    HBRUSH__* b = d->st.brush.get();
+    if (b && b->style != BS_NULL) {
+        const QRect fill(int(std::ceil(f.left())), int(std::ceil(f.top())), int(std::floor(f.right())) - int(std::ceil(f.left())),
+                         int(std::floor(f.bottom())) - int(std::ceil(f.top())));
+        if (fill.width() > 0 && fill.height() > 0) {
+            Mask m = NewMask(d, fill);
+            if (m.ok()) {
+                m.img.fill(255);
+                CompositeMask(d, m.img, m.origin, BrushPaint(d, b), nullptr, d->st.rop2, Coverage::Binary);
+            }
+        }
+    }
+    if (pen.null) return true;
+    if (pen.cosmetic) {
+        QPolygon p;
+        const int l = rc.left(), t = rc.top(), r = rc.right(), btm = rc.bottom();
+        p << QPoint(l, t) << QPoint(r, t) << QPoint(r, btm) << QPoint(l, btm);
+        StrokePolylines(d, pen, {p}, true);
+    } else {
+        QPainterPath path;
+        path.addRect(f);
+        StrokePath(d, pen, path);
+    }
+    return true;
+}
+
+bool RoundRect(HDC dc, int left, int top, int right, int bottom, int width, int height) {
+    HDC__* d = DC(dc);
+    if (!d) return false;
+    const PenInfo pen = PenOf(d);
+    const QRectF f = FigureRect(d, pen, left, top, right, bottom);
+    QPainterPath path;
+    path.addRoundedRect(f, std::abs(width) / 2.0, std::abs(height) / 2.0);
+    FillPath(d, path);
+    StrokePath(d, pen, path);
+    return true;
+}
+
+bool Ellipse(HDC dc, int left, int top, int right, int bottom) {
+    HDC__* d = DC(dc);
+    if (!d) return false;
+    const PenInfo pen = PenOf(d);
+    const QRectF f = FigureRect(d, pen, left, top, right, bottom);
+    QPainterPath path;
+    path.addEllipse(f);
+    FillPath(d, path);
+    StrokePath(d, pen, path);
+    return true;
+}
+
+bool Arc(HDC dc, int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
+    return ArcShape(dc, ArcKind::Arc, l, t, r, b, xs, ys, xe, ye);
+}
+
+bool Pie(HDC dc, int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
+    return ArcShape(dc, ArcKind::Pie, l, t, r, b, xs, ys, xe, ye);
+}
+
+bool Chord(HDC dc, int l, int t, int r, int b, int xs, int ys, int xe, int ye) {
+    return ArcShape(dc, ArcKind::Chord, l, t, r, b, xs, ys, xe, ye);
+}
+
+int FillRect(HDC dc, const TRect* r, HBRUSH brush) {
+    HDC__* d = DC(dc);
+    HBRUSH__* b = BrushOf(brush);
+    if (!d || !r || !b) return 0;
+    if (r->Right <= r->Left || r->Bottom <= r->Top) return 1;
+    const QRect rc(r->Left + d->dx(), r->Top + d->dy(), r->Right - r->Left, r->Bottom - r->Top);
+    FillDeviceRect(d, rc, BrushPaint(d, b), R2_COPYPEN);
+    return 1;
+}
+
+int FrameRect(HDC dc, const TRect* r, HBRUSH brush) {
+    HDC__* d = DC(dc);
+    HBRUSH__* b = BrushOf(brush);
+    if (!d || !r || !b) return 0;
+    if (r->Right <= r->Left || r->Bottom <= r->Top) return 1;
+    const Paint p = BrushPaint(d, b);
+    const int l = r->Left + d->dx(), t = r->Top + d->dy(), w = r->Right - r->Left, h = r->Bottom - r->Top;
+    FillDeviceRect(d, QRect(l, t, w, 1), p, R2_COPYPEN);
+    if (h > 1) FillDeviceRect(d, QRect(l, t + h - 1, w, 1), p, R2_COPYPEN);
+    if (h > 2) {
+        FillDeviceRect(d, QRect(l, t + 1, 1, h - 2), p, R2_COPYPEN);
+        if (w > 1) FillDeviceRect(d, QRect(l + w - 1, t + 1, 1, h - 2), p, R2_COPYPEN);
+    }
+    return 1;
+}
+
+COLORREF SetPixel(HDC dc, int x, int y, COLORREF color) {
+    HDC__* d = DC(dc);
+    if (!d) return CLR_INVALID;
+    const int px = x + d->dx(), py = y + d->dy();
+    if (!d->Visible().contains(QPoint(px, py))) return CLR_INVALID;
+    const Surface s = d->surface();
+    WritePixel(s, px, py, RgbOf(color));
+    return ColorRefOf(ReadPixel(s, px, py));
+}
+
+bool SetPixelV(HDC dc, int x, int y, COLORREF color) {
+    return SetPixel(dc, x, y, color) != CLR_INVALID;
+}
+
+COLORREF GetPixel(HDC dc, int x, int y) {
+    HDC__* d = DC(dc);
+    if (!d) return CLR_INVALID;
+    const int px = x + d->dx(), py = y + d->dy();
+    if (!d->Visible().contains(QPoint(px, py))) return CLR_INVALID;
+    return ColorRefOf(ReadPixel(d->surface(), px, py));
+}
+
+bool ExtFloodFill(HDC dc, int x, int y, COLORREF color, UINT type) {
+    HDC__* d = DC(dc);
+    if (!d) return false;
+    const int px = x + d->dx(), py = y + d->dy();
+    const QRegion vis = d->Visible();
+    if (!vis.contains(QPoint(px, py))) return false;
+    const Surface s = d->surface();
+    const uint32_t ref = s.fmt == PixFmt::Mono ? ToMono(RgbOf(color)) : RgbOf(color);
+    auto inside = [&](int xx, int yy) {
+        const uint32_t c = ReadPixel(s, xx, yy);
+        return type == FLOODFILLSURFACE ? c == ref : c != ref;
+    };
+    if (!inside(px, py)) return false;
+    Mask m = NewMask(d, vis.boundingRect());
+    if (!m.ok()) return false;
+    // Scan-line fill into the mask.
+    std::vector<QPoint> stack{{px, py}};
+    auto free = [&](int xx, int yy) {
+        const int mx = xx - m.origin.x(), my = yy - m.origin.y();
+        if (mx < 0 || my < 0 || mx >= m.img.width() || my >= m.img.height()) return false;
+        if (m.img.constScanLine(my)[mx]) return false;
+        return vis.contains(QPoint(xx, yy)) && inside(xx, yy);
+    };
+    while (!stack.empty()) {
+        QPoint p = stack.back();
+        stack.pop_back();
+        if (!free(p.x(), p.y())) continue;
+        int l = p.x(), r = p.x();
+        while (free(l - 1, p.y())) --l;
+        while (free(r + 1, p.y())) ++r;
+        uint8_t* row = m.img.scanLine(p.y() - m.origin.y());
+        for (int i = l; i <= r; ++i) row[i - m.origin.x()] = 255;
+        for (int i = l; i <= r; ++i) {
+            if (free(i, p.y() - 1)) stack.emplace_back(i, p.y() - 1);
+            if (free(i, p.y() + 1)) stack.emplace_back(i, p.y() + 1);
+        }
+    }
+    CompositeMask(d, m.img, m.origin, BrushPaint(d, d->st.brush.get()), nullptr, R2_COPYPEN, Coverage::Binary);
+    return true;
+}
+
+bool FloodFill(HDC dc, int x, int y, COLORREF color) {
+    return ExtFloodFill(dc, x, y, color, FLOODFILLBORDER);
+}
