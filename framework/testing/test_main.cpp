@@ -25,6 +25,7 @@ public:
             setenv("XDG_CACHE_HOME", (root_ / "cache").c_str(), 1);
         }
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        setenv("LUMORA_TEST_SOURCE_DIR", LUMORA_SOURCE_DIR, 0);
     }
     void TearDown() override {
         std::error_code ec;
@@ -36,6 +37,16 @@ private:
 };
 
 }  // namespace
+
+// The sanitizers' settings of every test program, whatever the environment it runs in (CTest
+// passes only the first entry of a test's environment list through test discovery): leaks inside
+// system libraries are suppressed, undefined behaviour prints its stack.
+extern "C" const char* __lsan_default_options() {
+    return "suppressions=" LUMORA_SOURCE_DIR "/.ci/lsan.supp";
+}
+extern "C" const char* __ubsan_default_options() {
+    return "print_stacktrace=1";
+}
 
 int main(int argc, char** argv) {
     SetCommandLine(argc, argv);
