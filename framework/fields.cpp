@@ -8,6 +8,7 @@
 #include "framework/db_internal.h"
 #include "framework/format_settings.h"
 #include "framework/formatting.h"
+#include "framework/graphics.h"
 #include "framework/string_list.h"
 #include "framework/sysutils.h"
 #include "framework/stream.h"
@@ -1537,7 +1538,39 @@ void TBlobField::Assign(TPersistent* Source) {
         SetAsString(strings->GetText());
         return;
     }
+    TBitmap* bitmap = dynamic_cast<TBitmap*>(Source);
+    if (auto* picture = dynamic_cast<TPicture*>(Source)) {
+        if (!picture->GetGraphic()) {
+            Clear();
+            return;
+        }
+        bitmap = dynamic_cast<TBitmap*>(picture->GetGraphic());
+    }
+    if (bitmap) {
+        BlobStreamHolder stream(this, bmWrite);
+        if (stream) bitmap->SaveToStream(stream.Get());
+        return;
+    }
     TField::Assign(Source);
+}
+
+void TBlobField::AssignTo(TPersistent* Dest) {
+    auto* picture = dynamic_cast<TPicture*>(Dest);
+    auto* bitmap = picture ? nullptr : dynamic_cast<TBitmap*>(Dest);
+    if (!picture && !bitmap) {
+        TField::AssignTo(Dest);
+        return;
+    }
+    if (GetIsNull()) {
+        if (picture)
+            picture->SetGraphic(nullptr);
+        else
+            bitmap->Assign(nullptr);
+        return;
+    }
+    BlobStreamHolder stream(this, bmRead);
+    if (!stream) return;
+    (picture ? picture->GetBitmap() : bitmap)->LoadFromStream(stream.Get());
 }
 
 TMemoField::TMemoField(TComponent* AOwner) : TBlobField(AOwner) {

@@ -677,6 +677,8 @@ class TBlobField : public TField {
 public:
     explicit TBlobField(TComponent* AOwner);
     bool IsBlob() const override { return true; }
+    // Takes another blob field's value, a string list's text, or a bitmap (a TBitmap, or a
+    // TPicture holding one) in its stream form.
     void Assign(TPersistent* Source) override;
     void Clear() override;
 
@@ -696,6 +698,8 @@ public:
     Variant GetAsVariant() override;
 
 protected:
+    // Loads a TBitmap, or a TPicture (as a bitmap), from the value.
+    void AssignTo(TPersistent* Dest) override;
     void FormatText(std::string& Text, bool DisplayText) override;
     void SetVarValue(const Variant& Value) override;
     void FreeBuffers() override;

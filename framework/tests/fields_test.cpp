@@ -7,6 +7,7 @@
 #include "framework/date_time.h"
 #include "framework/dataset.h"
 #include "framework/format_settings.h"
+#include "framework/graphics.h"
 #include "framework/stream.h"
 #include "framework/string_list.h"
 #include "framework/testing/vector_dataset.h"
@@ -385,5 +386,32 @@ TEST(BlobFields, DisplayTextsValuesAndStreams) {
     } catch (const EDatabaseError& e) {
         EXPECT_EQ(e.Message, "Dataset not in edit or insert mode");
     }
+    ds->Free();
+}
+
+TEST(BlobFields, BitmapsGoInAndOutInTheirStreamForm) {
+    auto* ds = new TVectorDataSet(nullptr);
+    ds->GetFieldDefs()->Add("Pic", ftGraphic);
+    ds->Open();
+    ds->Append();
+    TField* pic = ds->FieldByName("Pic");
+    TBitmap bitmap;
+    bitmap.SetWidth(3);
+    bitmap.SetHeight(2);
+    pic->Assign(&bitmap);
+    EXPECT_EQ(pic->GetAsString().substr(0, 2), "BM");
+    EXPECT_EQ(pic->GetDisplayText(), "(GRAPHIC)");
+
+    TPicture picture;
+    picture.Assign(pic);
+    ASSERT_NE(picture.GetGraphic(), nullptr);
+    EXPECT_EQ(picture.GetWidth(), 3);
+    EXPECT_EQ(picture.GetHeight(), 2);
+
+    TPicture empty;
+    pic->Assign(&empty);
+    EXPECT_TRUE(pic->GetIsNull());
+    picture.Assign(pic);
+    EXPECT_EQ(picture.GetGraphic(), nullptr);
     ds->Free();
 }
