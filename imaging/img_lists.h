@@ -1,0 +1,157 @@
+#pragma once
+// The image library's small containers: a growable array of fixed-size items (with integer,
+// double and record variants), a hash set of 32-bit keys, a growable byte buffer and a stream
+// that only measures what is written to it.
+
+#include <cstddef>
+#include <vector>
+
+#include "framework/object.h"
+#include "imaging/img_types.h"
+
+class TStream;
+
+// A growable array of items of one fixed size, held in one block. Every change reallocates the
+// block; the list serves short lists.
+class TImgList : public TObject {
+    LUMORA_CLASS(TImgList, TObject)
+public:
+    TImgList();
+    ~TImgList() override = default;
+
+    // A block of N items: the first min(Count, N) items kept, new items zeroed; sets Changed.
+    virtual void SetCount(Integer N);
+    // Removes item Index; nothing when Index is outside 0..Count-1.
+    virtual void Delete(Integer Index);
+    // Count 0, block released, Changed cleared; the item size stays.
+    virtual void Clear();
+    // Takes Source's Count, ItemSize, Changed and items.
+    virtual void Assign(TImgList* Source);
+
+    // Appends a copy of ItemSize bytes at Item; returns the new item's index.
+    Integer AddItem(const void* Item);
+    // Address of item Index (0..Count-1; not checked).
+    void* GetItemAddress(Integer Index) { return data_.data() + size_t(Index) * size_t(itemSize_); }
+    const void* GetItemAddress(Integer Index) const {
+        return data_.data() + size_t(Index) * size_t(itemSize_);
+    }
+
+    Integer GetCount() const { return count_; }
+    Integer GetItemSize() const { return itemSize_; }
+    // The block of Count x ItemSize bytes; null when the list is empty.
+    void* GetData() { return count_ > 0 ? data_.data() : nullptr; }
+    bool GetChanged() const { return changed_; }
+    void SetChanged(bool Value) { changed_ = Value; }
+
+protected:
+    void SetItemSize(Integer Size) { itemSize_ = Size; }
+
+private:
+    std::vector<Byte> data_;
+    Integer count_ = 0;
+    Integer itemSize_ = 0;
+    bool changed_ = false;
+};
+
+// 4-byte integer items plus a range description (scanner capability values).
+class TImgIntegerList : public TImgList {
+    LUMORA_CLASS(TImgIntegerList, TImgList)
+public:
+    TImgIntegerList() { TImgIntegerList::Clear(); }
+    void Clear() override;
+    void Assign(TImgList* Source) override;
+
+    Integer GetValue(Integer Index) const;
+    Integer Add(Integer Value) { return AddItem(&Value); }
+
+    Integer RangeMin = 0;
+    Integer RangeMax = 0;
+    Integer RangeStep = 0;
+    Integer CurrentValue = 0;
+};
+
+// 8-byte double items plus a range description.
+class TImgDoubleList : public TImgList {
+    LUMORA_CLASS(TImgDoubleList, TImgList)
+public:
+    TImgDoubleList() { TImgDoubleList::Clear(); }
+    void Clear() override;
+    void Assign(TImgList* Source) override;
+
+    double GetValue(Integer Index) const;
+    Integer Add(double Value) { return AddItem(&Value); }
+
+    double RangeMin = 0;
+    double RangeMax = 0;
+    double RangeStep = 0;
+    double CurrentValue = 0;
+};
+
+// Items of a size fixed at construction.
+class TImgRecordList : public TImgList {
+    LUMORA_CLASS(TImgRecordList, TImgList)
+public:
+    TImgRecordList() : TImgRecordList(1) {}
+    explicit TImgRecordList(Integer ItemSize) { SetItemSize(ItemSize); }
+
+    void* GetRecord(Integer Index) { return GetItemAddress(Index); }
+    Integer AddRecord(const void* Item) { return AddItem(Item); }
+};
+
+// A set of 32-bit keys in 2^Bits buckets. A bucket holding one key keeps it in its own cell; chain
+// nodes are allocated only on collisions.
+class THash1 : public TObject {
+    LUMORA_CLASS(THash1, TObject)
+public:
+    THash1() : THash1(8) {}
+    explicit THash1(Integer Bits);
+    ~THash1() override;
+
+    // True when Key was not in the set yet (and is now); False for a duplicate.
+    bool Insert(Cardinal Key);
+
+    Integer GetBits() const { return bits_; }
+    Integer GetBucketCount() const { return Integer(heads_.size()); }
+    Integer GetCount() const { return count_; }
+
+private:
+    struct Node {
+        Cardinal key;
+        Node* next;
+    };
+    union Cell {
+        Cardinal key;
+        Node* chain;
+    };
+    Integer bits_;
+    std::vector<Cell> heads_;
+    std::vector<Byte> states_;  // 0 empty, 1 key in the cell, 2 chain
+    Integer count_ = 0;
+};
+
+// A growable byte buffer: grows in steps of 4096 bytes and keeps up to one step of slack when
+// shrinking, so many small appends reallocate rarely.
+class TImgByteArray : public TObject {
+    LUMORA_CLASS(TImgByteArray, TObject)
+public:
+    TImgByteArray();
+
+    void SetSize(Integer N);
+    // Grows Size by N, reads up to N bytes from Stream into the new end, shrinks Size back by what
+    // was not read; returns the number of bytes read.
+    Integer AppendFromStream(TStream* Stream, Integer N);
+
+    Integer GetSize() const { return size_; }
+    Integer GetCapacity() const { return capacity_; }
+    Integer GetStep() const { return step_; }
+    Byte* GetData() { return data_.data(); }
+    const Byte* GetData() const { return data_.data(); }
+
+private:
+    void Reallocate(Integer capacity);
+
+    std::vector<Byte> data_;
+    Integer size_ = 0;
+    Integer capacity_ = 0;
+    Integer step_ = 4096;
+};
