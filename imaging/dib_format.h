@@ -1,0 +1,61 @@
+#pragma once
+// Reading and writing the device-independent bitmap layout (information header, colour table or
+// bit-field masks, then the rows) over plain memory. Everything read is checked against the size
+// of the memory it came in, so a damaged or hostile block is refused instead of read past.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "framework/types.h"
+#include "imaging/img_types.h"
+#include "imaging/yuv.h"
+
+constexpr Cardinal ImgBI_RGB = 0;
+constexpr Cardinal ImgBI_RLE8 = 1;
+constexpr Cardinal ImgBI_RLE4 = 2;
+constexpr Cardinal ImgBI_BITFIELDS = 3;
+
+// The largest width or height, and the largest pixel count, a device-independent bitmap may have.
+constexpr Integer ImgDIBMaxSide = 65535;
+constexpr Int64 ImgDIBMaxPixels = Int64(1) << 28;
+
+// What a checked block holds.
+struct TImgDIBLayout {
+    Integer Width = 0;
+    Integer Height = 0;            // always positive
+    bool TopDown = false;          // the header's height was negative
+    Integer BitCount = 0;          // 1, 4, 8, 16, 24 or 32 (16 for YUV layouts: not used)
+    Cardinal Compression = 0;      // ImgBI_RGB, ImgBI_BITFIELDS or a YUV code
+    const TYUVLayoutInfo* YUV = nullptr;
+    const Byte* Palette = nullptr;  // PaletteCount entries of blue, green, red, reserved
+    Integer PaletteCount = 0;
+    Cardinal Masks[3] = {0, 0, 0};  // red, green, blue, for 16 bits
+    const Byte* Pixels = nullptr;   // the first row of data
+    size_t PixelBytes = 0;          // bytes available from Pixels
+    Integer RowBytes = 0;           // bytes per row of data (RGB layouts)
+};
+
+enum class TImgDIBError {
+    None,
+    Truncated,        // the header, colour table, masks or rows run past the memory given
+    BadHeader,        // header size, planes, width or height out of range
+    Compressed,       // run-length compression, which is not decoded
+    Unsupported,      // a bit count or compression code that is not read
+    BadMasks,         // a 16-bit mask that is empty, not one run of bits, or wider than a pixel
+    MissingPixels,    // a YUV layout without separately supplied pixels
+    BadYUVSize,       // a width the YUV layout cannot pack
+};
+
+// Checks the block (Size bytes at Block) and, when Pixels is not null, the PixelsSize bytes of
+// separately supplied pixels, and describes them in Layout.
+TImgDIBError ImgParseDIB(const void* Block, size_t Size, const void* Pixels, size_t PixelsSize,
+                         TImgDIBLayout& Layout);
+
+// One row of a checked RGB layout as 24-bit pixels (bit counts 4 to 32). Palette indexes beyond
+// the colour table give black.
+void ImgDIBRowTo24Bit(const TImgDIBLayout& Layout, const Byte* Row, TImgRGB* Dest);
+
+// Writes the 40-byte information header of an uncompressed bottom-up bitmap (size 40, planes 1,
+// every other field 0).
+void ImgWriteDIBHeader(void* Dest, Integer Width, Integer Height, Integer BitCount);
+constexpr size_t ImgDIBHeaderSize = 40;
