@@ -20,8 +20,13 @@ struct Terms {
 };
 const Terms kTerms;
 
+// Rounds to nearest with halves to even (as nearbyint does in the default rounding mode): adding
+// and taking away 1.5 * 2^52 leaves no fraction bits. Valid for |v| < 2^51, far beyond what the
+// formula gives.
 inline Byte ClampRound(double v) {
-    const double r = std::nearbyint(v);
+    constexpr double kShift = 6755399441055744.0;
+    const double shifted = v + kShift;
+    const double r = shifted - kShift;
     return r <= 0 ? 0 : (r >= 255 ? 255 : Byte(r));
 }
 
