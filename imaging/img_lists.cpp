@@ -44,54 +44,6 @@ Integer TImgList::AddItem(const void* Item) {
     return count_ - 1;
 }
 
-// TImgIntegerList
-
-void TImgIntegerList::Clear() {
-    TImgList::Clear();
-    SetItemSize(4);
-    RangeMin = RangeMax = RangeStep = CurrentValue = 0;
-}
-
-void TImgIntegerList::Assign(TImgList* Source) {
-    TImgList::Assign(Source);
-    if (auto* s = dynamic_cast<TImgIntegerList*>(Source)) {
-        RangeMin = s->RangeMin;
-        RangeMax = s->RangeMax;
-        RangeStep = s->RangeStep;
-        CurrentValue = s->CurrentValue;
-    }
-}
-
-Integer TImgIntegerList::GetValue(Integer Index) const {
-    Integer v;
-    std::memcpy(&v, GetItemAddress(Index), sizeof v);
-    return v;
-}
-
-// TImgDoubleList
-
-void TImgDoubleList::Clear() {
-    TImgList::Clear();
-    SetItemSize(8);
-    RangeMin = RangeMax = RangeStep = CurrentValue = 0;
-}
-
-void TImgDoubleList::Assign(TImgList* Source) {
-    TImgList::Assign(Source);
-    if (auto* s = dynamic_cast<TImgDoubleList*>(Source)) {
-        RangeMin = s->RangeMin;
-        RangeMax = s->RangeMax;
-        RangeStep = s->RangeStep;
-        CurrentValue = s->CurrentValue;
-    }
-}
-
-double TImgDoubleList::GetValue(Integer Index) const {
-    double v;
-    std::memcpy(&v, GetItemAddress(Index), sizeof v);
-    return v;
-}
-
 // THash1
 
 THash1::THash1(Integer Bits) : bits_(std::clamp(Bits, 0, 30)) {

@@ -4,6 +4,7 @@
 // that only measures what is written to it.
 
 #include <cstddef>
+#include <cstring>
 #include <vector>
 
 #include "framework/object.h"
@@ -53,38 +54,50 @@ private:
     bool changed_ = false;
 };
 
-// 4-byte integer items plus a range description (scanner capability values).
-class TImgIntegerList : public TImgList {
-    LUMORA_CLASS(TImgIntegerList, TImgList)
+// Items of one numeric type plus a range description (scanner capability values and ranges).
+template <class T>
+class TImgValueList : public TImgList {
+    LUMORA_CLASS(TImgValueList, TImgList)
 public:
-    TImgIntegerList() { TImgIntegerList::Clear(); }
-    void Clear() override;
-    void Assign(TImgList* Source) override;
+    TImgValueList() { TImgValueList::Clear(); }
+    // Base Clear, then the item size and the four range values 0.
+    void Clear() override {
+        TImgList::Clear();
+        SetItemSize(Integer(sizeof(T)));
+        RangeMin = RangeMax = RangeStep = CurrentValue = T();
+    }
+    // Base Assign, then the range values of a source of the same class.
+    void Assign(TImgList* Source) override {
+        TImgList::Assign(Source);
+        if (auto* s = dynamic_cast<TImgValueList*>(Source)) {
+            RangeMin = s->RangeMin;
+            RangeMax = s->RangeMax;
+            RangeStep = s->RangeStep;
+            CurrentValue = s->CurrentValue;
+        }
+    }
 
-    Integer GetValue(Integer Index) const;
-    Integer Add(Integer Value) { return AddItem(&Value); }
+    T GetValue(Integer Index) const {
+        T v;
+        std::memcpy(&v, GetItemAddress(Index), sizeof v);
+        return v;
+    }
+    Integer Add(T Value) { return AddItem(&Value); }
 
-    Integer RangeMin = 0;
-    Integer RangeMax = 0;
-    Integer RangeStep = 0;
-    Integer CurrentValue = 0;
+    T RangeMin = T();
+    T RangeMax = T();
+    T RangeStep = T();
+    T CurrentValue = T();
 };
 
-// 8-byte double items plus a range description.
-class TImgDoubleList : public TImgList {
-    LUMORA_CLASS(TImgDoubleList, TImgList)
-public:
-    TImgDoubleList() { TImgDoubleList::Clear(); }
-    void Clear() override;
-    void Assign(TImgList* Source) override;
+// 4-byte integer items.
+class TImgIntegerList : public TImgValueList<Integer> {
+    LUMORA_CLASS(TImgIntegerList, TImgValueList<Integer>)
+};
 
-    double GetValue(Integer Index) const;
-    Integer Add(double Value) { return AddItem(&Value); }
-
-    double RangeMin = 0;
-    double RangeMax = 0;
-    double RangeStep = 0;
-    double CurrentValue = 0;
+// 8-byte double items.
+class TImgDoubleList : public TImgValueList<double> {
+    LUMORA_CLASS(TImgDoubleList, TImgValueList<double>)
 };
 
 // Items of a size fixed at construction.
