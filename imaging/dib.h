@@ -4,6 +4,7 @@
 
 #include <cstddef>
 
+#include "framework/dynlib.h"
 #include "imaging/graphics_link.h"
 #include "imaging/img_types.h"
 

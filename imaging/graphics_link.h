@@ -1,7 +1,6 @@
 #pragma once
-// Stand-in until the framework's graphics, stream and global-memory units land: the few pieces
-// of TBitmap, TStream, colour resolution and global memory blocks the image library's ground
-// floor uses. Replaced by framework/graphics.h, framework/stream.h and framework/dynlib.h.
+// Stand-in until the framework's graphics unit lands: the few pieces of TBitmap and colour
+// resolution the image library's ground floor uses. Replaced by framework/graphics.h.
 
 #include <cstddef>
 #include <cstring>
@@ -66,20 +65,3 @@ private:
     Integer width_ = 0, height_ = 0, stride_ = 0;
     TPixelFormat format_ = pfDevice;
 };
-
-// Global memory blocks.
-struct TGlobalBlock {
-    std::vector<Byte> bytes;
-};
-using HGLOBAL = TGlobalBlock*;
-constexpr Cardinal GMEM_MOVEABLE = 0x0002;
-constexpr Cardinal GMEM_ZEROINIT = 0x0040;
-constexpr Cardinal GMEM_DDESHARE = 0x2000;
-inline HGLOBAL GlobalAlloc(Cardinal, size_t size) { return new TGlobalBlock{std::vector<Byte>(size)}; }
-inline void* GlobalLock(HGLOBAL h) { return h ? h->bytes.data() : nullptr; }
-inline bool GlobalUnlock(HGLOBAL) { return false; }
-inline size_t GlobalSize(HGLOBAL h) { return h ? h->bytes.size() : 0; }
-inline HGLOBAL GlobalFree(HGLOBAL h) {
-    delete h;
-    return nullptr;
-}

@@ -115,3 +115,40 @@ void TImgByteArray::SetSize(Integer N) {
     }
     size_ = N;
 }
+
+Integer TImgByteArray::AppendFromStream(TStream* Stream, Integer N) {
+    if (!Stream || N <= 0) return 0;
+    const Integer old = size_;
+    SetSize(old + N);
+    const Integer got = Integer(std::max<Int64>(0, Stream->Read(data_.data() + old, N)));
+    SetSize(size_ - (N - got));
+    return got;
+}
+
+// TNulStream
+
+Int64 TNulStream::Advance(Int64 Count) {
+    position_ += Count;
+    if (position_ >= size_) size_ = position_;
+    return Count;
+}
+
+Int64 TNulStream::Read(void* Buffer, Int64 Count) { return Advance(Count); }
+
+Int64 TNulStream::Write(const void* Buffer, Int64 Count) { return Advance(Count); }
+
+Int64 TNulStream::Seek(Int64 Offset, TSeekOrigin Origin) {
+    switch (Origin) {
+    case soBeginning:
+        position_ = Offset;
+        break;
+    case soCurrent:
+        position_ += Offset;
+        break;
+    case soEnd:
+        position_ = size_ - Offset;
+        return position_;
+    }
+    if (position_ >= size_) size_ = position_;
+    return position_;
+}

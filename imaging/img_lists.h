@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "framework/object.h"
+#include "framework/stream.h"
 #include "imaging/img_types.h"
 
-class TStream;
 
 // A growable array of items of one fixed size, held in one block. Every change reallocates the
 // block; the list serves short lists.
@@ -167,4 +167,23 @@ private:
     Integer size_ = 0;
     Integer capacity_ = 0;
     Integer step_ = 4096;
+};
+
+// A stream that keeps no data and only measures what passes through it, to learn encoded sizes
+// without storing them. Writing and reading move the position and raise the size to it; the
+// buffer is neither read nor written. Seeking from the end subtracts the offset from the size, so
+// a positive offset moves back from the end.
+class TNulStream : public TStream {
+    LUMORA_CLASS(TNulStream, TStream)
+public:
+    Int64 Read(void* Buffer, Int64 Count) override;
+    Int64 Write(const void* Buffer, Int64 Count) override;
+    Int64 Seek(Int64 Offset, TSeekOrigin Origin) override;
+    Int64 GetSize() override { return size_; }
+
+private:
+    Int64 Advance(Int64 Count);
+
+    Int64 position_ = 0;
+    Int64 size_ = 0;
 };

@@ -227,3 +227,40 @@ TEST(IeContainers, DistancesAndConstrainedLines) {
     EXPECT_EQ(x, 150);
     EXPECT_EQ(y, 150);
 }
+
+TEST(IeContainers, NulStreamMeasures) {
+    TNulStream s;
+    const char data[10] = {};
+    EXPECT_EQ(s.Write(data, 10), 10);
+    EXPECT_EQ(s.Seek(4, soFromBeginning), 4);
+    s.WriteBuffer(data, 2);
+    EXPECT_EQ(s.GetPosition(), 6);
+    EXPECT_EQ(s.GetSize(), 10);
+    // From the end the offset is subtracted; the size stays.
+    EXPECT_EQ(s.Seek(3, soFromEnd), 7);
+    EXPECT_EQ(s.GetSize(), 10);
+    // Reading counts like writing and leaves the buffer alone; seeking past the end grows it.
+    char buffer[4] = {'a', 'b', 'c', 'd'};
+    EXPECT_EQ(s.Read(buffer, 4), 4);
+    EXPECT_EQ(buffer[0], 'a');
+    EXPECT_EQ(s.GetSize(), 11);
+    EXPECT_EQ(s.Seek(5, soFromCurrent), 16);
+    EXPECT_EQ(s.GetSize(), 16);
+}
+
+TEST(IeContainers, ByteArrayAppendsFromStream) {
+    TMemoryStream stream;
+    std::string text(5000, 'q');
+    text[4999] = 'z';
+    stream.WriteBuffer(text.data(), Int64(text.size()));
+    stream.SetPosition(0);
+
+    TImgByteArray a;
+    EXPECT_EQ(a.AppendFromStream(&stream, 3000), 3000);
+    EXPECT_EQ(a.AppendFromStream(&stream, 3000), 2000);  // the stream ends first
+    EXPECT_EQ(a.GetSize(), 5000);
+    EXPECT_EQ(a.GetData()[4999], 'z');
+    EXPECT_EQ(a.GetCapacity(), 5000 + 4096);  // shrinking back by more than a step reallocates
+    EXPECT_EQ(a.AppendFromStream(&stream, 10), 0);
+    EXPECT_EQ(a.GetSize(), 5000);
+}
