@@ -20,6 +20,15 @@ Integer ImgPixelFormatBits(TPixelFormat Format) {
     }
 }
 
+void ImgPrepareBitmap(TBitmap* Bitmap, TPixelFormat Format, Integer Width, Integer Height) {
+    if (Bitmap->GetPixelFormat() == Format && Bitmap->GetWidth() == Width &&
+        Bitmap->GetHeight() == Height)
+        return;
+    Bitmap->SetSize(1, 1);
+    Bitmap->SetPixelFormat(Format);
+    Bitmap->SetSize(Width, Height);
+}
+
 namespace {
 
 bool Is24Or1(TPixelFormat f) { return f == pf24bit || f == pf1bit; }
@@ -29,13 +38,6 @@ Integer RowBytes(TPixelFormat f, Integer width) {
     Integer bits = ImgPixelFormatBits(f);
     if (bits == 15) bits = 16;
     return ImgBitmapRowLen(width, bits);
-}
-
-// Gives Dest the format and size, passing through 1 x 1 first as the routines do.
-void Reshape(TBitmap* Dest, TPixelFormat Format, Integer Width, Integer Height) {
-    Dest->SetSize(1, 1);
-    Dest->SetPixelFormat(Format);
-    Dest->SetSize(Width, Height);
 }
 
 // A 24-bit pixel on a 1-bit row: the nearer of black and white.
@@ -80,18 +82,19 @@ void CopyPixels(TPixelFormat df, void* dRow, Integer dx, TPixelFormat sf, const 
 void CopyBitmap(TBitmap* Source, TBitmap* Dest) {
     if (!Source || !Dest || Source == Dest) return;
     const TPixelFormat f = Source->GetPixelFormat();
-    Dest->SetSize(1, 1);
-    Dest->SetPixelFormat(f);
     const Integer w = Source->GetWidth(), h = Source->GetHeight();
-    if (w < 1 || h < 1) return;
-    Dest->SetSize(w, h);
+    if (w < 1 || h < 1) {
+        ImgPrepareBitmap(Dest, f, 1, 1);
+        return;
+    }
+    ImgPrepareBitmap(Dest, f, w, h);
     const Integer bytes = RowBytes(f, w);
     if (bytes <= 0) return;
     for (Integer y = 0; y < h; ++y) std::memcpy(Dest->ScanLine(y), Source->ScanLine(y), size_t(bytes));
 }
 
 TBitmap* CloneBitmap(TBitmap* Source) {
-    auto* b = new TBitmap();
+    auto* b = Create<TBitmap>();
     CopyBitmap(Source, b);
     return b;
 }
@@ -105,11 +108,11 @@ void CopyRegion(TBitmap* Source, TBitmap* Dest, Integer x1, Integer y1, Integer 
     y1 = std::max(y1, 0);
     const TPixelFormat f = Source->GetPixelFormat();
     if (x1 > x2 || y1 > y2) {
-        Reshape(Dest, f, 1, 1);
+        ImgPrepareBitmap(Dest, f, 1, 1);
         return;
     }
     const Integer cw = x2 - x1 + 1, ch = y2 - y1 + 1;
-    Reshape(Dest, f, cw, ch);
+    ImgPrepareBitmap(Dest, f, cw, ch);
     if (!Is24Or1(f)) return;
     for (Integer y = 0; y < ch; ++y)
         CopyPixels(f, Dest->ScanLine(y), 0, f, Source->ScanLine(y1 + y), x1, cw);
@@ -202,7 +205,7 @@ void Expand1BitTo24Bit(TBitmap* Source, TBitmap* Dest, const TImgProgressTarget&
         Source = copy.get();
     }
     const Integer w = Source->GetWidth(), h = Source->GetHeight();
-    Reshape(Dest, pf24bit, w, h);
+    ImgPrepareBitmap(Dest, pf24bit, w, h);
     if (Source->GetPixelFormat() != pf1bit) return;
     for (Integer y = 0; y < h; ++y) {
         Expand1BitRow(static_cast<const Byte*>(Source->ScanLine(y)),
@@ -215,7 +218,7 @@ void DitherTo1BitOrdered(TBitmap* Bitmap, const TImgProgressTarget& Progress) {
     if (!Bitmap || Bitmap->GetPixelFormat() != pf24bit) return;
     const Integer w = Bitmap->GetWidth(), h = Bitmap->GetHeight();
     TBitmap bits;
-    Reshape(&bits, pf1bit, w, h);
+    ImgPrepareBitmap(&bits, pf1bit, w, h);
     for (Integer y = 0; y < h; ++y) {
         DitherRowOrdered(static_cast<const TImgRGB*>(Bitmap->ScanLine(y)),
                          static_cast<Byte*>(bits.ScanLine(y)), w, y);

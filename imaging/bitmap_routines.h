@@ -8,12 +8,17 @@
 // filling; its right and bottom edges are outside.
 
 #include "imaging/bitmap_rows.h"
-#include "imaging/graphics_link.h"
+#include "framework/graphics.h"
 #include "imaging/img_types.h"
 
 // Bits per pixel of a pixel format: device 0, 1-bit 1, 4-bit 4, 8-bit 8, 15-bit 15, 16-bit 16,
 // 24-bit 24, 32-bit 32, custom 0.
 Integer ImgPixelFormatBits(TPixelFormat Format);
+
+// Gives the bitmap a format and size whose pixels the caller is about to overwrite: it passes
+// through 1 x 1 first, so no pixels are converted, and a bitmap that has them already is left as
+// it is.
+void ImgPrepareBitmap(TBitmap* Bitmap, TPixelFormat Format, Integer Width, Integer Height);
 
 // Dest becomes 1 x 1 in Source's pixel format, then, when Source has pixels, Source's size with a
 // copy of its pixels.

@@ -46,7 +46,7 @@ HGLOBAL BitmapToDIB(TBitmap* Bitmap, Integer x1, Integer y1, Integer x2, Integer
 HGLOBAL PolygonToDIB(TBitmap* Bitmap, Integer x1, Integer y1, Integer x2, Integer y2,
                      const TPoint* Points, Integer Count) {
     if (!Bitmap) return nullptr;
-    std::unique_ptr<TBitmap> region(new TBitmap());
+    std::unique_ptr<TBitmap> region(Create<TBitmap>());
     CopyPolygonRegion(Bitmap, region.get(), x1, y1, x2, y2, Points, Count);
     return BitmapToDIB(region.get(), 0, 0, region->GetWidth() - 1, region->GetHeight() - 1);
 }
@@ -66,9 +66,7 @@ Integer DIBToBitmap(const void* DIB, size_t DIBSize, TBitmap* Bitmap, const void
     if (ImgParseDIB(DIB, DIBSize, Pixels, PixelsSize, L) != TImgDIBError::None) return 0;
 
     const Integer w = L.Width, h = L.Height;
-    Bitmap->SetSize(1, 1);
-    Bitmap->SetPixelFormat(!L.YUV && L.BitCount == 1 ? pf1bit : pf24bit);
-    Bitmap->SetSize(w, h);
+    ImgPrepareBitmap(Bitmap, !L.YUV && L.BitCount == 1 ? pf1bit : pf24bit, w, h);
 
     if (L.YUV) {
         const TYUVLayoutInfo& info = *L.YUV;

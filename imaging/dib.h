@@ -5,7 +5,7 @@
 #include <cstddef>
 
 #include "framework/dynlib.h"
-#include "imaging/graphics_link.h"
+#include "framework/graphics.h"
 #include "imaging/img_types.h"
 
 // A new movable, zero-initialised global block holding the rectangle x1..x2, y1..y2 of a 24-bit or

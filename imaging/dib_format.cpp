@@ -11,12 +11,6 @@ inline Cardinal U32(const Byte* p) {
     return Cardinal(p[0]) | Cardinal(p[1]) << 8 | Cardinal(p[2]) << 16 | Cardinal(p[3]) << 24;
 }
 inline Word U16(const Byte* p) { return Word(p[0] | p[1] << 8); }
-inline void Put32(Byte* p, Cardinal v) {
-    p[0] = Byte(v);
-    p[1] = Byte(v >> 8);
-    p[2] = Byte(v >> 16);
-    p[3] = Byte(v >> 24);
-}
 
 // A 16-bit channel mask must be one run of set bits inside the pixel.
 bool GoodMask(Cardinal m) {
@@ -38,15 +32,17 @@ TImgDIBError ImgParseDIB(const void* Block, size_t Size, const void* Pixels, siz
     L = TImgDIBLayout{};
     const Byte* b = static_cast<const Byte*>(Block);
     if (!b || Size < ImgDIBHeaderSize) return TImgDIBError::Truncated;
-    const Cardinal headerSize = U32(b);
+    BITMAPINFOHEADER h;
+    std::memcpy(&h, b, sizeof h);
+    const Cardinal headerSize = h.biSize;
     if (headerSize < ImgDIBHeaderSize) return TImgDIBError::BadHeader;
     if (headerSize > Size) return TImgDIBError::Truncated;
 
-    const Int64 width = Integer(U32(b + 4));
-    const Int64 height = Integer(U32(b + 8));
-    const Integer bits = U16(b + 14);
-    const Cardinal compression = U32(b + 16);
-    const Cardinal colorsUsed = U32(b + 32);
+    const Int64 width = h.biWidth;
+    const Int64 height = h.biHeight;
+    const Integer bits = h.biBitCount;
+    const Cardinal compression = h.biCompression;
+    const Cardinal colorsUsed = h.biClrUsed;
     if (width <= 0 || width > ImgDIBMaxSide || height == 0 || height < -ImgDIBMaxSide ||
         height > ImgDIBMaxSide)
         return TImgDIBError::BadHeader;
@@ -58,11 +54,11 @@ TImgDIBError ImgParseDIB(const void* Block, size_t Size, const void* Pixels, siz
     L.BitCount = bits;
     L.Compression = compression;
 
-    if (compression == ImgBI_RLE8 || compression == ImgBI_RLE4) return TImgDIBError::Compressed;
-    if (compression == ImgBI_RGB) {
+    if (compression == BI_RLE8 || compression == BI_RLE4) return TImgDIBError::Compressed;
+    if (compression == BI_RGB) {
         if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
             return TImgDIBError::Unsupported;
-    } else if (compression == ImgBI_BITFIELDS) {
+    } else if (compression == BI_BITFIELDS) {
         if (bits != 16 && bits != 32) return TImgDIBError::Unsupported;
     } else {
         L.YUV = YUVLayoutOfCode(compression);
@@ -88,7 +84,7 @@ TImgDIBError ImgParseDIB(const void* Block, size_t Size, const void* Pixels, siz
         return TImgDIBError::None;
     }
 
-    if (compression == ImgBI_BITFIELDS) {
+    if (compression == BI_BITFIELDS) {
         const Byte* m;
         if (headerSize >= ImgDIBHeaderSize + 12) {
             m = b + ImgDIBHeaderSize;  // later header versions carry the masks inside
@@ -180,11 +176,12 @@ void ImgDIBRowTo24Bit(const TImgDIBLayout& L, const Byte* s, TImgRGB* d) {
 }
 
 void ImgWriteDIBHeader(void* Dest, Integer Width, Integer Height, Integer BitCount) {
-    Byte* h = static_cast<Byte*>(Dest);
-    std::memset(h, 0, ImgDIBHeaderSize);
-    Put32(h, Cardinal(ImgDIBHeaderSize));
-    Put32(h + 4, Cardinal(Width));
-    Put32(h + 8, Cardinal(Height));
-    h[12] = 1;  // planes
-    h[14] = Byte(BitCount);
+    BITMAPINFOHEADER h{};
+    h.biSize = DWORD(sizeof h);
+    h.biWidth = Width;
+    h.biHeight = Height;
+    h.biPlanes = 1;
+    h.biBitCount = WORD(BitCount);
+    h.biCompression = BI_RGB;
+    std::memcpy(Dest, &h, sizeof h);
 }

@@ -7,13 +7,9 @@
 #include <cstdint>
 
 #include "framework/types.h"
+#include "framework/windows_gdi.h"
 #include "imaging/img_types.h"
 #include "imaging/yuv.h"
-
-constexpr Cardinal ImgBI_RGB = 0;
-constexpr Cardinal ImgBI_RLE8 = 1;
-constexpr Cardinal ImgBI_RLE4 = 2;
-constexpr Cardinal ImgBI_BITFIELDS = 3;
 
 // The largest width or height, and the largest pixel count, a device-independent bitmap may have.
 constexpr Integer ImgDIBMaxSide = 65535;
@@ -25,7 +21,7 @@ struct TImgDIBLayout {
     Integer Height = 0;            // always positive
     bool TopDown = false;          // the header's height was negative
     Integer BitCount = 0;          // 1, 4, 8, 16, 24 or 32 (16 for YUV layouts: not used)
-    Cardinal Compression = 0;      // ImgBI_RGB, ImgBI_BITFIELDS or a YUV code
+    Cardinal Compression = 0;      // BI_RGB, BI_BITFIELDS or a YUV code
     const TYUVLayoutInfo* YUV = nullptr;
     const Byte* Palette = nullptr;  // PaletteCount entries of blue, green, red, reserved
     Integer PaletteCount = 0;
@@ -55,7 +51,7 @@ TImgDIBError ImgParseDIB(const void* Block, size_t Size, const void* Pixels, siz
 // the colour table give black.
 void ImgDIBRowTo24Bit(const TImgDIBLayout& Layout, const Byte* Row, TImgRGB* Dest);
 
-// Writes the 40-byte information header of an uncompressed bottom-up bitmap (size 40, planes 1,
+// Writes the information header of an uncompressed bottom-up bitmap (size 40, planes 1,
 // every other field 0).
 void ImgWriteDIBHeader(void* Dest, Integer Width, Integer Height, Integer BitCount);
-constexpr size_t ImgDIBHeaderSize = 40;
+constexpr size_t ImgDIBHeaderSize = sizeof(BITMAPINFOHEADER);

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "imaging/graphics_link.h"
+#include "framework/graphics.h"
 
 void TProgressRec::Report() const {
     if (OnProgress) OnProgress(Sender, Integer(std::trunc(Factor * Done)));

@@ -428,3 +428,63 @@ TEST(IeBitmapRoutines, YUVLayouts) {
         EXPECT_EQ(Px(&bmp, 0, c.height - 1), want) << c.code << " flipped";
     }
 }
+
+TEST(IeBitmapRoutines, DIBDepthsMatchTheFrameworkBMPReader) {
+    // Each DIB, behind a 14-byte file header, is a BMP file; the framework's own BMP reader is an
+    // independent reading of the same bytes.
+    struct Fixture {
+        const char* name;
+        Integer bits;
+        Cardinal compression;
+        std::vector<Byte> table;
+        Cardinal colorsUsed;
+        // The channel bits a 16-bit pixel carries: this reader shifts them to the top, the
+        // framework's reader also fills the low bits.
+        Byte keepR = 0xFF, keepG = 0xFF, keepB = 0xFF;
+    };
+    std::vector<Byte> palette16, palette256;
+    for (int i = 0; i < 16; ++i) palette16.insert(palette16.end(), {Byte(i * 16), Byte(255 - i * 9), Byte(i * 5 + 3), 0});
+    for (int i = 0; i < 256; ++i) palette256.insert(palette256.end(), {Byte(i), Byte(i * 7), Byte(255 - i), 0});
+    const Fixture fixtures[] = {
+        {"4 bits", 4, BI_RGB, palette16, 0},
+        {"4 bits, 11 colours", 4, BI_RGB, std::vector<Byte>(palette16.begin(), palette16.begin() + 44), 11},
+        {"8 bits", 8, BI_RGB, palette256, 0},
+        {"16 bits 5-5-5", 16, BI_RGB, {}, 0, 0xF8, 0xF8, 0xF8},
+        {"16 bits 5-6-5", 16, BI_BITFIELDS, {0, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0}, 0, 0xF8, 0xFC, 0xF8},
+        {"24 bits", 24, BI_RGB, {}, 0},
+        {"32 bits", 32, BI_RGB, {}, 0},
+    };
+    const Integer w = 9, h = 5;
+    for (const Fixture& f : fixtures) {
+        const size_t rowLen = size_t((w * f.bits + 31) / 32 * 4);
+        std::vector<Byte> rows(rowLen * h);
+        for (size_t i = 0; i < rows.size(); ++i) rows[i] = Byte((i * 2654435761u) >> 13);
+        if (f.colorsUsed == 11)  // keep the indexes inside the short table
+            for (Byte& b : rows) b = Byte(((b >> 4) % 11) << 4 | ((b & 15) % 11));
+        const std::vector<Byte> dib = MakeDIB(w, h, f.bits, f.compression, f.table, rows, f.colorsUsed);
+
+        TBitmap ours;
+        ASSERT_EQ(DIBToBitmap(dib.data(), dib.size(), &ours), f.bits) << f.name;
+
+        std::vector<Byte> file(14);
+        file[0] = 'B';
+        file[1] = 'M';
+        const Cardinal size = Cardinal(file.size() + dib.size()), offset = Cardinal(14 + dib.size() - rows.size());
+        for (int k = 0; k < 4; ++k) {
+            file[2 + size_t(k)] = Byte(size >> (8 * k));
+            file[10 + size_t(k)] = Byte(offset >> (8 * k));
+        }
+        file.insert(file.end(), dib.begin(), dib.end());
+        TBitmap theirs;
+        theirs.LoadFromBytes(file.data(), file.size());
+        theirs.SetPixelFormat(pf24bit);
+        ASSERT_EQ(theirs.GetWidth(), w) << f.name;
+        ASSERT_EQ(theirs.GetHeight(), h) << f.name;
+        for (Integer y = 0; y < h; ++y)
+            for (Integer x = 0; x < w; ++x) {
+                const TImgRGB b = Px(&theirs, x, y);
+                EXPECT_EQ(Px(&ours, x, y), ImgRGB(b.r & f.keepR, b.g & f.keepG, b.b & f.keepB))
+                    << f.name << " at " << x << "," << y;
+            }
+    }
+}

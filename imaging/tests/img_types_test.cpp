@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/graphics.h"
 #include "imaging/img_types.h"
 #include "imaging/img_words.h"
 
@@ -156,6 +157,9 @@ TEST(IeTypes, ColourAndNumberHelpers) {
     EXPECT_EQ(ImgRGBToColor(c), 0x030201);
     EXPECT_EQ(MakeColorRGB(1, 2, 3), 0x030201);
     EXPECT_TRUE(SameImgRGB(ColorToImgRGB(0x030201), c));
+    // System colours are resolved first, through the framework's colour table.
+    EXPECT_EQ(ImgRGBToColor(ColorToImgRGB(clBtnFace)), ColorToRGB(clBtnFace));
+    EXPECT_EQ(ColorToImgRGB(clRed), ImgRGB(255, 0, 0));
 
     Integer x1 = 5, y1 = 1, x2 = 2, y2 = 4;
     ImgOrderRect(x1, y1, x2, y2);
