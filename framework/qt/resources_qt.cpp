@@ -166,8 +166,18 @@ bool LoadBitmapResource(const std::string& name, TBitmap* bitmap) {
 
 HCURSOR LoadCursor(HINSTANCE instance, const std::string& name) {
     if (!instance) {
+        // The system's cursors are shared: one handle each, never destroyed.
+        static std::mutex m;
+        static auto* shared = new std::map<std::string, HCURSOR>;
+        std::lock_guard<std::mutex> lock(m);
+        auto it = shared->find(name);
+        if (it != shared->end()) return it->second;
         for (const StdCursor& c : kStdCursors)
-            if (name == c.id) return StandardCursor(c.shape);
+            if (name == c.id) {
+                HCURSOR h = StandardCursor(c.shape);
+                static_cast<HICON__*>(FromHandle(h))->stock = true;
+                return (*shared)[name] = h;
+            }
         return nullptr;
     }
     const lumora_art::Cursor* c = lumora_art::FindCursor(name);
