@@ -11,6 +11,9 @@
 //     canvas->SetHandle(nullptr);
 //     DeleteDC(dc);
 //
+// or, doing the same for a canvas in one call, lumora_qt::BindCanvasToImage(canvas, backing) and
+// lumora_qt::BindCanvasToImage(canvas, nullptr) (below).
+//
 // The image object must outlive the device context. It may be resized or replaced by assigning
 // another QImage to it between drawing calls: every call reads its size and bits afresh. Supported
 // formats: RGB32, ARGB32, ARGB32_Premultiplied (written opaque), BGR888 and Mono. Clip regions,
@@ -92,6 +95,9 @@ struct HDC__ {
     QImage* image = nullptr;             // image device contexts
     lumora_gdi::DCState st;
     std::vector<lumora_gdi::DCState> saved;
+    // The window system's limit (the part being painted), apart from the saved states.
+    bool hasSystemClip = false;
+    QRegion systemClip;
 
     lumora_gdi::Surface surface();
     // Logical to device coordinates.
@@ -101,6 +107,18 @@ struct HDC__ {
     // The area drawing may touch, in device coordinates: the surface, cut by the clip region.
     QRegion Visible();
 };
+
+class TCanvas;
+
+// The window system's way to the canvas (the same calls as framework/qt/canvas_binding_qt.h).
+namespace lumora_qt {
+// Makes Canvas draw on Image (nullptr: on nothing). The image must outlive the binding.
+void BindCanvasToImage(TCanvas* Canvas, QImage* Image);
+// Limits Canvas to Region (image coordinates; nullptr: no limit), beside its own clip region.
+void SetCanvasClip(TCanvas* Canvas, const QRegion* Region);
+// Draws Image on Canvas with its top left at (X, Y) (alpha blended when the image has alpha).
+void DrawImageOnCanvas(TCanvas* Canvas, int X, int Y, const QImage& Image);
+}  // namespace lumora_qt
 
 namespace lumora_gdi {
 

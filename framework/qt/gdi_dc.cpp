@@ -239,11 +239,11 @@ void FillDeviceRect(HDC__* dc, QRect r, const Paint& paint, int rop2) {
     auto fill = [&](const QRect& a) {
         for (int y = a.top(); y <= a.bottom(); ++y) PaintSpan(s, a.left(), y, a.width(), paint, rop2, nullptr, false);
     };
-    if (!dc->st.hasClip) {
+    if (!dc->st.hasClip && !dc->hasSystemClip) {
         fill(r);
         return;
     }
-    for (const QRect& a : dc->st.clip & r) fill(a);
+    for (const QRect& a : dc->Visible() & r) fill(a);
 }
 
 void FillDeviceRegion(HDC__* dc, const QRegion& rgn, const Paint& paint, int rop2) {
@@ -319,9 +319,10 @@ QRect HDC__::SurfaceRect() {
 }
 
 QRegion HDC__::Visible() {
-    const QRect r = SurfaceRect();
-    if (!st.hasClip) return QRegion(r);
-    return st.clip & r;
+    QRegion v(SurfaceRect());
+    if (hasSystemClip) v &= systemClip;
+    if (st.hasClip) v &= st.clip;
+    return v;
 }
 
 // ---------------------------------------------------------------------------------------------
