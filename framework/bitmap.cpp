@@ -47,9 +47,11 @@ private:
 
 namespace {
 
-HBITMAP NewBlock(int w, int h, int bpp, uint32_t fill) {
+// A pixel block of a bitmap, device-independent unless said otherwise.
+HBITMAP NewBlock(int w, int h, int bpp, uint32_t fill, bool dib = true) {
     HBITMAP b = CreateBitmap(0, 0, 1, 24, nullptr);
     BitmapOf(b)->Allocate(w, h, bpp, fill);
+    BitmapOf(b)->dib = dib;
     return b;
 }
 
@@ -261,7 +263,7 @@ void TBitmap::NewImage(Integer W, Integer H, TPixelFormat PF, bool KeepPixels, T
     W = std::max(0, W);
     H = std::max(0, H);
     const uint32_t fill = RgbOf(COLORREF(ColorToRGB(Fill)));
-    HBITMAP fresh = NewBlock(W, H, bpp, fill);
+    HBITMAP fresh = NewBlock(W, H, bpp, fill, FHandleType == bmDIB);
     HBITMAP__* nb = BitmapOf(fresh);
     if (KeepPixels) {
         const int w = std::min(W, old->width), h = std::min(H, old->height);
@@ -309,7 +311,14 @@ bool TBitmap::GetMonochrome() {
 }
 
 void TBitmap::SetMonochrome(bool Value) {
+    // A monochrome bitmap made this way is device-dependent, as the framework makes it.
+    if (Value) SetHandleType(bmDDB);
     SetPixelFormat(Value ? pf1bit : pf24bit);
+}
+
+void TBitmap::SetHandleType(TBitmapHandleType Value) {
+    FHandleType = Value;
+    BitmapOf(FImage)->dib = Value == bmDIB;
 }
 
 void* TBitmap::ScanLine(Integer Row) {
@@ -334,6 +343,7 @@ void TBitmap::SetHandle(HBITMAP Value) {
     if (!BitmapOf(Value) || Value == FImage) return;
     HBITMAP old = FImage;
     FImage = Value;
+    FHandleType = BitmapOf(Value)->dib ? bmDIB : bmDDB;
     if (FCanvas) static_cast<TBitmapCanvas*>(FCanvas)->Rebind();
     DeleteObject(old);
     Changed(this);
@@ -341,7 +351,7 @@ void TBitmap::SetHandle(HBITMAP Value) {
 
 HBITMAP TBitmap::ReleaseHandle() {
     HBITMAP__* b = BitmapOf(FImage);
-    HBITMAP copy = NewBlock(0, 0, b->bpp, 0);
+    HBITMAP copy = NewBlock(0, 0, b->bpp, 0, b->dib);
     HBITMAP__* c = BitmapOf(copy);
     c->width = b->width;
     c->height = b->height;
@@ -356,7 +366,7 @@ HBITMAP TBitmap::GetMaskHandle() {
     if (FMaskHandle && FMaskColor == key) return FMaskHandle;
     if (FMaskHandle) DeleteObject(FMaskHandle);
     HBITMAP__* b = BitmapOf(FImage);
-    FMaskHandle = NewBlock(b->width, b->height, 1, 0);
+    FMaskHandle = NewBlock(b->width, b->height, 1, 0, false);
     FMaskColor = key;
     const lumora_gdi::Surface src = b->surface(), dst = BitmapOf(FMaskHandle)->surface();
     const uint32_t k = b->bpp == 1 ? lumora_gdi::ToMono(RgbOf(COLORREF(ColorToRGB(key)))) : RgbOf(COLORREF(ColorToRGB(key)));
@@ -380,6 +390,7 @@ void TBitmap::Mask(TColor TransparentColor) {
     HBITMAP m = ReleaseMaskHandle();
     BitmapOf(FImage)->SwapPixels(*BitmapOf(m));
     DeleteObject(m);
+    FHandleType = bmDDB;
     Changed(this);
 }
 
@@ -427,6 +438,8 @@ void TBitmap::Assign(TPersistent* Source) {
         d->bpp = s->bpp;
         d->stride = s->stride;
         d->bits = s->bits;
+        d->dib = s->dib;
+        FHandleType = src->FHandleType;
         FTransparentColor = src->FTransparentColor;
         FTransparentMode = src->FTransparentMode;
         FTransparent = src->FTransparent;
@@ -484,6 +497,7 @@ void TBitmap::LoadFromBytes(const void* Data, size_t Size) {
     HBITMAP fresh = DecodeDib(dib, dibSize, p + pixAt, Size - pixAt);
     BitmapOf(FImage)->SwapPixels(*BitmapOf(fresh));
     DeleteObject(fresh);
+    FHandleType = bmDIB;
     Changed(this);
 }
 

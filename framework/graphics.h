@@ -434,8 +434,12 @@ public:
     void SetHandle(HBITMAP Value);
     // A handle to a copy of the pixels that the caller owns; the bitmap keeps its pixels.
     HBITMAP ReleaseHandle();
+    // bmDIB (the default): a monochrome bitmap shows black and white wherever it is drawn.
+    // bmDDB (also set by Monochrome): its bits take the text and background colours of the
+    // device context it is drawn on, and colour turns white where it matches the source's
+    // background colour, as masks expect.
     TBitmapHandleType GetHandleType() const { return FHandleType; }
-    void SetHandleType(TBitmapHandleType Value) { FHandleType = Value; }
+    void SetHandleType(TBitmapHandleType Value);
     // A monochrome mask of the transparent colour (set where the colour is), owned by the bitmap.
     HBITMAP GetMaskHandle();
     HBITMAP ReleaseMaskHandle();

@@ -269,12 +269,16 @@ bool Blit(HDC__* dst, int x, int y, int w, int h, const BlitSource* src, int sx,
 
 namespace {
 
+// Between formats a device-independent bitmap goes by its palette (black, white) and the nearest
+// colour; a device-dependent monochrome bitmap by the text and background colours.
 BlitSource SourceOf(HDC__* dst, HDC__* src) {
     BlitSource b;
     b.surface = src->surface();
-    b.mono0 = RgbOf(dst->st.text);
-    b.mono1 = RgbOf(dst->st.bk);
-    b.matchBk = true;
+    const bool srcDib = src->kind == HDC__::Kind::Memory && src->bitmap && src->bitmap->dib;
+    const bool dstDib = dst->kind == HDC__::Kind::Memory && dst->bitmap && dst->bitmap->dib;
+    b.mono0 = srcDib ? 0x000000 : RgbOf(dst->st.text);
+    b.mono1 = srcDib ? 0xFFFFFF : RgbOf(dst->st.bk);
+    b.matchBk = !dstDib;
     b.bk = RgbOf(src->st.bk);
     return b;
 }

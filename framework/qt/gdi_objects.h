@@ -68,6 +68,9 @@ struct HBITMAP__ : lumora_gdi::GdiObject {
     int bpp = 24;
     int stride = 0;
     std::vector<uint8_t> bits;
+    // A device-independent bitmap: a monochrome one keeps its palette (black, white) when it
+    // meets colour; a device-dependent one (the default) takes the text and background colours.
+    bool dib = false;
 
     // Reallocates to w x h at bpp, filled with fill (0x00RRGGBB; nearest for 1 bit).
     void Allocate(int w, int h, int newBpp, uint32_t fill);
@@ -78,6 +81,7 @@ struct HBITMAP__ : lumora_gdi::GdiObject {
         std::swap(bpp, other.bpp);
         std::swap(stride, other.stride);
         std::swap(bits, other.bits);
+        std::swap(dib, other.dib);
     }
     lumora_gdi::Surface surface();
 };

@@ -50,6 +50,7 @@ namespace {
 // Pixels of a piece of artwork as a bitmap handle (24 bits).
 HBITMAP BitmapFromArt(const lumora_art::Picture& p) {
     HBITMAP b = CreateBitmap(p.width, p.height, 1, 24, nullptr);
+    BitmapOf(b)->dib = true;  // loaded from a resource, as a device-independent bitmap
     const Surface s = BitmapOf(b)->surface();
     for (int y = 0; y < p.height; ++y)
         for (int x = 0; x < p.width; ++x) WritePixel(s, x, y, p.pixels[size_t(y) * size_t(p.width) + size_t(x)] & 0xFFFFFF);

@@ -71,11 +71,13 @@ TEST_F(GdiTest, BitBltRasterOperations) {
 }
 
 TEST_F(GdiTest, MonochromeAndColourConversionsInBlits) {
-    // Colour to monochrome: white where the source has its background colour.
+    // Colour to a device-dependent monochrome bitmap: white where the source has its
+    // background colour.
     TBitmap* colour = Bitmap(3, 1, clRed);
     colour->GetCanvas()->SetPixels(1, 0, clLime);
     TBitmap mask;
-    mask.SetPixelFormat(pf1bit);
+    mask.SetMonochrome(true);
+    EXPECT_EQ(mask.GetHandleType(), bmDDB);
     mask.SetSize(3, 1);
     HDC cdc = DCOf(colour);
     SetBkColor(cdc, RGB(0, 255, 0));
@@ -89,6 +91,18 @@ TEST_F(GdiTest, MonochromeAndColourConversionsInBlits) {
     BitBlt(odc, 0, 0, 3, 1, mask.GetCanvas()->GetHandle(), 0, 0, SRCCOPY);
     EXPECT_EQ(Ink(out, clNavy), "#.#\n");
     EXPECT_EQ(Px(out, 1, 0), clYellow);
+
+    // A device-independent 1-bit bitmap keeps its palette: black and white whatever the
+    // colours, and colour meets it by the nearest of the two.
+    TBitmap dib;
+    dib.SetPixelFormat(pf1bit);
+    dib.SetSize(3, 1);
+    BitBlt(dib.GetCanvas()->GetHandle(), 0, 0, 3, 1, cdc, 0, 0, SRCCOPY);
+    EXPECT_EQ(Ink(&dib, clWhite), "...\n");
+    dib.GetCanvas()->SetPixels(1, 0, clWhite);
+    BitBlt(odc, 0, 0, 3, 1, dib.GetCanvas()->GetHandle(), 0, 0, SRCCOPY);
+    EXPECT_EQ(Ink(out, clBlack), "#.#\n");
+    EXPECT_EQ(Px(out, 1, 0), clWhite);
 }
 
 TEST_F(GdiTest, TransparentBlitThroughAMonochromeMask) {
