@@ -262,7 +262,6 @@ bool DrawEdge(HDC dc, TRect* rect, UINT edge, UINT flags) {
     }
     if (flags & BF_DIAGONAL) {
         if (outer) DiagonalRing(dc, r, flags, (flags & BF_BOTTOM) ? oBR : oTL);
-        if (flags & BF_MIDDLE) {}
         if (flags & BF_ADJUST) *rect = r;
         return true;
     }
@@ -579,4 +578,37 @@ bool DrawFocusRect(HDC dc, const TRect* r) {
 bool InvertRect(HDC dc, const TRect* r) {
     if (!r) return false;
     return PatBlt(dc, r->Left, r->Top, r->Right - r->Left, r->Bottom - r->Top, DSTINVERT);
+}
+
+bool DrawCaptionBar(HDC dc, const TRect* rect, const std::string& text, UINT flags) {
+    if (!rect || rect->Right <= rect->Left || rect->Bottom <= rect->Top) return false;
+    const bool active = flags & DC_ACTIVE;
+    const COLORREF from = GetSysColor(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
+    const COLORREF to = GetSysColor(active ? COLOR_GRADIENTACTIVECAPTION : COLOR_GRADIENTINACTIVECAPTION);
+    const int w = rect->Right - rect->Left;
+    if (flags & DC_GRADIENT) {
+        for (int i = 0; i < w; ++i) {
+            auto mix = [&](BYTE a, BYTE b) { return BYTE(a + (int(b) - int(a)) * i / std::max(1, w - 1)); };
+            FillColor(dc, TRect(rect->Left + i, rect->Top, rect->Left + i + 1, rect->Bottom),
+                      RGB(mix(GetRValue(from), GetRValue(to)), mix(GetGValue(from), GetGValue(to)),
+                          mix(GetBValue(from), GetBValue(to))));
+        }
+    } else {
+        FillColor(dc, *rect, from);
+    }
+    if (!(flags & DC_TEXT) || text.empty()) return true;
+    HFONT font = CreateFont(-11, 0, 0, 0, (flags & DC_SMALLCAP) ? FW_NORMAL : FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0,
+                            VARIABLE_PITCH, "MS Sans Serif");
+    HGDIOBJ old = SelectObject(dc, font);
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldText =
+        SetTextColor(dc, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
+    TRect r = *rect;
+    r.Left += 2;
+    DrawText(dc, text, &r, DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX);
+    SetTextColor(dc, oldText);
+    SetBkMode(dc, oldMode);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    return true;
 }

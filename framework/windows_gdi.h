@@ -562,6 +562,35 @@ bool DrawFrameControl(HDC dc, TRect* rect, UINT type, UINT state);
 // twice restores the pixels.
 bool DrawFocusRect(HDC dc, const TRect* r);
 
+// Caption bars: DC_ACTIVE draws the active colours, DC_GRADIENT a gradient towards the gradient
+// caption colour, DC_SMALLCAP the small caption font; the text is shortened with "..." to fit.
+// (The window layer's DrawCaption takes the window's text and draws it through this.)
+enum : UINT { DC_ACTIVE = 0x1, DC_SMALLCAP = 0x2, DC_ICON = 0x4, DC_TEXT = 0x8, DC_INBUTTON = 0x10, DC_GRADIENT = 0x20 };
+bool DrawCaptionBar(HDC dc, const TRect* rect, const std::string& text, UINT flags);
+
+// ---------------------------------------------------------------------------------------------
+// Palettes: our devices are true colour, so palettes only hold their entries.
+
+struct PALETTEENTRY {
+    BYTE peRed;
+    BYTE peGreen;
+    BYTE peBlue;
+    BYTE peFlags;
+};
+
+struct LOGPALETTE {
+    WORD palVersion;
+    WORD palNumEntries;
+    PALETTEENTRY palPalEntry[1];
+};
+
+HPALETTE CreatePalette(const LOGPALETTE* palette);
+// Returns the previous palette (the default one at first).
+HPALETTE SelectPalette(HDC dc, HPALETTE palette, bool forceBackground);
+// The number of entries mapped into the system palette: none on a true-colour device.
+UINT RealizePalette(HDC dc);
+UINT GetPaletteEntries(HPALETTE palette, UINT start, UINT count, PALETTEENTRY* entries);
+
 // ---------------------------------------------------------------------------------------------
 // Icons and cursors
 

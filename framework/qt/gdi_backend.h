@@ -44,6 +44,11 @@ struct HFONT__ : lumora_gdi::GdiObject {
     std::shared_ptr<lumora_gdi::FontEngine> engine;  // made on first use
 };
 
+struct HPALETTE__ : lumora_gdi::GdiObject {
+    HPALETTE__() : GdiObject(lumora_gdi::ObjKind::Palette) {}
+    std::vector<PALETTEENTRY> entries;
+};
+
 struct HRGN__ : lumora_gdi::GdiObject {
     HRGN__() : GdiObject(lumora_gdi::ObjKind::Region) {}
     QRegion rgn;
@@ -92,6 +97,7 @@ struct HDC__ {
     uint32_t magic = Magic;
     enum class Kind { Memory, Image } kind = Kind::Memory;
     lumora_gdi::Ref<HBITMAP__> bitmap;  // memory device contexts
+    lumora_gdi::Ref<HPALETTE__> palette;
     QImage* image = nullptr;             // image device contexts
     lumora_gdi::DCState st;
     std::vector<lumora_gdi::DCState> saved;
@@ -106,6 +112,8 @@ struct HDC__ {
     QRect SurfaceRect();
     // The area drawing may touch, in device coordinates: the surface, cut by the clip region.
     QRegion Visible();
+    // Whether one device pixel may be touched (cheaper than Visible() for single pixels).
+    bool PixelVisible(int x, int y);
 };
 
 class TCanvas;

@@ -108,6 +108,17 @@ struct Stock {
         objects[DEVICE_DEFAULT_FONT] = StockFont("System", 16, FW_BOLD, VARIABLE_PITCH);
         objects[SYSTEM_FIXED_FONT] = StockFont("Fixedsys", 15, FW_NORMAL, FIXED_PITCH);
         objects[DEFAULT_GUI_FONT] = StockFont("MS Sans Serif", -11, FW_NORMAL, VARIABLE_PITCH);
+        auto* pal = MakeStock(new HPALETTE__);
+        for (int i = 0; i < 20; ++i) {
+            // The twenty static colours: the classic sixteen and four extra greys and tints.
+            static const COLORREF statics[20] = {
+                RGB(0, 0, 0),       RGB(128, 0, 0),     RGB(0, 128, 0),     RGB(128, 128, 0),   RGB(0, 0, 128),
+                RGB(128, 0, 128),   RGB(0, 128, 128),   RGB(192, 192, 192), RGB(192, 220, 192), RGB(166, 202, 240),
+                RGB(255, 251, 240), RGB(160, 160, 164), RGB(128, 128, 128), RGB(255, 0, 0),     RGB(0, 255, 0),
+                RGB(255, 255, 0),   RGB(0, 0, 255),     RGB(255, 0, 255),   RGB(0, 255, 255),   RGB(255, 255, 255)};
+            pal->entries.push_back({GetRValue(statics[i]), GetGValue(statics[i]), GetBValue(statics[i]), 0});
+        }
+        objects[DEFAULT_PALETTE] = pal;
         for (int i = 0; i < SysColorCount; ++i) sysBrushes[i] = StockBrush(BS_SOLID, GetSysColor(i));
         monoBitmap = MakeStock(new HBITMAP__);
         monoBitmap->Allocate(1, 1, 1, 0);
@@ -318,6 +329,13 @@ QRect HDC__::SurfaceRect() {
     return s.valid() ? QRect(0, 0, s.width, s.height) : QRect();
 }
 
+bool HDC__::PixelVisible(int x, int y) {
+    const Surface s = surface();
+    if (!s.valid() || x < 0 || y < 0 || x >= s.width || y >= s.height) return false;
+    if (hasSystemClip && !systemClip.contains(QPoint(x, y))) return false;
+    return !st.hasClip || st.clip.contains(QPoint(x, y));
+}
+
 QRegion HDC__::Visible() {
     QRegion v(SurfaceRect());
     if (hasSystemClip) v &= systemClip;
@@ -497,6 +515,7 @@ int GetObjectType(HGDIOBJ obj) {
     case ObjKind::Font: return OBJ_FONT;
     case ObjKind::Bitmap: return OBJ_BITMAP;
     case ObjKind::Region: return OBJ_REGION;
+    case ObjKind::Palette: return OBJ_PAL;
     default: return 0;
     }
 }
@@ -562,6 +581,7 @@ HDC CreateCompatibleDC(HDC) {
     Stock& s = TheStock();
     auto* d = new HDC__;
     d->bitmap = s.monoBitmap;
+    d->palette = static_cast<HPALETTE__*>(s.objects[DEFAULT_PALETTE]);
     d->st.pen = static_cast<HPEN__*>(s.objects[BLACK_PEN]);
     d->st.brush = static_cast<HBRUSH__*>(s.objects[WHITE_BRUSH]);
     d->st.font = static_cast<HFONT__*>(s.objects[SYSTEM_FONT]);
@@ -1036,4 +1056,37 @@ bool PtVisible(HDC dc, int x, int y) {
     HDC__* d = DC(dc);
     if (!d) return false;
     return d->Visible().contains(QPoint(x + d->dx(), y + d->dy()));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Palettes
+
+HPALETTE CreatePalette(const LOGPALETTE* palette) {
+    if (!palette) return nullptr;
+    auto* p = new HPALETTE__;
+    p->entries.assign(palette->palPalEntry, palette->palPalEntry + palette->palNumEntries);
+    return p;
+}
+
+HPALETTE SelectPalette(HDC dc, HPALETTE palette, bool) {
+    HDC__* d = DC(dc);
+    GdiObject* o = FromHandle(palette);
+    if (!d || !o || o->kind != ObjKind::Palette) return nullptr;
+    HPALETTE old = d->palette.get();
+    d->palette = static_cast<HPALETTE__*>(o);
+    return old;
+}
+
+UINT RealizePalette(HDC dc) {
+    return 0;
+}
+
+UINT GetPaletteEntries(HPALETTE palette, UINT start, UINT count, PALETTEENTRY* entries) {
+    GdiObject* o = FromHandle(palette);
+    if (!o || o->kind != ObjKind::Palette) return 0;
+    const auto& e = static_cast<HPALETTE__*>(o)->entries;
+    if (!entries) return UINT(e.size());
+    UINT n = 0;
+    for (UINT i = start; i < e.size() && n < count; ++i) entries[n++] = e[i];
+    return n;
 }

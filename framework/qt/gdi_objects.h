@@ -12,7 +12,7 @@
 
 namespace lumora_gdi {
 
-enum class ObjKind : uint8_t { Pen = 1, Brush = 2, Font = 6, Bitmap = 7, Region = 8, Icon = 20 };
+enum class ObjKind : uint8_t { Pen = 1, Brush = 2, Palette = 5, Font = 6, Bitmap = 7, Region = 8, Icon = 20 };
 
 struct GdiObject {
     static constexpr uint32_t Magic = 0x4C47444Fu;

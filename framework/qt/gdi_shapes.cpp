@@ -484,7 +484,7 @@ COLORREF SetPixel(HDC dc, int x, int y, COLORREF color) {
     HDC__* d = DC(dc);
     if (!d) return CLR_INVALID;
     const int px = x + d->dx(), py = y + d->dy();
-    if (!d->Visible().contains(QPoint(px, py))) return CLR_INVALID;
+    if (!d->PixelVisible(px, py)) return CLR_INVALID;
     const Surface s = d->surface();
     WritePixel(s, px, py, RgbOf(color));
     return ColorRefOf(ReadPixel(s, px, py));
@@ -498,7 +498,7 @@ COLORREF GetPixel(HDC dc, int x, int y) {
     HDC__* d = DC(dc);
     if (!d) return CLR_INVALID;
     const int px = x + d->dx(), py = y + d->dy();
-    if (!d->Visible().contains(QPoint(px, py))) return CLR_INVALID;
+    if (!d->PixelVisible(px, py)) return CLR_INVALID;
     return ColorRefOf(ReadPixel(d->surface(), px, py));
 }
 

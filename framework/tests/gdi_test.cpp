@@ -371,3 +371,56 @@ TEST_F(GdiTest, DeletingASelectedObjectKeepsItUsable) {
 }
 
 }  // namespace
+
+namespace {
+
+class GdiExtrasTest : public lumora_test::GraphicsTest {};
+
+TEST_F(GdiExtrasTest, CaptionBarsFillWithTheCaptionColoursAndGradient) {
+    TBitmap* b = Bitmap(40, 10);
+    HDC dc = b->GetCanvas()->GetHandle();
+    TRect r(0, 0, 40, 10);
+    DrawCaptionBar(dc, &r, "", DC_ACTIVE | DC_GRADIENT);
+    EXPECT_EQ(Px(b, 0, 5), TColor(ColorToRGB(clActiveCaption)));
+    EXPECT_EQ(Px(b, 39, 5), TColor(ColorToRGB(clGradientActiveCaption)));
+    DrawCaptionBar(dc, &r, "Title", DC_TEXT);
+    EXPECT_EQ(Px(b, 39, 0), TColor(ColorToRGB(clInactiveCaption)));
+    int text = 0;
+    for (int x = 0; x < 40; ++x)
+        for (int y = 0; y < 10; ++y) text += Px(b, x, y) != TColor(ColorToRGB(clInactiveCaption));
+    EXPECT_GT(text, 5);
+}
+
+TEST_F(GdiExtrasTest, PalettesKeepTheirEntries) {
+    std::vector<uint8_t> buf(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY));
+    auto* lp = reinterpret_cast<LOGPALETTE*>(buf.data());
+    lp->palVersion = 0x300;
+    lp->palNumEntries = 2;
+    lp->palPalEntry[0] = {1, 2, 3, 0};
+    reinterpret_cast<PALETTEENTRY*>(lp->palPalEntry)[1] = {4, 5, 6, 0};
+    HPALETTE pal = CreatePalette(lp);
+    PALETTEENTRY e[2];
+    EXPECT_EQ(GetPaletteEntries(pal, 0, 2, e), 2u);
+    EXPECT_EQ(e[1].peBlue, 6);
+    TBitmap* b = Bitmap(1, 1);
+    HDC dc = b->GetCanvas()->GetHandle();
+    HPALETTE old = SelectPalette(dc, pal, false);
+    EXPECT_EQ(GetObjectType(old), OBJ_PAL);
+    EXPECT_EQ(RealizePalette(dc), 0u);
+    SelectPalette(dc, old, false);
+    DeleteObject(pal);
+}
+
+TEST_F(GdiExtrasTest, OneBitPicturesDrawBlackAndWhiteOnAnyCanvas) {
+    TBitmap mono;
+    mono.SetPixelFormat(pf1bit);
+    mono.SetSize(2, 1);
+    static_cast<Byte*>(mono.ScanLine(0))[0] = 0x80;  // pixel 0 white, pixel 1 black
+    TBitmap* dst = Bitmap(2, 1, clBtnFace);
+    dst->GetCanvas()->GetFont()->SetColor(clRed);
+    dst->GetCanvas()->Draw(0, 0, &mono);
+    EXPECT_EQ(Px(dst, 0, 0), clWhite);
+    EXPECT_EQ(Px(dst, 1, 0), clBlack);
+}
+
+}  // namespace
