@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -133,6 +134,40 @@ OwnedSurface CopyOut(const Surface& src, QRect r) {
     return o;
 }
 
+// Filter taps of one axis for smooth stretching: the source pixels under each destination
+// pixel with their weights (area when shrinking, linear when enlarging).
+struct Tap {
+    int index;
+    double weight;
+};
+
+std::vector<std::vector<Tap>> Taps(int dn, int sn, bool flip) {
+    std::vector<std::vector<Tap>> taps(size_t(std::max(dn, 0)));
+    const double scale = double(sn) / dn;
+    for (int i = 0; i < dn; ++i) {
+        double a = i * scale, b = (i + 1) * scale;
+        if (flip) {
+            const double na = sn - b, nb = sn - a;
+            a = na;
+            b = nb;
+        }
+        auto& t = taps[size_t(i)];
+        if (scale >= 1) {
+            for (int k = int(std::floor(a)); k < int(std::ceil(b)); ++k) {
+                const double overlap = std::min(b, double(k + 1)) - std::max(a, double(k));
+                if (overlap > 0) t.push_back({k, overlap / (b - a)});
+            }
+        } else {
+            const double c = (a + b) / 2 - 0.5;
+            const int k = int(std::floor(c));
+            const double f = c - k;
+            t.push_back({std::clamp(k, 0, sn - 1), 1 - f});
+            t.push_back({std::clamp(k + 1, 0, sn - 1), f});
+        }
+    }
+    return taps;
+}
+
 }  // namespace
 
 namespace lumora_gdi {
@@ -163,34 +198,49 @@ bool Blit(HDC__* dst, int x, int y, int w, int h, const BlitSource* src, int sx,
     if (usesS) {
         const bool stretched = w != sw || h != sh;
         if (stretched && stretchMode == HALFTONE) {
-            // Smooth stretching: scale the source part to the destination size first.
-            QImage part(sw, sh, QImage::Format_RGB32);
-            for (int yy = 0; yy < sh; ++yy) {
-                auto* o = reinterpret_cast<uint32_t*>(part.scanLine(yy));
-                const int srow = sy + yy;
-                for (int xx = 0; xx < sw; ++xx) {
-                    const int scol = sx + xx;
-                    uint32_t v = 0;
-                    if (srow >= 0 && srow < ss.height && scol >= 0 && scol < ss.width) {
-                        v = ReadPixel(ss, scol, srow);
-                        if (ss.fmt == PixFmt::Mono && ds.fmt != PixFmt::Mono) v = v ? src->mono1 : src->mono0;
-                    }
-                    o[xx] = 0xFF000000u | v;
+            // Smooth stretching: the visible part of the destination is filtered from the source
+            // first (averaging when shrinking, interpolating when enlarging), then copied 1:1.
+            const QRect vb = (dst->Visible() & QRect(x, y, w, h)).boundingRect();
+            if (vb.isEmpty()) return true;
+            const std::vector<std::vector<Tap>> tx = Taps(w, sw, flipX), ty = Taps(h, sh, flipY);
+            owned.s.fmt = PixFmt::Rgb32;
+            owned.s.width = vb.width();
+            owned.s.height = vb.height();
+            owned.s.stride = ptrdiff_t(vb.width()) * 4;
+            owned.bits.assign(size_t(vb.width()) * size_t(vb.height()) * 4, 0);
+            owned.s.bits = owned.bits.data();
+            auto sample = [&](int col, int row) -> uint32_t {
+                col = std::clamp(sx + col, 0, ss.width - 1);
+                row = std::clamp(sy + row, 0, ss.height - 1);
+                uint32_t v = ReadPixel(ss, col, row);
+                if (ss.fmt == PixFmt::Mono && ds.fmt != PixFmt::Mono) v = v ? src->mono1 : src->mono0;
+                return v;
+            };
+            for (int yy = 0; yy < vb.height(); ++yy) {
+                auto* o = reinterpret_cast<uint32_t*>(owned.s.row(yy));
+                const auto& wy = ty[size_t(vb.top() + yy - y)];
+                for (int xx = 0; xx < vb.width(); ++xx) {
+                    const auto& wx = tx[size_t(vb.left() + xx - x)];
+                    double r = 0, g = 0, b = 0;
+                    for (const Tap& py : wy)
+                        for (const Tap& px : wx) {
+                            const uint32_t v = sample(px.index, py.index);
+                            const double k = px.weight * py.weight;
+                            r += k * ((v >> 16) & 0xFF);
+                            g += k * ((v >> 8) & 0xFF);
+                            b += k * (v & 0xFF);
+                        }
+                    auto ch = [](double c) { return uint32_t(std::clamp(int(std::lround(c)), 0, 255)); };
+                    o[xx] = 0xFF000000u | (ch(r) << 16) | (ch(g) << 8) | ch(b);
                 }
             }
-            QImage scaled = part.scaled(w, h, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                                .convertToFormat(QImage::Format_RGB32);
-            owned.s.fmt = PixFmt::Rgb32;
-            owned.s.width = w;
-            owned.s.height = h;
-            owned.s.stride = ptrdiff_t(w) * 4;
-            owned.bits.resize(size_t(w) * size_t(h) * 4);
-            for (int yy = 0; yy < h; ++yy) std::memcpy(owned.bits.data() + size_t(yy) * size_t(w) * 4, scaled.constScanLine(yy), size_t(w) * 4);
-            owned.s.bits = owned.bits.data();
             ss = owned.s;
+            x = vb.left();
+            y = vb.top();
+            w = sw = vb.width();
+            h = sh = vb.height();
             sx = sy = 0;
-            sw = w;
-            sh = h;
+            flipX = flipY = false;
         } else if (ss.bits == ds.bits) {
             owned = CopyOut(ss, QRect(sx, sy, sw, sh));
             if (!owned.s.valid()) return true;
