@@ -60,16 +60,6 @@ HBITMAP NewBlock(int w, int h, int bpp, uint32_t fill, bool dib = true) {
 }
 
 
-int MaskShift(uint32_t m) { int n = 0; while (m && !(m & 1)) { m >>= 1; ++n; } return n; }
-int MaskWidth(uint32_t m) { while (m && !(m & 1)) m >>= 1; int n = 0; while (m & 1) { m >>= 1; ++n; } return n; }
-uint32_t Channel(uint32_t v, uint32_t m) {
-    const int w = MaskWidth(m);
-    if (!w) return 0;
-    const uint32_t c = (v & m) >> MaskShift(m);
-    if (w >= 8) return (c >> (w - 8)) & 0xFF;
-    return (c * 255 + ((1u << w) - 1) / 2) / ((1u << w) - 1);
-}
-
 // Run-length decoding into one palette index per pixel, rows bottom-up.
 void DecodeRle(const uint8_t* p, size_t n, int w, int h, bool four, std::vector<uint8_t>& idx) {
     idx.assign(size_t(w) * size_t(h), 0);
@@ -135,12 +125,7 @@ HBITMAP DecodeDib(const uint8_t* dib, size_t dibSize, const uint8_t* pix, size_t
     if (comp != BI_RGB && comp != BI_BITFIELDS && !rle) InvalidBitmap();
     if (comp == BI_BITFIELDS && bpp != 16 && bpp != 32) InvalidBitmap();
 
-    uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
-    if (bpp == 32) {
-        masks[0] = 0xFF0000;
-        masks[1] = 0xFF00;
-        masks[2] = 0xFF;
-    }
+    uint32_t masks[3] = {0, 0, 0};  // the default masks of the depth
     size_t palAt = core ? 12 : hsize;
     if (comp == BI_BITFIELDS) {
         const size_t at = hsize >= 52 ? 40 : hsize;
@@ -179,40 +164,24 @@ HBITMAP DecodeDib(const uint8_t* dib, size_t dibSize, const uint8_t* pix, size_t
         }
         const size_t rowBytes = size_t(DibRowBytes(w, bpp));
         if (pixSize < rowBytes * size_t(h)) InvalidBitmap();
+        lumora_gdi::DibRowFormat f;
+        f.bpp = bpp;
+        f.palette = palette.data();
+        f.paletteCount = palette.size();
+        for (int i = 0; i < 3; ++i) f.masks[i] = masks[i];
+        std::vector<uint32_t> line(static_cast<size_t>(w));
         for (int y = 0; y < h; ++y) {
             const uint8_t* row = pix + rowBytes * size_t(topDown ? y : h - 1 - y);
             uint8_t* dst = s.row(y);
-            switch (bpp) {
-            case 1:
-                if (mono) {
-                    std::memcpy(dst, row, size_t((w + 7) / 8));
-                    if (whiteBlack)
-                        for (int i = 0; i < (w + 7) / 8; ++i) dst[i] = uint8_t(~dst[i]);
-                } else {
-                    for (int x = 0; x < w; ++x) lumora_gdi::WritePixel(s, x, y, pal((row[x >> 3] >> (7 - (x & 7))) & 1));
-                }
-                break;
-            case 4:
-                for (int x = 0; x < w; ++x) lumora_gdi::WritePixel(s, x, y, pal((x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4)));
-                break;
-            case 8:
-                for (int x = 0; x < w; ++x) lumora_gdi::WritePixel(s, x, y, pal(row[x]));
-                break;
-            case 16:
-                for (int x = 0; x < w; ++x) {
-                    const uint32_t v = lumora_gdi::LoadLE16(row + x * 2);
-                    lumora_gdi::WritePixel(s, x, y, (Channel(v, masks[0]) << 16) | (Channel(v, masks[1]) << 8) | Channel(v, masks[2]));
-                }
-                break;
-            case 24:
+            if (bpp == 24) {
                 std::memcpy(dst, row, size_t(w) * 3);
-                break;
-            case 32:
-                for (int x = 0; x < w; ++x) {
-                    const uint32_t v = lumora_gdi::LoadLE32(row + x * 4);
-                    lumora_gdi::WritePixel(s, x, y, (Channel(v, masks[0]) << 16) | (Channel(v, masks[1]) << 8) | Channel(v, masks[2]));
-                }
-                break;
+            } else if (mono) {
+                std::memcpy(dst, row, size_t((w + 7) / 8));
+                if (whiteBlack)
+                    for (int i = 0; i < (w + 7) / 8; ++i) dst[i] = uint8_t(~dst[i]);
+            } else {
+                lumora_gdi::DecodeDibRow(f, row, w, line.data());
+                lumora_gdi::WriteSpan(s, 0, y, w, line.data());
             }
         }
     } catch (...) {

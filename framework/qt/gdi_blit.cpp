@@ -385,40 +385,21 @@ bool DibSource(const BITMAPINFO* info, const void* bits, BlitSource& out, std::v
         return true;
     }
     // 4, 8 and 16 bits, and bit fields: convert to 32 bits.
+    if (bpp != 4 && bpp != 8 && bpp != 16 && bpp != 32 && bpp != 24) return false;
     owned.assign(size_t(w) * size_t(ht) * 4, 0);
-    auto shiftOf = [](DWORD m) { int n = 0; while (m && !(m & 1)) { m >>= 1; ++n; } return n; };
-    auto widthOf = [](DWORD m) { int n = 0; while (m && !(m & 1)) m >>= 1; while (m & 1) { m >>= 1; ++n; } return n; };
-    DWORD rm = 0x7C00, gm = 0x03E0, bm = 0x001F;
-    if (bpp == 32) { rm = 0xFF0000; gm = 0xFF00; bm = 0xFF; }
-    if (masks) { rm = masks[0]; gm = masks[1]; bm = masks[2]; }
-    auto chan = [&](DWORD v, DWORD m) -> uint32_t {
-        const int wd = widthOf(m);
-        if (!wd) return 0;
-        const uint32_t c = (v & m) >> shiftOf(m);
-        return wd >= 8 ? (c >> (wd - 8)) & 0xFF : uint32_t((c * 255 + ((1u << wd) - 1) / 2) / ((1u << wd) - 1));
-    };
+    std::vector<uint32_t> colours;
+    for (int i = 0; i < palCount; ++i)
+        colours.push_back((uint32_t(pal[i].rgbRed) << 16) | (uint32_t(pal[i].rgbGreen) << 8) | pal[i].rgbBlue);
+    DibRowFormat f;
+    f.bpp = bpp;
+    f.palette = colours.data();
+    f.paletteCount = colours.size();
+    if (masks)
+        for (int i = 0; i < 3; ++i) f.masks[i] = masks[i];
     for (int y = 0; y < ht; ++y) {
-        const uint8_t* row = s.row(y);
         auto* o = reinterpret_cast<uint32_t*>(owned.data() + size_t(y) * size_t(w) * 4);
-        for (int x = 0; x < w; ++x) {
-            uint32_t v = 0;
-            if (bpp == 4 || bpp == 8) {
-                const int i = bpp == 8 ? row[x] : ((x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4));
-                if (i < palCount) v = (uint32_t(pal[i].rgbRed) << 16) | (uint32_t(pal[i].rgbGreen) << 8) | pal[i].rgbBlue;
-            } else if (bpp == 16) {
-                const DWORD p = row[x * 2] | (DWORD(row[x * 2 + 1]) << 8);
-                v = (chan(p, rm) << 16) | (chan(p, gm) << 8) | chan(p, bm);
-            } else if (bpp == 32) {
-                DWORD p;
-                std::memcpy(&p, row + x * 4, 4);
-                v = (chan(p, rm) << 16) | (chan(p, gm) << 8) | chan(p, bm);
-            } else if (bpp == 24) {
-                v = (uint32_t(row[x * 3 + 2]) << 16) | (uint32_t(row[x * 3 + 1]) << 8) | row[x * 3];
-            } else {
-                return false;
-            }
-            o[x] = 0xFF000000u | v;
-        }
+        DecodeDibRow(f, s.row(y), w, o);
+        for (int x = 0; x < w; ++x) o[x] |= 0xFF000000u;
     }
     Surface c;
     c.bits = owned.data();
