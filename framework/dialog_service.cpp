@@ -1,0 +1,231 @@
+#include "framework/dialog_service.h"
+
+#include "framework/window_backend.h"
+
+namespace {
+
+TDialogService* gService = nullptr;
+
+TDialogService& RealService() {
+    static TDialogService service;
+    return service;
+}
+
+std::string ButtonsText(TMsgDlgButtons b) {
+    static const char* names[] = {"Yes", "No", "OK", "Cancel", "Abort", "Retry", "Ignore", "All", "NoToAll", "YesToAll", "Help"};
+    std::string s;
+    for (int i = 0; i <= int(mbHelp); ++i)
+        if (b.Contains(TMsgDlgBtn(i))) s += std::string(s.empty() ? "" : ",") + names[i];
+    return s;
+}
+
+}  // namespace
+
+TDialogService* DialogService() { return gService ? gService : &RealService(); }
+
+TDialogService* SetDialogService(TDialogService* Service) {
+    TDialogService* old = gService;
+    gService = Service;
+    return old;
+}
+
+TModalResult TDialogService::ShowModal(TCustomForm* Form, const TDialogRequest& Request) { return Form->RunModal(); }
+
+bool TDialogService::ExecuteDialog(const TDialogRequest& Request, std::string& Value,
+                                   const std::function<bool(std::string& Value)>& Run) {
+    return Run ? Run(Value) : false;
+}
+
+void TDialogService::Beep(UINT Type) { lumora_backend::Beep(); }
+
+// ---- TScriptedDialogs ------------------------------------------------------------------------
+
+TScriptedDialogs::TScriptedDialogs() {
+    FPrevious = SetDialogService(this);
+    OnUnexpected = [](const TDialogRequest& r) {
+        throw EInvalidOperation("Unexpected dialog: " + r.Caption + ": " + r.Text + " [" + r.DialogClass + "]");
+    };
+}
+
+TScriptedDialogs::~TScriptedDialogs() {
+    if (DialogService() == this) SetDialogService(FPrevious);
+}
+
+TScriptedDialogs& TScriptedDialogs::Answer(Integer Result, std::string Value) {
+    FAnswers.push_back({TDialogAnswer{Result, std::move(Value)}, nullptr});
+    return *this;
+}
+
+TScriptedDialogs& TScriptedDialogs::AnswerForm(Integer Result, std::function<void(TCustomForm*)> Action) {
+    FAnswers.push_back({TDialogAnswer{Result, {}}, std::move(Action)});
+    return *this;
+}
+
+void TScriptedDialogs::Clear() {
+    FAnswers.clear();
+    FRequests.clear();
+    FBeeps.clear();
+}
+
+TScriptedDialogs::Entry TScriptedDialogs::Next(const TDialogRequest& Request) {
+    FRequests.push_back(Request);
+    if (FAnswers.empty()) {
+        if (OnUnexpected) OnUnexpected(Request);
+        return Entry{TDialogAnswer{mrCancel, {}}, nullptr};
+    }
+    Entry e = std::move(FAnswers.front());
+    FAnswers.pop_front();
+    return e;
+}
+
+Integer TScriptedDialogs::MessageDlg(const TDialogRequest& Request) { return Next(Request).Answer.Result; }
+
+bool TScriptedDialogs::InputQuery(const TDialogRequest& Request, std::string& Value) {
+    Entry e = Next(Request);
+    if (e.Answer.Result != mrOk) return false;
+    Value = e.Answer.Value;
+    return true;
+}
+
+TModalResult TScriptedDialogs::ShowModal(TCustomForm* Form, const TDialogRequest& Request) {
+    Entry e = Next(Request);
+    if (!e.Action) {
+        Form->SetModalResult(e.Answer.Result);
+        return e.Answer.Result;
+    }
+    Integer result = e.Answer.Result;
+    auto action = e.Action;
+    return Form->RunModal([action, result](TCustomForm* f) {
+        action(f);
+        if (lumora_detail::IsLiveControl(f) && f->GetModalResult() == mrNone) f->SetModalResult(result);
+    });
+}
+
+bool TScriptedDialogs::ExecuteDialog(const TDialogRequest& Request, std::string& Value,
+                                     const std::function<bool(std::string& Value)>& Run) {
+    Entry e = Next(Request);
+    if (e.Answer.Result != mrOk) return false;
+    Value = e.Answer.Value;
+    return true;
+}
+
+void TScriptedDialogs::Beep(UINT Type) { FBeeps.push_back(Type); }
+
+// ---- The dialog routines ---------------------------------------------------------------------
+
+std::string MsgDlgCaption(TMsgDlgType DlgType) {
+    switch (DlgType) {
+    case mtWarning: return "Warning";
+    case mtError: return "Error";
+    case mtInformation: return "Information";
+    case mtConfirmation: return "Confirm";
+    default: return Application->GetTitle();
+    }
+}
+
+namespace {
+
+void CancelModes() {
+    if (GetCapture()) GetCapture()->Perform(WM_CANCELMODE);
+    ReleaseCapture();
+    Application->CancelHint();
+}
+
+}  // namespace
+
+Integer MessageDlg(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, Integer HelpCtx,
+                   TMsgDlgBtn DefaultButton) {
+    CancelModes();
+    TDialogRequest r;
+    r.Kind = dkMessage;
+    r.Caption = MsgDlgCaption(DlgType);
+    r.Text = Msg;
+    r.DlgType = DlgType;
+    r.Buttons = Buttons;
+    r.DefaultButton = DefaultButton;
+    r.HelpContext = HelpCtx;
+    r.DialogClass = ButtonsText(Buttons);
+    return DialogService()->MessageDlg(r);
+}
+
+Integer MessageDlg(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, Integer HelpCtx) {
+    TMsgDlgBtn def = mbOK;
+    for (TMsgDlgBtn b : {mbOK, mbYes, mbRetry, mbAbort, mbIgnore, mbAll, mbNo, mbCancel})
+        if (Buttons.Contains(b)) {
+            def = b;
+            break;
+        }
+    return MessageDlg(Msg, DlgType, Buttons, HelpCtx, def);
+}
+
+void ShowMessage(const std::string& Msg) {
+    CancelModes();
+    TDialogRequest r;
+    r.Kind = dkMessage;
+    r.Caption = Application->GetTitle();
+    r.Text = Msg;
+    r.DlgType = mtCustom;
+    r.Buttons = {mbOK};
+    r.DialogClass = "OK";
+    DialogService()->MessageDlg(r);
+}
+
+bool InputQuery(const std::string& ACaption, const std::string& APrompt, std::string& Value) {
+    CancelModes();
+    TDialogRequest r;
+    r.Kind = dkInput;
+    r.Caption = ACaption;
+    r.Text = APrompt;
+    r.Value = Value;
+    r.Buttons = {mbOK, mbCancel};
+    return DialogService()->InputQuery(r, Value);
+}
+
+std::string InputBox(const std::string& ACaption, const std::string& APrompt, const std::string& ADefault) {
+    std::string v = ADefault;
+    return InputQuery(ACaption, APrompt, v) ? v : ADefault;
+}
+
+Integer MessageBox(HWND Wnd, const std::string& Text, const std::string& Caption, UINT Type) {
+    TMsgDlgButtons buttons;
+    switch (Type & 0x0F) {
+    case MB_OKCANCEL: buttons = {mbOK, mbCancel}; break;
+    case MB_ABORTRETRYIGNORE: buttons = {mbAbort, mbRetry, mbIgnore}; break;
+    case MB_YESNOCANCEL: buttons = {mbYes, mbNo, mbCancel}; break;
+    case MB_YESNO: buttons = {mbYes, mbNo}; break;
+    case MB_RETRYCANCEL: buttons = {mbRetry, mbCancel}; break;
+    default: buttons = {mbOK}; break;
+    }
+    TMsgDlgType type = mtCustom;
+    switch (Type & 0xF0) {
+    case MB_ICONHAND: type = mtError; break;
+    case MB_ICONQUESTION: type = mtConfirmation; break;
+    case MB_ICONEXCLAMATION: type = mtWarning; break;
+    case MB_ICONASTERISK: type = mtInformation; break;
+    default: break;
+    }
+    // The default button: the first, second or third in the Windows order of the set.
+    std::vector<TMsgDlgBtn> order;
+    for (TMsgDlgBtn b : {mbOK, mbYes, mbNo, mbAbort, mbRetry, mbIgnore, mbCancel})
+        if (buttons.Contains(b)) order.push_back(b);
+    size_t defIndex = (Type & MB_DEFBUTTON3) ? 2 : (Type & MB_DEFBUTTON2) ? 1 : 0;
+    TMsgDlgBtn def = defIndex < order.size() ? order[defIndex] : order.front();
+    CancelModes();
+    TDialogRequest r;
+    r.Kind = dkMessage;
+    r.Caption = Caption;
+    r.Text = Text;
+    r.DlgType = type;
+    r.Buttons = buttons;
+    r.DefaultButton = def;
+    r.DialogClass = ButtonsText(buttons);
+    Integer result = DialogService()->MessageDlg(r);
+    return result == mrNone ? IDCANCEL : result;  // the modal results share the ID* values
+}
+
+bool MessageBeep(UINT Type) {
+    DialogService()->Beep(Type);
+    return true;
+}
+
+void Beep() { MessageBeep(0); }

@@ -1,0 +1,369 @@
+// The clipboard on QClipboard: text, DIBs in a private format (exact bits) plus an ordinary image,
+// other formats as MIME data under their names.
+
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QImage>
+#include <QMimeData>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+#include "framework/clipboard.h"
+#include "framework/dynlib.h"
+#include "framework/forms.h"
+#include "framework/graphics.h"
+#include "framework/window_backend.h"
+
+namespace {
+
+const char* kDibMime = "application/x-lumora-dib";
+
+std::map<UINT, std::string>& FormatNames() {
+    static std::map<UINT, std::string> m;
+    return m;
+}
+
+QString MimeOf(UINT Format) {
+    switch (Format) {
+    case CF_TEXT:
+    case CF_OEMTEXT:
+    case CF_UNICODETEXT: return "text/plain";
+    case CF_DIB:
+    case CF_BITMAP: return kDibMime;
+    case CF_HDROP: return "text/uri-list";
+    default: break;
+    }
+    auto it = FormatNames().find(Format);
+    if (it != FormatNames().end()) return QString("application/x-lumora-cf;name=") + QString::fromStdString(it->second);
+    return QString("application/x-lumora-cf;id=%1").arg(Format);
+}
+
+uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
+uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+void Put32(std::vector<uint8_t>& v, uint32_t x) {
+    for (int i = 0; i < 4; ++i) v.push_back(uint8_t(x >> (8 * i)));
+}
+void Put16(std::vector<uint8_t>& v, uint16_t x) {
+    v.push_back(uint8_t(x));
+    v.push_back(uint8_t(x >> 8));
+}
+
+// An ordinary image of a packed DIB (uncompressed 1, 4, 8, 16, 24 and 32 bits per pixel).
+QImage ImageOfDib(const std::vector<uint8_t>& dib) {
+    if (dib.size() < 40) return QImage();
+    const uint8_t* p = dib.data();
+    uint32_t headerSize = Le32(p);
+    int32_t w = int32_t(Le32(p + 4)), h = int32_t(Le32(p + 8));
+    uint16_t bpp = Le16(p + 14);
+    uint32_t compression = Le32(p + 16);
+    uint32_t used = Le32(p + 32);
+    if (w <= 0 || h == 0 || headerSize < 40 || headerSize > dib.size()) return QImage();
+    if (compression != 0 && compression != 3) return QImage();
+    bool bottomUp = h > 0;
+    int height = std::abs(h);
+    size_t colors = bpp <= 8 ? (used ? used : (size_t(1) << bpp)) : 0;
+    size_t masks = compression == 3 && headerSize == 40 ? 12 : 0;
+    size_t offset = headerSize + masks + colors * 4;
+    size_t stride = ((size_t(w) * bpp + 31) / 32) * 4;
+    if (offset + stride * size_t(height) > dib.size()) return QImage();
+    QImage img(w, height, QImage::Format_RGB32);
+    const uint8_t* pal = p + headerSize + masks;
+    for (int y = 0; y < height; ++y) {
+        const uint8_t* row = p + offset + stride * size_t(bottomUp ? height - 1 - y : y);
+        auto* out = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            uint32_t idx = 0;
+            switch (bpp) {
+            case 1: idx = (row[x / 8] >> (7 - x % 8)) & 1; break;
+            case 4: idx = (row[x / 2] >> (x % 2 ? 0 : 4)) & 0xF; break;
+            case 8: idx = row[x]; break;
+            case 16: {
+                uint16_t v = Le16(row + 2 * x);
+                out[x] = qRgb(((v >> 10) & 31) * 255 / 31, ((v >> 5) & 31) * 255 / 31, (v & 31) * 255 / 31);
+                continue;
+            }
+            case 24: out[x] = qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]); continue;
+            case 32: out[x] = qRgb(row[4 * x + 2], row[4 * x + 1], row[4 * x]); continue;
+            default: return QImage();
+            }
+            if (idx < colors)
+                out[x] = qRgb(pal[4 * idx + 2], pal[4 * idx + 1], pal[4 * idx]);
+            else
+                out[x] = qRgb(0, 0, 0);
+        }
+    }
+    return img;
+}
+
+// A packed 24-bit DIB of an image (from other programs).
+std::vector<uint8_t> DibOfImage(const QImage& src) {
+    QImage img = src.convertToFormat(QImage::Format_RGB32);
+    int w = img.width(), h = img.height();
+    size_t stride = ((size_t(w) * 24 + 31) / 32) * 4;
+    std::vector<uint8_t> v;
+    v.reserve(40 + stride * size_t(h));
+    Put32(v, 40);
+    Put32(v, uint32_t(w));
+    Put32(v, uint32_t(h));
+    Put16(v, 1);
+    Put16(v, 24);
+    Put32(v, 0);
+    Put32(v, uint32_t(stride * size_t(h)));
+    Put32(v, 3780);
+    Put32(v, 3780);
+    Put32(v, 0);
+    Put32(v, 0);
+    for (int y = h - 1; y >= 0; --y) {
+        const auto* in = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        size_t start = v.size();
+        for (int x = 0; x < w; ++x) {
+            v.push_back(uint8_t(qBlue(in[x])));
+            v.push_back(uint8_t(qGreen(in[x])));
+            v.push_back(uint8_t(qRed(in[x])));
+        }
+        while (v.size() - start < stride) v.push_back(0);
+    }
+    return v;
+}
+
+QClipboard* Board() {
+    lumora_backend::EnsureBackend();
+    return QGuiApplication::clipboard();
+}
+
+std::vector<HWND>& Viewers() {
+    static std::vector<HWND> v;
+    return v;
+}
+
+}  // namespace
+
+UINT RegisterClipboardFormat(const std::string& Name) {
+    auto& names = FormatNames();
+    for (auto& [id, n] : names)
+        if (n == Name) return id;
+    UINT id = UINT(0xC000 + names.size());
+    names[id] = Name;
+    return id;
+}
+
+std::string GetClipboardFormatName(UINT Format) {
+    auto it = FormatNames().find(Format);
+    return it == FormatNames().end() ? std::string() : it->second;
+}
+
+// ---- TClipboard ------------------------------------------------------------------------------
+
+struct TClipboard::Pending {
+    QMimeData* Data = nullptr;
+};
+
+TClipboard::TClipboard() = default;
+
+TClipboard::~TClipboard() {
+    if (FPending) {
+        delete FPending->Data;
+        delete FPending;
+    }
+}
+
+void TClipboard::Open() {
+    if (FOpenRefCount == 0) FEmptied = false;
+    ++FOpenRefCount;
+}
+
+void TClipboard::Close() {
+    if (FOpenRefCount == 0) return;
+    if (--FOpenRefCount == 0) Commit();
+}
+
+void TClipboard::Clear() {
+    Open();
+    Adding();
+    Close();
+}
+
+void TClipboard::Adding() {
+    if (!FPending) FPending = new Pending;
+    if (!FEmptied) {
+        delete FPending->Data;
+        FPending->Data = new QMimeData;
+        FEmptied = true;
+    }
+}
+
+void TClipboard::Commit() {
+    if (!FPending || !FPending->Data) return;
+    QMimeData* data = FPending->Data;
+    FPending->Data = nullptr;
+    Board()->setMimeData(data);
+}
+
+namespace {
+
+// What a reader sees: the data being written inside a bracket, else the clipboard's.
+const QMimeData* Current(TClipboard::Pending* pending, Integer openCount) {
+    if (openCount > 0 && pending && pending->Data) return pending->Data;
+    return Board()->mimeData();
+}
+
+}  // namespace
+
+bool TClipboard::HasFormat(UINT Format) {
+    const QMimeData* d = Current(FPending, FOpenRefCount);
+    if (!d) return false;
+    switch (Format) {
+    case CF_TEXT:
+    case CF_OEMTEXT:
+    case CF_UNICODETEXT: return d->hasText();
+    case CF_DIB:
+    case CF_BITMAP: return d->hasFormat(kDibMime) || d->hasImage();
+    case CF_HDROP: return d->hasUrls();
+    default: return d->hasFormat(MimeOf(Format));
+    }
+}
+
+int TClipboard::GetFormatCount() {
+    int n = 0;
+    for (UINT f : {CF_TEXT, CF_BITMAP, CF_DIB, CF_HDROP})
+        if (HasFormat(f)) ++n;
+    for (auto& [id, name] : FormatNames())
+        if (HasFormat(id)) ++n;
+    return n;
+}
+
+UINT TClipboard::GetFormat(int Index) {
+    int n = -1;
+    for (UINT f : {CF_TEXT, CF_BITMAP, CF_DIB, CF_HDROP})
+        if (HasFormat(f) && ++n == Index) return f;
+    for (auto& [id, name] : FormatNames())
+        if (HasFormat(id) && ++n == Index) return id;
+    throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+}
+
+std::string TClipboard::GetAsText() {
+    const QMimeData* d = Current(FPending, FOpenRefCount);
+    return d && d->hasText() ? d->text().toStdString() : std::string();
+}
+
+void TClipboard::SetAsText(const std::string& Value) {
+    Open();
+    try {
+        Adding();
+        FPending->Data->setText(QString::fromStdString(Value));
+    } catch (...) {
+        Close();
+        throw;
+    }
+    Close();
+}
+
+std::vector<uint8_t> TClipboard::GetAsBytes(UINT Format) {
+    const QMimeData* d = Current(FPending, FOpenRefCount);
+    if (!d) return {};
+    if (Format == CF_DIB || Format == CF_BITMAP) {
+        if (d->hasFormat(kDibMime)) {
+            QByteArray b = d->data(kDibMime);
+            return std::vector<uint8_t>(b.begin(), b.end());
+        }
+        if (d->hasImage()) return DibOfImage(qvariant_cast<QImage>(d->imageData()));
+        return {};
+    }
+    if (Format == CF_TEXT || Format == CF_OEMTEXT || Format == CF_UNICODETEXT) {
+        std::string s = d->text().toStdString();
+        return std::vector<uint8_t>(s.begin(), s.end());
+    }
+    QByteArray b = d->data(MimeOf(Format));
+    return std::vector<uint8_t>(b.begin(), b.end());
+}
+
+void TClipboard::SetAsBytes(UINT Format, const std::vector<uint8_t>& Data) {
+    Open();
+    try {
+        Adding();
+        QByteArray bytes(reinterpret_cast<const char*>(Data.data()), qsizetype(Data.size()));
+        if (Format == CF_DIB || Format == CF_BITMAP) {
+            FPending->Data->setData(kDibMime, bytes);
+            QImage img = ImageOfDib(Data);
+            if (!img.isNull()) FPending->Data->setImageData(img);
+        } else if (Format == CF_TEXT || Format == CF_OEMTEXT || Format == CF_UNICODETEXT) {
+            FPending->Data->setText(QString::fromUtf8(bytes));
+        } else {
+            FPending->Data->setData(MimeOf(Format), bytes);
+        }
+    } catch (...) {
+        Close();
+        throw;
+    }
+    Close();
+}
+
+HGLOBAL TClipboard::GetAsHandle(UINT Format) {
+    std::vector<uint8_t> bytes = GetAsBytes(Format);
+    if (bytes.empty()) return nullptr;
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (!h) return nullptr;
+    std::memcpy(GlobalLock(h), bytes.data(), bytes.size());
+    GlobalUnlock(h);
+    return h;
+}
+
+void TClipboard::SetAsHandle(UINT Format, HGLOBAL Value) {
+    if (!Value) return;
+    size_t n = GlobalSize(Value);
+    const auto* p = static_cast<const uint8_t*>(GlobalLock(Value));
+    std::vector<uint8_t> bytes(p, p + n);
+    GlobalUnlock(Value);
+    SetAsBytes(Format, bytes);
+    // The clipboard owns the block now.
+    GlobalFree(Value);
+}
+
+void TClipboard::AddChangeListener(TObject* Key, TNotifyEvent Listener) {
+    RemoveChangeListener(Key);
+    FListeners.push_back({Key, std::move(Listener)});
+}
+
+void TClipboard::RemoveChangeListener(TObject* Key) {
+    FListeners.erase(std::remove_if(FListeners.begin(), FListeners.end(), [Key](auto& e) { return e.first == Key; }),
+                     FListeners.end());
+}
+
+void TClipboard::NotifyChanged() {
+    auto listeners = FListeners;
+    for (auto& [key, fn] : listeners)
+        if (fn) fn(this);
+    auto& viewers = Viewers();
+    if (!viewers.empty() && lumora_detail::IsLiveControl(viewers.back()))
+        SendMessage(viewers.back(), WM_DRAWCLIPBOARD, 0, 0);
+}
+
+TClipboard* Clipboard() {
+    static TClipboard* c = new TClipboard();
+    return c;
+}
+
+// ---- The viewer chain ------------------------------------------------------------------------
+
+HWND SetClipboardViewer(HWND Wnd) {
+    auto& v = Viewers();
+    HWND next = v.empty() ? nullptr : v.back();
+    v.push_back(Wnd);
+    SendMessage(Wnd, WM_DRAWCLIPBOARD, 0, 0);
+    return next;
+}
+
+bool ChangeClipboardChain(HWND Remove, HWND Next) {
+    auto& v = Viewers();
+    auto it = std::find(v.begin(), v.end(), Remove);
+    if (it == v.end()) return false;
+    v.erase(it);
+    if (!v.empty() && lumora_detail::IsLiveControl(v.back()))
+        SendMessage(v.back(), WM_CHANGECBCHAIN, reinterpret_cast<WPARAM>(Remove), reinterpret_cast<LPARAM>(Next));
+    return true;
+}
+
+HWND GetClipboardViewer() { return Viewers().empty() ? nullptr : Viewers().back(); }

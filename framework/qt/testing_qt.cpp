@@ -1,0 +1,363 @@
+// The headless test toolkit: input events made as Qt makes them and delivered to the widgets,
+// loop helpers and captures.
+
+#include "framework/testing/ui_test.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QPointer>
+#include <QTimer>
+#include <QWheelEvent>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "framework/graphics.h"
+#include "framework/system_metrics.h"
+#include "framework/window_backend.h"
+#include "framework/qt/surface_qt.h"
+#include "framework/qt/window_qt.h"
+
+namespace {
+
+QPointer<QWidget> gPressed;  // the widget that got the press (implicit grab)
+Qt::MouseButtons gButtons;
+ulong gClock = 0;
+
+ulong Tick(ulong step = 1) {
+    if (gClock == 0) gClock = 100000;
+    gClock += step;
+    return gClock;
+}
+
+Qt::MouseButton QtButton(TMouseButton b) {
+    switch (b) {
+    case mbRight: return Qt::RightButton;
+    case mbMiddle: return Qt::MiddleButton;
+    default: return Qt::LeftButton;
+    }
+}
+
+Qt::KeyboardModifiers QtMods(TShiftState s) {
+    Qt::KeyboardModifiers m;
+    if (s.Contains(ssShift)) m |= Qt::ShiftModifier;
+    if (s.Contains(ssCtrl)) m |= Qt::ControlModifier;
+    if (s.Contains(ssAlt)) m |= Qt::AltModifier;
+    return m;
+}
+
+// The window that shows C and where C's client point P is on screen.
+TWinControl* WindowOf(TControl* C) {
+    if (auto* w = dynamic_cast<TWinControl*>(C)) return w;
+    return C->GetParent();
+}
+
+QWidget* WidgetFor(TControl* C) {
+    TWinControl* w = WindowOf(C);
+    if (!w) throw EInvalidOperation("The control has no window");
+    w->HandleNeeded();
+    return lumora_qt::WidgetOf(w);
+}
+
+void SendMouse(TControl* C, QEvent::Type type, Integer X, Integer Y, Qt::MouseButton button, TShiftState shift, ulong time) {
+    uitest::Start();
+    TPoint g = C->ClientToScreen({X, Y});
+    QWidget* target = nullptr;
+    HWND capture = GetCapture();
+    if (gPressed)
+        target = gPressed;
+    else if (capture)
+        target = lumora_qt::WidgetOf(capture);
+    if (!target) target = WidgetFor(C);
+    if (!target) return;
+    if (type == QEvent::MouseButtonPress) {
+        gButtons |= button;
+        gPressed = target;
+    } else if (type == QEvent::MouseButtonRelease) {
+        gButtons &= ~Qt::MouseButtons(button);
+    }
+    QPointF global(g.X, g.Y);
+    QPointF local = global - QPointF(target->mapToGlobal(QPoint(0, 0)));
+    QMouseEvent e(type, local, global, type == QEvent::MouseMove ? Qt::NoButton : button, gButtons, QtMods(shift));
+    e.setTimestamp(time);
+    QPointer<QWidget> guard = target;
+    QApplication::sendEvent(target, &e);
+    if (type == QEvent::MouseButtonRelease && gButtons == Qt::NoButton) gPressed = nullptr;
+    uitest::ProcessEvents();
+}
+
+void SendKey(QWidget* target, QEvent::Type type, Word key, TShiftState shift, bool autoRepeat, const QString& text) {
+    int qtKey = lumora_qt::QtKeyOf(key);
+    Qt::KeyboardModifiers mods = QtMods(shift);
+    if (key >= VK_NUMPAD0 && key <= VK_DIVIDE) mods |= Qt::KeypadModifier;
+    if (qtKey == Qt::Key_Tab && shift.Contains(ssShift)) qtKey = Qt::Key_Backtab;
+    QKeyEvent e(type, qtKey, mods, text, autoRepeat);
+    e.setTimestamp(Tick());
+    QApplication::sendEvent(target, &e);
+}
+
+QString TextFor(Word key, TShiftState shift) {
+    if (shift.Contains(ssCtrl) || shift.Contains(ssAlt)) return QString();
+    bool sh = shift.Contains(ssShift);
+    if (key >= 'A' && key <= 'Z') return QString(QChar(sh ? key : key + 32));
+    if (key >= '0' && key <= '9') {
+        static const char* shifted = ")!@#$%^&*(";
+        return QString(QChar(sh ? shifted[key - '0'] : char(key)));
+    }
+    if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9) return QString(QChar('0' + key - VK_NUMPAD0));
+    switch (key) {
+    case VK_SPACE: return " ";
+    case VK_RETURN: return "\r";
+    case VK_TAB: return "\t";
+    case VK_BACK: return "\b";
+    case VK_ESCAPE: return QString(QChar(27));
+    case VK_OEM_PLUS: return sh ? "+" : "=";
+    case VK_OEM_MINUS: return sh ? "_" : "-";
+    case VK_OEM_COMMA: return sh ? "<" : ",";
+    case VK_OEM_PERIOD: return sh ? ">" : ".";
+    case VK_OEM_2: return sh ? "?" : "/";
+    case VK_OEM_1: return sh ? ":" : ";";
+    case VK_OEM_3: return sh ? "~" : "`";
+    case VK_OEM_4: return sh ? "{" : "[";
+    case VK_OEM_5: return sh ? "|" : "\\";
+    case VK_OEM_6: return sh ? "}" : "]";
+    case VK_OEM_7: return sh ? "\"" : "'";
+    case VK_MULTIPLY: return "*";
+    case VK_ADD: return "+";
+    case VK_SUBTRACT: return "-";
+    case VK_DECIMAL: return ".";
+    case VK_DIVIDE: return "/";
+    default: return QString();
+    }
+}
+
+}  // namespace
+
+namespace uitest {
+
+void Start() {
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    lumora_backend::EnsureBackend();
+}
+
+void ShowForm(TCustomForm* Form) {
+    Start();
+    Form->Show();
+    ProcessEvents();
+}
+
+void MouseDown(TControl* C, Integer X, Integer Y, TMouseButton Button, TShiftState Shift) {
+    SendMouse(C, QEvent::MouseButtonPress, X, Y, QtButton(Button), Shift, Tick(GetDoubleClickTime() + 1));
+}
+
+void MouseUp(TControl* C, Integer X, Integer Y, TMouseButton Button, TShiftState Shift) {
+    SendMouse(C, QEvent::MouseButtonRelease, X, Y, QtButton(Button), Shift, Tick());
+}
+
+void MouseMove(TControl* C, Integer X, Integer Y, TShiftState Shift) {
+    SendMouse(C, QEvent::MouseMove, X, Y, Qt::NoButton, Shift, Tick());
+}
+
+void Click(TControl* C, Integer X, Integer Y, TMouseButton Button, TShiftState Shift) {
+    MouseDown(C, X, Y, Button, Shift);
+    MouseUp(C, X, Y, Button, Shift);
+}
+
+void DoubleClick(TControl* C, Integer X, Integer Y, TMouseButton Button, TShiftState Shift) {
+    Click(C, X, Y, Button, Shift);
+    SendMouse(C, QEvent::MouseButtonDblClick, X, Y, QtButton(Button), Shift, Tick(10));
+    SendMouse(C, QEvent::MouseButtonRelease, X, Y, QtButton(Button), Shift, Tick());
+}
+
+void Wheel(TControl* C, Integer Delta, Integer X, Integer Y, TShiftState Shift) {
+    Start();
+    TPoint g = C->ClientToScreen({X, Y});
+    QWidget* target = WidgetFor(C);
+    QPointF global(g.X, g.Y);
+    QPointF local = global - QPointF(target->mapToGlobal(QPoint(0, 0)));
+    QWheelEvent e(local, global, QPoint(), QPoint(0, Delta), gButtons, QtMods(Shift), Qt::NoScrollPhase, false);
+    e.setTimestamp(Tick());
+    QApplication::sendEvent(target, &e);
+    ProcessEvents();
+}
+
+void KeyDown(TWinControl* C, Word Key, TShiftState Shift, bool AutoRepeat) {
+    Start();
+    SendKey(WidgetFor(C), QEvent::KeyPress, Key, Shift, AutoRepeat, TextFor(Key, Shift));
+    ProcessEvents();
+}
+
+void KeyUp(TWinControl* C, Word Key, TShiftState Shift) {
+    Start();
+    SendKey(WidgetFor(C), QEvent::KeyRelease, Key, Shift, false, TextFor(Key, Shift));
+    ProcessEvents();
+}
+
+void PressKey(TWinControl* C, Word Key, TShiftState Shift) {
+    KeyDown(C, Key, Shift);
+    if (lumora_detail::IsLiveControl(C)) KeyUp(C, Key, Shift);
+}
+
+void PressKeyOnFocus(Word Key, TShiftState Shift) {
+    HWND f = GetFocus();
+    if (!f) throw EInvalidOperation("No window has the focus");
+    PressKey(f, Key, Shift);
+}
+
+void TypeText(TWinControl* C, const std::string& Text) {
+    for (char ch : Text) {
+        Word key = 0;
+        TShiftState shift;
+        if (ch >= 'a' && ch <= 'z') key = Word(ch - 32);
+        else if (ch >= 'A' && ch <= 'Z') { key = Word(ch); shift = {ssShift}; }
+        else if (ch >= '0' && ch <= '9') key = Word(ch);
+        else if (ch == ' ') key = VK_SPACE;
+        else if (ch == '\n' || ch == '\r') key = VK_RETURN;
+        else if (ch == '\t') key = VK_TAB;
+        else {
+            static const std::string plain = "=-,./;`[\\]'", shifted = "+_<>?:~{|}\"", digitsShifted = ")!@#$%^&*(";
+            static const Word keys[] = {VK_OEM_PLUS, VK_OEM_MINUS, VK_OEM_COMMA, VK_OEM_PERIOD, VK_OEM_2, VK_OEM_1,
+                                        VK_OEM_3, VK_OEM_4, VK_OEM_5, VK_OEM_6, VK_OEM_7};
+            if (auto p = plain.find(ch); p != std::string::npos) key = keys[p];
+            else if (auto q = shifted.find(ch); q != std::string::npos) { key = keys[q]; shift = {ssShift}; }
+            else if (auto d = digitsShifted.find(ch); d != std::string::npos) { key = Word('0' + d); shift = {ssShift}; }
+        }
+        if (!key) continue;
+        PressKey(C, key, shift);
+    }
+}
+
+void ScrollBarAction(TWinControl* C, Integer Bar, Word Code) {
+    Start();
+    TWindowHandle* h = TWindowBackend::HandleOf(C);
+    QScrollBar* qb = h ? h->Bars[Bar == SB_VERT ? 1 : 0] : nullptr;
+    if (!qb || !qb->isVisible()) throw EInvalidOperation("The window has no such scroll bar");
+    QAbstractSlider::SliderAction a = QAbstractSlider::SliderNoAction;
+    switch (Code) {
+    case SB_LINEUP: a = QAbstractSlider::SliderSingleStepSub; break;
+    case SB_LINEDOWN: a = QAbstractSlider::SliderSingleStepAdd; break;
+    case SB_PAGEUP: a = QAbstractSlider::SliderPageStepSub; break;
+    case SB_PAGEDOWN: a = QAbstractSlider::SliderPageStepAdd; break;
+    case SB_TOP: a = QAbstractSlider::SliderToMinimum; break;
+    case SB_BOTTOM: a = QAbstractSlider::SliderToMaximum; break;
+    default: throw EInvalidOperation("Not a scroll bar click");
+    }
+    qb->triggerAction(a);
+    // The button is let go: the scroll ends.
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(1, 1), QPointF(qb->mapToGlobal(QPoint(1, 1))), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(qb, &release);
+    ProcessEvents();
+}
+
+void ScrollBarDrag(TWinControl* C, Integer Bar, const std::vector<Integer>& Positions) {
+    Start();
+    TWindowHandle* h = TWindowBackend::HandleOf(C);
+    QScrollBar* qb = h ? h->Bars[Bar == SB_VERT ? 1 : 0] : nullptr;
+    if (!qb || !qb->isVisible()) throw EInvalidOperation("The window has no such scroll bar");
+    QPointer<QScrollBar> guard = qb;
+    qb->setSliderDown(true);
+    for (Integer p : Positions) {
+        if (!guard) return;
+        qb->setSliderPosition(p);
+        ProcessEvents();
+    }
+    if (guard) qb->setSliderDown(false);
+    ProcessEvents();
+}
+
+bool ScrollBarVisible(TWinControl* C, Integer Bar) {
+    TWindowHandle* h = TWindowBackend::HandleOf(C);
+    QScrollBar* qb = h ? h->Bars[Bar == SB_VERT ? 1 : 0] : nullptr;
+    return qb && qb->isVisible();
+}
+
+void ProcessEvents() {
+    Start();
+    Application->ProcessMessages();
+}
+
+void IdleTurns(int N) {
+    Start();
+    for (int i = 0; i < N; ++i) {
+        Application->ProcessMessages();
+        Application->IdleTurn(false);
+    }
+}
+
+void Wait(int Milliseconds) {
+    Start();
+    QEventLoop loop;
+    QTimer::singleShot(Milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+    Application->ProcessMessages();
+}
+
+bool WaitUntil(const std::function<bool()>& Condition, int TimeoutMilliseconds) {
+    Start();
+    QElapsedTimer clock;
+    clock.start();
+    while (!Condition()) {
+        if (clock.elapsed() > TimeoutMilliseconds) return Condition();
+        QEventLoop loop;
+        QTimer::singleShot(5, &loop, &QEventLoop::quit);
+        loop.exec();
+        Application->ProcessMessages();
+    }
+    return true;
+}
+
+TColor TCapture::Pixel(Integer X, Integer Y) const {
+    if (X < 0 || Y < 0 || X >= Width || Y >= Height) return clNone;
+    uint32_t p = Pixels[size_t(Y) * size_t(Width) + size_t(X)];
+    return TColor(((p >> 16) & 0xFF) | (p & 0xFF00) | ((p & 0xFF) << 16));
+}
+
+bool TCapture::SavePng(const std::string& FileName) const {
+    if (Width <= 0 || Height <= 0) return false;
+    QImage img(Width, Height, QImage::Format_ARGB32);
+    for (Integer y = 0; y < Height; ++y)
+        std::memcpy(img.scanLine(y), Pixels.data() + size_t(y) * size_t(Width), size_t(Width) * 4);
+    return img.save(QString::fromStdString(FileName), "PNG");
+}
+
+TCapture Capture(TControl* C) {
+    Start();
+    ProcessEvents();
+    TWinControl* w = WindowOf(C);
+    if (!w) throw EInvalidOperation("The control has no window");
+    w->HandleNeeded();
+    QImage img;
+    QWidget* widget = lumora_qt::WidgetOf(w);
+    if (widget) {
+        w->Update();
+        img = widget->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    }
+    TRect part;
+    if (dynamic_cast<TWinControl*>(C)) {
+        // The whole window, or for a top-level window its widget (the window manager draws
+        // the caption and the frame).
+        part = {0, 0, img.width(), img.height()};
+    } else {
+        TPoint o = C->ClientToScreen({0, 0});
+        QPoint wo = widget->mapToGlobal(QPoint(0, 0));
+        part = {o.X - wo.x(), o.Y - wo.y(), o.X - wo.x() + C->GetWidth(), o.Y - wo.y() + C->GetHeight()};
+    }
+    QImage cut = img.copy(QRect(part.Left, part.Top, part.Width(), part.Height()));
+    TCapture cap;
+    cap.Width = cut.width();
+    cap.Height = cut.height();
+    cap.Pixels.resize(size_t(cap.Width) * size_t(cap.Height));
+    for (Integer y = 0; y < cap.Height; ++y)
+        std::memcpy(cap.Pixels.data() + size_t(y) * size_t(cap.Width), cut.constScanLine(y), size_t(cap.Width) * 4);
+    return cap;
+}
+
+bool SavePng(TControl* C, const std::string& FileName) { return Capture(C).SavePng(FileName); }
+
+}  // namespace uitest

@@ -1,0 +1,69 @@
+#pragma once
+// A headless toolkit for testing windows: forms shown offscreen, mouse and key input sent to a
+// control through the same path real input takes (the window's widget receives the events Qt
+// would deliver), idle turns, waiting for timers, and captures of what a control shows.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/forms.h"
+
+namespace uitest {
+
+// Starts the application (offscreen when no display is asked for).
+void Start();
+// Shows Form, activating it, and handles what is pending.
+void ShowForm(TCustomForm* Form);
+
+// Mouse input at (X, Y) in C's client coordinates. While a button is held the events go to the
+// window that got the press, as with a real mouse.
+void MouseDown(TControl* C, Integer X, Integer Y, TMouseButton Button = mbLeft, TShiftState Shift = {});
+void MouseUp(TControl* C, Integer X, Integer Y, TMouseButton Button = mbLeft, TShiftState Shift = {});
+void MouseMove(TControl* C, Integer X, Integer Y, TShiftState Shift = {});
+// A press and a release; separate clicks never make a double click.
+void Click(TControl* C, Integer X, Integer Y, TMouseButton Button = mbLeft, TShiftState Shift = {});
+void DoubleClick(TControl* C, Integer X, Integer Y, TMouseButton Button = mbLeft, TShiftState Shift = {});
+// A wheel turn (Delta in 1/120 notches, positive away from the user) over (X, Y).
+void Wheel(TControl* C, Integer Delta, Integer X, Integer Y, TShiftState Shift = {});
+
+// Keys, sent to C's window as to the focused window.
+void KeyDown(TWinControl* C, Word Key, TShiftState Shift = {}, bool AutoRepeat = false);
+void KeyUp(TWinControl* C, Word Key, TShiftState Shift = {});
+void PressKey(TWinControl* C, Word Key, TShiftState Shift = {});
+// Types Text (printable ASCII and line breaks) key by key.
+void TypeText(TWinControl* C, const std::string& Text);
+// The same, to the window that has the focus now.
+void PressKeyOnFocus(Word Key, TShiftState Shift = {});
+
+// Window scroll bars: an arrow or page click (SB_LINEUP ... SB_BOTTOM), or dragging the thumb
+// through Positions and letting go.
+void ScrollBarAction(TWinControl* C, Integer Bar, Word Code);
+void ScrollBarDrag(TWinControl* C, Integer Bar, const std::vector<Integer>& Positions);
+// Whether the window's scroll bar widget is shown.
+bool ScrollBarVisible(TWinControl* C, Integer Bar);
+
+// The event loop.
+void ProcessEvents();
+// N idle turns: what is pending, then OnIdle (without waiting for more).
+void IdleTurns(int N = 1);
+// Runs the loop for that many milliseconds (timers fire).
+void Wait(int Milliseconds);
+// Runs the loop until Condition holds or the time is up; answers Condition.
+bool WaitUntil(const std::function<bool()>& Condition, int TimeoutMilliseconds = 3000);
+
+// What a control shows: its window's pixels (a form: the client area with its children); a
+// graphic control: its part of the parent's.
+struct TCapture {
+    Integer Width = 0;
+    Integer Height = 0;
+    std::vector<uint32_t> Pixels;  // 0xAARRGGBB, rows top first
+    // The pixel as a colour (0x00BBGGRR); clNone outside.
+    TColor Pixel(Integer X, Integer Y) const;
+    bool SavePng(const std::string& FileName) const;
+};
+TCapture Capture(TControl* C);
+bool SavePng(TControl* C, const std::string& FileName);
+
+}  // namespace uitest
