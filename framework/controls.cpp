@@ -2253,7 +2253,7 @@ TControl* FindDragTarget(TPoint Pos, bool AllowDisabled) {
 
 bool IsWindow(HWND Wnd) { return IsLive(Wnd) && Wnd->HandleAllocated(); }
 
-bool IsWindowVisible(HWND Wnd) { return IsWindow(Wnd) && Wnd->IsShowing(); }
+bool IsWindowVisible(HWND Wnd) { return IsWindow(Wnd) && TWindowBackend::IsWindowVisible(Wnd); }
 
 bool IsWindowEnabled(HWND Wnd) { return IsLive(Wnd) && Wnd->GetEnabled(); }
 
@@ -2266,15 +2266,16 @@ bool EnableWindow(HWND Wnd, bool Enable) {
 
 bool ShowWindow(HWND Wnd, Integer CmdShow) {
     if (!IsLive(Wnd)) return false;
-    bool wasVisible = Wnd->FShowing;
+    // The window itself, apart from the Visible property (as on Windows).
     Wnd->HandleNeeded();
+    bool wasVisible = TWindowBackend::IsWindowVisible(Wnd);
     switch (CmdShow) {
     case SW_HIDE:
-        if (Wnd->FShowing) {
-            Wnd->FShowing = false;
+        if (wasVisible) {
             Wnd->Perform(WM_SHOWWINDOW, 0);
             TWindowBackend::ShowWindow(Wnd, false, false);
             if (gFocus && IsDescendantOrSelf(gFocus, Wnd)) SetFocusWindow(nullptr);
+            if (Wnd == lumora_detail::ActiveTopLevel()) lumora_detail::ActivateNextAfter(Wnd);
         }
         break;
     case SW_MINIMIZE:
@@ -2287,8 +2288,7 @@ bool ShowWindow(HWND Wnd, Integer CmdShow) {
         break;
     default: {
         bool activate = CmdShow == SW_SHOW || CmdShow == SW_SHOWNORMAL || CmdShow == SW_RESTORE;
-        if (!Wnd->FShowing) {
-            Wnd->FShowing = true;
+        if (!wasVisible) {
             Wnd->Perform(WM_SHOWWINDOW, 1);
             TWindowBackend::ShowWindow(Wnd, true, false);
         }

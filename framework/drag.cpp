@@ -223,6 +223,9 @@ bool TDragManager::MouseUp(TMouseButton Button, TPoint ScreenPos) {
         return false;
     }
     if (!gDrag.Active) return false;
+    // The target is the control under the release.
+    if (!(gDrag.Object->DragPos == ScreenPos)) DragTo(ScreenPos);
+    if (!gDrag.Active) return true;
     gDrag.Object->DragPos = ScreenPos;
     DragDone(true);
     return true;

@@ -86,7 +86,7 @@ void ActivateNextAfter(TWinControl* Wnd) {
     }
     for (int i = 0; i < Screen->GetCustomFormCount(); ++i) {
         TCustomForm* f = Screen->GetCustomForm(i);
-        if (f != Wnd && f->IsShowing() && f->GetEnabled()) {
+        if (f != Wnd && IsWindowVisible(f) && f->GetEnabled()) {
             ActivateTopLevel(f);
             return;
         }
@@ -363,6 +363,8 @@ void TCustomForm::CMShowingChanged(TMessage& Message) {
             TWinControl* first = FindNextControl(nullptr, true, true, false);
             if (first) FActiveControl = first;
         }
+        // A window already shown by ShowWindow (without activation) stays as it is.
+        if (TWindowBackend::IsWindowVisible(this)) return;
         bool activate = !lumora_detail::NeverActivates(this) && FWindowState != wsMinimized;
         TWindowBackend::ShowWindow(this, true, activate);
         if (activate) lumora_detail::ActivateTopLevel(this);
@@ -435,7 +437,7 @@ TModalResult TCustomForm::RunModal(const std::function<void(TCustomForm*)>& Firs
     TModalResult result = FModalResult;
     finish();
     Hide();
-    if (IsLiveControl(previous) && previous->IsShowing()) lumora_detail::ActivateTopLevel(previous);
+    if (IsLiveControl(previous) && IsWindowVisible(previous)) lumora_detail::ActivateTopLevel(previous);
     return result;
 }
 
@@ -789,7 +791,7 @@ void TCustomPopupWindow::ClosePopup() {
     if (wasActive) {
         HWND owner = FOwnerWindow ? FOwnerWindow : (GetParent() ? GetParentForm(this) : nullptr);
         TWinControl* top = owner ? TopLevelOf(owner) : nullptr;
-        if (top && top->IsShowing())
+        if (top && IsWindowVisible(top))
             lumora_detail::ActivateTopLevel(top);
         else
             lumora_detail::ActivateNextAfter(this);

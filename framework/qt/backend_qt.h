@@ -11,6 +11,8 @@ class QPainter;
 
 namespace lumora_qt {
 
+// True on the offscreen platform (tests): windows have no window manager.
+bool Offscreen();
 // The Qt cursor for a cursor id of the screen's table.
 QCursor CursorFor(TCursor Cursor);
 // Deletes a widget now, or later when it is in the middle of handling an event.

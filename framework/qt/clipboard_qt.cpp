@@ -367,3 +367,7 @@ bool ChangeClipboardChain(HWND Remove, HWND Next) {
 }
 
 HWND GetClipboardViewer() { return Viewers().empty() ? nullptr : Viewers().back(); }
+
+void TClipboard::Assign(TPersistent* Source) { TPersistent::Assign(Source); }
+
+void TClipboard::AssignTo(TPersistent* Dest) { TPersistent::AssignTo(Dest); }

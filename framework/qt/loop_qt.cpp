@@ -122,6 +122,12 @@ void lumora_backend::StopTimer(Integer Id) {
     t->deleteLater();
 }
 
+bool lumora_qt::Offscreen() {
+    static int offscreen = -1;
+    if (offscreen < 0 && QCoreApplication::instance()) offscreen = QGuiApplication::platformName() == "offscreen" ? 1 : 0;
+    return offscreen == 1;
+}
+
 void lumora_qt::DisposeWidget(QWidget* Widget) {
     Widget->hide();
     Widget->deleteLater();

@@ -218,7 +218,9 @@ bool LumoraWindow::event(QEvent* e) {
             TWindowHandle* h = B::HandleOf(c);
             if (h && h->ExpectedActivations > 0) {
                 --h->ExpectedActivations;
-            } else if (c != lumora_detail::ActiveTopLevel() && !lumora_detail::NeverActivates(c) && c->IsShowing()) {
+            } else if (h && h->ShownWithoutActivation) {
+                // Not asked for.
+            } else if (c != lumora_detail::ActiveTopLevel() && !lumora_detail::NeverActivates(c) && isVisible()) {
                 Guarded(c, [&] { lumora_detail::ActivateTopLevel(c); });
             }
         }
@@ -450,6 +452,7 @@ void TWindowBackend::ShowWindow(TWinControl* Control, bool Show, bool Activate) 
     if (Show) {
         if (h->TopLevel) {
             w->setAttribute(Qt::WA_ShowWithoutActivating, !Activate || lumora_detail::NeverActivates(Control));
+            h->ShownWithoutActivation = !Activate;
             Raise(Control);
             if (Activate) ++h->ExpectedActivations;
             auto* form = dynamic_cast<TCustomForm*>(Control);
@@ -491,11 +494,12 @@ void TWindowBackend::SetText(TWinControl* Control, const std::string& Text) {
 void TWindowBackend::SetZOrder(TWinControl* Control, bool TopMost) {
     TWindowHandle* h = HandleOf(Control);
     if (!h || !h->Widget) return;
+    bool platformWindow = h->TopLevel && lumora_qt::Offscreen();  // no stacking there
     if (TopMost) {
-        h->Widget->raise();
+        if (!platformWindow) h->Widget->raise();
         if (h->TopLevel) Raise(Control);
     } else {
-        h->Widget->lower();
+        if (!platformWindow) h->Widget->lower();
         if (h->TopLevel) {
             Forget(Control);
             gTopLevels.push_back(Control);
@@ -558,10 +562,11 @@ void TWindowBackend::ActivateWindow(TWinControl* Control) {
     TWindowHandle* h = HandleOf(Control);
     if (!h || !h->Widget || !h->TopLevel) return;
     Raise(Control);
+    h->ShownWithoutActivation = false;
     if (!h->Widget->isVisible()) return;
     if (QApplication::activeWindow() == h->Widget) return;
     ++h->ExpectedActivations;
-    h->Widget->raise();
+    if (!lumora_qt::Offscreen()) h->Widget->raise();
     h->Widget->activateWindow();
 }
 
@@ -633,7 +638,7 @@ TWinControl* lumora_detail::WindowAtScreenPoint(TPoint Pos) {
     // Stay-on-top windows first, then the others, each front first.
     for (int pass = 0; pass < 2 && !top; ++pass)
         for (TWinControl* c : gTopLevels) {
-            if (!IsLiveControl(c) || !c->IsShowing()) continue;
+            if (!IsLiveControl(c) || !B::IsWindowVisible(c)) continue;
             bool topmost = (GetWindowLong(c, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
             if ((pass == 0) != topmost) continue;
             if (inside(c)) {
@@ -646,7 +651,7 @@ TWinControl* lumora_detail::WindowAtScreenPoint(TPoint Pos) {
     for (;;) {
         TControl* c = w->ControlAtPos(w->ScreenToClient(Pos), true, true);
         auto* wc = dynamic_cast<TWinControl*>(c);
-        if (!wc || !wc->HandleAllocated() || !wc->IsShowing()) break;
+        if (!wc || !wc->HandleAllocated() || !B::IsWindowVisible(wc)) break;
         w = wc;
     }
     return w;

@@ -23,6 +23,9 @@ struct TWindowHandle {
     QScrollBar* Bars[2] = {nullptr, nullptr};
     // Activations asked of the window system that have not been reported back yet.
     int ExpectedActivations = 0;
+    // Shown without activation: activations the window system reports are not taken until the
+    // window is activated on purpose.
+    bool ShownWithoutActivation = false;
     // Set while the widget is being placed from the control's bounds.
     bool Syncing = false;
     TCursor Cursor = 0;

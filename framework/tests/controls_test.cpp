@@ -1,0 +1,414 @@
+// Controls: alignment, window handles, messages, painting on the backing image, scroll bars.
+
+#include "framework/tests/window_fixture.h"
+
+#include "framework/graphics.h"
+#include "framework/system_metrics.h"
+#include "framework/timer.h"
+
+using Strings = std::vector<std::string>;
+
+namespace {
+
+// A window that fills itself with one colour and counts its paints.
+class TSwatch : public TCustomControl {
+    LUMORA_CLASS(TSwatch, TCustomControl)
+public:
+    explicit TSwatch(TComponent* AOwner, TColor Fill = clWhite) : TCustomControl(AOwner), FillColor(Fill) {}
+    TColor FillColor;
+    int Paints = 0;
+    int Erases = 0;
+    std::vector<TRect> PaintClips;
+    std::vector<std::string> Messages;
+
+protected:
+    void Paint() override {
+        ++Paints;
+        TCanvas* c = GetCanvas();
+        PaintClips.push_back(c->GetClipRect());
+        c->GetBrush()->SetColor(FillColor);
+        c->FillRect(GetClientRect());
+    }
+    void WMEraseBkgnd(TMessage& M) override {
+        ++Erases;
+        TCustomControl::WMEraseBkgnd(M);
+    }
+    void WMSize(TMessage& M) override {
+        Messages.push_back("size " + std::to_string(M.LParamLo()) + "x" + std::to_string(M.LParamHi()));
+        TCustomControl::WMSize(M);
+    }
+    void WMVScroll(TMessage& M) override { Messages.push_back("vscroll " + std::to_string(ScrollCode(M)) + " " + std::to_string(ScrollPos(M))); }
+    void WMHScroll(TMessage& M) override { Messages.push_back("hscroll " + std::to_string(ScrollCode(M)) + " " + std::to_string(ScrollPos(M))); }
+};
+
+class TBlock : public TGraphicControl {
+    LUMORA_CLASS(TBlock, TGraphicControl)
+public:
+    using TGraphicControl::TGraphicControl;
+    TColor FillColor = clBlue;
+    int Paints = 0;
+
+protected:
+    void Paint() override {
+        ++Paints;
+        GetCanvas()->GetBrush()->SetColor(FillColor);
+        GetCanvas()->FillRect(GetClientRect());
+    }
+};
+
+TRect BoundsOf(TControl* c) { return c->GetBoundsRect(); }
+
+}  // namespace
+
+// ---- Alignment -------------------------------------------------------------------------------
+
+TEST_F(WindowTest, NestedPanelsAlignInTheFrameworksOrder) {
+    Form->SetBorderStyle(bsNone);
+    Form->SetClientWidth(400);
+    Form->SetClientHeight(300);
+    auto panel = [&](TWinControl* parent, TAlign a, TRect r) {
+        auto* p = new TSwatch(Form);
+        p->SetParent(parent);
+        p->SetBoundsRect(r);
+        p->SetAlign(a);
+        return p;
+    };
+    // Created in an order that differs from the alignment order.
+    auto* client = panel(Form, alClient, {0, 0, 10, 10});
+    auto* right = panel(Form, alRight, {0, 0, 60, 10});
+    auto* left = panel(Form, alLeft, {0, 0, 80, 10});
+    auto* bottom = panel(Form, alBottom, {0, 0, 10, 30});
+    auto* top2 = panel(Form, alTop, {0, 40, 10, 60});  // below top1 by its Top
+    auto* top1 = panel(Form, alTop, {0, 0, 10, 50});
+    auto* inner = panel(client, alTop, {0, 0, 10, 25});
+    auto* innerClient = panel(client, alClient, {0, 0, 1, 1});
+    auto* hidden = panel(Form, alTop, {0, 0, 10, 500});
+    hidden->SetVisible(false);
+
+    struct Case {
+        TControl* C;
+        TRect Bounds;
+    };
+    const Case expected[] = {
+        {top1, {0, 0, 400, 50}},   {top2, {0, 50, 400, 70}},   {bottom, {0, 270, 400, 300}},
+        {left, {0, 70, 80, 270}},  {right, {340, 70, 400, 270}}, {client, {80, 70, 340, 270}},
+        {inner, {0, 0, 260, 25}},  {innerClient, {0, 25, 260, 200}},
+    };
+    for (const Case& c : expected) EXPECT_EQ(BoundsOf(c.C), c.Bounds) << c.C->ClassName();
+
+    // Resizing the form aligns again; a constrained bar keeps its limit and the rest follows.
+    bottom->GetConstraints()->SetMaxHeight(20);
+    Form->SetClientHeight(400);
+    EXPECT_EQ(BoundsOf(bottom), (TRect{0, 380, 400, 400}));
+    EXPECT_EQ(BoundsOf(client), (TRect{80, 70, 340, 380}));
+    EXPECT_EQ(BoundsOf(innerClient), (TRect{0, 25, 260, 310}));
+    // Showing the hidden bar puts it first (its Top is the smallest).
+    hidden->SetHeight(10);
+    hidden->SetVisible(true);
+    EXPECT_EQ(BoundsOf(hidden), (TRect{0, 0, 400, 10}));
+    EXPECT_EQ(BoundsOf(top1), (TRect{0, 10, 400, 60}));
+}
+
+TEST_F(WindowTest, AnchorsKeepTheirDistancesWhenTheParentResizes) {
+    Form->SetBorderStyle(bsNone);
+    Form->SetClientWidth(400);
+    Form->SetClientHeight(300);
+    struct Case {
+        TAnchors Anchors;
+        TRect After;
+    };
+    const Case cases[] = {
+        {{akLeft, akTop}, {100, 100, 150, 130}},
+        {{akRight, akBottom}, {200, 150, 250, 180}},
+        {{akLeft, akTop, akRight, akBottom}, {100, 100, 250, 180}},
+        {{akTop}, {150, 100, 200, 130}},
+    };
+    std::vector<TSwatch*> controls;
+    for (const Case& c : cases) {
+        auto* s = new TSwatch(Form);
+        s->SetParent(Form);
+        s->SetBounds(100, 100, 50, 30);
+        s->SetAnchors(c.Anchors);
+        controls.push_back(s);
+    }
+    Form->SetClientWidth(500);
+    Form->SetClientHeight(350);
+    for (size_t i = 0; i < controls.size(); ++i) EXPECT_EQ(BoundsOf(controls[i]), cases[i].After) << i;
+}
+
+// ---- Handles and messages --------------------------------------------------------------------
+
+TEST_F(WindowTest, HandlesAreMadeOnDemandAndRecreatedWithTheirChildren) {
+    auto* parent = new TSwatch(Form);
+    parent->SetParent(Form);
+    auto* child = new TSwatch(Form);
+    child->SetParent(parent);
+    EXPECT_FALSE(Form->HandleAllocated());
+    EXPECT_FALSE(child->HandleAllocated());
+    HWND h = child->GetHandle();
+    EXPECT_EQ(h, child);
+    EXPECT_TRUE(Form->HandleAllocated());
+    EXPECT_TRUE(parent->HandleAllocated());
+    EXPECT_TRUE(IsWindow(child));
+    uitest::ShowForm(Form);
+    EXPECT_TRUE(IsWindowVisible(child));
+    parent->RecreateWnd();
+    EXPECT_TRUE(parent->HandleAllocated());
+    EXPECT_TRUE(child->HandleAllocated());
+    EXPECT_TRUE(IsWindowVisible(child));
+    // A control without a parent window cannot have a window.
+    auto* orphan = new TSwatch(Form);
+    EXPECT_THROW(orphan->HandleNeeded(), EInvalidOperation);
+}
+
+namespace {
+
+class TMessageProbe : public TSwatch {
+    LUMORA_CLASS(TMessageProbe, TSwatch)
+public:
+    using TSwatch::TSwatch;
+    Strings Got;
+
+protected:
+    void Dispatch(TMessage& M) override {
+        if (M.Msg >= WM_APP && M.Msg < CM_BASE) {
+            Got.push_back("app+" + std::to_string(M.Msg - WM_APP) + " " + std::to_string(M.WParam));
+            M.Result = LRESULT(M.WParam * 2);
+            return;
+        }
+        TSwatch::Dispatch(M);
+    }
+    void DefaultHandler(TMessage& M) override {
+        if (M.Msg == WM_USER + 7) Got.push_back("default");
+        TSwatch::DefaultHandler(M);
+    }
+};
+
+}  // namespace
+
+TEST_F(WindowTest, MessagesAreDispatchedByIdAndPostedInOrder) {
+    auto* p = new TMessageProbe(Form);
+    p->SetParent(Form);
+    EXPECT_EQ(p->Perform(WM_APP + 1, 21), 42);
+    p->Perform(WM_USER + 7);
+    EXPECT_EQ(p->Got, (Strings{"app+1 21", "default"}));
+
+    p->Got.clear();
+    PostMessage(p, WM_APP + 101, 1, 0);
+    PostMessage(p, WM_APP + 102, 2, 0);
+    PostMessage(p, WM_APP + 101, 3, 0);
+    EXPECT_TRUE(DiscardPendingMessage(p, WM_APP + 102));
+    EXPECT_FALSE(DiscardPendingMessage(p, WM_APP + 103));
+    EXPECT_TRUE(p->Got.empty());  // nothing before the loop runs
+    uitest::ProcessEvents();
+    EXPECT_EQ(p->Got, (Strings{"app+101 1", "app+101 3"}));
+
+    // Messages to a window that is gone are dropped.
+    PostMessage(p, WM_APP + 1, 0, 0);
+    p->Free();
+    uitest::ProcessEvents();
+}
+
+TEST_F(WindowTest, TextChangesGoThroughTheirMessages) {
+    struct TTexty : TSwatch {
+        using TSwatch::TSwatch;
+        Strings Seen;
+        void Dispatch(TMessage& M) override {
+            if (M.Msg == WM_SETTEXT) Seen.push_back("settext " + *reinterpret_cast<std::string*>(M.LParam));
+            if (M.Msg == CM_TEXTCHANGED) Seen.push_back("changed " + GetText());
+            TSwatch::Dispatch(M);
+        }
+    };
+    auto* p = new TTexty(Form);
+    p->SetParent(Form);
+    p->SetCaption("Hello");
+    p->SetText("Hello");  // unchanged: no messages
+    EXPECT_EQ(p->Seen, (Strings{"settext Hello", "changed Hello"}));
+}
+
+// ---- Painting --------------------------------------------------------------------------------
+
+TEST_F(WindowTest, PaintFillsTheInvalidPartAndGraphicChildrenAreDrawnByTheParent) {
+    Form->SetBorderStyle(bsNone);
+    auto* s = new TSwatch(Form, clYellow);
+    s->SetParent(Form);
+    s->SetBounds(10, 10, 100, 80);
+    auto* block = new TBlock(Form);
+    block->SetParent(s);
+    block->SetBounds(20, 20, 30, 30);
+    uitest::ShowForm(Form);
+
+    uitest::TCapture cap = uitest::Capture(s);
+    EXPECT_EQ(cap.Width, 100);
+    EXPECT_EQ(cap.Pixel(5, 5), clYellow);
+    EXPECT_EQ(cap.Pixel(25, 25), clBlue);
+    EXPECT_EQ(uitest::Capture(block).Pixel(0, 0), clBlue);
+
+    // The background is erased unless the control is opaque.
+    int erases = s->Erases, paints = s->Paints;
+    s->Invalidate();
+    s->Update();
+    EXPECT_EQ(s->Erases, erases + 1);
+    EXPECT_EQ(s->Paints, paints + 1);
+    s->SetControlStyle(s->GetControlStyle() + TControlStyle{csOpaque});
+    s->Invalidate();
+    s->Update();
+    EXPECT_EQ(s->Erases, erases + 1);
+
+    // Invalidating a graphic control repaints its part of the parent only.
+    block->FillColor = clLime;
+    s->PaintClips.clear();
+    block->Invalidate();
+    s->Update();
+    ASSERT_EQ(s->PaintClips.size(), 1u);
+    EXPECT_EQ(s->PaintClips[0], (TRect{20, 20, 50, 50}));
+    EXPECT_EQ(uitest::Capture(s).Pixel(25, 25), clLime);
+}
+
+TEST_F(WindowTest, DrawingFromATimerReachesTheScreenWithoutAPaint) {
+    auto* s = new TSwatch(Form, clWhite);
+    s->SetParent(Form);
+    s->SetBounds(0, 0, 120, 90);
+    uitest::ShowForm(Form);
+    uitest::Capture(s);
+    int paints = s->Paints;
+
+    TTimer timer(nullptr);
+    timer.SetInterval(10);
+    bool drawn = false;
+    timer.OnTimer = [&](TObject*) {
+        TCanvas* c = s->GetCanvas();
+        c->GetBrush()->SetColor(clRed);
+        c->FillRect({30, 20, 60, 40});
+        timer.SetEnabled(false);
+        drawn = true;
+    };
+    ASSERT_TRUE(uitest::WaitUntil([&] { return drawn; }));
+    uitest::TCapture cap = uitest::Capture(s);
+    EXPECT_EQ(s->Paints, paints);
+    EXPECT_EQ(cap.Pixel(30, 20), clRed);
+    EXPECT_EQ(cap.Pixel(59, 39), clRed);
+    EXPECT_EQ(cap.Pixel(60, 40), clWhite);
+    EXPECT_EQ(cap.Pixel(10, 10), clWhite);
+}
+
+// ---- Scroll bars -----------------------------------------------------------------------------
+
+TEST_F(WindowTest, ScrollBarsShrinkTheClientAreaAndClampLikeWindows) {
+    auto* s = new TSwatch(Form);
+    s->SetParent(Form);
+    s->SetBounds(0, 0, 200, 150);
+    uitest::ShowForm(Form);
+    s->Messages.clear();
+    const Integer cx = GetSystemMetrics(SM_CXVSCROLL);
+
+    TScrollInfo si;
+    si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    si.nMin = 0;
+    si.nMax = 99;
+    si.nPage = 10;
+    si.nPos = 95;  // beyond Max - Page + 1
+    EXPECT_EQ(SetScrollInfo(s, SB_VERT, si, true), 90);
+    EXPECT_EQ(s->GetClientWidth(), 200 - cx);
+    EXPECT_EQ(s->Messages, (Strings{"size " + std::to_string(200 - cx) + "x150"}));
+    EXPECT_TRUE(uitest::ScrollBarVisible(s, SB_VERT));
+    EXPECT_TRUE(GetWindowLong(s, GWL_STYLE) & WS_VSCROLL);
+
+    // The page covering the whole range hides the bar (or disables it when asked to keep it).
+    struct Case {
+        Integer Max;
+        UINT Page;
+        UINT Mask;
+        bool Shown;
+    };
+    const Case cases[] = {
+        {99, 100, 0, false}, {99, 99, 0, true}, {0, 0, 0, false}, {5, 0, 0, true}, {99, 100, SIF_DISABLENOSCROLL, true},
+    };
+    for (const Case& c : cases) {
+        TScrollInfo x;
+        x.fMask = SIF_RANGE | SIF_PAGE | c.Mask;
+        x.nMax = c.Max;
+        x.nPage = c.Page;
+        SetScrollInfo(s, SB_VERT, x, true);
+        EXPECT_EQ(s->ScrollBarState(SB_VERT).Shown, c.Shown) << c.Max << " " << c.Page;
+        EXPECT_EQ(s->GetClientWidth(), c.Shown ? 200 - cx : 200);
+    }
+    ShowScrollBar(s, SB_BOTH, false);
+    EXPECT_EQ(s->GetClientRect(), (TRect{0, 0, 200, 150}));
+}
+
+TEST_F(WindowTest, ScrollBarClicksAndThumbDragsSendScrollMessages) {
+    auto* s = new TSwatch(Form);
+    s->SetParent(Form);
+    s->SetBounds(0, 0, 200, 150);
+    uitest::ShowForm(Form);
+    TScrollInfo si;
+    si.fMask = SIF_ALL;
+    si.nMax = 100000000;  // positions beyond 16 bits
+    si.nPage = 1000;
+    si.nPos = 5;
+    SetScrollInfo(s, SB_HORZ, si, true);
+    s->Messages.clear();
+
+    uitest::ScrollBarAction(s, SB_HORZ, SB_LINEDOWN);
+    uitest::ScrollBarAction(s, SB_HORZ, SB_PAGEUP);
+    // The window decides the position: nothing moved yet.
+    EXPECT_EQ(GetScrollPos(s, SB_HORZ), 5);
+
+    TScrollInfo track;
+    track.fMask = SIF_TRACKPOS | SIF_POS;
+    uitest::ScrollBarDrag(s, SB_HORZ, {70000000});
+    GetScrollInfo(s, SB_HORZ, track);
+    EXPECT_EQ(s->Messages, (Strings{"hscroll 1 5", "hscroll 8 5", "hscroll 2 5", "hscroll 8 5", "hscroll 5 70000000",
+                                    "hscroll 4 70000000", "hscroll 8 70000000"}));
+    EXPECT_EQ(track.nTrackPos, track.nPos);  // tracking is over
+}
+
+TEST_F(WindowTest, ThumbTrackingReportsTheTrackPositionWhileThePositionStays) {
+    struct TTracker : TSwatch {
+        using TSwatch::TSwatch;
+        Integer Track = -1, Pos = -1;
+        void WMVScroll(TMessage& M) override {
+            if (ScrollCode(M) == SB_THUMBTRACK) {
+                TScrollInfo si;
+                si.fMask = SIF_TRACKPOS | SIF_POS;
+                GetScrollInfo(this, SB_VERT, si);
+                Track = si.nTrackPos;
+                Pos = si.nPos;
+            }
+        }
+    };
+    auto* s = new TTracker(Form);
+    s->SetParent(Form);
+    s->SetBounds(0, 0, 200, 150);
+    uitest::ShowForm(Form);
+    TScrollInfo si;
+    si.fMask = SIF_ALL;
+    si.nMax = 500;
+    si.nPage = 50;
+    SetScrollInfo(s, SB_VERT, si, true);
+    uitest::ScrollBarDrag(s, SB_VERT, {123});
+    EXPECT_EQ(s->Track, 123);
+    EXPECT_EQ(s->Pos, 0);
+}
+
+TEST_F(WindowTest, ScrollWindowExMovesThePixelsAndRepaintsWhatIsUncovered) {
+    Form->SetBorderStyle(bsNone);
+    auto* s = new TSwatch(Form, clWhite);
+    s->SetParent(Form);
+    s->SetBounds(0, 0, 100, 100);
+    uitest::ShowForm(Form);
+    uitest::Capture(s);
+    TCanvas* c = s->GetCanvas();
+    c->GetBrush()->SetColor(clRed);
+    c->FillRect({0, 50, 10, 60});
+    s->PaintClips.clear();
+    TRect update;
+    ScrollWindowEx(s, 0, -20, nullptr, nullptr, &update, SW_INVALIDATE);
+    EXPECT_EQ(update, (TRect{0, 80, 100, 100}));
+    uitest::TCapture cap = uitest::Capture(s);
+    EXPECT_EQ(cap.Pixel(5, 35), clRed);
+    EXPECT_EQ(cap.Pixel(5, 55), clWhite);
+    ASSERT_EQ(s->PaintClips.size(), 1u);
+    EXPECT_EQ(s->PaintClips[0], update);
+}
