@@ -436,7 +436,7 @@ void TApplication::StartHintTimer(Integer Delay) {
 
 void TApplication::ShowHintNow() {
     TControl* c = FHintControl;
-    if (!c || !IsLiveControl(c) || !FActive && false) return;
+    if (!c || !IsLiveControl(c)) return;
     THintInfo info;
     info.HintControl = c;
     info.HintStr = GetShortHint(HintOf(c));

@@ -8,6 +8,7 @@
 #include "framework/graphics.h"
 #include "framework/system_metrics.h"
 #include "framework/window_backend.h"
+#include "framework/windows_gdi.h"
 
 // ---- Bookkeeping shared by the window functions ----------------------------------------------
 
@@ -1498,7 +1499,7 @@ void TWinControl::CMEnabledChanged(TMessage& Message) {
 // ---- TWinControl: painting -------------------------------------------------------------------
 
 TPaintSurface* TWinControl::Surface() {
-    if (!FSurface) FSurface.reset(lumora_backend::NewSurface());
+    if (!FSurface) FSurface.reset(lumora_backend::NewSurface(this));
     TRect sys = SystemFrame();
     TRect m = GetNonClientMargins();
     Integer w = std::max(0, FWidth - sys.Left - sys.Right);
@@ -2079,9 +2080,9 @@ void TWinControl::DefaultNCPaint() {
     TRect sys = SystemFrame();
     TRect r{0, 0, FWidth - sys.Left - sys.Right, FHeight - sys.Top - sys.Bottom};
     if (ex & WS_EX_CLIENTEDGE) {
-        DrawEdge(c, r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+        DrawEdge(c->GetHandle(), &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
     } else if (ex & WS_EX_STATICEDGE) {
-        DrawEdge(c, r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+        DrawEdge(c->GetHandle(), &r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
     }
     if ((style & WS_BORDER) && ((style & WS_CHILD) || !Decorated(style))) {
         c->GetBrush()->SetColor(clWindowFrame);
@@ -2091,10 +2092,8 @@ void TWinControl::DefaultNCPaint() {
     if (FScrollBars[0].Shown && FScrollBars[1].Shown) {
         Integer cx = GetSystemMetrics(SM_CXVSCROLL), cy = GetSystemMetrics(SM_CYHSCROLL);
         TRect m = StandardMargins();
-        Integer right = FWidth - sys.Left - m.Right + sys.Left;
-        Integer bottom = FHeight - sys.Top - m.Bottom + sys.Top;
-        right = FWidth - m.Right - sys.Left;
-        bottom = FHeight - m.Bottom - sys.Top;
+        Integer right = FWidth - m.Right - sys.Left;
+        Integer bottom = FHeight - m.Bottom - sys.Top;
         c->GetBrush()->SetColor(clBtnFace);
         c->FillRect({right - cx, bottom - cy, right, bottom});
     }
@@ -2106,7 +2105,11 @@ TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner) {}
 
 TCustomControl::~TCustomControl() = default;
 
-TCanvas* TCustomControl::GetCanvas() { return SurfaceCanvas(); }
+TCanvas* TCustomControl::GetCanvas() {
+    TPaintSurface* s = Surface();
+    lumora_backend::SurfaceTouched(s);
+    return lumora_backend::SurfaceCanvas(s);
+}
 
 void TCustomControl::Paint() {}
 
@@ -2122,6 +2125,7 @@ TCanvas* TGraphicControl::GetCanvas() {
     if (!FPainting) {
         TPaintSurface* s = FParent && FParent->FrameworkPainted() ? FParent->Surface() : nullptr;
         lumora_backend::BindControlCanvas(FCanvas, s, {FLeft, FTop}, {0, 0, FWidth, FHeight});
+        if (s) lumora_backend::SurfaceTouched(s);
     }
     return FCanvas;
 }
@@ -2609,9 +2613,8 @@ Integer ScrollWindowEx(HWND Wnd, Integer DX, Integer DY, const TRect* Scroll, co
         }
     }
     if (Update) *Update = upd;
-    // The region kinds: none, one rectangle, more.
-    if (Empty(upd)) return 1;
-    return n > 1 ? 3 : 2;
+    if (Empty(upd)) return NULLREGION;
+    return n > 1 ? COMPLEXREGION : SIMPLEREGION;
 }
 
 bool ScrollWindow(HWND Wnd, Integer DX, Integer DY, const TRect* Scroll, const TRect* Clip) {

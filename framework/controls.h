@@ -14,6 +14,7 @@
 
 #include "framework/component.h"
 #include "framework/messages.h"
+#include "framework/resources.h"
 
 class TWinControl;
 class TCustomForm;
@@ -70,9 +71,6 @@ enum TControlStateItem {
     csDocking,
 };
 using TControlState = TSet<TControlStateItem>;
-
-// Cursor ids: the standard cursors are the negative ids, Parts add their own to the screen's table.
-using TCursor = SmallInt;
 
 enum TDragMode { dmManual, dmAutomatic };
 enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
@@ -432,7 +430,7 @@ private:
     TPopupMenu* FPopupMenu = nullptr;
     Integer FHelpContext = 0;
     TDragMode FDragMode = dmManual;
-    TCursor FDragCursor = -12;  // crDrag
+    TCursor FDragCursor = crDrag;
     bool FFontChanging = false;
 };
 

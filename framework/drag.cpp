@@ -3,8 +3,11 @@
 #include <cstdlib>
 
 #include "framework/forms.h"
-#include "framework/image_list.h"
 #include "framework/window_backend.h"
+#if __has_include("framework/image_list.h")
+#include "framework/image_list.h"
+#define LUMORA_DRAG_IMAGES 1
+#endif
 
 using lumora_detail::IsLiveControl;
 
@@ -38,7 +41,7 @@ LRESULT TDragManager::SendDrag(TControl* Target, TDragMessage Kind, TPoint Pos) 
 }
 
 void TDragManager::ShowCursorFor(TPoint Pos) {
-    TCursor c = crNoDropCursorId;
+    TCursor c = crNoDrop;
     if (gDrag.Object) {
         TPoint local = gDrag.Target ? gDrag.Target->ScreenToClient(Pos) : Pos;
         c = gDrag.Object->GetDragCursor(gDrag.Accepted, local.X, local.Y);
@@ -64,9 +67,9 @@ void TDragManager::DragTo(TPoint Pos) {
     }
     if (gDrag.Target) gDrag.Accepted = SendDrag(gDrag.Target, dmDragMove, Pos) != 0;
     if (!gDrag.Active) return;
-    if (gDrag.Images) {
-        gDrag.Images->DragMove(Pos.X, Pos.Y);
-    }
+#ifdef LUMORA_DRAG_IMAGES
+    if (gDrag.Images) gDrag.Images->DragMove(Pos.X, Pos.Y);
+#endif
     ShowCursorFor(Pos);
 }
 
@@ -88,11 +91,12 @@ void TDragManager::DragInit(TPoint Pos) {
     obj->DragPos = Pos;
     SetCaptureControl(source);
     gDrag.Images = obj->GetDragImages();
-    if (gDrag.Images) {
-        TPoint local = source->ScreenToClient(Pos);
-        gDrag.Images->BeginDrag(nullptr, local.X, local.Y);
-        gDrag.Images->ShowDragImage();
-    }
+#ifdef LUMORA_DRAG_IMAGES
+    // The drag image follows the mouse in screen coordinates.
+    if (gDrag.Images && !gDrag.Images->BeginDrag(nullptr, Pos.X, Pos.Y)) gDrag.Images = nullptr;
+#else
+    gDrag.Images = nullptr;
+#endif
     DragTo(Pos);
 }
 
@@ -103,7 +107,9 @@ void TDragManager::DragDone(bool Drop) {
     }
     DragState s = gDrag;
     gDrag.Active = false;
+#ifdef LUMORA_DRAG_IMAGES
     if (s.Images) s.Images->EndDrag();
+#endif
     lumora_backend::SetOverrideCursor(Screen->GetCursor());
     if (GetCaptureControl() == s.Source) ReleaseCapture();
     TPoint pos = s.Object->DragPos;
@@ -137,19 +143,23 @@ void TDragManager::DragDone(bool Drop) {
 // ---- TDragObject -----------------------------------------------------------------------------
 
 TCursor TDragObject::GetDragCursor(bool Accepted, Integer X, Integer Y) {
-    return Accepted ? crDragCursorId : crNoDropCursorId;
+    return Accepted ? crDrag : crNoDrop;
 }
 
 void TDragObject::HideDragImage() {
+#ifdef LUMORA_DRAG_IMAGES
     if (TCustomImageList* il = GetDragImages()) il->HideDragImage();
+#endif
 }
 
 void TDragObject::ShowDragImage() {
+#ifdef LUMORA_DRAG_IMAGES
     if (TCustomImageList* il = GetDragImages()) il->ShowDragImage();
+#endif
 }
 
 TCursor TDragControlObject::GetDragCursor(bool Accepted, Integer X, Integer Y) {
-    return Accepted ? Control->GetDragCursor() : crNoDropCursorId;
+    return Accepted ? Control->GetDragCursor() : crNoDrop;
 }
 
 TCustomImageList* TDragControlObject::GetDragImages() { return Control->GetDragImages(); }
@@ -278,7 +288,9 @@ void TDragManager::ControlDestroyed(TControl* Control) {
             // The source goes: the drag ends without a drop.
             TControl* target = gDrag.Target;
             if (target) SendDrag(target, dmDragCancel, gDrag.Object->DragPos);
+#ifdef LUMORA_DRAG_IMAGES
             if (gDrag.Images) gDrag.Images->EndDrag();
+#endif
             lumora_backend::SetOverrideCursor(Screen->GetCursor());
             if (gDrag.OwnsObject) delete gDrag.Object;
         }

@@ -77,7 +77,3 @@ private:
     static void DragInit(TPoint Pos);
     static void DragDone(bool Drop);
 };
-
-// Cursor ids used while dragging.
-constexpr TCursor crDragCursorId = -12;
-constexpr TCursor crNoDropCursorId = -13;

@@ -24,11 +24,6 @@ namespace {
 TWinControl* gActiveTop = nullptr;
 std::vector<TCustomForm*> gModalStack;
 
-std::vector<TCustomForm::TShortCutHandler*>& ShortCutHandlers() {
-    static std::vector<TCustomForm::TShortCutHandler*> v;
-    return v;
-}
-
 struct ShortCutEntry {
     Integer Id;
     TCustomForm::TShortCutHandler Handler;

@@ -475,6 +475,9 @@ public:
     // A cursor other than crDefault is shown over every window.
     TCursor GetCursor() const { return FCursor; }
     void SetCursor(TCursor Value);
+    // The cursor table: the standard cursors and the ones registered under their own ids.
+    HCURSOR GetCursors(TCursor Index) const { return GetCursorTableEntry(Index); }
+    void SetCursors(TCursor Index, HCURSOR Value) { SetCursorTableEntry(Index, Value); }
 
     Integer GetWidth();
     Integer GetHeight();

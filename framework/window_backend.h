@@ -59,7 +59,8 @@ namespace lumora_backend {
 
 // The backing image of a framework-painted window: the whole window (non-client area
 // included), its invalid region and the canvases that draw on it.
-TPaintSurface* NewSurface();
+// Drawing on its canvases outside a paint shows on the owner's window at the next repaint.
+TPaintSurface* NewSurface(TWinControl* Owner);
 void FreeSurface(TPaintSurface* Surface);
 // Resizes the image to the window size; ClientRect is where the client area lies in it.
 // Returns true when the size changed (everything is then invalid).
@@ -75,6 +76,8 @@ bool SurfaceFrameInvalid(TPaintSurface* Surface);
 // bounding rectangle of the region.
 bool SurfaceBeginPaint(TPaintSurface* Surface, bool& Erase, TRect& Clip);
 void SurfaceEndPaint(TPaintSurface* Surface);
+// The canvas is about to draw: outside a paint the window shows the image again afterwards.
+void SurfaceTouched(TPaintSurface* Surface);
 // The canvas on the client area (origin at the client's top left).
 TCanvas* SurfaceCanvas(TPaintSurface* Surface);
 // A canvas on the whole window (the non-client area): used for WM_NCPAINT.
@@ -91,9 +94,6 @@ void FreeControlCanvas(TCanvas* Canvas);
 // Points Canvas at Surface with its origin at Origin (client coordinates of the surface owner)
 // and clipped to Clip (same coordinates). A null surface leaves it drawing nowhere.
 void BindControlCanvas(TCanvas* Canvas, TPaintSurface* Surface, TPoint Origin, const TRect& Clip);
-// Saves and restores a canvas' origin and clip around a nested paint (graphic children).
-void PushCanvasOffset(TCanvas* Canvas, TPoint Offset, const TRect& Clip);
-void PopCanvasOffset(TCanvas* Canvas);
 
 // The message loop.
 void EnsureBackend();

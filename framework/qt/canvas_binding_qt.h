@@ -1,18 +1,14 @@
 #pragma once
-// How the window system points a canvas at an image it owns.
+// How the window system points a canvas at an image it owns: BindCanvasToImage, SetCanvasClip
+// and DrawImageOnCanvas come with the graphics backend; graphic controls also move the origin.
 
-#include <QImage>
-#include <QRegion>
-
-class TCanvas;
+#include "framework/types.h"
+#include "framework/qt/gdi_backend.h"
 
 namespace lumora_qt {
 
-// Makes Canvas draw on Image (nullptr: on nothing). The image must outlive the binding.
-void BindCanvasToImage(TCanvas* Canvas, QImage* Image);
-// Limits Canvas to Region (image coordinates; nullptr: no limit).
-void SetCanvasClip(TCanvas* Canvas, const QRegion* Region);
-// Draws Image on Canvas with its top left at (X, Y).
-void DrawImageOnCanvas(TCanvas* Canvas, int X, int Y, const QImage& Image);
+// Puts the origin of a canvas bound with BindCanvasToImage at Origin of the image and limits it
+// to Clip (image coordinates) beside its own clip region.
+void SetCanvasOrigin(TCanvas* Canvas, TPoint Origin, const QRegion& Clip);
 
 }  // namespace lumora_qt

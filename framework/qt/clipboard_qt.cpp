@@ -15,6 +15,7 @@
 #include "framework/dynlib.h"
 #include "framework/forms.h"
 #include "framework/graphics.h"
+#include "framework/stream.h"
 #include "framework/window_backend.h"
 
 namespace {
@@ -368,6 +369,71 @@ bool ChangeClipboardChain(HWND Remove, HWND Next) {
 
 HWND GetClipboardViewer() { return Viewers().empty() ? nullptr : Viewers().back(); }
 
-void TClipboard::Assign(TPersistent* Source) { TPersistent::Assign(Source); }
+// ---- Pictures --------------------------------------------------------------------------------
 
-void TClipboard::AssignTo(TPersistent* Dest) { TPersistent::AssignTo(Dest); }
+namespace {
+
+// A bitmap's DIB: its BMP file without the 14-byte file header.
+std::vector<uint8_t> DibOfBitmap(TBitmap* Bitmap) {
+    TMemoryStream ms;
+    Bitmap->SaveToStream(&ms);
+    const auto* p = static_cast<const uint8_t*>(ms.GetMemory());
+    if (ms.GetSize() <= 14) return {};
+    return std::vector<uint8_t>(p + 14, p + ms.GetSize());
+}
+
+// A DIB as a BMP file: the file header says where the rows start.
+void LoadBitmapFromDib(TBitmap* Bitmap, const std::vector<uint8_t>& dib) {
+    if (dib.size() < 40) throw EInvalidGraphic("Bitmap image is not valid");
+    uint32_t headerSize = Le32(dib.data());
+    uint16_t bpp = Le16(dib.data() + 14);
+    uint32_t compression = Le32(dib.data() + 16);
+    uint32_t used = Le32(dib.data() + 32);
+    size_t colors = bpp <= 8 ? (used ? used : (size_t(1) << bpp)) : used;
+    size_t masks = compression == 3 && headerSize == 40 ? 12 : 0;
+    uint32_t offset = uint32_t(14 + headerSize + masks + colors * 4);
+    std::vector<uint8_t> file;
+    file.push_back('B');
+    file.push_back('M');
+    Put32(file, uint32_t(14 + dib.size()));
+    Put32(file, 0);
+    Put32(file, offset);
+    file.insert(file.end(), dib.begin(), dib.end());
+    TMemoryStream ms;
+    ms.Write(file.data(), Int64(file.size()));
+    ms.SetPosition(0);
+    Bitmap->LoadFromStream(&ms);
+}
+
+}  // namespace
+
+void TClipboard::Assign(TPersistent* Source) {
+    TGraphic* graphic = dynamic_cast<TGraphic*>(Source);
+    if (auto* pic = dynamic_cast<TPicture*>(Source)) graphic = pic->GetGraphic();
+    if (graphic) {
+        if (auto* bmp = dynamic_cast<TBitmap*>(graphic)) {
+            SetAsBytes(CF_DIB, DibOfBitmap(bmp));
+            return;
+        }
+        // Other pictures go on as what they look like.
+        TBitmap tmp;
+        tmp.SetPixelFormat(pf24bit);
+        tmp.SetSize(graphic->GetWidth(), graphic->GetHeight());
+        tmp.GetCanvas()->Draw(0, 0, graphic);
+        SetAsBytes(CF_DIB, DibOfBitmap(&tmp));
+        return;
+    }
+    TPersistent::Assign(Source);
+}
+
+void TClipboard::AssignTo(TPersistent* Dest) {
+    TBitmap* bmp = dynamic_cast<TBitmap*>(Dest);
+    if (auto* pic = dynamic_cast<TPicture*>(Dest)) bmp = pic->GetBitmap();
+    if (bmp) {
+        std::vector<uint8_t> dib = GetAsBytes(CF_DIB);
+        if (dib.empty()) throw EInvalidGraphic("Clipboard does not contain a supported graphic format");
+        LoadBitmapFromDib(bmp, dib);
+        return;
+    }
+    TPersistent::AssignTo(Dest);
+}

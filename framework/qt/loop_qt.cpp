@@ -14,8 +14,13 @@
 #include <QTimer>
 #include <QToolTip>
 
+#include "framework/backend.h"
 #include "framework/clipboard.h"
 #include "framework/forms.h"
+#if __has_include("framework/image_list.h")
+#include "framework/image_list.h"
+#define LUMORA_IMAGE_LISTS 1
+#endif
 #include "framework/thread.h"
 #include "framework/window_backend.h"
 #include "framework/qt/backend_qt.h"
@@ -57,16 +62,18 @@ QHash<Integer, QTimer*>& Timers() {
 }  // namespace
 
 void lumora_backend::EnsureBackend() {
-    if (!QCoreApplication::instance()) {
-        static int argc = 1;
-        static char name[] = "lumora";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-    }
+    if (!QCoreApplication::instance()) ::EnsureBackend();
     if (!gDispatcher) {
         ConnectApplication();
         // Calls other threads queue for this one run from the loop.
         SetWakeMainThread([] { PostToLoop([] { CheckSynchronize(0); }); });
+#ifdef LUMORA_IMAGE_LISTS
+        // Drag images placed relative to a window's client area.
+        TCustomImageList::WindowOrigin = [](void* Window) {
+            auto* c = static_cast<TWinControl*>(Window);
+            return lumora_detail::IsLiveControl(c) ? c->GetClientOrigin() : TPoint{};
+        };
+#endif
     }
 }
 

@@ -25,6 +25,7 @@ QImage ViewOf(QImage& Image, const QRect& Part) {
 }
 
 void Rebind(TPaintSurface* s) {
+    // The canvases' device contexts read their image afresh on every call.
     s->ClientView = ViewOf(s->Image, s->Client);
     lumora_qt::BindCanvasToImage(s->ClientCanvas, s->ClientView.isNull() ? nullptr : &s->ClientView);
     lumora_qt::BindCanvasToImage(s->WindowCanvas, s->Image.isNull() ? nullptr : &s->Image);
@@ -34,11 +35,19 @@ void Rebind(TPaintSurface* s) {
 
 const QImage& lumora_qt::SurfaceImage(TPaintSurface* Surface) { return Surface->Image; }
 
-TPaintSurface* lumora_backend::NewSurface() {
+void lumora_qt::SurfaceDrawn(TPaintSurface* s) {
+    if (s->Painting || s->Showing || !s->Owner) return;
+    TWindowBackend::InvalidateWindow(s->Owner, nullptr);
+}
+
+TPaintSurface* lumora_backend::NewSurface(TWinControl* Owner) {
     EnsureBackend();
     auto* s = new TPaintSurface;
+    s->Owner = Owner;
     s->ClientCanvas = new TCanvas();
     s->WindowCanvas = new TCanvas();
+    s->ClientCanvas->OnChange = [s](TObject*) { lumora_qt::SurfaceDrawn(s); };
+    s->WindowCanvas->OnChange = [s](TObject*) { lumora_qt::SurfaceDrawn(s); };
     return s;
 }
 
@@ -63,8 +72,6 @@ bool lumora_backend::SurfaceSetGeometry(TPaintSurface* s, Integer Width, Integer
             QPainter p(&img);
             p.drawImage(0, 0, s->Image);
         }
-        lumora_qt::BindCanvasToImage(s->ClientCanvas, nullptr);
-        lumora_qt::BindCanvasToImage(s->WindowCanvas, nullptr);
         s->Image = img;
     }
     s->Client = client;
@@ -113,16 +120,20 @@ bool lumora_backend::SurfaceBeginPaint(TPaintSurface* s, bool& Erase, TRect& Cli
     s->Erase = false;
     s->Painting = true;
     Clip = ToTRect(region.boundingRect());
+    s->PaintRegion = region;
     lumora_qt::SetCanvasClip(s->ClientCanvas, &region);
     return true;
 }
 
 void lumora_backend::SurfaceEndPaint(TPaintSurface* s) {
     lumora_qt::SetCanvasClip(s->ClientCanvas, nullptr);
+    s->PaintRegion = QRegion();
     s->Painting = false;
 }
 
 TCanvas* lumora_backend::SurfaceCanvas(TPaintSurface* s) { return s->ClientCanvas; }
+
+void lumora_backend::SurfaceTouched(TPaintSurface* s) { lumora_qt::SurfaceDrawn(s); }
 
 TCanvas* lumora_backend::SurfaceWindowCanvas(TPaintSurface* s) { return s->WindowCanvas; }
 
@@ -154,43 +165,25 @@ void lumora_qt::PaintSurfaceOn(TPaintSurface* Surface, QPainter& Painter, const 
 
 // ---- Canvases of graphic controls ------------------------------------------------------------
 
-namespace {
-
-struct ControlCanvasView {
-    QImage View;
-};
-
-std::unordered_map<TCanvas*, ControlCanvasView>& Views() {
-    static std::unordered_map<TCanvas*, ControlCanvasView> m;
-    return m;
-}
-
-}  // namespace
-
-TCanvas* lumora_backend::NewControlCanvas() {
-    auto* c = new TCanvas();
-    Views()[c];
-    return c;
-}
+TCanvas* lumora_backend::NewControlCanvas() { return new TCanvas(); }
 
 void lumora_backend::FreeControlCanvas(TCanvas* Canvas) {
     if (!Canvas) return;
     lumora_qt::BindCanvasToImage(Canvas, nullptr);
-    Views().erase(Canvas);
     delete Canvas;
 }
 
 void lumora_backend::BindControlCanvas(TCanvas* Canvas, TPaintSurface* Surface, TPoint Origin, const TRect& Clip) {
-    auto& v = Views()[Canvas];
-    lumora_qt::BindCanvasToImage(Canvas, nullptr);
     if (!Surface || Surface->ClientView.isNull()) {
-        v.View = QImage();
+        lumora_qt::BindCanvasToImage(Canvas, nullptr);
+        Canvas->OnChange = nullptr;
         return;
     }
-    QRect part = ToQRect(Clip).translated(Origin.X, Origin.Y);
-    v.View = ViewOf(Surface->ClientView, part);
-    lumora_qt::BindCanvasToImage(Canvas, v.View.isNull() ? nullptr : &v.View);
+    lumora_qt::BindCanvasToImage(Canvas, &Surface->ClientView);
+    Canvas->OnChange = [Surface](TObject*) { lumora_qt::SurfaceDrawn(Surface); };
+    // The control draws at its place on the parent, inside its own bounds (and inside the
+    // parent's invalid region while the parent paints).
+    QRegion clip(ToQRect(Clip).translated(Origin.X, Origin.Y));
+    if (Surface->Painting) clip &= Surface->PaintRegion;
+    lumora_qt::SetCanvasOrigin(Canvas, Origin, clip);
 }
-
-void lumora_backend::PushCanvasOffset(TCanvas*, TPoint, const TRect&) {}
-void lumora_backend::PopCanvasOffset(TCanvas*) {}

@@ -13,9 +13,13 @@ struct TPaintSurface {
     QImage ClientView;
     QRect Client;
     QRegion Invalid;     // client coordinates
+    QRegion PaintRegion;  // what is being painted now
     bool Erase = false;
     bool FrameInvalid = true;
     bool Painting = false;
+    // Set while the widget shows the image (its paint event): drawing then needs no new paint.
+    bool Showing = false;
+    TWinControl* Owner = nullptr;
     TCanvas* ClientCanvas = nullptr;
     TCanvas* WindowCanvas = nullptr;
 };
@@ -23,4 +27,6 @@ struct TPaintSurface {
 namespace lumora_qt {
 // The image of a surface (tests and capture).
 const QImage& SurfaceImage(TPaintSurface* Surface);
+// What was drawn outside a paint must reach the screen: the owner's widget is asked to repaint.
+void SurfaceDrawn(TPaintSurface* Surface);
 }  // namespace lumora_qt

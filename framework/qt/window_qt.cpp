@@ -257,14 +257,17 @@ bool LumoraWindow::event(QEvent* e) {
 void LumoraWindow::paintEvent(QPaintEvent* e) {
     TWinControl* c = FControl;
     if (!c || !IsLiveControl(c)) return;
+    TPaintSurface* s = B::Surface(c);
+    s->Showing = true;
     Guarded(c, [&] {
-        TPaintSurface* s = B::Surface(c);
         if (lumora_backend::SurfaceFrameInvalid(s)) c->Perform(WM_NCPAINT, 1);
-        if (lumora_backend::SurfaceHasInvalid(s)) c->Perform(WM_PAINT);
+        if (IsLiveControl(c) && lumora_backend::SurfaceHasInvalid(s)) c->Perform(WM_PAINT);
     });
     if (!IsLiveControl(c) || c != FControl) return;
+    s = B::Surface(c);
+    s->Showing = false;
     QPainter p(this);
-    lumora_qt::PaintSurfaceOn(B::Surface(c), p, e->rect());
+    lumora_qt::PaintSurfaceOn(s, p, e->rect());
 }
 
 // ---- Window handles --------------------------------------------------------------------------

@@ -58,7 +58,7 @@ TEST_F(Dragging, ATargetThatRefusesGetsNoDrop) {
     uitest::MouseMove(Accepting, 10, 10);
     uitest::MouseMove(Refusing, 10, 10);
     EXPECT_FALSE(TDragManager::TargetAccepts());
-    EXPECT_EQ(TDragManager::CurrentCursor(), crNoDropCursorId);
+    EXPECT_EQ(TDragManager::CurrentCursor(), crNoDrop);
     uitest::MouseUp(Refusing, 10, 10);
     EXPECT_EQ(Log, (Strings{"start", "accepting over enter", "accepting over move", "accepting over leave", "refusing over enter",
                             "refusing over move", "source:capturechanged", "refusing over leave", "end nothing"}));
