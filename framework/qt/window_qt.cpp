@@ -119,6 +119,24 @@ void ApplyCursorTo(TWinControl* Window, TCursor Cursor) {
     h->Widget->setCursor(lumora_qt::CursorFor(Cursor));
 }
 
+// Runs an input message through the application. Handled: a handler took it; PassToWidget: the
+// default window procedure let a native widget have it.
+struct RouteResult {
+    bool Handled = false;
+    bool PassToWidget = false;
+};
+
+RouteResult DispatchRouted(TMsg& m) {
+    RoutedEvent routed{m.hwnd, m.message, false};
+    struct Restore {
+        RoutedEvent* Outer;
+        ~Restore() { gRouted = Outer; }
+    } restore{gRouted};
+    gRouted = &routed;
+    bool handled = Application->DispatchInputMessage(m);
+    return {handled, routed.PassToWidget};
+}
+
 // Mouse enter and leave between controls (graphic ones included).
 void TrackMouseControl(TControl* Now) {
     if (Now == gMouseControl) return;
@@ -746,17 +764,7 @@ bool lumora_qt::RouteMouseEvent(TWinControl* Window, QMouseEvent* Event) {
             if (Event->button() == Qt::RightButton) m.wParam &= ~MK_RBUTTON;
             if (Event->button() == Qt::MiddleButton) m.wParam &= ~MK_MBUTTON;
         }
-        RoutedEvent routed{target, msg, false};
-        RoutedEvent* outer = gRouted;
-        gRouted = &routed;
-        try {
-            Application->DispatchInputMessage(m);
-        } catch (...) {
-            gRouted = outer;
-            throw;
-        }
-        gRouted = outer;
-        taken = !routed.PassToWidget;
+        taken = !DispatchRouted(m).PassToWidget;
         if (type == QEvent::MouseMove && IsLiveControl(target)) {
             TControl* under = capture ? GetCaptureControl() : target->ControlAtPos(client, false);
             TrackMouseControl(under ? under : target);
@@ -782,17 +790,7 @@ bool lumora_qt::RouteWheelEvent(TWinControl* Window, QWheelEvent* Event) {
         if (focus && IsLiveControl(focus) && TopOf(focus) == TopOf(Window)) target = focus;
         WPARAM w = (MouseKeys(Event->buttons(), Event->modifiers()) & 0xFFFF) | (WPARAM(Word(int16_t(delta))) << 16);
         TMsg m{target, WM_MOUSEWHEEL, w, PointToLParam(global), DWORD(Event->timestamp()), global};
-        RoutedEvent routed{target, WM_MOUSEWHEEL, false};
-        RoutedEvent* outer = gRouted;
-        gRouted = &routed;
-        try {
-            Application->DispatchInputMessage(m);
-        } catch (...) {
-            gRouted = outer;
-            throw;
-        }
-        gRouted = outer;
-        taken = !routed.PassToWidget;
+        taken = !DispatchRouted(m).PassToWidget;
     });
     return taken;
 }
@@ -994,22 +992,14 @@ bool lumora_qt::RouteKeyEvent(TWinControl* Window, QKeyEvent* Event) {
         if (vk) {
             Cardinal msg = pressed ? (alt || vk == VK_F10 ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt ? WM_SYSKEYUP : WM_KEYUP);
             TMsg m{Window, msg, vk, keyData, DWORD(Event->timestamp()), GetMessagePos()};
-            RoutedEvent routed{Window, msg, false};
-            RoutedEvent* outer = gRouted;
-            gRouted = &routed;
             lumora_detail::SetDiscardChar(false);
             lumora_detail::SetInKeyDown(pressed);
-            bool handled = false;
-            try {
-                handled = Application->DispatchInputMessage(m);
-            } catch (...) {
-                gRouted = outer;
-                lumora_detail::SetInKeyDown(false);
-                throw;
-            }
-            gRouted = outer;
-            lumora_detail::SetInKeyDown(false);
-            pass = routed.PassToWidget;
+            struct EndKeyDown {
+                ~EndKeyDown() { lumora_detail::SetInKeyDown(false); }
+            } endKeyDown;
+            RouteResult r = DispatchRouted(m);
+            bool handled = r.Handled;
+            pass = r.PassToWidget;
             if (!pressed || handled || m.wParam == 0 || lumora_detail::GetDiscardChar() || !IsLiveControl(Window)) {
                 lumora_detail::SetDiscardChar(false);
                 taken = !pass || handled;
@@ -1024,17 +1014,7 @@ bool lumora_qt::RouteKeyEvent(TWinControl* Window, QKeyEvent* Event) {
         }
         Cardinal cmsg = alt ? WM_SYSCHAR : WM_CHAR;
         TMsg cm{Window, cmsg, WPARAM(ch), keyData, DWORD(Event->timestamp()), GetMessagePos()};
-        RoutedEvent routed{Window, cmsg, false};
-        RoutedEvent* outer = gRouted;
-        gRouted = &routed;
-        try {
-            Application->DispatchInputMessage(cm);
-        } catch (...) {
-            gRouted = outer;
-            throw;
-        }
-        gRouted = outer;
-        taken = !(pass && routed.PassToWidget);
+        taken = !(pass && DispatchRouted(cm).PassToWidget);
     });
     return taken;
 }
