@@ -1014,7 +1014,8 @@ bool lumora_qt::RouteKeyEvent(TWinControl* Window, QKeyEvent* Event) {
         }
         Cardinal cmsg = alt ? WM_SYSCHAR : WM_CHAR;
         TMsg cm{Window, cmsg, WPARAM(ch), keyData, DWORD(Event->timestamp()), GetMessagePos()};
-        taken = !(pass && DispatchRouted(cm).PassToWidget);
+        bool charToWidget = DispatchRouted(cm).PassToWidget;
+        taken = !(pass && charToWidget);
     });
     return taken;
 }
