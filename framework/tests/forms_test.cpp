@@ -138,10 +138,14 @@ TEST_F(WindowTest, CloseAsksAndThenHidesFreesOrDoesNothing) {
         f->OnClose = [&](TObject*, TCloseAction& A) { A = c.Action; };
         uitest::ShowForm(f);
         f->Close();
-        if (!destroyed) EXPECT_EQ(f->GetVisible(), c.Visible) << int(c.Action);
+        if (!destroyed) {
+            EXPECT_EQ(f->GetVisible(), c.Visible) << int(c.Action);
+        }
         uitest::ProcessEvents();  // Release frees once the pending messages are handled
         EXPECT_EQ(destroyed, c.Freed) << int(c.Action);
-        if (c.Action == caMinimize) EXPECT_EQ(f->GetWindowState(), wsMinimized);
+        if (c.Action == caMinimize) {
+            EXPECT_EQ(f->GetWindowState(), wsMinimized);
+        }
         if (!destroyed) f->Free();
     }
 }

@@ -170,9 +170,15 @@ TEST_F(DialogKeys, ArrowsEnterAndEscapeFollowTheDialogCode) {
         uitest::KeyDown(A, c.Key);
         bool gotIt = !Log.empty() && Log.front() == "a:down " + std::to_string(c.Key);
         EXPECT_EQ(gotIt, c.ControlGetsIt);
-        if (!c.ControlGetsIt && c.Key == VK_DOWN) EXPECT_EQ(GetFocus(), B);
-        if (!c.ControlGetsIt && (c.Key == VK_RETURN || c.Key == VK_ESCAPE)) EXPECT_EQ(broadcast, 1);
-        if (c.ControlGetsIt) EXPECT_EQ(GetFocus(), A);
+        if (!c.ControlGetsIt && c.Key == VK_DOWN) {
+            EXPECT_EQ(GetFocus(), B);
+        }
+        if (!c.ControlGetsIt && (c.Key == VK_RETURN || c.Key == VK_ESCAPE)) {
+            EXPECT_EQ(broadcast, 1);
+        }
+        if (c.ControlGetsIt) {
+            EXPECT_EQ(GetFocus(), A);
+        }
     }
 }
 
