@@ -1006,13 +1006,13 @@ bool TWinControl::IsShowing() const {
 
 void TWinControl::UpdateControlState() {
     if (IsDestroying()) return;
+    // Only inside a showing form (or a window that hosts it) does a control show its window.
     TWinControl* c = this;
     while (c->FParent) {
         c = c->FParent;
         if (!c->FShowing) return;
     }
-    if (c == this && !dynamic_cast<TCustomForm*>(this) && !FParentWindow && !FShowing && !FVisible) return;
-    if (dynamic_cast<TCustomForm*>(c) || c->FParentWindow || c == this || c->FShowing) UpdateShowing();
+    if (dynamic_cast<TCustomForm*>(c) || c->FParentWindow) UpdateShowing();
 }
 
 void TWinControl::UpdateShowing() {
@@ -1513,6 +1513,12 @@ TPaintSurface* TWinControl::Surface() {
 }
 
 TCanvas* TWinControl::SurfaceCanvas() { return lumora_backend::SurfaceCanvas(Surface()); }
+
+TCanvas* TWinControl::GetWindowCanvas() {
+    TPaintSurface* s = Surface();
+    lumora_backend::SurfaceTouched(s);
+    return lumora_backend::SurfaceWindowCanvas(s);
+}
 
 void TWinControl::InvalidateRect(const TRect* R, bool Erase) {
     if (FrameworkPainted()) lumora_backend::SurfaceInvalidate(Surface(), R, Erase);

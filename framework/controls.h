@@ -576,6 +576,8 @@ protected:
     void PaintControls(TCanvas* DC, TControl* First);
     // The canvas on the window's backing image (framework-painted windows).
     TCanvas* SurfaceCanvas();
+    // The canvas on the whole window, non-client area included (for WM_NCPAINT handlers).
+    TCanvas* GetWindowCanvas();
     // True when this window is painted by the framework (its backing image is shown).
     virtual bool FrameworkPainted() const { return true; }
     TPaintSurface* Surface();

@@ -4,10 +4,7 @@
 
 #include "framework/forms.h"
 #include "framework/window_backend.h"
-#if __has_include("framework/image_list.h")
 #include "framework/image_list.h"
-#define LUMORA_DRAG_IMAGES 1
-#endif
 
 using lumora_detail::IsLiveControl;
 
@@ -67,9 +64,7 @@ void TDragManager::DragTo(TPoint Pos) {
     }
     if (gDrag.Target) gDrag.Accepted = SendDrag(gDrag.Target, dmDragMove, Pos) != 0;
     if (!gDrag.Active) return;
-#ifdef LUMORA_DRAG_IMAGES
     if (gDrag.Images) gDrag.Images->DragMove(Pos.X, Pos.Y);
-#endif
     ShowCursorFor(Pos);
 }
 
@@ -91,12 +86,8 @@ void TDragManager::DragInit(TPoint Pos) {
     obj->DragPos = Pos;
     SetCaptureControl(source);
     gDrag.Images = obj->GetDragImages();
-#ifdef LUMORA_DRAG_IMAGES
     // The drag image follows the mouse in screen coordinates.
     if (gDrag.Images && !gDrag.Images->BeginDrag(nullptr, Pos.X, Pos.Y)) gDrag.Images = nullptr;
-#else
-    gDrag.Images = nullptr;
-#endif
     DragTo(Pos);
 }
 
@@ -107,9 +98,7 @@ void TDragManager::DragDone(bool Drop) {
     }
     DragState s = gDrag;
     gDrag.Active = false;
-#ifdef LUMORA_DRAG_IMAGES
     if (s.Images) s.Images->EndDrag();
-#endif
     lumora_backend::SetOverrideCursor(Screen->GetCursor());
     if (GetCaptureControl() == s.Source) ReleaseCapture();
     TPoint pos = s.Object->DragPos;
@@ -147,15 +136,11 @@ TCursor TDragObject::GetDragCursor(bool Accepted, Integer X, Integer Y) {
 }
 
 void TDragObject::HideDragImage() {
-#ifdef LUMORA_DRAG_IMAGES
     if (TCustomImageList* il = GetDragImages()) il->HideDragImage();
-#endif
 }
 
 void TDragObject::ShowDragImage() {
-#ifdef LUMORA_DRAG_IMAGES
     if (TCustomImageList* il = GetDragImages()) il->ShowDragImage();
-#endif
 }
 
 TCursor TDragControlObject::GetDragCursor(bool Accepted, Integer X, Integer Y) {
@@ -288,9 +273,7 @@ void TDragManager::ControlDestroyed(TControl* Control) {
             // The source goes: the drag ends without a drop.
             TControl* target = gDrag.Target;
             if (target) SendDrag(target, dmDragCancel, gDrag.Object->DragPos);
-#ifdef LUMORA_DRAG_IMAGES
             if (gDrag.Images) gDrag.Images->EndDrag();
-#endif
             lumora_backend::SetOverrideCursor(Screen->GetCursor());
             if (gDrag.OwnsObject) delete gDrag.Object;
         }

@@ -17,10 +17,7 @@
 #include "framework/backend.h"
 #include "framework/clipboard.h"
 #include "framework/forms.h"
-#if __has_include("framework/image_list.h")
 #include "framework/image_list.h"
-#define LUMORA_IMAGE_LISTS 1
-#endif
 #include "framework/thread.h"
 #include "framework/window_backend.h"
 #include "framework/qt/backend_qt.h"
@@ -67,13 +64,11 @@ void lumora_backend::EnsureBackend() {
         ConnectApplication();
         // Calls other threads queue for this one run from the loop.
         SetWakeMainThread([] { PostToLoop([] { CheckSynchronize(0); }); });
-#ifdef LUMORA_IMAGE_LISTS
         // Drag images placed relative to a window's client area.
         TCustomImageList::WindowOrigin = [](void* Window) {
             auto* c = static_cast<TWinControl*>(Window);
             return lumora_detail::IsLiveControl(c) ? c->GetClientOrigin() : TPoint{};
         };
-#endif
     }
 }
 

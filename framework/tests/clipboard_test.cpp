@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "framework/clipboard.h"
+#include "framework/graphics.h"
 #include "framework/testing/ui_test.h"
 
 namespace {
@@ -86,4 +87,29 @@ TEST(ClipboardTest, BracketsReplaceOnceAndNotifyOnClose) {
     Clipboard()->Clear();
     EXPECT_FALSE(Clipboard()->HasFormat(CF_TEXT));
     Clipboard()->RemoveChangeListener(&key);
+}
+
+TEST(ClipboardTest, BitmapsGoOnAsDibsAndComeBack) {
+    uitest::Start();
+    TBitmap bmp;
+    bmp.SetPixelFormat(pf24bit);
+    bmp.SetSize(5, 3);
+    bmp.GetCanvas()->GetBrush()->SetColor(clBlue);
+    bmp.GetCanvas()->FillRect({0, 0, 5, 3});
+    bmp.GetCanvas()->SetPixels(4, 2, clRed);
+    Clipboard()->Assign(&bmp);
+    EXPECT_TRUE(Clipboard()->HasFormat(CF_DIB));
+    std::vector<uint8_t> dib = Clipboard()->GetAsBytes(CF_DIB);
+    ASSERT_GE(dib.size(), 40u);
+    EXPECT_EQ(dib[14], 24);  // bits per pixel
+
+    TBitmap back;
+    back.Assign(Clipboard());
+    EXPECT_EQ(back.GetWidth(), 5);
+    EXPECT_EQ(back.GetHeight(), 3);
+    EXPECT_EQ(back.GetCanvas()->GetPixels(0, 0), clBlue);
+    EXPECT_EQ(back.GetCanvas()->GetPixels(4, 2), clRed);
+
+    Clipboard()->SetAsText("no picture");
+    EXPECT_THROW(back.Assign(Clipboard()), EInvalidGraphic);
 }

@@ -412,3 +412,105 @@ TEST_F(WindowTest, ScrollWindowExMovesThePixelsAndRepaintsWhatIsUncovered) {
     ASSERT_EQ(s->PaintClips.size(), 1u);
     EXPECT_EQ(s->PaintClips[0], update);
 }
+
+// ---- Non-client area, AutoSize, mouse enter and leave, hints ---------------------------------
+
+namespace {
+
+// A bordered window whose frame is one pixel wider than the default, painted in its own colour.
+class TFramed : public TSwatch {
+    LUMORA_CLASS(TFramed, TSwatch)
+public:
+    using TSwatch::TSwatch;
+    int FramePaints = 0;
+
+protected:
+    void CreateParams(TCreateParams& Params) override {
+        TSwatch::CreateParams(Params);
+        Params.ExStyle |= WS_EX_CLIENTEDGE;
+    }
+    void WMNCCalcSize(TMessage& M) override {
+        TSwatch::WMNCCalcSize(M);
+        auto* r = reinterpret_cast<TRect*>(M.LParam);
+        *r = {r->Left + 1, r->Top + 1, r->Right - 1, r->Bottom - 1};
+    }
+    void WMNCPaint(TMessage& M) override {
+        TSwatch::WMNCPaint(M);
+        ++FramePaints;
+        TRect edge{0, 0, GetWidth(), GetHeight()};
+        TCanvas* window = GetWindowCanvas();
+        window->GetBrush()->SetColor(clRed);
+        window->FrameRect(edge);
+    }
+};
+
+}  // namespace
+
+TEST_F(WindowTest, TheNonClientAreaIsSizedAndPaintedByItsMessages) {
+    auto* f = new TFramed(Form, clWhite);
+    f->SetParent(Form);
+    f->SetBounds(10, 10, 100, 80);
+    // Client edge (2) plus the extra ring (1) on every side.
+    EXPECT_EQ(f->GetClientRect(), (TRect{0, 0, 94, 74}));
+    EXPECT_EQ(f->GetNonClientMargins(), (TRect{3, 3, 3, 3}));
+    EXPECT_EQ(f->ClientToScreen({0, 0}), Form->ClientToScreen({13, 13}));
+    uitest::ShowForm(Form);
+    uitest::TCapture cap = uitest::Capture(f);
+    EXPECT_GE(f->FramePaints, 1);
+    EXPECT_EQ(cap.Pixel(0, 0), clRed);
+    EXPECT_EQ(cap.Pixel(99, 79), clRed);
+    EXPECT_EQ(cap.Pixel(3, 3), clWhite);
+    // A scroll bar sits inside the standard frame, the client area shrinks by it.
+    ShowScrollBar(f, SB_VERT, true);
+    EXPECT_EQ(f->GetClientWidth(), 94 - GetSystemMetrics(SM_CXVSCROLL));
+}
+
+TEST_F(WindowTest, AutoSizeFitsTheChildren) {
+    auto* box = new TSwatch(Form);
+    box->SetParent(Form);
+    box->SetBounds(0, 0, 10, 10);
+    auto* a = new TSwatch(Form);
+    a->SetParent(box);
+    a->SetBounds(5, 5, 40, 20);
+    auto* b = new TSwatch(Form);
+    b->SetParent(box);
+    b->SetBounds(30, 50, 20, 10);
+    box->SetAutoSize(true);
+    EXPECT_EQ(box->GetWidth(), 50);
+    EXPECT_EQ(box->GetHeight(), 60);
+    b->SetLeft(70);
+    EXPECT_EQ(box->GetWidth(), 90);
+}
+
+TEST_F(WindowTest, TheMouseEntersAndLeavesControlsAndShowsHints) {
+    auto* panel = AddProbe("panel", {10, 10, 210, 110});
+    panel->SetTabStop(false);
+    auto* label = new TGraphicControl(Form);
+    label->SetParent(panel);
+    label->SetBounds(50, 20, 40, 20);
+    Strings seen;
+    panel->OnMouseEnter = [&](TObject*) { seen.push_back("enter panel"); };
+    panel->OnMouseLeave = [&](TObject*) { seen.push_back("leave panel"); };
+    label->OnMouseEnter = [&](TObject*) { seen.push_back("enter label"); };
+    label->OnMouseLeave = [&](TObject*) { seen.push_back("leave label"); };
+    label->SetHint("Short|The long hint");
+    label->SetShowHint(true);
+    std::string statusText;
+    Application->OnHint = [&](TObject*) { statusText = Application->GetHint(); };
+    Application->SetHintPause(20);
+    Application->SetHintHidePause(100);
+    uitest::ShowForm(Form);
+
+    uitest::MouseMove(panel, 5, 5);
+    uitest::MouseMove(panel, 55, 25);
+    EXPECT_EQ(statusText, "The long hint");
+    EXPECT_EQ(Application->GetVisibleHint(), "");
+    ASSERT_TRUE(uitest::WaitUntil([] { return Application->GetVisibleHint() == "Short"; }));
+    ASSERT_TRUE(uitest::WaitUntil([] { return Application->GetVisibleHint().empty(); }));
+    uitest::MouseMove(panel, 150, 80);
+    EXPECT_EQ(seen, (Strings{"enter panel", "leave panel", "enter label", "leave label", "enter panel"}));
+    EXPECT_EQ(statusText, "");
+    Application->OnHint = nullptr;
+    Application->SetHintPause(500);
+    Application->SetHintHidePause(2500);
+}

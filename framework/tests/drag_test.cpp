@@ -3,6 +3,9 @@
 #include "framework/tests/window_fixture.h"
 
 #include "framework/drag.h"
+#include "framework/graphics.h"
+#include "framework/image_list.h"
+#include "framework/qt/drag_image.h"
 
 using Strings = std::vector<std::string>;
 
@@ -90,4 +93,35 @@ TEST_F(Dragging, EscapeCancelsAndTheThresholdDelaysTheStart) {
     EXPECT_TRUE(TDragManager::Active());
     uitest::MouseUp(Accepting, 1, 1);
     EXPECT_EQ(Log.back(), "end accepting");
+}
+
+TEST_F(Dragging, TheSourcesDragImageFollowsTheMouse) {
+    struct TImageSource : TProbe {
+        using TProbe::TProbe;
+        TImageList* Images = nullptr;
+        TCustomImageList* GetDragImages() override { return Images; }
+    };
+    auto* source = new TImageSource(Form, &Log, "imaged");
+    source->SetParent(Form);
+    source->SetBounds(10, 200, 50, 50);
+    source->SetDragMode(dmAutomatic);
+    TImageList images(nullptr);
+    images.SetWidth(16);
+    images.SetHeight(16);
+    TBitmap glyph;
+    glyph.SetSize(16, 16);
+    images.Add(&glyph, nullptr);
+    images.SetDragImage(0, 4, 4);
+    source->Images = &images;
+    uitest::ProcessEvents();
+
+    uitest::MouseDown(source, 5, 5);
+    EXPECT_TRUE(images.GetDragging());
+    uitest::MouseMove(Accepting, 30, 40);
+    TPoint at = Accepting->ClientToScreen({30, 40});
+    EXPECT_TRUE(lumora_gdi::DragImageVisible());
+    EXPECT_EQ(lumora_gdi::DragImagePosition(), (TPoint{at.X - 4, at.Y - 4}));
+    uitest::MouseUp(Accepting, 30, 40);
+    EXPECT_FALSE(images.GetDragging());
+    EXPECT_FALSE(lumora_gdi::DragImageVisible());
 }

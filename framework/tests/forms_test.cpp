@@ -211,7 +211,28 @@ TEST(Application, ExceptionsInEventsAreReportedNotThrown) {
     f->Free();
 }
 
-TEST(Application, TerminateEndsRunAndHelpGoesToTheStandIn) {
+TEST(ApplicationDeathTest, RunShowsTheMainFormAndEndsWhenItCloses) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // Run ends the process's message loop for good: it runs in a child process.
+    EXPECT_EXIT(
+        {
+            uitest::Start();
+            TForm* main = nullptr;
+            TForm* second = nullptr;
+            Application->CreateForm(main);
+            Application->CreateForm(second);
+            bool shown = false;
+            main->OnShow = [&](TObject*) { shown = true; };
+            TTimer closer(nullptr);
+            closer.SetInterval(20);
+            closer.OnTimer = [&](TObject*) { main->Close(); };
+            Application->Run();
+            std::exit(Application->GetMainForm() == main && shown && !second->GetVisible() && Application->GetTerminated() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST(Application, HelpGoesToTheStandIn) {
     uitest::Start();
     Application->SetHelpFile("lumora.hlp");
     std::string file;
