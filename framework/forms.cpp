@@ -137,12 +137,14 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner) {
     FBrush->SetColor(FColor);
     FWidth = 320;
     FHeight = 240;
+    FIcon = new TIcon();
+    FIcon->OnChange = [this](TObject*) { Perform(CM_ICONCHANGED); };
     Screen->AddForm(this);
 }
 
 TCustomForm::~TCustomForm() {
     if (IsLiveControl(this)) Screen->RemoveForm(this);
-    delete FCanvas;
+    delete FIcon;
 }
 
 void TCustomForm::AfterConstruction() {
@@ -241,6 +243,7 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
 
 void TCustomForm::CreateWnd() {
     TWinControl::CreateWnd();
+    if (!FIcon->GetEmpty()) TWindowBackend::SetIcon(this, FIcon->GetHandle());
     if (FWindowState != wsNormal) TWindowBackend::SetWindowState(this, int(FWindowState));
 }
 
@@ -284,9 +287,12 @@ bool TCustomForm::GetFullScreen() {
 }
 
 void TCustomForm::SetIcon(TIcon* Value) {
-    if (!FIcon) FIcon = new TIcon();
     FIcon->Assign(Value);
     Perform(CM_ICONCHANGED);
+}
+
+void TCustomForm::CMIconChanged(TMessage& Message) {
+    if (HandleAllocated()) TWindowBackend::SetIcon(this, FIcon->GetEmpty() ? nullptr : FIcon->GetHandle());
 }
 
 void TCustomForm::SetMenu(TMainMenu* Value) {
@@ -508,6 +514,7 @@ void TCustomForm::Dispatch(TMessage& Message) {
     switch (Message.Msg) {
     case WM_SYSCOMMAND: WMSysCommand(Message); break;
     case CM_RELEASE: CMRelease(Message); break;
+    case CM_ICONCHANGED: CMIconChanged(Message); break;
     default: TWinControl::Dispatch(Message); break;
     }
 }
@@ -599,10 +606,6 @@ TWinControl* CommonAncestor(TWinControl* a, TWinControl* b) {
 }
 
 }  // namespace
-
-namespace lumora_detail {
-void NoteFocusChange() { ++gFocusChanges; }
-}  // namespace lumora_detail
 
 bool TCustomForm::SetFocusedControl(TWinControl* Control) {
     if (!Control) return false;

@@ -113,6 +113,7 @@ public:
     TModalResult GetModalResult() const { return FModalResult; }
     void SetModalResult(TModalResult Value) { FModalResult = Value; }
     TFormState GetFormState() const { return FFormState; }
+    // The window's icon (shown by the window manager); empty: the application's.
     TIcon* GetIcon() const { return FIcon; }
     void SetIcon(TIcon* Value);
     TMainMenu* GetMenu() const { return FMenu; }
@@ -178,6 +179,7 @@ protected:
     void CMDialogKey(TMessage& Message) override;
     void CMShowingChanged(TMessage& Message) override;
     virtual void CMRelease(TMessage& Message);
+    virtual void CMIconChanged(TMessage& Message);
     void WMSize(TMessage& Message) override;
     void MouseWheelHandler(TMessage& Message) override;
     void SetWindowFocus();
@@ -199,7 +201,6 @@ private:
     TFormState FFormState;
     TIcon* FIcon = nullptr;
     TMainMenu* FMenu = nullptr;
-    TCanvas* FCanvas = nullptr;
     std::string FHelpFile;
     bool FPositioned = false;
     TRect FNormalBounds;

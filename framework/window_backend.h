@@ -6,6 +6,7 @@
 #include <string>
 
 #include "framework/controls.h"
+#include "framework/windows_gdi.h"
 
 class TCustomForm;
 
@@ -24,6 +25,7 @@ struct TWindowBackend {
     static void SetText(TWinControl* Control, const std::string& Text);
     static void SetZOrder(TWinControl* Control, bool TopMost);
     static void SetTopMost(TWinControl* Control, bool TopMost);
+    static void SetIcon(TWinControl* Control, HICON Icon);
     // Asks for a paint of part of the window (window coordinates; nullptr: all).
     static void InvalidateWindow(TWinControl* Control, const TRect* WindowRect);
     // Paints what is pending now.

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QPixmap>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -23,6 +25,7 @@
 #include "framework/system_metrics.h"
 #include "framework/window_backend.h"
 #include "framework/qt/backend_qt.h"
+#include "framework/qt/gdi_backend.h"
 #include "framework/qt/surface_qt.h"
 
 using lumora_detail::IsLiveControl;
@@ -539,6 +542,16 @@ void TWindowBackend::SetTopMost(TWinControl* Control, bool TopMost) {
         if (visible) w->show();
     }
     if (TopMost) Raise(Control);
+}
+
+void TWindowBackend::SetIcon(TWinControl* Control, HICON Icon) {
+    TWindowHandle* h = HandleOf(Control);
+    if (!h || !h->Widget || !h->TopLevel) return;
+    if (!Icon) {
+        h->Widget->setWindowIcon(QIcon());
+        return;
+    }
+    h->Widget->setWindowIcon(QIcon(QPixmap::fromImage(Icon->image)));
 }
 
 void TWindowBackend::InvalidateWindow(TWinControl* Control, const TRect* WindowRect) {
