@@ -553,6 +553,7 @@ void TControl::WMLButtonDblClk(TMessage& Message) {
     DefaultHandler(Message);
     if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(true);
     if (FControlStyle.Contains(csClickEvents)) DblClick();
+    if (!IsLive(this)) return;  // freed by its handler
     DoMouseDown(Message, mbLeft, {ssDouble});
 }
 
@@ -564,6 +565,7 @@ void TControl::WMLButtonUp(TMessage& Message) {
         TPoint p = MessagePoint(Message);
         TRect cr = GetClientRect();
         if (p.X >= cr.Left && p.X < cr.Right && p.Y >= cr.Top && p.Y < cr.Bottom) Click();
+        if (!IsLive(this)) return;  // freed by its handler
     }
     DoMouseUp(Message, mbLeft);
 }
@@ -582,10 +584,11 @@ void TControl::WMRButtonDblClk(TMessage& Message) {
 
 void TControl::WMRButtonUp(TMessage& Message) {
     DefaultHandler(Message);
+    if (!IsLive(this)) return;
     DoMouseUp(Message, mbRight);
     // The right button's release asks for the context menu (as the default window procedure
     // does); graphic controls get it through their parent window.
-    if (!dynamic_cast<TWinControl*>(this)) {
+    if (IsLive(this) && !dynamic_cast<TWinControl*>(this)) {
         TPoint s = ClientToScreen(MessagePoint(Message));
         Perform(WM_CONTEXTMENU, 0, PointToLParam(s));
     }
@@ -911,6 +914,8 @@ void TWinControl::CreateWnd() {
             if (sb.Min == 0 && sb.Max == 0) sb.Max = 100;
         }
     }
+    FStyle = params.Style;
+    FExStyle = params.ExStyle;
     CreateWindowHandle(params);
     if (!FHandle) throw EOutOfResources("Error creating window");
     FNCValid = false;
@@ -924,11 +929,7 @@ void TWinControl::CreateWnd() {
     if (GetAutoSize()) AdjustSize();
 }
 
-void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
-    FStyle = Params.Style;
-    FExStyle = Params.ExStyle;
-    TWindowBackend::CreateWindow(this, Params);
-}
+void TWinControl::CreateWindowHandle(const TCreateParams& Params) { TWindowBackend::CreateWindow(this, Params); }
 
 void TWinControl::DestroyHandle() {
     if (!FHandle) return;
@@ -1744,36 +1745,42 @@ void TWinControl::KeyUp(Word& Key, TShiftState Shift) {
 
 bool TWinControl::DoKeyDown(TMessage& Message) {
     TCustomForm* form = GetParentForm(this);
-    if (form && form != this && form->GetKeyPreview() && static_cast<TWinControl*>(form)->DoKeyDown(Message)) return true;
+    if (form && form != this && form->GetKeyPreview() &&
+        (static_cast<TWinControl*>(form)->DoKeyDown(Message) || !IsLive(this)))
+        return true;
     if (!FControlStyle.Contains(csNoStdEvents)) {
         Word key = Word(Message.WParam);
         KeyDown(key, KeyDataToShiftState(Message.LParam));
         Message.WParam = key;
-        if (key == 0) return true;
+        if (key == 0 || !IsLive(this)) return true;
     }
     return false;
 }
 
 bool TWinControl::DoKeyPress(TMessage& Message) {
     TCustomForm* form = GetParentForm(this);
-    if (form && form != this && form->GetKeyPreview() && static_cast<TWinControl*>(form)->DoKeyPress(Message)) return true;
+    if (form && form != this && form->GetKeyPreview() &&
+        (static_cast<TWinControl*>(form)->DoKeyPress(Message) || !IsLive(this)))
+        return true;
     if (!FControlStyle.Contains(csNoStdEvents)) {
         Char ch = Char(Message.WParam);
         KeyPress(ch);
         Message.WParam = WPARAM(ch);
-        if (ch == 0) return true;
+        if (ch == 0 || !IsLive(this)) return true;
     }
     return false;
 }
 
 bool TWinControl::DoKeyUp(TMessage& Message) {
     TCustomForm* form = GetParentForm(this);
-    if (form && form != this && form->GetKeyPreview() && static_cast<TWinControl*>(form)->DoKeyUp(Message)) return true;
+    if (form && form != this && form->GetKeyPreview() &&
+        (static_cast<TWinControl*>(form)->DoKeyUp(Message) || !IsLive(this)))
+        return true;
     if (!FControlStyle.Contains(csNoStdEvents)) {
         Word key = Word(Message.WParam);
         KeyUp(key, KeyDataToShiftState(Message.LParam));
         Message.WParam = key;
-        if (key == 0) return true;
+        if (key == 0 || !IsLive(this)) return true;
     }
     return false;
 }
@@ -1815,8 +1822,8 @@ bool TWinControl::IsMenuKey(TMessage& Message) {
 
 void TWinControl::CNKeyDown(TMessage& Message) {
     Message.Result = 1;
-    if (IsMenuKey(Message)) return;
-    if (Perform(CM_CHILDKEY, Message.WParam, reinterpret_cast<LPARAM>(this)) != 0) return;
+    if (IsMenuKey(Message) || !IsLive(this)) return;
+    if (Perform(CM_CHILDKEY, Message.WParam, reinterpret_cast<LPARAM>(this)) != 0 || !IsLive(this)) return;
     LRESULT mask = 0;
     switch (Word(Message.WParam)) {
     case VK_TAB: mask = DLGC_WANTTAB; break;

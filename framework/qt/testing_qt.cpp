@@ -64,16 +64,16 @@ QWidget* WidgetFor(TControl* C) {
     return lumora_qt::WidgetOf(w);
 }
 
-void SendMouse(TControl* C, QEvent::Type type, Integer X, Integer Y, Qt::MouseButton button, TShiftState shift, ulong time) {
-    uitest::Start();
-    TPoint g = C->ClientToScreen({X, Y});
+// Sends a mouse event at a screen point to the widget real input would reach: the one holding the
+// press, else the captured window, else Fallback.
+void SendMouseAt(TPoint g, QWidget* Fallback, QEvent::Type type, Qt::MouseButton button, TShiftState shift, ulong time) {
     QWidget* target = nullptr;
     HWND capture = GetCapture();
     if (gPressed)
         target = gPressed;
     else if (capture)
         target = lumora_qt::WidgetOf(capture);
-    if (!target) target = WidgetFor(C);
+    if (!target) target = Fallback;
     if (!target) return;
     if (type == QEvent::MouseButtonPress) {
         gButtons |= button;
@@ -89,6 +89,12 @@ void SendMouse(TControl* C, QEvent::Type type, Integer X, Integer Y, Qt::MouseBu
     QApplication::sendEvent(target, &e);
     if (type == QEvent::MouseButtonRelease && gButtons == Qt::NoButton) gPressed = nullptr;
     uitest::ProcessEvents();
+}
+
+void SendMouse(TControl* C, QEvent::Type type, Integer X, Integer Y, Qt::MouseButton button, TShiftState shift, ulong time) {
+    uitest::Start();
+    TPoint g = C->ClientToScreen({X, Y});
+    SendMouseAt(g, gPressed || GetCapture() ? nullptr : WidgetFor(C), type, button, shift, time);
 }
 
 void SendKey(QWidget* target, QEvent::Type type, Word key, TShiftState shift, bool autoRepeat, const QString& text) {
@@ -164,8 +170,12 @@ void MouseMove(TControl* C, Integer X, Integer Y, TShiftState Shift) {
 }
 
 void Click(TControl* C, Integer X, Integer Y, TMouseButton Button, TShiftState Shift) {
-    MouseDown(C, X, Y, Button, Shift);
-    MouseUp(C, X, Y, Button, Shift);
+    Start();
+    // The release goes where the press went, even when the press freed the control.
+    TPoint g = C->ClientToScreen({X, Y});
+    QWidget* w = WidgetFor(C);
+    SendMouseAt(g, w, QEvent::MouseButtonPress, QtButton(Button), Shift, Tick(GetDoubleClickTime() + 1));
+    SendMouseAt(g, nullptr, QEvent::MouseButtonRelease, QtButton(Button), Shift, Tick());
 }
 
 void DoubleClick(TControl* C, Integer X, Integer Y, TMouseButton Button, TShiftState Shift) {

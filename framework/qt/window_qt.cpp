@@ -362,6 +362,19 @@ void TWindowBackend::CreateWindow(TWinControl* Control, const TCreateParams& Par
 void TWindowBackend::DestroyWindow(TWinControl* Control) {
     TWindowHandle* h = HandleOf(Control);
     if (!h) return;
+    // The windows it owns (popups) go first, as on Windows.
+    if (h->Widget) {
+        std::vector<TWinControl*> owned;
+        for (TWinControl* t : gTopLevels)
+            if (t != Control && IsLiveControl(t)) {
+                TWindowHandle* th = HandleOf(t);
+                if (th && th->Widget && th->Widget->parentWidget() && th->Widget->parentWidget()->window() == h->Widget->window() &&
+                    h->TopLevel)
+                    owned.push_back(t);
+            }
+        for (TWinControl* t : owned)
+            if (IsLiveControl(t)) t->DestroyHandle();
+    }
     Forget(Control);
     if (GetCapture() == Control) TWindowBackend::CaptureMouse(nullptr);
     QWidget* w = h->Widget;

@@ -340,3 +340,16 @@ TEST_F(WindowTest, WheelGoesToTheFormThenTheFocusedControl) {
     uitest::Wheel(probe, 120, 5, 5);
     EXPECT_EQ(order, (Strings{"form -120", "probe -120", "form 120"}));
 }
+
+TEST_F(WindowTest, AControlFreedByItsOwnHandlersLeavesTheInputPathIntact) {
+    auto* probe = AddProbe("probe", {10, 10, 110, 60});
+    auto* other = AddProbe("other", {10, 80, 110, 120});
+    uitest::ShowForm(Form);
+    probe->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, Integer, Integer) { probe->Free(); };
+    uitest::Click(probe, 5, 5);
+    other->SetFocus();
+    other->OnKeyDown = [&](TObject*, Word&, TShiftState) { other->Free(); };
+    uitest::KeyDown(other, 'A');
+    EXPECT_EQ(Form->GetControlCount(), 0);
+    EXPECT_EQ(GetFocus(), Form);
+}
