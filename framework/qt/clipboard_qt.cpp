@@ -17,6 +17,7 @@
 #include "framework/graphics.h"
 #include "framework/stream.h"
 #include "framework/window_backend.h"
+#include "framework/qt/raster.h"
 
 namespace {
 
@@ -42,92 +43,80 @@ QString MimeOf(UINT Format) {
     return QString("application/x-lumora-cf;id=%1").arg(Format);
 }
 
-uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
-uint16_t Le16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+using lumora_gdi::LoadLE16;
+using lumora_gdi::LoadLE32;
+
 void Put32(std::vector<uint8_t>& v, uint32_t x) {
     for (int i = 0; i < 4; ++i) v.push_back(uint8_t(x >> (8 * i)));
 }
-void Put16(std::vector<uint8_t>& v, uint16_t x) {
-    v.push_back(uint8_t(x));
-    v.push_back(uint8_t(x >> 8));
+
+// A bitmap's DIB: its BMP file without the 14-byte file header.
+std::vector<uint8_t> DibOfBitmap(TBitmap* Bitmap) {
+    TMemoryStream ms;
+    Bitmap->SaveToStream(&ms);
+    const auto* p = static_cast<const uint8_t*>(ms.GetMemory());
+    if (ms.GetSize() <= 14) return {};
+    return std::vector<uint8_t>(p + 14, p + ms.GetSize());
 }
 
-// An ordinary image of a packed DIB (uncompressed 1, 4, 8, 16, 24 and 32 bits per pixel).
+// An ordinary image of a packed DIB (uncompressed rows of any depth), for other programs.
 QImage ImageOfDib(const std::vector<uint8_t>& dib) {
     if (dib.size() < 40) return QImage();
     const uint8_t* p = dib.data();
-    uint32_t headerSize = Le32(p);
-    int32_t w = int32_t(Le32(p + 4)), h = int32_t(Le32(p + 8));
-    uint16_t bpp = Le16(p + 14);
-    uint32_t compression = Le32(p + 16);
-    uint32_t used = Le32(p + 32);
+    uint32_t headerSize = LoadLE32(p);
+    int32_t w = int32_t(LoadLE32(p + 4)), h = int32_t(LoadLE32(p + 8));
+    uint16_t bpp = LoadLE16(p + 14);
+    uint32_t compression = LoadLE32(p + 16);
+    uint32_t used = LoadLE32(p + 32);
     if (w <= 0 || h == 0 || headerSize < 40 || headerSize > dib.size()) return QImage();
     if (compression != 0 && compression != 3) return QImage();
-    bool bottomUp = h > 0;
-    int height = std::abs(h);
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return QImage();
+    int height = h < 0 ? -h : h;
+    lumora_gdi::DibRowFormat f;
+    f.bpp = bpp;
+    size_t masks = 0;
+    if (compression == 3) {
+        // The masks follow a 40-byte header or lie inside a longer one.
+        if (dib.size() < 52) return QImage();
+        for (int i = 0; i < 3; ++i) f.masks[i] = LoadLE32(p + 40 + 4 * i);
+        if (headerSize == 40) masks = 12;
+    }
     size_t colors = bpp <= 8 ? (used ? used : (size_t(1) << bpp)) : 0;
-    size_t masks = compression == 3 && headerSize == 40 ? 12 : 0;
-    size_t offset = headerSize + masks + colors * 4;
+    std::vector<uint32_t> palette(colors);
+    size_t palAt = headerSize + masks;
+    if (palAt + colors * 4 > dib.size()) return QImage();
+    for (size_t i = 0; i < colors; ++i) palette[i] = LoadLE32(p + palAt + 4 * i) & 0xFFFFFF;
+    f.palette = palette.data();
+    f.paletteCount = colors;
+    size_t offset = palAt + colors * 4;
     size_t stride = ((size_t(w) * bpp + 31) / 32) * 4;
     if (offset + stride * size_t(height) > dib.size()) return QImage();
     QImage img(w, height, QImage::Format_RGB32);
-    const uint8_t* pal = p + headerSize + masks;
     for (int y = 0; y < height; ++y) {
-        const uint8_t* row = p + offset + stride * size_t(bottomUp ? height - 1 - y : y);
-        auto* out = reinterpret_cast<QRgb*>(img.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            uint32_t idx = 0;
-            switch (bpp) {
-            case 1: idx = (row[x / 8] >> (7 - x % 8)) & 1; break;
-            case 4: idx = (row[x / 2] >> (x % 2 ? 0 : 4)) & 0xF; break;
-            case 8: idx = row[x]; break;
-            case 16: {
-                uint16_t v = Le16(row + 2 * x);
-                out[x] = qRgb(((v >> 10) & 31) * 255 / 31, ((v >> 5) & 31) * 255 / 31, (v & 31) * 255 / 31);
-                continue;
-            }
-            case 24: out[x] = qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]); continue;
-            case 32: out[x] = qRgb(row[4 * x + 2], row[4 * x + 1], row[4 * x]); continue;
-            default: return QImage();
-            }
-            if (idx < colors)
-                out[x] = qRgb(pal[4 * idx + 2], pal[4 * idx + 1], pal[4 * idx]);
-            else
-                out[x] = qRgb(0, 0, 0);
-        }
+        const uint8_t* row = p + offset + stride * size_t(h > 0 ? height - 1 - y : y);
+        auto* out = reinterpret_cast<uint32_t*>(img.scanLine(y));
+        lumora_gdi::DecodeDibRow(f, row, w, out);
+        for (int x = 0; x < w; ++x) out[x] |= 0xFF000000u;
     }
     return img;
 }
 
-// A packed 24-bit DIB of an image (from other programs).
+// A DIB of an image from another program: through a 24-bit bitmap.
 std::vector<uint8_t> DibOfImage(const QImage& src) {
     QImage img = src.convertToFormat(QImage::Format_RGB32);
-    int w = img.width(), h = img.height();
-    size_t stride = ((size_t(w) * 24 + 31) / 32) * 4;
-    std::vector<uint8_t> v;
-    v.reserve(40 + stride * size_t(h));
-    Put32(v, 40);
-    Put32(v, uint32_t(w));
-    Put32(v, uint32_t(h));
-    Put16(v, 1);
-    Put16(v, 24);
-    Put32(v, 0);
-    Put32(v, uint32_t(stride * size_t(h)));
-    Put32(v, 3780);
-    Put32(v, 3780);
-    Put32(v, 0);
-    Put32(v, 0);
-    for (int y = h - 1; y >= 0; --y) {
+    TBitmap bmp;
+    bmp.SetPixelFormat(pf24bit);
+    bmp.SetSize(img.width(), img.height());
+    for (int y = 0; y < img.height(); ++y) {
         const auto* in = reinterpret_cast<const QRgb*>(img.constScanLine(y));
-        size_t start = v.size();
-        for (int x = 0; x < w; ++x) {
-            v.push_back(uint8_t(qBlue(in[x])));
-            v.push_back(uint8_t(qGreen(in[x])));
-            v.push_back(uint8_t(qRed(in[x])));
+        auto* out = static_cast<uint8_t*>(bmp.ScanLine(y));
+        for (int x = 0; x < img.width(); ++x) {
+            out[3 * x] = uint8_t(qBlue(in[x]));
+            out[3 * x + 1] = uint8_t(qGreen(in[x]));
+            out[3 * x + 2] = uint8_t(qRed(in[x]));
         }
-        while (v.size() - start < stride) v.push_back(0);
     }
-    return v;
+    return DibOfBitmap(&bmp);
 }
 
 QClipboard* Board() {
@@ -373,22 +362,13 @@ HWND GetClipboardViewer() { return Viewers().empty() ? nullptr : Viewers().back(
 
 namespace {
 
-// A bitmap's DIB: its BMP file without the 14-byte file header.
-std::vector<uint8_t> DibOfBitmap(TBitmap* Bitmap) {
-    TMemoryStream ms;
-    Bitmap->SaveToStream(&ms);
-    const auto* p = static_cast<const uint8_t*>(ms.GetMemory());
-    if (ms.GetSize() <= 14) return {};
-    return std::vector<uint8_t>(p + 14, p + ms.GetSize());
-}
-
 // A DIB as a BMP file: the file header says where the rows start.
 void LoadBitmapFromDib(TBitmap* Bitmap, const std::vector<uint8_t>& dib) {
     if (dib.size() < 40) throw EInvalidGraphic("Bitmap image is not valid");
-    uint32_t headerSize = Le32(dib.data());
-    uint16_t bpp = Le16(dib.data() + 14);
-    uint32_t compression = Le32(dib.data() + 16);
-    uint32_t used = Le32(dib.data() + 32);
+    uint32_t headerSize = LoadLE32(dib.data());
+    uint16_t bpp = LoadLE16(dib.data() + 14);
+    uint32_t compression = LoadLE32(dib.data() + 16);
+    uint32_t used = LoadLE32(dib.data() + 32);
     size_t colors = bpp <= 8 ? (used ? used : (size_t(1) << bpp)) : used;
     size_t masks = compression == 3 && headerSize == 40 ? 12 : 0;
     uint32_t offset = uint32_t(14 + headerSize + masks + colors * 4);

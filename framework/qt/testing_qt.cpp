@@ -4,6 +4,8 @@
 #include "framework/testing/ui_test.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QImage>
@@ -369,5 +371,29 @@ TCapture Capture(TControl* C) {
 }
 
 bool SavePng(TControl* C, const std::string& FileName) { return Capture(C).SavePng(FileName); }
+
+TCapture ClipboardImage() {
+    Start();
+    TCapture cap;
+    const QMimeData* d = QGuiApplication::clipboard()->mimeData();
+    if (!d || !d->hasImage()) return cap;
+    QImage img = qvariant_cast<QImage>(d->imageData()).convertToFormat(QImage::Format_ARGB32);
+    cap.Width = img.width();
+    cap.Height = img.height();
+    cap.Pixels.resize(size_t(cap.Width) * size_t(cap.Height));
+    for (Integer y = 0; y < cap.Height; ++y)
+        std::memcpy(cap.Pixels.data() + size_t(y) * size_t(cap.Width), img.constScanLine(y), size_t(cap.Width) * 4);
+    return cap;
+}
+
+void SetClipboardImageFromOtherProgram(const TCapture& Image) {
+    Start();
+    QImage img(Image.Width, Image.Height, QImage::Format_ARGB32);
+    for (Integer y = 0; y < Image.Height; ++y)
+        std::memcpy(img.scanLine(y), Image.Pixels.data() + size_t(y) * size_t(Image.Width), size_t(Image.Width) * 4);
+    auto* data = new QMimeData;
+    data->setImageData(img);
+    QGuiApplication::clipboard()->setMimeData(data);
+}
 
 }  // namespace uitest

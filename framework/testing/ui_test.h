@@ -66,4 +66,9 @@ struct TCapture {
 TCapture Capture(TControl* C);
 bool SavePng(TControl* C, const std::string& FileName);
 
+// The clipboard as other programs see it: its ordinary image (empty when none), and putting an
+// image there the way another program would.
+TCapture ClipboardImage();
+void SetClipboardImageFromOtherProgram(const TCapture& Image);
+
 }  // namespace uitest

@@ -113,3 +113,32 @@ TEST(ClipboardTest, BitmapsGoOnAsDibsAndComeBack) {
     Clipboard()->SetAsText("no picture");
     EXPECT_THROW(back.Assign(Clipboard()), EInvalidGraphic);
 }
+
+TEST(ClipboardTest, OtherProgramsSeeAnOrdinaryImageAndGiveOne) {
+    uitest::Start();
+    // A 2 x 2 DIB of 1 bit per pixel with a red and blue palette, rows bottom-up.
+    std::vector<uint8_t> dib = MakeDib(2, 2, 1);
+    const uint8_t palette[8] = {0, 0, 255, 0, 255, 0, 0, 0};  // red, blue (blue, green, red, 0)
+    std::memcpy(&dib[40], palette, 8);
+    dib[48] = 0x40;  // bottom row: red, blue
+    dib[52] = 0x80;  // top row: blue, red
+    Clipboard()->SetAsBytes(CF_DIB, dib);
+    uitest::TCapture seen = uitest::ClipboardImage();
+    ASSERT_EQ(seen.Width, 2);
+    EXPECT_EQ(seen.Pixel(0, 0), clBlue);
+    EXPECT_EQ(seen.Pixel(1, 0), clRed);
+    EXPECT_EQ(seen.Pixel(0, 1), clRed);
+    EXPECT_EQ(seen.Pixel(1, 1), clBlue);
+
+    uitest::TCapture given;
+    given.Width = 3;
+    given.Height = 1;
+    given.Pixels = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu};  // red, green, blue
+    uitest::SetClipboardImageFromOtherProgram(given);
+    EXPECT_TRUE(Clipboard()->HasFormat(CF_DIB));
+    TBitmap bmp;
+    bmp.Assign(Clipboard());
+    EXPECT_EQ(bmp.GetCanvas()->GetPixels(0, 0), clRed);
+    EXPECT_EQ(bmp.GetCanvas()->GetPixels(1, 0), clLime);
+    EXPECT_EQ(bmp.GetCanvas()->GetPixels(2, 0), clBlue);
+}
