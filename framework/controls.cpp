@@ -1743,19 +1743,23 @@ void TWinControl::KeyUp(Word& Key, TShiftState Shift) {
     if (OnKeyUp) OnKeyUp(this, Key, Shift);
 }
 
-bool TWinControl::DoKeyDown(TMessage& Message) {
+bool TWinControl::DoKey(TMessage& Message, bool (TWinControl::*Preview)(TMessage&),
+                        void (TWinControl::*Handler)(Word&, TShiftState)) {
     TCustomForm* form = GetParentForm(this);
-    if (form && form != this && form->GetKeyPreview() &&
-        (static_cast<TWinControl*>(form)->DoKeyDown(Message) || !IsLive(this)))
+    if (form && form != this && form->GetKeyPreview() && ((static_cast<TWinControl*>(form)->*Preview)(Message) || !IsLive(this)))
         return true;
     if (!FControlStyle.Contains(csNoStdEvents)) {
         Word key = Word(Message.WParam);
-        KeyDown(key, KeyDataToShiftState(Message.LParam));
+        (this->*Handler)(key, KeyDataToShiftState(Message.LParam));
         Message.WParam = key;
         if (key == 0 || !IsLive(this)) return true;
     }
     return false;
 }
+
+bool TWinControl::DoKeyDown(TMessage& Message) { return DoKey(Message, &TWinControl::DoKeyDown, &TWinControl::KeyDown); }
+
+bool TWinControl::DoKeyUp(TMessage& Message) { return DoKey(Message, &TWinControl::DoKeyUp, &TWinControl::KeyUp); }
 
 bool TWinControl::DoKeyPress(TMessage& Message) {
     TCustomForm* form = GetParentForm(this);
@@ -1767,20 +1771,6 @@ bool TWinControl::DoKeyPress(TMessage& Message) {
         KeyPress(ch);
         Message.WParam = WPARAM(ch);
         if (ch == 0 || !IsLive(this)) return true;
-    }
-    return false;
-}
-
-bool TWinControl::DoKeyUp(TMessage& Message) {
-    TCustomForm* form = GetParentForm(this);
-    if (form && form != this && form->GetKeyPreview() &&
-        (static_cast<TWinControl*>(form)->DoKeyUp(Message) || !IsLive(this)))
-        return true;
-    if (!FControlStyle.Contains(csNoStdEvents)) {
-        Word key = Word(Message.WParam);
-        KeyUp(key, KeyDataToShiftState(Message.LParam));
-        Message.WParam = key;
-        if (key == 0 || !IsLive(this)) return true;
     }
     return false;
 }

@@ -131,21 +131,27 @@ void CancelModes() {
     Application->CancelHint();
 }
 
-}  // namespace
-
-Integer MessageDlg(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, Integer HelpCtx,
-                   TMsgDlgBtn DefaultButton) {
+// Every message box: the pending modes end, the service asks.
+Integer AskMessage(const std::string& Caption, const std::string& Text, TMsgDlgType DlgType, TMsgDlgButtons Buttons,
+                   TMsgDlgBtn DefaultButton, Integer HelpCtx) {
     CancelModes();
     TDialogRequest r;
     r.Kind = dkMessage;
-    r.Caption = MsgDlgCaption(DlgType);
-    r.Text = Msg;
+    r.Caption = Caption;
+    r.Text = Text;
     r.DlgType = DlgType;
     r.Buttons = Buttons;
     r.DefaultButton = DefaultButton;
     r.HelpContext = HelpCtx;
     r.DialogClass = ButtonsText(Buttons);
     return DialogService()->MessageDlg(r);
+}
+
+}  // namespace
+
+Integer MessageDlg(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, Integer HelpCtx,
+                   TMsgDlgBtn DefaultButton) {
+    return AskMessage(MsgDlgCaption(DlgType), Msg, DlgType, Buttons, DefaultButton, HelpCtx);
 }
 
 Integer MessageDlg(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, Integer HelpCtx) {
@@ -158,17 +164,7 @@ Integer MessageDlg(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons B
     return MessageDlg(Msg, DlgType, Buttons, HelpCtx, def);
 }
 
-void ShowMessage(const std::string& Msg) {
-    CancelModes();
-    TDialogRequest r;
-    r.Kind = dkMessage;
-    r.Caption = Application->GetTitle();
-    r.Text = Msg;
-    r.DlgType = mtCustom;
-    r.Buttons = {mbOK};
-    r.DialogClass = "OK";
-    DialogService()->MessageDlg(r);
-}
+void ShowMessage(const std::string& Msg) { AskMessage(Application->GetTitle(), Msg, mtCustom, {mbOK}, mbOK, 0); }
 
 bool InputQuery(const std::string& ACaption, const std::string& APrompt, std::string& Value) {
     CancelModes();
@@ -210,16 +206,7 @@ Integer MessageBox(HWND Wnd, const std::string& Text, const std::string& Caption
         if (buttons.Contains(b)) order.push_back(b);
     size_t defIndex = (Type & MB_DEFBUTTON3) ? 2 : (Type & MB_DEFBUTTON2) ? 1 : 0;
     TMsgDlgBtn def = defIndex < order.size() ? order[defIndex] : order.front();
-    CancelModes();
-    TDialogRequest r;
-    r.Kind = dkMessage;
-    r.Caption = Caption;
-    r.Text = Text;
-    r.DlgType = type;
-    r.Buttons = buttons;
-    r.DefaultButton = def;
-    r.DialogClass = ButtonsText(buttons);
-    Integer result = DialogService()->MessageDlg(r);
+    Integer result = AskMessage(Caption, Text, type, buttons, def, 0);
     return result == mrNone ? IDCANCEL : result;  // the modal results share the ID* values
 }
 
