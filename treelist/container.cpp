@@ -1,0 +1,7 @@
+#include "treelist/container.h"
+
+TCustomgxContainer::TCustomgxContainer(TComponent* AOwner) : TTlStandInControl(AOwner) {}
+
+void TCustomgxContainer::DoEditKeyDown(Word& Key, TShiftState Shift) {
+    if (OnKeyDown) OnKeyDown(this, Key, Shift);
+}

@@ -1,0 +1,883 @@
+#pragma once
+// TCustomgxTreeList: the abstract tree-list control. It owns a forest of TgxTreeListNode objects,
+// shows the nodes whose ancestors are all expanded as rows and hosts one in-place editor. It knows
+// nothing of columns, cell values or images: every such question goes through a virtual operation
+// with a neutral answer, which the band-and-column tree list, the plain tree list and the
+// data-aware grid override.
+//
+// This header holds the node object, the node model of the control (adding, inserting, moving,
+// deleting, clearing, expanding, the display-order walks and their cache), the update and
+// selection brackets, both option sets with their queries and the appearance properties.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/list.h"
+#include "framework/variant.h"
+#include "treelist/container.h"
+
+class TgxTreeListNode;
+class TCustomgxTreeList;
+
+// Raised for misuse of the tree list ("Invalid Owner TgxTreeListNode").
+LUMORA_DECLARE_EXCEPTION(EInvalidgxTreeListOperation, Exception)
+
+// Where MoveTo puts a node relative to its destination.
+enum TgxTreeListNodeAttachMode {
+    amAddLast,        // last sibling of the destination
+    amAddFirst,       // first sibling
+    amAddChildLast,   // last child of the destination
+    amAddChildFirst,  // first child
+    amInsertBefore,   // just before the destination among its siblings
+};
+
+// The control's mouse-driven state (one byte).
+enum TgxTreeListState : Byte {
+    tsNormal,
+    tsColumnSizing,
+    tsEditing,
+    tsColumnDragging,
+    tsColumnDown,
+    tsNodeDragging,
+    tsNodeDown,
+    tsHeaderCornerDown,
+    tsBandSizing,
+    tsBandDragging,
+    tsBandDown,
+    tsBandCornerDown,
+    tsBandPanelSizing,
+    tsHeaderPanelSizing,
+    tsRowSizing,
+};
+
+// Options (16 bits, bit = ordinal).
+enum TgxTreeListOption {
+    aoColumnSizing,
+    aoColumnMoving,
+    aoEditing,
+    aoTabs,
+    aoTabThrough,
+    aoRowSelect,
+    aoMultiSelect,
+    aoImmediateEditor,
+    aoPreview,
+    aoDrawEndEllipsis,
+    aoAutoWidth,
+    aoExtMultiSelect,
+    aoExtCustomizing,
+    aoHideFocusRect,
+    aoAutoSort,
+    aoCaseInsensitive,
+};
+using TgxTreeListOptions = TSet<TgxTreeListOption, 16>;
+
+// OptionsEx (32 bits, bit = ordinal).
+enum TgxTreeListOptionEx {
+    aoInvertSelect,
+    aoUseBitmap,
+    aoBandHeaderWidth,
+    aoAutoCalcPreviewLines,
+    aoBandSizing,
+    aoBandMoving,
+    aoHorzThrough,
+    aoVertThrough,
+    aoCellMultiSelect,
+    aoEnterThrough,
+    aoEnterShowEditor,
+    aoFullSizing,
+    aoDragScroll,
+    aoDragExpand,
+    aoDragCollapse,
+    aoRowAutoHeight,
+    aoShowHourGlass,
+    aoBandButtonClicking,
+    aoBandPanelSizing,
+    aoHeaderButtonClicking,
+    aoHeaderPanelSizing,
+    aoRowSizing,
+    aoMultiSort,
+    aoAutoSortRefresh,
+    aoShowButtonAlways,
+    aoAutoHeaderPanelHeight,
+    aoKeepColumnWidth,
+    aoAnsiSort,
+    aoMouseScroll,
+    aoAutoSearch,
+};
+using TgxTreeListOptionsEx = TSet<TgxTreeListOptionEx, 32>;
+
+// The defaults of both sets (55 and $303E); also their stored defaults.
+constexpr TgxTreeListOptions DefaultTreeListOptions{aoColumnSizing, aoColumnMoving, aoEditing, aoTabThrough,
+                                                    aoRowSelect};
+constexpr TgxTreeListOptionsEx DefaultTreeListOptionsEx{aoUseBitmap,   aoBandHeaderWidth, aoAutoCalcPreviewLines,
+                                                        aoBandSizing,  aoBandMoving,      aoDragScroll,
+                                                        aoDragExpand};
+
+// Sort state of a column; csDown sorts descending.
+enum TgxTreeListColumnSort { csNone, csDown, csUp };
+enum TgxTreeLineStyle { tlSolid, tlDot };
+enum TgxLookAndFeel { lfStandard, lfFlat };
+enum TgxTreeListPaintStyle { psStandard, psOutlook };
+
+using TTLNodeEvent = std::function<void(TObject* Sender, TgxTreeListNode* Node)>;
+using TTLAllowNodeEvent = std::function<void(TObject* Sender, TgxTreeListNode* Node, bool& Allow)>;
+using TTLChangeNodeEvent = std::function<void(TObject* Sender, TgxTreeListNode* OldNode, TgxTreeListNode* Node)>;
+using TTLChangeColumnEvent = std::function<void(TObject* Sender, TgxTreeListNode* Node, Integer Column)>;
+using TgxTLCompareEvent =
+    std::function<void(TObject* Sender, TgxTreeListNode* Node1, TgxTreeListNode* Node2, Integer& Compare)>;
+using TTLGetEditColorEvent = std::function<void(TObject* Sender, TColor& Color)>;
+
+// Three-way comparison of two nodes by identity (a true pointer ordering, never an address
+// difference): the tie-break of sorting and the order of address-sorted selection lists.
+Integer CompareNodePointers(const TgxTreeListNode* Node1, const TgxTreeListNode* Node2);
+
+// ---------------------------------------------------------------------------------------------
+
+// One node of the forest. Created only by the owner's CreateNode, destroyed with Free(): freeing a
+// node deletes its subtree and tells the owner (NodeDeleted).
+class TgxTreeListNode : public TObject {
+    LUMORA_CLASS(TgxTreeListNode, TObject)
+public:
+    // Raises EInvalidgxTreeListOperation "Invalid Owner TgxTreeListNode" without an owner.
+    explicit TgxTreeListNode(TCustomgxTreeList* AOwner);
+    // The deletion: children first, then the node leaves its siblings and the owner is told.
+    void BeforeDestruction() override;
+
+    // -- structure
+    TCustomgxTreeList* GetOwner() const { return FOwner; }
+    TgxTreeListNode* GetParent() const { return FParent; }
+    // The child list; nullptr while the node has no children.
+    TList* GetChildList() const { return FChildList; }
+    TgxTreeListNode* AddChild() { return InsertChild(nullptr); }
+    // A new child before BeforeChild (appended when nullptr).
+    TgxTreeListNode* InsertChild(TgxTreeListNode* BeforeChild);
+    // Appends the children, in order, to List.
+    void AddChildrenToList(TList* List) const;
+    void DeleteChildren();
+    Integer GetCount() const { return FChildList ? FChildList->GetCount() : 0; }
+    // Child at Index, nullptr outside 0..Count-1.
+    TgxTreeListNode* GetItem(Integer Index) const;
+    TgxTreeListNode* GetFirstChild() const { return GetItem(0); }
+    TgxTreeListNode* GetLastChild() const { return GetItem(GetCount() - 1); }
+    // Position among the siblings (in the owner's top-level list for a root).
+    Integer GetIndex() const;
+    // Position of Node among the children, -1 when absent or without children.
+    Integer IndexOfChild(const TgxTreeListNode* Node) const;
+    Integer GetLevel() const;
+    bool IsLast() const;
+    // True when Node is a proper ancestor of this node.
+    bool HasAsParent(const TgxTreeListNode* Node) const;
+
+    // -- walks
+    TgxTreeListNode* GetNextSibling() const;
+    TgxTreeListNode* GetPrevSibling() const;
+    // The previous sibling, else the parent (nullptr for the first root).
+    TgxTreeListNode* GetPrevSiblingOrParent() const;
+    // Depth-first successor and predecessor, regardless of expansion.
+    TgxTreeListNode* GetNext() const;
+    TgxTreeListNode* GetPrev() const;
+    // The next and previous displayed row.
+    TgxTreeListNode* GetNextVisible() const;
+    TgxTreeListNode* GetPrevVisible() const;
+    // This node unless it is expanded, else the same of its last child.
+    TgxTreeListNode* GetLastExpandedDescendant() const;
+    // Every ancestor is expanded (roots are always visible).
+    bool GetIsVisible() const;
+    Integer GetAbsoluteIndex() const;
+
+    // -- state
+    bool GetDeleting() const { return FDeleting; }
+    bool GetExpanded() const { return FExpanded; }
+    void SetExpanded(bool Value);
+    bool GetHasChildren() const { return FHasChildren; }
+    void SetHasChildren(bool Value);
+    Integer GetData() const { return FData; }
+    // Stored only when the owner's CanSetNodeData allows it.
+    void SetData(Integer Value);
+    // Row height as last measured, 0 = not measured (cleared by the owner's ClearRowHeightCache).
+    Integer GetCachedRowHeight() const;
+    void SetCachedRowHeight(Integer Value);
+    void Collapse(bool Recurse);
+    void Expand(bool Recurse);
+    bool GetFocused() const;
+    void SetFocused(bool Value);
+    bool GetSelected() const;
+    void SetSelected(bool Value);
+    void MakeVisible();
+
+    // -- values, asked of the owner
+    Variant GetValue(Integer Column);
+    std::string GetString(Integer Column);
+    void SetString(Integer Column, const std::string& Text);
+    Integer GetImageIndex();
+    void SetImageIndex(Integer Value);
+    Integer GetSelectedIndex();
+    void SetSelectedIndex(Integer Value);
+    Integer GetStateIndex();
+    void SetStateIndex(Integer Value);
+
+    // -- moving
+    // Moves the node relative to Destination; refused silently for no destination, a destination
+    // inside the node's subtree, and the node itself with a child or insert-before mode.
+    void MoveTo(TgxTreeListNode* Destination, TgxTreeListNodeAttachMode Mode);
+    // Takes the node out of the owner's top-level list (entry TopIndex) and appends it as the last
+    // child of AParent, without notification or repaint.
+    void MoveTopLevelUnder(TgxTreeListNode* AParent, Integer TopIndex);
+    // Appends the children to the end of the owner's top-level list and focuses this node, without
+    // notification.
+    void MoveChildrenToTopLevel();
+
+protected:
+    ~TgxTreeListNode() override;
+
+private:
+    friend class TCustomgxTreeList;
+    // Takes the node out of its parent's list or the top-level list; an emptied child list goes and
+    // the parent's HasChildren and Expanded follow.
+    void Detach();
+    void CreateChildList();
+    TList* SiblingList() const;
+
+    Integer FData = 0;
+    bool FDeleting = false;
+    bool FExpanded = false;
+    bool FHasChildren = false;
+    TList* FChildList = nullptr;
+    TCustomgxTreeList* FOwner;
+    TgxTreeListNode* FParent = nullptr;
+    // Row height and display position, valid while their stamps match the owner's current ones.
+    Integer FCachedRowHeight = 0;
+    Integer FDisplayIndex = -1;
+    uint64_t FRowHeightStamp = 0;
+    uint64_t FDisplayStamp = 0;
+};
+
+// ---------------------------------------------------------------------------------------------
+
+class TCustomgxTreeList : public TCustomgxContainer {
+    LUMORA_CLASS(TCustomgxTreeList, TCustomgxContainer)
+public:
+    explicit TCustomgxTreeList(TComponent* AOwner);
+    // Closes everything while the object is whole: the editor, the cache, the nodes.
+    void BeforeDestruction() override;
+    ~TCustomgxTreeList() override;
+    void Loaded() override;
+
+    // -- nodes
+    TgxTreeListNode* Add();
+    TgxTreeListNode* Insert(TgxTreeListNode* BeforeNode);
+    void ClearNodes();
+    Integer GetCount() const { return FNodes->GetCount(); }
+    // Root at Index, nullptr outside the range.
+    TgxTreeListNode* GetItem(Integer Index) const;
+    TgxTreeListNode* GetFirstNode() const { return GetItem(0); }
+    TgxTreeListNode* GetLastVisibleNode() const;
+    // Number of displayed rows.
+    Integer GetAbsoluteCount() const;
+    // Display position of Node from 0; -1 for nullptr and for a node that is not displayed.
+    Integer GetAbsoluteIndex(const TgxTreeListNode* Node) const;
+    // Node at display position Index; nullptr outside 0..count-1.
+    TgxTreeListNode* GetAbsoluteNode(Integer Index) const;
+    TgxTreeListNode* GetNextVisible(const TgxTreeListNode* Node) const;
+    TgxTreeListNode* GetPrevVisible(const TgxTreeListNode* Node) const;
+    // Expands the collapsed ancestors and scrolls the row into view.
+    void MakeNodeVisible(TgxTreeListNode* Node);
+    void FullExpand();
+    void FullCollapse();
+    // True while the display-order cache is built.
+    bool IsCacheValid() const;
+    TgxTreeListNode* GetFocusedNode() const { return FFocusedNode; }
+    TgxTreeListNode* GetTopVisibleNode() const { return FTopVisibleNode; }
+    TgxTreeListNode* GetSelectionAnchor() const { return FSelectionAnchor; }
+    TgxTreeListNode* GetPressedNode() const { return FPressedNode; }
+    TgxTreeListNode* GetDragNode() const { return FDragNode; }
+    TgxTreeListState GetState() const { return FState; }
+
+    // -- update and selection brackets
+    void BeginUpdate();
+    void EndUpdate();
+    // Ends a bracket without a layout.
+    void CancelUpdate();
+    Integer GetUpdateCount() const { return FLockUpdate; }
+    // Runs Body inside BeginUpdate/EndUpdate; the bracket is closed also when Body raises.
+    template <class F>
+    void InUpdateBracket(F&& Body) {
+        BeginUpdate();
+        try {
+            Body();
+        } catch (...) {
+            EndUpdate();
+            throw;
+        }
+        EndUpdate();
+    }
+    bool IsUpdating() const { return FLockUpdate > 0; }
+    // Closes the editor and marks the control as being destroyed (descendants call it first when
+    // they are destroyed).
+    void PrepareDestroy();
+
+    // -- focus and rows
+    Integer GetFocusedColumn();
+    void SetFocusedColumn(Integer Index);
+    Integer GetFocusedAbsoluteIndex();
+    Integer GetTopIndex() const;
+    void SetTopIndex(Integer Index);
+    Integer GetLeftCoord() const { return FLeftCoord; }
+    Integer GetFullVisibleRowCount() const { return FFullVisibleRowCount; }
+    void SetNewItemRowFocused(bool Value);
+    // The visible column index of an absolute column index and back.
+    Integer VisibleToAbsoluteIndex(Integer Index);
+    Integer AbsoluteToVisibleIndex(Integer Index);
+    // Scrolls horizontally so that the whole column shows.
+    void MakeColumnVisible(Integer AbsoluteIndex);
+
+    // -- editing
+    void HideEditor();
+
+    // -- options
+    TgxTreeListOptions GetOptions() const { return FOptions; }
+    void SetOptions(TgxTreeListOptions Value);
+    TgxTreeListOptionsEx GetOptionsEx() const { return FOptionsEx; }
+    void SetOptionsEx(TgxTreeListOptionsEx Value);
+
+    // -- appearance
+    TColor GetArrowsColor() const { return FArrowsColor; }
+    void SetArrowsColor(TColor Value) { FArrowsColor = Value; }
+    bool GetAutoExpandOnSearch() const { return FAutoExpandOnSearch; }
+    void SetAutoExpandOnSearch(bool Value) { FAutoExpandOnSearch = Value; }
+    TColor GetAutoSearchColor() const { return FAutoSearchColor; }
+    void SetAutoSearchColor(TColor Value) { FAutoSearchColor = Value; }
+    TColor GetAutoSearchTextColor() const { return FAutoSearchTextColor; }
+    void SetAutoSearchTextColor(TColor Value) { FAutoSearchTextColor = Value; }
+    TColor GetBandColor() const { return FBandColor; }
+    void SetBandColor(TColor Value) { SetColorProperty(FBandColor, Value); }
+    TColor GetHeaderColor() const { return FHeaderColor; }
+    void SetHeaderColor(TColor Value) { SetColorProperty(FHeaderColor, Value); }
+    TColor GetGroupNodeColor() const { return FGroupNodeColor; }
+    void SetGroupNodeColor(TColor Value) { SetColorProperty(FGroupNodeColor, Value); }
+    TColor GetHideSelectionColor() const { return FHideSelectionColor; }
+    void SetHideSelectionColor(TColor Value) { SetColorProperty(FHideSelectionColor, Value); }
+    TColor GetGroupNodeTextColor() const { return FGroupNodeTextColor; }
+    void SetGroupNodeTextColor(TColor Value) { SetColorProperty(FGroupNodeTextColor, Value); }
+    TColor GetRowFooterColor() const { return FRowFooterColor; }
+    void SetRowFooterColor(TColor Value) { SetColorProperty(FRowFooterColor, Value); }
+    TColor GetRowFooterTextColor() const { return FRowFooterTextColor; }
+    void SetRowFooterTextColor(TColor Value) { SetColorProperty(FRowFooterTextColor, Value); }
+    TColor GetFixedBandLineColor() const { return FFixedBandLineColor; }
+    void SetFixedBandLineColor(TColor Value) { SetColorProperty(FFixedBandLineColor, Value); }
+    Integer GetFixedBandLineWidth() const { return FFixedBandLineWidth; }
+    void SetFixedBandLineWidth(Integer Value);
+    TColor GetHighlightColor() const { return FHighlightColor; }
+    void SetHighlightColor(TColor Value) { SetColorProperty(FHighlightColor, Value); }
+    TColor GetHighlightTextColor() const { return FHighlightTextColor; }
+    void SetHighlightTextColor(TColor Value) { SetColorProperty(FHighlightTextColor, Value); }
+    TColor GetHideSelectionTextColor() const { return FHideSelectionTextColor; }
+    void SetHideSelectionTextColor(TColor Value) { SetColorProperty(FHideSelectionTextColor, Value); }
+    TColor GetTreeLineColor() const { return FTreeLineColor; }
+    void SetTreeLineColor(TColor Value) { SetColorProperty(FTreeLineColor, Value); }
+    // Stored when it differs from its initial value clGrayText.
+    bool IsTreeLineColorStored() const { return FTreeLineColor != clGrayText; }
+    TgxTreeLineStyle GetTreeLineStyle() const { return FTreeLineStyle; }
+    void SetTreeLineStyle(TgxTreeLineStyle Value);
+    // clNone = the built-in grid colour (see GetGridLineColor).
+    TColor GetGridLineColorProperty() const { return FGridLineColor; }
+    void SetGridLineColor(TColor Value) { SetColorProperty(FGridLineColor, Value); }
+    TBorderStyle GetBorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle Value);
+    TScrollStyle GetScrollBars() const { return FScrollBars; }
+    void SetScrollBars(TScrollStyle Value);
+    TgxLookAndFeel GetLookAndFeel() const { return FLookAndFeel; }
+    void SetLookAndFeel(TgxLookAndFeel Value);
+    TgxTreeListPaintStyle GetPaintStyle() const { return FPaintStyle; }
+    void SetPaintStyle(TgxTreeListPaintStyle Value);
+    bool GetShowBands() const { return FShowBands; }
+    void SetShowBands(bool Value) { SetLayoutProperty(FShowBands, Value); }
+    bool GetShowFooter() const { return FShowFooter; }
+    void SetShowFooter(bool Value) { SetLayoutProperty(FShowFooter, Value); }
+    bool GetShowGrid() const { return FShowGrid; }
+    void SetShowGrid(bool Value) { SetLayoutProperty(FShowGrid, Value); }
+    bool GetShowIndicator() const { return FShowIndicator; }
+    void SetShowIndicator(bool Value) { SetLayoutProperty(FShowIndicator, Value); }
+    bool GetShowRowFooter() const { return FShowRowFooter; }
+    void SetShowRowFooter(bool Value) { SetLayoutProperty(FShowRowFooter, Value); }
+    bool GetShowHeader() const { return FShowHeader; }
+    void SetShowHeader(bool Value) { SetLayoutProperty(FShowHeader, Value); }
+    bool GetShowPreviewGrid() const { return FShowPreviewGrid; }
+    void SetShowPreviewGrid(bool Value) { SetLayoutProperty(FShowPreviewGrid, Value); }
+    // Always True with psOutlook.
+    bool GetShowRoot() const { return FShowRoot || FPaintStyle == psOutlook; }
+    void SetShowRoot(bool Value) { SetLayoutProperty(FShowRoot, Value); }
+    bool GetShowButtons() const { return FShowButtons; }
+    void SetShowButtons(bool Value) { SetPaintProperty(FShowButtons, Value); }
+    bool GetShowLines() const { return FShowLines; }
+    void SetShowLines(bool Value) { SetPaintProperty(FShowLines, Value); }
+    bool GetShowNewItemRow() const { return FShowNewItemRow; }
+    void SetShowNewItemRow(bool Value);
+    bool GetHideFocusRect() const { return FHideFocusRect; }
+    void SetHideFocusRect(bool Value) { SetPaintProperty(FHideFocusRect, Value); }
+    bool GetHideSelection() const { return FHideSelection; }
+    void SetHideSelection(bool Value) { SetPaintProperty(FHideSelection, Value); }
+    bool GetDblClkExpanding() const { return FDblClkExpanding; }
+    void SetDblClkExpanding(bool Value) { FDblClkExpanding = Value; }
+    Integer GetIndentDesc() const { return FIndentDesc; }
+    void SetIndentDesc(Integer Value);
+    Integer GetMaxRowLineCount() const { return FMaxRowLineCount; }
+    void SetMaxRowLineCount(Integer Value);
+    Integer GetPreviewLines() const { return FPreviewLines; }
+    void SetPreviewLines(Integer Value);
+    void SetRowSeparatorLineWidth(Integer Value);
+    Integer GetDefaultRowHeight() const { return FDefaultRowHeight; }
+    void SetDefaultRowHeight(Integer Value);
+    bool IsDefaultRowHeightStored() const { return FDefaultRowHeightAssigned; }
+    Integer GetCustomizingRowCount() const { return FCustomizingRowCount; }
+    void SetCustomizingRowCount(Integer Value);
+    Cardinal GetWaitForExpandNodeTime() const { return FWaitForExpandNodeTime; }
+    void SetWaitForExpandNodeTime(Cardinal Value) { FWaitForExpandNodeTime = Value; }
+    bool GetSimpleCustomizeBox() const { return FSimpleCustomizeBox; }
+    void SetSimpleCustomizeBox(bool Value) { FSimpleCustomizeBox = Value; }
+    bool GetShowHiddenInCustomizeBox() const { return FShowHiddenInCustomizeBox; }
+    void SetShowHiddenInCustomizeBox(bool Value) { FShowHiddenInCustomizeBox = Value; }
+
+    // -- events
+    TTLNodeEvent OnDeletion;
+    TTLNodeEvent OnExpanded;
+    TTLNodeEvent OnCollapsed;
+    TTLAllowNodeEvent OnExpanding;
+    TTLAllowNodeEvent OnCollapsing;
+    TTLAllowNodeEvent OnEditing;
+    TTLNodeEvent OnEdited;
+    TTLNodeEvent OnBeginDragNode;
+    TTLAllowNodeEvent OnCanNodeSelected;
+    TTLChangeNodeEvent OnChangeNode;
+    TTLChangeColumnEvent OnChangeColumn;
+    TNotifyEvent OnChangeTopVisibleNode;
+    TNotifyEvent OnChangeLeftCoord;
+    TNotifyEvent OnSelectedCountChange;
+    TNotifyEvent OnEndColumnsCustomizing;
+    TgxTLCompareEvent OnCompare;
+    TTLGetEditColorEvent OnGetEditColor;
+
+    // ==== New virtual operations ==============================================================
+
+    // -- 1. node, cache and event hooks
+    // Asked before a scroll-bar message acts.
+    virtual bool CanScroll() { return true; }
+    virtual void NodeAdded(TgxTreeListNode* Node);
+    virtual void PrepareLayout() {}
+    // Asked before a double click fires OnDblClick.
+    virtual bool CanDblClick() { return true; }
+    virtual bool NodeHasChildren(TgxTreeListNode* Node) { return Node->GetCount() != 0; }
+    virtual void ClearColumnWidthCache() {}
+    virtual void ClearCache();
+    // Forgets the measured row height of every node.
+    virtual void ClearRowHeightCache();
+    virtual void DoCollapsed(TgxTreeListNode* Node);
+    virtual void DoEdited(TgxTreeListNode* Node);
+    virtual void DoExpanded(TgxTreeListNode* Node);
+    virtual void DoCollapsing(TgxTreeListNode* Node, bool& Allow);
+    virtual void DoEditing(TgxTreeListNode* Node, bool& Allow);
+    virtual void DoExpanding(TgxTreeListNode* Node, bool& Allow);
+    virtual void ApplyBandBestFit(Integer /*VisibleBand*/) {}
+    virtual void ApplyColumnBestFit(Integer /*Column*/) {}
+    virtual void DoChangeColumn(TgxTreeListNode* Node, Integer Column);
+    virtual void DoChangeLeftCoord();
+    virtual void DoChangeNode(TgxTreeListNode* OldNode, TgxTreeListNode* Node);
+    // Moves every reference the control keeps to a deleted node.
+    virtual void NodeDeleted(TgxTreeListNode* Node, TgxTreeListNode* PrevSiblingOrParent,
+                             TgxTreeListNode* NextVisible, bool IsLast, bool WasVisible);
+    // Removes the value of one column from Node and, recursively, from its children.
+    virtual void DeleteColumnValues(TgxTreeListNode* Node, Integer Column);
+    virtual void AfterLayoutChanged() {}
+    virtual TRect GetRowsAreaRect();
+    // The whole layout, once the outermost update bracket has ended.
+    virtual void LayoutChanged();
+    virtual void BuildBandLayout() {}
+    virtual void BuildColumnWidthCache() {}
+    // Rebuilds the display-order cache.
+    virtual void RefreshCache();
+    // The focused node lies in the subtree of a collapsing node: False keeps the node expanded.
+    virtual bool FocusNodeOnCollapse(TgxTreeListNode* Node);
+    virtual bool IsEditorButtonAt(Integer /*X*/, Integer /*Y*/, bool /*SameNode*/) { return IsShowButtonAlways(); }
+    virtual void NodeChanged(TgxTreeListNode* Node, bool Structural);
+    virtual bool CanSetNodeData() { return true; }
+    // Stops the drag auto-scroll timer.
+    virtual void StopScrollTimer() {}
+
+    // -- 2. node data
+    virtual TgxTreeListNode* CreateNode() = 0;
+    virtual Integer GetImageIndex(TgxTreeListNode* /*Node*/) { return -1; }
+    virtual Integer GetSelectedIndex(TgxTreeListNode* /*Node*/) { return -1; }
+    virtual Integer GetStateIndex(TgxTreeListNode* /*Node*/) { return -1; }
+    virtual Variant GetNodeValue(TgxTreeListNode* /*Node*/, Integer /*Column*/) { return Variant(); }
+    virtual std::string GetNodeString(TgxTreeListNode* /*Node*/, Integer /*Column*/) { return {}; }
+    virtual Variant GetNodeSortValue(TgxTreeListNode* /*Node*/, Integer /*Column*/) { return Variant(std::string()); }
+    // Moves the focus to Node (nothing for nullptr) and the visible column Column.
+    virtual void SetFocusedCell(TgxTreeListNode* Node, Integer Column, bool MakeVisible);
+    virtual void SetFocusedAbsoluteIndex(Integer Index);
+    virtual void SetImageIndex(TgxTreeListNode* /*Node*/, Integer /*Value*/) {}
+    virtual void SetSelectedIndex(TgxTreeListNode* /*Node*/, Integer /*Value*/) {}
+    virtual void SetStateIndex(TgxTreeListNode* /*Node*/, Integer /*Value*/) {}
+    virtual void SetNodeString(TgxTreeListNode* /*Node*/, Integer /*Column*/, const std::string& /*Text*/) {}
+    virtual void SetNodeValue(TgxTreeListNode* /*Node*/, Integer /*Column*/, const Variant& /*Value*/) {}
+    // Stores the top node and fires OnChangeTopVisibleNode.
+    virtual void ChangeTopVisibleNode(TgxTreeListNode* Node);
+
+    // -- 3. bands, columns, headers, cells and footers (neutral answers: no bands, no columns)
+    virtual Integer GetGroupPanelHeight() { return 0; }
+    virtual TAlignment GetBandAlignment(Integer /*Band*/) { return taLeftJustify; }
+    virtual Integer GetBandCount() { return 0; }
+    virtual Integer GetAbsoluteBandIndex(Integer VisibleBand) { return VisibleBand; }
+    virtual void GetBandCaption(Integer /*Band*/, std::string& Text) { Text.clear(); }
+    virtual Integer GetBandWidth(Integer /*Band*/) { return 0; }
+    virtual TAlignment GetVisibleBandAlignment(Integer /*VisibleBand*/) { return taLeftJustify; }
+    virtual Integer GetVisibleBandCount() { return 0; }
+    virtual Integer GetLeftFixedBand() { return -1; }
+    virtual Integer GetRightFixedBand() { return -1; }
+    virtual Integer GetVisibleBandMinWidth(Integer /*VisibleBand*/) { return 0; }
+    virtual Integer GetVisibleBandWidth(Integer /*VisibleBand*/) { return 0; }
+    virtual void GetVisibleBandCaption(Integer /*VisibleBand*/, std::string& Text) { Text.clear(); }
+    virtual Integer GetGroupIndent() { return 0; }
+    virtual Integer GetVisibleBandIndex(Integer Band) { return Band; }
+    virtual bool IsBandOnlyOwnColumns(Integer /*VisibleBand*/) { return false; }
+    virtual Integer GetColumnCount() { return 0; }
+    virtual Integer GetBandRowColumnIndex(Integer /*VisibleBand*/, Integer /*Row*/, Integer /*Position*/) { return -1; }
+    virtual TAlignment GetHeaderAlignment(Integer /*Column*/) { return taLeftJustify; }
+    virtual Integer GetColumnBandIndex(Integer /*Column*/) { return 0; }
+    virtual Integer CalcColumnWidth(Integer /*Column*/) { return 0; }
+    virtual Integer GetBandRowColumnCount(Integer /*VisibleBand*/, Integer /*Row*/) { return 0; }
+    virtual Integer GetColumnColIndex(Integer /*Column*/) { return 0; }
+    virtual TBitmap* GetHeaderGlyph(Integer /*Column*/) { return nullptr; }
+    virtual Integer GetColumnRowCount(Integer /*Column*/) { return 1; }
+    virtual Integer GetColumnMinWidth(Integer /*Column*/) { return 0; }
+    virtual Integer GetBandUsedRowCount(Integer /*VisibleBand*/) { return 0; }
+    virtual Integer GetColumnRowIndex(Integer /*Column*/) { return 0; }
+    virtual TgxTreeListColumnSort GetColumnSorted(Integer /*Column*/) { return csNone; }
+    virtual bool IsColumnTabStop(Integer /*Column*/) { return true; }
+    virtual void GetHeaderCaption(Integer /*Column*/, std::string& Text) { Text.clear(); }
+    virtual void GetColumnCaption(Integer Column, std::string& Text) { GetHeaderCaption(Column, Text); }
+    virtual Integer GetColumnWidth(Integer /*Column*/) { return 0; }
+    virtual TColor GetColumnColor(Integer /*Column*/) { return GetColor(); }
+    virtual TFont* GetColumnFont(Integer /*Column*/) { return GetFont(); }
+    virtual bool IsColumnFontAssigned(Integer /*Column*/) { return false; }
+    virtual bool HasHeaderGlyph(Integer /*Column*/) { return false; }
+    virtual TAlignment GetColumnAlignment(TgxTreeListNode* /*Node*/, Integer /*Column*/) { return taLeftJustify; }
+    virtual void GetCellText(TgxTreeListNode* /*Node*/, Integer /*Column*/, std::string& Text) { Text.clear(); }
+    virtual void GetNewItemRowText(Integer /*Column*/, std::string& Text) { Text.clear(); }
+    virtual bool IsColumnMultiLine(Integer /*Column*/) { return false; }
+    virtual bool IsNewItemRowActive() { return true; }
+    virtual Integer GetGrIndicatorWidth() { return 12; }
+    virtual Integer GetColumnLineHeight(TCanvas* /*Canvas*/, Integer /*Column*/) { return 0; }
+    virtual void GetPreviewText(TgxTreeListNode* /*Node*/, std::string& Text) { Text.clear(); }
+    virtual Integer GetIndicatorImage(TgxTreeListNode* /*Node*/, bool /*Selected*/) { return 0; }
+    virtual Integer GetRowLineCount(TgxTreeListNode* /*Node*/, Integer& /*LineHeight*/) { return 1; }
+    virtual bool DoCalcRowLineHeight(TgxTreeListNode* /*Node*/, Integer /*Column*/, const std::string& /*Text*/,
+                                     Integer /*BoundsWidth*/, Integer /*TextHeight*/, Integer /*MaxLineCount*/,
+                                     bool /*InflateFlag*/, bool /*GridFlag*/, Integer& /*LineCount*/,
+                                     Integer& /*LineHeight*/) {
+        return false;
+    }
+    virtual Integer GetMaxColumnLineHeight(TCanvas* /*Canvas*/) { return 0; }
+    virtual Integer GetPreviewLineCount(TgxTreeListNode* Node);
+    virtual Integer GetRowSeparatorLineWidth() { return FRowSeparatorLineWidth < 1 ? 1 : FRowSeparatorLineWidth; }
+    virtual void CalcHeaderPanelRowCount() {}
+    virtual bool IsGroupNode(TgxTreeListNode* /*Node*/) { return false; }
+    virtual TAlignment GetRowFooterCellAlignment(TgxTreeListNode* Node, Integer Column, Integer /*FooterIndex*/) {
+        return GetColumnAlignment(Node, Column);
+    }
+    virtual void GetRowFooterCellText(TgxTreeListNode* /*Node*/, Integer /*Column*/, Integer /*FooterIndex*/,
+                                      std::string& Text) {
+        Text.clear();
+    }
+    virtual bool IsExistFooterCell(Integer /*Column*/) { return false; }
+    virtual bool IsExistRowFooterCell(TgxTreeListNode* /*Node*/, Integer /*Column*/, Integer /*FooterIndex*/) {
+        return false;
+    }
+    virtual bool IsLevelFooter(Integer /*Level*/) { return false; }
+
+    // -- 4. option queries
+    virtual bool IsAnsiSort() { return FOptionsEx.Contains(aoAnsiSort); }
+    virtual bool IsAutoCalcPreviewLines() { return FOptionsEx.Contains(aoAutoCalcPreviewLines); }
+    virtual bool IsAutoHeaderPanelHeight() { return FOptionsEx.Contains(aoAutoHeaderPanelHeight); }
+    virtual bool IsAutoSearch() { return FOptionsEx.Contains(aoAutoSearch); }
+    virtual bool IsAutoSort() { return FOptions.Contains(aoAutoSort); }
+    virtual bool IsAutoSortRefresh() { return FOptionsEx.Contains(aoAutoSortRefresh); }
+    virtual bool IsAutoWidth() { return FOptions.Contains(aoAutoWidth); }
+    virtual bool IsBandHeaderWidth() { return FOptionsEx.Contains(aoBandHeaderWidth); }
+    virtual bool IsCaseInsensitive() { return FOptions.Contains(aoCaseInsensitive); }
+    virtual bool IsCellMultiSelect() { return FOptionsEx.Contains(aoCellMultiSelect); }
+    virtual bool IsDragCollapse() { return FOptionsEx.Contains(aoDragCollapse); }
+    virtual bool IsDrawEndEllipsis() { return FOptions.Contains(aoDrawEndEllipsis); }
+    virtual bool IsDragExpand() { return FOptionsEx.Contains(aoDragExpand); }
+    virtual bool CanDragScroll() { return FOptionsEx.Contains(aoDragScroll); }
+    virtual bool IsEditingAllowed() { return FOptions.Contains(aoEditing); }
+    virtual bool IsEnterShowEditor() { return FOptionsEx.Contains(aoEnterShowEditor); }
+    virtual bool IsEnterThrough() { return FOptionsEx.Contains(aoEnterThrough) && IsEnterShowEditor(); }
+    virtual bool IsExtCustomizing() { return FOptions.Contains(aoExtCustomizing); }
+    virtual bool IsExtMultiSelect() { return FOptions.Contains(aoExtMultiSelect); }
+    virtual bool IsHorzThrough() { return FOptionsEx.Contains(aoHorzThrough); }
+    virtual bool HasHorzScrollBar() { return FScrollBars == ssHorizontal || FScrollBars == ssBoth; }
+    virtual bool IsMouseScrollMode() {
+        return FOptionsEx.Contains(aoMouseScroll) && (IsRowSelect() || !IsEditingAllowed());
+    }
+    virtual bool IsMultiSelect() { return FOptions.Contains(aoMultiSelect); }
+    virtual bool IsMultiSort() { return FOptionsEx.Contains(aoMultiSort); }
+    virtual bool IsNewItemRowFocused() { return FNewItemRowFocused; }
+    virtual bool IsNewItemRowVisible() { return FShowNewItemRow && FNewItemRowHeight > 0; }
+    virtual bool IsRowAutoHeight() { return FOptionsEx.Contains(aoRowAutoHeight) && FMaxRowLineCount != 0; }
+    virtual bool IsRowSelect() { return FOptions.Contains(aoRowSelect); }
+    virtual bool IsShowHourGlass() { return FOptionsEx.Contains(aoShowHourGlass); }
+    virtual bool IsShowRowFooter() { return FShowRowFooter; }
+    virtual bool IsPreviewVisible() { return FOptions.Contains(aoPreview) && FPreviewLines != 0; }
+    virtual bool UseRowHeightCache() { return true; }
+    virtual bool IsTabThrough() { return FOptions.Contains(aoTabThrough); }
+    virtual bool IsVertThrough() { return FOptionsEx.Contains(aoVertThrough); }
+    virtual bool KeepScrollBars() { return false; }
+    virtual bool HasVertScrollBar() { return FScrollBars == ssVertical || FScrollBars == ssBoth; }
+    virtual bool IsUseBitmap() { return FOptionsEx.Contains(aoUseBitmap); }
+    virtual bool IsBandButtonClicking() { return FOptionsEx.Contains(aoBandButtonClicking); }
+    virtual bool IsBandFullSizing() { return FOptionsEx.Contains(aoFullSizing); }
+    virtual bool IsBandPanelSizing() { return FOptionsEx.Contains(aoBandPanelSizing); }
+    virtual bool IsBandSizing(Integer /*VisibleBand*/) { return true; }
+    virtual bool IsHeaderSizingToClient() { return FOptionsEx.Contains(aoBandHeaderWidth) && !FShowBands; }
+    virtual bool IsHeaderButtonClicking() { return FOptionsEx.Contains(aoHeaderButtonClicking); }
+    virtual bool IsHeaderFullSizing() { return FOptionsEx.Contains(aoFullSizing); }
+    virtual bool IsHeaderPanelSizing() { return FOptionsEx.Contains(aoHeaderPanelSizing); }
+    virtual bool IsColumnSizing(Integer /*Column*/) { return true; }
+    virtual bool CanSizeColumn(Integer Column) { return FOptions.Contains(aoColumnSizing) && IsColumnSizing(Column); }
+    virtual bool IsRowSizing() { return FOptionsEx.Contains(aoRowSizing); }
+
+    // -- 5. sizing, clicks, dragging, showing and hiding of bands and headers
+    virtual void ChangeBandRowCount(Integer /*Value*/) {}
+    virtual void ChangeBandWidth(Integer /*VisibleBand*/, Integer /*Width*/) {}
+    virtual void ChangeHeaderPanelRowCount(Integer /*Value*/) {}
+    virtual void ChangeColumnWidth(Integer /*Column*/, Integer /*Width*/) {}
+    virtual void DoBandButtonClick() {}
+    virtual void DoBandClick(Integer /*VisibleBand*/) {}
+    virtual void DoChangedColumnsWidth() {}
+    virtual void DoHeaderButtonClick() {}
+    virtual void DoColumnClick(Integer /*Column*/) {}
+    virtual Integer GetBandMaxRowCount() { return 5; }
+    virtual Integer GetBandRowCount() { return 1; }
+    virtual Integer GetHeaderPanelMaxRowCount() { return 4; }
+    virtual Integer GetHeaderPanelRowCount() { return 1; }
+    virtual Integer GetHeaderMinRowCount() { return 1; }
+    virtual bool IsCustomizing() { return false; }
+    virtual void GetNodeDragText(TgxTreeListNode* /*Node*/, Integer /*Column*/, std::string& /*Text*/) {}
+    virtual bool CanBandDragging(Integer /*VisibleBand*/) { return FOptionsEx.Contains(aoBandMoving); }
+    virtual bool CanHeaderDragging(Integer /*Column*/) { return FOptions.Contains(aoColumnMoving); }
+    virtual Integer GetNodeDragWidth() { return 100; }
+    virtual bool IsColumnShown(Integer /*Column*/) { return false; }
+
+    // -- 6. node dragging and rows
+    virtual void DoBeginDragNode(TgxTreeListNode* Node);
+    virtual bool IsLastVisibleNode(TgxTreeListNode* Node);
+    virtual bool IsFirstNode(TgxTreeListNode* Node) { return Node && Node == GetFirstNode(); }
+    virtual Integer GetVisibleRowCount() { return FVisibleRowCount; }
+    virtual void GetVertScrollInfo(Integer& Min, Integer& Max, Integer& Page, Integer& Pos);
+    virtual void UpdateVisibleRowCounts() {}
+    virtual void UpdateScrollBars() {}
+    virtual bool IsEditing() { return FState == tsEditing && FLockUpdate == 0 && HandleAllocated(); }
+
+    // -- 7. keys and editing
+    virtual bool CanProcessKey(Word /*Key*/, TShiftState /*Shift*/) { return true; }
+    virtual void DoNewItemRowEditing(bool& /*Allow*/) {}
+    virtual void ActivateNewItemRow() {}
+    virtual std::string GetEditorText() { return {}; }
+    virtual void SetEditorText(const std::string& /*Text*/) {}
+    virtual void SetNodeEditText(TgxTreeListNode* Node, Integer /*Column*/, const std::string& /*Text*/) {
+        DoEdited(Node);
+    }
+    virtual bool CanSelectRange() { return true; }
+
+    // -- 8. selection (the base keeps no selected nodes)
+    virtual bool CanSelectNode(TgxTreeListNode* Node);
+    virtual void ClearSelection();
+    virtual Integer CompareWithSelectionAnchor(TgxTreeListNode* Node);
+    virtual void DeleteSelection() { FKeyboardExtending = false; }
+    virtual void DoSelectedCountChange();
+    virtual Integer GetSelectedCount() { return 0; }
+    virtual TgxTreeListNode* GetSelectedNode(Integer /*Index*/) { return nullptr; }
+    virtual void InvalidateSelection();
+    virtual bool IsNodeSelected(TgxTreeListNode* /*Node*/) { return false; }
+    virtual void SetNodeSelected(TgxTreeListNode* /*Node*/, bool /*Value*/) { DoSelectedCountChange(); }
+    virtual void SelectNodeRange(TgxTreeListNode* Node1, TgxTreeListNode* Node2);
+    virtual void SetSelectionAnchor(TgxTreeListNode* Node) { FSelectionAnchor = Node; }
+
+    // -- 9. sorting
+    virtual void ClearSorting() {}
+    virtual Integer CompareSelectionItems(TgxTreeListNode* Node1, TgxTreeListNode* Node2) {
+        return CompareNodePointers(Node1, Node2);
+    }
+    virtual Integer GetSortedColumnCount() { return 0; }
+    virtual bool IsSortedColumnDesc(Integer /*Index*/) { return false; }
+    virtual Integer GetSortedColumnIndex(Integer Index) { return Index; }
+    virtual bool CanMultiSort(Integer /*Column*/) { return IsMultiSort(); }
+    // Asked before the nodes are sorted.
+    virtual bool CanSortNodes() { return true; }
+
+    // -- 10. custom drawing
+    virtual bool HasCustomDrawBand() { return false; }
+    virtual bool HasCustomDrawCell(Integer /*Column*/) { return false; }
+    virtual bool HasCustomDrawFooter(Integer /*FooterIndex*/) { return false; }
+    virtual bool HasCustomDrawHeader(Integer /*Column*/) { return false; }
+    virtual bool HasCustomDrawPreview() { return false; }
+    virtual bool HasLevelColor() { return false; }
+    virtual void DrawTopPanel() {}
+    virtual void BeginDrawNode(TgxTreeListNode* /*Node*/) {}
+    virtual void EndDrawNode(TgxTreeListNode* /*Node*/) {}
+    // GridLineColor, or the built-in grid colour clBtnShadow while that is clNone.
+    virtual TColor GetGridLineColor() { return FGridLineColor == clNone ? clBtnShadow : FGridLineColor; }
+
+    // -- 11. text and brackets
+    virtual bool IsInvertSelect() { return FOptionsEx.Contains(aoInvertSelect); }
+    virtual void BeginSelectionUpdate();
+    virtual void EndSelectionUpdate();
+
+    // -- container queries answered from the options
+    bool IsShowButtonAlways() override { return FOptionsEx.Contains(aoShowButtonAlways); }
+    bool IsHideFocusRect() override { return FOptions.Contains(aoHideFocusRect); }
+
+protected:
+    friend class TgxTreeListNode;
+
+    bool IsLoading() const { return GetComponentState().Contains(csLoading); }
+    bool IsDestroying() const { return GetComponentState().Contains(csDestroying); }
+    bool IsClearing() const { return FClearing; }
+
+    // The layout: clears and rebuilds the display-order cache around the band layout and the
+    // scroll bars. Nothing while loading or being destroyed.
+    virtual void CalcLayoutMetrics();
+    // Width a visible band is shown with.
+    Integer CalcBandWidth(Integer VisibleBand);
+    virtual void ClampScrollPositions() {}
+    virtual void RemoveUnneededScrollBars() {}
+    void SetState(TgxTreeListState Value);
+    // Forgets the cell the editor belongs to and closes the editor.
+    void ResetEditedCell();
+    // Clears every node reference (top, focus, edited cell, anchor, pressed and drag node).
+    void ResetNodeReferences();
+    // The top index that makes row Index the last wholly visible row.
+    Integer GetTopIndexForLastRow(Integer Index);
+    void EndSearch();
+    bool IsSearching() const { return FSearching; }
+    TgxTreeListNode* GetSelectionReference();
+
+    void InvalidateNode(TgxTreeListNode* Node);
+    void InvalidateRowsFrom(TgxTreeListNode* Node);
+    void InvalidateNewItemRow();
+
+    // The sizes kept by the layout.
+    Integer FVisibleRowCount = 1;
+    Integer FFullVisibleRowCount = 1;
+    Integer FLeftCoord = 0;
+    Integer FHeaderRowHeight = 18;
+    Integer FHeaderPanelHeight = 18;
+    Integer FTextHeight = 11;
+    Integer FPreviewTextHeight = 11;
+    Integer FNewItemRowHeight = 0;
+
+private:
+    // Makes the widths shown under aoAutoWidth permanent when aoAutoWidth goes.
+    void KeepAutoWidths();
+    void SetColorProperty(TColor& Field, TColor Value);
+    void SetLayoutProperty(bool& Field, bool Value);
+    void SetPaintProperty(bool& Field, bool Value);
+    void AppendDisplayed(TList* List);
+    Integer FindCachedNode(const TgxTreeListNode* Node) const;
+    Integer WalkAbsoluteIndex(const TgxTreeListNode* Node) const;
+    TgxTreeListNode* WalkAbsoluteNode(Integer Index) const;
+    Integer WalkAbsoluteCount(TList* List) const;
+
+    TList* FNodes;
+    Integer FLockUpdate = 0;
+    TgxTreeListNode* FFocusedNode = nullptr;
+    TgxTreeListNode* FTopVisibleNode = nullptr;
+    TgxTreeListNode* FSelectionAnchor = nullptr;
+    TgxTreeListNode* FSelectionReference = nullptr;
+    TgxTreeListNode* FPressedNode = nullptr;
+    TgxTreeListNode* FDragNode = nullptr;
+    TgxTreeListState FState = tsNormal;
+    Integer FEditedColumn = -1;
+    TgxTreeListNode* FEditedNode = nullptr;
+    bool FEditorOnRelease = false;
+    bool FKeyboardExtending = false;
+    bool FNewItemRowFocused = false;
+
+    // Display-order cache: the displayed nodes in order; each holds its position stamped with the
+    // current generation, so looking a node up costs nothing and no addresses are compared.
+    std::vector<TgxTreeListNode*> FDisplayOrder;
+    bool FCacheBuilt = false;
+    uint64_t FDisplayStamp = 0;
+    uint64_t FRowHeightStamp = 1;
+    bool FCacheLocked = false;
+    bool FClearing = false;
+    bool FDestroyPrepared = false;
+
+    Integer FSelectionUpdateDepth = 0;
+    Integer FSavedSelectedCount = 0;
+
+    Integer FFocusedColumn = -1;
+    Integer FFocusedColumnAbsoluteIndex = -1;
+    Integer FPressedBand = -1;
+    Integer FPressedColumn = -1;
+    TPoint FCustomizingPos{-1000, -1000};
+    Integer FCustomizingBandIndex = -1;
+    Integer FCustomizingHeaderIndex = -1;
+
+    bool FSearching = false;
+    Integer FSearchColumn = -1;
+    std::string FSearchText;
+
+    TgxTreeListOptions FOptions = DefaultTreeListOptions;
+    TgxTreeListOptionsEx FOptionsEx = DefaultTreeListOptionsEx;
+
+    TColor FArrowsColor = clLime;
+    bool FAutoExpandOnSearch = true;
+    TColor FAutoSearchColor = clNone;
+    TColor FAutoSearchTextColor = clNone;
+    TColor FBandColor = clBtnFace;
+    TColor FHeaderColor = clBtnFace;
+    TColor FGroupNodeColor = clBtnFace;
+    TColor FHideSelectionColor = clBtnFace;
+    TColor FGroupNodeTextColor = clNone;
+    TColor FRowFooterColor = cl3DLight;
+    TColor FRowFooterTextColor = clWindowText;
+    TColor FFixedBandLineColor = clWindowFrame;
+    Integer FFixedBandLineWidth = 2;
+    TColor FHighlightColor = clHighlight;
+    TColor FHighlightTextColor = clHighlightText;
+    TColor FHideSelectionTextColor = clBtnText;
+    TColor FTreeLineColor = clGrayText;
+    TgxTreeLineStyle FTreeLineStyle = tlDot;
+    TColor FGridLineColor = clNone;
+    TBorderStyle FBorderStyle = bsSingle;
+    TScrollStyle FScrollBars = ssBoth;
+    TgxLookAndFeel FLookAndFeel = lfStandard;
+    TgxTreeListPaintStyle FPaintStyle = psStandard;
+    bool FShowBands = false;
+    bool FShowFooter = false;
+    bool FShowGrid = false;
+    bool FShowIndicator = false;
+    bool FShowRowFooter = false;
+    bool FShowHeader = true;
+    bool FShowPreviewGrid = true;
+    bool FShowRoot = true;
+    bool FShowButtons = true;
+    bool FShowLines = true;
+    bool FShowNewItemRow = false;
+    bool FHideFocusRect = true;
+    bool FHideSelection = true;
+    bool FDblClkExpanding = true;
+    Integer FIndentDesc = 20;
+    Integer FMaxRowLineCount = -1;
+    Integer FPreviewLines = 2;
+    Integer FRowSeparatorLineWidth = 1;
+    Integer FDefaultRowHeight = 18;
+    bool FDefaultRowHeightAssigned = false;
+    Integer FCustomizingRowCount = 11;
+    Cardinal FWaitForExpandNodeTime = 500;
+    bool FSimpleCustomizeBox = false;
+    bool FShowHiddenInCustomizeBox = false;
+};

@@ -1,0 +1,392 @@
+#pragma once
+// Columns and bands, and TCustomgxTreeListControl, the tree list that shows its node texts in
+// columns arranged under bands.
+//
+// A column is a component of its own (the form owns and streams it) attached to one tree list,
+// which keeps it in its column list; a band is an item of the tree list's Bands collection. Both
+// report every change to their tree list, which relayouts.
+
+#include <string>
+#include <vector>
+
+#include "framework/collection.h"
+#include "treelist/tree_list.h"
+
+class TCustomgxTreeListControl;
+class TgxTreeListColumn;
+
+// Side a band is fixed to; a fixed band does not scroll horizontally.
+enum TgxGridBandFixed { bfNone, bfLeft, bfRight };
+
+// The properties with a virtual default: each reads its stored value only while assigned.
+enum TgxColumnAssignedValue { cavAlignment, cavCaption, cavReadOnly, cavWidth, cavColor, cavFont };
+using TgxColumnAssignedValues = TSet<TgxColumnAssignedValue, 8>;
+
+using TgxTLCustomDrawCell = std::function<void(
+    TObject* Sender, TCanvas* ACanvas, TRect ARect, TgxTreeListNode* ANode, TgxTreeListColumn* AColumn,
+    bool ASelected, bool AFocused, bool ANewItemRow, std::string& AText, TColor& AColor, TFont* AFont,
+    TAlignment& AAlignment, bool& ADone)>;
+using TgxTLCustomDrawHeader = std::function<void(TObject* Sender, TgxTreeListColumn* AColumn, TCanvas* ACanvas,
+                                                 TRect ARect, std::string& AText, TColor& AColor, TFont* AFont,
+                                                 TAlignment& AAlignment, TgxTreeListColumnSort& ASorted,
+                                                 bool& ADone)>;
+
+// ---------------------------------------------------------------------------------------------
+
+class TgxTreeListColumn : public TComponent {
+    LUMORA_CLASS(TgxTreeListColumn, TComponent)
+public:
+    explicit TgxTreeListColumn(TComponent* AOwner);
+    // Drops the column's texts from the nodes and leaves the tree list.
+    void BeforeDestruction() override;
+    ~TgxTreeListColumn() override;
+
+    TCustomgxTreeListControl* GetTreeList() const { return FTreeList; }
+    // Leaves the old tree list and joins the new one (at the end of its column list).
+    void SetTreeList(TCustomgxTreeListControl* Value);
+
+    TAlignment GetAlignment();
+    void SetAlignment(TAlignment Value);
+    std::string GetCaption();
+    void SetCaption(const std::string& Value);
+    // The tree list's Color (clWindow without tree list) until assigned.
+    TColor GetColor();
+    void SetColor(TColor Value);
+    bool GetDisableCaption() const { return FDisableCaption; }
+    void SetDisableCaption(bool Value);
+    bool GetDisableCustomizing() const { return FDisableCustomizing; }
+    void SetDisableCustomizing(bool Value);
+    bool GetDisableDragging() const { return FDisableDragging; }
+    void SetDisableDragging(bool Value) { FDisableDragging = Value; }
+    bool GetDisableEditor() const { return FDisableEditor; }
+    void SetDisableEditor(bool Value) { FDisableEditor = Value; }
+    TAlignment GetHeaderAlignment() const { return FHeaderAlignment; }
+    void SetHeaderAlignment(TAlignment Value);
+    Integer GetMinWidth() const { return FMinWidth; }
+    // Negative becomes 0; the width is then applied again through SetWidth.
+    void SetMinWidth(Integer Value);
+    // True also while the tree list is read-only.
+    bool GetReadOnly();
+    void SetReadOnly(bool Value);
+    bool GetSizing() const { return FSizing; }
+    void SetSizing(bool Value);
+    TgxTreeListColumnSort GetSorted() const { return FSorted; }
+    void SetSorted(TgxTreeListColumnSort Value);
+    bool GetTabStop() const { return FTabStop; }
+    void SetTabStop(bool Value) { FTabStop = Value; }
+    bool GetVisible() const { return FVisible; }
+    void SetVisible(bool Value);
+    Integer GetWidth();
+    // Raised to MinWidth. Setting the default width on a column whose width is not assigned
+    // leaves it unassigned.
+    void SetWidth(Integer Value);
+    Integer GetBandIndex() const { return FBandIndex; }
+    // Clamped to -1 .. band count - 1 (the upper bound only with a tree list).
+    void SetBandIndex(Integer Value);
+    // With a tree list the stored row, but at most its HeaderPanelRowCount - 1.
+    Integer GetRowIndex();
+    void SetRowIndex(Integer Value);
+    // Position among the visible columns of the same band and row, in column-list order.
+    Integer GetColIndex();
+    void SetColIndex(Integer Value);
+    Integer GetHeaderMaxLineCount() const { return FHeaderMaxLineCount; }
+    void SetHeaderMaxLineCount(Integer Value);
+
+    TgxColumnAssignedValues GetAssignedValues() const { return FAssignedValues; }
+    // What is written to a form: Alignment, Font and Width whenever assigned; Caption, Color and
+    // ReadOnly when assigned and different from the current default.
+    bool IsAlignmentStored() const { return FAssignedValues.Contains(cavAlignment); }
+    bool IsCaptionStored();
+    bool IsColorStored();
+    bool IsFontStored() const { return FAssignedValues.Contains(cavFont); }
+    bool IsReadOnlyStored();
+    bool IsWidthStored() const { return FAssignedValues.Contains(cavWidth); }
+
+    // The two extra form properties "StoredRowIndex" and "SortedOrder".
+    Integer GetStoredRowIndex() const { return FStoredRowIndex; }
+    void SetStoredRowIndex(Integer Value) { FStoredRowIndex = Value; }
+    bool IsStoredRowIndexStored() const { return FStoredRowIndex != 0; }
+    // Position in the tree list's sorted-column list, the value "SortedOrder" is written with.
+    Integer GetSortedOrder() const;
+    bool IsSortedOrderStored() const;
+    Integer GetStoredSortedOrder() const { return FStoredSortedOrder; }
+    void SetStoredSortedOrder(Integer Value) { FStoredSortedOrder = Value; }
+
+    // Reports a change to the tree list: of all columns, or of this one.
+    void Changed(bool AllColumns);
+    void SetName(const std::string& NewName) override;
+    void Assign(TPersistent* Source) override;
+    bool HasParent() override { return true; }
+    TComponent* GetParentComponent() override;
+    void SetParentComponent(TComponent* Value) override;
+
+    TgxTLCustomDrawCell OnCustomDrawCell;
+    TgxTLCustomDrawHeader OnCustomDrawColumnHeader;
+    // Called after every rename.
+    TNotifyEvent OnNameChanged;
+
+    // -- new virtual operations
+    virtual bool HasCustomDrawCell() { return bool(OnCustomDrawCell); }
+    // The in-place editor class of the column's cells.
+    virtual TClass GetEditorClass() { return nullptr; }
+    virtual bool CanEdit() { return !FDisableEditor; }
+    // Position in the tree list's column list, -1 without tree list.
+    virtual Integer GetIndex();
+    virtual Integer GetMinCellHeight(TCanvas* /*Canvas*/) { return 0; }
+    virtual bool IsMultiLine() { return false; }
+    // True makes a press in the focused cell open the editor at once and hand it the press.
+    virtual bool IsShowButton(TPoint /*Pressed*/, bool /*AlreadyFocused*/) { return false; }
+    // Moves the column to position Value of the column list; the node texts follow it.
+    virtual void SetIndex(Integer Value);
+    virtual TAlignment GetDefaultAlignment() { return taLeftJustify; }
+    virtual void GetDefaultCaption(std::string& Text) { Text.clear(); }
+    virtual bool GetDefaultReadOnly() { return false; }
+    virtual Integer GetDefaultWidth() { return 100; }
+    virtual void GetDisplayText(TgxTreeListNode* /*Node*/, const std::string& Value, std::string& Text) {
+        Text = Value;
+    }
+    // Clears the assigned values and resets the plain properties, without change reports.
+    virtual void RestoreDefaults();
+
+private:
+    friend class TCustomgxTreeListControl;
+    friend class TgxTreeListBand;
+
+    TCustomgxTreeListControl* FTreeList = nullptr;
+    TgxColumnAssignedValues FAssignedValues;
+    TAlignment FAlignment = taLeftJustify;
+    std::string FCaption;
+    TColor FColor = clWindow;
+    bool FDisableCaption = false;
+    bool FDisableCustomizing = false;
+    bool FDisableDragging = false;
+    bool FDisableEditor = false;
+    TAlignment FHeaderAlignment = taLeftJustify;
+    Integer FMinWidth = 20;
+    bool FReadOnly = false;
+    bool FSizing = true;
+    TgxTreeListColumnSort FSorted = csNone;
+    bool FTabStop = true;
+    bool FVisible = true;
+    Integer FWidth = 100;
+    Integer FBandIndex = 0;
+    Integer FRowIndex = 0;
+    Integer FStoredRowIndex = 0;
+    Integer FStoredSortedOrder = -1;
+    Integer FHeaderMaxLineCount = 1;
+};
+
+// ---------------------------------------------------------------------------------------------
+
+class TgxTreeListBand : public TCollectionItem {
+    LUMORA_CLASS(TgxTreeListBand, TCollectionItem)
+public:
+    explicit TgxTreeListBand(TCollection* Collection);
+    // Renumbers the columns: those of this band get -1, those of later bands one less.
+    ~TgxTreeListBand() override;
+
+    TCustomgxTreeListControl* GetTreeList() const;
+
+    TAlignment GetAlignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
+    const std::string& GetCaption() const { return FCaption; }
+    void SetCaption(const std::string& Value);
+    bool GetDisableCustomizing() const { return FDisableCustomizing; }
+    void SetDisableCustomizing(bool Value);
+    bool GetDisableDragging() const { return FDisableDragging; }
+    void SetDisableDragging(bool Value) { FDisableDragging = Value; }
+    TgxGridBandFixed GetFixed() const { return FFixed; }
+    // Moves the band to the first (bfLeft) or last (bfRight) index; another band fixed to the same
+    // side is released. Only a visible band keeps the fixing.
+    void SetFixed(TgxGridBandFixed Value);
+    Integer GetMinWidth() const { return FMinWidth; }
+    void SetMinWidth(Integer Value);
+    bool GetOnlyOwnColumns() const { return FOnlyOwnColumns; }
+    void SetOnlyOwnColumns(bool Value) { FOnlyOwnColumns = Value; }
+    bool GetSizing() const { return FSizing; }
+    void SetSizing(bool Value);
+    bool GetVisible() const { return FVisible; }
+    // Hiding also releases the fixing.
+    void SetVisible(bool Value);
+    Integer GetWidth() const { return FWidth; }
+    void SetWidth(Integer Value);
+
+    // Number of header rows with at least one visible column of the band.
+    Integer GetRowCount();
+    Integer GetRowColumnCount(Integer Row);
+    TgxTreeListColumn* GetRowColumn(Integer Row, Integer Col);
+
+    // Moves the band (a fixed band never moves); the columns' band indexes follow.
+    void SetIndex(int Value) override;
+    void Assign(TPersistent* Source) override;
+    // Resets Alignment, Fixed, MinWidth, OnlyOwnColumns, Sizing and Width without a change report.
+    virtual void RestoreDefaults();
+
+private:
+    friend class TgxTreeListBands;
+    static TCollection* BeginAdding(TCollection* Collection);
+
+    TAlignment FAlignment = taCenter;
+    std::string FCaption;
+    bool FDisableCustomizing = false;
+    bool FDisableDragging = false;
+    TgxGridBandFixed FFixed = bfNone;
+    Integer FMinWidth = 30;
+    bool FOnlyOwnColumns = false;
+    bool FSizing = true;
+    bool FVisible = true;
+    Integer FWidth = 250;
+};
+
+class TgxTreeListBands : public TCollection {
+    LUMORA_CLASS(TgxTreeListBands, TCollection)
+public:
+    explicit TgxTreeListBands(TCustomgxTreeListControl* ATreeList);
+    ~TgxTreeListBands() override;
+
+    TCustomgxTreeListControl* GetTreeList() const { return FTreeList; }
+    TgxTreeListBand* Add() { return static_cast<TgxTreeListBand*>(TCollection::Add()); }
+    TgxTreeListBand* GetItem(int Index) const { return static_cast<TgxTreeListBand*>(TCollection::GetItem(Index)); }
+    Integer GetVisibleCount();
+    // Visible index to band, nullptr when none.
+    TgxTreeListBand* GetVisibleItem(Integer VisibleIndex);
+    // Visible index to collection index, -1 when none.
+    Integer GetAbsoluteIndex(Integer VisibleIndex);
+    // Collection index to visible index, -1 out of range or for a hidden band.
+    Integer GetVisibleIndex(Integer Index);
+    // Keeps at most one band fixed to each side, the left one first and the right one last.
+    void CheckFixedBands();
+
+protected:
+    void Update(TCollectionItem* Item) override;
+
+private:
+    friend class TCustomgxTreeListControl;
+    friend class TgxTreeListBand;
+    TCustomgxTreeListControl* FTreeList = nullptr;
+    Integer FAddingBand = 0;
+};
+
+// ---------------------------------------------------------------------------------------------
+
+class TCustomgxTreeListControl : public TCustomgxTreeList {
+    LUMORA_CLASS(TCustomgxTreeListControl, TCustomgxTreeList)
+public:
+    explicit TCustomgxTreeListControl(TComponent* AOwner);
+    void BeforeDestruction() override;
+    ~TCustomgxTreeListControl() override;
+    void Loaded() override;
+
+    // Raises the list's index error outside 0..ColumnCount-1.
+    TgxTreeListColumn* GetColumn(Integer Index) const;
+    // First column whose name equals AName (without regard to case), nullptr when none.
+    TgxTreeListColumn* ColumnByName(const std::string& AName) const;
+    // Raises the list's index error outside the sorted-column list.
+    TgxTreeListColumn* GetSortedColumn(Integer Index) const;
+    TgxTreeListBands* GetBands() const { return FBands; }
+    void SetBands(TgxTreeListBands* Value) { FBands->Assign(Value); }
+
+    // The band panel rows (1 .. BandMaxRowCount).
+    void SetBandMaxRowCount(Integer Value);
+    void SetBandRowCount(Integer Value);
+    bool GetDefaultLayout() const { return FDefaultLayout; }
+    // Turning it on applies the default single-band layout.
+    void SetDefaultLayout(bool Value);
+    void SetHeaderMinRowCount(Integer Value);
+    void SetHeaderPanelMaxRowCount(Integer Value);
+    // An explicit row count switches the automatic header panel height off.
+    void SetHeaderPanelRowCount(Integer Value);
+    // Stored only while aoAutoHeaderPanelHeight is off.
+    bool IsHeaderPanelRowCountStored() { return !IsAutoHeaderPanelHeight(); }
+
+    // The sort bracket: its outermost end calls SortingChanged.
+    void BeginSorting();
+    void EndSorting();
+    bool IsSortUpdating() const { return FSortUpdateCount > 0; }
+    // Each column whose width is not assigned takes its default width.
+    void RestoreDefaultColumnWidths();
+    // Closes gaps between the header rows the columns stand in.
+    void NormalizeColumnRows();
+    // The sorted columns in column-list order, then by their stored sorted order.
+    void RebuildSortedColumns();
+
+    // -- new virtual operations
+    virtual void ColumnMoved(Integer /*FromIndex*/, Integer /*ToIndex*/) {}
+    virtual void ResetAutoHeaderPanelHeight();
+    virtual void BandRowCountChanged();
+    // A column (nullptr: all columns) changed.
+    virtual void ColumnChanged(TgxTreeListColumn* Column);
+    virtual void HeaderPanelRowCountChanged() { LayoutChanged(); }
+    virtual void PrepareColumnSort(TgxTreeListColumn* /*Column*/) {}
+    virtual void ColumnSortChanged(TgxTreeListColumn* Column);
+    virtual void RemoveColumn(TgxTreeListColumn* Column);
+    virtual void DestroyColumns();
+    virtual void SortingChanged() {}
+
+    // -- answers to the base tree list's queries
+    Integer GetBandCount() override { return FBands->GetCount(); }
+    Integer GetAbsoluteBandIndex(Integer VisibleBand) override { return FBands->GetAbsoluteIndex(VisibleBand); }
+    Integer GetVisibleBandCount() override { return FBands->GetVisibleCount(); }
+    Integer GetVisibleBandIndex(Integer Band) override { return FBands->GetVisibleIndex(Band); }
+    Integer GetBandWidth(Integer Band) override;
+    Integer GetVisibleBandWidth(Integer VisibleBand) override;
+    Integer GetColumnCount() override { return FColumns.GetCount(); }
+    Integer GetBandRowColumnIndex(Integer VisibleBand, Integer Row, Integer Position) override;
+    Integer GetColumnBandIndex(Integer Column) override { return GetColumn(Column)->GetBandIndex(); }
+    Integer GetBandRowColumnCount(Integer VisibleBand, Integer Row) override;
+    Integer GetColumnColIndex(Integer Column) override { return GetColumn(Column)->GetColIndex(); }
+    Integer GetBandUsedRowCount(Integer VisibleBand) override;
+    Integer GetColumnRowIndex(Integer Column) override { return GetColumn(Column)->GetRowIndex(); }
+    TgxTreeListColumnSort GetColumnSorted(Integer Column) override { return GetColumn(Column)->GetSorted(); }
+    Integer GetColumnWidth(Integer Column) override { return GetColumn(Column)->GetWidth(); }
+    void CalcHeaderPanelRowCount() override;
+    void ClearCache() override;
+    Integer GetBandMaxRowCount() override { return FBandMaxRowCount; }
+    Integer GetBandRowCount() override { return FBandRowCount; }
+    Integer GetHeaderPanelMaxRowCount() override { return FHeaderPanelMaxRowCount; }
+    Integer GetHeaderPanelRowCount() override { return FHeaderPanelRowCount; }
+    Integer GetHeaderMinRowCount() override;
+    void ChangeBandWidth(Integer VisibleBand, Integer Width) override;
+    void ChangeColumnWidth(Integer Column, Integer Width) override;
+    // Visible, with a band, and that band visible.
+    bool IsColumnShown(Integer Column) override;
+    void ClearSorting() override;
+    Integer GetSortedColumnCount() override { return FSortedColumns.GetCount(); }
+    bool IsSortedColumnDesc(Integer Index) override { return GetSortedColumn(Index)->GetSorted() == csDown; }
+    Integer GetSortedColumnIndex(Integer Index) override { return GetSortedColumn(Index)->GetIndex(); }
+
+protected:
+    bool IsApplyingDefaultLayout() const { return FApplyingDefaultLayout; }
+    // Keeps one band, one header row and every column in band 0, with the band panel hidden.
+    void ApplyDefaultLayout();
+    // While raised, ColumnChanged skips the row normalization.
+    void LockColumnChanges() { ++FColumnChangeLock; }
+    void UnlockColumnChanges() { --FColumnChangeLock; }
+
+    // Visible band index to collection index and back; valid while not empty and not being
+    // rebuilt.
+    std::vector<Integer> FVisibleBandIndexes;
+    std::vector<Integer> FBandVisibleIndexes;
+    bool FBandCacheBuilding = false;
+
+private:
+    friend class TgxTreeListColumn;
+    friend class TgxTreeListBand;
+    friend class TgxTreeListBands;
+
+    void AddColumn(TgxTreeListColumn* Column);
+
+    TList FColumns;
+    TgxTreeListBands* FBands;
+    Integer FBandMaxRowCount = 5;
+    Integer FBandRowCount = 1;
+    bool FDefaultLayout = true;
+    bool FApplyingDefaultLayout = false;
+    Integer FHeaderMinRowCount = 1;
+    Integer FHeaderPanelMaxRowCount = 5;
+    Integer FHeaderPanelRowCount = 1;
+    Integer FSortUpdateCount = 0;
+    bool FInternalRowCount = false;
+    TList FSortedColumns;
+    Integer FColumnChangeLock = 0;
+};
