@@ -144,6 +144,10 @@ public:
     explicit TgxTreeListNode(TCustomgxTreeList* AOwner);
     // The deletion: children first, then the node leaves its siblings and the owner is told.
     void BeforeDestruction() override;
+    // Nodes come from a pool of fixed-size chunks: a large tree is built and freed in linear time,
+    // with its nodes close together in memory.
+    static void* operator new(size_t Size);
+    static void operator delete(void* Block, size_t Size);
 
     // -- structure
     TCustomgxTreeList* GetOwner() const { return FOwner; }
