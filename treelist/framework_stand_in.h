@@ -1,32 +1,14 @@
 #pragma once
-// TEMPORARY: the few window-system and graphics names the tree list needs before the framework's
-// controls and graphics land. Names and values match the framework's; this file goes away when
-// framework/controls.h and framework/graphics.h arrive.
+// TEMPORARY: the few window-system names the tree list needs before the framework's controls
+// land. Names and values match the framework's; this file goes away when framework/controls.h
+// arrives.
 
 #include <functional>
 
 #include "framework/component.h"
+#include "framework/graphics.h"
+#include "framework/resources.h"
 #include "framework/types.h"
-
-class TFont;
-class TCanvas;
-class TBitmap;
-
-constexpr TColor TlStandInSysColor(int index) { return TColor(0xFF000000u | unsigned(index)); }
-constexpr TColor clWindow = TlStandInSysColor(5);
-constexpr TColor clWindowFrame = TlStandInSysColor(6);
-constexpr TColor clWindowText = TlStandInSysColor(8);
-constexpr TColor clHighlight = TlStandInSysColor(13);
-constexpr TColor clHighlightText = TlStandInSysColor(14);
-constexpr TColor clBtnFace = TlStandInSysColor(15);
-constexpr TColor clBtnShadow = TlStandInSysColor(16);
-constexpr TColor clGrayText = TlStandInSysColor(17);
-constexpr TColor clBtnText = TlStandInSysColor(18);
-constexpr TColor cl3DLight = TlStandInSysColor(22);
-constexpr TColor clLime = 0x00FF00;
-constexpr TColor clBlue = 0xFF0000;
-constexpr TColor clRed = 0x0000FF;
-constexpr TColor clNone = 0x1FFFFFFF;
 
 enum TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
 using TShiftState = TSet<TShiftStateItem>;
@@ -35,18 +17,20 @@ using TKeyEvent = std::function<void(TObject* Sender, Word& Key, TShiftState Shi
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 using TBorderStyle = TFormBorderStyle;
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
-using TCursor = SmallInt;
-constexpr TCursor crDrag = -12;
 
 class TTlStandInControl : public TComponent {
     LUMORA_CLASS(TTlStandInControl, TComponent)
 public:
-    explicit TTlStandInControl(TComponent* AOwner) : TComponent(AOwner) {}
+    explicit TTlStandInControl(TComponent* AOwner) : TComponent(AOwner), FFont(new TFont) {}
+    ~TTlStandInControl() override { delete FFont; }
     TColor GetColor() const { return FColor; }
     void SetColor(TColor Value) { FColor = Value; }
     bool GetParentColor() const { return FParentColor; }
     void SetParentColor(bool Value) { FParentColor = Value; }
-    TFont* GetFont() const { return nullptr; }
+    TFont* GetFont() const { return FFont; }
+    void SetFont(TFont* Value) { FFont->Assign(Value); }
+    bool GetParentFont() const { return FParentFont; }
+    void SetParentFont(bool Value) { FParentFont = Value; }
     bool GetTabStop() const { return FTabStop; }
     void SetTabStop(bool Value) { FTabStop = Value; }
     Integer GetWidth() const { return FWidth; }
@@ -72,4 +56,6 @@ private:
     Integer FWidth = 0;
     Integer FHeight = 0;
     TCursor FDragCursor = crDrag;
+    TFont* FFont;
+    bool FParentFont = true;
 };

@@ -455,11 +455,20 @@ void TgxTreeListNode::MoveChildrenToTopLevel() {
 
 // ---- TCustomgxTreeList: construction ---------------------------------------------------------
 
-TCustomgxTreeList::TCustomgxTreeList(TComponent* AOwner) : TCustomgxContainer(AOwner), FNodes(new TList) {
+TCustomgxTreeList::TCustomgxTreeList(TComponent* AOwner)
+    : TCustomgxContainer(AOwner),
+      FNodes(new TList),
+      FBandFont(new TFont),
+      FHeaderFont(new TFont),
+      FPreviewFont(new TFont),
+      FInternalFont(new TFont) {
     SetBounds(0, 0, 250, 150);
     SetColor(clWindow);
     SetParentColor(false);
     SetTabStop(true);
+    FPreviewFont->SetColor(clBlue);
+    for (TFont* font : {FBandFont, FHeaderFont, FPreviewFont})
+        font->OnChange = [this](TObject* Sender) { PanelFontChanged(Sender); };
 }
 
 void TCustomgxTreeList::BeforeDestruction() {
@@ -477,6 +486,46 @@ TCustomgxTreeList::~TCustomgxTreeList() {
         FNodes->Clear();
     }
     delete FNodes;
+    FPreviewFont->Free();
+    FHeaderFont->Free();
+    FBandFont->Free();
+    FInternalFont->Free();
+}
+
+void TCustomgxTreeList::PanelFontChanged(TObject* /*Sender*/) {
+    if (!IsLoading() && !FCopyingParentFonts) SetParentFont(false);
+    LayoutChanged();
+}
+
+void TCustomgxTreeList::CopyParentFonts() {
+    FCopyingParentFonts = true;
+    try {
+        FBandFont->Assign(GetFont());
+        FHeaderFont->Assign(GetFont());
+        FPreviewFont->SetName(GetFont()->GetName());
+        FPreviewFont->SetSize(GetFont()->GetSize());
+        FPreviewFont->SetStyle(GetFont()->GetStyle());
+        FPreviewFont->SetColor(clBlue);
+    } catch (...) {
+        FCopyingParentFonts = false;
+        throw;
+    }
+    FCopyingParentFonts = false;
+}
+
+void TCustomgxTreeList::SetBandFont(TFont* Value) {
+    FBandFont->Assign(Value);
+    LayoutChanged();
+}
+
+void TCustomgxTreeList::SetHeaderFont(TFont* Value) {
+    FHeaderFont->Assign(Value);
+    LayoutChanged();
+}
+
+void TCustomgxTreeList::SetPreviewFont(TFont* Value) {
+    FPreviewFont->Assign(Value);
+    LayoutChanged();
 }
 
 void TCustomgxTreeList::PrepareDestroy() {

@@ -439,6 +439,17 @@ public:
     void SetCustomizingRowCount(Integer Value);
     Cardinal GetWaitForExpandNodeTime() const { return FWaitForExpandNodeTime; }
     void SetWaitForExpandNodeTime(Cardinal Value) { FWaitForExpandNodeTime = Value; }
+    // The band, header and preview fonts; a change made to them from outside clears ParentFont
+    // and relayouts. Stored only while ParentFont is off.
+    TFont* GetBandFont() const { return FBandFont; }
+    void SetBandFont(TFont* Value);
+    TFont* GetHeaderFont() const { return FHeaderFont; }
+    void SetHeaderFont(TFont* Value);
+    TFont* GetPreviewFont() const { return FPreviewFont; }
+    void SetPreviewFont(TFont* Value);
+    bool IsBandFontStored() const { return !GetParentFont(); }
+    bool IsHeaderFontStored() const { return !GetParentFont(); }
+    bool IsPreviewFontStored() const { return !GetParentFont(); }
     bool GetSimpleCustomizeBox() const { return FSimpleCustomizeBox; }
     void SetSimpleCustomizeBox(bool Value) { FSimpleCustomizeBox = Value; }
     bool GetShowHiddenInCustomizeBox() const { return FShowHiddenInCustomizeBox; }
@@ -768,6 +779,11 @@ protected:
     bool IsSearching() const { return FSearching; }
     TgxTreeListNode* GetSelectionReference();
 
+    // The font the control measures and draws texts with.
+    TFont* GetInternalFont() const { return FInternalFont; }
+    // Copies Font into the band, header and preview fonts without clearing ParentFont.
+    void CopyParentFonts();
+
     void InvalidateNode(TgxTreeListNode* Node);
     void InvalidateRowsFrom(TgxTreeListNode* Node);
     void InvalidateNewItemRow();
@@ -785,6 +801,7 @@ protected:
 private:
     // Makes the widths shown under aoAutoWidth permanent when aoAutoWidth goes.
     void KeepAutoWidths();
+    void PanelFontChanged(TObject* Sender);
     void SetColorProperty(TColor& Field, TColor Value);
     void SetLayoutProperty(bool& Field, bool Value);
     void SetPaintProperty(bool& Field, bool Value);
@@ -795,6 +812,11 @@ private:
     Integer WalkAbsoluteCount(TList* List) const;
 
     TList* FNodes;
+    TFont* FBandFont;
+    TFont* FHeaderFont;
+    TFont* FPreviewFont;
+    TFont* FInternalFont;
+    bool FCopyingParentFonts = false;
     Integer FLockUpdate = 0;
     TgxTreeListNode* FFocusedNode = nullptr;
     TgxTreeListNode* FTopVisibleNode = nullptr;

@@ -17,6 +17,8 @@ void TgxTreeListColumn::BeforeDestruction() {
 
 TgxTreeListColumn::~TgxTreeListColumn() {
     if (FTreeList) FTreeList->RemoveColumn(this);
+    if (FFont) FFont->Free();
+    if (FHeaderGlyph) FHeaderGlyph->Free();
 }
 
 void TgxTreeListColumn::SetTreeList(TCustomgxTreeListControl* Value) {
@@ -121,6 +123,97 @@ void TgxTreeListColumn::SetWidth(Integer Value) {
     FWidth = Value;
     FAssignedValues.Include(cavWidth);
     Changed(false);
+}
+
+namespace {
+
+bool SameFont(TFont* A, TFont* B) {
+    const LOGFONT& a = A->GetLogFont();
+    const LOGFONT& b = B->GetLogFont();
+    return a.lfHeight == b.lfHeight && a.lfWidth == b.lfWidth && a.lfEscapement == b.lfEscapement &&
+           a.lfOrientation == b.lfOrientation && a.lfWeight == b.lfWeight && a.lfItalic == b.lfItalic &&
+           a.lfUnderline == b.lfUnderline && a.lfStrikeOut == b.lfStrikeOut && a.lfCharSet == b.lfCharSet &&
+           a.lfPitchAndFamily == b.lfPitchAndFamily && std::string(a.lfFaceName) == std::string(b.lfFaceName) &&
+           A->GetColor() == B->GetColor();
+}
+
+}  // namespace
+
+void TgxTreeListColumn::CopyDefaultFont() {
+    if (!FFont || !FTreeList) return;
+    FCopyingFont = true;
+    try {
+        FFont->Assign(FTreeList->GetFont());
+    } catch (...) {
+        FCopyingFont = false;
+        throw;
+    }
+    FCopyingFont = false;
+}
+
+TFont* TgxTreeListColumn::GetFont() {
+    if (!FFont) {
+        FFont = new TFont;
+        CopyDefaultFont();
+        FFont->OnChange = [this](TObject* Sender) { FontChanged(Sender); };
+    } else if (!FAssignedValues.Contains(cavFont) && FTreeList && !SameFont(FFont, FTreeList->GetFont())) {
+        CopyDefaultFont();
+    }
+    return FFont;
+}
+
+void TgxTreeListColumn::SetFont(TFont* Value) {
+    GetFont()->Assign(Value);
+    FAssignedValues.Include(cavFont);
+}
+
+void TgxTreeListColumn::FontChanged(TObject* /*Sender*/) {
+    if (FCopyingFont) return;
+    FAssignedValues.Include(cavFont);
+    Changed(true);
+}
+
+TBitmap* TgxTreeListColumn::GetHeaderGlyph() {
+    if (!FHeaderGlyph) FHeaderGlyph = new TBitmap;
+    return FHeaderGlyph;
+}
+
+void TgxTreeListColumn::SetHeaderGlyph(TBitmap* Value) {
+    if (!Value) {
+        if (FHeaderGlyph) FHeaderGlyph->Free();
+        FHeaderGlyph = nullptr;
+    } else {
+        GetHeaderGlyph()->Assign(Value);
+    }
+    Changed(true);
+}
+
+void TgxTreeListColumn::DrawCell(TCanvas* ACanvas, TRect& ARect, TgxTreeListNode* ANode, bool ASelected,
+                                 bool AFocused, bool ANewItemRow, std::string& AText, TColor& AColor, TFont* AFont,
+                                 TAlignment& AAlignment, bool& ADone, HBRUSH /*ABrush*/, bool /*AFirstColumn*/,
+                                 bool /*ALastColumn*/) {
+    if (OnCustomDrawCell)
+        OnCustomDrawCell(this, ACanvas, ARect, ANode, this, ASelected, AFocused, ANewItemRow, AText, AColor, AFont,
+                         AAlignment, ADone);
+}
+
+void TgxTreeListColumn::DrawCellBorders(HDC DC, TRect& Rect, bool LeftLine, bool RightLine, HBRUSH Brush) {
+    TRect line(Rect.Left, Rect.Top, Rect.Right, Rect.Top + 1);
+    FillRect(DC, &line, Brush);
+    line = TRect(Rect.Left, Rect.Bottom - 1, Rect.Right, Rect.Bottom);
+    FillRect(DC, &line, Brush);
+    ++Rect.Top;
+    --Rect.Bottom;
+    if (LeftLine) {
+        line = TRect(Rect.Left, Rect.Top, Rect.Left + 1, Rect.Bottom);
+        FillRect(DC, &line, Brush);
+        ++Rect.Left;
+    }
+    if (RightLine) {
+        line = TRect(Rect.Right - 1, Rect.Top, Rect.Right, Rect.Bottom);
+        FillRect(DC, &line, Brush);
+        --Rect.Right;
+    }
 }
 
 // ---- plain properties ------------------------------------------------------------------------
@@ -283,6 +376,7 @@ bool TgxTreeListColumn::IsSortedOrderStored() const {
 
 void TgxTreeListColumn::RestoreDefaults() {
     FAssignedValues = {};
+    CopyDefaultFont();
     FWidth = GetDefaultWidth();
     FDisableEditor = false;
     FDisableCaption = false;
@@ -313,10 +407,12 @@ void TgxTreeListColumn::Assign(TPersistent* Source) {
             Changed(false);
         }
         if (assigned.Contains(cavColor)) SetColor(source->FColor);
+        if (assigned.Contains(cavFont)) SetFont(source->GetFont());
         SetDisableCaption(source->FDisableCaption);
         SetDisableCustomizing(source->FDisableCustomizing);
         SetDisableEditor(source->FDisableEditor);
         SetHeaderAlignment(source->FHeaderAlignment);
+        if (source->FHeaderGlyph) SetHeaderGlyph(source->FHeaderGlyph);
         SetMinWidth(source->FMinWidth);
         SetSizing(source->FSizing);
         SetSorted(source->FSorted);

@@ -60,8 +60,16 @@ public:
     void SetDisableDragging(bool Value) { FDisableDragging = Value; }
     bool GetDisableEditor() const { return FDisableEditor; }
     void SetDisableEditor(bool Value) { FDisableEditor = Value; }
+    // Created on the first read as a copy of the tree list's Font, and copied again while not
+    // assigned; a change made to it from outside marks it assigned.
+    TFont* GetFont();
+    void SetFont(TFont* Value);
     TAlignment GetHeaderAlignment() const { return FHeaderAlignment; }
     void SetHeaderAlignment(TAlignment Value);
+    // An empty bitmap is created on the first read; nullptr frees it.
+    TBitmap* GetHeaderGlyph();
+    void SetHeaderGlyph(TBitmap* Value);
+    bool HasHeaderGlyph() const { return FHeaderGlyph != nullptr; }
     Integer GetMinWidth() const { return FMinWidth; }
     // Negative becomes 0; the width is then applied again through SetWidth.
     void SetMinWidth(Integer Value);
@@ -127,6 +135,12 @@ public:
 
     // -- new virtual operations
     virtual bool HasCustomDrawCell() { return bool(OnCustomDrawCell); }
+    // Fires OnCustomDrawCell; typed columns draw their cell content here and may narrow ARect for
+    // the drawing that follows. ABrush is the cell's background, AFirstColumn and ALastColumn ask
+    // for a left and a right border line.
+    virtual void DrawCell(TCanvas* ACanvas, TRect& ARect, TgxTreeListNode* ANode, bool ASelected, bool AFocused,
+                          bool ANewItemRow, std::string& AText, TColor& AColor, TFont* AFont, TAlignment& AAlignment,
+                          bool& ADone, HBRUSH ABrush, bool AFirstColumn, bool ALastColumn);
     // The in-place editor class of the column's cells.
     virtual TClass GetEditorClass() { return nullptr; }
     virtual bool CanEdit() { return !FDisableEditor; }
@@ -142,17 +156,29 @@ public:
     virtual void GetDefaultCaption(std::string& Text) { Text.clear(); }
     virtual bool GetDefaultReadOnly() { return false; }
     virtual Integer GetDefaultWidth() { return 100; }
+    virtual Integer GetTextWidth(TCanvas* ACanvas, const std::string& Text) { return ACanvas->TextWidth(Text); }
     virtual void GetDisplayText(TgxTreeListNode* /*Node*/, const std::string& Value, std::string& Text) {
         Text = Value;
     }
     // Clears the assigned values and resets the plain properties, without change reports.
     virtual void RestoreDefaults();
 
+    // Fills the top and bottom line and the side lines asked for, one pixel each, with Brush and
+    // narrows Rect by them.
+    void DrawCellBorders(HDC DC, TRect& Rect, bool LeftLine, bool RightLine, HBRUSH Brush);
+
 private:
     friend class TCustomgxTreeListControl;
     friend class TgxTreeListBand;
 
+    void FontChanged(TObject* Sender);
+    // Copies the tree list's font (none without tree list) into the column's font.
+    void CopyDefaultFont();
+
     TCustomgxTreeListControl* FTreeList = nullptr;
+    TFont* FFont = nullptr;
+    bool FCopyingFont = false;
+    TBitmap* FHeaderGlyph = nullptr;
     TgxColumnAssignedValues FAssignedValues;
     TAlignment FAlignment = taLeftJustify;
     std::string FCaption;

@@ -444,3 +444,73 @@ TEST_F(ColumnsFixture, AssignCopiesAssignedValuesAndPlacement) {
     EXPECT_EQ(copy->GetCaption(), "");
     EXPECT_EQ(copy->GetBandIndex(), 1);  // placement is left alone
 }
+
+// ---- fonts and drawing -------------------------------------------------------------------------
+
+TEST_F(ColumnsFixture, ColumnFontFollowsTheTreeListUntilAssigned) {
+    TgxTreeListColumn* column = AddColumn();
+    list->GetFont()->SetSize(14);
+    EXPECT_EQ(column->GetFont()->GetSize(), 14);  // created as a copy
+    list->GetFont()->SetName("DejaVu Serif");
+    EXPECT_EQ(column->GetFont()->GetName(), "DejaVu Serif");  // copied again on the next read
+    EXPECT_FALSE(column->IsFontStored());
+
+    const int layouts = list->Layouts;
+    column->GetFont()->SetSize(20);  // a change from outside
+    EXPECT_TRUE(column->IsFontStored());
+    EXPECT_GT(list->Layouts, layouts);
+    list->GetFont()->SetSize(9);
+    EXPECT_EQ(column->GetFont()->GetSize(), 20);
+
+    column->RestoreDefaults();
+    EXPECT_FALSE(column->IsFontStored());
+    EXPECT_EQ(column->GetFont()->GetSize(), 9);
+}
+
+TEST_F(ColumnsFixture, HeaderGlyphIsMadeOnFirstRead) {
+    TgxTreeListColumn* column = AddColumn();
+    EXPECT_FALSE(column->HasHeaderGlyph());
+    EXPECT_TRUE(column->GetHeaderGlyph()->GetEmpty());
+    EXPECT_TRUE(column->HasHeaderGlyph());
+    column->SetHeaderGlyph(nullptr);
+    EXPECT_FALSE(column->HasHeaderGlyph());
+}
+
+TEST_F(ColumnsFixture, PanelFontChangesClearParentFont) {
+    EXPECT_EQ(list->GetPreviewFont()->GetColor(), clBlue);
+    list->GetFont()->SetSize(13);
+    list->CopyParentFonts();
+    EXPECT_TRUE(list->GetParentFont());
+    EXPECT_EQ(list->GetHeaderFont()->GetSize(), 13);
+    EXPECT_EQ(list->GetPreviewFont()->GetSize(), 13);
+    EXPECT_EQ(list->GetPreviewFont()->GetColor(), clBlue);
+    EXPECT_FALSE(list->IsBandFontStored());
+
+    const int layouts = list->Layouts;
+    list->GetBandFont()->SetSize(16);
+    EXPECT_FALSE(list->GetParentFont());
+    EXPECT_TRUE(list->IsBandFontStored());
+    EXPECT_GT(list->Layouts, layouts);
+}
+
+TEST(TreeListColumns, CellBordersNarrowTheCell) {
+    Owned<TComponent> form(new TComponent(nullptr));
+    auto* column = new TgxTreeListColumn(form.get());
+    Owned<TBitmap> bitmap(new TBitmap);
+    bitmap->SetWidth(8);
+    bitmap->SetHeight(6);
+    TCanvas* canvas = bitmap->GetCanvas();
+    canvas->GetBrush()->SetColor(clWhite);
+    canvas->FillRect(TRect(0, 0, 8, 6));
+    HBRUSH red = CreateSolidBrush(clRed);
+    TRect cell(1, 1, 7, 5);
+    column->DrawCellBorders(canvas->GetHandle(), cell, true, false, red);
+    DeleteObject(red);
+    EXPECT_EQ(cell, TRect(2, 2, 7, 4));
+    std::string rows;
+    for (int y = 0; y < 6; ++y) {
+        for (int x = 0; x < 8; ++x) rows += canvas->GetPixels(x, y) == clRed ? 'r' : '.';
+        rows += '/';
+    }
+    EXPECT_EQ(rows, "......../.rrrrrr./.r....../.r....../.rrrrrr./......../");
+}

@@ -28,6 +28,7 @@ public:
     explicit TRecordingTreeList(TComponent* AOwner = nullptr) : Base(AOwner) {}
 
     TgxTreeListNode* CreateNode() override { return new TgxTreeListNode(this); }
+    using Base::CopyParentFonts;
 
     int Layouts = 0;
     int ClearSortings = 0;
