@@ -498,19 +498,13 @@ void TCustomgxTreeList::PanelFontChanged(TObject* /*Sender*/) {
 }
 
 void TCustomgxTreeList::CopyParentFonts() {
-    FCopyingParentFonts = true;
-    try {
-        FBandFont->Assign(GetFont());
-        FHeaderFont->Assign(GetFont());
-        FPreviewFont->SetName(GetFont()->GetName());
-        FPreviewFont->SetSize(GetFont()->GetSize());
-        FPreviewFont->SetStyle(GetFont()->GetStyle());
-        FPreviewFont->SetColor(clBlue);
-    } catch (...) {
-        FCopyingParentFonts = false;
-        throw;
-    }
-    FCopyingParentFonts = false;
+    TgxFlagGuard copying(FCopyingParentFonts);
+    FBandFont->Assign(GetFont());
+    FHeaderFont->Assign(GetFont());
+    FPreviewFont->SetName(GetFont()->GetName());
+    FPreviewFont->SetSize(GetFont()->GetSize());
+    FPreviewFont->SetStyle(GetFont()->GetStyle());
+    FPreviewFont->SetColor(clBlue);
 }
 
 void TCustomgxTreeList::SetBandFont(TFont* Value) {
@@ -562,29 +556,23 @@ TgxTreeListNode* TCustomgxTreeList::Insert(TgxTreeListNode* BeforeNode) {
 void TCustomgxTreeList::ClearNodes() {
     auto clear = [&] {
         ClearCache();
-        const bool savedLock = FCacheLocked;
-        FCacheLocked = true;
-        FClearing = true;
+        TgxFlagGuard locked(FCacheLocked);
+        TgxFlagGuard clearing(FClearing);
+        ClearSelection();
+        ResetNodeReferences();
+        // The roots leave the list first; a node whose deletion raises does not stop the others.
+        std::vector<TgxTreeListNode*> roots;
+        roots.reserve(FNodes->GetCount());
+        for (Integer i = 0; i < FNodes->GetCount(); ++i) roots.push_back(NodeAt(FNodes, i));
+        FNodes->Clear();
         std::exception_ptr failure;
-        try {
-            ClearSelection();
-            ResetNodeReferences();
-            std::vector<TgxTreeListNode*> roots;
-            roots.reserve(FNodes->GetCount());
-            for (Integer i = 0; i < FNodes->GetCount(); ++i) roots.push_back(NodeAt(FNodes, i));
-            FNodes->Clear();
-            for (TgxTreeListNode* root : roots) {
-                try {
-                    root->Free();
-                } catch (...) {
-                    if (!failure) failure = std::current_exception();
-                }
+        for (TgxTreeListNode* root : roots) {
+            try {
+                root->Free();
+            } catch (...) {
+                if (!failure) failure = std::current_exception();
             }
-        } catch (...) {
-            failure = std::current_exception();
         }
-        FCacheLocked = savedLock;
-        FClearing = false;
         if (failure) std::rethrow_exception(failure);
     };
     if (IsDestroying())

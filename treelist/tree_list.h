@@ -129,6 +129,19 @@ using TgxTLCompareEvent =
     std::function<void(TObject* Sender, TgxTreeListNode* Node1, TgxTreeListNode* Node2, Integer& Compare)>;
 using TTLGetEditColorEvent = std::function<void(TObject* Sender, TColor& Color)>;
 
+// Raises a flag for its lifetime and gives it back its former value, also when an exception passes.
+class TgxFlagGuard {
+public:
+    explicit TgxFlagGuard(bool& Flag) : FFlag(Flag), FOld(Flag) { Flag = true; }
+    ~TgxFlagGuard() { FFlag = FOld; }
+    TgxFlagGuard(const TgxFlagGuard&) = delete;
+    TgxFlagGuard& operator=(const TgxFlagGuard&) = delete;
+
+private:
+    bool& FFlag;
+    bool FOld;
+};
+
 // Three-way comparison of two nodes by identity (a true pointer ordering, never an address
 // difference): the tie-break of sorting and the order of address-sorted selection lists.
 Integer CompareNodePointers(const TgxTreeListNode* Node1, const TgxTreeListNode* Node2);

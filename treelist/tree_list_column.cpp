@@ -141,14 +141,8 @@ bool SameFont(TFont* A, TFont* B) {
 
 void TgxTreeListColumn::CopyDefaultFont() {
     if (!FFont || !FTreeList) return;
-    FCopyingFont = true;
-    try {
-        FFont->Assign(FTreeList->GetFont());
-    } catch (...) {
-        FCopyingFont = false;
-        throw;
-    }
-    FCopyingFont = false;
+    TgxFlagGuard copying(FCopyingFont);
+    FFont->Assign(FTreeList->GetFont());
 }
 
 TFont* TgxTreeListColumn::GetFont() {

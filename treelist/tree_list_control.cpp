@@ -213,14 +213,8 @@ void TCustomgxTreeListControl::CalcHeaderPanelRowCount() {
     for (Integer i = 0; i < FColumns.GetCount(); ++i)
         if (IsColumnShown(i) && GetColumn(i)->GetStoredRowIndex() > highest) highest = GetColumn(i)->GetStoredRowIndex();
     if (highest < 0) return;
-    FInternalRowCount = true;
-    try {
-        SetHeaderPanelRowCount(highest + 1);
-    } catch (...) {
-        FInternalRowCount = false;
-        throw;
-    }
-    FInternalRowCount = false;
+    TgxFlagGuard internal(FInternalRowCount);
+    SetHeaderPanelRowCount(highest + 1);
 }
 
 void TCustomgxTreeListControl::NormalizeColumnRows() {
@@ -281,21 +275,15 @@ void TCustomgxTreeListControl::SetDefaultLayout(bool Value) {
 }
 
 void TCustomgxTreeListControl::ApplyDefaultLayout() {
-    FApplyingDefaultLayout = true;
-    try {
-        InUpdateBracket([&] {
-            SetShowBands(false);
-            SetHeaderPanelRowCount(1);
-            while (FBands->GetCount() > 1) FBands->Delete(FBands->GetCount() - 1);
-            if (FBands->GetCount() == 0) FBands->Add();
-            FBands->GetItem(0)->SetVisible(true);
-            for (Integer i = 0; i < FColumns.GetCount(); ++i) GetColumn(i)->SetBandIndex(0);
-        });
-    } catch (...) {
-        FApplyingDefaultLayout = false;
-        throw;
-    }
-    FApplyingDefaultLayout = false;
+    TgxFlagGuard applying(FApplyingDefaultLayout);
+    InUpdateBracket([&] {
+        SetShowBands(false);
+        SetHeaderPanelRowCount(1);
+        while (FBands->GetCount() > 1) FBands->Delete(FBands->GetCount() - 1);
+        if (FBands->GetCount() == 0) FBands->Add();
+        FBands->GetItem(0)->SetVisible(true);
+        for (Integer i = 0; i < FColumns.GetCount(); ++i) GetColumn(i)->SetBandIndex(0);
+    });
 }
 
 void TCustomgxTreeListControl::ClearCache() {
