@@ -3,15 +3,11 @@
 
 #include "treelist/tree_list.h"
 
+#include <cstring>
 #include <exception>
+#include <mutex>
 
-namespace {
-
-TgxTreeListNode* NodeAt(const TList* List, Integer Index) {
-    return static_cast<TgxTreeListNode*>(List->Get(Index));
-}
-
-}  // namespace
+#include <sanitizer/asan_interface.h>
 
 Integer CompareNodePointers(const TgxTreeListNode* Node1, const TgxTreeListNode* Node2) {
     std::less<const TgxTreeListNode*> less;
@@ -24,59 +20,70 @@ Integer CompareNodePointers(const TgxTreeListNode* Node1, const TgxTreeListNode*
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool PoolNodes = false;  // the address sanitizer watches every node on its own
-#else
-constexpr bool PoolNodes = true;
-#endif
-
 // Chunks of 16-byte size classes up to 256 bytes, carved from 64 KiB blocks and reused through a
-// free list per class. Each thread keeps its own lists, so nothing locks; the blocks are never
+// free list per class. Each thread keeps its own pool, so nothing locks; the blocks are never
 // given back, which also makes freeing a node on another thread than the one that made it safe.
+// Under the address sanitizer a free chunk is poisoned until it is handed out again.
 class TNodePool {
 public:
     static constexpr size_t Granule = 16;
     static constexpr size_t Classes = 16;
     static constexpr size_t BlockSize = 64 * 1024;
+    static constexpr std::align_val_t BlockAlignment{64};
 
-    static bool Fits(size_t Size) { return PoolNodes && Size <= Granule * Classes; }
+    static bool Fits(size_t Size) { return Size <= Granule * Classes; }
 
     void* Allocate(size_t Size) {
         const size_t cls = (Size + Granule - 1) / Granule - 1;
-        if (FreeChunk* chunk = FFree[cls]) {
-            FFree[cls] = chunk->Next;
-            return chunk;
+        TClass& c = FClasses[cls];
+        void* chunk;
+        if (!c.Free.empty()) {
+            chunk = c.Free.back();
+            c.Free.pop_back();
+        } else {
+            // Each class carves its own blocks, so chunks of a cache line's size stay aligned.
+            const size_t bytes = (cls + 1) * Granule;
+            if (c.Left < bytes) {
+                c.Cursor = static_cast<char*>(::operator new(BlockSize, BlockAlignment));
+                FBlocks.push_back(c.Cursor);
+                c.Left = BlockSize;
+                ASAN_POISON_MEMORY_REGION(c.Cursor, BlockSize);
+            }
+            chunk = c.Cursor;
+            c.Cursor += bytes;
+            c.Left -= bytes;
         }
-        const size_t bytes = (cls + 1) * Granule;
-        if (FLeft < bytes) {
-            FCursor = static_cast<char*>(::operator new(BlockSize));
-            FLeft = BlockSize;
-        }
-        void* block = FCursor;
-        FCursor += bytes;
-        FLeft -= bytes;
-        return block;
+        ASAN_UNPOISON_MEMORY_REGION(chunk, Size);
+        return chunk;
     }
 
     void Release(void* Block, size_t Size) {
         const size_t cls = (Size + Granule - 1) / Granule - 1;
-        auto* chunk = static_cast<FreeChunk*>(Block);
-        chunk->Next = FFree[cls];
-        FFree[cls] = chunk;
+        ASAN_POISON_MEMORY_REGION(Block, Size);
+        FClasses[cls].Free.push_back(Block);
     }
 
 private:
-    struct FreeChunk {
-        FreeChunk* Next;
+    struct TClass {
+        std::vector<void*> Free;
+        char* Cursor = nullptr;
+        size_t Left = 0;
     };
-    FreeChunk* FFree[Classes] = {};
-    char* FCursor = nullptr;
-    size_t FLeft = 0;
+    TClass FClasses[Classes];
+    std::vector<char*> FBlocks;
 };
 
 TNodePool& NodePool() {
-    thread_local TNodePool pool;
-    return pool;
+    thread_local TNodePool* pool = [] {
+        // Every thread's pool stays reachable for the life of the program.
+        static std::mutex mutex;
+        static std::vector<TNodePool*>* pools = new std::vector<TNodePool*>;
+        auto* p = new TNodePool;
+        std::lock_guard<std::mutex> lock(mutex);
+        pools->push_back(p);
+        return p;
+    }();
+    return *pool;
 }
 
 }  // namespace
@@ -92,14 +99,111 @@ void TgxTreeListNode::operator delete(void* Block, size_t Size) {
         ::operator delete(Block);
 }
 
+// ---- TgxTreeListNodeList ---------------------------------------------------------------------
+
+namespace {
+
+TgxTreeListNode** AllocateItems(Integer Capacity) {
+    const size_t size = size_t(Capacity) * sizeof(TgxTreeListNode*);
+    return static_cast<TgxTreeListNode**>(TNodePool::Fits(size) ? NodePool().Allocate(size) : ::operator new(size));
+}
+
+void FreeItems(TgxTreeListNode** Items, Integer Capacity) {
+    const size_t size = size_t(Capacity) * sizeof(TgxTreeListNode*);
+    if (TNodePool::Fits(size))
+        NodePool().Release(Items, size);
+    else
+        ::operator delete(Items);
+}
+
+}  // namespace
+
+TgxTreeListNodeList::TgxTreeListNodeList(TgxTreeListNodeList&& Other) noexcept
+    : FItems(Other.FItems), FCount(Other.FCount), FCapacity(Other.FCapacity) {
+    Other.FItems = nullptr;
+    Other.FCount = Other.FCapacity = 0;
+}
+
+TgxTreeListNodeList& TgxTreeListNodeList::operator=(TgxTreeListNodeList&& Other) noexcept {
+    if (this != &Other) {
+        Clear();
+        std::swap(FItems, Other.FItems);
+        std::swap(FCount, Other.FCount);
+        std::swap(FCapacity, Other.FCapacity);
+    }
+    return *this;
+}
+
+void TgxTreeListNodeList::CheckIndex(Integer Index) const {
+    if (Index < 0 || Index >= FCount) TList::Error("List index out of bounds (%d)", Index);
+}
+
+TgxTreeListNode* TgxTreeListNodeList::Get(Integer Index) const {
+    CheckIndex(Index);
+    return FItems[Index];
+}
+
+void TgxTreeListNodeList::Put(Integer Index, TgxTreeListNode* Node) {
+    CheckIndex(Index);
+    FItems[Index] = Node;
+}
+
+void TgxTreeListNodeList::Reserve(Integer Capacity) {
+    if (Capacity <= FCapacity) return;
+    TgxTreeListNode** items = AllocateItems(Capacity);
+    if (FCount > 0) std::memcpy(items, FItems, size_t(FCount) * sizeof(TgxTreeListNode*));
+    if (FItems) FreeItems(FItems, FCapacity);
+    FItems = items;
+    FCapacity = Capacity;
+}
+
+void TgxTreeListNodeList::Insert(Integer Index, TgxTreeListNode* Node) {
+    if (Index < 0 || Index > FCount) TList::Error("List index out of bounds (%d)", Index);
+    if (FCount == FCapacity) Reserve(FCapacity < 4 ? 4 : FCapacity * 2);
+    std::memmove(FItems + Index + 1, FItems + Index, size_t(FCount - Index) * sizeof(TgxTreeListNode*));
+    FItems[Index] = Node;
+    ++FCount;
+}
+
+void TgxTreeListNodeList::Delete(Integer Index) {
+    CheckIndex(Index);
+    --FCount;
+    std::memmove(FItems + Index, FItems + Index + 1, size_t(FCount - Index) * sizeof(TgxTreeListNode*));
+}
+
+Integer TgxTreeListNodeList::Remove(const TgxTreeListNode* Node) {
+    const Integer index = IndexOf(Node);
+    if (index >= 0) Delete(index);
+    return index;
+}
+
+Integer TgxTreeListNodeList::IndexOf(const TgxTreeListNode* Node) const {
+    for (Integer i = 0; i < FCount; ++i)
+        if (FItems[i] == Node) return i;
+    return -1;
+}
+
+void TgxTreeListNodeList::Exchange(Integer Index1, Integer Index2) {
+    CheckIndex(Index1);
+    CheckIndex(Index2);
+    std::swap(FItems[Index1], FItems[Index2]);
+}
+
+void TgxTreeListNodeList::Clear() {
+    if (FItems) FreeItems(FItems, FCapacity);
+    FItems = nullptr;
+    FCount = FCapacity = 0;
+}
+
 // ---- TgxTreeListNode -------------------------------------------------------------------------
 
 TgxTreeListNode::TgxTreeListNode(TCustomgxTreeList* AOwner) : FOwner(AOwner) {
     if (!AOwner) throw EInvalidgxTreeListOperation("Invalid Owner TgxTreeListNode");
+    ++AOwner->FNodeCount;
 }
 
 TgxTreeListNode::~TgxTreeListNode() {
-    if (FChildList) delete FChildList;
+    --FOwner->FNodeCount;
 }
 
 void TgxTreeListNode::BeforeDestruction() {
@@ -107,16 +211,12 @@ void TgxTreeListNode::BeforeDestruction() {
     TCustomgxTreeList* owner = FOwner;
     const bool clearing = !owner || owner->FClearing;
 
-    if (FChildList) {
-        if (clearing) {
-            // The whole tree goes: no child searches its parent's list.
-            TList* children = FChildList;
-            FChildList = nullptr;
-            for (Integer i = 0; i < children->GetCount(); ++i) NodeAt(children, i)->Free();
-            delete children;
-        } else {
-            while (FChildList && FChildList->GetCount() > 0) NodeAt(FChildList, 0)->Free();
-        }
+    if (clearing) {
+        // The whole tree goes: no child searches its parent's list.
+        TgxTreeListNodeList children(std::move(FChildren));
+        for (TgxTreeListNode* child : children) child->Free();
+    } else {
+        while (!FChildren.Empty()) FChildren[0]->Free();
     }
 
     TgxTreeListNode* prevSiblingOrParent = nullptr;
@@ -130,72 +230,61 @@ void TgxTreeListNode::BeforeDestruction() {
         wasVisible = (!FParent || !FParent->FDeleting) && GetIsVisible();
         Detach();
     }
-    if (FChildList) {
-        delete FChildList;
-        FChildList = nullptr;
-    }
+    FChildren.Clear();
     if (owner) owner->NodeDeleted(this, prevSiblingOrParent, nextVisible, isLast, wasVisible);
 }
 
-TList* TgxTreeListNode::SiblingList() const {
-    return FParent ? FParent->FChildList : FOwner->FNodes;
-}
-
-void TgxTreeListNode::CreateChildList() {
-    if (!FChildList) FChildList = new TList;
+TgxTreeListNodeList& TgxTreeListNode::SiblingList() const {
+    return FParent ? FParent->FChildren : FOwner->FNodes;
 }
 
 void TgxTreeListNode::Detach() {
     if (FParent) {
         TgxTreeListNode* parent = FParent;
-        if (!parent->FChildList) return;
-        parent->FChildList->Remove(this);
-        if (parent->FChildList->GetCount() == 0) {
-            delete parent->FChildList;
-            parent->FChildList = nullptr;
+        parent->FChildren.Remove(this);
+        if (parent->FChildren.Empty()) {
+            parent->FChildren.Clear();
             parent->SetHasChildren(FOwner->NodeHasChildren(parent));
             parent->FExpanded = false;
         }
     } else {
-        FOwner->FNodes->Remove(this);
+        FOwner->FNodes.Remove(this);
     }
 }
 
 TgxTreeListNode* TgxTreeListNode::InsertChild(TgxTreeListNode* BeforeChild) {
     TgxTreeListNode* node = FOwner->CreateNode();
     node->FParent = this;
-    CreateChildList();
     if (BeforeChild && BeforeChild->FParent == this)
-        FChildList->Insert(BeforeChild->GetIndex(), node);
+        FChildren.Insert(BeforeChild->GetIndex(), node);
     else
-        FChildList->Add(node);
+        FChildren.Add(node);
     SetHasChildren(true);
     FOwner->NodeAdded(node);
     return node;
 }
 
 void TgxTreeListNode::AddChildrenToList(TList* List) const {
-    if (!FChildList) return;
-    List->SetCapacity(List->GetCount() + FChildList->GetCount());
-    for (Integer i = 0; i < FChildList->GetCount(); ++i) List->Add(FChildList->Get(i));
+    if (FChildren.Empty()) return;
+    List->SetCapacity(List->GetCount() + FChildren.GetCount());
+    for (TgxTreeListNode* child : FChildren) List->Add(child);
 }
 
 void TgxTreeListNode::DeleteChildren() {
-    while (FChildList && FChildList->GetCount() > 0) NodeAt(FChildList, 0)->Free();
+    while (!FChildren.Empty()) FChildren[0]->Free();
 }
 
 TgxTreeListNode* TgxTreeListNode::GetItem(Integer Index) const {
-    if (!FChildList || Index < 0 || Index >= FChildList->GetCount()) return nullptr;
-    return NodeAt(FChildList, Index);
+    if (Index < 0 || Index >= FChildren.GetCount()) return nullptr;
+    return FChildren[Index];
 }
 
 Integer TgxTreeListNode::GetIndex() const {
-    TList* list = SiblingList();
-    return list ? list->IndexOf(const_cast<TgxTreeListNode*>(this)) : -1;
+    return SiblingList().IndexOf(this);
 }
 
 Integer TgxTreeListNode::IndexOfChild(const TgxTreeListNode* Node) const {
-    return FChildList ? FChildList->IndexOf(const_cast<TgxTreeListNode*>(Node)) : -1;
+    return FChildren.IndexOf(Node);
 }
 
 Integer TgxTreeListNode::GetLevel() const {
@@ -205,8 +294,8 @@ Integer TgxTreeListNode::GetLevel() const {
 }
 
 bool TgxTreeListNode::IsLast() const {
-    TList* list = SiblingList();
-    return list && list->GetCount() > 0 && list->Last() == this;
+    const TgxTreeListNodeList& list = SiblingList();
+    return !list.Empty() && list[list.GetCount() - 1] == this;
 }
 
 bool TgxTreeListNode::HasAsParent(const TgxTreeListNode* Node) const {
@@ -217,17 +306,15 @@ bool TgxTreeListNode::HasAsParent(const TgxTreeListNode* Node) const {
 }
 
 TgxTreeListNode* TgxTreeListNode::GetNextSibling() const {
-    TList* list = SiblingList();
-    if (!list) return nullptr;
-    Integer i = list->IndexOf(const_cast<TgxTreeListNode*>(this));
-    return i >= 0 && i + 1 < list->GetCount() ? NodeAt(list, i + 1) : nullptr;
+    const TgxTreeListNodeList& list = SiblingList();
+    const Integer i = list.IndexOf(this);
+    return i >= 0 && i + 1 < list.GetCount() ? list[i + 1] : nullptr;
 }
 
 TgxTreeListNode* TgxTreeListNode::GetPrevSibling() const {
-    TList* list = SiblingList();
-    if (!list) return nullptr;
-    Integer i = list->IndexOf(const_cast<TgxTreeListNode*>(this));
-    return i > 0 ? NodeAt(list, i - 1) : nullptr;
+    const TgxTreeListNodeList& list = SiblingList();
+    const Integer i = list.IndexOf(this);
+    return i > 0 ? list[i - 1] : nullptr;
 }
 
 TgxTreeListNode* TgxTreeListNode::GetPrevSiblingOrParent() const {
@@ -398,21 +485,15 @@ void TgxTreeListNode::MoveTo(TgxTreeListNode* Destination, TgxTreeListNodeAttach
     owner->InUpdateBracket([&] {
         Detach();
         if (Mode == amAddChildLast || Mode == amAddChildFirst) {
-            Destination->CreateChildList();
-            Destination->FChildList->Insert(Mode == amAddChildLast ? Destination->FChildList->GetCount() : 0, this);
+            TgxTreeListNodeList& children = Destination->FChildren;
+            children.Insert(Mode == amAddChildLast ? children.GetCount() : 0, this);
             FParent = Destination;
             Destination->SetHasChildren(true);
         } else {
             TgxTreeListNode* parent = Destination->FParent;
-            TList* list;
-            if (parent) {
-                parent->CreateChildList();
-                list = parent->FChildList;
-            } else {
-                list = owner->FNodes;
-            }
-            Integer index = Mode == amAddLast ? list->GetCount() : Mode == amAddFirst ? 0 : Destination->GetIndex();
-            list->Insert(index, this);
+            TgxTreeListNodeList& list = parent ? parent->FChildren : owner->FNodes;
+            const Integer index = Mode == amAddLast ? list.GetCount() : Mode == amAddFirst ? 0 : Destination->GetIndex();
+            list.Insert(index, this);
             FParent = parent;
             // A parent whose list was emptied by the detach gets its children back.
             if (parent) parent->SetHasChildren(true);
@@ -424,29 +505,23 @@ void TgxTreeListNode::MoveTo(TgxTreeListNode* Destination, TgxTreeListNodeAttach
 }
 
 void TgxTreeListNode::MoveTopLevelUnder(TgxTreeListNode* AParent, Integer TopIndex) {
-    TList* roots = FOwner->FNodes;
+    TgxTreeListNodeList& roots = FOwner->FNodes;
     if (!AParent || AParent == this || AParent->HasAsParent(this)) return;
-    if (TopIndex < 0 || TopIndex >= roots->GetCount() || roots->Get(TopIndex) != this) TopIndex = roots->IndexOf(this);
+    if (TopIndex < 0 || TopIndex >= roots.GetCount() || roots[TopIndex] != this) TopIndex = roots.IndexOf(this);
     if (TopIndex < 0) return;
-    roots->Delete(TopIndex);
-    AParent->CreateChildList();
-    AParent->FChildList->Add(this);
+    roots.Delete(TopIndex);
+    AParent->FChildren.Add(this);
     FParent = AParent;
     AParent->SetHasChildren(true);
 }
 
 void TgxTreeListNode::MoveChildrenToTopLevel() {
-    if (FChildList) {
-        TList* children = FChildList;
-        FChildList = nullptr;
-        TList* roots = FOwner->FNodes;
-        roots->SetCapacity(roots->GetCount() + children->GetCount());
-        for (Integer i = 0; i < children->GetCount(); ++i) {
-            TgxTreeListNode* child = NodeAt(children, i);
-            child->FParent = nullptr;
-            roots->Add(child);
-        }
-        delete children;
+    TgxTreeListNodeList children(std::move(FChildren));
+    TgxTreeListNodeList& roots = FOwner->FNodes;
+    roots.Reserve(roots.GetCount() + children.GetCount());
+    for (TgxTreeListNode* child : children) {
+        child->FParent = nullptr;
+        roots.Add(child);
     }
     SetHasChildren(FOwner->NodeHasChildren(this));
     FExpanded = false;
@@ -457,11 +532,12 @@ void TgxTreeListNode::MoveChildrenToTopLevel() {
 
 TCustomgxTreeList::TCustomgxTreeList(TComponent* AOwner)
     : TCustomgxContainer(AOwner),
-      FNodes(new TList),
       FBandFont(new TFont),
       FHeaderFont(new TFont),
       FPreviewFont(new TFont),
-      FInternalFont(new TFont) {
+      FInternalFont(new TFont),
+      FImageChangeLink(new TChangeLink),
+      FStateImageChangeLink(new TChangeLink) {
     SetBounds(0, 0, 250, 150);
     SetColor(clWindow);
     SetParentColor(false);
@@ -469,6 +545,8 @@ TCustomgxTreeList::TCustomgxTreeList(TComponent* AOwner)
     FPreviewFont->SetColor(clBlue);
     for (TFont* font : {FBandFont, FHeaderFont, FPreviewFont})
         font->OnChange = [this](TObject* Sender) { PanelFontChanged(Sender); };
+    for (TChangeLink* link : {FImageChangeLink, FStateImageChangeLink})
+        link->OnChange = [this](TObject*) { LayoutChanged(); };
 }
 
 void TCustomgxTreeList::BeforeDestruction() {
@@ -479,17 +557,47 @@ void TCustomgxTreeList::BeforeDestruction() {
 }
 
 TCustomgxTreeList::~TCustomgxTreeList() {
-    if (FNodes->GetCount() > 0) {
+    if (!FNodes.Empty()) {
         // Destroyed without Free(): the nodes still go, with the base class's bookkeeping only.
         FClearing = true;
-        for (Integer i = 0; i < FNodes->GetCount(); ++i) NodeAt(FNodes, i)->Free();
-        FNodes->Clear();
+        TgxTreeListNodeList roots(std::move(FNodes));
+        for (TgxTreeListNode* root : roots) root->Free();
     }
-    delete FNodes;
     FPreviewFont->Free();
     FHeaderFont->Free();
     FBandFont->Free();
     FInternalFont->Free();
+    if (FImages) FImages->UnRegisterChanges(FImageChangeLink);
+    if (FStateImages) FStateImages->UnRegisterChanges(FStateImageChangeLink);
+    FImageChangeLink->Free();
+    FStateImageChangeLink->Free();
+}
+
+void TCustomgxTreeList::Notification(TComponent* AComponent, TOperation Operation) {
+    TCustomgxContainer::Notification(AComponent, Operation);
+    if (Operation != opRemove) return;
+    if (AComponent == FImages) SetImages(nullptr);
+    if (AComponent == FStateImages) SetStateImages(nullptr);
+}
+
+void TCustomgxTreeList::SetImageList(TCustomImageList*& Field, TChangeLink* Link, TCustomImageList* Value) {
+    if (Value == Field) return;
+    InUpdateBracket([&] {
+        if (Field) Field->UnRegisterChanges(Link);
+        Field = Value;
+        if (Value) {
+            Value->RegisterChanges(Link);
+            Value->FreeNotification(this);
+        }
+    });
+}
+
+void TCustomgxTreeList::SetImages(TCustomImageList* Value) {
+    SetImageList(FImages, FImageChangeLink, Value);
+}
+
+void TCustomgxTreeList::SetStateImages(TCustomImageList* Value) {
+    SetImageList(FStateImages, FStateImageChangeLink, Value);
 }
 
 void TCustomgxTreeList::PanelFontChanged(TObject* /*Sender*/) {
@@ -538,7 +646,7 @@ void TCustomgxTreeList::Loaded() {
 
 TgxTreeListNode* TCustomgxTreeList::Add() {
     TgxTreeListNode* node = CreateNode();
-    FNodes->Add(node);
+    FNodes.Add(node);
     NodeAdded(node);
     return node;
 }
@@ -546,9 +654,9 @@ TgxTreeListNode* TCustomgxTreeList::Add() {
 TgxTreeListNode* TCustomgxTreeList::Insert(TgxTreeListNode* BeforeNode) {
     TgxTreeListNode* node = CreateNode();
     if (BeforeNode && !BeforeNode->GetParent() && BeforeNode->GetOwner() == this)
-        FNodes->Insert(BeforeNode->GetIndex(), node);
+        FNodes.Insert(BeforeNode->GetIndex(), node);
     else
-        FNodes->Add(node);
+        FNodes.Add(node);
     NodeAdded(node);
     return node;
 }
@@ -561,10 +669,7 @@ void TCustomgxTreeList::ClearNodes() {
         ClearSelection();
         ResetNodeReferences();
         // The roots leave the list first; a node whose deletion raises does not stop the others.
-        std::vector<TgxTreeListNode*> roots;
-        roots.reserve(FNodes->GetCount());
-        for (Integer i = 0; i < FNodes->GetCount(); ++i) roots.push_back(NodeAt(FNodes, i));
-        FNodes->Clear();
+        TgxTreeListNodeList roots(std::move(FNodes));
         std::exception_ptr failure;
         for (TgxTreeListNode* root : roots) {
             try {
@@ -582,12 +687,12 @@ void TCustomgxTreeList::ClearNodes() {
 }
 
 TgxTreeListNode* TCustomgxTreeList::GetItem(Integer Index) const {
-    if (Index < 0 || Index >= FNodes->GetCount()) return nullptr;
-    return NodeAt(FNodes, Index);
+    if (Index < 0 || Index >= FNodes.GetCount()) return nullptr;
+    return FNodes[Index];
 }
 
 TgxTreeListNode* TCustomgxTreeList::GetLastVisibleNode() const {
-    TgxTreeListNode* node = GetItem(FNodes->GetCount() - 1);
+    TgxTreeListNode* node = GetItem(FNodes.GetCount() - 1);
     return node ? node->GetLastExpandedDescendant() : nullptr;
 }
 
@@ -636,7 +741,7 @@ bool TCustomgxTreeList::IsCacheValid() const {
 }
 
 Integer TCustomgxTreeList::FindCachedNode(const TgxTreeListNode* Node) const {
-    if (!Node || Node->FDisplayStamp != FDisplayStamp) return -1;
+    if (!Node) return -1;
     const Integer i = Node->FDisplayIndex;
     if (i < 0 || i >= Integer(FDisplayOrder.size()) || FDisplayOrder[i] != Node) return -1;
     return i;
@@ -645,21 +750,20 @@ Integer TCustomgxTreeList::FindCachedNode(const TgxTreeListNode* Node) const {
 void TCustomgxTreeList::RefreshCache() {
     if (FDestroyPrepared && IsDestroying()) return;
     FDisplayOrder.clear();
-    ++FDisplayStamp;
+    FDisplayOrder.reserve(size_t(FNodeCount));
     // Depth-first over the displayed nodes, with an explicit stack of (list, next position).
-    std::vector<std::pair<TList*, Integer>> stack;
-    stack.emplace_back(FNodes, 0);
+    std::vector<std::pair<const TgxTreeListNodeList*, Integer>> stack;
+    stack.emplace_back(&FNodes, 0);
     while (!stack.empty()) {
         auto& [list, pos] = stack.back();
         if (pos >= list->GetCount()) {
             stack.pop_back();
             continue;
         }
-        TgxTreeListNode* node = NodeAt(list, pos++);
+        TgxTreeListNode* node = (*list)[pos++];
         node->FDisplayIndex = Integer(FDisplayOrder.size());
-        node->FDisplayStamp = FDisplayStamp;
         FDisplayOrder.push_back(node);
-        if (node->FExpanded && node->FChildList) stack.emplace_back(node->FChildList, 0);
+        if (node->FExpanded && !node->FChildren.Empty()) stack.emplace_back(&node->FChildren, 0);
     }
     FCacheBuilt = true;
     if (!FCacheLocked) ClearRowHeightCache();
@@ -669,7 +773,6 @@ void TCustomgxTreeList::ClearCache() {
     if (FCacheLocked) return;
     FCacheBuilt = false;
     FDisplayOrder.clear();
-    ++FDisplayStamp;
     FFocusedColumnAbsoluteIndex = -1;
     ClearRowHeightCache();
 }
@@ -694,9 +797,9 @@ Integer TCustomgxTreeList::WalkAbsoluteIndex(const TgxTreeListNode* Node) const 
     if (!Node || !Node->GetIsVisible()) return -1;
     Integer index = 0;
     for (const TgxTreeListNode* n = Node; n; n = n->GetParent()) {
-        TList* siblings = n->SiblingList();
-        const Integer position = siblings->IndexOf(const_cast<TgxTreeListNode*>(n));
-        for (Integer i = 0; i < position; ++i) index += DisplayedRows(NodeAt(siblings, i));
+        const TgxTreeListNodeList& siblings = n->SiblingList();
+        const Integer position = siblings.IndexOf(n);
+        for (Integer i = 0; i < position; ++i) index += DisplayedRows(siblings[i]);
         if (n->GetParent()) ++index;
     }
     return index;
@@ -704,16 +807,15 @@ Integer TCustomgxTreeList::WalkAbsoluteIndex(const TgxTreeListNode* Node) const 
 
 TgxTreeListNode* TCustomgxTreeList::WalkAbsoluteNode(Integer Index) const {
     if (Index < 0) return nullptr;
-    TList* list = FNodes;
+    const TgxTreeListNodeList* list = &FNodes;
     while (list) {
-        TList* next = nullptr;
-        for (Integer i = 0; i < list->GetCount(); ++i) {
-            TgxTreeListNode* node = NodeAt(list, i);
+        const TgxTreeListNodeList* next = nullptr;
+        for (TgxTreeListNode* node : *list) {
             if (Index == 0) return node;
             const Integer rows = DisplayedRows(node);
             if (Index < rows) {
                 --Index;  // the node's own row; the rest lies among its children
-                next = node->GetChildList();
+                next = &node->GetChildren();
                 break;
             }
             Index -= rows;
@@ -723,9 +825,9 @@ TgxTreeListNode* TCustomgxTreeList::WalkAbsoluteNode(Integer Index) const {
     return nullptr;
 }
 
-Integer TCustomgxTreeList::WalkAbsoluteCount(TList* List) const {
+Integer TCustomgxTreeList::WalkAbsoluteCount(const TgxTreeListNodeList& List) const {
     Integer count = 0;
-    for (Integer i = 0; i < List->GetCount(); ++i) count += DisplayedRows(NodeAt(List, i));
+    for (TgxTreeListNode* node : List) count += DisplayedRows(node);
     return count;
 }
 
@@ -787,7 +889,7 @@ void TCustomgxTreeList::NodeDeleted(TgxTreeListNode* Node, TgxTreeListNode* Prev
     if (FClearing) return;
     if (IsNodeSelected(Node)) SetNodeSelected(Node, false);
     if (!IsDestroying() && !FCacheLocked) ClearCache();
-    if (FNodes->GetCount() == 0) {
+    if (FNodes.Empty()) {
         ResetNodeReferences();
         if (!IsUpdating() && !IsDestroying()) {
             UpdateScrollBars();

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/image_list.h"
 #include "framework/list.h"
 #include "framework/variant.h"
 #include "treelist/container.h"
@@ -148,6 +149,46 @@ Integer CompareNodePointers(const TgxTreeListNode* Node1, const TgxTreeListNode*
 
 // ---------------------------------------------------------------------------------------------
 
+// A list of nodes: the top-level list of a tree list and the children of a node. Small lists take
+// their memory from the node pool; an empty list holds no memory.
+class TgxTreeListNodeList {
+public:
+    TgxTreeListNodeList() = default;
+    ~TgxTreeListNodeList() { Clear(); }
+    TgxTreeListNodeList(TgxTreeListNodeList&& Other) noexcept;
+    TgxTreeListNodeList& operator=(TgxTreeListNodeList&& Other) noexcept;
+    TgxTreeListNodeList(const TgxTreeListNodeList&) = delete;
+    TgxTreeListNodeList& operator=(const TgxTreeListNodeList&) = delete;
+
+    Integer GetCount() const { return FCount; }
+    bool Empty() const { return FCount == 0; }
+    // Raises EListError "List index out of bounds (%d)" outside 0..Count-1.
+    TgxTreeListNode* Get(Integer Index) const;
+    void Put(Integer Index, TgxTreeListNode* Node);
+    // Unchecked access for walks that stay inside the list.
+    TgxTreeListNode* operator[](Integer Index) const { return FItems[Index]; }
+    TgxTreeListNode* Last() const { return Get(FCount - 1); }
+    void Add(TgxTreeListNode* Node) { Insert(FCount, Node); }
+    // Index 0..Count.
+    void Insert(Integer Index, TgxTreeListNode* Node);
+    void Delete(Integer Index);
+    // Deletes Node; its former index, or -1.
+    Integer Remove(const TgxTreeListNode* Node);
+    Integer IndexOf(const TgxTreeListNode* Node) const;
+    void Exchange(Integer Index1, Integer Index2);
+    void Reserve(Integer Capacity);
+    // Empties the list and gives its memory back.
+    void Clear();
+    TgxTreeListNode* const* begin() const { return FItems; }
+    TgxTreeListNode* const* end() const { return FItems + FCount; }
+
+private:
+    void CheckIndex(Integer Index) const;
+    TgxTreeListNode** FItems = nullptr;
+    Integer FCount = 0;
+    Integer FCapacity = 0;
+};
+
 // One node of the forest. Created only by the owner's CreateNode, destroyed with Free(): freeing a
 // node deletes its subtree and tells the owner (NodeDeleted).
 class TgxTreeListNode : public TObject {
@@ -165,15 +206,15 @@ public:
     // -- structure
     TCustomgxTreeList* GetOwner() const { return FOwner; }
     TgxTreeListNode* GetParent() const { return FParent; }
-    // The child list; nullptr while the node has no children.
-    TList* GetChildList() const { return FChildList; }
+    // The children; a node without children holds no list.
+    const TgxTreeListNodeList& GetChildren() const { return FChildren; }
     TgxTreeListNode* AddChild() { return InsertChild(nullptr); }
     // A new child before BeforeChild (appended when nullptr).
     TgxTreeListNode* InsertChild(TgxTreeListNode* BeforeChild);
     // Appends the children, in order, to List.
     void AddChildrenToList(TList* List) const;
     void DeleteChildren();
-    Integer GetCount() const { return FChildList ? FChildList->GetCount() : 0; }
+    Integer GetCount() const { return FChildren.GetCount(); }
     // Child at Index, nullptr outside 0..Count-1.
     TgxTreeListNode* GetItem(Integer Index) const;
     TgxTreeListNode* GetFirstChild() const { return GetItem(0); }
@@ -254,21 +295,20 @@ private:
     // Takes the node out of its parent's list or the top-level list; an emptied child list goes and
     // the parent's HasChildren and Expanded follow.
     void Detach();
-    void CreateChildList();
-    TList* SiblingList() const;
+    TgxTreeListNodeList& SiblingList() const;
 
     Integer FData = 0;
     bool FDeleting = false;
     bool FExpanded = false;
     bool FHasChildren = false;
-    TList* FChildList = nullptr;
+    TgxTreeListNodeList FChildren;
     TCustomgxTreeList* FOwner;
     TgxTreeListNode* FParent = nullptr;
-    // Row height and display position, valid while their stamps match the owner's current ones.
+    // The row height, valid while its stamp matches the owner's, and the display position, valid
+    // while the owner's display-order list holds this node there.
     Integer FCachedRowHeight = 0;
     Integer FDisplayIndex = -1;
     uint64_t FRowHeightStamp = 0;
-    uint64_t FDisplayStamp = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -281,12 +321,14 @@ public:
     void BeforeDestruction() override;
     ~TCustomgxTreeList() override;
     void Loaded() override;
+    // An image list that goes is no longer used.
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
     // -- nodes
     TgxTreeListNode* Add();
     TgxTreeListNode* Insert(TgxTreeListNode* BeforeNode);
     void ClearNodes();
-    Integer GetCount() const { return FNodes->GetCount(); }
+    Integer GetCount() const { return FNodes.GetCount(); }
     // Root at Index, nullptr outside the range.
     TgxTreeListNode* GetItem(Integer Index) const;
     TgxTreeListNode* GetFirstNode() const { return GetItem(0); }
@@ -463,6 +505,11 @@ public:
     bool IsBandFontStored() const { return !GetParentFont(); }
     bool IsHeaderFontStored() const { return !GetParentFont(); }
     bool IsPreviewFontStored() const { return !GetParentFont(); }
+    // The node images and state images; a change of either list relayouts the control.
+    TCustomImageList* GetImages() const { return FImages; }
+    void SetImages(TCustomImageList* Value);
+    TCustomImageList* GetStateImages() const { return FStateImages; }
+    void SetStateImages(TCustomImageList* Value);
     bool GetSimpleCustomizeBox() const { return FSimpleCustomizeBox; }
     void SetSimpleCustomizeBox(bool Value) { FSimpleCustomizeBox = Value; }
     bool GetShowHiddenInCustomizeBox() const { return FShowHiddenInCustomizeBox; }
@@ -815,20 +862,24 @@ private:
     // Makes the widths shown under aoAutoWidth permanent when aoAutoWidth goes.
     void KeepAutoWidths();
     void PanelFontChanged(TObject* Sender);
+    void SetImageList(TCustomImageList*& Field, TChangeLink* Link, TCustomImageList* Value);
     void SetColorProperty(TColor& Field, TColor Value);
     void SetLayoutProperty(bool& Field, bool Value);
     void SetPaintProperty(bool& Field, bool Value);
-    void AppendDisplayed(TList* List);
     Integer FindCachedNode(const TgxTreeListNode* Node) const;
     Integer WalkAbsoluteIndex(const TgxTreeListNode* Node) const;
     TgxTreeListNode* WalkAbsoluteNode(Integer Index) const;
-    Integer WalkAbsoluteCount(TList* List) const;
+    Integer WalkAbsoluteCount(const TgxTreeListNodeList& List) const;
 
-    TList* FNodes;
+    TgxTreeListNodeList FNodes;
     TFont* FBandFont;
     TFont* FHeaderFont;
     TFont* FPreviewFont;
     TFont* FInternalFont;
+    TCustomImageList* FImages = nullptr;
+    TCustomImageList* FStateImages = nullptr;
+    TChangeLink* FImageChangeLink;
+    TChangeLink* FStateImageChangeLink;
     bool FCopyingParentFonts = false;
     Integer FLockUpdate = 0;
     TgxTreeListNode* FFocusedNode = nullptr;
@@ -844,11 +895,13 @@ private:
     bool FKeyboardExtending = false;
     bool FNewItemRowFocused = false;
 
-    // Display-order cache: the displayed nodes in order; each holds its position stamped with the
-    // current generation, so looking a node up costs nothing and no addresses are compared.
+    // Display-order cache: the displayed nodes in order. Each node remembers its position, which
+    // counts only while the list holds the node there, so looking a node up costs one comparison
+    // and no addresses are ordered.
     std::vector<TgxTreeListNode*> FDisplayOrder;
     bool FCacheBuilt = false;
-    uint64_t FDisplayStamp = 0;
+    // Nodes alive: the display-order list never needs more room than this.
+    Integer FNodeCount = 0;
     uint64_t FRowHeightStamp = 1;
     bool FCacheLocked = false;
     bool FClearing = false;

@@ -172,6 +172,7 @@ TEST(TreeListNodes, CreationAndIndexEdges) {
     EXPECT_EQ(list->GetItem(-1), nullptr);
     EXPECT_EQ(list->GetItem(4), nullptr);
     EXPECT_EQ(list->Find("A")->GetItem(3), nullptr);
+    EXPECT_THROW(list->Find("A")->GetChildren().Get(3), EListError);
     EXPECT_EQ(list->GetAbsoluteIndex(nullptr), -1);
     // The first node added became top and focused node.
     EXPECT_EQ(list->Name(list->GetFocusedNode()), "A");
@@ -234,7 +235,7 @@ TEST(TreeListNodes, DeletingTheOnlyChildKeepsHasChildrenWhenTheListSaysSo) {
     list->Find("A1")->Free();
     EXPECT_FALSE(list->Find("A")->GetHasChildren());
     EXPECT_FALSE(list->Find("A")->GetExpanded());
-    EXPECT_EQ(list->Find("A")->GetChildList(), nullptr);
+    EXPECT_TRUE(list->Find("A")->GetChildren().Empty());
     list->KeepHasChildren = true;
     list->Find("B1")->Free();
     EXPECT_TRUE(list->Find("B")->GetHasChildren());

@@ -275,3 +275,21 @@ TEST(TreeListOptions, AppearanceClampsAndDefaults) {
     EXPECT_TRUE(list->IsShowButtonAlways());
     EXPECT_TRUE(list->IsEditorButtonAt(0, 0, false));
 }
+
+TEST(TreeListOptions, ImageListsRelayoutAndAreForgottenWhenFreed) {
+    Owned<TComponent> form(new TComponent(nullptr));
+    auto* list = new TTestTreeList(form.get());
+    auto* images = new TImageList(form.get());
+    auto* states = new TImageList(nullptr);
+    list->SetImages(images);
+    list->SetStateImages(states);
+    EXPECT_EQ(list->GetImages(), images);
+    const int layouts = list->Layouts;
+    images->SetWidth(20);  // a change of the list relayouts the control
+    EXPECT_GT(list->Layouts, layouts);
+    states->Free();  // an image list that goes is no longer used, owned elsewhere or not
+    EXPECT_EQ(list->GetStateImages(), nullptr);
+    images->Free();
+    EXPECT_EQ(list->GetImages(), nullptr);
+    list->SetImages(nullptr);
+}
