@@ -6,7 +6,8 @@
 
 #include <string>
 
-#include "treelist/framework_stand_in.h"
+#include "framework/controls.h"
+#include "framework/graphics.h"
 
 // Letter case an edit window forces on what is typed.
 enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
@@ -14,8 +15,8 @@ enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 // Border of an in-place editor: none, or a single-line window border.
 enum TgxEditBorderStyle { xbsNone, xbsSingle };
 
-class TCustomgxContainer : public TTlStandInControl {
-    LUMORA_CLASS(TCustomgxContainer, TTlStandInControl)
+class TCustomgxContainer : public TCustomControl {
+    LUMORA_CLASS(TCustomgxContainer, TCustomControl)
 public:
     explicit TCustomgxContainer(TComponent* AOwner);
 

@@ -3,6 +3,8 @@
 
 #include "treelist/tree_list.h"
 
+#include "framework/system_metrics.h"
+
 #include <cstring>
 #include <exception>
 #include <mutex>
@@ -538,6 +540,7 @@ TCustomgxTreeList::TCustomgxTreeList(TComponent* AOwner)
       FInternalFont(new TFont),
       FImageChangeLink(new TChangeLink),
       FStateImageChangeLink(new TChangeLink) {
+    SetControlStyle({csCaptureMouse, csOpaque, csDoubleClicks, csDisplayDragImage});
     SetBounds(0, 0, 250, 150);
     SetColor(clWindow);
     SetParentColor(false);
@@ -634,7 +637,88 @@ void TCustomgxTreeList::PrepareDestroy() {
     if (FDestroyPrepared) return;
     FDestroyPrepared = true;
     if (!IsDestroying()) Destroying();
+    if (HandleAllocated()) DestroyHandle();
     ResetEditedCell();
+}
+
+// ---- window ----------------------------------------------------------------------------------
+
+void TCustomgxTreeList::CreateParams(TCreateParams& Params) {
+    TCustomgxContainer::CreateParams(Params);
+    Params.Style |= WS_CLIPCHILDREN | WS_TABSTOP;
+    Params.WindowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    if (FBorderStyle == bsSingle && FLookAndFeel == lfStandard) {
+        if (GetCtl3D())
+            Params.ExStyle |= WS_EX_CLIENTEDGE;
+        else
+            Params.Style |= WS_BORDER;
+    } else if (FLookAndFeel == lfFlat && FBorderStyle == bsNone) {
+        Params.Style &= ~WS_BORDER;
+    }
+}
+
+void TCustomgxTreeList::CreateWnd() {
+    TCustomgxContainer::CreateWnd();
+    UpdateScrollBars();
+}
+
+void TCustomgxTreeList::WMNCCalcSize(TMessage& Message) {
+    TCustomgxContainer::WMNCCalcSize(Message);
+    auto* r = reinterpret_cast<TRect*>(Message.LParam);
+    if (!r || !HasFlatBorder()) return;
+    *r = TRect(r->Left + 1, r->Top + 1, r->Right - 1, r->Bottom - 1);
+}
+
+void TCustomgxTreeList::WMNCPaint(TMessage& Message) {
+    TCustomgxContainer::WMNCPaint(Message);
+    if (!HasFlatBorder()) return;
+    TCanvas* canvas = GetWindowCanvas();
+    if (!canvas) return;
+    TRect frame(0, 0, GetWidth(), GetHeight());
+    DrawEdge(canvas->GetHandle(), &frame, BDR_SUNKENOUTER, BF_RECT);
+    if (ScrollBarState(SB_HORZ).Shown && ScrollBarState(SB_VERT).Shown) {
+        const Integer right = GetWidth() - 1;
+        const Integer bottom = GetHeight() - 1;
+        canvas->GetBrush()->SetColor(clBtnFace);
+        canvas->GetBrush()->SetStyle(bsSolid);
+        canvas->FillRect(TRect(right - GetSystemMetrics(SM_CXVSCROLL), bottom - GetSystemMetrics(SM_CYHSCROLL), right,
+                               bottom));
+    }
+}
+
+void TCustomgxTreeList::WMEraseBkgnd(TMessage& Message) {
+    Message.Result = 1;
+}
+
+void TCustomgxTreeList::WMGetDlgCode(TMessage& Message) {
+    Message.Result = DLGC_WANTARROWS;
+    const bool wantTabs = WantTabs();
+    if (IsRowSelect() && !wantTabs) return;
+    if (wantTabs) Message.Result |= DLGC_WANTTAB;
+    if (IsEditingAllowed() || FSearching || (IsAutoSearch() && GetKeyState(VK_MENU) >= 0))
+        Message.Result |= DLGC_WANTCHARS;
+}
+
+void TCustomgxTreeList::CMCtl3DChanged(TMessage& Message) {
+    if (FBorderStyle == bsSingle && FLookAndFeel == lfStandard) RecreateWnd();
+    TCustomgxContainer::CMCtl3DChanged(Message);
+}
+
+void TCustomgxTreeList::CMColorChanged(TMessage& Message) {
+    TCustomgxContainer::CMColorChanged(Message);
+    LayoutChanged();
+}
+
+void TCustomgxTreeList::CMFontChanged(TMessage& Message) {
+    TCustomgxContainer::CMFontChanged(Message);
+    LayoutChanged();
+}
+
+void TCustomgxTreeList::CMParentFontChanged(TMessage& Message) {
+    TCustomgxContainer::CMParentFontChanged(Message);
+    if (!GetParentFont()) return;
+    CopyParentFonts();
+    LayoutChanged();
 }
 
 void TCustomgxTreeList::Loaded() {

@@ -821,6 +821,24 @@ protected:
     bool IsDestroying() const { return GetComponentState().Contains(csDestroying); }
     bool IsClearing() const { return FClearing; }
 
+    // Window: clip children, tab stop, redraw on resizing, double clicks; a 3-D client edge or a
+    // plain border with the standard look, none with the flat look (its frame is non-client paint).
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    // The flat look with a border: one pixel of frame on every side, a sunken outer edge around
+    // the window and the box between two scroll bars in the button face colour.
+    void WMNCCalcSize(TMessage& Message) override;
+    void WMNCPaint(TMessage& Message) override;
+    // The painting covers everything: nothing is erased.
+    void WMEraseBkgnd(TMessage& Message) override;
+    // Arrows always; Tab when WantTabs; characters when editing, searching or searching on typing.
+    void WMGetDlgCode(TMessage& Message) override;
+    void CMCtl3DChanged(TMessage& Message) override;
+    void CMColorChanged(TMessage& Message) override;
+    void CMFontChanged(TMessage& Message) override;
+    void CMParentFontChanged(TMessage& Message) override;
+    bool HasFlatBorder() const { return FLookAndFeel == lfFlat && FBorderStyle == bsSingle; }
+
     // The layout: clears and rebuilds the display-order cache around the band layout and the
     // scroll bars. Nothing while loading or being destroyed.
     virtual void CalcLayoutMetrics();

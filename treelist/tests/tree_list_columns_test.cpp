@@ -479,6 +479,8 @@ TEST_F(ColumnsFixture, HeaderGlyphIsMadeOnFirstRead) {
 TEST_F(ColumnsFixture, PanelFontChangesClearParentFont) {
     EXPECT_EQ(list->GetPreviewFont()->GetColor(), clBlue);
     list->GetFont()->SetSize(13);
+    list->SetParentFont(true);
+    ASSERT_TRUE(list->GetParentFont());
     list->CopyParentFonts();
     EXPECT_TRUE(list->GetParentFont());
     EXPECT_EQ(list->GetHeaderFont()->GetSize(), 13);
