@@ -620,7 +620,8 @@ public:
     virtual Integer GetBandRowColumnIndex(Integer /*VisibleBand*/, Integer /*Row*/, Integer /*Position*/) { return -1; }
     virtual TAlignment GetHeaderAlignment(Integer /*Column*/) { return taLeftJustify; }
     virtual Integer GetColumnBandIndex(Integer /*Column*/) { return 0; }
-    virtual Integer CalcColumnWidth(Integer /*Column*/) { return 0; }
+    // The width a column is shown with; until the band widths are shared out, its own width.
+    virtual Integer CalcColumnWidth(Integer Column) { return GetColumnWidth(Column); }
     virtual Integer GetBandRowColumnCount(Integer /*VisibleBand*/, Integer /*Row*/) { return 0; }
     virtual Integer GetColumnColIndex(Integer /*Column*/) { return 0; }
     virtual TBitmap* GetHeaderGlyph(Integer /*Column*/) { return nullptr; }

@@ -37,10 +37,13 @@ void TCustomgxTreeList::SetOptionsEx(TgxTreeListOptionsEx Value) {
 void TCustomgxTreeList::KeepAutoWidths() {
     if (GetVisibleBandCount() == 0) return;
     const Integer firstColumn = VisibleToAbsoluteIndex(0);
-    if (IsBandHeaderWidth() && firstColumn >= 0 && GetBandCount() == 1)
-        ChangeColumnWidth(firstColumn, CalcColumnWidth(firstColumn));
-    else
-        ChangeBandWidth(0, CalcBandWidth(0) + GetGroupIndent());
+    if (IsBandHeaderWidth() && firstColumn >= 0 && GetBandCount() == 1) {
+        const Integer width = CalcColumnWidth(firstColumn);
+        if (width > 0) ChangeColumnWidth(firstColumn, width);
+    } else {
+        const Integer width = CalcBandWidth(0);
+        if (width > 0) ChangeBandWidth(0, width + GetGroupIndent());
+    }
 }
 
 Integer TCustomgxTreeList::CalcBandWidth(Integer VisibleBand) {

@@ -516,3 +516,16 @@ TEST(TreeListColumns, CellBordersNarrowTheCell) {
     }
     EXPECT_EQ(rows, "......../.rrrrrr./.r....../.r....../.rrrrrr./......../");
 }
+
+TEST_F(ColumnsFixture, LeavingAutoWidthKeepsTheShownWidthsOnlyWhenAsked) {
+    TgxTreeListColumn* column = AddColumn();
+    list->SetOptions(list->GetOptions() + TgxTreeListOptions{aoAutoWidth});
+    list->SetOptions(list->GetOptions() - TgxTreeListOptions{aoAutoWidth});
+    EXPECT_FALSE(column->IsWidthStored());
+
+    list->SetOptionsEx(list->GetOptionsEx() + TgxTreeListOptionsEx{aoKeepColumnWidth});
+    list->SetOptions(list->GetOptions() + TgxTreeListOptions{aoAutoWidth});
+    list->SetOptions(list->GetOptions() - TgxTreeListOptions{aoAutoWidth});
+    EXPECT_TRUE(column->IsWidthStored());  // the width shown under auto width became the column's own
+    EXPECT_EQ(column->GetWidth(), list->CalcColumnWidth(0));
+}

@@ -91,11 +91,11 @@ public:
         this->OnSelectedCountChange = [this](TObject*) { Log.push_back("SelectedCount"); };
     }
 
-    // Adds the trees of Spec (see the notation above) after the existing roots.
-    void Build(const std::string& Spec) {
+    // Adds the trees of Shape (see the notation above) after the existing roots.
+    void Build(const std::string& Shape) {
         this->BeginUpdate();
         size_t pos = 0;
-        BuildList(Spec, pos, nullptr);
+        BuildList(Shape, pos, nullptr);
         this->EndUpdate();
     }
 
@@ -110,20 +110,20 @@ public:
     }
 
 private:
-    void BuildList(const std::string& Spec, size_t& pos, TgxTreeListNode* Parent) {
-        while (pos < Spec.size() && Spec[pos] != ')' && Spec[pos] != ']') {
+    void BuildList(const std::string& Shape, size_t& pos, TgxTreeListNode* Parent) {
+        while (pos < Shape.size() && Shape[pos] != ')' && Shape[pos] != ']') {
             std::string name;
-            while (pos < Spec.size() && std::isalnum(static_cast<unsigned char>(Spec[pos]))) name += Spec[pos++];
+            while (pos < Shape.size() && std::isalnum(static_cast<unsigned char>(Shape[pos]))) name += Shape[pos++];
             TgxTreeListNode* node = Parent ? Parent->AddChild() : this->Add();
             Names[node] = name;
-            if (pos < Spec.size() && (Spec[pos] == '(' || Spec[pos] == '[')) {
-                const bool expanded = Spec[pos] == '(';
+            if (pos < Shape.size() && (Shape[pos] == '(' || Shape[pos] == '[')) {
+                const bool expanded = Shape[pos] == '(';
                 ++pos;
-                BuildList(Spec, pos, node);
+                BuildList(Shape, pos, node);
                 ++pos;
                 if (expanded) node->SetExpanded(true);
             }
-            if (pos < Spec.size() && Spec[pos] == ',') ++pos;
+            if (pos < Shape.size() && Shape[pos] == ',') ++pos;
         }
     }
     void DumpNode(const TgxTreeListNode* Node, std::string& s) const {
