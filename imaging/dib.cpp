@@ -108,3 +108,18 @@ Integer DIBToBitmap(const void* DIB, size_t DIBSize, TBitmap* Bitmap, const void
     }
     return L.BitCount;
 }
+
+bool ImgDescribeBitmap(TBitmap* Bitmap, TImgDrawDIB& Out) {
+    Out = TImgDrawDIB{};
+    if (!Bitmap) return false;
+    const Integer w = Bitmap->GetWidth(), h = Bitmap->GetHeight();
+    const TPixelFormat f = Bitmap->GetPixelFormat();
+    if (w <= 0 || h <= 0 || (f != pf24bit && f != pf1bit)) return false;
+    // The rows may run either way in memory; the header says which.
+    const Byte* first = static_cast<const Byte*>(Bitmap->ScanLine(0));
+    const bool bottomUp = h > 1 && static_cast<const Byte*>(Bitmap->ScanLine(1)) < first;
+    ImgWriteDIBHeader(&Out.Header, w, bottomUp ? h : -h, f == pf1bit ? 1 : 24);
+    Out.Palette[1] = RGBQUAD{255, 255, 255, 0};
+    Out.Bits = bottomUp ? Bitmap->ScanLine(h - 1) : first;
+    return true;
+}

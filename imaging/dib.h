@@ -3,6 +3,7 @@
 // used for packed images and video frames).
 
 #include <cstddef>
+#include <cstdint>
 
 #include "framework/dynlib.h"
 #include "framework/graphics.h"
@@ -27,3 +28,16 @@ HGLOBAL PolygonToDIB(TBitmap* Bitmap, Integer x1, Integer y1, Integer x2, Intege
 Integer DIBToBitmap(HGLOBAL DIB, TBitmap* Bitmap, const void* Pixels = nullptr, size_t PixelsSize = 0);
 Integer DIBToBitmap(const void* DIB, size_t DIBSize, TBitmap* Bitmap, const void* Pixels = nullptr,
                     size_t PixelsSize = 0);
+
+// A 24-bit or 1-bit bitmap described in place as a device-independent bitmap, for drawing with
+// DrawDibDraw: the header (height negative when the rows run top-down in memory) followed by the
+// palette black, white, and the address of the pixel block. No pixel is copied.
+struct TImgDrawDIB {
+    BITMAPINFOHEADER Header{};
+    RGBQUAD Palette[2]{};
+    const void* Bits = nullptr;
+};
+static_assert(offsetof(TImgDrawDIB, Palette) == sizeof(BITMAPINFOHEADER),
+              "the palette must follow the header");
+// False (and Out empty) for a bitmap without pixels or of another format.
+bool ImgDescribeBitmap(TBitmap* Bitmap, TImgDrawDIB& Out);

@@ -119,6 +119,15 @@ constexpr Integer ImgIntLimit(Integer value, Integer low, Integer high) {
     return ImgIntMin(ImgIntMax(value, low), high);
 }
 constexpr Integer ImgClampByte(Integer v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+// A channel value from a real: 0 below 0, 255 above 255, else rounded to nearest with halves to
+// even (as nearbyint does in the default rounding mode: adding and taking away 1.5 * 2^52 leaves
+// no fraction bits). Valid for |v| < 2^51.
+inline Byte ImgRoundClampByte(double v) {
+    constexpr double kShift = 6755399441055744.0;
+    const double shifted = v + kShift;
+    const double r = shifted - kShift;
+    return r <= 0 ? 0 : (r >= 255 ? 255 : Byte(r));
+}
 constexpr double ImgDMin(double a, double b) { return a < b ? a : b; }
 constexpr double ImgDMax(double a, double b) { return a > b ? a : b; }
 // Integer part, plus 1 when the fraction is above 0.

@@ -20,22 +20,12 @@ struct Terms {
 };
 const Terms kTerms;
 
-// Rounds to nearest with halves to even (as nearbyint does in the default rounding mode): adding
-// and taking away 1.5 * 2^52 leaves no fraction bits. Valid for |v| < 2^51, far beyond what the
-// formula gives.
-inline Byte ClampRound(double v) {
-    constexpr double kShift = 6755399441055744.0;
-    const double shifted = v + kShift;
-    const double r = shifted - kShift;
-    return r <= 0 ? 0 : (r >= 255 ? 255 : Byte(r));
-}
-
 // Y, U and V of a packed layout are bytes, except CLJR's small fields; all fit the tables.
 inline void Convert(unsigned y, unsigned u, unsigned v, TImgRGB& p) {
     const double d = kTerms.y[y];
-    p.b = ClampRound(d + kTerms.ub[u]);
-    p.g = ClampRound(d - kTerms.vg[v] - kTerms.ug[u]);
-    p.r = ClampRound(d + kTerms.vr[v]);
+    p.b = ImgRoundClampByte(d + kTerms.ub[u]);
+    p.g = ImgRoundClampByte(d - kTerms.vg[v] - kTerms.ug[u]);
+    p.r = ImgRoundClampByte(d + kTerms.vr[v]);
 }
 
 constexpr Cardinal Code(char a, char b, char c, char d) {
@@ -47,9 +37,9 @@ constexpr Cardinal Code(char a, char b, char c, char d) {
 
 void YUVToRGB(Integer Y, Integer U, Integer V, TImgRGB& Pixel) {
     const double d = (Y - 16) * 1.164;
-    Pixel.b = ClampRound(d + 2.018 * (U - 128));
-    Pixel.g = ClampRound(d - 0.813 * (V - 128) - 0.391 * (U - 128));
-    Pixel.r = ClampRound(d + 1.596 * (V - 128));
+    Pixel.b = ImgRoundClampByte(d + 2.018 * (U - 128));
+    Pixel.g = ImgRoundClampByte(d - 0.813 * (V - 128) - 0.391 * (U - 128));
+    Pixel.r = ImgRoundClampByte(d + 1.596 * (V - 128));
 }
 
 const TYUVLayoutInfo* YUVLayoutOfCode(Cardinal FourCC) {
