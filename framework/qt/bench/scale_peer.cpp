@@ -1,0 +1,23 @@
+#include "framework/qt/bench/scale_peer.h"
+
+#include <QImage>
+
+#include <algorithm>
+#include <chrono>
+
+double lumora_bench::QtScaledMs(const uint8_t* bits, int w, int h, int stride, int sx, int sy, int sw, int sh,
+                                int dw, int dh, bool smooth, int runs) {
+    (void)w;
+    (void)h;
+    const QImage part(bits + qsizetype(sy) * stride + qsizetype(sx) * 3, sw, sh, stride, QImage::Format_BGR888);
+    const Qt::TransformationMode mode = smooth ? Qt::SmoothTransformation : Qt::FastTransformation;
+    double best = 1e300;
+    for (int r = 0; r < runs; ++r) {
+        const auto start = std::chrono::steady_clock::now();
+        const QImage shown = part.scaled(dw, dh, Qt::IgnoreAspectRatio, mode).convertToFormat(QImage::Format_RGB32);
+        const auto end = std::chrono::steady_clock::now();
+        if (shown.isNull()) return 0;
+        best = std::min(best, std::chrono::duration<double, std::milli>(end - start).count());
+    }
+    return best;
+}
