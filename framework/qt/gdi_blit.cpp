@@ -93,10 +93,20 @@ bool FastCopy(const Surface& d, const Surface& s, const QRect& r, const QRect& D
                 for (int i = 0; i < n; ++i) o[i] = p[cm[i]] | 0xFF000000u;
             }
         } else if (d.fmt == PixFmt::Rgb32) {  // from 24 bits
+            // Four bytes read at once hold blue, green, red and the next pixel's first byte,
+            // which the alpha byte replaces; the row's last pixel is read byte by byte, so no
+            // read passes the end of its row.
             auto* o = reinterpret_cast<uint32_t*>(dp);
+            const int last = s.width - 1;
             for (int i = 0; i < n; ++i) {
                 const uint8_t* p = sr + cm[i] * 3;
-                o[i] = 0xFF000000u | (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0];
+                if (cm[i] < last) {
+                    uint32_t v;
+                    std::memcpy(&v, p, 4);
+                    o[i] = v | 0xFF000000u;
+                } else {
+                    o[i] = 0xFF000000u | (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0];
+                }
             }
         } else {  // 32 bits to 24
             const auto* p = reinterpret_cast<const uint32_t*>(sr);
