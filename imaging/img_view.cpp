@@ -537,24 +537,20 @@ void TImagoView::DrawBackgroundAround(TCanvas* Canvas, const TRect& Keep) {
 }
 
 TRect TImagoView::SourceRect(bool LastPixelCorrection) const {
-    TRect r{0, 0, 0, 0};
-    const Integer bw = FBitmap->GetWidth(), bh = FBitmap->GetHeight();
-    if (FZoomedW != 0) {
-        const double scale = double(bw) / FZoomedW;
-        const Integer sx = Integer(Round(FViewX * scale));
-        Integer sw = Integer(Round(FExtX * scale));
-        if (LastPixelCorrection && sx + sw > bw) --sw;
-        r.Left = sx;
-        r.Right = sx + sw;
-    }
-    if (FZoomedH != 0) {
-        const double scale = double(bh) / FZoomedH;
-        const Integer sy = Integer(Round(FViewY * scale));
-        Integer sh = Integer(Round(FExtY * scale));
-        if (LastPixelCorrection && sy + sh > bh) --sh;
-        r.Top = sy;
-        r.Bottom = sy + sh;
-    }
+    // One axis: the first source pixel and how many the extent shows.
+    auto axis = [LastPixelCorrection](Integer size, Integer zoomed, Integer view, Integer extent, Integer& from,
+                                      Integer& to) {
+        from = to = 0;
+        if (zoomed == 0) return;
+        const double scale = double(size) / zoomed;
+        from = Integer(Round(view * scale));
+        Integer count = Integer(Round(extent * scale));
+        if (LastPixelCorrection && from + count > size) --count;
+        to = from + count;
+    };
+    TRect r;
+    axis(FBitmap->GetWidth(), FZoomedW, FViewX, FExtX, r.Left, r.Right);
+    axis(FBitmap->GetHeight(), FZoomedH, FViewY, FExtY, r.Top, r.Bottom);
     return r;
 }
 

@@ -9,33 +9,9 @@
 #include "imaging/bitmap_routines.h"
 #include "imaging/dib.h"
 #include "imaging/dib_format.h"
+#include "imaging/tests/image_fixture.h"
 
 namespace {
-
-using Bmp = std::unique_ptr<TBitmap>;
-
-Bmp Make24(Integer w, Integer h, const std::function<TImgRGB(Integer, Integer)>& pixel) {
-    Bmp b(new TBitmap());
-    b->SetPixelFormat(pf24bit);
-    b->SetSize(w, h);
-    for (Integer y = 0; y < h; ++y) {
-        auto* row = static_cast<TImgRGB*>(b->ScanLine(y));
-        for (Integer x = 0; x < w; ++x) row[x] = pixel(x, y);
-    }
-    return b;
-}
-
-Bmp Make1(Integer w, Integer h, const std::function<bool(Integer, Integer)>& bit) {
-    Bmp b(new TBitmap());
-    b->SetPixelFormat(pf1bit);
-    b->SetSize(w, h);
-    for (Integer y = 0; y < h; ++y)
-        for (Integer x = 0; x < w; ++x) SetRowBit(b->ScanLine(y), x, bit(x, y));
-    return b;
-}
-
-TImgRGB Px(TBitmap* b, Integer x, Integer y) { return static_cast<TImgRGB*>(b->ScanLine(y))[x]; }
-bool Bit(TBitmap* b, Integer x, Integer y) { return GetRowBit(b->ScanLine(y), x) != 0; }
 
 TImgRGB Pattern(Integer x, Integer y) { return ImgRGB(Byte(x * 17 + y), Byte(y * 29 + 3), Byte(x ^ (y * 7))); }
 bool Checker(Integer x, Integer y) { return ((x * 3 + y) % 5) < 2; }

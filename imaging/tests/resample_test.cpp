@@ -7,21 +7,9 @@
 
 #include "imaging/bitmap_rows.h"
 #include "imaging/resample.h"
+#include "imaging/tests/image_fixture.h"
 
 namespace {
-
-using Bmp = std::unique_ptr<TBitmap>;
-
-Bmp Make24(Integer w, Integer h, const std::function<TImgRGB(Integer, Integer)>& pixel) {
-    Bmp b(new TBitmap());
-    b->SetPixelFormat(pf24bit);
-    b->SetSize(w, h);
-    for (Integer y = 0; y < h; ++y) {
-        auto* row = static_cast<TImgRGB*>(b->ScanLine(y));
-        for (Integer x = 0; x < w; ++x) row[x] = pixel(x, y);
-    }
-    return b;
-}
 
 Bmp Blank(Integer w, Integer h) {
     Bmp b(new TBitmap());
@@ -29,8 +17,6 @@ Bmp Blank(Integer w, Integer h) {
     b->SetSize(w, h);
     return b;
 }
-
-TImgRGB Px(TBitmap* b, Integer x, Integer y) { return static_cast<TImgRGB*>(b->ScanLine(y))[x]; }
 
 struct Entry {
     Integer Pixel;
