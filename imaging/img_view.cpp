@@ -116,6 +116,11 @@ void TImgView::CreateParams(TCreateParams& Params) {
     Params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
 }
 
+void TImgView::CMCtl3DChanged(TMessage& Message) {
+    TCustomControl::CMCtl3DChanged(Message);
+    if (FBorderStyle == bsSingle) RecreateWnd();
+}
+
 // ---- TImagoView: life ------------------------------------------------------------------------
 
 TImagoView::TImagoView(TComponent* AOwner) : TImgView(AOwner) {

@@ -53,6 +53,8 @@ public:
 
 protected:
     void CreateParams(TCreateParams& Params) override;
+    // The border's look follows Ctl3D: the window is made again.
+    void CMCtl3DChanged(TMessage& Message) override;
 
     TColor FBackground;
     Integer FDpiX = 0;

@@ -97,6 +97,16 @@ TEST_F(ImagoViewTest, CreatedWithItsDefaults) {
     EXPECT_TRUE(CursorTableHas(1790));
 }
 
+TEST_F(ImagoViewTest, BorderFollowsStyleAndCtl3D) {
+    EXPECT_EQ(View->GetClientWidth(), 100);
+    View->SetBorderStyle(bsSingle);
+    EXPECT_EQ(View->GetClientWidth(), 96);  // sunken client edge
+    View->SetCtl3D(false);
+    EXPECT_EQ(View->GetClientWidth(), 98);  // plain one-pixel border
+    View->SetBorderStyle(bsNone);
+    EXPECT_EQ(View->GetClientHeight(), 100);
+}
+
 TEST_F(ImagoViewTest, OriginIsClampedAndReported) {
     Show(200, 100);
     Integer mx, my;
