@@ -158,6 +158,10 @@ TEST_F(ImagoViewTest, ZoomIgnoresNonPositiveAndUnchangedValues) {
     EXPECT_EQ(View->GetZoom(), 200);
     EXPECT_EQ(Changes, std::vector<Integer>{1});
     EXPECT_EQ(View->GetExtentX(), 100);  // 100 zoomed pixels fill the client area
+    // The size that would show the whole zoomed image, with room for a shown bar.
+    EXPECT_EQ(View->GetZoomedControlWidth(), 101);
+    View->SetScrollBars(ssBoth);
+    EXPECT_EQ(View->GetZoomedControlHeight(), 101 + 100 - View->GetClientHeight());
 }
 
 TEST_F(ImagoViewTest, AutomaticZoomTable) {
@@ -313,6 +317,26 @@ TEST_F(ImagoViewTest, FilterIsUsedOnlyWhenEnlarging) {
     Shot();
     Show(1, 1, Halves);
     Shot();
+}
+
+TEST_F(ImagoViewTest, VisiblePartIsDrawnFilteredInBothDirections) {
+    Show(20, 10, Halves);
+    View->SetZoomFilter(rfTriangle);
+    View->SetDelayZoomFilter(true);
+    View->SetZoom(50);
+    ASSERT_EQ(View->FilterDelay(), 2);  // which this drawing does not wait for
+    Bmp part(new TBitmap());
+    part->SetPixelFormat(pf24bit);
+    part->SetSize(View->GetExtentX(), View->GetExtentY());
+    ASSERT_EQ(part->GetWidth(), 10);
+    View->DrawVisibleImageTo(part->GetCanvas());
+    EXPECT_TRUE(HasGrey(part.get(), 2, 10));     // reduced with the filter
+    EXPECT_FALSE(HasGrey(Shot().get(), 2, 10));  // the view itself draws plainly below 100
+    View->SetZoomFilter(rfNone);
+    View->DrawVisibleImageTo(part->GetCanvas());
+    EXPECT_FALSE(HasGrey(part.get(), 2, 10));
+    EXPECT_EQ(At(part.get(), 0, 0), clBlack);
+    EXPECT_EQ(At(part.get(), 9, 4), clWhite);
 }
 
 TEST_F(ImagoViewTest, DelayedFilterDrawsPlainFirstAndFilteredTwoTicksLater) {
