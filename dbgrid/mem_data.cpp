@@ -117,8 +117,12 @@ void TgxMemData::InternalOpen() {
     }
 
     FMemFields->Clear();
-    for (TField* f : *GetFields())
+    FHasCalcFields = false;
+    for (TField* f : *GetFields()) {
         if (f->GetFieldKind() == fkCalculated) FMemFields->AddCalcField(f);
+        if ((f->GetFieldKind() == fkCalculated || f->GetFieldKind() == fkLookup) && f != FRecIdField)
+            FHasCalcFields = true;
+    }
     for (TField* f : *GetFields())
         if (!f->IsBlob()) FMemFields->Add(f);
     FExtraOffset = (FMemFields->GetRecordDataSize() + 5 + alignof(TgxMemBufferValues) - 1) /
@@ -216,7 +220,8 @@ void TgxMemData::FreeRecordBuffer(TRecordBuffer& Buffer) {
 }
 
 void TgxMemData::InternalInitRecord(TRecordBuffer Buffer) {
-    std::memset(Buffer, 0, FMemFields->GetRecordDataSize() + 5);
+    FMemFields->Clear(Buffer);
+    std::memset(Buffer + FMemFields->GetRecordDataSize(), 0, 5);
     TgxMemBufferValues& values = ValuesOf(Buffer);
     for (std::string& s : values.Wide) s.clear();
     for (TgxMemBlobData& b : values.Blobs) b.reset();
@@ -228,6 +233,11 @@ void TgxMemData::ClearCalcFields(TRecordBuffer Buffer) {
         if (f == FRecIdField) continue;
         if (TgxMemField* d = FMemFields->FindField(f)) Buffer[d->GetOffset()] = 0;
     }
+}
+
+void TgxMemData::CalculateFields(TRecordBuffer Buffer) {
+    // The hidden field alone needs no calculation: it holds what was stored.
+    if (OnCalcFields || FHasCalcFields) TDataSet::CalculateFields(Buffer);
 }
 
 bool TgxMemData::GetCurrentRecord(TRecordBuffer Buffer) {

@@ -112,7 +112,11 @@ public:
     Integer GetCount() const { return static_cast<Integer>(FItems.size()); }
     TgxMemField* GetItem(Integer Index) const { return FItems[Index].get(); }
     // The descriptor of a field, nullptr for blob fields and fields without one.
-    TgxMemField* FindField(const TField* Field) const;
+    TgxMemField* FindField(const TField* Field) const {
+        size_t no = static_cast<size_t>(Field->GetFieldNo());
+        if (no < FByFieldNo.size() && FByFieldNo[no] && FByFieldNo[no]->FField == Field) return FByFieldNo[no];
+        return FindOther(Field);
+    }
     // The calculated (not lookup) fields, in field order.
     const std::vector<TField*>& GetCalcFields() const { return FCalcFields; }
     const std::vector<TgxMemField*>& GetAutoIncFields() const { return FAutoIncFields; }
@@ -132,6 +136,9 @@ public:
     std::unique_ptr<Byte[]> Store(const Byte* Buffer, const TgxMemBufferValues& Values) const;
     // Fills a record buffer from a stored record.
     void Fetch(const Byte* Stored, Byte* Buffer, TgxMemBufferValues& Values) const;
+    // Gives every field of a record buffer the value a zero-filled buffer has (texts are
+    // cleared by their first byte).
+    void Clear(Byte* Buffer) const;
     static bool StoredHasValue(const Byte* Stored, const TgxMemField* F) { return Stored[F->FStoredOffset] != 0; }
     static TgxMemValue StoredValue(const Byte* Stored, const TgxMemField* F);
     static bool BufferHasValue(const Byte* Buffer, const TgxMemField* F) { return Buffer[F->FOffset] != 0; }
@@ -140,6 +147,8 @@ public:
     static void CopyValue(const TgxMemField* F, TgxMemValue Value, void* Dest);
 
 private:
+    TgxMemField* FindOther(const TField* Field) const;
+
     // A run of fixed-size values that lie together in both layouts.
     struct Span {
         Integer Buffer, Stored, Size;
@@ -273,6 +282,7 @@ protected:
     Integer GetRecordSize() override { return FMemFields->GetRecordDataSize(); }
     TGetResult GetRecord(TRecordBuffer Buffer, TGetMode GetMode, bool DoCheck) override;
     void ClearCalcFields(TRecordBuffer Buffer) override;
+    void CalculateFields(TRecordBuffer Buffer) override;
 
     void GetBookmarkData(TRecordBuffer Buffer, void* Data) override;
     void SetBookmarkData(TRecordBuffer Buffer, const void* Data) override;
@@ -377,6 +387,8 @@ private:
     bool FReadOnly = false;
     bool FCursorOpen = false;
     bool FDestroying = false;
+    // Calculated or lookup fields besides the hidden one.
+    bool FHasCalcFields = false;
     TgxSortOptions FSortOptions;
     std::string FSortedFieldName;
     TField* FSortField = nullptr;

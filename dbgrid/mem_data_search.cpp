@@ -153,9 +153,21 @@ void TgxMemData::SortRecords() {
     if (!GetActive()) return;
     UpdateCursorPos();
     Integer old = FCurRec;
+    // The values are sorted together with the positions they came from, then the records follow.
+    struct Key {
+        TgxMemValue Value;
+        Integer Position;
+    };
+    std::vector<Key> keys(FRecords.size());
+    for (size_t i = 0; i < keys.size(); ++i)
+        keys[i] = {TgxMemFields::StoredValue(FRecords[i].Block.get(), d), static_cast<Integer>(i)};
     QuickSort(
-        FRecords, [d](const Record& r) { return TgxMemFields::StoredValue(r.Block.get(), d); }, d->GetDataType(),
-        FSortOptions.Contains(soDesc), FSortOptions.Contains(soCaseInsensitive));
+        keys, [](const Key& k) { return k.Value; }, d->GetDataType(), FSortOptions.Contains(soDesc),
+        FSortOptions.Contains(soCaseInsensitive));
+    std::vector<Record> sorted;
+    sorted.reserve(FRecords.size());
+    for (const Key& k : keys) sorted.push_back(std::move(FRecords[k.Position]));
+    FRecords = std::move(sorted);
     RecordsMoved();
     IndexesDirty();
     UpdateFilters();

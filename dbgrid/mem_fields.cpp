@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <iterator>
 
 #include "dbgrid/mem_data.h"
 #include "framework/date_time.h"
@@ -128,12 +129,7 @@ TgxMemField::TgxMemField(TgxMemFields* Owner, TField* Field, Integer Index)
 // ---------------------------------------------------------------------------------------------
 // TgxMemFields
 
-TgxMemField* TgxMemFields::FindField(const TField* Field) const {
-    Integer no = Field->GetFieldNo();
-    if (no > 0 && no < static_cast<Integer>(FByFieldNo.size())) {
-        TgxMemField* f = FByFieldNo[no];
-        if (f && f->FField == Field) return f;
-    }
+TgxMemField* TgxMemFields::FindOther(const TField* Field) const {
     for (const auto& f : FItems)
         if (f->FField == Field) return f.get();
     return nullptr;
@@ -225,14 +221,26 @@ void TgxMemFields::CopyValue(const TgxMemField* F, TgxMemValue Value, void* Dest
 }
 
 std::unique_ptr<Byte[]> TgxMemFields::Store(const Byte* Buffer, const TgxMemBufferValues& Values) const {
+    // The texts' values, found once.
+    TgxMemValue small[16];
+    std::vector<TgxMemValue> many;
+    TgxMemValue* texts = small;
+    if (FTextFields.size() > std::size(small)) {
+        many.resize(FTextFields.size());
+        texts = many.data();
+    }
     size_t size = FStoredFixedSize;
-    for (const TgxMemField* f : FTextFields) size += 4 + BufferValue(Buffer, Values, f).Size + 1;
+    for (size_t i = 0; i < FTextFields.size(); ++i) {
+        texts[i] = BufferValue(Buffer, Values, FTextFields[i]);
+        size += 4 + texts[i].Size + 1;
+    }
     std::unique_ptr<Byte[]> block(new Byte[size]);
     Byte* s = block.get();
     for (const Span& span : FSpans) std::memcpy(s + span.Stored, Buffer + span.Buffer, span.Size);
     uint32_t at = static_cast<uint32_t>(FStoredFixedSize);
-    for (const TgxMemField* f : FTextFields) {
-        TgxMemValue v = BufferValue(Buffer, Values, f);
+    for (size_t i = 0; i < FTextFields.size(); ++i) {
+        const TgxMemField* f = FTextFields[i];
+        TgxMemValue v = texts[i];
         uint32_t n = static_cast<uint32_t>(v.Size);
         s[f->FStoredOffset] = Buffer[f->FOffset];
         std::memcpy(s + f->FStoredOffset + 1, &at, 4);
@@ -242,6 +250,11 @@ std::unique_ptr<Byte[]> TgxMemFields::Store(const Byte* Buffer, const TgxMemBuff
         at += 4 + n + 1;
     }
     return block;
+}
+
+void TgxMemFields::Clear(Byte* Buffer) const {
+    for (const Span& span : FSpans) std::memset(Buffer + span.Buffer, 0, span.Size);
+    for (const TgxMemField* f : FTextFields) std::memset(Buffer + f->FOffset, 0, f->FIsWideString ? 5 : 2);
 }
 
 void TgxMemFields::Fetch(const Byte* Stored, Byte* Buffer, TgxMemBufferValues& Values) const {

@@ -935,11 +935,17 @@ bool TDataSet::GetFieldData(TField*, void*) {
 
 void TDataSet::SetFieldData(TField*, const void*) {}
 
+namespace {
+// Room for the native form of every type that converts (dates, times, BCD) and its terminator.
+constexpr size_t NativeConversionSize = sizeof(TBcd) + 6;
+static_assert(NativeConversionSize > sizeof(TBcd) && NativeConversionSize > sizeof(double));
+}  // namespace
+
 bool TDataSet::GetFieldData(TField* Field, void* Buffer, bool NativeFormat) {
     if (NativeFormat || !Buffer || !NeedsConversion(Field->FDataType)) return GetFieldData(Field, Buffer);
-    std::vector<Byte> native(Field->GetDataSize() + 1);
-    bool result = GetFieldData(Field, native.data());
-    if (result) DataConvert(Field, native.data(), Buffer, false);
+    alignas(8) Byte native[NativeConversionSize] = {};
+    bool result = GetFieldData(Field, native);
+    if (result) DataConvert(Field, native, Buffer, false);
     return result;
 }
 
@@ -948,9 +954,9 @@ void TDataSet::SetFieldData(TField* Field, const void* Buffer, bool NativeFormat
         SetFieldData(Field, Buffer);
         return;
     }
-    std::vector<Byte> native(Field->GetDataSize() + 1);
-    DataConvert(Field, Buffer, native.data(), true);
-    SetFieldData(Field, native.data());
+    alignas(8) Byte native[NativeConversionSize] = {};
+    DataConvert(Field, Buffer, native, true);
+    SetFieldData(Field, native);
 }
 
 void TDataSet::DataConvert(TField* Field, const void* Source, void* Dest, bool ToNative) {

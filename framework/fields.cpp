@@ -638,10 +638,23 @@ std::string TStringField::GetAsString() {
 }
 
 void TStringField::SetAsString(const std::string& Value) {
-    std::string text = Utf8Length(Value) > FSize ? Utf8Copy(Value, 1, FSize) : Value;
-    std::vector<char> buffer(GetDataSize() + 1, '\0');
-    std::memcpy(buffer.data(), text.data(), std::min<size_t>(text.size(), GetDataSize() - 1));
-    SetData(buffer.data());
+    // A text of at most Size bytes has at most Size characters: only longer ones are counted.
+    std::string cut;
+    bool fits = Value.size() <= static_cast<size_t>(FSize) || Utf8Length(Value) <= FSize;
+    if (!fits) cut = Utf8Copy(Value, 1, FSize);
+    const std::string& text = fits ? Value : cut;
+    size_t size = static_cast<size_t>(GetDataSize()) + 1;
+    char local[1024];
+    std::vector<char> large;
+    char* buffer = local;
+    if (size > sizeof local) {
+        large.resize(size);
+        buffer = large.data();
+    }
+    size_t n = std::min<size_t>(text.size(), size - 2);
+    std::memcpy(buffer, text.data(), n);
+    std::memset(buffer + n, 0, size - n);
+    SetData(buffer);
 }
 
 Variant TStringField::GetAsVariant() {

@@ -281,3 +281,61 @@ TEST(MemDataCore, RefreshStoresCalculatedValues) {
     EXPECT_FALSE(m.T->GetIsLoading());
     EXPECT_EQ(ErrorOf([&] { m.T->Edit(); }), "Cannot modify a read-only dataset");
 }
+
+// Lookup values come into the stored records when a record is stored and again on Refresh.
+TEST(MemDataCore, RefreshStoresLookupValues) {
+    MemTable types;
+    TIntegerField* typeId = types.Add<TIntegerField>("TypeID");
+    TStringField* typeName = types.Add<TStringField>("TypeName");
+    types.T->Open();
+    types.Append({{"TypeID", 1}, {"TypeName", "Image"}});
+    types.Append({{"TypeID", 2}, {"TypeName", "Text"}});
+
+    MemTable files;
+    files.Add<TStringField>("Filename");
+    files.Add<TIntegerField>("LMFileType");
+    TStringField* kind = files.Add<TStringField>("Kind", 20, fkLookup);
+    kind->SetLookupDataSet(types.T);
+    kind->SetKeyFields("LMFileType");
+    kind->SetLookupKeyFields("TypeID");
+    kind->SetLookupResultField("TypeName");
+    files.T->Open();
+    files.Append({{"Filename", "a.jpg"}, {"LMFileType", 1}});
+    files.Append({{"Filename", "b.txt"}, {"LMFileType", 2}});
+    files.Append({{"Filename", "c.xyz"}, {"LMFileType", 3}});
+    EXPECT_EQ(files.Column("Kind"), (std::vector<std::string>{"Image", "Text", ""}));
+
+    types.T->Locate("TypeID", 2, {});
+    types.T->Edit();
+    typeName->SetAsString("Document");
+    types.T->Post();
+    EXPECT_EQ(files.Column("Kind"), (std::vector<std::string>{"Image", "Text", ""}));
+    files.T->Refresh();
+    EXPECT_EQ(files.Column("Kind"), (std::vector<std::string>{"Image", "Document", ""}));
+    EXPECT_EQ(typeId->GetAsInteger(), 2);
+}
+
+// Wide strings sort and match by the collation; a partial key on a sorted wide field is
+// searched record by record.
+TEST(MemDataCore, WideStringsCompareByCollation) {
+    MemTable m;
+    TWideStringField* title = m.Add<TWideStringField>("Title", 8);
+    m.T->Open();
+    for (const char* s : {"beta", "Alpha", "Gamma", "alpha"}) m.Append({{"Title", s}});
+    m.T->SetSortOptions({soCaseInsensitive});
+    m.T->SetSortedField("Title");
+    std::vector<std::string> sorted = m.Column("Title");
+    ASSERT_EQ(sorted.size(), 4u);
+    EXPECT_EQ(AnsiCompareText(sorted[0], "alpha"), 0);
+    EXPECT_EQ(AnsiCompareText(sorted[1], "alpha"), 0);
+    EXPECT_EQ(sorted[2], "beta");
+    EXPECT_EQ(sorted[3], "Gamma");
+
+    EXPECT_TRUE(m.T->Locate("Title", "GAMMA", {loCaseInsensitive}));
+    EXPECT_EQ(title->GetAsString(), "Gamma");
+    EXPECT_TRUE(m.T->Locate("Title", "bet", {loCaseInsensitive, loPartialKey}));
+    EXPECT_EQ(title->GetAsString(), "beta");
+    EXPECT_TRUE(m.T->Locate("Title", "BETA", {}));  // the sort folds case
+    EXPECT_EQ(title->GetAsString(), "beta");
+    EXPECT_FALSE(m.T->Locate("Title", "alphabets", {loPartialKey}));  // longer than the field
+}
