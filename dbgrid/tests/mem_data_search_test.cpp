@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "dbgrid/tests/mem_table.h"
+#include "framework/data_source.h"
 #include "framework/sysutils.h"
 
 namespace {
@@ -33,6 +34,26 @@ struct Names : MemTable {
         for (int i = 1; i <= Count; ++i) Append({{"Name", "r" + std::to_string(i)}, {"Num", i}});
         T->First();
     }
+};
+
+// A data link with a window of records, as a grid keeps one.
+class TWindowLink : public TDataLink {
+public:
+    int Changes = 0;
+    // The texts of a field over the window, the active record marked with "*".
+    Texts Window(TField* Field) {
+        Texts result;
+        Integer active = GetActiveRecord();
+        for (Integer i = 0; i < GetRecordCount(); ++i) {
+            SetActiveRecord(i);
+            result.push_back((i == active ? "*" : "") + Field->GetAsString());
+        }
+        SetActiveRecord(active);
+        return result;
+    }
+
+protected:
+    void DataSetChanged() override { ++Changes; }
 };
 
 }  // namespace
@@ -374,4 +395,39 @@ TEST(MemDataSearch, LocateFindsTheFirstMatchInEveryOrder) {
                   "Field 'Nope' not found");
         EXPECT_FALSE(t.T->Locate("Nope", "a", {}));
     }
+}
+
+// The buffer window of a data link follows moves, inserts, deletes and filter changes.
+TEST(MemDataSearch, WindowOfRecordsFollowsTheTable) {
+    Names t(10);
+    TDataSource source(nullptr);
+    source.SetDataSet(t.T);
+    TWindowLink link;
+    link.SetBufferCount(4);
+    link.SetDataSource(&source);
+    EXPECT_EQ(link.Window(t.Name), (Texts{"*r1", "r2", "r3", "r4"}));
+    t.T->MoveBy(5);
+    EXPECT_EQ(link.Window(t.Name), (Texts{"r3", "r4", "r5", "*r6"}));
+    t.T->Last();
+    t.T->Prior();
+    EXPECT_EQ(link.Window(t.Name), (Texts{"r7", "r8", "*r9", "r10"}));
+    EXPECT_EQ(t.T->GetRecNo(), 9);
+
+    t.T->Insert();
+    t.Name->SetAsString("new");
+    t.Num->SetAsInteger(11);
+    t.T->Post();
+    EXPECT_EQ(link.Window(t.Name), (Texts{"r7", "r8", "*new", "r9"}));
+    t.T->Next();
+    t.T->Delete();
+    EXPECT_EQ(link.Window(t.Name), (Texts{"r7", "r8", "new", "*r10"}));
+
+    // One filter change is one change for the controls.
+    link.Changes = 0;
+    t.T->SetOnFilterRecord([](TDataSet* d, bool& accept) { accept = d->FieldByName("Num")->GetAsInteger() % 2 == 0; });
+    EXPECT_EQ(link.Changes, 1);
+    EXPECT_EQ(link.Window(t.Name), (Texts{"*r2", "r4", "r6", "r8"}));
+    t.T->Last();
+    EXPECT_EQ(link.Window(t.Name), (Texts{"r4", "r6", "r8", "*r10"}));
+    link.SetDataSource(nullptr);
 }
