@@ -355,55 +355,40 @@ void TgxMemData::SetFieldData(TField* Field, const void* Buffer) {
 // ---------------------------------------------------------------------------------------------
 // Navigation over the visible records
 
+namespace {
+
+// One step of the cursor Position over Count records.
+TGetResult Step(Integer& Position, Integer Count, TGetMode Mode) {
+    switch (Mode) {
+        case gmNext:
+            if (Position >= Count - 1) return grEOF;
+            ++Position;
+            return grOK;
+        case gmPrior:
+            if (Position <= 0) return grBOF;
+            Position = std::min(Position, Count) - 1;
+            return grOK;
+        default:
+            return Position < 0 || Position >= Count ? grError : grOK;
+    }
+}
+
+}  // namespace
+
 TGetResult TgxMemData::GetRecord(TRecordBuffer Buffer, TGetMode GetMode, bool DoCheck) {
     if (FMemFields->GetCount() == 0) return grError;
     if (FRecords.empty()) return grEOF;
-    TGetResult result = grOK;
+    TGetResult result;
     if (!FIsFiltered) {
-        Integer count = RecordCountStored();
-        switch (GetMode) {
-            case gmNext:
-                if (FCurRec >= count - 1)
-                    result = grEOF;
-                else
-                    ++FCurRec;
-                break;
-            case gmPrior:
-                if (FCurRec <= 0)
-                    result = grBOF;
-                else
-                    FCurRec = std::min(FCurRec, count) - 1;
-                break;
-            case gmCurrent:
-                if (FCurRec < 0 || FCurRec >= count) result = grError;
-                break;
-        }
+        result = Step(FCurRec, RecordCountStored(), GetMode);
     } else {
-        Integer count = static_cast<Integer>(FFilterList.size());
-        switch (GetMode) {
-            case gmNext:
-                if (FCurFilter >= count - 1)
-                    result = grEOF;
-                else
-                    ++FCurFilter;
-                break;
-            case gmPrior:
-                if (FCurFilter <= 0)
-                    result = grBOF;
-                else
-                    FCurFilter = std::min(FCurFilter, count) - 1;
-                break;
-            case gmCurrent:
-                if (FCurFilter < 0 || FCurFilter >= count) result = grError;
-                break;
-        }
+        result = Step(FCurFilter, static_cast<Integer>(FFilterList.size()), GetMode);
         FCurRec = result == grOK ? FFilterList[FCurFilter] - 1 : -1;
     }
-    if (result == grOK) {
+    if (result == grOK)
         FetchInto(FRecords[FCurRec], Buffer);
-    } else if (result == grError && DoCheck) {
+    else if (result == grError && DoCheck)
         DatabaseError(SNoRecords, this);
-    }
     return result;
 }
 

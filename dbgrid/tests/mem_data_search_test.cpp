@@ -16,15 +16,6 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-std::string ErrorOf(const std::function<void()>& Action) {
-    try {
-        Action();
-    } catch (const Exception& e) {
-        return e.Message;
-    }
-    return "(no error)";
-}
-
 // A table of names r1 .. rN.
 struct Names : MemTable {
     TStringField* Name = Add<TStringField>("Name");

@@ -12,19 +12,6 @@
 #include "framework/format_settings.h"
 #include "framework/sysutils.h"
 
-namespace {
-
-std::string ErrorOf(const std::function<void()>& Action) {
-    try {
-        Action();
-    } catch (const Exception& e) {
-        return e.Message;
-    }
-    return "(no error)";
-}
-
-}  // namespace
-
 TEST(MemDataCore, HiddenRecIdFieldAndLayoutSizes) {
     MemTable m;
     m.T->SetName("memMode3");

@@ -10,6 +10,16 @@
 
 #include "dbgrid/mem_data.h"
 
+// The message of the exception Action raises, "(no error)" when it raises none.
+inline std::string ErrorOf(const std::function<void()>& Action) {
+    try {
+        Action();
+    } catch (const Exception& e) {
+        return e.Message;
+    }
+    return "(no error)";
+}
+
 class MemTable {
 public:
     TComponent* Owner = new TComponent(nullptr);
