@@ -6,6 +6,7 @@
 #include "framework/drag.h"
 #include "framework/forms.h"
 #include "framework/graphics.h"
+#include "framework/menus.h"
 #include "framework/system_metrics.h"
 #include "framework/window_backend.h"
 #include "framework/windows_gdi.h"
@@ -113,6 +114,7 @@ TControl::~TControl() {
         if (FParent) FParent->RemoveControl(this);
         LiveControls().erase(this);
     }
+    delete FActionLink;
     delete FConstraints;
     delete FFont;
 }
@@ -375,7 +377,13 @@ void TControl::SetParentShowHint(bool Value) {
     if (Value && FParent) Perform(CM_PARENTSHOWHINTCHANGED);
 }
 
-void TControl::SetPopupMenu(TPopupMenu* Value) { FPopupMenu = Value; }
+void TControl::SetPopupMenu(TPopupMenu* Value) {
+    if (FPopupMenu == Value) return;
+    auto* old = static_cast<TComponent*>(FPopupMenu);
+    FPopupMenu = Value;
+    if (old) old->RemoveFreeNotification(this);
+    if (Value) static_cast<TComponent*>(Value)->FreeNotification(this);
+}
 
 std::string TControl::GetText() {
     std::string s;
@@ -619,7 +627,51 @@ void TControl::WMMouseMove(TMessage& Message) {
 }
 
 void TControl::Click() {
-    if (OnClick) OnClick(this);
+    if (OnClick)
+        OnClick(this);
+    else if (FActionLink)
+        FActionLink->Execute(this);
+}
+
+// ---- Actions ---------------------------------------------------------------------------------
+
+TBasicAction* TControl::GetAction() const { return FActionLink ? FActionLink->GetAction() : nullptr; }
+
+TControlActionLink* TControl::CreateActionLink() { return new TControlActionLink(this); }
+
+void TControl::SetAction(TBasicAction* Value) {
+    if (!Value) {
+        delete FActionLink;
+        FActionLink = nullptr;
+        FControlStyle.Exclude(csActionClient);
+        return;
+    }
+    FControlStyle.Include(csActionClient);
+    if (!FActionLink) FActionLink = CreateActionLink();
+    FActionLink->SetAction(Value);
+    ActionChange(Value, Value->GetComponentState().Contains(csLoading));
+    Value->FreeNotification(this);
+}
+
+void TControl::ActionChange(TObject* Sender, bool CheckDefaults) {
+    auto* a = dynamic_cast<TCustomAction*>(Sender);
+    if (!a) return;
+    if (!CheckDefaults || GetCaption().empty() || GetCaption() == GetName()) SetCaption(a->GetCaption());
+    if (!CheckDefaults || GetEnabled()) SetEnabled(a->GetEnabled());
+    if (!CheckDefaults || GetHint().empty()) SetHint(a->GetHint());
+    if (!CheckDefaults || GetVisible()) SetVisible(a->GetVisible());
+    if (!CheckDefaults || GetHelpContext() == 0) SetHelpContext(a->GetHelpContext());
+}
+
+void TControl::InitiateAction() {
+    if (FActionLink) FActionLink->Update();
+}
+
+void TControl::Notification(TComponent* AComponent, TOperation Operation) {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation != opRemove) return;
+    if (FActionLink && AComponent == FActionLink->GetAction()) SetAction(nullptr);
+    if (AComponent == static_cast<TComponent*>(FPopupMenu)) FPopupMenu = nullptr;
 }
 
 void TControl::DblClick() {
@@ -720,9 +772,11 @@ void TControl::WMContextMenu(TMessage& Message) {
     if (handled) return;
     if (FPopupMenu && TPopupMenuHooks::Popup) {
         if (fromKeyboard) screen = ClientToScreen({0, 0});
-        TPopupMenuHooks::Popup(FPopupMenu, this, screen);
-        Message.Result = 1;
-        return;
+        SendCancelMode(nullptr);
+        if (TPopupMenuHooks::Popup(FPopupMenu, this, screen)) {
+            Message.Result = 1;
+            return;
+        }
     }
     // Nobody here: the parent may have a menu.
     if (FParent) Message.Result = FParent->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
@@ -1347,7 +1401,6 @@ TRect TWinControl::SystemFrame() {
     f = {frame, frame, frame, frame};
     if ((style & WS_CAPTION) == WS_CAPTION)
         f.Top += GetSystemMetrics((ex & WS_EX_TOOLWINDOW) ? SM_CYSMCAPTION : SM_CYCAPTION);
-    f.Top += MenuBarHeight();
     return f;
 }
 
@@ -1356,6 +1409,8 @@ TRect TWinControl::StandardMargins() {
     StyleOf(style, ex);
     TRect m = SystemFrame();
     bool top = !(style & WS_CHILD);
+    // The menu bar lies inside the window, above the client area.
+    if (top) m.Top += MenuBarHeight();
     Integer b = 0;
     if (!top || !Decorated(style)) {
         if (style & WS_THICKFRAME)

@@ -24,6 +24,8 @@ class TCanvas;
 class TDragObject;
 class TPopupMenu;
 class TCustomImageList;
+class TBasicAction;
+class TControlActionLink;
 struct TWindowHandle;
 struct TPaintSurface;
 
@@ -155,8 +157,9 @@ struct TDragRec {
 
 // Menus are built on top of the window system; they plug in here.
 struct TPopupMenuHooks {
-    // Shows Menu for Control at a screen position (the control's PopupMenu on a right click).
-    static std::function<void(TPopupMenu* Menu, TControl* Control, TPoint ScreenPos)> Popup;
+    // Shows Menu for Control at a screen position (the control's PopupMenu on a right click);
+    // false when the menu does not pop up by itself (AutoPopup off).
+    static std::function<bool(TPopupMenu* Menu, TControl* Control, TPoint ScreenPos)> Popup;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -242,6 +245,13 @@ public:
     virtual void SetPopupMenu(TPopupMenu* Value);
     Integer GetHelpContext() const { return FHelpContext; }
     void SetHelpContext(Integer Value) { FHelpContext = Value; }
+    // The action the control follows: its caption, enabled state, hint, visibility and help
+    // context take the action's, and a click executes it (unless OnClick is set).
+    TBasicAction* GetAction() const;
+    void SetAction(TBasicAction* Value);
+    // Runs the action's update (its OnUpdate) for this control.
+    virtual void InitiateAction();
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
     TControlStyle GetControlStyle() const { return FControlStyle; }
     void SetControlStyle(TControlStyle Value) { FControlStyle = Value; }
@@ -318,6 +328,13 @@ protected:
     friend struct TDragManager;
     friend class TDragControlObject;
     friend class TSizeConstraints;
+    friend class TControlActionLink;
+
+    // The link to the action (nullptr without one); made by CreateActionLink.
+    TControlActionLink* GetActionLink() const { return FActionLink; }
+    virtual TControlActionLink* CreateActionLink();
+    // Takes the action's properties; with CheckDefaults only those still at their defaults.
+    virtual void ActionChange(TObject* Sender, bool CheckDefaults);
 
     // Notifications and overridable steps.
     virtual void Click();
@@ -428,6 +445,7 @@ private:
     bool FShowHint = false;
     bool FParentShowHint = true;
     TPopupMenu* FPopupMenu = nullptr;
+    TControlActionLink* FActionLink = nullptr;
     Integer FHelpContext = 0;
     TDragMode FDragMode = dmManual;
     TCursor FDragCursor = crDrag;

@@ -12,9 +12,10 @@
 
 using lumora_detail::IsLiveControl;
 
-std::function<void(TPopupMenu*, TControl*, TPoint)> TPopupMenuHooks::Popup;
+std::function<bool(TPopupMenu*, TControl*, TPoint)> TPopupMenuHooks::Popup;
 std::function<void(TCustomForm*, TMainMenu*)> TCustomForm::MenuChangedHook;
 std::function<Integer(TCustomForm*)> TCustomForm::MenuBarHeightHook;
+std::function<bool(TCustomForm*, TMessage&)> TCustomForm::MenuAcceleratorHook;
 std::function<bool(const std::string&, Integer)> TApplication::HelpHandler;
 
 // ---- Activation of top-level windows ---------------------------------------------------------
@@ -515,6 +516,7 @@ void TCustomForm::Dispatch(TMessage& Message) {
     case WM_SYSCOMMAND: WMSysCommand(Message); break;
     case CM_RELEASE: CMRelease(Message); break;
     case CM_ICONCHANGED: CMIconChanged(Message); break;
+    case CM_MENUCHANGED: FrameChanged(); break;
     default: TWinControl::Dispatch(Message); break;
     }
 }
@@ -647,16 +649,31 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control) {
 
 // ---- Keys ------------------------------------------------------------------------------------
 
-bool TCustomForm::IsShortCut(TMessage& Message) {
+bool TCustomForm::FormShortCut(TMessage& Message) {
     bool handled = false;
     if (OnShortCut) OnShortCut(Message, handled);
     if (handled) return true;
     // Copy: a handler may register or remove handlers.
     auto entries = ShortCutEntries();
-    for (auto& e : entries)
+    for (auto& e : entries) {
+        if (!IsLiveControl(this)) return true;
         if (e.Handler(this, Message)) return true;
+    }
+    return false;
+}
+
+bool TCustomForm::IsShortCut(TMessage& Message) {
+    if (FormShortCut(Message)) return true;
+    bool handled = false;
     if (Application->OnShortCut) Application->OnShortCut(Message, handled);
-    return handled;
+    if (handled || !IsLiveControl(this)) return true;
+    // The main form's shortcuts serve the other forms too, unless a modal form shuts it out.
+    TCustomForm* main = Application->GetMainForm();
+    if (main && main != this && IsLiveControl(main) && main->GetEnabled() && lumora_detail::AcceptsInput(main) &&
+        main->FormShortCut(Message))
+        return true;
+    if (!IsLiveControl(this)) return true;
+    return MenuAcceleratorHook && MenuAcceleratorHook(this, Message);
 }
 
 void TCustomForm::CMDialogKey(TMessage& Message) {

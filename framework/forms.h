@@ -123,7 +123,9 @@ public:
     void SetHelpFile(const std::string& Value) { FHelpFile = Value; }
 
     // Shortcuts: the form's OnShortCut, then the shortcut handlers (menus and actions), then the
-    // application. True when one took the key.
+    // application's OnShortCut, then the main form's OnShortCut and handlers (while it takes
+    // input), and last the accelerators of the form's menu bar (Alt and a letter). True when one
+    // took the key.
     virtual bool IsShortCut(TMessage& Message);
     // Asks the form whether Message (a key its child got) is the form's; true eats it.
     virtual bool WantChildKey(TControl* Child, TMessage& Message) { return false; }
@@ -136,6 +138,8 @@ public:
     static std::function<void(TCustomForm* Form, TMainMenu* Menu)> MenuChangedHook;
     // The height of a form's menu bar (menus set it).
     static std::function<Integer(TCustomForm* Form)> MenuBarHeightHook;
+    // Opens the form's menu by its accelerator (Message: the WM_KEYDOWN of Alt and a letter).
+    static std::function<bool(TCustomForm* Form, TMessage& Message)> MenuAcceleratorHook;
 
     // The modal loop itself (the dialog service runs it): shows the form, runs FirstTurn (when
     // given) in place of the first message, then handles messages until ModalResult is set and
@@ -184,6 +188,8 @@ protected:
     void MouseWheelHandler(TMessage& Message) override;
     void SetWindowFocus();
     void ApplyPosition();
+    // The form's own shortcut steps: OnShortCut and the handlers.
+    bool FormShortCut(TMessage& Message);
     void CloseModal();
     Integer MenuBarHeight() override;
 

@@ -137,6 +137,12 @@ constexpr Cardinal WM_PRINTCLIENT = 0x0318;
 constexpr Cardinal WM_USER = 0x0400;
 constexpr Cardinal WM_APP = 0x8000;
 
+// Edit controls (the standard edit actions ask the focused control with these).
+constexpr Cardinal EM_GETSEL = 0x00B0;  // Result: start in the low word, end in the high word
+constexpr Cardinal EM_SETSEL = 0x00B1;
+constexpr Cardinal EM_CANUNDO = 0x00C6;
+constexpr Cardinal EM_UNDO = 0x00C7;
+
 // ---------------------------------------------------------------------------------------------
 // The framework's notifications (CM_*). Sent with Perform; the ids are our own.
 constexpr Cardinal CM_BASE = 0xB000;

@@ -10,6 +10,7 @@
 #include <QEventLoop>
 #include <QImage>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPointer>
@@ -338,6 +339,20 @@ bool TCapture::SavePng(const std::string& FileName) const {
     return img.save(QString::fromStdString(FileName), "PNG");
 }
 
+namespace {
+
+TCapture CaptureOf(const QImage& Image) {
+    TCapture cap;
+    cap.Width = Image.width();
+    cap.Height = Image.height();
+    cap.Pixels.resize(size_t(cap.Width) * size_t(cap.Height));
+    for (Integer y = 0; y < cap.Height; ++y)
+        std::memcpy(cap.Pixels.data() + size_t(y) * size_t(cap.Width), Image.constScanLine(y), size_t(cap.Width) * 4);
+    return cap;
+}
+
+}  // namespace
+
 TCapture Capture(TControl* C) {
     Start();
     ProcessEvents();
@@ -360,14 +375,13 @@ TCapture Capture(TControl* C) {
         QPoint wo = widget->mapToGlobal(QPoint(0, 0));
         part = {o.X - wo.x(), o.Y - wo.y(), o.X - wo.x() + C->GetWidth(), o.Y - wo.y() + C->GetHeight()};
     }
-    QImage cut = img.copy(QRect(part.Left, part.Top, part.Width(), part.Height()));
-    TCapture cap;
-    cap.Width = cut.width();
-    cap.Height = cut.height();
-    cap.Pixels.resize(size_t(cap.Width) * size_t(cap.Height));
-    for (Integer y = 0; y < cap.Height; ++y)
-        std::memcpy(cap.Pixels.data() + size_t(y) * size_t(cap.Width), cut.constScanLine(y), size_t(cap.Width) * 4);
-    return cap;
+    return CaptureOf(img.copy(QRect(part.Left, part.Top, part.Width(), part.Height())));
+}
+
+TCapture CaptureOpenMenu() {
+    QWidget* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu) throw EInvalidOperation("No menu is open");
+    return CaptureOf(menu->grab().toImage().convertToFormat(QImage::Format_ARGB32));
 }
 
 bool SavePng(TControl* C, const std::string& FileName) { return Capture(C).SavePng(FileName); }

@@ -26,6 +26,7 @@
 #include "framework/window_backend.h"
 #include "framework/qt/backend_qt.h"
 #include "framework/qt/gdi_backend.h"
+#include "framework/qt/menus_qt.h"
 #include "framework/qt/surface_qt.h"
 
 using lumora_detail::IsLiveControl;
@@ -441,6 +442,8 @@ void TWindowBackend::SyncGeometry(TWinControl* Control) {
         w->setGeometry(r);
     }
     h->Syncing = false;
+    if (h->TopLevel)
+        if (auto* form = dynamic_cast<TCustomForm*>(Control)) lumora_qt::PlaceMenuBar(form, w);
     // The children sit inside this window's client area, which may have moved.
     for (int i = 0; i < Control->GetControlCount(); ++i)
         if (auto* child = dynamic_cast<TWinControl*>(Control->GetControl(i)))

@@ -53,6 +53,36 @@ void Wait(int Milliseconds);
 // Runs the loop until Condition holds or the time is up; answers Condition.
 bool WaitUntil(const std::function<bool()>& Condition, int TimeoutMilliseconds = 3000);
 
+// Menus. A popup menu blocks while it is open (TPopupMenu::Popup returns when it closes):
+// WhenMenuOpens runs Action once the next menu has opened, to answer it; a menu it leaves open is
+// closed (nullptr takes a pending Action back). Headless, a popup menu that nothing answers closes at once. The item chosen is clicked
+// on the next turn of the loop (ProcessEvents).
+struct TShownMenuItem {
+    std::string Caption;   // as shown, "&" marks kept
+    std::string ShortCut;  // the shortcut text shown beside it
+    bool Enabled = true;
+    bool Checked = false;
+    bool Radio = false;    // a checked radio item
+    bool Default = false;  // shown in bold
+    bool Separator = false;
+    bool SubMenu = false;
+};
+void WhenMenuOpens(std::function<void()> Action);
+bool MenuOpen();
+// The items of the innermost open menu.
+std::vector<TShownMenuItem> OpenMenuItems();
+// Chooses the item of the innermost open menu whose caption (without "&" and blanks around it)
+// is Caption: a
+// command closes the menus, an item with sub-items opens its submenu.
+void ChooseMenuItem(const std::string& Caption);
+// Sends a key to the innermost open menu (arrows, Enter, Esc, accelerator letters).
+void MenuKey(Word Key, TShiftState Shift = {});
+void CloseMenus();
+// The top items of the form's menu bar (none when it shows no bar), and a click on one: its
+// drop-down opens, or a command is chosen.
+std::vector<TShownMenuItem> MenuBarItems(TCustomForm* Form);
+void ClickMenuBar(TCustomForm* Form, const std::string& Caption);
+
 // What a control shows: its window's pixels (a form: the client area with its children); a
 // graphic control: its part of the parent's.
 struct TCapture {
@@ -65,6 +95,8 @@ struct TCapture {
 };
 TCapture Capture(TControl* C);
 bool SavePng(TControl* C, const std::string& FileName);
+// What the innermost open menu shows.
+TCapture CaptureOpenMenu();
 
 // The clipboard as other programs see it: its ordinary image (empty when none), and putting an
 // image there the way another program would.
