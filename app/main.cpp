@@ -1,7 +1,0 @@
-// Program entry.
-#include <cstdio>
-
-int main(int argc, char** argv) {
-    std::printf("Lumora\n");
-    return 0;
-}

@@ -1,0 +1,12 @@
+#pragma once
+// The user's folders as the freedesktop base-directory rules give them. Every folder comes back
+// absolute, with a trailing "/".
+
+#include <string>
+
+// $HOME, else the home folder of the user's account, else "/".
+std::string UserHomeFolder();
+// $XDG_DATA_HOME when it is an absolute path, else the home folder's ".local/share/".
+std::string UserDataFolder();
+// The program's own folder inside the user's data folder: UserDataFolder() + Name + "/".
+std::string UserDataFolder(const std::string& Name);
