@@ -457,6 +457,13 @@ void TfrmMain::FormDestroy(TObject* Sender) {
 // ---------------------------------------------------------------------------------------------
 // Settings
 
+void TfrmMain::ApplySettingEffects() {
+    Application->SetShowHint(Settings.ShowHints);
+    // The other values that act at once when read come with their controls: the slideshow
+    // direction, delay and loop actions, the toolbar captions, the image view's zoom quality, the
+    // folder tree's hidden folders, the tab captions and the stored type filter entry.
+}
+
 void TfrmMain::CollectSettingsFromControls() {
     // The values the controls hold are taken back here as the controls come: the delay bar, the
     // filter box, the quick-move choice, the tree's renaming state, the thumbnail grid and the

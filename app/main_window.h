@@ -150,7 +150,7 @@ protected:
     void ApplyFileGridLayout(const TGridLayout&) {}
     // With the controls that hold settings: the read-time effects, and taking the values back
     // before they are written.
-    void ApplySettingEffects() {}
+    void ApplySettingEffects();
     void CollectSettingsFromControls();
     // With the format records: whether all seven have no extensions.
     bool AllFormatRecordsEmpty() { return false; }

@@ -240,6 +240,16 @@ TEST_F(StartupTest, ACleanQuitWritesTheSettingsAndTheNextStartReadsThem) {
     EXPECT_EQ(frmMain->GetTop(), 50);
     EXPECT_EQ(frmMain->GetWidth(), 640);
     EXPECT_EQ(frmMain->GetHeight(), 480);
+
+    // Hints follow their setting at once.
+    FreeProgramForms();
+    Store(MainSettingsKey, {{"ShowHints", "false"}});
+    Start();
+    EXPECT_FALSE(Application->GetShowHint());
+    FreeProgramForms();
+    Store(MainSettingsKey, {{"ShowHints", "True"}});
+    Start();
+    EXPECT_TRUE(Application->GetShowHint());
 }
 
 TEST_F(StartupTest, ResetClearsEveryStoredSettingBeforeTheyAreRead) {
@@ -374,6 +384,44 @@ TEST_F(StartupTest, ACommandLineFileIsShownAsGiven) {
     EXPECT_EQ(frmMain->Mode, 4);
     EXPECT_EQ(frmMain->GetDirTreePath(), home_);
     FreeProgramForms();
+}
+
+TEST_F(StartupTest, ALaterStartHandsOverAnExistingFile) {
+    RunOnce();
+    Start();
+    TStringList lists;
+    lists.SaveToFile(dir_ + "Trips.bkmk");
+    TStringList params;
+    params.Add(dir_ + "missing.bkmk");
+    frmMain->OneInstance1InstanceStarted(nullptr, &params);
+    EXPECT_EQ(frmMain->Mode, 3);  // a missing file is ignored
+
+    // While a dialog is open the file is ignored too.
+    params.Put(0, dir_ + "Trips.bkmk");
+    frmMain->SetKeyPreview(false);
+    frmMain->OneInstance1InstanceStarted(nullptr, &params);
+    EXPECT_EQ(frmMain->Mode, 3);
+    frmMain->SetKeyPreview(true);
+    frmMain->OneInstance1InstanceStarted(nullptr, &params);
+    EXPECT_EQ(frmMain->Mode, 4);
+
+    params.Clear();
+    frmMain->OneInstance1InstanceStarted(nullptr, &params);
+    EXPECT_EQ(frmMain->Mode, 4);
+}
+
+TEST_F(StartupTest, TheMenuComesBackWhenItAndTheMainToolbarWereHidden) {
+    RunOnce();
+    Store(ToolbarSettingsKey, {{"Menu", "False"}, {"Main", "False"}, {"Mixer", "False"}});
+    Start();
+    EXPECT_TRUE(frmMain->Settings.ToolbarVisible[ToolbarEntryIndex("Menu")]);
+    EXPECT_FALSE(frmMain->Settings.ToolbarVisible[ToolbarEntryIndex("Main")]);
+    EXPECT_FALSE(frmMain->Settings.ToolbarVisible[ToolbarEntryIndex("Mixer")]);
+    FreeProgramForms();
+
+    Store(ToolbarSettingsKey, {{"Menu", "False"}, {"Main", "True"}});
+    Start();
+    EXPECT_FALSE(frmMain->Settings.ToolbarVisible[ToolbarEntryIndex("Menu")]);
 }
 
 TEST_F(StartupTest, UnreadableFormatRecordsAreRebuiltWhenTheUserAgrees) {
