@@ -1,0 +1,21 @@
+#pragma once
+// The Windows bitmap, icon and cursor codecs.
+
+#include "framework/graphics.h"
+#include "framework/stream.h"
+#include "imaging/formats/io_params.h"
+
+// Reads the bitmap at the stream's position. Length is the byte length of the image when the
+// caller knows it, 0 when it does not. With ParamsOnly the bitmap is not touched.
+void BMPDecodeStream(TStream* Stream, TBitmap* Bitmap, Int64 Length, TIOParamsVals& Params,
+                     TProgressRec& Progress, bool ParamsOnly);
+// Writes the bitmap as one BMP image at the stream's position and leaves the stream after it.
+void BMPEncodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TProgressRec& Progress);
+// True when the stream holds a plausible icon (cursor) directory; the position is unchanged.
+bool IsICOStream(TStream* Stream);
+bool IsCURStream(TStream* Stream);
+// Read entry Params.ICOImageIndex (CURImageIndex) of the icon (cursor) file.
+void ICODecodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, bool ParamsOnly,
+                     TProgressRec& Progress);
+void CURDecodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, bool ParamsOnly,
+                     TProgressRec& Progress);

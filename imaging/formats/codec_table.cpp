@@ -1,0 +1,6 @@
+#include "imaging/formats/codec_table.h"
+
+TImgCodecTable& ImgCodecs() {
+    static TImgCodecTable table;
+    return table;
+}

@@ -1,0 +1,19 @@
+#pragma once
+// The TIFF codec: reading one page of a TIFF, counting pages, writing or appending a page.
+
+#include "framework/graphics.h"
+#include "framework/stream.h"
+#include "imaging/formats/io_params.h"
+
+// Reads page Params->TIFFImageIndex of the TIFF at the stream's position; PageCount receives the
+// number of directories. With Params null no page is read and only the pages are counted. With
+// ParamsOnly the bitmap is not touched.
+void TIFFDecodeStream(TBitmap* Bitmap, TStream* Stream, Integer& PageCount, TIOParamsVals* Params,
+                      TProgressRec& Progress, bool ParamsOnly);
+// The number of directories of the TIFF at the stream's position.
+Integer TIFFCountPages(TStream* Stream);
+// Writes the bitmap as one page: Append false writes a new file at the stream's position and
+// returns 1; Append true inserts the page into the TIFF at the stream's position and returns the
+// number of pages afterwards.
+Integer TIFFEncodeStream(TStream* Stream, bool Append, TBitmap* Bitmap, TIOParamsVals& Params,
+                         TProgressRec& Progress);
