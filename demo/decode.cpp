@@ -17,6 +17,7 @@
 #include "framework/stream.h"
 #include "imaging/bitmap_rows.h"
 #include "imaging/formats/imago_io.h"
+#include "imaging/formats/lzw_coders.h"
 
 namespace {
 
@@ -54,6 +55,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: decode FILE OUT.pam\n");
         return 1;
     }
+    InstallLZWCoders();
     TBitmap bitmap;
     TImagoIO* io = new TImagoIO(nullptr);
     io->SetAttachedBitmap(&bitmap);
