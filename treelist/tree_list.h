@@ -143,6 +143,19 @@ private:
     bool FOld;
 };
 
+// Where a dragged header would drop: the visible band, the header row and the position in the
+// row, and ColumnIndex -1 (no drop position), -2 (dropping changes nothing) or -3 (the position
+// the three fields give). Unset, all four are -1.
+struct TgxHeaderPosInfo {
+    Integer BandIndex = -1;
+    Integer RowIndex = -1;
+    Integer ColIndex = -1;
+    Integer ColumnIndex = -1;
+};
+inline TgxHeaderPosInfo MakeHeaderPosInfo(Integer BandIndex, Integer RowIndex, Integer ColIndex, Integer ColumnIndex) {
+    return TgxHeaderPosInfo{BandIndex, RowIndex, ColIndex, ColumnIndex};
+}
+
 // Three-way comparison of two nodes by identity (a true pointer ordering, never an address
 // difference): the tie-break of sorting and the order of address-sorted selection lists.
 Integer CompareNodePointers(const TgxTreeListNode* Node1, const TgxTreeListNode* Node2);
@@ -745,6 +758,29 @@ public:
     virtual bool CanHeaderDragging(Integer /*Column*/) { return FOptions.Contains(aoColumnMoving); }
     virtual Integer GetNodeDragWidth() { return 100; }
     virtual bool IsColumnShown(Integer /*Column*/) { return false; }
+    // Hidden bands and columns keep their share of width while the shown ones are resized.
+    virtual void ScaleHiddenBandWidths(Integer /*New*/, Integer /*Old*/) {}
+    virtual void ScaleHiddenColumnWidths(Integer /*VisibleBand*/, Integer /*New*/, Integer /*Old*/) {}
+    virtual void ApplyDefaultRowHeight(Integer Value) { SetDefaultRowHeight(Value); }
+    // Bands: From and To are visible indexes; Band is a collection index.
+    virtual void MoveBand(Integer /*From*/, Integer /*To*/) {}
+    virtual void DoDragOverBand(TPoint /*P*/, Integer /*Band*/, bool& /*Accept*/) {}
+    virtual void DoDragEndBand(TPoint /*P*/, Integer /*Band*/, bool& /*Accept*/, Integer& /*NewIndex*/,
+                               Integer /*OldIndex*/) {}
+    virtual bool IsBandDisableCustomizing(Integer /*Band*/) { return false; }
+    virtual void HideBand(Integer /*Band*/) {}
+    virtual bool IsBandHidden(Integer /*Band*/) { return false; }
+    virtual void StartDragBand(Integer /*Band*/) {}
+    virtual void ShowBand(Integer /*NewIndex*/, Integer /*Band*/) {}
+    // Headers: VisibleBand, Row and ColIndex name a place in the header panel.
+    virtual void DoDragOverHeader(TPoint /*P*/, Integer /*Column*/, bool& /*Accept*/) {}
+    virtual void DoDragEndHeader(TPoint /*P*/, Integer /*Column*/, bool& /*Accept*/, TgxHeaderPosInfo& /*PosInfo*/) {}
+    virtual bool IsColumnDisableCustomizing(Integer /*Column*/) { return false; }
+    virtual void MoveHeader(Integer /*Column*/, Integer /*VisibleBand*/, Integer /*Row*/, Integer /*ColIndex*/) {}
+    virtual void HideHeader(Integer /*Column*/) {}
+    virtual bool IsColumnInCustomizeBox(Integer /*Column*/) { return false; }
+    virtual void StartDragHeader(Integer /*Column*/) {}
+    virtual void ShowHeader(Integer /*Column*/, Integer /*VisibleBand*/, Integer /*Row*/, Integer /*ColIndex*/) {}
 
     // -- 6. node dragging and rows
     virtual void DoBeginDragNode(TgxTreeListNode* Node);
@@ -760,6 +796,10 @@ public:
     virtual bool CanProcessKey(Word /*Key*/, TShiftState /*Shift*/) { return true; }
     virtual void DoNewItemRowEditing(bool& /*Allow*/) {}
     virtual void ActivateNewItemRow() {}
+    // The in-place editor for the visible column Column: an existing one, or a new one owned by
+    // the list. Without an editor kind of its own the list has none.
+    virtual TWinControl* CreateEditor(Integer /*Column*/) { return nullptr; }
+    virtual TWinControl* FindEditor(Integer /*Column*/) { return nullptr; }
     virtual std::string GetEditorText() { return {}; }
     virtual void SetEditorText(const std::string& /*Text*/) {}
     virtual void SetNodeEditText(TgxTreeListNode* Node, Integer /*Column*/, const std::string& /*Text*/) {
@@ -786,6 +826,11 @@ public:
     virtual Integer CompareSelectionItems(TgxTreeListNode* Node1, TgxTreeListNode* Node2) {
         return CompareNodePointers(Node1, Node2);
     }
+    // Sorts the nodes in place: Level -1 every list of the tree (parents before their children),
+    // Level N every child list N levels below the top-level list (0: the top-level list). The
+    // values of Column, or of the sorted columns with multi-sorting, decide; OnCompare replaces
+    // them when assigned. A comparison that raises leaves every list as it was.
+    virtual void SortNodes(Integer Level, Integer Column, bool Descending);
     virtual Integer GetSortedColumnCount() { return 0; }
     virtual bool IsSortedColumnDesc(Integer /*Index*/) { return false; }
     virtual Integer GetSortedColumnIndex(Integer Index) { return Index; }
@@ -800,6 +845,28 @@ public:
     virtual bool HasCustomDrawHeader(Integer /*Column*/) { return false; }
     virtual bool HasCustomDrawPreview() { return false; }
     virtual bool HasLevelColor() { return false; }
+    // The custom-draw calls get what the default drawing will use, by reference; ADone True
+    // skips the default drawing.
+    virtual void DoCustomDrawBand(Integer /*VisibleBand*/, TCanvas* /*ACanvas*/, TRect /*ARect*/,
+                                  std::string& /*AText*/, TColor& /*AColor*/, TFont* /*AFont*/,
+                                  TAlignment& /*AAlignment*/, bool& /*ADone*/) {}
+    virtual void DoCustomDrawCell(TCanvas* /*ACanvas*/, TRect& /*ARect*/, TgxTreeListNode* /*ANode*/,
+                                  Integer /*Column*/, bool /*ASelected*/, bool /*AFocused*/, bool /*ANewItemRow*/,
+                                  bool /*ALastColumn*/, bool /*AFirstColumn*/, HBRUSH /*ABrush*/,
+                                  std::string& /*AText*/, TColor& /*AColor*/, TFont* /*AFont*/,
+                                  TAlignment& /*AAlignment*/, bool& /*ADone*/) {}
+    // FooterIndex -1: the footer below the rows (no node); otherwise a row footer of ANode.
+    virtual void DoCustomDrawFooter(TCanvas* /*ACanvas*/, TRect /*ARect*/, TgxTreeListNode* /*ANode*/,
+                                    Integer /*Column*/, Integer /*FooterIndex*/, std::string& /*AText*/,
+                                    TColor& /*AColor*/, TFont* /*AFont*/, TAlignment& /*AAlignment*/,
+                                    bool& /*ADone*/) {}
+    virtual void DoCustomDrawHeader(Integer /*Column*/, TCanvas* /*ACanvas*/, TRect /*ARect*/, std::string& /*AText*/,
+                                    TColor& /*AColor*/, TFont* /*AFont*/, TAlignment& /*AAlignment*/,
+                                    TgxTreeListColumnSort& /*ASorted*/, bool& /*ADone*/) {}
+    virtual void DoCustomDrawPreview(TCanvas* /*ACanvas*/, TRect /*ARect*/, TgxTreeListNode* /*ANode*/,
+                                     bool /*ASelected*/, std::string& /*AText*/, TColor& /*AColor*/,
+                                     TColor& /*ATextColor*/, TFont* /*AFont*/, bool& /*ADone*/) {}
+    virtual void DoGetLevelColor(Integer /*Level*/, TColor& /*AColor*/) {}
     virtual void DrawTopPanel() {}
     virtual void BeginDrawNode(TgxTreeListNode* /*Node*/) {}
     virtual void EndDrawNode(TgxTreeListNode* /*Node*/) {}
@@ -821,6 +888,20 @@ protected:
     bool IsLoading() const { return GetComponentState().Contains(csLoading); }
     bool IsDestroying() const { return GetComponentState().Contains(csDestroying); }
     bool IsClearing() const { return FClearing; }
+
+    // A click on the header of Column: DoColumnClick, with the multi-sort flag raised when
+    // aoMultiSort is on and Shift is held and the clear-sort flag raised when Ctrl is held, both
+    // for the call only.
+    void ClickColumn(Integer Column, TShiftState Shift);
+    bool IsMultiSortClick() const { return FMultiSortClick; }
+    bool IsClearSortClick() const { return FClearSortClick; }
+
+    // The text lines Text needs in a cell Width pixels wide, laid out word-wrapped with Font
+    // (tabs expanded, no prefix characters) within Width less GridWidth and 2 pixels on each
+    // side: the measured height div TextHeight, at most MaxLineCount unless that is -1. 0 for an
+    // empty text and for MaxLineCount 0.
+    Integer MeasureLineCount(TFont* Font, const std::string& Text, Integer Width, Integer TextHeight,
+                             Integer MaxLineCount, Integer GridWidth);
 
     // Window: clip children, tab stop, redraw on resizing, double clicks; a 3-D client edge or a
     // plain border with the standard look, none with the flat look (its frame is non-client paint).
@@ -913,6 +994,8 @@ private:
     bool FEditorOnRelease = false;
     bool FKeyboardExtending = false;
     bool FNewItemRowFocused = false;
+    bool FMultiSortClick = false;
+    bool FClearSortClick = false;
 
     // Display-order cache: the displayed nodes in order. Each node remembers its position, which
     // counts only while the list holds the node there, so looking a node up costs one comparison

@@ -1,9 +1,11 @@
-// TCustomgxTreeListControl: the column list, the bands, the header rows and the sorted columns.
+// TCustomgxTreeListControl: the column list, the bands, the header rows, the sorted columns, the
+// column factory, best fit and the editor cache.
 
 #include "treelist/tree_list_control.h"
 
 #include <algorithm>
 
+#include "framework/math_utils.h"
 #include "framework/sysutils.h"
 
 TCustomgxTreeListControl::TCustomgxTreeListControl(TComponent* AOwner)
@@ -17,6 +19,9 @@ void TCustomgxTreeListControl::BeforeDestruction() {
     TCustomgxTreeList::BeforeDestruction();
     ClearCache();
     DestroyColumns();
+    std::vector<TWinControl*> editors;
+    editors.swap(FEditors);
+    for (TWinControl* editor : editors) editor->Free();
 }
 
 TCustomgxTreeListControl::~TCustomgxTreeListControl() {
@@ -35,10 +40,34 @@ void TCustomgxTreeListControl::Loaded() {
     RebuildSortedColumns();
 }
 
+void TCustomgxTreeListControl::Notification(TComponent* AComponent, TOperation Operation) {
+    TCustomgxTreeList::Notification(AComponent, Operation);
+    if (Operation == opRemove) std::erase(FEditors, AComponent);
+}
+
+void TCustomgxTreeListControl::CMFontChanged(TMessage& Message) {
+    TCustomgxTreeList::CMFontChanged(Message);
+    InUpdateBracket([&] {
+        for (Integer i = 0; i < FColumns.GetCount(); ++i)
+            if (!GetColumn(i)->IsFontStored()) GetColumn(i)->CopyDefaultFont();
+    });
+}
+
 // ---- columns ---------------------------------------------------------------------------------
 
 TgxTreeListColumn* TCustomgxTreeListControl::GetColumn(Integer Index) const {
     return static_cast<TgxTreeListColumn*>(FColumns.Get(Index));
+}
+
+TgxTreeListColumn* TCustomgxTreeListControl::GetVisibleColumn(Integer Index) const {
+    for (Integer i = 0; i < FColumns.GetCount(); ++i)
+        if (GetColumn(i)->GetVisible() && Index-- == 0) return GetColumn(i);
+    return nullptr;
+}
+
+TgxTreeListColumn* TCustomgxTreeListControl::VisibleColumnAt(Integer Column) {
+    const Integer index = VisibleToAbsoluteIndex(Column);
+    return index >= 0 && index < FColumns.GetCount() ? GetColumn(index) : nullptr;
 }
 
 TgxTreeListColumn* TCustomgxTreeListControl::ColumnByName(const std::string& AName) const {
@@ -86,13 +115,6 @@ void TCustomgxTreeListControl::RestoreDefaultColumnWidths() {
     }
 }
 
-bool TCustomgxTreeListControl::IsColumnShown(Integer Column) {
-    TgxTreeListColumn* column = GetColumn(Column);
-    if (!column->GetVisible() || column->GetBandIndex() < 0 || FBands->GetCount() == 0) return false;
-    if (column->GetBandIndex() >= FBands->GetCount()) return false;
-    return FBands->GetItem(column->GetBandIndex())->GetVisible();
-}
-
 void TCustomgxTreeListControl::ChangeBandWidth(Integer VisibleBand, Integer Width) {
     if (TgxTreeListBand* band = FBands->GetVisibleItem(VisibleBand)) band->SetWidth(Width);
 }
@@ -105,56 +127,6 @@ void TCustomgxTreeListControl::ChangeColumnWidth(Integer Column, Integer Width) 
 }
 
 // ---- bands and header rows -------------------------------------------------------------------
-
-Integer TCustomgxTreeListControl::GetBandWidth(Integer Band) {
-    return Band >= 0 && Band < FBands->GetCount() ? FBands->GetItem(Band)->GetWidth() : 0;
-}
-
-Integer TCustomgxTreeListControl::GetVisibleBandWidth(Integer VisibleBand) {
-    TgxTreeListBand* band = FBands->GetVisibleItem(VisibleBand);
-    return band ? band->GetWidth() : 0;
-}
-
-Integer TCustomgxTreeListControl::GetBandUsedRowCount(Integer VisibleBand) {
-    if (VisibleBand < 0) return 0;
-    const Integer band = FBands->GetAbsoluteIndex(VisibleBand);
-    if (band < 0) return 0;
-    std::vector<bool> used(size_t(FHeaderPanelRowCount) + 1, false);
-    Integer count = 0;
-    for (Integer i = 0; i < FColumns.GetCount(); ++i) {
-        TgxTreeListColumn* column = GetColumn(i);
-        if (!column->GetVisible() || column->GetBandIndex() != band) continue;
-        const Integer row = column->GetRowIndex();
-        if (row < 0 || row > FHeaderPanelRowCount || used[row]) continue;
-        used[row] = true;
-        ++count;
-    }
-    return count;
-}
-
-Integer TCustomgxTreeListControl::GetBandRowColumnCount(Integer VisibleBand, Integer Row) {
-    if (VisibleBand < 0 || Row < 0) return 0;
-    const Integer band = FBands->GetAbsoluteIndex(VisibleBand);
-    Integer count = 0;
-    for (Integer i = 0; i < FColumns.GetCount(); ++i) {
-        TgxTreeListColumn* column = GetColumn(i);
-        if (column->GetVisible() && column->GetBandIndex() == band && column->GetRowIndex() == Row) ++count;
-    }
-    return count;
-}
-
-Integer TCustomgxTreeListControl::GetBandRowColumnIndex(Integer VisibleBand, Integer Row, Integer Position) {
-    if (VisibleBand < 0 || Row < 0 || Position < 0) return -1;
-    const Integer band = FBands->GetAbsoluteIndex(VisibleBand);
-    if (band < 0) return -1;
-    for (Integer i = 0; i < FColumns.GetCount(); ++i) {
-        TgxTreeListColumn* column = GetColumn(i);
-        if (column->GetVisible() && column->GetBandIndex() == band && column->GetRowIndex() == Row &&
-            Position-- == 0)
-            return i;
-    }
-    return -1;
-}
 
 Integer TCustomgxTreeListControl::GetHeaderMinRowCount() {
     const Integer base = TCustomgxTreeList::GetHeaderMinRowCount();
@@ -206,15 +178,6 @@ void TCustomgxTreeListControl::BandRowCountChanged() {
         InUpdateBracket([&] { CalcHeaderPanelRowCount(); });
     else
         LayoutChanged();
-}
-
-void TCustomgxTreeListControl::CalcHeaderPanelRowCount() {
-    Integer highest = -1;
-    for (Integer i = 0; i < FColumns.GetCount(); ++i)
-        if (IsColumnShown(i) && GetColumn(i)->GetStoredRowIndex() > highest) highest = GetColumn(i)->GetStoredRowIndex();
-    if (highest < 0) return;
-    TgxFlagGuard internal(FInternalRowCount);
-    SetHeaderPanelRowCount(highest + 1);
 }
 
 void TCustomgxTreeListControl::NormalizeColumnRows() {
@@ -286,13 +249,6 @@ void TCustomgxTreeListControl::ApplyDefaultLayout() {
     });
 }
 
-void TCustomgxTreeListControl::ClearCache() {
-    TCustomgxTreeList::ClearCache();
-    FVisibleBandIndexes.clear();
-    FBandVisibleIndexes.clear();
-    ClearColumnWidthCache();
-}
-
 // ---- sorting ---------------------------------------------------------------------------------
 
 void TCustomgxTreeListControl::BeginSorting() {
@@ -320,4 +276,202 @@ void TCustomgxTreeListControl::RebuildSortedColumns() {
     });
     FSortedColumns.Clear();
     for (TgxTreeListColumn* column : sorted) FSortedColumns.Add(column);
+}
+
+bool TCustomgxTreeListControl::CanColumnSorting(TgxTreeListColumn* Column) {
+    bool allow = true;
+    if (OnColumnSorting) OnColumnSorting(this, Column, allow);
+    return allow;
+}
+
+void TCustomgxTreeListControl::ToggleColumnSort(TgxTreeListColumn* Column) {
+    if (!CanColumnSorting(Column)) return;
+    if (IsClearSortClick())
+        Column->SetSorted(csNone);
+    else
+        Column->SetSorted(Column->GetSorted() == csUp ? csDown : csUp);
+}
+
+void TCustomgxTreeListControl::DoColumnClick(Integer Column) {
+    TgxTreeListColumn* column = GetColumn(Column);
+    if (OnColumnClick) OnColumnClick(this, column);
+    if (IsAutoSort()) ToggleColumnSort(column);
+}
+
+// ---- making and copying columns --------------------------------------------------------------
+
+TgxTreeListColumn* TCustomgxTreeListControl::CreateColumn(TClass ColumnClass, TComponent* AOwner) {
+    if (!ColumnClass || !ColumnClass->InheritsFrom(TgxTreeListColumn::StaticClass()))
+        throw EInvalidCast("Invalid class typecast");
+    auto* column = static_cast<TgxTreeListColumn*>(CreateFromClass(ColumnClass, AOwner));
+    try {
+        for (Integer n = GetColumnCount() + 1;; ++n) {
+            try {
+                column->SetName(GetName() + "Column" + IntToStr(n));
+                break;
+            } catch (const EComponentError&) {
+                // taken: the next number
+            }
+        }
+        column->SetTreeList(this);
+    } catch (...) {
+        column->Free();
+        throw;
+    }
+    return column;
+}
+
+void TCustomgxTreeListControl::AssignColumns(TCustomgxTreeListControl* Source) {
+    InUpdateBracket([&] {
+        TComponent* owner = GetColumnCount() > 0 ? GetColumn(0)->GetOwner() : this;
+        DestroyColumns();
+        for (Integer i = 0; i < Source->GetColumnCount(); ++i) {
+            TgxTreeListColumn* source = Source->GetColumn(i);
+            TgxTreeListColumn* column = CreateColumn(source->ClassType(), owner);
+            column->Assign(source);
+            // A name another component of the owner already has stays with it; the copy keeps
+            // the name it was made with.
+            const std::string& name = source->GetName();
+            TComponent* holder = owner ? owner->FindComponent(name) : nullptr;
+            if (!holder || holder == column) column->SetName(name);
+        }
+    });
+}
+
+// ---- best fit --------------------------------------------------------------------------------
+
+void TCustomgxTreeListControl::ApplyBestFit(TgxTreeListColumn* Column) {
+    TCanvas* canvas = GetCanvas();
+    canvas->GetFont()->Assign(GetFont());
+    const Integer digit = canvas->TextWidth("0");
+    const Integer stateWidth = GetStateImages() ? GetStateImages()->GetWidth() : 0;
+    const Integer imageWidth = GetImages() ? GetImages()->GetWidth() : 0;
+    const bool rootLevel = GetShowRoot() && GetPaintStyle() == psStandard;
+
+    auto fit = [&](TgxTreeListColumn* column) {
+        const Integer index = column->GetIndex();
+        const bool treeColumn = IsColumnShown(index) && GetVisibleBandIndex(column->GetBandIndex()) == 0 &&
+                                column->GetColIndex() == 0;
+        Integer widest = 0;
+        std::string text;
+        // Every node, whether displayed or not.
+        std::vector<TgxTreeListNode*> roots;
+        for (Integer i = 0; i < GetCount(); ++i) roots.push_back(GetItem(i));
+        auto measure = [&](TgxTreeListNode* node) {
+            if (IsGroupNode(node)) return;
+            GetCellText(node, index, text);
+            Integer width = column->GetTextWidth(canvas, text);
+            if (treeColumn) {
+                width += (node->GetLevel() + (rootLevel ? 1 : 0)) * 16;
+                if (GetStateIndex(node) != -1) width += stateWidth;
+                if (GetImageIndex(node) != -1 || GetSelectedIndex(node) != -1) width += imageWidth;
+                width -= GetGroupIndent();
+            }
+            widest = std::max(widest, width);
+        };
+        std::vector<TgxTreeListNode*> stack(roots.rbegin(), roots.rend());
+        while (!stack.empty()) {
+            TgxTreeListNode* node = stack.back();
+            stack.pop_back();
+            measure(node);
+            for (Integer i = node->GetCount() - 1; i >= 0; --i) stack.push_back(node->GetItem(i));
+        }
+        widest = std::max(widest, canvas->TextWidth(column->GetCaption()));
+        if (column->GetSizing()) column->SetWidth(widest + 2 * digit);
+    };
+
+    if (Column) {
+        fit(Column);
+        return;
+    }
+    InUpdateBracket([&] {
+        for (Integer i = 0; i < GetColumnCount(); ++i) fit(GetColumn(i));
+    });
+}
+
+void TCustomgxTreeListControl::ApplyBandBestFit(Integer VisibleBand) {
+    InUpdateBracket([&] {
+        // The layout goes with the first width that changes: the columns are taken first.
+        std::vector<TgxTreeListColumn*> columns;
+        for (Integer row = 0; row < GetBandUsedRowCount(VisibleBand); ++row)
+            for (Integer position = 0; position < GetBandRowColumnCount(VisibleBand, row); ++position) {
+                const Integer index = GetBandRowColumnIndex(VisibleBand, row, position);
+                if (index >= 0) columns.push_back(GetColumn(index));
+            }
+        for (TgxTreeListColumn* column : columns) ApplyBestFit(column);
+    });
+}
+
+// ---- editors ---------------------------------------------------------------------------------
+
+TWinControl* TCustomgxTreeListControl::FindEditor(Integer Column) {
+    TgxTreeListColumn* column = VisibleColumnAt(Column);
+    if (!column) return nullptr;
+    const TClass editorClass = column->GetEditorClass();
+    if (!editorClass) return nullptr;
+    for (TWinControl* editor : FEditors)
+        if (editor->ClassType() == editorClass) return editor;
+    return nullptr;
+}
+
+TWinControl* TCustomgxTreeListControl::CreateEditor(Integer Column) {
+    TgxTreeListColumn* column = VisibleColumnAt(Column);
+    if (!column) return nullptr;
+    const TClass editorClass = column->GetEditorClass();
+    if (!editorClass || !editorClass->InheritsFrom(TWinControl::StaticClass())) return nullptr;
+    auto* editor = static_cast<TWinControl*>(CreateFromClass(editorClass, this));
+    FEditors.push_back(editor);
+    return editor;
+}
+
+// ---- further answers -------------------------------------------------------------------------
+
+bool TCustomgxTreeListControl::CanEditModify() {
+    TgxTreeListColumn* column = VisibleColumnAt(GetFocusedColumn());
+    return column && !column->GetReadOnly();
+}
+
+bool TCustomgxTreeListControl::IsBandHeaderWidth() {
+    return FDefaultLayout || TCustomgxTreeList::IsBandHeaderWidth();
+}
+
+bool TCustomgxTreeListControl::IsBandSizing(Integer VisibleBand) {
+    TgxTreeListBand* band = FBands->GetVisibleItem(VisibleBand);
+    return band && TCustomgxTreeList::IsBandSizing(VisibleBand) && band->GetSizing();
+}
+
+bool TCustomgxTreeListControl::IsColumnSizing(Integer Column) {
+    return TCustomgxTreeList::IsColumnSizing(Column) && GetColumn(Column)->GetSizing();
+}
+
+bool TCustomgxTreeListControl::IsEditorButtonAt(Integer X, Integer Y, bool SameNode) {
+    if (!TCustomgxTreeList::IsEditorButtonAt(X, Y, SameNode)) return false;
+    TgxTreeListColumn* column = VisibleColumnAt(GetFocusedColumn());
+    return !column || column->IsShowButton(TPoint(X, Y), SameNode);
+}
+
+void TCustomgxTreeListControl::DoEditing(TgxTreeListNode* Node, bool& Allow) {
+    TCustomgxTreeList::DoEditing(Node, Allow);
+    if (!Allow) return;
+    if (TgxTreeListColumn* column = VisibleColumnAt(GetFocusedColumn())) Allow = column->CanEdit();
+}
+
+void TCustomgxTreeListControl::ScaleHiddenBandWidths(Integer New, Integer Old) {
+    InUpdateBracket([&] {
+        for (Integer i = 0; i < FBands->GetCount(); ++i) {
+            TgxTreeListBand* band = FBands->GetItem(i);
+            if (!band->GetVisible() && band->GetSizing()) band->SetWidth(MulDiv(band->GetWidth(), New, Old));
+        }
+    });
+}
+
+void TCustomgxTreeListControl::ScaleHiddenColumnWidths(Integer VisibleBand, Integer New, Integer Old) {
+    const Integer band = GetAbsoluteBandIndex(VisibleBand);
+    InUpdateBracket([&] {
+        for (Integer i = 0; i < FColumns.GetCount(); ++i) {
+            TgxTreeListColumn* column = GetColumn(i);
+            if (!column->GetVisible() && column->GetSizing() && column->GetBandIndex() == band)
+                column->SetWidth(MulDiv(column->GetWidth(), New, Old));
+        }
+    });
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/collection.h"
+#include "framework/string_list.h"
 #include "treelist/tree_list.h"
 
 class TCustomgxTreeListControl;
@@ -295,6 +296,86 @@ private:
 
 // ---------------------------------------------------------------------------------------------
 
+// The node of every band-and-column tree list: one text per column, each with an object that moves
+// with its text when the column moves, and three image indexes.
+class TgxTreeListTextNode : public TgxTreeListNode {
+    LUMORA_CLASS(TgxTreeListTextNode, TgxTreeListNode)
+public:
+    explicit TgxTreeListTextNode(TCustomgxTreeList* AOwner);
+
+    // Text i belongs to column i; the list may be shorter than the column count.
+    TStringList* GetTexts() const { return FTexts; }
+    // The stored indexes (the tree list's GetImageIndex and its kin pass them through events).
+    Integer GetStoredImageIndex() const { return FImageIndex; }
+    Integer GetStoredSelectedIndex() const { return FSelectedIndex; }
+    Integer GetStoredStateIndex() const { return FStateIndex; }
+
+protected:
+    ~TgxTreeListTextNode() override;
+
+private:
+    friend class TCustomgxTreeListControl;
+    Integer FImageIndex = 0;
+    Integer FSelectedIndex = -1;
+    Integer FStateIndex = -1;
+    TStringList* FTexts;
+};
+
+using TTLGetImageEvent = std::function<void(TObject* Sender, TgxTreeListNode* Node, Integer& Index)>;
+using TgxTLCustomDrawBand =
+    std::function<void(TObject* Sender, TgxTreeListBand* ABand, TCanvas* ACanvas, TRect ARect, std::string& AText,
+                       TColor& AColor, TFont* AFont, TAlignment& AAlignment, bool& ADone)>;
+using TgxTLCustomDrawFooterNode = std::function<void(
+    TObject* Sender, TCanvas* ACanvas, TRect ARect, TgxTreeListNode* ANode, TgxTreeListColumn* AColumn,
+    Integer AFooterIndex, std::string& AText, TColor& AColor, TFont* AFont, TAlignment& AAlignment, bool& ADone)>;
+using TgxTLCustomDrawFooter =
+    std::function<void(TObject* Sender, TCanvas* ACanvas, TRect ARect, TgxTreeListNode* ANode,
+                       TgxTreeListColumn* AColumn, std::string& AText, TColor& AColor, TFont* AFont,
+                       TAlignment& AAlignment, bool& ADone)>;
+using TgxTLCustomDrawPreview =
+    std::function<void(TObject* Sender, TCanvas* ACanvas, TRect ARect, TgxTreeListNode* ANode, bool ASelected,
+                       std::string& AText, TColor& AColor, TColor& ATextColor, TFont* AFont, bool& ADone)>;
+using TgxTLGetLevelColor = std::function<void(TObject* Sender, Integer ALevel, TColor& AColor)>;
+using TgxTLIsExistFooterCell = std::function<void(TObject* Sender, Integer AColumn, bool& AExist)>;
+using TgxTLCanBandDragging = std::function<void(TObject* Sender, TgxTreeListBand* ABand, bool& Allow)>;
+using TgxTLStartBandDragging = std::function<void(TObject* Sender, TgxTreeListBand* ABand)>;
+using TgxTLDragOverBand = std::function<void(TObject* Sender, TgxTreeListBand* ABand, TPoint P, bool& Accept)>;
+using TgxTLDragEndBand = std::function<void(TObject* Sender, TgxTreeListBand* ABand, TPoint P, Integer AbsoluteIndex,
+                                            Integer VisibleIndex, Integer& NewIndex, bool& Accept)>;
+using TgxTLShowBand = std::function<void(TObject* Sender, TgxTreeListBand* ABand, Integer NewIndex)>;
+using TgxTLCanHeaderDragging = std::function<void(TObject* Sender, TgxTreeListColumn* AColumn, bool& Allow)>;
+using TgxTLStartHeaderDragging = std::function<void(TObject* Sender, TgxTreeListColumn* AColumn)>;
+using TgxTLDragOverHeader = std::function<void(TObject* Sender, TgxTreeListColumn* AColumn, TPoint P, bool& Accept)>;
+using TgxTLDragEndHeader = std::function<void(TObject* Sender, TgxTreeListColumn* AColumn, TPoint P,
+                                              TgxHeaderPosInfo& NewPosInfo, bool& Accept)>;
+using TgxTLShowHeader = std::function<void(TObject* Sender, TgxTreeListColumn* AColumn, Integer BandIndex,
+                                           Integer RowIndex, Integer ColIndex)>;
+using TTLColumnClick = std::function<void(TObject* Sender, TgxTreeListColumn* Column)>;
+using TgxTreeListColumnSorting = std::function<void(TObject* Sender, TgxTreeListColumn* Column, bool& Allow)>;
+using TTLColumnSorted =
+    std::function<void(TObject* Sender, TgxTreeListColumn* Column, TgxTreeListColumnSort& Sorted)>;
+using TgxTLHeaderMoved = std::function<void(TObject* Sender, TgxTreeListColumn* Column)>;
+using TTLColumnMovedEvent = std::function<void(TObject* Sender, Integer FromIndex, Integer ToIndex)>;
+using TTLCustomDrawEvent = std::function<void(TObject* Sender, TCanvas* ACanvas, TRect ARect, TgxTreeListNode* ANode,
+                                              TgxTreeListColumn* AColumn, const std::string& AText, TFont* AFont,
+                                              TColor& AColor, bool ASelected, bool AFocused, bool& ADone)>;
+using TTLCustomDrawPreviewEvent = std::function<void(TObject* Sender, TCanvas* ACanvas, TRect ARect,
+                                                     TgxTreeListNode* ANode, bool ASelected, const std::string& AText,
+                                                     bool& ADone)>;
+using TgxTLEndDragColumn =
+    std::function<void(TObject* Sender, Integer X, Integer Y, TgxTreeListColumn* Column, Integer& NewPosition)>;
+using TgxTLCalcRowLineHeight = std::function<void(
+    TObject* Sender, TgxTreeListNode* Node, TgxTreeListColumn* Column, const std::string& Text, Integer BoundsWidth,
+    Integer TextHeight, Integer MaxLineCount, bool InflateFlag, bool GridFlag, Integer& LineCount,
+    Integer& LineHeight, bool& Done)>;
+using TgxTLGetNodeDragText =
+    std::function<void(TObject* Sender, TgxTreeListNode* Node, TgxTreeListColumn* Column, std::string& AText)>;
+
+// The tree list whose nodes show their texts in columns arranged under bands. It answers every
+// band, column, header, cell and footer question of the tree list from its columns and bands,
+// keeps a layout of which column stands where, keeps the sorted columns in sort priority order,
+// holds one in-place editor per editor class and turns the drawing, clicking, dragging and
+// customizing hooks into events.
 class TCustomgxTreeListControl : public TCustomgxTreeList {
     LUMORA_CLASS(TCustomgxTreeListControl, TCustomgxTreeList)
 public:
@@ -302,15 +383,22 @@ public:
     void BeforeDestruction() override;
     ~TCustomgxTreeListControl() override;
     void Loaded() override;
+    // A cached editor that goes leaves the editor list.
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
     // Raises the list's index error outside 0..ColumnCount-1.
     TgxTreeListColumn* GetColumn(Integer Index) const;
+    // The Index-th column with Visible set, in column-list order; nullptr when none.
+    TgxTreeListColumn* GetVisibleColumn(Integer Index) const;
     // First column whose name equals AName (without regard to case), nullptr when none.
     TgxTreeListColumn* ColumnByName(const std::string& AName) const;
     // Raises the list's index error outside the sorted-column list.
     TgxTreeListColumn* GetSortedColumn(Integer Index) const;
     TgxTreeListBands* GetBands() const { return FBands; }
     void SetBands(TgxTreeListBands* Value) { FBands->Assign(Value); }
+    // A new column of class ColumnClass owned by AOwner, named after the list ("<name>Column<n>",
+    // n counting up from the column count + 1 past refused names) and attached to the list.
+    TgxTreeListColumn* CreateColumn(TClass ColumnClass, TComponent* AOwner);
 
     // The band panel rows (1 .. BandMaxRowCount).
     void SetBandMaxRowCount(Integer Value);
@@ -336,50 +424,222 @@ public:
     // The sorted columns in column-list order, then by their stored sorted order.
     void RebuildSortedColumns();
 
+    // -- events
+    TTLGetImageEvent OnGetImageIndex;
+    TTLGetImageEvent OnGetSelectedIndex;
+    TTLGetImageEvent OnGetStateIndex;
+    TgxTLCustomDrawBand OnCustomDrawBand;
+    TgxTLCustomDrawHeader OnCustomDrawColumnHeader;
+    TgxTLCustomDrawCell OnCustomDrawCell;
+    TgxTLCustomDrawFooterNode OnCustomDrawFooterNode;
+    TgxTLCustomDrawFooter OnCustomDrawFooter;
+    TgxTLCustomDrawPreview OnCustomDrawPreviewCell;
+    TgxTLGetLevelColor OnGetLevelColor;
+    TgxTLIsExistFooterCell OnIsExistFooterCell;
+    TNotifyEvent OnChangedColumnsWidth;
+    TNotifyEvent OnBandButtonClick;
+    TNotifyEvent OnHeaderButtonClick;
+    TgxTLCanBandDragging OnCanBandDragging;
+    TgxTLStartBandDragging OnStartBandDragging;
+    TgxTLStartBandDragging OnHideBand;
+    TgxTLStartBandDragging OnBandClick;
+    TgxTLDragOverBand OnDragOverBand;
+    TgxTLDragEndBand OnDragEndBand;
+    TgxTLShowBand OnShowBand;
+    TgxTLCanHeaderDragging OnCanHeaderDragging;
+    TgxTLStartHeaderDragging OnStartHeaderDragging;
+    TgxTLStartHeaderDragging OnHideHeader;
+    TgxTLDragOverHeader OnDragOverHeader;
+    TgxTLDragEndHeader OnDragEndHeader;
+    TgxTLShowHeader OnShowHeader;
+    TTLColumnClick OnColumnClick;
+    TgxTreeListColumnSorting OnColumnSorting;
+    TTLColumnSorted OnColumnSorted;
+    TgxTLHeaderMoved OnHeaderMoved;
+    TTLColumnMovedEvent OnColumnMoved;
+    TTLCustomDrawEvent OnCustomDraw;
+    TTLCustomDrawPreviewEvent OnCustomDrawPreview;
+    TgxTLEndDragColumn OnEndDragColumn;
+    TgxTLCalcRowLineHeight OnCalcRowLineHeight;
+    TgxTLGetNodeDragText OnGetNodeDragText;
+
     // -- new virtual operations
-    virtual void ColumnMoved(Integer /*FromIndex*/, Integer /*ToIndex*/) {}
+    // The cell texts of every node follow a column from position FromIndex to ToIndex.
+    virtual void ColumnMoved(Integer FromIndex, Integer ToIndex);
     virtual void ResetAutoHeaderPanelHeight();
     virtual void BandRowCountChanged();
     // A column (nullptr: all columns) changed.
     virtual void ColumnChanged(TgxTreeListColumn* Column);
     virtual void HeaderPanelRowCountChanged() { LayoutChanged(); }
+    // OnColumnSorting, allowing by default.
+    virtual bool CanColumnSorting(TgxTreeListColumn* Column);
+    // The sort a header click asks for: csNone with the clear-sort flag, else csUp <-> csDown
+    // (csUp from csNone).
+    virtual void ToggleColumnSort(TgxTreeListColumn* Column);
     virtual void PrepareColumnSort(TgxTreeListColumn* /*Column*/) {}
     virtual void ColumnSortChanged(TgxTreeListColumn* Column);
     virtual void RemoveColumn(TgxTreeListColumn* Column);
+    // Widens a Sizing column (nullptr: every column) to its widest cell text or caption plus two
+    // digit widths.
+    virtual void ApplyBestFit(TgxTreeListColumn* Column);
+    // Replaces the columns by copies of Source's columns.
+    virtual void AssignColumns(TCustomgxTreeListControl* Source);
     virtual void DestroyColumns();
     virtual void SortingChanged() {}
 
-    // -- answers to the base tree list's queries
+    // -- answers to the base tree list's band, column, header, cell and footer queries
+    TAlignment GetBandAlignment(Integer Band) override;
     Integer GetBandCount() override { return FBands->GetCount(); }
     Integer GetAbsoluteBandIndex(Integer VisibleBand) override { return FBands->GetAbsoluteIndex(VisibleBand); }
-    Integer GetVisibleBandCount() override { return FBands->GetVisibleCount(); }
-    Integer GetVisibleBandIndex(Integer Band) override { return FBands->GetVisibleIndex(Band); }
+    void GetBandCaption(Integer Band, std::string& Text) override;
     Integer GetBandWidth(Integer Band) override;
+    TAlignment GetVisibleBandAlignment(Integer VisibleBand) override;
+    Integer GetVisibleBandCount() override { return FBands->GetVisibleCount(); }
+    Integer GetLeftFixedBand() override;
+    Integer GetRightFixedBand() override;
+    Integer GetVisibleBandMinWidth(Integer VisibleBand) override;
     Integer GetVisibleBandWidth(Integer VisibleBand) override;
+    void GetVisibleBandCaption(Integer VisibleBand, std::string& Text) override;
+    Integer GetVisibleBandIndex(Integer Band) override { return FBands->GetVisibleIndex(Band); }
+    bool IsBandOnlyOwnColumns(Integer VisibleBand) override;
     Integer GetColumnCount() override { return FColumns.GetCount(); }
     Integer GetBandRowColumnIndex(Integer VisibleBand, Integer Row, Integer Position) override;
+    TAlignment GetHeaderAlignment(Integer Column) override { return GetColumn(Column)->GetHeaderAlignment(); }
     Integer GetColumnBandIndex(Integer Column) override { return GetColumn(Column)->GetBandIndex(); }
+    Integer CalcColumnWidth(Integer Column) override;
     Integer GetBandRowColumnCount(Integer VisibleBand, Integer Row) override;
     Integer GetColumnColIndex(Integer Column) override { return GetColumn(Column)->GetColIndex(); }
+    TBitmap* GetHeaderGlyph(Integer Column) override { return GetColumn(Column)->GetHeaderGlyph(); }
+    Integer GetColumnRowCount(Integer Column) override { return GetColumn(Column)->GetHeaderMaxLineCount(); }
+    Integer GetColumnMinWidth(Integer Column) override;
     Integer GetBandUsedRowCount(Integer VisibleBand) override;
     Integer GetColumnRowIndex(Integer Column) override { return GetColumn(Column)->GetRowIndex(); }
-    TgxTreeListColumnSort GetColumnSorted(Integer Column) override { return GetColumn(Column)->GetSorted(); }
+    TgxTreeListColumnSort GetColumnSorted(Integer Column) override;
+    bool IsColumnTabStop(Integer Column) override { return GetColumn(Column)->GetTabStop(); }
+    void GetHeaderCaption(Integer Column, std::string& Text) override;
+    void GetColumnCaption(Integer Column, std::string& Text) override { Text = GetColumn(Column)->GetCaption(); }
     Integer GetColumnWidth(Integer Column) override { return GetColumn(Column)->GetWidth(); }
+    TColor GetColumnColor(Integer Column) override { return GetColumn(Column)->GetColor(); }
+    TFont* GetColumnFont(Integer Column) override { return GetColumn(Column)->GetFont(); }
+    bool IsColumnFontAssigned(Integer Column) override { return GetColumn(Column)->IsFontStored(); }
+    bool HasHeaderGlyph(Integer Column) override { return GetColumn(Column)->HasHeaderGlyph(); }
+    TAlignment GetColumnAlignment(TgxTreeListNode* /*Node*/, Integer Column) override {
+        return GetColumn(Column)->GetAlignment();
+    }
+    void GetCellText(TgxTreeListNode* Node, Integer Column, std::string& Text) override {
+        Text = GetNodeString(Node, Column);
+    }
+    bool IsColumnMultiLine(Integer Column) override { return GetColumn(Column)->IsMultiLine(); }
+    Integer GetColumnLineHeight(TCanvas* Canvas, Integer Column) override;
+    bool DoCalcRowLineHeight(TgxTreeListNode* Node, Integer Column, const std::string& Text, Integer BoundsWidth,
+                             Integer TextHeight, Integer MaxLineCount, bool InflateFlag, bool GridFlag,
+                             Integer& LineCount, Integer& LineHeight) override;
     void CalcHeaderPanelRowCount() override;
+    bool IsExistFooterCell(Integer Column) override;
+
+    // -- node data: text nodes
+    TgxTreeListNode* CreateNode() override;
+    Integer GetImageIndex(TgxTreeListNode* Node) override;
+    Integer GetSelectedIndex(TgxTreeListNode* Node) override;
+    Integer GetStateIndex(TgxTreeListNode* Node) override;
+    void SetImageIndex(TgxTreeListNode* Node, Integer Value) override;
+    void SetSelectedIndex(TgxTreeListNode* Node, Integer Value) override;
+    void SetStateIndex(TgxTreeListNode* Node, Integer Value) override;
+    Variant GetNodeValue(TgxTreeListNode* Node, Integer Column) override;
+    std::string GetNodeString(TgxTreeListNode* Node, Integer Column) override;
+    void SetNodeString(TgxTreeListNode* Node, Integer Column, const std::string& Text) override;
+    void SetNodeValue(TgxTreeListNode* Node, Integer Column, const Variant& Value) override;
+    void DeleteColumnValues(TgxTreeListNode* Node, Integer Column) override;
+
+    // -- caches
+    void PrepareLayout() override;
+    void RefreshCache() override;
     void ClearCache() override;
+    void ClearRowHeightCache() override;
+    void ClearColumnWidthCache() override { FColumnWidths.clear(); }
+    // Which shown column stands where: per visible band its header rows, each the column indexes
+    // in display order; and the visible-band caches.
+    void BuildBandLayout() override;
+    // Every column's display width (0 for a column that is not shown).
+    void BuildColumnWidthCache() override;
+
+    // -- further answers
+    bool CanEditModify() override;
+    bool IsBandHeaderWidth() override;
+    bool IsBandSizing(Integer VisibleBand) override;
+    bool IsColumnSizing(Integer Column) override;
+    bool IsEditorButtonAt(Integer X, Integer Y, bool SameNode) override;
+    void DoEditing(TgxTreeListNode* Node, bool& Allow) override;
+    void ApplyBandBestFit(Integer VisibleBand) override;
+    void ApplyColumnBestFit(Integer Column) override { ApplyBestFit(GetColumn(Column)); }
+    void ChangeBandRowCount(Integer Value) override { SetBandRowCount(Value); }
+    void ChangeHeaderPanelRowCount(Integer Value) override { SetHeaderPanelRowCount(Value); }
+    void ChangeBandWidth(Integer VisibleBand, Integer Width) override;
+    void ChangeColumnWidth(Integer Column, Integer Width) override;
+    void ScaleHiddenBandWidths(Integer New, Integer Old) override;
+    void ScaleHiddenColumnWidths(Integer VisibleBand, Integer New, Integer Old) override;
+    void DoBandButtonClick() override;
+    void DoHeaderButtonClick() override;
+    void DoChangedColumnsWidth() override;
+    void DoBandClick(Integer VisibleBand) override;
+    void DoColumnClick(Integer Column) override;
     Integer GetBandMaxRowCount() override { return FBandMaxRowCount; }
     Integer GetBandRowCount() override { return FBandRowCount; }
     Integer GetHeaderPanelMaxRowCount() override { return FHeaderPanelMaxRowCount; }
     Integer GetHeaderPanelRowCount() override { return FHeaderPanelRowCount; }
     Integer GetHeaderMinRowCount() override;
-    void ChangeBandWidth(Integer VisibleBand, Integer Width) override;
-    void ChangeColumnWidth(Integer Column, Integer Width) override;
+    void GetNodeDragText(TgxTreeListNode* Node, Integer Column, std::string& Text) override;
+    void MoveBand(Integer From, Integer To) override;
+    bool CanBandDragging(Integer VisibleBand) override;
+    void DoDragOverBand(TPoint P, Integer Band, bool& Accept) override;
+    void DoDragEndBand(TPoint P, Integer Band, bool& Accept, Integer& NewIndex, Integer OldIndex) override;
+    void StartDragBand(Integer Band) override;
+    bool IsBandDisableCustomizing(Integer Band) override;
+    void HideBand(Integer Band) override;
+    bool IsBandHidden(Integer Band) override;
+    void ShowBand(Integer NewIndex, Integer Band) override;
+    bool CanHeaderDragging(Integer Column) override;
+    void DoDragOverHeader(TPoint P, Integer Column, bool& Accept) override;
+    void DoDragEndHeader(TPoint P, Integer Column, bool& Accept, TgxHeaderPosInfo& PosInfo) override;
+    void StartDragHeader(Integer Column) override;
+    bool IsColumnDisableCustomizing(Integer Column) override;
+    void MoveHeader(Integer Column, Integer VisibleBand, Integer Row, Integer ColIndex) override;
+    void HideHeader(Integer Column) override;
+    void ShowHeader(Integer Column, Integer VisibleBand, Integer Row, Integer ColIndex) override;
+    bool IsColumnInCustomizeBox(Integer Column) override;
     // Visible, with a band, and that band visible.
     bool IsColumnShown(Integer Column) override;
+    // One editor per editor class, owned by the list and shared by every column of that class.
+    TWinControl* CreateEditor(Integer Column) override;
+    TWinControl* FindEditor(Integer Column) override;
     void ClearSorting() override;
     Integer GetSortedColumnCount() override { return FSortedColumns.GetCount(); }
     bool IsSortedColumnDesc(Integer Index) override { return GetSortedColumn(Index)->GetSorted() == csDown; }
     Integer GetSortedColumnIndex(Integer Index) override { return GetSortedColumn(Index)->GetIndex(); }
+
+    // -- custom drawing
+    bool HasCustomDrawBand() override { return bool(OnCustomDrawBand); }
+    bool HasCustomDrawCell(Integer Column) override;
+    bool HasCustomDrawFooter(Integer FooterIndex) override;
+    bool HasCustomDrawHeader(Integer Column) override;
+    bool HasCustomDrawPreview() override { return OnCustomDrawPreviewCell || OnCustomDrawPreview; }
+    bool HasLevelColor() override { return bool(OnGetLevelColor); }
+    void DoCustomDrawBand(Integer VisibleBand, TCanvas* ACanvas, TRect ARect, std::string& AText, TColor& AColor,
+                          TFont* AFont, TAlignment& AAlignment, bool& ADone) override;
+    void DoCustomDrawCell(TCanvas* ACanvas, TRect& ARect, TgxTreeListNode* ANode, Integer Column, bool ASelected,
+                          bool AFocused, bool ANewItemRow, bool ALastColumn, bool AFirstColumn, HBRUSH ABrush,
+                          std::string& AText, TColor& AColor, TFont* AFont, TAlignment& AAlignment,
+                          bool& ADone) override;
+    void DoCustomDrawFooter(TCanvas* ACanvas, TRect ARect, TgxTreeListNode* ANode, Integer Column,
+                            Integer FooterIndex, std::string& AText, TColor& AColor, TFont* AFont,
+                            TAlignment& AAlignment, bool& ADone) override;
+    void DoCustomDrawHeader(Integer Column, TCanvas* ACanvas, TRect ARect, std::string& AText, TColor& AColor,
+                            TFont* AFont, TAlignment& AAlignment, TgxTreeListColumnSort& ASorted,
+                            bool& ADone) override;
+    void DoCustomDrawPreview(TCanvas* ACanvas, TRect ARect, TgxTreeListNode* ANode, bool ASelected,
+                             std::string& AText, TColor& AColor, TColor& ATextColor, TFont* AFont,
+                             bool& ADone) override;
+    void DoGetLevelColor(Integer Level, TColor& AColor) override;
 
 protected:
     bool IsApplyingDefaultLayout() const { return FApplyingDefaultLayout; }
@@ -388,6 +648,10 @@ protected:
     // While raised, ColumnChanged skips the row normalization.
     void LockColumnChanges() { ++FColumnChangeLock; }
     void UnlockColumnChanges() { --FColumnChangeLock; }
+    // Columns without a font of their own take the list's font again.
+    void CMFontChanged(TMessage& Message) override;
+    // Node as a text node; nullptr for other nodes.
+    static TgxTreeListTextNode* AsTextNode(TgxTreeListNode* Node) { return dynamic_cast<TgxTreeListTextNode*>(Node); }
 
     // Visible band index to collection index and back; valid while not empty and not being
     // rebuilt.
@@ -401,6 +665,10 @@ private:
     friend class TgxTreeListBands;
 
     void AddColumn(TgxTreeListColumn* Column);
+    // The band layout answers while it is built and not empty.
+    bool IsBandLayoutValid() const { return !FBandLayoutBuilding && !FBandLayout.empty(); }
+    // The column at visible position Column, nullptr when none.
+    TgxTreeListColumn* VisibleColumnAt(Integer Column);
 
     TList FColumns;
     TgxTreeListBands* FBands;
@@ -415,4 +683,10 @@ private:
     bool FInternalRowCount = false;
     TList FSortedColumns;
     Integer FColumnChangeLock = 0;
+    std::vector<TWinControl*> FEditors;
+    // Per visible band its header rows, each the column indexes in display order.
+    std::vector<std::vector<std::vector<Integer>>> FBandLayout;
+    bool FBandLayoutBuilding = false;
+    std::vector<Integer> FColumnWidths;
+    bool FColumnWidthsBuilding = false;
 };

@@ -218,6 +218,19 @@ void TCustomgxTreeList::GetVertScrollInfo(Integer& Min, Integer& Max, Integer& P
     Pos = GetTopIndex();
 }
 
+Integer TCustomgxTreeList::MeasureLineCount(TFont* Font, const std::string& Text, Integer Width, Integer TextHeight,
+                                            Integer MaxLineCount, Integer GridWidth) {
+    if (Text.empty() || MaxLineCount == 0 || TextHeight <= 0) return 0;
+    TCanvas* canvas = GetCanvas();
+    canvas->GetFont()->Assign(Font);
+    TRect rect(0, 0, Width - GridWidth - 4, 0);
+    if (rect.Right < 1) rect.Right = 1;
+    DrawText(canvas->GetHandle(), Text, &rect, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+    Integer lines = rect.Height() / TextHeight;
+    if (MaxLineCount != -1 && lines > MaxLineCount) lines = MaxLineCount;
+    return lines;
+}
+
 Integer TCustomgxTreeList::GetPreviewLineCount(TgxTreeListNode* /*Node*/) {
     // The measured count of the preview text comes with the row-height layout; until then the
     // property's value, never negative.

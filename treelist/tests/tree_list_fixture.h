@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "treelist/tree_list_control.h"
@@ -27,7 +28,13 @@ class TRecordingTreeList : public Base {
 public:
     explicit TRecordingTreeList(TComponent* AOwner = nullptr) : Base(AOwner) {}
 
-    TgxTreeListNode* CreateNode() override { return new TgxTreeListNode(this); }
+    // Plain nodes for the abstract tree list; the list's own nodes otherwise.
+    TgxTreeListNode* CreateNode() override {
+        if constexpr (std::is_abstract_v<Base>)
+            return new TgxTreeListNode(this);
+        else
+            return Base::CreateNode();
+    }
     using Base::CopyParentFonts;
 
     int Layouts = 0;
@@ -151,5 +158,8 @@ public:
     bool ReadOnly = false;
     std::vector<std::pair<Integer, Integer>> MovedColumns;
     bool GetEditReadOnly() override { return ReadOnly; }
-    void ColumnMoved(Integer FromIndex, Integer ToIndex) override { MovedColumns.emplace_back(FromIndex, ToIndex); }
+    void ColumnMoved(Integer FromIndex, Integer ToIndex) override {
+        MovedColumns.emplace_back(FromIndex, ToIndex);
+        TRecordingTreeList::ColumnMoved(FromIndex, ToIndex);
+    }
 };

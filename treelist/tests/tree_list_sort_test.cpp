@@ -1,0 +1,344 @@
+// Sorting the nodes in place: the value order, several sorted columns, descending order and nulls,
+// the locale order, the user's comparison (also an inconsistent or failing one), the levels, and
+// the header clicks that change a column's sort.
+
+#include <algorithm>
+#include <random>
+#include <set>
+
+#include "framework/forms.h"
+#include "framework/resources.h"
+#include "framework/sysutils.h"
+#include "tree_list_fixture.h"
+
+namespace {
+
+// Sort values per node and column, as the plain tree list and the data-aware grid give them.
+class TSortTreeList : public TTestTreeListControl {
+    LUMORA_CLASS(TSortTreeList, TTestTreeListControl)
+public:
+    using TTestTreeListControl::TTestTreeListControl;
+    std::map<const TgxTreeListNode*, std::vector<Variant>> Values;
+    Variant GetNodeSortValue(TgxTreeListNode* Node, Integer Column) override {
+        auto it = Values.find(Node);
+        if (it == Values.end() || Column >= Integer(it->second.size())) return Variant(std::string());
+        return it->second[size_t(Column)];
+    }
+    using TTestTreeListControl::ClickColumn;
+    using TTestTreeListControl::IsClearSortClick;
+    using TTestTreeListControl::IsMultiSortClick;
+
+    // Roots named by their values' order in Rows, each with its values.
+    void AddRoots(const std::vector<std::pair<std::string, std::vector<Variant>>>& Rows) {
+        for (const auto& [name, values] : Rows) {
+            TgxTreeListNode* node = Add();
+            Names[node] = name;
+            Values[node] = values;
+        }
+    }
+};
+
+struct SortFixture : testing::Test {
+    Owned<TComponent> form{new TComponent(nullptr)};
+    TSortTreeList* list = new TSortTreeList(form.get());
+    void SetUp() override { SetCollationLocale("C"); }
+    void TearDown() override { SetCollationLocale(""); }
+
+    TgxTreeListColumn* AddColumn() {
+        auto* column = new TgxTreeListColumn(form.get());
+        column->SetTreeList(list);
+        return column;
+    }
+    void SetOptionsEx(std::initializer_list<TgxTreeListOptionEx> Options) {
+        TgxTreeListOptionsEx options = list->GetOptionsEx();
+        for (TgxTreeListOptionEx option : Options) options.Include(option);
+        list->SetOptionsEx(options);
+    }
+};
+
+using Values = std::vector<Variant>;
+
+}  // namespace
+
+// ---- values ----------------------------------------------------------------------------------
+
+TEST_F(SortFixture, ValuesSortInTheVariantOrder) {
+    list->AddRoots({{"ten", {Variant("10")}},
+                    {"three", {Variant(Integer(3))}},
+                    {"null", {Null()}},
+                    {"half", {Variant(2.5)}},
+                    {"date", {Variant::FromDateTime(4.0)}},
+                    {"cash", {Variant::FromCurrency(Currency(35000))}}});  // 3.5
+    list->SortNodes(-1, 0, false);
+    EXPECT_EQ(list->Dump(), "null,half,three,cash,date,ten");
+    list->SortNodes(-1, 0, true);
+    EXPECT_EQ(list->Dump(), "ten,date,cash,three,half,null");  // descending: nulls last
+}
+
+TEST_F(SortFixture, AFailingValueComparisonLeavesEveryListAsItWas) {
+    list->AddRoots({{"b", {Variant("b")}}, {"a", {Variant("a")}}});
+    TgxTreeListNode* b = list->GetItem(0);
+    for (const char* name : {"y", "x", "z"}) {
+        TgxTreeListNode* child = b->AddChild();
+        list->Names[child] = name;
+        list->Values[child] = {Variant(std::string(name))};
+    }
+    TgxTreeListNode* a = list->GetItem(1);
+    for (Variant value : {Variant(Integer(1)), Variant("one")}) {  // a text that is no number
+        TgxTreeListNode* child = a->AddChild();
+        list->Names[child] = value.AsString();
+        list->Values[child] = {value};
+    }
+    const std::string before = list->Dump();
+    EXPECT_THROW(list->SortNodes(-1, 0, false), EVariantTypeCastError);
+    EXPECT_EQ(list->Dump(), before);  // also the lists that sorted before the failure
+
+    list->Values[a->GetItem(1)] = {Variant()};  // unassigned
+    EXPECT_THROW(list->SortNodes(1, 0, false), EVariantInvalidOpError);
+    EXPECT_EQ(list->Dump(), before);
+}
+
+TEST_F(SortFixture, EqualValuesKeepTheNodeOrderInBothDirections) {
+    list->AddRoots({{"p", {Variant("same")}}, {"q", {Variant("same")}}, {"r", {Variant("same")}}, {"s", {Variant("")}}});
+    std::vector<TgxTreeListNode*> byAddress;
+    for (Integer i = 0; i < 3; ++i) byAddress.push_back(list->GetItem(i));
+    std::sort(byAddress.begin(), byAddress.end(), std::less<TgxTreeListNode*>());
+    std::string expected;
+    for (TgxTreeListNode* node : byAddress) expected += list->Name(node) + ",";
+    list->SortNodes(-1, 0, false);
+    EXPECT_EQ(list->Dump(), "s," + expected.substr(0, expected.size() - 1));
+    list->SortNodes(-1, 0, true);
+    EXPECT_EQ(list->Dump(), expected + "s");
+}
+
+TEST_F(SortFixture, ShortListsAreNotTouched) {
+    list->SortNodes(-1, 0, false);  // no nodes
+    list->AddRoots({{"only", {Variant(Integer(1))}}});
+    TgxTreeListNode* child = list->GetItem(0)->AddChild();
+    list->Names[child] = "child";
+    list->Values[child] = {Variant()};  // never compared
+    list->SortNodes(-1, 0, false);
+    EXPECT_EQ(list->Dump(), "only[child]");
+}
+
+// ---- several columns -------------------------------------------------------------------------
+
+TEST_F(SortFixture, TiesInTheFirstSortedColumnGoByTheSecondInItsOwnDirection) {
+    TgxTreeListColumn* kind = AddColumn();
+    TgxTreeListColumn* size = AddColumn();
+    SetOptionsEx({aoMultiSort});
+    kind->SetSorted(csUp);
+    size->SetSorted(csDown);
+    list->AddRoots({{"img1", {Variant("img"), Variant(Integer(1))}},
+                    {"doc5", {Variant("doc"), Variant(Integer(5))}},
+                    {"img9", {Variant("img"), Variant(Integer(9))}},
+                    {"doc2", {Variant("doc"), Variant(Integer(2))}}});
+    // The sorted columns decide, whatever column and direction are asked for.
+    list->SortNodes(-1, 1, false);
+    EXPECT_EQ(list->Dump(), "doc5,doc2,img9,img1");
+
+    // Without multi-sorting, or with one sorted column, the arguments decide.
+    TgxTreeListOptionsEx options = list->GetOptionsEx();
+    options.Exclude(aoMultiSort);
+    list->SetOptionsEx(options);
+    kind->SetSorted(csUp);
+    size->SetSorted(csUp);
+    list->SortNodes(-1, 1, false);
+    EXPECT_EQ(list->Dump(), "img1,doc2,doc5,img9");
+}
+
+// ---- locale order ----------------------------------------------------------------------------
+
+TEST_F(SortFixture, LocaleOrderPutsNullsFirstWherever) {
+    const std::vector<std::pair<std::string, Values>> rows = {
+        {"b", {Variant("b")}}, {"n1", {Null()}}, {"a", {Variant("a")}}, {"n2", {Null()}}, {"B", {Variant("B")}}};
+    // The ordinal order puts capitals first.
+    list->AddRoots(rows);
+    list->SortNodes(-1, 0, false);
+    std::string dump = list->Dump();
+    EXPECT_EQ(dump.substr(dump.size() - 5), "B,a,b");
+
+    SetOptionsEx({aoAnsiSort});
+    std::vector<size_t> order{0, 1, 2, 3, 4};
+    do {
+        list->ClearNodes();
+        std::vector<std::pair<std::string, Values>> shuffled;
+        for (size_t i : order) shuffled.push_back(rows[i]);
+        list->AddRoots(shuffled);
+        list->SortNodes(-1, 0, false);
+        dump = list->Dump();
+        EXPECT_EQ(dump.substr(0, 6), dump[1] == '1' ? "n1,n2," : "n2,n1,");
+        EXPECT_EQ(dump.substr(6), "a,b,B");
+        list->SortNodes(-1, 0, true);
+        dump = list->Dump();
+        EXPECT_EQ(dump.substr(0, 6), "B,b,a,");
+    } while (std::next_permutation(order.begin(), order.end()));
+}
+
+// ---- the user's comparison -------------------------------------------------------------------
+
+TEST_F(SortFixture, OnCompareReplacesTheValuesAndIsNegatedForDescending) {
+    list->AddRoots({{"c", {}}, {"a", {}}, {"b", {}}});
+    std::set<std::pair<std::string, std::string>> pairs;
+    list->OnCompare = [&](TObject* Sender, TgxTreeListNode* Node1, TgxTreeListNode* Node2, Integer& Compare) {
+        EXPECT_EQ(Sender, list);
+        EXPECT_EQ(Compare, 0);
+        pairs.emplace(list->Name(Node1), list->Name(Node2));
+        Compare = CompareStr(list->Name(Node1), list->Name(Node2)) * 1000;
+    };
+    list->SortNodes(-1, 0, false);
+    EXPECT_EQ(list->Dump(), "a,b,c");
+    EXPECT_FALSE(pairs.empty());
+    list->SortNodes(-1, 0, true);
+    EXPECT_EQ(list->Dump(), "c,b,a");
+}
+
+TEST_F(SortFixture, AFailingOnCompareLeavesTheOrderAndTheCursor) {
+    SetOptionsEx({aoShowHourGlass});
+    list->AddRoots({{"c", {}}, {"a", {}}, {"b", {}}});
+    TCursor during = crDefault;
+    int calls = 0;
+    list->OnCompare = [&](TObject*, TgxTreeListNode*, TgxTreeListNode*, Integer&) {
+        during = Screen->GetCursor();
+        if (++calls == 2) throw Exception("stop");
+    };
+    const TCursor before = Screen->GetCursor();
+    EXPECT_THROW(list->SortNodes(-1, 0, false), Exception);
+    EXPECT_EQ(during, crHourGlass);
+    EXPECT_EQ(Screen->GetCursor(), before);
+    EXPECT_EQ(list->Dump(), "c,a,b");
+}
+
+TEST_F(SortFixture, AnInconsistentOnCompareNeverLosesANode) {
+    std::mt19937 random(20240611);
+    for (int round = 0; round < 300; ++round) {
+        SCOPED_TRACE(round);
+        list->ClearNodes();
+        const int roots = int(random() % 40);
+        for (int i = 0; i < roots; ++i) {
+            TgxTreeListNode* root = list->Add();
+            for (int j = int(random() % 30) - 20; j > 0; --j) root->AddChild();
+            if (random() % 3 == 0) root->SetExpanded(true);
+        }
+        std::multiset<TgxTreeListNode*> before;
+        std::vector<TgxTreeListNode*> beforeOrder;
+        for (TgxTreeListNode* n = list->GetFirstNode(); n; n = n->GetNext()) {
+            before.insert(n);
+            beforeOrder.push_back(n);
+        }
+        const unsigned mode = random() % 4;
+        const unsigned failAt = mode == 3 ? 1 + random() % 50 : 0;
+        unsigned calls = 0;
+        list->OnCompare = [&](TObject*, TgxTreeListNode*, TgxTreeListNode*, Integer& Compare) {
+            if (failAt && ++calls == failAt) throw Exception("stop");
+            switch (mode) {
+                case 0: Compare = -1; break;                       // everything is less
+                case 1: Compare = Integer(random() % 3) - 1; break;  // coin tosses
+                default: Compare = Integer(random()); break;         // any number
+            }
+        };
+        const Integer level = Integer(random() % 3) - 1;
+        bool failed = false;
+        try {
+            list->SortNodes(level, 0, random() % 2 == 0);
+        } catch (const Exception&) {
+            failed = true;
+        }
+        std::multiset<TgxTreeListNode*> after;
+        std::vector<TgxTreeListNode*> afterOrder;
+        for (TgxTreeListNode* n = list->GetFirstNode(); n; n = n->GetNext()) {
+            after.insert(n);
+            afterOrder.push_back(n);
+            for (Integer i = 0; i < n->GetCount(); ++i) ASSERT_EQ(n->GetItem(i)->GetParent(), n);
+        }
+        ASSERT_EQ(after, before);
+        if (failed) EXPECT_EQ(afterOrder, beforeOrder);
+        for (Integer i = 0; i < list->GetAbsoluteCount(); ++i) ASSERT_EQ(list->GetAbsoluteIndex(list->GetAbsoluteNode(i)), i);
+    }
+}
+
+// ---- levels ----------------------------------------------------------------------------------
+
+TEST_F(SortFixture, LevelsChooseTheListsThatAreSorted) {
+    struct LevelCase {
+        Integer level;
+        const char* result;
+    };
+    for (const LevelCase& c : {LevelCase{-1, "A(A1(A1a,A1b),A2),B(B1,B2)"}, LevelCase{0, "A(A2,A1(A1b,A1a)),B(B2,B1)"},
+                               LevelCase{1, "B(B1,B2),A(A1(A1b,A1a),A2)"}, LevelCase{2, "B(B2,B1),A(A2,A1(A1a,A1b))"},
+                               LevelCase{3, "B(B2,B1),A(A2,A1(A1b,A1a))"}}) {
+        SCOPED_TRACE(c.level);
+        list->ClearNodes();
+        list->Names.clear();
+        list->Values.clear();
+        list->Build("B(B2,B1),A(A2,A1(A1b,A1a))");
+        for (auto& [node, name] : list->Names) list->Values[node] = {Variant(name)};
+        list->SortNodes(c.level, 0, false);
+        EXPECT_EQ(list->Dump(), c.result);
+        EXPECT_EQ(list->GetAbsoluteNode(1), list->GetItem(0)->GetItem(0));  // the display follows
+    }
+}
+
+// ---- header clicks ---------------------------------------------------------------------------
+
+TEST_F(SortFixture, HeaderClicksToggleTheSort) {
+    struct ClickCase {
+        TgxTreeListColumnSort from;
+        TShiftState shift;
+        bool allow;
+        TgxTreeListColumnSort to;
+    };
+    TgxTreeListColumn* column = AddColumn();
+    TgxTreeListOptions options = list->GetOptions();
+    options.Include(aoAutoSort);
+    list->SetOptions(options);
+    bool allow = true;
+    int clicks = 0;
+    list->OnColumnClick = [&](TObject*, TgxTreeListColumn* Column) {
+        EXPECT_EQ(Column, column);
+        ++clicks;
+    };
+    list->OnColumnSorting = [&](TObject*, TgxTreeListColumn*, bool& Allow) { Allow = allow; };
+    int n = 0;
+    for (const ClickCase& c : {ClickCase{csNone, {}, true, csUp}, ClickCase{csUp, {}, true, csDown},
+                               ClickCase{csDown, {}, true, csUp}, ClickCase{csUp, {ssCtrl}, true, csNone},
+                               ClickCase{csDown, {ssCtrl, ssShift}, true, csNone}, ClickCase{csNone, {ssShift}, true, csUp},
+                               ClickCase{csUp, {}, false, csUp}}) {
+        SCOPED_TRACE(n++);
+        column->SetSorted(c.from);
+        allow = c.allow;
+        const int before = clicks;
+        list->ClickColumn(0, c.shift);
+        EXPECT_EQ(clicks, before + 1);
+        EXPECT_EQ(column->GetSorted(), c.to);
+        EXPECT_EQ(list->GetSortedColumnCount(), c.to == csNone ? 0 : 1);
+        EXPECT_FALSE(list->IsClearSortClick());
+    }
+
+    // Without aoAutoSort a click only reports.
+    options.Exclude(aoAutoSort);
+    list->SetOptions(options);
+    allow = true;
+    column->SetSorted(csNone);
+    list->ClickColumn(0, {});
+    EXPECT_EQ(column->GetSorted(), csNone);
+
+    // The flags a click raises, seen from inside the click.
+    SetOptionsEx({aoMultiSort});
+    bool multi = false;
+    bool clear = false;
+    list->OnColumnClick = [&](TObject*, TgxTreeListColumn*) {
+        multi = list->IsMultiSortClick();
+        clear = list->IsClearSortClick();
+    };
+    list->ClickColumn(0, {ssShift, ssCtrl});
+    EXPECT_TRUE(multi);
+    EXPECT_TRUE(clear);
+    EXPECT_FALSE(list->IsMultiSortClick());
+
+    // OnColumnSorted changes only the sort shown.
+    column->SetSorted(csUp);
+    list->OnColumnSorted = [](TObject*, TgxTreeListColumn*, TgxTreeListColumnSort& Sorted) { Sorted = csNone; };
+    EXPECT_EQ(list->GetColumnSorted(0), csNone);
+    EXPECT_EQ(column->GetSorted(), csUp);
+}
