@@ -7,11 +7,10 @@
 // when the total ratio exceeds the limit.
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <functional>
 #include <vector>
 
+#include "bench/cache_timing.h"
 #include "treelist/tree_list.h"
 
 namespace {
@@ -26,29 +25,11 @@ public:
 enum Phase { Build, Expand, Walk, Clear, PhaseCount };
 const char* const PhaseNames[PhaseCount] = {"build", "full expand", "walk in display order", "clear"};
 
-// Evicts the tree from the processor caches by touching a buffer larger than them.
-void FlushCaches() {
-    static std::vector<char> buffer(64 << 20, 1);
-    volatile char sink = 0;
-    for (size_t i = 0; i < buffer.size(); i += 64) {
-        buffer[i] = char(buffer[i] + 1);
-        sink = buffer[i];
-    }
-    (void)sink;
-}
-
-double Milliseconds(const std::function<void()>& Work) {
-    FlushCaches();
-    const auto start = std::chrono::steady_clock::now();
-    Work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
 // Roots with 9 children of 10 children each: 100 nodes per root, three levels.
 void Run(int Nodes, double (&Best)[PhaseCount]) {
     auto* list = new TBenchTreeList(nullptr);
     double times[PhaseCount];
-    times[Build] = Milliseconds([&] {
+    times[Build] = bench::ColdMilliseconds([&] {
         list->BeginUpdate();
         for (int r = 0; r < Nodes / 100; ++r) {
             TgxTreeListNode* root = list->Add();
@@ -59,13 +40,13 @@ void Run(int Nodes, double (&Best)[PhaseCount]) {
         }
         list->EndUpdate();
     });
-    times[Expand] = Milliseconds([&] { list->FullExpand(); });
+    times[Expand] = bench::ColdMilliseconds([&] { list->FullExpand(); });
     long rows = 0;
-    times[Walk] = Milliseconds([&] {
+    times[Walk] = bench::ColdMilliseconds([&] {
         for (TgxTreeListNode* n = list->GetFirstNode(); n; n = n->GetNextVisible()) rows += n->GetAbsoluteIndex() >= 0;
     });
     if (rows != Nodes) std::fprintf(stderr, "walked %ld rows of %d\n", rows, Nodes);
-    times[Clear] = Milliseconds([&] { list->ClearNodes(); });
+    times[Clear] = bench::ColdMilliseconds([&] { list->ClearNodes(); });
     for (int p = 0; p < PhaseCount; ++p) Best[p] = std::min(Best[p], times[p]);
     list->Free();
 }

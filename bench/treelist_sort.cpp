@@ -7,13 +7,12 @@
 // than which size happens to fit a cache. The exit code is 1 when a ratio exceeds the limit.
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/cache_timing.h"
 #include "treelist/tree_list_control.h"
 
 namespace {
@@ -28,23 +27,6 @@ public:
 
 enum Sort { OneColumn, TwoColumns, Floor, SortCount };
 const char* const SortNames[SortCount] = {"one column", "two columns", "std::sort of the texts"};
-
-void FlushCaches() {
-    static std::vector<char> buffer(64 << 20, 1);
-    volatile char sink = 0;
-    for (size_t i = 0; i < buffer.size(); i += 64) {
-        buffer[i] = char(buffer[i] + 1);
-        sink = buffer[i];
-    }
-    (void)sink;
-}
-
-double Milliseconds(const std::function<void()>& Work) {
-    FlushCaches();
-    const auto start = std::chrono::steady_clock::now();
-    Work();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
 
 // Column 0: one of 200 kinds (many ties); column 1: a number text; column 2: a shuffling key.
 void Run(int Nodes, unsigned Seed, double (&Best)[SortCount]) {
@@ -65,15 +47,15 @@ void Run(int Nodes, unsigned Seed, double (&Best)[SortCount]) {
     list->EndUpdate();
 
     double times[SortCount];
-    times[OneColumn] = Milliseconds([&] { list->SortNodes(-1, 1, false); });
+    times[OneColumn] = bench::ColdMilliseconds([&] { list->SortNodes(-1, 1, false); });
     list->SortNodes(-1, 2, false);
     list->SetOptionsEx(list->GetOptionsEx() + TgxTreeListOptionsEx{aoMultiSort});
     list->BeginUpdate();
     kind->SetSorted(csUp);
     number->SetSorted(csDown);
     list->EndUpdate();
-    times[TwoColumns] = Milliseconds([&] { list->SortNodes(-1, 0, false); });
-    times[Floor] = Milliseconds([&] { std::sort(numbers.begin(), numbers.end()); });
+    times[TwoColumns] = bench::ColdMilliseconds([&] { list->SortNodes(-1, 0, false); });
+    times[Floor] = bench::ColdMilliseconds([&] { std::sort(numbers.begin(), numbers.end()); });
 
     // The two-column order: kinds ascending, numbers descending within a kind.
     for (Integer i = 1; i < list->GetCount(); ++i) {
