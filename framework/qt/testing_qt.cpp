@@ -9,6 +9,11 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QImage>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QInputMethodEvent>
+#include <QMimeData>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -243,6 +248,39 @@ void TypeText(TWinControl* C, const std::string& Text) {
         if (!key) continue;
         PressKey(C, key, shift);
     }
+}
+
+void DropText(TControl* C, Integer X, Integer Y, const std::string& Text) {
+    Start();
+    QWidget* top = WidgetFor(C);
+    TPoint g = C->ClientToScreen({X, Y});
+    QPoint local = top->mapFromGlobal(QPoint(g.X, g.Y));
+    QWidget* target = top->childAt(local);
+    if (!target) target = top;
+    QPoint at = target->mapFromGlobal(QPoint(g.X, g.Y));
+    QMimeData data;
+    data.setText(QString::fromStdString(Text));
+    QPointer<QWidget> guard = target;
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (guard) {
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &move);
+    }
+    if (guard) {
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+    }
+    ProcessEvents();
+}
+
+void InputMethodCommit(TWinControl* C, const std::string& Text) {
+    Start();
+    QWidget* target = WidgetFor(C);
+    QInputMethodEvent e;
+    e.setCommitString(QString::fromStdString(Text));
+    QApplication::sendEvent(target, &e);
+    ProcessEvents();
 }
 
 void ScrollBarAction(TWinControl* C, Integer Bar, Word Code) {

@@ -37,6 +37,12 @@ void TypeText(TWinControl* C, const std::string& Text);
 // The same, to the window that has the focus now.
 void PressKeyOnFocus(Word Key, TShiftState Shift = {});
 
+// Text dropped at (X, Y) of C's client area from outside the program, as a drag and drop of
+// plain text would deliver it to the widget there.
+void DropText(TControl* C, Integer X, Integer Y, const std::string& Text);
+// An input method committing Text to C's window (the end of a composition).
+void InputMethodCommit(TWinControl* C, const std::string& Text);
+
 // Window scroll bars: an arrow or page click (SB_LINEUP ... SB_BOTTOM), or dragging the thumb
 // through Positions and letting go.
 void ScrollBarAction(TWinControl* C, Integer Bar, Word Code);

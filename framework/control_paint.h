@@ -1,0 +1,21 @@
+#pragma once
+// Drawing helpers shared by the standard controls (framework-internal).
+
+#include <string>
+
+#include "framework/graphics.h"
+
+namespace lumora_paint {
+
+// A canvas for measuring text in Font outside painting (a small bitmap's canvas).
+TCanvas* MeasureCanvas(TFont* Font);
+// DT_LEFT, DT_RIGHT or DT_CENTER for an alignment.
+UINT AlignmentFlags(TAlignment Alignment);
+// An 8 x 8 checker of two colours (kept; the same colours give the same bitmap).
+TBitmap* PatternBitmap(TColor Color1, TColor Color2);
+// The glyph of a bitmap button kind (TBitBtnKind as int); empty for bkCustom.
+void KindGlyph(int Kind, TBitmap* Glyph);
+// The arrow of a drop-down, spin or scroll button (DFCS_SCROLLUP/DOWN/LEFT/RIGHT) centred in R.
+void DrawArrow(TCanvas* Canvas, const TRect& R, UINT Direction, bool Enabled);
+
+}  // namespace lumora_paint
