@@ -13,9 +13,7 @@
 #include "framework/controls.h"
 #include "framework/forms.h"
 #include "framework/graphics.h"
-
-class TStrings;
-class TStringList;
+#include "framework/string_list.h"
 
 // True when Caption has Key as its accelerator ("&x", compared without regard to case).
 bool IsAccel(Word Key, const std::string& Caption);

@@ -116,7 +116,9 @@ void SendKey(QWidget* target, QEvent::Type type, Word key, TShiftState shift, bo
 }
 
 QString TextFor(Word key, TShiftState shift) {
-    if (shift.Contains(ssCtrl) || shift.Contains(ssAlt)) return QString();
+    // With Alt the key still types its character (it becomes WM_SYSCHAR), as the window system
+    // reports it; with Ctrl it types none.
+    if (shift.Contains(ssCtrl)) return QString();
     bool sh = shift.Contains(ssShift);
     if (key >= 'A' && key <= 'Z') return QString(QChar(sh ? key : key + 32));
     if (key >= '0' && key <= '9') {
