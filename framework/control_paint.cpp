@@ -138,4 +138,15 @@ void DrawArrow(TCanvas* Canvas, const TRect& R, UINT Direction, bool Enabled) {
     draw(0, Enabled ? clBtnText : clBtnShadow);
 }
 
+TClipScope::TClipScope(TCanvas* Canvas, const TRect& R) : FCanvas(Canvas) {
+    HDC dc = Canvas->GetHandle();
+    FSaved = SaveDC(dc);
+    IntersectClipRect(dc, R.Left, R.Top, R.Right, R.Bottom);
+}
+
+TClipScope::~TClipScope() {
+    RestoreDC(FCanvas->GetHandle(), FSaved);
+    FCanvas->Refresh();
+}
+
 }  // namespace lumora_paint

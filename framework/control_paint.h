@@ -18,4 +18,18 @@ void KindGlyph(int Kind, TBitmap* Glyph);
 // The arrow of a drop-down, spin or scroll button (DFCS_SCROLLUP/DOWN/LEFT/RIGHT) centred in R.
 void DrawArrow(TCanvas* Canvas, const TRect& R, UINT Direction, bool Enabled);
 
+// Clips a canvas to a rectangle for the scope's life (owner drawing stays inside its item); the
+// canvas selects its own objects again afterwards.
+class TClipScope {
+public:
+    TClipScope(TCanvas* Canvas, const TRect& R);
+    ~TClipScope();
+    TClipScope(const TClipScope&) = delete;
+    TClipScope& operator=(const TClipScope&) = delete;
+
+private:
+    TCanvas* FCanvas;
+    int FSaved;
+};
+
 }  // namespace lumora_paint
