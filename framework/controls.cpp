@@ -212,7 +212,8 @@ void TControl::UpdateAnchorRules() {
 }
 
 void TControl::RequestAlign() {
-    if (FParent && (FAlign != alNone || !(FAnchors == TAnchors{akLeft, akTop}) || FParent->GetAutoSize()))
+    if (FParent && (FAlign != alNone || !(FAnchors == TAnchors{akLeft, akTop}) || FParent->GetAutoSize() ||
+                    FParent->TracksChildBounds()))
         FParent->AlignControl(this);
 }
 

@@ -567,6 +567,9 @@ protected:
     virtual void AlignControls(TControl* AControl, TRect& Rect);
     void AlignControl(TControl* AControl);
     virtual TRect GetClientRectForAlign() { return GetClientRect(); }
+    // True when the window aligns again whenever any child moves or resizes (scrolling windows
+    // follow their children's extent).
+    virtual bool TracksChildBounds() const { return false; }
     TRect ClientRectOf() override;
     TPoint GetClientOriginOf() override;
     bool CanAutoSize(Integer& NewWidth, Integer& NewHeight) override;

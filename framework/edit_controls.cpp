@@ -424,6 +424,14 @@ void TCustomEdit::WMKeyDown(TMessage& Message) {
     DefaultHandler(Message);
 }
 
+void TCustomEdit::KeyDown(Word& Key, TShiftState Shift) {
+    if (AttachedKeyDown && AttachedKeyDown(Key, Shift)) {
+        Key = 0;
+        return;
+    }
+    TWinControl::KeyDown(Key, Shift);
+}
+
 void TCustomEdit::WMChar(TMessage& Message) {
     if (DoKeyPress(Message)) return;
     DefaultHandler(Message);

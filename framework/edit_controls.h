@@ -9,6 +9,7 @@
 // undo step, and fires OnChange. Positions (SelStart, SelLength) count characters; in a memo a line
 // break is the two characters CR LF.
 
+#include <functional>
 #include <string>
 
 #include "framework/controls.h"
@@ -104,6 +105,9 @@ public:
     void ClearUndo();
 
     TNotifyEvent OnChange;
+    // A control attached to the edit (an up-down's arrow keys) sees its keys before OnKeyDown;
+    // true takes the key.
+    std::function<bool(Word Key, TShiftState Shift)> AttachedKeyDown;
 
 protected:
     friend struct TEditBackend;
@@ -131,6 +135,7 @@ protected:
     void WndProc(TMessage& Message) override;
     void DefaultHandler(TMessage& Message) override;
     void WMKeyDown(TMessage& Message) override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
     void WMChar(TMessage& Message) override;
     void WMGetDlgCode(TMessage& Message) override;
     void WMSetText(TMessage& Message) override;
