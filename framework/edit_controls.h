@@ -32,9 +32,9 @@ constexpr DWORD ES_NOHIDESEL = 0x0100;
 constexpr DWORD ES_READONLY = 0x0800;
 constexpr DWORD ES_WANTRETURN = 0x1000;
 
-// Edit control messages (the EM_* set; positions are characters).
-constexpr Cardinal EM_GETSEL = 0x00B0;        // WParam, LParam: Integer* start, end (may be null)
-constexpr Cardinal EM_SETSEL = 0x00B1;        // WParam start, LParam end (-1: the end)
+// Edit control messages (the EM_* set; positions are characters). EM_GETSEL (WParam, LParam:
+// Integer* start and end, either may be null), EM_SETSEL (start, end; -1: the end), EM_CANUNDO and
+// EM_UNDO are in messages.h.
 constexpr Cardinal EM_SCROLLCARET = 0x00B7;
 constexpr Cardinal EM_GETMODIFY = 0x00B8;
 constexpr Cardinal EM_SETMODIFY = 0x00B9;
@@ -43,8 +43,6 @@ constexpr Cardinal EM_LINEINDEX = 0x00BB;     // WParam line (-1: the caret's); 
 constexpr Cardinal EM_LINELENGTH = 0x00C1;    // WParam a char of the line
 constexpr Cardinal EM_REPLACESEL = 0x00C2;    // LParam: const std::string*
 constexpr Cardinal EM_LIMITTEXT = 0x00C5;     // WParam: the limit (0: none)
-constexpr Cardinal EM_CANUNDO = 0x00C6;
-constexpr Cardinal EM_UNDO = 0x00C7;
 constexpr Cardinal EM_LINEFROMCHAR = 0x00C9;  // WParam a char (-1: the caret's)
 constexpr Cardinal EM_EMPTYUNDOBUFFER = 0x00CD;
 constexpr Cardinal EM_SETPASSWORDCHAR = 0x00CC;

@@ -11,50 +11,6 @@
 #include "framework/window_backend.h"
 #include "framework/windows_gdi.h"
 
-// ---- Accelerators ----------------------------------------------------------------------------
-
-namespace {
-
-// The character after the first single "&" of Caption (0: none).
-char32_t Hotkey(const std::string& Caption) {
-    size_t i = 0;
-    while (i < Caption.size()) {
-        char32_t c = Utf8Next(Caption, i);
-        if (c != U'&') continue;
-        if (i >= Caption.size()) return 0;
-        size_t j = i;
-        char32_t next = Utf8Next(Caption, j);
-        if (next == U'&') {
-            i = j;
-            continue;
-        }
-        return next;
-    }
-    return 0;
-}
-
-}  // namespace
-
-bool IsAccel(Word Key, const std::string& Caption) {
-    char32_t h = Hotkey(Caption);
-    return h != 0 && CharUpper(h) == CharUpper(char32_t(Key));
-}
-
-std::string StripHotkey(const std::string& Caption) {
-    std::string r;
-    for (size_t i = 0; i < Caption.size(); ++i) {
-        if (Caption[i] == '&') {
-            if (i + 1 < Caption.size() && Caption[i + 1] == '&') {
-                r += '&';
-                ++i;
-            }
-            continue;
-        }
-        r += Caption[i];
-    }
-    return r;
-}
-
 // ---- TCustomLabel ----------------------------------------------------------------------------
 
 TCustomLabel::TCustomLabel(TComponent* AOwner) : TGraphicControl(AOwner) {
@@ -311,6 +267,32 @@ void TCustomStaticText::CMDialogChar(TMessage& Message) {
 TButtonControl::TButtonControl(TComponent* AOwner) : TCustomControl(AOwner) {
     SetControlStyle(TControlStyle{csSetCaption, csDoubleClicks, csOpaque});
     SetTabStop(true);
+}
+
+TControlActionLink* TButtonControl::CreateActionLink() { return new TButtonActionLink(this); }
+
+void TButtonControl::ActionChange(TObject* Sender, bool CheckDefaults) {
+    TCustomControl::ActionChange(Sender, CheckDefaults);
+    if (auto* a = dynamic_cast<TCustomAction*>(Sender)) {
+        if (!CheckDefaults || !GetChecked()) {
+            DisableClicks();
+            SetChecked(a->GetChecked());
+            EnableClicks();
+        }
+    }
+}
+
+TButtonActionLink::TButtonActionLink(TButtonControl* AClient) : TControlActionLink(AClient), FButton(AClient) {}
+
+bool TButtonActionLink::IsCheckedLinked() {
+    return TControlActionLink::IsCheckedLinked() && FButton->GetChecked() == CustomAction()->GetChecked();
+}
+
+void TButtonActionLink::SetChecked(bool Value) {
+    if (!IsCheckedLinked() && FButton->GetChecked() == Value) return;
+    FButton->DisableClicks();
+    FButton->SetChecked(Value);
+    FButton->EnableClicks();
 }
 
 void TButtonControl::SetWordWrap(bool Value) {
@@ -785,6 +767,39 @@ TSpeedButton::TSpeedButton(TComponent* AOwner) : TGraphicControl(AOwner) {
 TSpeedButton::~TSpeedButton() = default;
 
 void TSpeedButton::Click() { TGraphicControl::Click(); }
+
+TControlActionLink* TSpeedButton::CreateActionLink() { return new TSpeedButtonActionLink(this); }
+
+void TSpeedButton::ActionChange(TObject* Sender, bool CheckDefaults) {
+    TGraphicControl::ActionChange(Sender, CheckDefaults);
+    if (auto* a = dynamic_cast<TCustomAction*>(Sender)) {
+        if (!CheckDefaults || FGroupIndex == 0) SetGroupIndex(a->GetGroupIndex());
+        if (!CheckDefaults || !FDown) SetDown(a->GetChecked());
+    }
+}
+
+TSpeedButtonActionLink::TSpeedButtonActionLink(TSpeedButton* AClient) : TControlActionLink(AClient), FButton(AClient) {}
+
+bool TSpeedButtonActionLink::IsCheckedLinked() {
+    return TControlActionLink::IsCheckedLinked() && FButton->GetGroupIndex() != 0 &&
+           FButton->GetDown() == CustomAction()->GetChecked();
+}
+
+bool TSpeedButtonActionLink::IsGroupIndexLinked() {
+    return TControlActionLink::IsGroupIndexLinked() && FButton->GetGroupIndex() == CustomAction()->GetGroupIndex();
+}
+
+void TSpeedButtonActionLink::SetChecked(bool Value) {
+    if (IsCheckedLinked()) return;
+    bool allUp = FButton->GetAllowAllUp();
+    if (!Value) FButton->SetAllowAllUp(true);
+    FButton->SetDown(Value);
+    if (!Value) FButton->SetAllowAllUp(allUp);
+}
+
+void TSpeedButtonActionLink::SetGroupIndex(Integer Value) {
+    if (IsGroupIndexLinked()) FButton->SetGroupIndex(Value);
+}
 
 void TSpeedButton::Paint() {
     if (!GetEnabled()) {

@@ -12,13 +12,10 @@
 
 #include "framework/controls.h"
 #include "framework/forms.h"
+#include "framework/actions.h"
 #include "framework/graphics.h"
+#include "framework/menus.h"
 #include "framework/string_list.h"
-
-// True when Caption has Key as its accelerator ("&x", compared without regard to case).
-bool IsAccel(Word Key, const std::string& Caption);
-// Caption without its accelerator marks ("&&" stays one "&").
-std::string StripHotkey(const std::string& Caption);
 
 // What an owner-drawn item is drawn as.
 enum TOwnerDrawStateItem {
@@ -147,8 +144,11 @@ public:
     void SetWordWrap(bool Value);
 
 protected:
+    friend class TButtonActionLink;
     virtual bool GetChecked() { return false; }
     virtual void SetChecked(bool /*Value*/) {}
+    TControlActionLink* CreateActionLink() override;
+    void ActionChange(TObject* Sender, bool CheckDefaults) override;
     // While positive, setting the checked state fires no OnClick.
     bool ClicksDisabled() const { return FClicksDisabled > 0; }
     void DisableClicks() { ++FClicksDisabled; }
@@ -180,6 +180,18 @@ private:
     bool FPressed = false;
     bool FMouseTracking = false;
     bool FSpaceDown = false;
+};
+
+// The link of a button control: the action's Checked reaches check boxes and radio buttons.
+class TButtonActionLink : public TControlActionLink {
+    LUMORA_CLASS(TButtonActionLink, TControlActionLink)
+public:
+    explicit TButtonActionLink(TButtonControl* AClient);
+    bool IsCheckedLinked() override;
+    void SetChecked(bool Value) override;
+
+private:
+    TButtonControl* FButton;
 };
 
 class TCustomButton : public TButtonControl {
@@ -282,6 +294,22 @@ private:
     Integer FSpacing = 4;
 };
 
+class TSpeedButton;
+
+// The link of a speed button: the action's Checked is its Down, the group index its group.
+class TSpeedButtonActionLink : public TControlActionLink {
+    LUMORA_CLASS(TSpeedButtonActionLink, TControlActionLink)
+public:
+    explicit TSpeedButtonActionLink(TSpeedButton* AClient);
+    bool IsCheckedLinked() override;
+    bool IsGroupIndexLinked() override;
+    void SetChecked(bool Value) override;
+    void SetGroupIndex(Integer Value) override;
+
+private:
+    TSpeedButton* FButton;
+};
+
 // A button without a window: pressed and released on the parent, with groups of exclusive
 // buttons (GroupIndex), a Down state, and a flat look that shows its frame under the mouse.
 class TSpeedButton : public TGraphicControl {
@@ -315,6 +343,8 @@ public:
     bool GetMouseInControl() const { return FMouseInControl; }
 
 protected:
+    TControlActionLink* CreateActionLink() override;
+    void ActionChange(TObject* Sender, bool CheckDefaults) override;
     void Paint() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
     void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
