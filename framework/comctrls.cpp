@@ -931,12 +931,7 @@ void TScrollBox::SetBorderStyle(TBorderStyle Value) {
 
 void TScrollBox::CreateParams(TCreateParams& Params) {
     TScrollingWinControl::CreateParams(Params);
-    if (FBorderStyle == bsSingle) {
-        if (GetCtl3D())
-            Params.ExStyle |= WS_EX_CLIENTEDGE;
-        else
-            Params.Style |= WS_BORDER;
-    }
+    lumora_paint::AddBorderStyle(Params, FBorderStyle, GetCtl3D());
 }
 
 void TScrollBox::Paint() { FillSolid(GetCanvas(), GetClientRect(), GetColor()); }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <utility>
 
+#include "framework/menus.h"
 #include "framework/windows_gdi.h"
 
 namespace lumora_paint {
@@ -136,6 +137,27 @@ void DrawArrow(TCanvas* Canvas, const TRect& R, UINT Direction, bool Enabled) {
     };
     if (!Enabled) draw(1, clBtnHighlight);
     draw(0, Enabled ? clBtnText : clBtnShadow);
+}
+
+void AddBorderStyle(TCreateParams& Params, TBorderStyle Style, bool Ctl3D) {
+    if (Style != bsSingle) return;
+    if (Ctl3D)
+        Params.ExStyle |= WS_EX_CLIENTEDGE;
+    else
+        Params.Style |= WS_BORDER;
+}
+
+bool FocusByAccelerator(TWinControl* Target, bool Enabled, bool ShowAccelChar, Word Key, const std::string& Caption) {
+    if (!Target || !Enabled || !ShowAccelChar || !IsAccel(Key, Caption) || !Target->CanFocus()) return false;
+    Target->SetFocus();
+    return true;
+}
+
+void SetLinkedControl(TComponent* Self, TWinControl*& Field, TWinControl* Value) {
+    if (Field == Value) return;
+    if (Field) Field->RemoveFreeNotification(Self);
+    Field = Value;
+    if (Value) Value->FreeNotification(Self);
 }
 
 TClipScope::TClipScope(TCanvas* Canvas, const TRect& R) : FCanvas(Canvas) {

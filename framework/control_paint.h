@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "framework/controls.h"
 #include "framework/graphics.h"
 
 namespace lumora_paint {
@@ -17,6 +18,14 @@ TBitmap* PatternBitmap(TColor Color1, TColor Color2);
 void KindGlyph(int Kind, TBitmap* Glyph);
 // The arrow of a drop-down, spin or scroll button (DFCS_SCROLLUP/DOWN/LEFT/RIGHT) centred in R.
 void DrawArrow(TCanvas* Canvas, const TRect& R, UINT Direction, bool Enabled);
+
+// The window styles of a control's border: bsSingle is a sunken edge (a line without Ctl3D).
+void AddBorderStyle(TCreateParams& Params, TBorderStyle Style, bool Ctl3D);
+// Labels' and static texts' accelerators: focuses Target when Key is Caption's accelerator and
+// the target can take the focus. True when it did.
+bool FocusByAccelerator(TWinControl* Target, bool Enabled, bool ShowAccelChar, Word Key, const std::string& Caption);
+// Points Field at Value, moving Self's free notification from the old control to the new one.
+void SetLinkedControl(TComponent* Self, TWinControl*& Field, TWinControl* Value);
 
 // Clips a canvas to a rectangle for the scope's life (owner drawing stays inside its item); the
 // canvas selects its own objects again afterwards.

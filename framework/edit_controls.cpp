@@ -376,12 +376,7 @@ void TCustomEdit::CreateParams(TCreateParams& Params) {
     if (FPasswordChar) Params.Style |= ES_PASSWORD;
     if (FCharCase == ecUpperCase) Params.Style |= ES_UPPERCASE;
     if (FCharCase == ecLowerCase) Params.Style |= ES_LOWERCASE;
-    if (FBorderStyle == bsSingle) {
-        if (GetCtl3D())
-            Params.ExStyle |= WS_EX_CLIENTEDGE;
-        else
-            Params.Style |= WS_BORDER;
-    }
+    lumora_paint::AddBorderStyle(Params, FBorderStyle, GetCtl3D());
 }
 
 void TCustomEdit::CreateWindowHandle(const TCreateParams& Params) {

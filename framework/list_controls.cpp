@@ -160,12 +160,7 @@ void TCustomListBox::SetItems(TStrings* Value) { FItems->Assign(Value); }
 
 void TCustomListBox::CreateParams(TCreateParams& Params) {
     TCustomControl::CreateParams(Params);
-    if (FBorderStyle == bsSingle) {
-        if (GetCtl3D())
-            Params.ExStyle |= WS_EX_CLIENTEDGE;
-        else
-            Params.Style |= WS_BORDER;
-    }
+    lumora_paint::AddBorderStyle(Params, FBorderStyle, GetCtl3D());
 }
 
 void TCustomListBox::ItemInserted(int Index) {

@@ -114,12 +114,7 @@ void TCustomLabel::SetTransparent(bool Value) {
     Invalidate();
 }
 
-void TCustomLabel::SetFocusControl(TWinControl* Value) {
-    if (FFocusControl == Value) return;
-    if (FFocusControl) FFocusControl->RemoveFreeNotification(this);
-    FFocusControl = Value;
-    if (Value) Value->FreeNotification(this);
-}
+void TCustomLabel::SetFocusControl(TWinControl* Value) { lumora_paint::SetLinkedControl(this, FFocusControl, Value); }
 
 void TCustomLabel::Notification(TComponent* AComponent, TOperation Operation) {
     TGraphicControl::Notification(AComponent, Operation);
@@ -150,11 +145,8 @@ void TCustomLabel::CMFontChanged(TMessage& Message) {
 }
 
 void TCustomLabel::CMDialogChar(TMessage& Message) {
-    if (FFocusControl && GetEnabled() && FShowAccelChar && IsAccel(Word(Message.WParam), GetCaption()) &&
-        FFocusControl->CanFocus()) {
-        FFocusControl->SetFocus();
+    if (lumora_paint::FocusByAccelerator(FFocusControl, GetEnabled(), FShowAccelChar, Word(Message.WParam), GetCaption()))
         Message.Result = 1;
-    }
 }
 
 // ---- TCustomStaticText -----------------------------------------------------------------------
@@ -225,12 +217,7 @@ void TCustomStaticText::SetShowAccelChar(bool Value) {
     Invalidate();
 }
 
-void TCustomStaticText::SetFocusControl(TWinControl* Value) {
-    if (FFocusControl == Value) return;
-    if (FFocusControl) FFocusControl->RemoveFreeNotification(this);
-    FFocusControl = Value;
-    if (Value) Value->FreeNotification(this);
-}
+void TCustomStaticText::SetFocusControl(TWinControl* Value) { lumora_paint::SetLinkedControl(this, FFocusControl, Value); }
 
 void TCustomStaticText::Notification(TComponent* AComponent, TOperation Operation) {
     TCustomControl::Notification(AComponent, Operation);
@@ -253,9 +240,7 @@ void TCustomStaticText::CMFontChanged(TMessage& Message) {
 }
 
 void TCustomStaticText::CMDialogChar(TMessage& Message) {
-    if (FFocusControl && GetEnabled() && FShowAccelChar && IsAccel(Word(Message.WParam), GetCaption()) &&
-        FFocusControl->CanFocus()) {
-        FFocusControl->SetFocus();
+    if (lumora_paint::FocusByAccelerator(FFocusControl, GetEnabled(), FShowAccelChar, Word(Message.WParam), GetCaption())) {
         Message.Result = 1;
         return;
     }
@@ -1385,12 +1370,7 @@ TCustomPanel::TCustomPanel(TComponent* AOwner) : TCustomControl(AOwner) {
 
 void TCustomPanel::CreateParams(TCreateParams& Params) {
     TCustomControl::CreateParams(Params);
-    if (FBorderStyle == bsSingle) {
-        if (GetCtl3D())
-            Params.ExStyle |= WS_EX_CLIENTEDGE;
-        else
-            Params.Style |= WS_BORDER;
-    }
+    lumora_paint::AddBorderStyle(Params, FBorderStyle, GetCtl3D());
 }
 
 Integer TCustomPanel::BevelSize() const {

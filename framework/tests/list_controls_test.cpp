@@ -13,13 +13,6 @@ protected:
         WindowTest::SetUp();
         uitest::ShowForm(Form);
     }
-    template <class T>
-    T* Add(TRect r) {
-        auto* c = new T(Form);
-        c->SetParent(Form);
-        c->SetBoundsRect(r);
-        return c;
-    }
     static void Fill(TStrings* s, int n) {
         for (int i = 0; i < n; ++i) s->Add("Item " + std::to_string(i));
     }

@@ -13,13 +13,6 @@ protected:
         WindowTest::SetUp();
         uitest::ShowForm(Form);
     }
-    template <class T>
-    T* Add(TRect r, TWinControl* parent = nullptr) {
-        auto* c = new T(Form);
-        c->SetParent(parent ? parent : Form);
-        c->SetBoundsRect(r);
-        return c;
-    }
 };
 
 }  // namespace

@@ -106,6 +106,15 @@ protected:
         return p;
     }
 
+    // A control of class T on Form (or on Parent) at R.
+    template <class T>
+    T* Add(TRect R, TWinControl* Parent = nullptr) {
+        auto* c = new T(Form);
+        c->SetParent(Parent ? Parent : Form);
+        c->SetBoundsRect(R);
+        return c;
+    }
+
     TForm* Form = nullptr;
     std::vector<std::string> Log;
 };
