@@ -31,9 +31,9 @@ TDialogService* SetDialogService(TDialogService* Service) {
 
 TModalResult TDialogService::ShowModal(TCustomForm* Form, const TDialogRequest& Request) { return Form->RunModal(); }
 
-bool TDialogService::ExecuteDialog(const TDialogRequest& Request, std::string& Value,
-                                   const std::function<bool(std::string& Value)>& Run) {
-    return Run ? Run(Value) : false;
+bool TDialogService::ExecuteDialog(const TDialogRequest& Request, TDialogAnswer& Answer,
+                                   const std::function<bool(TDialogAnswer& Answer)>& Run) {
+    return Run ? Run(Answer) : false;
 }
 
 void TDialogService::Beep(UINT Type) { lumora_backend::Beep(); }
@@ -58,6 +58,17 @@ TScriptedDialogs& TScriptedDialogs::Answer(Integer Result, std::string Value) {
 
 TScriptedDialogs& TScriptedDialogs::AnswerForm(Integer Result, std::function<void(TCustomForm*)> Action) {
     FAnswers.push_back({TDialogAnswer{Result, {}}, std::move(Action)});
+    return *this;
+}
+
+TScriptedDialogs& TScriptedDialogs::AnswerFiles(Integer Result, std::vector<std::string> Files, Integer FilterIndex) {
+    TDialogAnswer a{Result, Files.empty() ? std::string() : Files.front(), std::move(Files), FilterIndex};
+    FAnswers.push_back({std::move(a), nullptr});
+    return *this;
+}
+
+TScriptedDialogs& TScriptedDialogs::AnswerDialog(Integer Result, std::function<void(TObject*)> Action) {
+    FAnswers.push_back({TDialogAnswer{Result, {}}, nullptr, std::move(Action)});
     return *this;
 }
 
@@ -101,12 +112,43 @@ TModalResult TScriptedDialogs::ShowModal(TCustomForm* Form, const TDialogRequest
     });
 }
 
-bool TScriptedDialogs::ExecuteDialog(const TDialogRequest& Request, std::string& Value,
-                                     const std::function<bool(std::string& Value)>& Run) {
-    Entry e = Next(Request);
-    if (e.Answer.Result != mrOk) return false;
-    Value = e.Answer.Value;
-    return true;
+bool TScriptedDialogs::ExecuteDialog(const TDialogRequest& Request, TDialogAnswer& Answer,
+                                     const std::function<bool(TDialogAnswer& Answer)>& Run) {
+    TDialogSession* session = Request.Session;
+    std::string nameBox = Request.Value;
+    Integer filter = Request.FilterIndex;
+    if (session) {
+        session->SetFileNameBox = [&nameBox](const std::string& Text) { nameBox = Text; };
+        session->Shown();
+    }
+    struct EndSession {
+        TDialogSession* Session;
+        ~EndSession() {
+            if (Session) Session->SetFileNameBox = nullptr;
+        }
+    } end{session};
+    for (;;) {
+        Entry e = Next(Request);
+        if (e.DialogAction) e.DialogAction(Request.Subject);
+        TDialogAnswer a = e.Answer;
+        if (a.FilterIndex == 0) a.FilterIndex = filter;
+        if (session && a.FilterIndex != filter) {
+            filter = a.FilterIndex;
+            session->TypeChanged(filter);
+        }
+        // No name given: the name box as it is now.
+        if (a.Value.empty() && a.Files.empty()) a.Value = nameBox;
+        if (a.Files.empty() && !a.Value.empty()) a.Files = {a.Value};
+        if (session && !a.Value.empty()) session->SelectionChanged(a.Value);
+        if (a.Result != mrOk) {
+            if (session) session->Closed();
+            return false;
+        }
+        if (session && !session->CanClose(a)) continue;
+        Answer = a;
+        if (session) session->Closed();
+        return true;
+    }
 }
 
 void TScriptedDialogs::Beep(UINT Type) { FBeeps.push_back(Type); }
@@ -123,19 +165,20 @@ std::string MsgDlgCaption(TMsgDlgType DlgType) {
     }
 }
 
-namespace {
-
-void CancelModes() {
+void CancelModesForDialog() {
     if (GetCapture()) GetCapture()->Perform(WM_CANCELMODE);
     ReleaseCapture();
     Application->CancelHint();
 }
 
+namespace {
+
 // Every message box: the pending modes end, the service asks.
 Integer AskMessage(const std::string& Caption, const std::string& Text, TMsgDlgType DlgType, TMsgDlgButtons Buttons,
-                   TMsgDlgBtn DefaultButton, Integer HelpCtx) {
-    CancelModes();
+                   TMsgDlgBtn DefaultButton, Integer HelpCtx, TPoint Position = {-1, -1}) {
+    CancelModesForDialog();
     TDialogRequest r;
+    r.Position = Position;
     r.Kind = dkMessage;
     r.Caption = Caption;
     r.Text = Text;
@@ -147,6 +190,12 @@ Integer AskMessage(const std::string& Caption, const std::string& Text, TMsgDlgT
     return DialogService()->MessageDlg(r);
 }
 
+TMsgDlgBtn DefaultButtonOf(TMsgDlgButtons Buttons) {
+    for (TMsgDlgBtn b : {mbOK, mbYes, mbRetry, mbAbort, mbIgnore, mbAll, mbNo, mbCancel})
+        if (Buttons.Contains(b)) return b;
+    return mbOK;
+}
+
 }  // namespace
 
 Integer MessageDlg(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, Integer HelpCtx,
@@ -155,19 +204,27 @@ Integer MessageDlg(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons B
 }
 
 Integer MessageDlg(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, Integer HelpCtx) {
-    TMsgDlgBtn def = mbOK;
-    for (TMsgDlgBtn b : {mbOK, mbYes, mbRetry, mbAbort, mbIgnore, mbAll, mbNo, mbCancel})
-        if (Buttons.Contains(b)) {
-            def = b;
-            break;
-        }
-    return MessageDlg(Msg, DlgType, Buttons, HelpCtx, def);
+    return MessageDlg(Msg, DlgType, Buttons, HelpCtx, DefaultButtonOf(Buttons));
+}
+
+Integer MessageDlgPos(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, Integer HelpCtx, Integer X,
+                      Integer Y, TMsgDlgBtn DefaultButton) {
+    return AskMessage(MsgDlgCaption(DlgType), Msg, DlgType, Buttons, DefaultButton, HelpCtx, {X, Y});
+}
+
+Integer MessageDlgPos(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, Integer HelpCtx, Integer X,
+                      Integer Y) {
+    return MessageDlgPos(Msg, DlgType, Buttons, HelpCtx, X, Y, DefaultButtonOf(Buttons));
 }
 
 void ShowMessage(const std::string& Msg) { AskMessage(Application->GetTitle(), Msg, mtCustom, {mbOK}, mbOK, 0); }
 
+void ShowMessagePos(const std::string& Msg, Integer X, Integer Y) {
+    AskMessage(Application->GetTitle(), Msg, mtCustom, {mbOK}, mbOK, 0, {X, Y});
+}
+
 bool InputQuery(const std::string& ACaption, const std::string& APrompt, std::string& Value) {
-    CancelModes();
+    CancelModesForDialog();
     TDialogRequest r;
     r.Kind = dkInput;
     r.Caption = ACaption;

@@ -53,6 +53,26 @@ constexpr Integer IDNO = 7;
 // What a dialog asks, as the service (and a test script) sees it.
 enum TDialogKind { dkMessage, dkInput, dkForm, dkCommon };
 
+struct TDialogAnswer;
+
+// What a common dialog does while it is open, as the user works in it. The real dialog and a
+// test script both drive it.
+class TDialogSession {
+public:
+    virtual ~TDialogSession() = default;
+    virtual void Shown() {}
+    virtual void FolderChanged(const std::string& Folder) {}
+    // The file type chosen (FilterIndex from 1).
+    virtual void TypeChanged(Integer FilterIndex) {}
+    virtual void SelectionChanged(const std::string& FileName) {}
+    // OK was pressed: the session may complete Answer (full paths, default extension) and ask
+    // more questions; false keeps the dialog open.
+    virtual bool CanClose(TDialogAnswer& Answer) { return true; }
+    virtual void Closed() {}
+    // Set by whoever runs the dialog while it is open: puts a text into its file name box.
+    std::function<void(const std::string& Text)> SetFileNameBox;
+};
+
 struct TDialogRequest {
     TDialogKind Kind = dkMessage;
     std::string Caption;   // the window title
@@ -61,16 +81,27 @@ struct TDialogRequest {
     TMsgDlgButtons Buttons;
     TMsgDlgBtn DefaultButton = mbOK;
     Integer HelpContext = 0;
-    std::string Value;     // input box: the text offered; common dialogs: a file name
-    std::string DialogClass;  // forms: the class name; common dialogs: their kind
+    std::string Value;     // input box: the text offered; common dialogs: the file name (or
+                           // colour, ...) offered
+    std::string DialogClass;  // forms: the class name; common dialogs: their class
     std::string DialogName;   // forms and common dialogs: the component name
     TObject* Subject = nullptr;  // the form or dialog component
+    TPoint Position{-1, -1};     // message boxes: the screen point asked for (-1: centred)
+    // File dialogs: what they were opened with.
+    std::string Filter;          // "Description|*.a;*.b|..."
+    Integer FilterIndex = 0;     // from 1
+    std::string InitialDir;
+    std::string DefaultExt;
+    DWORD Options = 0;           // the Windows flags of the dialog's options (OFN_*)
+    TDialogSession* Session = nullptr;
 };
 
 // What the user answered.
 struct TDialogAnswer {
     Integer Result = mrNone;  // a modal result (mrOk, mrYes ...)
-    std::string Value;        // input boxes and common dialogs
+    std::string Value;        // input boxes and common dialogs (file dialogs: the first file)
+    std::vector<std::string> Files;  // file dialogs: every file chosen
+    Integer FilterIndex = 0;         // file dialogs: the file type chosen (0: unchanged)
 };
 
 class TDialogService {
@@ -82,9 +113,10 @@ public:
     virtual bool InputQuery(const TDialogRequest& Request, std::string& Value);
     // Modal forms: shows Form modally and returns its ModalResult.
     virtual TModalResult ShowModal(TCustomForm* Form, const TDialogRequest& Request);
-    // Common dialogs (open, save, colour, print ...): Run shows the real dialog.
-    virtual bool ExecuteDialog(const TDialogRequest& Request, std::string& Value,
-                               const std::function<bool(std::string& Value)>& Run);
+    // Common dialogs (open, save, colour, print ...): Run shows the real dialog and fills the
+    // answer; true when the user accepted.
+    virtual bool ExecuteDialog(const TDialogRequest& Request, TDialogAnswer& Answer,
+                               const std::function<bool(TDialogAnswer& Answer)>& Run);
     virtual void Beep(UINT Type);
 };
 
@@ -100,6 +132,14 @@ TDialogService* SetDialogService(TDialogService* Service);
 // if Action does not close it, the answer's result closes it. Without Action the form is not
 // shown and the result is returned at once. A dialog with no answer left fails the test through
 // OnUnexpected (the default raises EInvalidOperation).
+//
+// Common dialogs take an answer as a press of OK (mrOk) or Cancel in the open dialog. File
+// dialogs: Value is the name typed or chosen (empty: the name box as it is, the name offered or
+// what the program put there); AnswerFiles chooses several files and may choose a file type
+// first. A file dialog that does not let the answer close it (a question answered No, OnCanClose)
+// takes the next answer as the user's next try. Colour dialogs take the colour as text
+// ("clRed", "$00FF8000"); AnswerDialog acts on the dialog component (a font, the copies) before
+// the answer is taken.
 class TScriptedDialogs : public TDialogService {
 public:
     TScriptedDialogs();
@@ -107,6 +147,8 @@ public:
 
     TScriptedDialogs& Answer(Integer Result, std::string Value = {});
     TScriptedDialogs& AnswerForm(Integer Result, std::function<void(TCustomForm*)> Action = nullptr);
+    TScriptedDialogs& AnswerFiles(Integer Result, std::vector<std::string> Files, Integer FilterIndex = 0);
+    TScriptedDialogs& AnswerDialog(Integer Result, std::function<void(TObject* Dialog)> Action);
 
     const std::vector<TDialogRequest>& Requests() const { return FRequests; }
     size_t Pending() const { return FAnswers.size(); }
@@ -119,14 +161,15 @@ public:
     Integer MessageDlg(const TDialogRequest& Request) override;
     bool InputQuery(const TDialogRequest& Request, std::string& Value) override;
     TModalResult ShowModal(TCustomForm* Form, const TDialogRequest& Request) override;
-    bool ExecuteDialog(const TDialogRequest& Request, std::string& Value,
-                       const std::function<bool(std::string& Value)>& Run) override;
+    bool ExecuteDialog(const TDialogRequest& Request, TDialogAnswer& Answer,
+                       const std::function<bool(TDialogAnswer& Answer)>& Run) override;
     void Beep(UINT Type) override;
 
 private:
     struct Entry {
         TDialogAnswer Answer;
         std::function<void(TCustomForm*)> Action;
+        std::function<void(TObject*)> DialogAction;
     };
     Entry Next(const TDialogRequest& Request);
 
@@ -142,12 +185,20 @@ private:
 Integer MessageDlg(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, Integer HelpCtx = 0);
 Integer MessageDlg(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, Integer HelpCtx,
                    TMsgDlgBtn DefaultButton);
+// The same with the box's top left at the screen point (X, Y); -1 centres it on that axis.
+Integer MessageDlgPos(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, Integer HelpCtx, Integer X,
+                      Integer Y);
+Integer MessageDlgPos(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, Integer HelpCtx, Integer X,
+                      Integer Y, TMsgDlgBtn DefaultButton);
 void ShowMessage(const std::string& Msg);
+void ShowMessagePos(const std::string& Msg, Integer X, Integer Y);
 bool InputQuery(const std::string& ACaption, const std::string& APrompt, std::string& Value);
 std::string InputBox(const std::string& ACaption, const std::string& APrompt, const std::string& ADefault);
 // Windows' message box: MB_* flags in, ID* out.
 Integer MessageBox(HWND Wnd, const std::string& Text, const std::string& Caption, UINT Type);
 bool MessageBeep(UINT Type);
 void Beep();
+// Ends what the mouse and the hints were doing before a dialog opens (every dialog does this).
+void CancelModesForDialog();
 // The caption a message box of that type has ("Warning", "Error", "Information", "Confirm").
 std::string MsgDlgCaption(TMsgDlgType DlgType);

@@ -4,6 +4,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 
 #include "framework/dialog_service.h"
 #include "framework/window_backend.h"
@@ -61,8 +62,22 @@ Integer TDialogService::MessageDlg(const TDialogRequest& Request) {
         if (b.Button == mbCancel || (b.Button == mbNo && !Request.Buttons.Contains(mbCancel))) box.setEscapeButton(pb);
     }
     if (results.size() == 1) box.setEscapeButton(results.front().first);
+    if (Request.Position.X >= 0 || Request.Position.Y >= 0) {
+        // The box at the point asked for; an axis given as -1 stays centred.
+        box.adjustSize();
+        QRect screen = box.screen() ? box.screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+        int x = Request.Position.X >= 0 ? Request.Position.X : screen.x() + (screen.width() - box.width()) / 2;
+        int y = Request.Position.Y >= 0 ? Request.Position.Y : screen.y() + (screen.height() - box.height()) / 2;
+        box.move(x, y);
+    }
     Application->ModalStarted();
-    box.exec();
+    for (;;) {
+        box.exec();
+        // The Help button shows the help and leaves the box open.
+        QAbstractButton* clicked = box.clickedButton();
+        if (!clicked || box.buttonRole(clicked) != QMessageBox::HelpRole) break;
+        Application->HelpContext(Request.HelpContext);
+    }
     Application->ModalFinished();
     for (auto& [button, result] : results)
         if (box.clickedButton() == button) return result;

@@ -104,6 +104,8 @@ struct HDC__ {
     // The window system's limit (the part being painted), apart from the saved states.
     bool hasSystemClip = false;
     QRegion systemClip;
+    // Pixels per inch of the device drawn on (0: the screen's), for GetDeviceCaps.
+    int dpi = 0;
 
     lumora_gdi::Surface surface();
     // Logical to device coordinates.

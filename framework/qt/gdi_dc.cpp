@@ -789,7 +789,7 @@ int GetDeviceCaps(HDC dc, int index) {
     const Surface s = d ? d->surface() : Surface{};
     switch (index) {
     case LOGPIXELSX:
-    case LOGPIXELSY: return ScreenPixelsPerInch();
+    case LOGPIXELSY: return d && d->dpi > 0 ? d->dpi : ScreenPixelsPerInch();
     case BITSPIXEL: return s.fmt == PixFmt::Mono ? 1 : (s.fmt == PixFmt::Rgb32 ? 32 : 24);
     case PLANES: return 1;
     case HORZRES: return s.width;

@@ -14,7 +14,9 @@
 #include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QMimeData>
+#include <QFileDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -416,6 +418,43 @@ TCapture Capture(TControl* C) {
         part = {o.X - wo.x(), o.Y - wo.y(), o.X - wo.x() + C->GetWidth(), o.Y - wo.y() + C->GetHeight()};
     }
     return CaptureOf(img.copy(QRect(part.Left, part.Top, part.Width(), part.Height())));
+}
+
+TCapture CaptureOpenDialog() {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (!dialog) throw EInvalidOperation("No dialog is open");
+    return CaptureOf(dialog->grab().toImage().convertToFormat(QImage::Format_ARGB32));
+}
+
+void WhenDialogOpens(std::function<void()> Action) {
+    Start();
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, Action] {
+        if (!QApplication::activeModalWidget()) return;
+        poll->stop();
+        poll->deleteLater();
+        try {
+            Action();
+        } catch (...) {
+            Application->HandleException(Application);
+        }
+    });
+    poll->start();
+}
+
+void AcceptFileDialog(const std::string& Name) {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog) throw EInvalidOperation("No file dialog is open");
+    if (auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit")) edit->setText(QString::fromStdString(Name));
+    QMetaObject::invokeMethod(dialog, "accept", Qt::DirectConnection);
+    ProcessEvents();
+}
+
+void CancelDialog() {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog) throw EInvalidOperation("No dialog is open");
+    dialog->reject();
 }
 
 TCapture CaptureOpenMenu() {

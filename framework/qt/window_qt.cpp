@@ -410,7 +410,9 @@ void TWindowBackend::SyncGeometry(TWinControl* Control) {
     h->Syncing = true;
     TRect sys = Control->SystemFrame();
     QRect r;
-    if (h->TopLevel) {
+    if (h->Embedded) {
+        // Placed by its host's layout.
+    } else if (h->TopLevel) {
         r = QRect(Control->GetLeft() + sys.Left, Control->GetTop() + sys.Top,
                   std::max(0, Control->GetWidth() - sys.Left - sys.Right),
                   std::max(0, Control->GetHeight() - sys.Top - sys.Bottom));

@@ -28,6 +28,9 @@ struct TWindowHandle {
     bool ShownWithoutActivation = false;
     // Set while the widget is being placed from the control's bounds.
     bool Syncing = false;
+    // The widget sits in a layout of a foreign widget (a dialog's extra pane), which places it;
+    // the control's bounds follow the widget (screen coordinates).
+    bool Embedded = false;
     TCursor Cursor = 0;
 };
 

@@ -23,6 +23,8 @@ public:
             setenv("XDG_CONFIG_HOME", (root_ / "config").c_str(), 1);
             setenv("XDG_DATA_HOME", (root_ / "data").c_str(), 1);
             setenv("XDG_CACHE_HOME", (root_ / "cache").c_str(), 1);
+            // Print jobs that go to PDF files land here, never in the user's documents.
+            setenv("LUMORA_PRINT_DIR", (root_ / "print").c_str(), 1);
         }
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
         setenv("LUMORA_TEST_SOURCE_DIR", LUMORA_SOURCE_DIR, 0);

@@ -89,6 +89,13 @@ void CloseMenus();
 std::vector<TShownMenuItem> MenuBarItems(TCustomForm* Form);
 void ClickMenuBar(TCustomForm* Form, const std::string& Caption);
 
+// Real modal dialogs (shown when no dialog script is installed): Action runs once the next one
+// is open. AcceptFileDialog types Name into the open file dialog's name box and accepts it as its
+// Open or Save button does; CancelDialog closes the open dialog as Cancel does.
+void WhenDialogOpens(std::function<void()> Action);
+void AcceptFileDialog(const std::string& Name);
+void CancelDialog();
+
 // What a control shows: its window's pixels (a form: the client area with its children); a
 // graphic control: its part of the parent's.
 struct TCapture {
@@ -101,8 +108,9 @@ struct TCapture {
 };
 TCapture Capture(TControl* C);
 bool SavePng(TControl* C, const std::string& FileName);
-// What the innermost open menu shows.
+// What the innermost open menu shows, and the modal dialog open now.
 TCapture CaptureOpenMenu();
+TCapture CaptureOpenDialog();
 
 // The clipboard as other programs see it: its ordinary image (empty when none), and putting an
 // image there the way another program would.
