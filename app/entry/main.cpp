@@ -39,8 +39,8 @@ public:
         return false;
     }
     TModalResult ShowModal(TCustomForm* Form, const TDialogRequest& Request) override { return mrCancel; }
-    bool ExecuteDialog(const TDialogRequest& Request, std::string& Value,
-                       const std::function<bool(std::string& Value)>& Run) override {
+    bool ExecuteDialog(const TDialogRequest& Request, TDialogAnswer& Answer,
+                       const std::function<bool(TDialogAnswer& Answer)>& Run) override {
         return false;
     }
     void Beep(UINT Type) override {}
