@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "framework/file_utils.h"
+#include "framework/std_controls.h"
 #include "framework/sysutils.h"
 #include "imaging/bitmap_routines.h"
 #include "imaging/formats/codec_table.h"
@@ -72,29 +73,67 @@ void TImagoIO::DetachViewListener() {
     if (FAttachedImago) FAttachedImago->RemoveBitmapChangeListener(this);
 }
 
+void TImagoIO::ForgetView() {
+    if (!FAttachedImago) return;
+    FAttachedImago->RemoveBitmapChangeListener(this);
+    RemoveFreeNotification(FAttachedImago);
+    FAttachedImago = nullptr;
+}
+
+void TImagoIO::ForgetTImage() {
+    if (!FAttachedTImage) return;
+    RemoveFreeNotification(FAttachedTImage);
+    FAttachedTImage = nullptr;
+}
+
 void TImagoIO::SetAttachedImago(TImgView* View) {
-    TImgView* old = FAttachedImago;
-    DetachViewListener();
-    if (old && old != View) RemoveFreeNotification(old);
+    const bool had = FAttachedImago != nullptr;
+    ForgetView();
     FAttachedImago = View;
     if (View) {
         FTarget = View->GetBitmap();
         FreeNotification(View);
+        ForgetTImage();
         View->AddBitmapChangeListener(this, [this](TObject*) { ViewBitmapChanged(); });
-    } else if (old) {
+    } else if (had) {
         // The old view's bitmap is not ours to use any more.
+        FTarget = nullptr;
+    }
+}
+
+void TImagoIO::SetAttachedTImage(TImage* Image) {
+    DetachViewListener();
+    const bool had = FAttachedTImage != nullptr;
+    ForgetTImage();
+    FAttachedTImage = Image;
+    if (Image) {
+        FTarget = Image->GetPicture()->GetBitmap();
+        FreeNotification(Image);
+        ForgetView();
+    } else if (had) {
         FTarget = nullptr;
     }
 }
 
 void TImagoIO::SetAttachedBitmap(TBitmap* Bitmap) {
     DetachViewListener();
-    if (!Bitmap && FAttachedImago) return;
+    if (!Bitmap && (FAttachedImago || FAttachedTImage)) return;
     FTarget = Bitmap;
-    if (Bitmap && FAttachedImago) {
-        RemoveFreeNotification(FAttachedImago);
-        FAttachedImago = nullptr;
+    if (Bitmap) {
+        ForgetView();
+        ForgetTImage();
     }
+}
+
+TBitmap* TImagoIO::GetAttachedBitmap() {
+    RefreshTarget();
+    return FTarget;
+}
+
+// The picture of an image control may be given another graphic at any time: its bitmap is read
+// again before each use.
+void TImagoIO::RefreshTarget() {
+    if (FAttachedTImage) FTarget = FAttachedTImage->GetPicture()->GetBitmap();
 }
 
 void TImagoIO::ViewBitmapChanged() {
@@ -103,9 +142,13 @@ void TImagoIO::ViewBitmapChanged() {
 
 void TImagoIO::Notification(TComponent* AComponent, TOperation Operation) {
     TComponent::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent && AComponent == FAttachedImago) {
+    if (Operation != opRemove || !AComponent) return;
+    if (AComponent == FAttachedImago) {
         FAttachedImago->RemoveBitmapChangeListener(this);
         FAttachedImago = nullptr;
+        FTarget = nullptr;
+    } else if (AComponent == FAttachedTImage) {
+        FAttachedTImage = nullptr;
         FTarget = nullptr;
     }
 }
@@ -148,6 +191,7 @@ void TImagoIO::BackgroundFromGIF() {
 }
 
 void TImagoIO::UpdateTarget() {
+    RefreshTarget();
     if (FAttachedImago) {
         FAttachedImago->Update();
         FAttachedImago->ImageChange();
@@ -157,6 +201,7 @@ void TImagoIO::UpdateTarget() {
 }
 
 void TImagoIO::ClearToBackground() {
+    RefreshTarget();
     if (!FTarget) return;
     TCanvas* canvas = FTarget->GetCanvas();
     canvas->GetBrush()->SetColor(GetBackground());
@@ -207,6 +252,7 @@ void TImagoIO::SaveWithHeader(TStream* Stream, const char* Tag, bool KeepPlaceho
 // ---- loading by name and by content ------------------------------------------------------------
 
 void TImagoIO::LoadFromFile(const std::string& FileName) {
+    RefreshTarget();
     if (!FTarget) return;
     const std::string ext = LowerExt(FileName);
     if (IsOneOf(ext, {".jpg", ".jpeg", ".jpe"}))
@@ -279,6 +325,7 @@ void TImagoIO::LoadFromStream(TStream* Stream) {
 // updated, also when the reader failed.
 bool TImagoIO::BeginLoad() {
     FAborting = false;
+    RefreshTarget();
     return FTarget != nullptr;
 }
 
@@ -511,8 +558,7 @@ bool ImgMetafileDrawSize(Integer MetaWidth, Integer MetaHeight, Integer Width, I
 }
 
 void TImagoIO::LoadFromFileMetafile(const std::string& FileName, Integer Width, Integer Height) {
-    FAborting = false;
-    if (!FTarget) return;
+    if (!BeginLoad()) return;
     if (Width == 0 || Height == 0) {
         FAborting = true;
         return;
@@ -548,6 +594,7 @@ void TImagoIO::LoadFromFileMetafile(const std::string& FileName, Integer Width, 
 // ---- saving ------------------------------------------------------------------------------------
 
 void TImagoIO::SaveToFile(const std::string& FileName) {
+    RefreshTarget();
     const std::string ext = LowerExt(FileName);
     if (IsOneOf(ext, {".jpg", ".jpeg"}))
         SaveToFileJPEG(FileName);
@@ -582,6 +629,7 @@ void TImagoIO::SaveToFile(const std::string& FileName) {
 template <class Encode>
 void TImagoIO::Save(Encode&& EncodeImage) {
     FAborting = false;
+    RefreshTarget();
     if (!FTarget) return;
     MakeTargetSavable();
     TProgressRec progress = MakeProgress();
@@ -680,6 +728,7 @@ void ReadParamsOnly(TStream* Stream, Integer FileType, Int64 Length, TBitmap* Ta
 }  // namespace
 
 void TImagoIO::ParamsFromFile(const std::string& FileName) {
+    RefreshTarget();
     FParams->FileType = DetectFileType(FileName, true);
     try {
         TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
@@ -691,6 +740,7 @@ void TImagoIO::ParamsFromFile(const std::string& FileName) {
 }
 
 void TImagoIO::ParamsFromStream(TStream* Stream) {
+    RefreshTarget();
     try {
         FParams->FileType = DetectStreamType(Stream);
         ReadParamsOnly(Stream, FParams->FileType, BytesLeft(Stream), FTarget, *FParams);

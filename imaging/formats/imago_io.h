@@ -6,8 +6,8 @@
 // TIOParamsVals. It decodes and encodes nothing itself: every format has its codec, which it calls
 // with the target, the parameters and a progress record.
 //
-// The target is the bitmap of an attached view (followed when the view replaces it) or a bare
-// bitmap. Failures are reported through the aborting flag, which every load and save clears first;
+// The target is the bitmap of an attached view (followed when the view replaces it), the picture
+// bitmap of an attached image control, or a bare bitmap. Failures are reported through the aborting flag, which every load and save clears first;
 // errors of the framework (a file that cannot be opened or created, a read past the end inside a
 // codec) pass to the caller.
 //
@@ -25,6 +25,7 @@
 #include "imaging/formats/io_params.h"
 #include "imaging/img_types.h"
 
+class TImage;
 class TImgView;
 class TfIOPreviews;
 
@@ -44,11 +45,15 @@ public:
     // the view (or the view going away) leaves no target.
     TImgView* GetAttachedImago() const { return FAttachedImago; }
     void SetAttachedImago(TImgView* View);
-    // A bare bitmap as the target, detaching any view. Null while a view is attached changes
-    // nothing else; null otherwise leaves no target.
+    // An image control whose picture's bitmap is the target (the picture becomes a bitmap);
+    // detaching it, or the control going away, leaves no target.
+    TImage* GetAttachedTImage() const { return FAttachedTImage; }
+    void SetAttachedTImage(TImage* Image);
+    // A bare bitmap as the target, detaching any view or image control. Null while one of them is
+    // attached changes nothing else; null otherwise leaves no target.
     void SetAttachedBitmap(TBitmap* Bitmap);
     // The target bitmap; null when there is none.
-    TBitmap* GetAttachedBitmap() const { return FTarget; }
+    TBitmap* GetAttachedBitmap();
 
     // The attached view's background, else the component's own colour (black at creation).
     TColor GetBackground() const;
@@ -142,6 +147,9 @@ private:
     TProgressRec MakeProgress();
     void ViewBitmapChanged();
     void DetachViewListener();
+    void ForgetTImage();
+    void ForgetView();
+    void RefreshTarget();
     void ApplyViewDPI();
     void MakeTargetSavable();
     void BackgroundFromGIF();
@@ -162,6 +170,7 @@ private:
 
     TBitmap* FTarget = nullptr;
     TImgView* FAttachedImago = nullptr;
+    TImage* FAttachedTImage = nullptr;
     TColor FBackground = 0;
     TMsgLanguage FMsgLanguage = msSystem;
     TIOPreviewsParams FPreviewsParams;

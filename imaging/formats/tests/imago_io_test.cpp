@@ -11,6 +11,7 @@
 #include "framework/exceptions.h"
 #include "framework/file_utils.h"
 #include "framework/forms.h"
+#include "framework/std_controls.h"
 #include "framework/testing/ui_test.h"
 #include "imaging/formats/imago_io.h"
 #include "imaging/img_view.h"
@@ -758,4 +759,31 @@ TEST_F(ImagoIOViewTest, AFreedComponentLeavesNoListenerBehind) {
     EXPECT_EQ(second->GetAttachedBitmap(), nullptr);
     second->Free();
     View->NotifyBitmapChange();
+}
+
+TEST_F(ImagoIOViewTest, LoadsIntoAnImageControlsPicture) {
+    TImage* image = new TImage(nullptr);
+    IO->SetAttachedImago(View);
+    IO->SetAttachedTImage(image);
+    EXPECT_EQ(IO->GetAttachedImago(), nullptr);
+    EXPECT_EQ(IO->GetAttachedBitmap(), image->GetPicture()->GetBitmap());
+    const std::string file = Write("a.jpg", fake::Bytes("\xFF\xD8\xFF\xE0", Source.get()));
+    IO->LoadFromFile(file);
+    EXPECT_FALSE(IO->GetAborting());
+    EXPECT_TRUE(SamePixels(image->GetPicture()->GetBitmap(), Source.get()));
+    EXPECT_TRUE(image->GetPicture()->GetBitmap()->GetModified());
+
+    // The picture takes another graphic: the next load goes into its new bitmap.
+    Bmp other = Make24(7, 7, Pattern);
+    image->GetPicture()->Assign(other.get());
+    IO->LoadFromFile(file);
+    EXPECT_TRUE(SamePixels(image->GetPicture()->GetBitmap(), Source.get()));
+
+    // A view replaces the image control; the control going away leaves no target.
+    IO->SetAttachedImago(View);
+    EXPECT_EQ(IO->GetAttachedTImage(), nullptr);
+    IO->SetAttachedTImage(image);
+    image->Free();
+    EXPECT_EQ(IO->GetAttachedTImage(), nullptr);
+    EXPECT_EQ(IO->GetAttachedBitmap(), nullptr);
 }
