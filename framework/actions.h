@@ -364,6 +364,3 @@ public:
     // The help's search (HELP_PARTIALKEY with an empty key).
     void ExecuteTarget(TObject* Target) override;
 };
-
-// Help command for searching the help's index.
-constexpr Word HELP_PARTIALKEY = 0x0105;

@@ -282,6 +282,7 @@ constexpr Word HELP_CONTEXT = 0x0001;
 constexpr Word HELP_QUIT = 0x0002;
 constexpr Word HELP_CONTENTS = 0x0003;
 constexpr Word HELP_FINDER = 0x000B;
+constexpr Word HELP_PARTIALKEY = 0x0105;  // Data: the key to search for
 
 class TApplication : public TComponent {
     LUMORA_CLASS(TApplication, TComponent)
