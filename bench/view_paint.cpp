@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+#include "bench/synthetic_photo.h"
 #include "framework/backend.h"
 #include "framework/forms.h"
 #include "framework/qt/bench/scale_peer.h"
@@ -47,16 +48,6 @@ void Report(const char* name, double ours, const char* peerName, double peer) {
     std::printf("%s: ours %.2f ms, %s %.2f ms, ratio %.2f\n", name, ours, peerName, peer, ours / peer);
 }
 
-void FillPhoto(TBitmap* b) {
-    b->SetPixelFormat(pf24bit);
-    b->SetSize(W, H);
-    for (Integer y = 0; y < H; ++y) {
-        auto* row = static_cast<TImgRGB*>(b->ScanLine(y));
-        for (Integer x = 0; x < W; ++x)
-            row[x] = ImgRGB(Byte(x * 255 / W), Byte(128 + 100 * std::sin(x * 0.01 + y * 0.02)), Byte((x ^ y) & 0xFF));
-    }
-}
-
 }  // namespace
 
 int main() {
@@ -69,7 +60,7 @@ int main() {
     view->SetBorderStyle(bsNone);
     view->SetBounds(0, 0, ClientW, ClientH);
     view->SetBackground(clGray);
-    FillPhoto(view->GetBitmap());
+    FillSyntheticPhoto(view->GetBitmap(), W, H);
     view->Update();
 
     TBitmap* image = view->GetBitmap();

@@ -102,6 +102,21 @@ void DitherRowOrdered(const TImgRGB* Source, Byte* Dest, Integer Width, Integer 
 
 // Polygons
 
+bool ImgIsRectangle(const TPoint* Points, Integer Count) {
+    if (Count != 4 || !Points) return false;
+    auto vertical = [](const TPoint& a, const TPoint& b) { return a.X == b.X && a.Y != b.Y; };
+    auto horizontal = [](const TPoint& a, const TPoint& b) { return a.X != b.X && a.Y == b.Y; };
+    bool startsVertical = true, startsHorizontal = true;
+    for (Integer i = 0; i < 4; ++i) {
+        const TPoint& a = Points[i];
+        const TPoint& b = Points[(i + 1) % 4];
+        const bool even = i % 2 == 0;
+        startsVertical = startsVertical && (even ? vertical(a, b) : horizontal(a, b));
+        startsHorizontal = startsHorizontal && (even ? horizontal(a, b) : vertical(a, b));
+    }
+    return startsVertical || startsHorizontal;
+}
+
 void ForEachPolygon(const TPoint* Points, Integer Count,
                     const std::function<void(const TPoint*, Integer)>& Fn) {
     Integer start = 0;

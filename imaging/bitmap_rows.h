@@ -37,6 +37,10 @@ void DitherRowOrdered(const TImgRGB* Source, Byte* Dest, Integer Width, Integer 
 // The X that separates one polygon of a vertex list from the next.
 constexpr Integer ImgPolygonSeparator = 0xFFFFF;
 
+// Exactly four vertices whose edges, the closing one included, are in turn vertical (same X,
+// different Y) and horizontal (different X, same Y), starting with either: a plain rectangle.
+bool ImgIsRectangle(const TPoint* Points, Integer Count);
+
 // Calls Fn(points, count) for each polygon of a vertex list, skipping empty ones.
 void ForEachPolygon(const TPoint* Points, Integer Count,
                     const std::function<void(const TPoint*, Integer)>& Fn);
