@@ -5,13 +5,16 @@
 #include "app/access_password.h"
 #include "app/app_paths.h"
 #include "dialogs/splash.h"
+#include "framework/comctrls.h"
 #include "framework/dialog_service.h"
 #include "framework/exceptions.h"
 #include "framework/file_utils.h"
+#include "framework/list_controls.h"
 #include "framework/math_utils.h"
 #include "framework/registry.h"
 #include "framework/resources.h"
 #include "framework/string_list.h"
+#include "framework/std_controls.h"
 #include "framework/sysutils.h"
 #include "imaging/formats/lzw_coders.h"
 #include "platform/user_folders.h"
@@ -69,7 +72,7 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
     SetKeyPreview(true);
     SetBounds(20, 14, 700, 580);
     ProgramFolder = AppProgramFolder();
-    BookmarkFiles = new TStringList;
+    BuildComponents();
     OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
     OnShow = [this](TObject* Sender) { FormShow(Sender); };
     OnCloseQuery = [this](TObject* Sender, bool& CanClose) { FormCloseQuery(Sender, CanClose); };
@@ -80,8 +83,51 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
 TfrmMain::~TfrmMain() {
     Application->OnIdle = nullptr;
     delete TempFileList;
-    delete BookmarkFiles;
     if (frmMain == this) frmMain = nullptr;
+}
+
+void TfrmMain::BuildComponents() {
+    ::BuildComponents(this, [&] {
+        LeftPanel = new TPanel(this);
+        LeftPanel->SetName("LeftPanel");
+        LeftPanel->SetCaption("");
+        LeftPanel->SetBevelOuter(bvNone);
+        LeftPanel->SetParent(this);
+        LeftPanel->SetWidth(344);
+        LeftPanel->SetAlign(alLeft);
+
+        pgcModes = new TPageControl(this);
+        pgcModes->SetName("pgcModes");
+        pgcModes->SetParent(LeftPanel);
+        pgcModes->SetHeight(216);
+        pgcModes->SetAlign(alTop);
+        pgcModes->OnChange = [this](TObject* Sender) { pgcModesChange(Sender); };
+        auto page = [&](const char* Name, const char* Caption) {
+            auto* tab = new TTabSheet(this);
+            tab->SetName(Name);
+            tab->SetCaption(Caption);
+            tab->SetPageControl(pgcModes);
+            return tab;
+        };
+        tabDatabase = page("tabDatabase", "Database");
+        tabBookmarks = page("tabBookmarks", "Bookmarks");
+        tabFolders = page("tabFolders", "Folders");
+
+        cmbBookmarkFile = new TComboBox(this);
+        cmbBookmarkFile->SetName("cmbBookmarkFile");
+        cmbBookmarkFile->SetStyle(csDropDownList);
+        cmbBookmarkFile->SetParent(tabBookmarks);
+        cmbBookmarkFile->SetAlign(alTop);
+        cmbBookmarkFile->OnChange = [this](TObject* Sender) {
+            if (!SuppressChangeEvents) cmbBookmarkFileChange(Sender);
+        };
+
+        FilterBox = new TComboBox(this);
+        FilterBox->SetName("FilterBox");
+        FilterBox->SetStyle(csDropDownList);
+        FilterBox->SetParent(LeftPanel);
+        FilterBox->SetAlign(alBottom);
+    });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -268,10 +314,15 @@ bool TfrmMain::AskAccessPassword() {
 }
 
 void TfrmMain::FillBookmarkFileList() {
-    BookmarkFiles->Clear();
+    TStrings* items = cmbBookmarkFile->GetItems();
+    items->Clear();
     const std::string list = DataFolder + "bkmks.lst";
-    if (FileExists(list)) BookmarkFiles->LoadFromFile(list);
-    if (BookmarkFiles->GetCount() == 0) BookmarkFiles->Add(DataFolder + "Default.bkmk");
+    if (FileExists(list)) items->LoadFromFile(list);
+    if (items->GetCount() == 0) items->Add(DataFolder + "Default.bkmk");
+}
+
+void TfrmMain::HideDatabaseFeatures() {
+    tabDatabase->SetTabVisible(false);
 }
 
 void TfrmMain::CreateDescriptionsFile() {
@@ -291,19 +342,22 @@ void TfrmMain::CreateDescriptionsFile() {
 void TfrmMain::SetupApplicationDisplay() {
     StartupIncomplete = false;
     try {
+        auto afterwards = [this] {
+            SuppressChangeEvents = false;
+            if (cmbBookmarkFile->GetItemIndex() >= 0) cmbBookmarkFileChange(this);
+        };
         try {
             SuppressChangeEvents = true;
-            if (BookmarkFiles->GetCount() > 0) {
-                const std::string first = BookmarkFiles->Get(0);
-                if (FileExists(first) || first == DataFolder + "Default.bkmk") BookmarkFileIndex = 0;
+            TStrings* items = cmbBookmarkFile->GetItems();
+            if (items->GetCount() > 0) {
+                const std::string first = items->Get(0);
+                if (FileExists(first) || first == DataFolder + "Default.bkmk") cmbBookmarkFile->SetItemIndex(0);
             }
         } catch (...) {
-            SuppressChangeEvents = false;
-            if (BookmarkFileIndex >= 0) cmbBookmarkFileChange(this);
+            afterwards();
             throw;
         }
-        SuppressChangeEvents = false;
-        if (BookmarkFileIndex >= 0) cmbBookmarkFileChange(this);
+        afterwards();
         // The mode of the active page is entered; the table is filtered again and the file list
         // goes to its first file with the file list.
         pgcModesChange(this);
@@ -380,9 +434,8 @@ void TfrmMain::reseteverything() {
         UpdateToolbarDisplay();
     if (GetHeight() < 200) SetHeight(460);
     if (GetWidth() < 250) SetWidth(624);
-    // The left panel and the mode pages take their designed sizes.
-    Settings.FileGridWidth = 344;
-    Settings.FileGridTop = 216;
+    LeftPanel->SetWidth(344);
+    pgcModes->SetHeight(216);
     FixPanelWidths();
 }
 
@@ -459,16 +512,22 @@ void TfrmMain::FormDestroy(TObject* Sender) {
 
 void TfrmMain::ApplySettingEffects() {
     Application->SetShowHint(Settings.ShowHints);
+    LeftPanel->SetWidth(Settings.FileGridWidth);
+    pgcModes->SetHeight(Settings.FileGridTop);
+    if (FilterBox->GetItems()->GetCount() > 0) FilterBox->SetItemIndex(Settings.CurrentFilter);
     // The other values that act at once when read come with their controls: the slideshow
     // direction, delay and loop actions, the toolbar captions, the image view's zoom quality, the
-    // folder tree's hidden folders, the tab captions and the stored type filter entry.
+    // folder tree's hidden folders and the tab captions.
 }
 
 void TfrmMain::CollectSettingsFromControls() {
-    // The values the controls hold are taken back here as the controls come: the delay bar, the
-    // filter box, the quick-move choice, the tree's renaming state, the thumbnail grid and the
-    // file list's slideshow method, loop flag and display mode.
     if (Mode != 0) Settings.Mode = Mode;
+    Settings.FileGridWidth = LeftPanel->GetWidth();
+    Settings.FileGridTop = pgcModes->GetHeight();
+    if (FilterBox->GetItems()->GetCount() > 0) Settings.CurrentFilter = FilterBox->GetItemIndex();
+    // The other values the controls hold are taken back as the controls come: the delay bar,
+    // the quick-move choice, the tree's renaming state, the thumbnail grid and the file list's
+    // slideshow method, loop flag and display mode.
 }
 
 TSettingsLimits TfrmMain::SettingsLimits() {
@@ -614,14 +673,14 @@ TColor TfrmMain::Colourcodetocolour(Byte Code) { return ::Colourcodetocolour(Cod
 // Browse mode
 
 void TfrmMain::SetTabToMode(Integer AMode) {
-    Mode = AMode == 4 ? 4 : 3;
+    pgcModes->SetActivePage(AMode == 4 ? tabBookmarks : tabFolders);
     pgcModesChange(this);
 }
 
 void TfrmMain::pgcModesChange(TObject* Sender) {
-    // Filled in with the browse modes: the file grid is bound to the mode's table, the folder is
-    // listed, the caption and the headers follow.
-    if (Mode == 0) Mode = 3;
+    // The mode of the active page comes into force. Filled in with the browse modes: the file
+    // grid is bound to the mode's table, the folder is listed, the caption and the headers follow.
+    Mode = pgcModes->GetActivePage() == tabBookmarks ? 4 : 3;
 }
 
 void TfrmMain::SetDirTreePath(const std::string& Path) {

@@ -16,8 +16,12 @@
 #include "app/settings.h"
 #include "framework/forms.h"
 
+class TComboBox;
+class TPageControl;
+class TPanel;
 class TStringList;
 class TStrings;
+class TTabSheet;
 
 // The two helpers of the balance control, on half the pan bar's range H: the louder channel is
 // the volume and the difference the pan (Volume 0 gives pan 0 and answers false), and back.
@@ -95,6 +99,18 @@ public:
     };
     TFormatRecordHooks FormatRecordHooks;
 
+    // ---- Components ------------------------------------------------------------------------
+    // The left panel with the mode pages (folders, bookmarks and the hidden database page) and
+    // the type filter box; the bookmarks page holds the box of bookmark-list files (full paths,
+    // the current list first).
+    TPanel* LeftPanel = nullptr;
+    TPageControl* pgcModes = nullptr;
+    TTabSheet* tabDatabase = nullptr;
+    TTabSheet* tabBookmarks = nullptr;
+    TTabSheet* tabFolders = nullptr;
+    TComboBox* cmbBookmarkFile = nullptr;
+    TComboBox* FilterBox = nullptr;
+
     // ---- State -----------------------------------------------------------------------------
     TLumoraSettings Settings;
     std::string ProgramFolder;  // each with a trailing "/"
@@ -126,15 +142,13 @@ public:
     std::string CacheFolder;
     std::string PermanentThumbFolder;
     std::string MissingIconFile;
-    // The bookmark-list files offered, and the one selected (-1 none).
-    TStringList* BookmarkFiles = nullptr;
-    Integer BookmarkFileIndex = -1;
     bool FullScreen = false;
 
 protected:
     // ---- Steps filled in with other parts of the window ------------------------------------
-    // With the pages, menus and grid columns of the database features: they stay hidden.
-    void HideDatabaseFeatures() {}
+    // The database features stay hidden: their page here, their menu, keyword bar, popup items
+    // and grid column with those.
+    void HideDatabaseFeatures();
     // With the toolbar table: building it, showing and enabling bars and buttons, the panel
     // widths.
     void BuildToolbarTable() {}
@@ -160,6 +174,7 @@ protected:
     void OfferSendToShortcut() {}
     // With the browse modes, loading and viewing.
     void pgcModesChange(TObject* Sender);
+    void BuildComponents();
     void SetFileDisplayMode(Integer AMode) {}
     void LoadFile(const std::string& FileName, Integer How) {}
     void LoadBookmarkFile(const std::string& FileName) {}

@@ -18,8 +18,11 @@
 #include "catalogue/temp_db.h"
 #include "dialogs/open_directory.h"
 #include "dialogs/splash.h"
+#include "framework/comctrls.h"
 #include "framework/dialog_service.h"
 #include "framework/file_utils.h"
+#include "framework/list_controls.h"
+#include "framework/std_controls.h"
 #include "framework/messages.h"
 #include "framework/registry.h"
 #include "framework/string_list.h"
@@ -183,9 +186,18 @@ TEST_F(StartupTest, AFirstRunSetsUpFoldersAndStartsInTheHomeFolder) {
     EXPECT_TRUE(DirectoryExists(program_ + "Thumbs/"));
     EXPECT_EQ(frmMain->DescriptionsFile, program_ + "descrip.dat");
     EXPECT_EQ(ReadFile(program_ + "descrip.dat"), "[Descriptions]\r\n");
-    ASSERT_EQ(frmMain->BookmarkFiles->GetCount(), 1);
-    EXPECT_EQ(frmMain->BookmarkFiles->Get(0), program_ + "Default.bkmk");
-    EXPECT_EQ(frmMain->BookmarkFileIndex, 0);
+    ASSERT_EQ(frmMain->cmbBookmarkFile->GetItems()->GetCount(), 1);
+    EXPECT_EQ(frmMain->cmbBookmarkFile->GetItems()->Get(0), program_ + "Default.bkmk");
+    EXPECT_EQ(frmMain->cmbBookmarkFile->GetItemIndex(), 0);
+    EXPECT_EQ(frmMain->pgcModes->GetActivePage(), frmMain->tabFolders);
+    EXPECT_FALSE(frmMain->tabDatabase->GetTabVisible());
+    EXPECT_EQ(frmMain->LeftPanel->GetWidth(), 344);
+    EXPECT_EQ(frmMain->pgcModes->GetHeight(), 216);
+
+    // A click on the bookmarks tab enters bookmarks mode.
+    const TRect tab = frmMain->pgcModes->TabRect(frmMain->tabBookmarks->GetTabIndex());
+    uitest::Click(frmMain->pgcModes, (tab.Left + tab.Right) / 2, (tab.Top + tab.Bottom) / 2);
+    EXPECT_EQ(frmMain->Mode, 4);
 
     // The first idle turn releases the file list; nothing closes.
     EXPECT_TRUE(frmMain->BlockOperations);
@@ -208,6 +220,8 @@ TEST_F(StartupTest, ACleanQuitWritesTheSettingsAndTheNextStartReadsThem) {
     frmMain->Settings.WarningVisible[7] = false;
     frmMain->Settings.ToolbarVisible[ToolbarEntryIndex("Mixer")] = false;
     frmMain->SetBounds(40, 50, 640, 480);
+    frmMain->LeftPanel->SetWidth(260);
+    frmMain->pgcModes->SetHeight(150);
     uitest::IdleTurns(1);
 
     // Asked to confirm, the user says No: the program stays and nothing is written.
@@ -228,6 +242,8 @@ TEST_F(StartupTest, ACleanQuitWritesTheSettingsAndTheNextStartReadsThem) {
     EXPECT_EQ(Stored(MainSettingsKey, "QLWidth"), "640");
     EXPECT_EQ(Stored(MainSettingsKey, "QLHeight"), "480");
     EXPECT_EQ(Stored(MainSettingsKey, "LMax"), "False");
+    EXPECT_EQ(Stored(MainSettingsKey, "FileGridWidth"), "260");
+    EXPECT_EQ(Stored(MainSettingsKey, "FileGridTop"), "150");
     EXPECT_EQ(Stored(WarningSettingsKey, "Warning_7_Visible"), "False");
     EXPECT_EQ(Stored(ToolbarSettingsKey, "Mixer"), "False");
 
@@ -240,6 +256,8 @@ TEST_F(StartupTest, ACleanQuitWritesTheSettingsAndTheNextStartReadsThem) {
     EXPECT_EQ(frmMain->GetTop(), 50);
     EXPECT_EQ(frmMain->GetWidth(), 640);
     EXPECT_EQ(frmMain->GetHeight(), 480);
+    EXPECT_EQ(frmMain->LeftPanel->GetWidth(), 260);
+    EXPECT_EQ(frmMain->pgcModes->GetHeight(), 150);
 
     // Hints follow their setting at once.
     FreeProgramForms();
@@ -304,7 +322,7 @@ TEST_F(StartupTest, AReadOnlyProgramFolderKeepsDataInTheUserFoldersAndCachesInTh
     EXPECT_TRUE(DirectoryExists(temp + "Cache/"));
     EXPECT_EQ(frmMain->DescriptionsFile, data + "descrip.dat");
     EXPECT_TRUE(FileExists(data + "descrip.dat"));
-    EXPECT_EQ(frmMain->BookmarkFiles->Get(0), data + "Default.bkmk");
+    EXPECT_EQ(frmMain->cmbBookmarkFile->GetItems()->Get(0), data + "Default.bkmk");
     EXPECT_FALSE(FileExists(program_ + "descrip.dat"));
     EXPECT_FALSE(DirectoryExists(program_ + "Cache/"));
 }
@@ -405,6 +423,8 @@ TEST_F(StartupTest, ALaterStartHandsOverAnExistingFile) {
     frmMain->OneInstance1InstanceStarted(nullptr, &params);
     EXPECT_EQ(frmMain->Mode, 4);
 
+    EXPECT_EQ(frmMain->pgcModes->GetActivePage(), frmMain->tabBookmarks);
+
     params.Clear();
     frmMain->OneInstance1InstanceStarted(nullptr, &params);
     EXPECT_EQ(frmMain->Mode, 4);
@@ -458,16 +478,17 @@ TEST_F(StartupTest, UnreadableFormatRecordsAreRebuiltWhenTheUserAgrees) {
 TEST_F(StartupTest, ResetViewSettingsAsksFirst) {
     Start();
     frmMain->Settings.ToolbarVisible.fill(false);
-    frmMain->Settings.FileGridWidth = 120;
+    frmMain->LeftPanel->SetWidth(120);
+    frmMain->pgcModes->SetHeight(90);
     frmMain->SetBounds(10, 10, 240, 150);
     dialogs_.Answer(mrNo);
     frmMain->actResetAllExecute(frmMain);
-    EXPECT_EQ(frmMain->Settings.FileGridWidth, 120);
+    EXPECT_EQ(frmMain->LeftPanel->GetWidth(), 120);
     dialogs_.Answer(mrYes);
     frmMain->actResetAllExecute(frmMain);
     EXPECT_EQ(dialogs_.Requests().back().Text, "Are you sure you want to reset all your view settings?");
-    EXPECT_EQ(frmMain->Settings.FileGridWidth, 344);
-    EXPECT_EQ(frmMain->Settings.FileGridTop, 216);
+    EXPECT_EQ(frmMain->LeftPanel->GetWidth(), 344);
+    EXPECT_EQ(frmMain->pgcModes->GetHeight(), 216);
     for (bool visible : frmMain->Settings.ToolbarVisible) EXPECT_TRUE(visible);
     EXPECT_EQ(frmMain->GetWidth(), 624);
     EXPECT_EQ(frmMain->GetHeight(), 460);
