@@ -802,6 +802,12 @@ TScrollingWinControl::~TScrollingWinControl() {
     delete FVertScrollBar;
 }
 
+void TScrollingWinControl::CreateWnd() {
+    TCustomControl::CreateWnd();
+    CalcAutoRange();
+    UpdateScrollBars();
+}
+
 void TScrollingWinControl::SetAutoScroll(bool Value) {
     if (FAutoScroll == Value) return;
     FAutoScroll = Value;

@@ -266,6 +266,7 @@ protected:
     friend class TControlScrollBar;
     void UpdateScrollBars();
     void CalcAutoRange();
+    void CreateWnd() override;
     void AlignControls(TControl* AControl, TRect& Rect) override;
     bool TracksChildBounds() const override { return FAutoScroll; }
     void WMSize(TMessage& Message) override;

@@ -163,6 +163,11 @@ void TCustomListBox::CreateParams(TCreateParams& Params) {
     lumora_paint::AddBorderStyle(Params, FBorderStyle, GetCtl3D());
 }
 
+void TCustomListBox::CreateWnd() {
+    TCustomControl::CreateWnd();
+    UpdateScrollBar();
+}
+
 void TCustomListBox::ItemInserted(int Index) {
     TListControlItems::TItem& it = FItems->Item(Index);
     it.Height = FItemHeight;

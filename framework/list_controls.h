@@ -145,6 +145,7 @@ protected:
     // Space on the focused item (check list boxes toggle); true eats it.
     virtual bool SpacePressed() { return false; }
     void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
     void Paint() override;
     void Loaded() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;

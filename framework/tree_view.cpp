@@ -560,6 +560,11 @@ void TCustomTreeView::CreateParams(TCreateParams& Params) {
     lumora_paint::AddBorderStyle(Params, FBorderStyle, GetCtl3D());
 }
 
+void TCustomTreeView::CreateWnd() {
+    TCustomControl::CreateWnd();
+    UpdateScrollBars();
+}
+
 void TCustomTreeView::Notification(TComponent* AComponent, TOperation Operation) {
     TCustomControl::Notification(AComponent, Operation);
     if (Operation != opRemove) return;

@@ -307,6 +307,7 @@ protected:
     virtual bool CustomDrawItem(TTreeNode* Node, TCustomDrawState State);
 
     void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
     void Paint() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
     void MouseMove(TShiftState Shift, Integer X, Integer Y) override;

@@ -3,6 +3,7 @@
 // (input-method commits, dropped text, any command we do not route) is taken back and handed to
 // the gate.
 
+#include <QFocusEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPaintEvent>
@@ -89,6 +90,14 @@ public:
     PasswordStyle* Password = nullptr;
 
 protected:
+    void focusInEvent(QFocusEvent* e) override {
+        QLineEdit::focusInEvent(e);
+        if (lumora_detail::IsLiveControl(FEdit) && lumora_qt::WidgetOf(FEdit) == this) TEditBackend::ApplyStyle(FEdit);
+    }
+    void focusOutEvent(QFocusEvent* e) override {
+        QLineEdit::focusOutEvent(e);
+        if (lumora_detail::IsLiveControl(FEdit) && lumora_qt::WidgetOf(FEdit) == this) TEditBackend::ApplyStyle(FEdit);
+    }
     void paintEvent(QPaintEvent* e) override {
         QLineEdit::paintEvent(e);
         if (Border > 0) {
@@ -115,6 +124,14 @@ public:
     }
 
 protected:
+    void focusInEvent(QFocusEvent* e) override {
+        QPlainTextEdit::focusInEvent(e);
+        if (lumora_detail::IsLiveControl(FEdit) && lumora_qt::WidgetOf(FEdit) == this) TEditBackend::ApplyStyle(FEdit);
+    }
+    void focusOutEvent(QFocusEvent* e) override {
+        QPlainTextEdit::focusOutEvent(e);
+        if (lumora_detail::IsLiveControl(FEdit) && lumora_qt::WidgetOf(FEdit) == this) TEditBackend::ApplyStyle(FEdit);
+    }
     bool event(QEvent* e) override {
         if (e->type() == QEvent::Paint && Border > 0) {
             QPainter p(this);
@@ -256,9 +273,12 @@ void TEditBackend::ApplyStyle(TCustomEdit* Edit) {
         pal.setColor(g, QPalette::Highlight, ToQColor(clHighlight));
         pal.setColor(g, QPalette::HighlightedText, ToQColor(clHighlightText));
     }
-    if (HideSelection(Edit)) {
-        pal.setColor(QPalette::Inactive, QPalette::Highlight, base);
-        pal.setColor(QPalette::Inactive, QPalette::HighlightedText, text);
+    // Without the focus the selection does not show (unless HideSelection is off).
+    if (HideSelection(Edit) && !w->hasFocus()) {
+        for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive}) {
+            pal.setColor(g, QPalette::Highlight, base);
+            pal.setColor(g, QPalette::HighlightedText, text);
+        }
     }
     w->setPalette(pal);
     DWORD ex = DWORD(GetWindowLong(Edit, GWL_EXSTYLE));
