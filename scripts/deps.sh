@@ -1,10 +1,8 @@
 # Sourced by the run and test scripts: installs the Debian 12 packages Lumora needs, skipping
-# apt-get entirely when everything is already there.
-LUMORA_PACKAGES="build-essential cmake ninja-build ccache pkg-config \
-  qt6-base-dev qt6-multimedia-dev libgl-dev \
-  libjpeg62-turbo-dev libpng-dev zlib1g-dev \
-  libgtest-dev libgmock-dev libbenchmark-dev \
-  fonts-dejavu-core fonts-liberation poppler-utils"
+# apt-get entirely when everything is already there. Run from the top folder.
+# Every scripts/packages/*.txt lists packages, one a line; "#" starts a comment. One file per area,
+# so work on different areas never edits the same list.
+LUMORA_PACKAGES=$(cat scripts/packages/*.txt 2>/dev/null | sed 's/#.*//' | tr -s ' \n' ' ')
 
 lumora_install_deps() {
   missing=""
