@@ -226,7 +226,21 @@ void TCustomListBox::SetMultiSelect(bool Value) {
 bool TCustomListBox::GetSorted() const { return FItems->GetSorted(); }
 void TCustomListBox::SetSorted(bool Value) { FItems->SetSorted(Value); }
 
-void TCustomListBox::SetIntegralHeight(bool Value) { FIntegralHeight = Value; }
+void TCustomListBox::SetIntegralHeight(bool Value) {
+    if (FIntegralHeight == Value) return;
+    FIntegralHeight = Value;
+    SetBounds(GetLeft(), GetTop(), GetWidth(), GetHeight());
+}
+
+void TCustomListBox::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
+    if (FIntegralHeight && FStyle != lbOwnerDrawVariable && !IsLoading()) {
+        Integer frame = GetHeight() - GetClientHeight();
+        Integer item = GetItemHeight();
+        Integer client = std::max(0, AHeight - frame);
+        AHeight = client / item * item + frame;
+    }
+    TCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+}
 
 void TCustomListBox::SetBorderStyle(TBorderStyle Value) {
     if (FBorderStyle == Value) return;

@@ -118,8 +118,10 @@ public:
     void SetExtendedSelect(bool Value) { FExtendedSelect = Value; }
     bool GetSorted() const;
     void SetSorted(bool Value);
+    // The height is cut to whole items (fixed heights only).
     bool GetIntegralHeight() const { return FIntegralHeight; }
     void SetIntegralHeight(bool Value);
+    void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
     TBorderStyle GetBorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(TBorderStyle Value);
     // The width the horizontal scroll bar scrolls over (0: no bar).

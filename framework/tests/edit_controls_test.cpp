@@ -258,6 +258,20 @@ TEST_F(MemoTest, LinesFollowTheFrameworksRules) {
     EXPECT_EQ(lines->GetCount(), 3);
 }
 
+TEST_F(MemoTest, DroppedAndComposedTextPassTheGateToo) {
+    Memo->SetMaxLength(6);
+    Focus(Memo);
+    uitest::InputMethodCommit(Memo, "abcdefgh");
+    EXPECT_EQ(Memo->GetText(), "abcdef");
+    uitest::DropText(Memo, 20, 10, "xy");
+    EXPECT_EQ(Memo->GetText(), "abcdef");
+    Memo->SetMaxLength(0);
+    Memo->SetReadOnly(true);
+    uitest::DropText(Memo, 20, 10, "xy");
+    EXPECT_EQ(Memo->GetText(), "abcdef");
+    EXPECT_EQ(MemoChanges, 1);
+}
+
 TEST_F(MemoTest, KeysEditAcrossLineBreaks) {
     Memo->SetText("ab");
     Focus(Memo);

@@ -68,6 +68,11 @@ TEST_F(ListTest, ItemAtPosAndTopIndex) {
     EXPECT_EQ(list->ItemAtPos({5, 5 * h}, true), -1);
     EXPECT_EQ(list->ItemAtPos({5, 5 * h}, false), 3);  // below the items: Count
     EXPECT_EQ(list->ItemAtPos({-5, 5}, false), -1);    // outside the client area
+    // An integral height keeps whole items only.
+    list->SetIntegralHeight(true);
+    EXPECT_EQ(list->GetClientHeight() % h, 0);
+    list->SetHeight(list->GetHeight() + h / 2);
+    EXPECT_EQ(list->GetClientHeight() % h, 0);
     Fill(list->GetItems(), 30);
     list->SetTopIndex(10);
     EXPECT_EQ(list->ItemAtPos({5, 1}, true), 10);
