@@ -3,6 +3,7 @@
 
 #include "framework/tests/window_fixture.h"
 
+#include "framework/actions.h"
 #include "framework/clipboard.h"
 #include "framework/dialog_service.h"
 #include "framework/edit_controls.h"
@@ -213,6 +214,23 @@ TEST_F(EditTest, EnterInAnEditPressesTheDefaultButtonElseBeeps) {
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(Form->GetModalResult(), mrOk);
     EXPECT_EQ(dialogs.Beeps(), 1);
+}
+
+TEST_F(EditTest, ShortcutsOfTheFormsActionsComeBeforeTheEdit) {
+    auto* list = new TActionList(Form);
+    auto* save = new TAction(Form);
+    save->SetActionList(list);
+    save->SetShortCut(ShortCut('V', {ssCtrl}));
+    int saves = 0;
+    save->OnExecute = [&](TObject*) { ++saves; };
+    Clipboard()->SetAsText("pasted");
+    Focus(Edit);
+    uitest::PressKey(Edit, 'V', {ssCtrl});
+    EXPECT_EQ(saves, 1);
+    EXPECT_EQ(Edit->GetText(), "");
+    save->SetShortCut(scNone);
+    uitest::PressKey(Edit, 'V', {ssCtrl});
+    EXPECT_EQ(Edit->GetText(), "pasted");
 }
 
 // ---- Memo ------------------------------------------------------------------------------------
