@@ -8,6 +8,7 @@
 #include "framework/dialog_service.h"
 #include "framework/edit_backend.h"
 #include "framework/forms.h"
+#include "framework/menus.h"
 #include "framework/sysutils.h"
 #include "framework/system_metrics.h"
 #include "framework/window_backend.h"
@@ -437,6 +438,43 @@ void TCustomEdit::WMMouseWheel(TMessage& Message) {
     if (Message.Result == 0) DefaultHandler(Message);
 }
 
+void TCustomEdit::WMContextMenu(TMessage& Message) {
+    if (Message.Result != 0) return;
+    TPoint screen = LParamToPoint(Message.LParam);
+    bool fromKeyboard = screen.X == -1 && screen.Y == -1;
+    bool handled = false;
+    DoContextPopup(fromKeyboard ? TPoint{-1, -1} : ScreenToClient(screen), handled);
+    if (handled || GetPopupMenu()) {
+        if (!handled) TWinControl::WMContextMenu(Message);
+        Message.Result = 1;
+        return;
+    }
+    if (fromKeyboard) screen = ClientToScreen({0, 0});
+    PullSelection();
+    if (!FStandardMenu) FStandardMenu = new TPopupMenu(this);
+    TMenuItem* items = FStandardMenu->GetItems();
+    items->Clear();
+    bool hasSel = FSelLength > 0, password = FPasswordChar != 0;
+    auto add = [&](const char* caption, bool enabled, std::function<void()> run) {
+        auto* item = new TMenuItem(FStandardMenu);
+        item->SetCaption(caption);
+        item->SetEnabled(enabled);
+        if (run) item->OnClick = [run](TObject*) { run(); };
+        items->Add(item);
+    };
+    add("&Undo", FHasUndo && !FReadOnly, [this] { Perform(WM_UNDO); });
+    add("-", true, nullptr);
+    add("Cu&t", hasSel && !FReadOnly && !password, [this] { Perform(WM_CUT); });
+    add("&Copy", hasSel && !password, [this] { Perform(WM_COPY); });
+    add("&Paste", !FReadOnly && Clipboard()->HasFormat(CF_TEXT), [this] { Perform(WM_PASTE); });
+    add("&Delete", hasSel && !FReadOnly, [this] { Perform(WM_CLEAR); });
+    add("-", true, nullptr);
+    add("Select &All", !FChars.empty() && FSelLength < Integer(FChars.size()), [this] { SelectAll(); });
+    FStandardMenu->SetPopupComponent(this);
+    FStandardMenu->Popup(screen.X, screen.Y);
+    Message.Result = 1;
+}
+
 void TCustomEdit::WMGetDlgCode(TMessage& Message) { Message.Result = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS; }
 
 void TCustomEdit::WMSetText(TMessage& Message) {
@@ -528,9 +566,6 @@ void TCustomEdit::DefaultHandler(TMessage& Message) {
         Perform(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(this), PointToLParam(s));
         return;
     }
-    case WM_CONTEXTMENU:
-        if (GetParent()) Message.Result = GetParent()->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
-        return;
     case WM_COPY:
         if (FPasswordChar == 0) {
             std::string s = GetSelText();

@@ -139,6 +139,9 @@ protected:
     void WMSetText(TMessage& Message) override;
     void WMGetText(TMessage& Message) override;
     void WMMouseWheel(TMessage& Message) override;
+    // Without a PopupMenu of its own the edit shows the standard edit menu (Undo, Cut, Copy,
+    // Paste, Delete, Select All), whose commands take the gate like the keys.
+    void WMContextMenu(TMessage& Message) override;
     void CMEnter(TMessage& Message) override;
     void CMTextChanged(TMessage& Message) override;
     void CMFontChanged(TMessage& Message) override;
@@ -190,6 +193,7 @@ private:
     Integer FUndoSelLength = 0;
     Integer FLeftMargin = 0;
     Integer FRightMargin = 0;
+    class TPopupMenu* FStandardMenu = nullptr;
 };
 
 class TEdit : public TCustomEdit {

@@ -7,6 +7,7 @@
 #include "framework/clipboard.h"
 #include "framework/dialog_service.h"
 #include "framework/edit_controls.h"
+#include "framework/menus.h"
 #include "framework/std_controls.h"
 
 namespace {
@@ -214,6 +215,38 @@ TEST_F(EditTest, EnterInAnEditPressesTheDefaultButtonElseBeeps) {
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(Form->GetModalResult(), mrOk);
     EXPECT_EQ(dialogs.Beeps(), 1);
+}
+
+TEST_F(EditTest, TheStandardMenuTakesTheGateToo) {
+    Edit->SetText("abc");
+    Edit->SetMaxLength(5);
+    Focus(Edit);
+    Edit->SelectAll();
+    Clipboard()->SetAsText("123456");
+    auto enabled = [](const std::vector<uitest::TShownMenuItem>& items) {
+        std::string r;
+        for (auto& i : items)
+            if (!i.Separator) r += StripHotkey(i.Caption) + (i.Enabled ? "+ " : "- ");
+        return r;
+    };
+    std::vector<uitest::TShownMenuItem> shown;
+    uitest::WhenMenuOpens([&] {
+        shown = uitest::OpenMenuItems();
+        uitest::ChooseMenuItem("Paste");
+    });
+    uitest::Click(Edit, 5, 5, mbRight);
+    uitest::ProcessEvents();
+    EXPECT_EQ(enabled(shown), "Undo- Cut+ Copy+ Paste+ Delete+ Select All- ");
+    EXPECT_EQ(Edit->GetText(), "12345");
+    EXPECT_TRUE(Edit->GetModified());
+
+    Edit->SetReadOnly(true);
+    uitest::WhenMenuOpens([&] {
+        shown = uitest::OpenMenuItems();
+        uitest::CloseMenus();
+    });
+    uitest::Click(Edit, 5, 5, mbRight);
+    EXPECT_EQ(enabled(shown), "Undo- Cut- Copy- Paste- Delete- Select All+ ");
 }
 
 TEST_F(EditTest, ShortcutsOfTheFormsActionsComeBeforeTheEdit) {
