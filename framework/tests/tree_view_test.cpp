@@ -151,6 +151,19 @@ TEST_F(TreeTest, ExpandingAsksAndCollapsingMovesTheSelectionUp) {
     EXPECT_TRUE(A21->IsVisible());
 }
 
+TEST_F(TreeTest, AutoExpandKeepsOneBranchOpen) {
+    Build();
+    TTreeNode* c1 = Tree->GetItems()->AddChild(C, "c1");
+    Tree->SetAutoExpand(true);
+    Tree->SetSelected(A2);
+    EXPECT_TRUE(A->GetExpanded());
+    EXPECT_TRUE(A2->GetExpanded());
+    Tree->SetSelected(c1);
+    EXPECT_TRUE(C->GetExpanded());
+    EXPECT_FALSE(A->GetExpanded());
+    EXPECT_FALSE(A2->GetExpanded());
+}
+
 TEST_F(TreeTest, DeletionNotifiesParentFirstAndMovesTheSelection) {
     Build();
     Record();
