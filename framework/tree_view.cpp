@@ -1055,6 +1055,9 @@ void TCustomTreeView::DrawRow(TTreeNode* Node, Integer Row, TCanvas* C) {
     Integer top = (Row - FTopRow) * h;
     Integer mid = top + h / 2;
     Integer left = NodeLeft(Node);
+    // The label takes the colours prepared for the item (and left by custom drawing).
+    TColor labelBrush = C->GetBrush()->GetColor();
+    TColor labelText = C->GetFont()->GetColor();
     // Lines: through every ancestor's column whose branch goes on below, then this node's.
     if (FShowLines) {
         C->GetPen()->SetStyle(psDot);
@@ -1122,6 +1125,8 @@ void TCustomTreeView::DrawRow(TTreeNode* Node, Integer Row, TCanvas* C) {
     // The label, in the colours the custom drawing left on the canvas.
     std::string text = Node->FText;
     if (FEditNode == Node) return;
+    C->GetBrush()->SetColor(labelBrush);
+    C->GetFont()->SetColor(labelText);
     TRect label{x, top, x + C->TextWidth(text) + 4, top + h};
     if (FRowSelect) label.Right = GetClientWidth();
     if (selected && showSelection) {

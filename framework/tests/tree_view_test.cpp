@@ -262,8 +262,13 @@ TEST_F(TreeTest, CustomDrawingTakesTheCanvasColoursOrTheRowItself) {
         }
         if (Node == C) Sender->GetCanvas()->GetFont()->SetColor(clLime);
     };
+    Tree->SetSelected(A);  // a row with a button: the label still takes the highlight
+    Tree->SetFocus();
     uitest::TCapture cap = uitest::Capture(Tree);
     EXPECT_EQ(drawn, (Strings{"a", "b", "c"}));
+    TRect ra = A->DisplayRect(true);
+    EXPECT_EQ(cap.Pixel(Tree->GetNonClientMargins().Left + ra.Right - 2, Tree->GetNonClientMargins().Top + ra.Top + 2),
+              TColor(ColorToRGB(clHighlight)));
     TRect m = Tree->GetNonClientMargins();
     TRect rb = B->DisplayRect(false);
     EXPECT_EQ(cap.Pixel(m.Left + 2, m.Top + rb.Top + 2), clRed);
