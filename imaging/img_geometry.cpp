@@ -261,6 +261,7 @@ void FlipBitmap(TBitmap* Source, TBitmap* Dest, Integer Direction) {
 // ---- TImagoProc's geometric operations -------------------------------------------------------
 
 void TImagoProc::Resample(Integer W, Integer H, TResampleFilter Filter) {
+    SyncImage();
     if (!FBitmap) return;
     if (FAutoUndo) SaveUndo();
     const Integer bw = FBitmap->GetWidth(), bh = FBitmap->GetHeight();
@@ -284,6 +285,7 @@ void TImagoProc::Resample(Integer W, Integer H, TResampleFilter Filter) {
 }
 
 void TImagoProc::Rotate(Integer Angle, bool AntiAlias) {
+    SyncImage();
     if (!FBitmap) return;
     const TPixelFormat f = FBitmap->GetPixelFormat();
     if (f == pf1bit) {
@@ -321,6 +323,7 @@ void TImagoProc::Rotate(Integer Angle, bool AntiAlias) {
 }
 
 void TImagoProc::Flip(Integer Direction) {
+    SyncImage();
     if (!FBitmap || (Direction != 0 && Direction != 1)) return;
     if (FAutoUndo) SaveUndo();
     if (FBitmap->GetWidth() < 1 || FBitmap->GetHeight() < 1) return;
@@ -331,6 +334,7 @@ void TImagoProc::Flip(Integer Direction) {
 }
 
 void TImagoProc::ResizeCanvas(Integer W, Integer H) {
+    SyncImage();
     if (!FBitmap || W <= 0 || H <= 0) return;
     if (FAutoUndo) SaveUndo();
     FBitmap->GetCanvas()->GetBrush()->SetColor(GetBackground());

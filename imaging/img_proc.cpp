@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "framework/math_utils.h"
+#include "framework/std_controls.h"
 #include "imaging/bitmap_routines.h"
 #include "imaging/img_lists.h"
 #include "imaging/img_view.h"
@@ -111,6 +112,7 @@ void TImagoProc::SetAttachedImago(TImgView* Value) {
     if (Value) {
         FBitmap = Value->GetBitmap();
         Value->FreeNotification(this);
+        FAttachedTImage = nullptr;
         Value->AddBitmapChangeListener(this, [this](TObject* Sender) { ViewBitmapChanged(Sender); });
     } else if (hadView) {
         // The bitmap was the view's.
@@ -118,10 +120,31 @@ void TImagoProc::SetAttachedImago(TImgView* Value) {
     }
 }
 
+void TImagoProc::SetAttachedTImage(TImage* Value) {
+    StopListening();
+    const bool hadImage = FAttachedTImage != nullptr;
+    FAttachedTImage = Value;
+    if (Value) {
+        FBitmap = Value->GetPicture()->GetBitmap();
+        Value->FreeNotification(this);
+        FAttachedImago = nullptr;
+    } else if (hadImage || FAttachedImago) {
+        // The bitmap was the picture's, or a view's that is no longer followed.
+        FBitmap = nullptr;
+    }
+}
+
+void TImagoProc::SyncImage() {
+    if (FAttachedTImage) FBitmap = dynamic_cast<TBitmap*>(FAttachedTImage->GetPicture()->GetGraphic());
+}
+
 void TImagoProc::SetAttachedBitmap(TBitmap* Bitmap) {
     StopListening();
     FBitmap = Bitmap;
-    if (Bitmap) FAttachedImago = nullptr;
+    if (Bitmap) {
+        FAttachedImago = nullptr;
+        FAttachedTImage = nullptr;
+    }
 }
 
 void TImagoProc::ViewBitmapChanged(TObject* Sender) {
@@ -130,9 +153,13 @@ void TImagoProc::ViewBitmapChanged(TObject* Sender) {
 
 void TImagoProc::Notification(TComponent* AComponent, TOperation Operation) {
     TComponent::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent && AComponent == FAttachedImago) {
+    if (Operation != opRemove || !AComponent) return;
+    if (AComponent == FAttachedImago) {
         StopListening();
         FAttachedImago = nullptr;
+        FBitmap = nullptr;
+    } else if (AComponent == FAttachedTImage) {
+        FAttachedTImage = nullptr;
         FBitmap = nullptr;
     }
 }
@@ -150,6 +177,7 @@ void TImagoProc::SetPreviewFont(TFont* Value) { FPreviewFont->Assign(Value); }
 
 bool TImagoProc::GetSelection(Integer& x1, Integer& y1, Integer& x2, Integer& y2, const TPoint*& Points,
                               Integer& Count) {
+    SyncImage();
     Count = 0;
     Points = nullptr;
     if (auto* view = dynamic_cast<TImagoView*>(FAttachedImago); view && view->GetSelected()) {
@@ -168,6 +196,7 @@ bool TImagoProc::GetSelection(Integer& x1, Integer& y1, Integer& x2, Integer& y2
 }
 
 void TImagoProc::UpdateTarget() {
+    SyncImage();
     if (FAttachedImago) {
         FAttachedImago->Update();
         FAttachedImago->ImageChange();
@@ -179,12 +208,14 @@ void TImagoProc::UpdateTarget() {
 // ---- Undo ------------------------------------------------------------------------------------
 
 void TImagoProc::SaveUndo() {
+    SyncImage();
     if (!FBitmap) return;
     ClearUndo();
     if (FBitmap->GetWidth() >= 1 && FBitmap->GetHeight() >= 1) CopyBitmap(FBitmap, FUndo);
 }
 
 void TImagoProc::Undo() {
+    SyncImage();
     if (!FBitmap || !CanUndo()) return;
     CopyBitmap(FUndo, FBitmap);
     UpdateTarget();
@@ -197,6 +228,7 @@ bool TImagoProc::CanUndo() const { return FUndo->GetWidth() >= 2 && FUndo->GetHe
 // ---- Preview dialog --------------------------------------------------------------------------
 
 bool TImagoProc::ShowPreviews(Word Pages) {
+    SyncImage();
     if (!FBitmap || FBitmap->GetPixelFormat() != pf24bit || FBitmap->GetWidth() < 2 || FBitmap->GetHeight() < 2)
         return false;
     Integer x1, y1, x2, y2, count;
@@ -240,6 +272,7 @@ void TImagoProc::ApplyToSelection(const std::function<void(TBitmap*, Integer, In
 }
 
 void TImagoProc::ConvertToGrayscale() {
+    SyncImage();
     if (!FBitmap || FBitmap->GetPixelFormat() != pf24bit) return;
     ApplyToSelection([this](TBitmap* b, Integer x1, Integer y1, Integer x2, Integer y2) {
         GrayscaleRect(b, x1, y1, x2, y2, Progress());
@@ -247,6 +280,7 @@ void TImagoProc::ConvertToGrayscale() {
 }
 
 void TImagoProc::Negative() {
+    SyncImage();
     if (!FBitmap) return;
     const TPixelFormat f = FBitmap->GetPixelFormat();
     if (f != pf24bit && f != pf1bit) return;
@@ -256,6 +290,7 @@ void TImagoProc::Negative() {
 }
 
 void TImagoProc::ConvertToBlackWhite() {
+    SyncImage();
     if (!FBitmap || FBitmap->GetPixelFormat() != pf24bit) return;
     if (FAutoUndo) SaveUndo();
     DitherTo1BitOrdered(FBitmap, Progress());
@@ -263,6 +298,7 @@ void TImagoProc::ConvertToBlackWhite() {
 }
 
 void TImagoProc::ConvertTo24Bit() {
+    SyncImage();
     if (!FBitmap || FBitmap->GetPixelFormat() != pf1bit) return;
     if (FAutoUndo) SaveUndo();
     Expand1BitTo24Bit(FBitmap, FBitmap, Progress());
@@ -270,6 +306,7 @@ void TImagoProc::ConvertTo24Bit() {
 }
 
 Integer TImagoProc::CountColors() {
+    SyncImage();
     if (!FBitmap) return 0;
     const TPixelFormat f = FBitmap->GetPixelFormat();
     if (f == pf1bit) return 2;
@@ -281,6 +318,7 @@ Integer TImagoProc::CountColors() {
 }
 
 void TImagoProc::ReduceTo(Integer N, TImgRGB* Palette) {
+    SyncImage();
     if (!FBitmap || FBitmap->GetPixelFormat() != pf24bit) return;
     if (FAutoUndo) SaveUndo();
     if (N > 2) {

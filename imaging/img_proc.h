@@ -16,6 +16,7 @@
 #include "imaging/img_types.h"
 
 class TImgView;
+class TImage;
 class TForm;
 class TImagoProc;
 
@@ -53,11 +54,18 @@ public:
     // replacements. Nil detaches (and drops the view's bitmap).
     TImgView* GetAttachedImago() const { return FAttachedImago; }
     void SetAttachedImago(TImgView* Value);
+    // A picture control whose picture's bitmap is the working bitmap (the view goes). Nil
+    // detaches it (and drops its bitmap). A picture that no longer holds a bitmap leaves none.
+    TImage* GetAttachedTImage() const { return FAttachedTImage; }
+    void SetAttachedTImage(TImage* Value);
     // A bare bitmap as the working bitmap; the attachments go. Nil drops the working bitmap (an
     // attached view stays attached but is no longer followed).
     void SetAttachedBitmap(TBitmap* Bitmap);
     // The working bitmap (null when there is none).
-    TBitmap* GetAttachedBitmap() const { return FBitmap; }
+    TBitmap* GetAttachedBitmap() {
+        SyncImage();
+        return FBitmap;
+    }
 
     bool GetAutoUndo() const { return FAutoUndo; }
     void SetAutoUndo(bool Value) { FAutoUndo = Value; }
@@ -129,12 +137,15 @@ protected:
 
 private:
     void StopListening();
+    // A picture control's bitmap object changes when another picture is put in: read it again.
+    void SyncImage();
     // The protocol of the selection-aware operations: undo, then the kernel on the selection's
     // rectangle, or on a copy of its bounding box drawn back through the polygons.
     void ApplyToSelection(const std::function<void(TBitmap*, Integer, Integer, Integer, Integer)>& Kernel);
     void ReduceTo(Integer N, TImgRGB* Palette);
 
     TImgView* FAttachedImago = nullptr;
+    TImage* FAttachedTImage = nullptr;
     TBitmap* FBitmap = nullptr;
     TBitmap* FUndo = nullptr;
     bool FAutoUndo = true;

@@ -90,13 +90,31 @@ using TViewChangeEvent = std::function<void(TObject* Sender, Integer Change)>;
 // Whether coordinates handed to the selection operations are client or bitmap coordinates.
 enum TImgSelectionBase { iesbClientArea, iesbBitmap };
 
+// What the mouse does in a view: click zoom, drag scroll, rectangle selection (moved and sized by
+// its grips), freehand polygon, ellipse, rectangle to zoom to, magic wand.
+enum TImgMouseInteractItems {
+    miZoom,
+    miScroll,
+    miSelect,
+    miSelectPolygon,
+    miSelectCircle,
+    miSelectZoom,
+    miSelectMagicWand
+};
+using TImgMouseInteract = TSet<TImgMouseInteractItems>;
+
+enum TImgSelectionOptionsItems { iesoAnimated, iesoSizeable, iesoMoveable };
+using TImgSelectionOptions = TSet<TImgSelectionOptionsItems>;
+
 // A selection: polygons in bitmap coordinates (a point whose X is ImgPolygonSeparator ends one
-// polygon), with their bounding box and how the outline is drawn.
+// polygon), with their bounding box and how the outline is drawn: dashes of three pixels in each
+// colour, shifted by Phase (0..5).
 struct TImgSelectionRecord {
     std::vector<TPoint> Points;
     TColor Color1 = clBlack;
     TColor Color2 = clWhite;
     bool Animated = true;
+    Integer Phase = 0;
     Integer X1 = 0, Y1 = 0, X2 = 0, Y2 = 0;  // bounding box, inclusive
     bool Visible = false;
     bool Sizeable = true;
@@ -218,15 +236,51 @@ public:
     const TPoint* GetSelectionPoints() const { return FSelection->Points.data(); }
     Integer GetSelectionPointCount() const { return Integer(FSelection->Points.size()); }
     bool GetSelectionVisible() const { return FSelection->Visible; }
+    TImgSelectionOptions GetSelectionOptions() const { return FSelectionOptions; }
+    void SetSelectionOptions(TImgSelectionOptions Value);
+    TColor GetSelectionColor1() const { return FSelection->Color1; }
+    void SetSelectionColor1(TColor Value) { FSelection->Color1 = Value; }
+    TColor GetSelectionColor2() const { return FSelection->Color2; }
+    void SetSelectionColor2(TColor Value) { FSelection->Color2 = Value; }
     // Selects the rectangle between two corners (in any order), clamped to the bitmap; ignored
     // when the corners share a row or a column. Op 1 adds it to the existing selection as a
     // further polygon; any other Op replaces the selection.
     virtual void SelectRectangle(Integer X1, Integer Y1, Integer X2, Integer Y2, Integer Op = 0);
+    // Appends a point (clamped to the bitmap) to the last polygon.
+    virtual void AddSelectionPoint(Integer X, Integer Y);
+    // Selects the outline of the region of similar colour around the point (see MagicWandRegion).
+    // Op 1 adds it to the existing selection; nothing for a point outside the bitmap.
+    void MagicWandSelect(Integer X, Integer Y, Integer Op = 0);
+    // Largest channel difference a pixel may have from the clicked one (15 at creation).
+    Integer GetMagicWandTolerance() const { return FMagicWandTolerance; }
+    void SetMagicWandTolerance(Integer Value) { FMagicWandTolerance = Value; }
+    // Each joined pixel also takes in its neighbours (off at creation).
+    bool GetMagicWandMaxFilter() const { return FMagicWandMaxFilter; }
+    void SetMagicWandMaxFilter(bool Value) { FMagicWandMaxFilter = Value; }
+    // The next points start a further polygon.
+    void SelectionNewPart();
     // Removes the selection.
     void Deselect();
+    // Shows the outline at once, or hides it.
+    void ShowSelection(bool Value);
+    // Zooms so that the selection's bounding box fills the view, and removes the selection.
+    // Nothing for a box touching the left or top border or narrower or lower than 2 pixels.
+    void ZoomSelection();
+    // Copies the selected part of the bitmap, cut by the polygons, into a view's bitmap or a
+    // bitmap.
+    void CopySelectionTo(TPersistent* Target);
+
+    // What the mouse does. Adding an item keeps only the items that go with it.
+    TImgMouseInteract GetMouseInteract() const { return FMouseInteract; }
+    virtual void SetMouseInteract(TImgMouseInteract Value);
 
     TViewChangeEvent OnViewChange;
     TNotifyEvent OnImageChange;
+    // While a selection is being made or changed with the mouse; when such a gesture ends; while
+    // the free mouse is over a grip or inside a rectangular selection.
+    TNotifyEvent OnSelectionChanging;
+    TNotifyEvent OnSelectionChange;
+    TNotifyEvent OnMouseInSel;
 
 protected:
     virtual void DoViewChange(Integer Change);
@@ -236,8 +290,17 @@ protected:
     void WMHScroll(TMessage& Message) override;
     void WMVScroll(TMessage& Message) override;
     void CreateParams(TCreateParams& Params) override;
-    // One tick of the view's timer: counts the filter delay down and updates when it runs out.
+    void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+    void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+    void WMLButtonDblClk(TMessage& Message) override;
+    // Auto-scrolling moved the origin by (DX, DY): the rubber band's end follows.
+    virtual void ShiftDragOrigin(Integer DX, Integer DY);
+    // One tick of the view's 150 ms timer (or, with another Sender, drawing the outline at once):
+    // draws the selection outline, its phase moved on by the timer, and counts the filter delay
+    // down, updating when it runs out.
     void TimerTick(TObject* Sender);
+    TTimer* GetSelectionTimer() const { return FTimer; }
     Integer GetFilterDelay() const { return FFilterDelay; }
 
 private:
@@ -253,9 +316,39 @@ private:
     void ScrollMessage(TMessage& Message, bool Vertical);
     // Sets the origin (clamped), paints at once and moves the thumbs of the bars named.
     void MoveView(Integer X, Integer Y, bool Horizontal, bool Vertical);
-    // Appends a point, keeping the bounding box.
+    // Point storage. Appending a point keeps the bounding box; a separator is never added twice
+    // in a row. Clearing and removing the last polygon repaint unless the update lock is held.
     void AddSelectionPointRaw(Integer X, Integer Y);
+    void AddSelectionSeparator();
+    void ClearSelectionPoints();
+    void RemoveLastPolygon();
+    void RemoveLastPoint();
+    void SetBoundingBoxFromPoints();
+    // Marks the outline visible and draws it now.
     void ShowSelectionOutline();
+    void DrawSelectionOutlines(bool FromTimer);
+    // Paints now unless the update lock is held.
+    void RepaintNow();
+    // Client to bitmap coordinates when SelectionBase asks for it.
+    void ToBitmap(Integer& X, Integer& Y) const;
+    TPoint ClampToBitmap(Integer X, Integer Y);
+    // The client point clamped into the displayed image.
+    TPoint ClampToImage(Integer X, Integer Y) const;
+    bool SelectionIsRectangle() const;
+    // Grip under a client point (0-3 corners, 4-7 edges) or -1; 0 inside the rectangle or -1.
+    Integer GripAt(Integer X, Integer Y) const;
+    Integer BodyAt(Integer X, Integer Y);
+    Integer ResizeSelectionByGrip(Integer Grip, Integer X, Integer Y);
+    void MoveSelection(Integer DX, Integer DY);
+    // The rectangle's corners clamped to the bitmap and ordered, appended as four points, and
+    // the outline shown; SetRectanglePoints first clears the points.
+    void AppendRectangle(Integer X1, Integer Y1, Integer X2, Integer Y2);
+    void SetRectanglePoints(Integer X1, Integer Y1, Integer X2, Integer Y2);
+    void AddEllipse(Integer X, Integer Y, TShiftState Shift);
+    void AutoScroll();
+    // The inverting line from the rubber band's end to the last point.
+    void DrawRubberBand();
+    void ShowGripCursor(Integer Grip);
 
     TBitmap* FBitmap = nullptr;
     TBitmap* FBackBuffer = nullptr;
@@ -291,4 +384,22 @@ private:
     TImgSelectionRecord* FSelection = nullptr;
     bool FSelected = false;
     TImgSelectionBase FSelectionBase = iesbClientArea;
+    TImgSelectionOptions FSelectionOptions{iesoAnimated, iesoSizeable, iesoMoveable};
+    TImgMouseInteract FMouseInteract;
+    Integer FMagicWandTolerance = 15;
+    bool FMagicWandMaxFilter = false;
+    // Mouse gestures.
+    bool FPolygonDrawing = false;
+    bool FRectangleDrawing = false;
+    bool FCircleDrawing = false;
+    Integer FGrip = -1;
+    Integer FMoving = -1;
+    TPoint FPress;         // client
+    TPoint FLastPoint;     // client
+    TPoint FPressOrigin;   // ViewX, ViewY at the press
+    Integer FPressCount = 0;
+    TRect FPressBox;       // bounding box at the press, inclusive
+    TPoint FBandEnd;       // client
+    TResampleFilter FSavedZoomFilter = rfNone;
+    bool FZoomFilterSaved = false;
 };

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "framework/forms.h"
+#include "framework/std_controls.h"
 #include "framework/testing/ui_test.h"
 #include "image_fixture.h"
 #include "imaging/bitmap_routines.h"
@@ -258,6 +259,31 @@ TEST_F(ProcTest, DetachingDropsTheBitmapOfAViewThatReplacesItsOwn) {
     Proc->Negative();
     EXPECT_EQ(changed, 1);
     EXPECT_EQ(Px(bare.get(), 1, 0).r, 255 - Code(1, 0).r);
+}
+
+TEST_F(ProcTest, WorksOnAPictureControlsBitmapWhileItHasOne) {
+    auto* image = new TImage(Form);
+    image->SetParent(Form);
+    image->GetPicture()->SetBitmap(Make24(4, 3, Code).get());
+    Proc->SetAttachedTImage(image);
+    EXPECT_EQ(Proc->GetAttachedImago(), nullptr);
+    EXPECT_EQ(Proc->GetAttachedBitmap(), image->GetPicture()->GetBitmap());
+    Proc->Negative();
+    EXPECT_EQ(Px(image->GetPicture()->GetBitmap(), 1, 1).g, 255 - Code(1, 1).g);
+    // Another picture put in replaces the bitmap object: the component works on the new one.
+    image->GetPicture()->SetBitmap(Make24(6, 2, Code).get());
+    Proc->Flip(0);
+    EXPECT_EQ(Px(image->GetPicture()->GetBitmap(), 5, 0), Code(0, 0));
+    Proc->Undo();
+    EXPECT_EQ(Px(image->GetPicture()->GetBitmap(), 0, 0), Code(0, 0));
+    image->GetPicture()->SetGraphic(nullptr);  // no bitmap: nothing to work on
+    Proc->Negative();
+    EXPECT_EQ(Proc->GetAttachedBitmap(), nullptr);
+    image->GetPicture()->SetBitmap(Make24(2, 2, Code).get());
+    image->Free();
+    EXPECT_EQ(Proc->GetAttachedTImage(), nullptr);
+    EXPECT_EQ(Proc->GetAttachedBitmap(), nullptr);
+    Proc->Rotate(90, false);
 }
 
 TEST_F(ProcTest, PreviewsApplyTheDialogsResult) {
