@@ -570,6 +570,12 @@ TCustomgxTreeList::~TCustomgxTreeList() {
     FHeaderFont->Free();
     FBandFont->Free();
     FInternalFont->Free();
+    if (FMeasureCanvas) {
+        FMeasureCanvas->SetHandle(nullptr);
+        FMeasureCanvas->Free();
+        DeleteDC(FMeasureDC);
+    }
+    if (FPaintBitmap) FPaintBitmap->Free();
     if (FImages) FImages->UnRegisterChanges(FImageChangeLink);
     if (FStateImages) FStateImages->UnRegisterChanges(FStateImageChangeLink);
     FImageChangeLink->Free();
@@ -1120,23 +1126,6 @@ void TCustomgxTreeList::LayoutChanged() {
         throw;
     }
     --FLockUpdate;
-}
-
-void TCustomgxTreeList::CalcLayoutMetrics() {
-    if (IsLoading() || IsDestroying()) return;
-    ClearCache();
-    PrepareLayout();
-    UpdateScrollBars();
-    ClampScrollPositions();
-    RefreshCache();
-    AfterLayoutChanged();
-    if (!FCacheBuilt) RefreshCache();
-    RemoveUnneededScrollBars();
-    Invalidate();
-}
-
-TRect TCustomgxTreeList::GetRowsAreaRect() {
-    return TRect(0, 0, GetWidth(), GetHeight());
 }
 
 void TCustomgxTreeList::BeginSelectionUpdate() {

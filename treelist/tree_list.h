@@ -18,6 +18,7 @@
 #include "framework/list.h"
 #include "framework/variant.h"
 #include "treelist/container.h"
+#include "treelist/tree_list_geometry.h"
 
 class TgxTreeListNode;
 class TCustomgxTreeList;
@@ -390,20 +391,92 @@ public:
     // they are destroyed).
     void PrepareDestroy();
 
-    // -- focus and rows
+    // -- focus
+    // The focused visible column: 0 under row select, outside the visible columns and without
+    // columns, never -1.
     Integer GetFocusedColumn();
     void SetFocusedColumn(Integer Index);
+    // The absolute index of the focused column (cached until the focus moves).
+    Integer GetFocusedColumnAbsoluteIndex();
     Integer GetFocusedAbsoluteIndex();
-    Integer GetTopIndex() const;
-    void SetTopIndex(Integer Index);
-    Integer GetLeftCoord() const { return FLeftCoord; }
-    Integer GetFullVisibleRowCount() const { return FFullVisibleRowCount; }
     void SetNewItemRowFocused(bool Value);
-    // The visible column index of an absolute column index and back.
+    // The window with the keyboard focus is the list or lies inside it.
+    bool IsFocusWithin();
+    // The visible column index of an absolute column index and back (0 for a hidden column).
     Integer VisibleToAbsoluteIndex(Integer Index);
     Integer AbsoluteToVisibleIndex(Integer Index);
-    // Scrolls horizontally so that the whole column shows.
-    void MakeColumnVisible(Integer AbsoluteIndex);
+
+    // -- scrolling
+    // Display index of the top row, -1 without rows. Setting it keeps the last page full.
+    Integer GetTopIndex() const;
+    void SetTopIndex(Integer Index);
+    // Horizontal scroll position of the scrollable bands.
+    Integer GetLeftCoord() const { return FLeftCoord; }
+    void SetLeftCoord(Integer Value);
+    Integer GetFullVisibleRowCount() const { return FFullVisibleRowCount; }
+    // Focused node and top node become the first root.
+    void ResetToFirstNode();
+    // Scroll horizontally so that the whole band (a visible band) or column (a visible column
+    // position) shows; nothing for a fixed band or a column in one.
+    void MakeBandVisible(Integer VisibleBand);
+    void MakeColumnVisible(Integer Column);
+
+    // -- row heights and the sizes of the layout
+    // The height of Node's row for row lines LineHeight high (callers pass DefaultRowHeight):
+    // text lines, preview, grid lines and row footers. Cached in the node unless NoCache.
+    Integer CalcRowHeight(TgxTreeListNode* Node, Integer LineHeight, bool NoCache = false);
+    // The row footers below a last child: one per ancestor level that has a footer.
+    Integer GetRowFooterCount(TgxTreeListNode* Node);
+    // Level of the Index-th row footer of Node, -1 when there is none.
+    Integer GetRowFooterLevel(TgxTreeListNode* Node, Integer Index);
+    Integer GetBandPanelHeight() const { return FBandPanelHeight; }
+    Integer GetHeaderRowHeight() const { return FHeaderRowHeight; }
+    Integer GetHeaderPanelHeight() const { return FHeaderPanelHeight; }
+    Integer GetFooterPanelHeight() const { return FFooterPanelHeight; }
+    Integer GetFooterCellHeight() const { return FFooterCellHeight; }
+    Integer GetRowFooterHeight() const { return FRowFooterHeight; }
+    Integer GetNewItemRowHeight() const { return FNewItemRowHeight; }
+    Integer GetIndicatorWidth() const { return FIndicatorWidth; }
+    // Heights of "Wg" in Font and PreviewFont, and the width of "0" in Font.
+    Integer GetTextHeight() const { return FTextHeight; }
+    Integer GetPreviewTextHeight() const { return FPreviewTextHeight; }
+    Integer GetDigitWidth() const { return FDigitWidth; }
+    // The least row line height the fonts, images and columns allow.
+    Integer GetMinRowLineHeight() const { return FMinRowLineHeight; }
+
+    // -- band and column widths
+    // Width of all bands (with the grouping indent); under aoAutoWidth the client width less the
+    // indicator, unless the bands' minimum widths need more or no band is sizable.
+    Integer GetBandsWidth();
+    Integer GetBandMinWidth(Integer VisibleBand);
+    Integer GetBandPreferredWidth(Integer VisibleBand);
+    // Width a visible band is shown with (without the grouping indent).
+    Integer CalcBandWidth(Integer VisibleBand);
+    // Where a scrollable band starts among the scrollable bands; 0 for the fixed ones.
+    Integer GetBandOffset(Integer VisibleBand);
+    Integer GetScrollableBandsWidth();
+    // The client area between the indicator, the fixed bands and the group panel.
+    TRect GetScrollableRect();
+    Integer GetScrollableAreaWidth();
+
+    // -- geometry
+    TgxTreeListAreaInfo CalcRectInfo();
+    // Fills DrawInfo for one paint or one hit test; FreeDrawInfo empties its lists.
+    void CalcDrawInfo(TgxTreeListDrawInfo& DrawInfo);
+    void FreeDrawInfo(TgxTreeListDrawInfo& DrawInfo);
+    TgxTreeListHitInfo GetHitInfo(TPoint P);
+    TgxTreeListHitCode GetHitTestAt(Integer X, Integer Y);
+    TgxTreeListNode* GetNodeAt(Integer X, Integer Y);
+    // The node's row, from the indicator's left to the rows' right; (-1, -1, -1, -1) when the row
+    // is not on screen.
+    TRect GetNodeRect(TgxTreeListNode* Node);
+    // The cell of the visible column Column in Node's row; (-1, -1, -1, -1) when not on screen.
+    TRect GetCellRect(TgxTreeListNode* Node, Integer Column);
+    // Where the in-place editor of that cell goes.
+    TRect GetEditRect(TgxTreeListNode* Node, Integer Column);
+    // Start and end of the node's tree area (buttons, state image and image) from the left of the
+    // first band: 16 pixels per level.
+    void GetNodeIndent(TgxTreeListNode* Node, Integer& Start, Integer& End);
 
     // -- editing
     void HideEditor();
@@ -633,8 +706,9 @@ public:
     virtual Integer GetBandRowColumnIndex(Integer /*VisibleBand*/, Integer /*Row*/, Integer /*Position*/) { return -1; }
     virtual TAlignment GetHeaderAlignment(Integer /*Column*/) { return taLeftJustify; }
     virtual Integer GetColumnBandIndex(Integer /*Column*/) { return 0; }
-    // The width a column is shown with; until the band widths are shared out, its own width.
-    virtual Integer CalcColumnWidth(Integer Column) { return GetColumnWidth(Column); }
+    // The width a column is shown with: its band's width shared out among the columns of its
+    // band row by their widths, minimum widths and sizing flags.
+    virtual Integer CalcColumnWidth(Integer Column);
     virtual Integer GetBandRowColumnCount(Integer /*VisibleBand*/, Integer /*Row*/) { return 0; }
     virtual Integer GetColumnColIndex(Integer /*Column*/) { return 0; }
     virtual TBitmap* GetHeaderGlyph(Integer /*Column*/) { return nullptr; }
@@ -657,17 +731,21 @@ public:
     virtual bool IsColumnMultiLine(Integer /*Column*/) { return false; }
     virtual bool IsNewItemRowActive() { return true; }
     virtual Integer GetGrIndicatorWidth() { return 12; }
-    virtual Integer GetColumnLineHeight(TCanvas* /*Canvas*/, Integer /*Column*/) { return 0; }
+    // 0 unless the column has a font of its own: then the height of "Wg" in it + 3.
+    virtual Integer GetColumnLineHeight(TCanvas* Canvas, Integer Column);
     virtual void GetPreviewText(TgxTreeListNode* /*Node*/, std::string& Text) { Text.clear(); }
     virtual Integer GetIndicatorImage(TgxTreeListNode* /*Node*/, bool /*Selected*/) { return 0; }
-    virtual Integer GetRowLineCount(TgxTreeListNode* /*Node*/, Integer& /*LineHeight*/) { return 1; }
+    // Text lines the node's row needs under row auto height: the most any visible cell needs
+    // (-1 without visible columns), 1 for a group node.
+    virtual Integer GetRowLineCount(TgxTreeListNode* Node, Integer& LineHeight);
     virtual bool DoCalcRowLineHeight(TgxTreeListNode* /*Node*/, Integer /*Column*/, const std::string& /*Text*/,
                                      Integer /*BoundsWidth*/, Integer /*TextHeight*/, Integer /*MaxLineCount*/,
                                      bool /*InflateFlag*/, bool /*GridFlag*/, Integer& /*LineCount*/,
                                      Integer& /*LineHeight*/) {
         return false;
     }
-    virtual Integer GetMaxColumnLineHeight(TCanvas* /*Canvas*/) { return 0; }
+    // The largest GetColumnLineHeight of the shown columns, 0 without any.
+    virtual Integer GetMaxColumnLineHeight(TCanvas* Canvas);
     virtual Integer GetPreviewLineCount(TgxTreeListNode* Node);
     virtual Integer GetRowSeparatorLineWidth() { return FRowSeparatorLineWidth < 1 ? 1 : FRowSeparatorLineWidth; }
     virtual void CalcHeaderPanelRowCount() {}
@@ -788,8 +866,10 @@ public:
     virtual bool IsFirstNode(TgxTreeListNode* Node) { return Node && Node == GetFirstNode(); }
     virtual Integer GetVisibleRowCount() { return FVisibleRowCount; }
     virtual void GetVertScrollInfo(Integer& Min, Integer& Max, Integer& Page, Integer& Pos);
-    virtual void UpdateVisibleRowCounts() {}
-    virtual void UpdateScrollBars() {}
+    virtual void UpdateVisibleRowCounts();
+    // Vertical, horizontal, vertical, horizontal: the second pass sees a bar the first one
+    // added or removed. Only with a window.
+    virtual void UpdateScrollBars();
     virtual bool IsEditing() { return FState == tsEditing && FLockUpdate == 0 && HandleAllocated(); }
 
     // -- 7. keys and editing
@@ -867,7 +947,17 @@ public:
                                      bool /*ASelected*/, std::string& /*AText*/, TColor& /*AColor*/,
                                      TColor& /*ATextColor*/, TFont* /*AFont*/, bool& /*ADone*/) {}
     virtual void DoGetLevelColor(Integer /*Level*/, TColor& /*AColor*/) {}
-    virtual void DrawTopPanel() {}
+    // One cell: Kind 0 a cell, 1 a footer cell (AFooterIndex -1: the footer below the rows), 2 a
+    // new-item row cell, 3 a group row. ABrush and AColor are the background; the text takes
+    // the canvas font's colour.
+    virtual void DrawNodeCell(TCanvas* ACanvas, TRect ARect, bool ALastColumn, bool AFirstColumn, Integer AKind,
+                              bool AMultiLine, HBRUSH ABrush, TColor AColor, bool AFocused, bool ASelected,
+                              Integer AFooterIndex, Integer AColumn, TgxTreeListNode* ANode);
+    virtual void DrawTopPanel(TCanvas* /*ACanvas*/, const TRect& /*ARect*/, HBRUSH /*ABrush*/) {}
+    // A row's preview text on ABrush / AColor in ATextColor (the preview font's colour unless the
+    // row is highlighted).
+    virtual void DrawPreview(TCanvas* ACanvas, TRect ARect, bool ASelected, HBRUSH ABrush, TColor ATextColor,
+                             TColor AColor, TgxTreeListNode* ANode);
     virtual void BeginDrawNode(TgxTreeListNode* /*Node*/) {}
     virtual void EndDrawNode(TgxTreeListNode* /*Node*/) {}
     // GridLineColor, or the built-in grid colour clBtnShadow while that is clNone.
@@ -884,6 +974,7 @@ public:
 
 protected:
     friend class TgxTreeListNode;
+    friend class TgxTreeListPainter;
 
     bool IsLoading() const { return GetComponentState().Contains(csLoading); }
     bool IsDestroying() const { return GetComponentState().Contains(csDestroying); }
@@ -903,6 +994,23 @@ protected:
     Integer MeasureLineCount(TFont* Font, const std::string& Text, Integer Width, Integer TextHeight,
                              Integer MaxLineCount, Integer GridWidth);
 
+    void Paint() override;
+    // Background and text of a cell: one clipped text-out for a single line, else the cell text
+    // format inside the rectangle inset by 2 and 1 (2 under IsInvertSelect).
+    void DrawCellText(TCanvas* ACanvas, const TRect& ARect, HBRUSH ABrush, const std::string& AText,
+                      TAlignment AAlignment, bool AMultiLine);
+    // Background, then the text inset by 1 pixel and IndentDesc on the left, in the preview font.
+    void DrawPreviewText(TCanvas* ACanvas, const TRect& ARect, HBRUSH ABrush, const std::string& AText,
+                         TColor ATextColor);
+    // The running incremental search: its column and text (the keyboard handling starts, extends
+    // and ends it).
+    void SetSearch(Integer Column, const std::string& Text);
+    Integer GetSearchColumn() const { return FSearchColumn; }
+    const std::string& GetSearchText() const { return FSearchText; }
+
+    // Every repaint of part of the control goes through here.
+    virtual void InvalidateArea(const TRect& R);
+
     // Window: clip children, tab stop, redraw on resizing, double clicks; a 3-D client edge or a
     // plain border with the standard look, none with the flat look (its frame is non-client paint).
     void CreateParams(TCreateParams& Params) override;
@@ -919,15 +1027,47 @@ protected:
     void CMColorChanged(TMessage& Message) override;
     void CMFontChanged(TMessage& Message) override;
     void CMParentFontChanged(TMessage& Message) override;
+    // Scroll bars and the wheel (one row per message); a new size clears the row heights.
+    void WMVScroll(TMessage& Message) override;
+    void WMHScroll(TMessage& Message) override;
+    void WMMouseWheel(TMessage& Message) override;
+    void WMSize(TMessage& Message) override;
+    // The focused row, the selection and the new-item row show whether the list has the focus.
+    void WMSetFocus(TMessage& Message) override;
+    void WMKillFocus(TMessage& Message) override;
     bool HasFlatBorder() const { return FLookAndFeel == lfFlat && FBorderStyle == bsSingle; }
 
     // The layout: clears and rebuilds the display-order cache around the band layout and the
     // scroll bars. Nothing while loading or being destroyed.
     virtual void CalcLayoutMetrics();
-    // Width a visible band is shown with.
-    Integer CalcBandWidth(Integer VisibleBand);
-    virtual void ClampScrollPositions() {}
-    virtual void RemoveUnneededScrollBars() {}
+    // Keeps TopIndex and LeftCoord in range after a layout, a structural change or a resize.
+    virtual void ClampScrollPositions();
+    // Both scroll bars go when the rows and bands fit without them (unless KeepScrollBars).
+    virtual void RemoveUnneededScrollBars();
+    void UpdateVertScrollBar();
+    void UpdateHorzScrollBar();
+    // Fills FullCount and Count with the rows of a page Height high from StartNode on (filled
+    // upwards when the rows after it do not fill it); answers the height used.
+    Integer CalcVisibleRows(TgxTreeListNode* StartNode, Integer Height, Integer& FullCount, Integer& Count);
+    // Pixels the rows move when the top row moves up by Rows (down for a negative count).
+    Integer GetScrollDistance(Integer Rows);
+    void ScrollVert(Integer DY);
+    void ScrollHorz(Integer DX);
+    // Height of the rows area.
+    Integer GetRowsHeight();
+    // The parts of a displayed row; the rectangle of a header item's cell in it (the first cell of
+    // the first band starts after the row's tree area); a row footer's rectangle.
+    TgxRowParts GetRowParts(const TgxRowDrawItem& Row);
+    TRect GetRowCellRect(const TgxTreeListDrawInfo& DrawInfo, const TgxHeaderDrawItem& Header,
+                         const TgxRowDrawItem& Row);
+    TRect GetRowFooterRect(const TgxTreeListDrawInfo& DrawInfo, const TgxRowDrawItem& Row, Integer Index);
+    // Where level 0 of the tree area lies: the first band's left after scrolling.
+    Integer GetTreeOrigin(const TgxTreeListDrawInfo& DrawInfo);
+    // The header item at X covering header row Row (-1: any row), nullptr when none.
+    const TgxHeaderDrawItem* FindHeaderItem(const TgxTreeListDrawInfo& DrawInfo, Integer X, Integer Row);
+    // The dragging code hides its images around every scroll and paint here.
+    void HideDragImages() {}
+    void ShowDragImages() {}
     void SetState(TgxTreeListState Value);
     // Forgets the cell the editor belongs to and closes the editor.
     void ResetEditedCell();
@@ -944,19 +1084,67 @@ protected:
     // Copies Font into the band, header and preview fonts without clearing ParentFont.
     void CopyParentFonts();
 
+    // Repaints the node's row, the rows from the node's row down, the new-item row.
     void InvalidateNode(TgxTreeListNode* Node);
     void InvalidateRowsFrom(TgxTreeListNode* Node);
     void InvalidateNewItemRow();
+    // A canvas on a screen context for measuring texts (never the window's own canvas, which may
+    // be painting).
+    TCanvas* GetMeasureCanvas();
+    // Height of "Wg" in Font.
+    Integer MeasureTextHeight(TFont* Font);
 
     // The sizes kept by the layout.
     Integer FVisibleRowCount = 1;
     Integer FFullVisibleRowCount = 1;
     Integer FLeftCoord = 0;
+    // Band rows, header panel rows and header row lines as of the last layout.
+    Integer FLayoutBandRows = 1;
+    Integer FLayoutHeaderRows = 1;
+    Integer FLayoutHeaderLines = 1;
+    Integer FBandTextHeight = 11;
+    Integer FBandPanelHeight = 0;
     Integer FHeaderRowHeight = 18;
     Integer FHeaderPanelHeight = 18;
+    // The drop-arrow pair of header dragging.
+    TRect FDragArrowRect;
+    Integer FGroupPanelHeight = 0;
+    Integer FIndicatorWidth = 0;
     Integer FTextHeight = 11;
-    Integer FPreviewTextHeight = 11;
+    Integer FFooterCellHeight = 18;
+    Integer FFooterPanelHeight = 0;
+    Integer FRowFooterHeight = 20;
+    Integer FMinRowLineHeight = 18;
+    Integer FDigitWidth = 7;
+    Integer FImageWidth = 0;
+    Integer FImageHeight = 0;
+    Integer FStateImageWidth = 0;
+    Integer FStateImageHeight = 0;
     Integer FNewItemRowHeight = 0;
+    Integer FPreviewTextHeight = 11;
+    bool FStandardPaint = true;
+    // What the painting shows pressed (the mouse handling sets them).
+    bool FPressedBandShown = false;
+    bool FPressedColumnShown = false;
+    bool FBandCornerPressed = false;
+    bool FHeaderCornerPressed = false;
+
+    // Calls Fn(VisibleBand, Row, Position, Column) for every shown column, band by band, row by
+    // row, in display order.
+    template <class F>
+    void ForEachShownColumn(F&& Fn) {
+        const Integer bands = GetVisibleBandCount();
+        for (Integer band = 0; band < bands; ++band) {
+            const Integer rows = GetBandUsedRowCount(band);
+            for (Integer row = 0; row < rows; ++row) {
+                const Integer count = GetBandRowColumnCount(band, row);
+                for (Integer position = 0; position < count; ++position) {
+                    const Integer column = GetBandRowColumnIndex(band, row, position);
+                    if (column >= 0) Fn(band, row, position, column);
+                }
+            }
+        }
+    }
 
 private:
     // Makes the widths shown under aoAutoWidth permanent when aoAutoWidth goes.
@@ -1023,6 +1211,13 @@ private:
     bool FSearching = false;
     Integer FSearchColumn = -1;
     std::string FSearchText;
+
+    HDC FMeasureDC = nullptr;
+    TCanvas* FMeasureCanvas = nullptr;
+    // The draw record of hit tests, kept so that its lists keep their memory.
+    TgxTreeListDrawInfo FHitDrawInfo;
+    // The off-screen bitmap of one paint: grown, never shrunk, while the paint lasts.
+    TBitmap* FPaintBitmap = nullptr;
 
     TgxTreeListOptions FOptions = DefaultTreeListOptions;
     TgxTreeListOptionsEx FOptionsEx = DefaultTreeListOptionsEx;

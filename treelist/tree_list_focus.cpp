@@ -28,6 +28,11 @@ void TCustomgxTreeList::SetFocusedColumn(Integer Index) {
     SetFocusedCell(FFocusedNode, Index, true);
 }
 
+Integer TCustomgxTreeList::GetFocusedColumnAbsoluteIndex() {
+    if (FFocusedColumnAbsoluteIndex < 0) FFocusedColumnAbsoluteIndex = VisibleToAbsoluteIndex(GetFocusedColumn());
+    return FFocusedColumnAbsoluteIndex;
+}
+
 Integer TCustomgxTreeList::GetFocusedAbsoluteIndex() {
     return FFocusedNode ? GetAbsoluteIndex(FFocusedNode) : 0;
 }
@@ -46,14 +51,14 @@ void TCustomgxTreeList::SetFocusedCell(TgxTreeListNode* Node, Integer Column, bo
         } else if (Node == FFocusedNode && (IsRowSelect() || Column == oldColumn)) {
             // nothing changes
         } else if (Node == FFocusedNode) {
-            MakeColumnVisible(VisibleToAbsoluteIndex(Column));
+            MakeColumnVisible(Column);
             FFocusedColumn = Column;
             InvalidateNode(Node);
             InvalidateNewItemRow();
         } else {
             if (!IsRowSelect()) {
                 FFocusedColumn = Column;
-                MakeColumnVisible(VisibleToAbsoluteIndex(Column));
+                MakeColumnVisible(Column);
             }
             InvalidateNode(oldNode);
             FFocusedNode = Node;
@@ -110,11 +115,6 @@ Integer TCustomgxTreeList::AbsoluteToVisibleIndex(Integer Index) {
     for (Integer n = 0; n < count; ++n)
         if (VisibleToAbsoluteIndex(n) == Index) return n;
     return 0;
-}
-
-void TCustomgxTreeList::MakeColumnVisible(Integer /*AbsoluteIndex*/) {
-    // Without bands nothing can scroll horizontally; the band layer's widths come with the
-    // horizontal scrolling.
 }
 
 // ---- selection -------------------------------------------------------------------------------
@@ -179,76 +179,6 @@ void TCustomgxTreeList::SelectNodeRange(TgxTreeListNode* Node1, TgxTreeListNode*
     EndSelectionUpdate();
 }
 
-// ---- rows ------------------------------------------------------------------------------------
-
-Integer TCustomgxTreeList::GetTopIndex() const {
-    return FTopVisibleNode ? GetAbsoluteIndex(FTopVisibleNode) : -1;
-}
-
-void TCustomgxTreeList::SetTopIndex(Integer Index) {
-    HideEditor();
-    const Integer old = GetTopIndex();
-    if (Index == old) return;
-    if (Index < 0) Index = 0;
-    const Integer count = GetAbsoluteCount();
-    if (count < 2) return;
-    if (Index + FFullVisibleRowCount > count) Index = count - FFullVisibleRowCount;
-    if (Index < 0) Index = 0;
-    if (Index == old) return;
-    ChangeTopVisibleNode(GetAbsoluteNode(Index));
-    UpdateScrollBars();
-    if (IsUpdating()) return;
-    Invalidate();
-}
-
-Integer TCustomgxTreeList::GetTopIndexForLastRow(Integer Index) {
-    const Integer top = Index - FFullVisibleRowCount + 1;
-    return top < 0 ? 0 : top;
-}
-
-bool TCustomgxTreeList::IsLastVisibleNode(TgxTreeListNode* Node) {
-    return Node && Node == GetAbsoluteNode(GetAbsoluteCount() - 1);
-}
-
-void TCustomgxTreeList::GetVertScrollInfo(Integer& Min, Integer& Max, Integer& Page, Integer& Pos) {
-    const Integer count = GetAbsoluteCount();
-    Min = 0;
-    Page = FFullVisibleRowCount;
-    Max = count > FFullVisibleRowCount ? count - 1 : 0;
-    Pos = GetTopIndex();
-}
-
-Integer TCustomgxTreeList::MeasureLineCount(TFont* Font, const std::string& Text, Integer Width, Integer TextHeight,
-                                            Integer MaxLineCount, Integer GridWidth) {
-    if (Text.empty() || MaxLineCount == 0 || TextHeight <= 0) return 0;
-    TCanvas* canvas = GetCanvas();
-    canvas->GetFont()->Assign(Font);
-    TRect rect(0, 0, Width - GridWidth - 4, 0);
-    if (rect.Right < 1) rect.Right = 1;
-    DrawText(canvas->GetHandle(), Text, &rect, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
-    Integer lines = rect.Height() / TextHeight;
-    if (MaxLineCount != -1 && lines > MaxLineCount) lines = MaxLineCount;
-    return lines;
-}
-
-Integer TCustomgxTreeList::GetPreviewLineCount(TgxTreeListNode* /*Node*/) {
-    // The measured count of the preview text comes with the row-height layout; until then the
-    // property's value, never negative.
-    return FPreviewLines < 0 ? 0 : FPreviewLines;
-}
-
-void TCustomgxTreeList::InvalidateNode(TgxTreeListNode* Node) {
-    if (Node) Invalidate();
-}
-
-void TCustomgxTreeList::InvalidateRowsFrom(TgxTreeListNode* Node) {
-    if (Node) Invalidate();
-}
-
-void TCustomgxTreeList::InvalidateNewItemRow() {
-    if (IsNewItemRowVisible()) Invalidate();
-}
-
 // ---- state and editing -----------------------------------------------------------------------
 
 void TCustomgxTreeList::SetState(TgxTreeListState Value) {
@@ -270,10 +200,52 @@ void TCustomgxTreeList::HideEditor() {
     FEditedNode = nullptr;
 }
 
+void TCustomgxTreeList::SetSearch(Integer Column, const std::string& Text) {
+    FSearching = true;
+    FSearchColumn = Column;
+    FSearchText = Text;
+    InvalidateNode(FFocusedNode);
+}
+
 void TCustomgxTreeList::EndSearch() {
     if (!FSearching) return;
     FSearching = false;
     FSearchColumn = -1;
     FSearchText.clear();
     InvalidateNode(FFocusedNode);
+}
+
+// ---- the keyboard focus ----------------------------------------------------------------------
+
+bool TCustomgxTreeList::IsFocusWithin() {
+    for (TWinControl* w = GetFocus(); w; w = w->GetParent())
+        if (w == this) return true;
+    return false;
+}
+
+namespace {
+
+// The list's only child windows are its in-place editors.
+bool IsEditorWindow(TCustomgxTreeList* List, HWND Wnd) {
+    return Wnd && Wnd != List && Wnd->GetParent() == List;
+}
+
+}  // namespace
+
+void TCustomgxTreeList::WMSetFocus(TMessage& Message) {
+    TCustomgxContainer::WMSetFocus(Message);
+    if (!FFocusedNode) FFocusedNode = FTopVisibleNode;
+    if (!IsEditorWindow(this, reinterpret_cast<HWND>(Message.WParam))) InvalidateNode(FFocusedNode);
+    if (IsMultiSelect() && GetSelectedCount() > 0) InvalidateSelection();
+    InvalidateNewItemRow();
+}
+
+void TCustomgxTreeList::WMKillFocus(TMessage& Message) {
+    TCustomgxContainer::WMKillFocus(Message);
+    if (IsEditorWindow(this, reinterpret_cast<HWND>(Message.WParam))) return;
+    InvalidateNode(FFocusedNode);
+    HideEditor();
+    if (IsMultiSelect() && GetSelectedCount() > 0) InvalidateSelection();
+    InvalidateNewItemRow();
+    if (FState == tsNodeDown) SetState(tsNormal);
 }

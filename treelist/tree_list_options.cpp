@@ -46,10 +46,6 @@ void TCustomgxTreeList::KeepAutoWidths() {
     }
 }
 
-Integer TCustomgxTreeList::CalcBandWidth(Integer VisibleBand) {
-    return GetVisibleBandWidth(VisibleBand);
-}
-
 void TCustomgxTreeList::SetColorProperty(TColor& Field, TColor Value) {
     if (Field == Value) return;
     Field = Value;

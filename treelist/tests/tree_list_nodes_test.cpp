@@ -198,6 +198,9 @@ TEST_P(TreeListDeletion, ReferencesMoveWithoutChangeEvents) {
     const DeletionCase c = GetParam();
     Owned<TTestTreeList> list(new TTestTreeList);
     list->Build("A(A1,A2),B(B1),C");
+    // One row fits: every row can be the top row.
+    list->SetShowHeader(false);
+    list->SetHeight(list->GetDefaultRowHeight());
     TgxTreeListNode* deleted = list->Find(c.deleted);
     deleted->SetFocused(true);
     list->SetTopIndex(deleted->GetAbsoluteIndex());

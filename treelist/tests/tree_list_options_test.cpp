@@ -58,7 +58,9 @@ TEST(TreeListOptions, DefaultsAndConstruction) {
     EXPECT_EQ(list->GetMaxRowLineCount(), -1);
     EXPECT_EQ(list->GetCustomizingRowCount(), 11);
     EXPECT_EQ(list->GetWaitForExpandNodeTime(), 500u);
-    EXPECT_EQ(list->GetDefaultRowHeight(), 18);
+    // The first layout measures the row height from the font.
+    EXPECT_EQ(list->GetDefaultRowHeight(), list->GetMinRowLineHeight());
+    EXPECT_FALSE(list->IsDefaultRowHeightStored());
     EXPECT_EQ(list->GetFocusedColumn(), 0);
     EXPECT_TRUE(list->GetShowRoot() && list->GetShowHeader() && list->GetHideSelection());
     EXPECT_FALSE(list->GetShowGrid() || list->GetShowBands() || list->GetShowNewItemRow());

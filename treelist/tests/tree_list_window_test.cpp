@@ -13,7 +13,9 @@ class TTabbingTreeList : public TTestTreeList {
 public:
     using TTestTreeList::TTestTreeList;
     bool Tabs = false;
+    bool Keep = false;
     bool WantTabs() override { return Tabs; }
+    bool KeepScrollBars() override { return Keep; }
 };
 
 struct TreeListWindow : testing::Test {
@@ -77,6 +79,9 @@ TEST_F(TreeListWindow, FlatFrameAndTheCornerBetweenTwoScrollBars) {
     EXPECT_EQ(cap.Pixel(199, 60), ColorToRGB(clBtnHighlight));
     EXPECT_EQ(cap.Pixel(100, 119), ColorToRGB(clBtnHighlight));
 
+    // Bars the list neither manages nor removes.
+    List->SetScrollBars(ssNone);
+    List->Keep = true;
     ShowScrollBar(List, SB_HORZ, true);
     ShowScrollBar(List, SB_VERT, true);
     uitest::ProcessEvents();

@@ -1,0 +1,262 @@
+// A band-and-column tree list: a three-level tree under three bands (the first one fixed), two
+// header rows, the indicator strip, preview text, row footers, a footer, grid lines, a focused row
+// and a selection of several rows. "treelist_demo --png FILE" saves what the form shows; without
+// arguments the form runs.
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "framework/forms.h"
+#include "framework/graphics.h"
+#include "framework/image_list.h"
+#include "framework/testing/ui_test.h"
+#include "treelist/tree_list_control.h"
+
+namespace {
+
+// The tree list with a selection store, preview texts, footer sums and indicator images.
+class TDemoTreeList : public TCustomgxTreeListControl {
+    LUMORA_CLASS(TDemoTreeList, TCustomgxTreeListControl)
+public:
+    using TCustomgxTreeListControl::TCustomgxTreeListControl;
+
+    std::map<const TgxTreeListNode*, std::string> Previews;
+    // Column -> footer text.
+    std::map<Integer, std::string> Footers;
+
+    Integer GetSelectedCount() override { return Integer(FSelection.size()); }
+    TgxTreeListNode* GetSelectedNode(Integer Index) override { return FSelection[size_t(Index)]; }
+    bool IsNodeSelected(TgxTreeListNode* Node) override {
+        return std::find(FSelection.begin(), FSelection.end(), Node) != FSelection.end();
+    }
+    void SetNodeSelected(TgxTreeListNode* Node, bool Value) override {
+        auto it = std::find(FSelection.begin(), FSelection.end(), Node);
+        if (Value && it == FSelection.end() && CanSelectNode(Node)) FSelection.push_back(Node);
+        if (!Value && it != FSelection.end()) FSelection.erase(it);
+        InvalidateNode(Node);
+        TCustomgxTreeListControl::SetNodeSelected(Node, Value);
+    }
+    void ClearSelection() override {
+        FSelection.clear();
+        TCustomgxTreeListControl::ClearSelection();
+    }
+    void GetPreviewText(TgxTreeListNode* Node, std::string& Text) override {
+        auto it = Previews.find(Node);
+        Text = it == Previews.end() ? std::string() : it->second;
+    }
+    Integer GetIndicatorImage(TgxTreeListNode* Node, bool Selected) override {
+        const bool focused = Node == GetFocusedNode();
+        if (focused) return Selected && IsMultiSelect() ? 5 : 1;
+        return Selected ? 4 : 0;
+    }
+    bool IsExistFooterCell(Integer Column) override { return Footers.count(Column) > 0; }
+    void GetRowFooterCellText(TgxTreeListNode* Node, Integer Column, Integer FooterIndex, std::string& Text) override {
+        if (!Node && FooterIndex == -1 && Footers.count(Column)) {
+            Text = Footers[Column];
+            return;
+        }
+        TCustomgxTreeListControl::GetRowFooterCellText(Node, Column, FooterIndex, Text);
+    }
+    TAlignment GetRowFooterCellAlignment(TgxTreeListNode*, Integer, Integer) override { return taRightJustify; }
+
+private:
+    std::vector<TgxTreeListNode*> FSelection;
+};
+
+// 16 x 16 pictures drawn here: a folder, a group of people and one person.
+TImageList* MakeImages(TComponent* Owner) {
+    auto* images = new TImageList(Owner);
+    images->SetWidth(16);
+    images->SetHeight(16);
+    for (int kind = 0; kind < 3; ++kind) {
+        TBitmap picture;
+        picture.SetPixelFormat(pf24bit);
+        picture.SetSize(16, 16);
+        TCanvas* c = picture.GetCanvas();
+        c->GetBrush()->SetColor(clFuchsia);
+        c->FillRect(TRect(0, 0, 16, 16));
+        c->GetPen()->SetColor(TColor(0x404040));
+        if (kind == 0) {
+            c->GetBrush()->SetColor(TColor(0x4AC8F0));
+            c->Polygon({TPoint(1, 4), TPoint(6, 4), TPoint(7, 5), TPoint(14, 5), TPoint(14, 13), TPoint(1, 13)});
+        } else {
+            const int people = kind == 1 ? 2 : 1;
+            for (int i = 0; i < people; ++i) {
+                const int x = kind == 1 ? 1 + i * 6 : 4;
+                c->GetBrush()->SetColor(i == 0 ? TColor(0xC08040) : TColor(0x40A060));
+                c->Ellipse(x + 2, 2, x + 8, 8);
+                c->RoundRect(x, 8, x + 10, 15, 4, 4);
+            }
+        }
+        images->AddMasked(&picture, clFuchsia);
+    }
+    return images;
+}
+
+struct TPerson {
+    const char* name;
+    const char* role;
+    const char* place;
+    const char* mail;
+    int hours;
+    int budget;
+    const char* note;
+};
+
+struct TTeam {
+    const char* name;
+    std::vector<TPerson> people;
+};
+
+struct TDepartment {
+    const char* name;
+    std::vector<TTeam> teams;
+};
+
+const std::vector<TDepartment> Departments = {
+    {"Research",
+     {{"Imaging",
+       {{"Ada Lindqvist", "Lead", "Uppsala", "ada@example.org", 38, 5200, "Owns the resampling work and the quantizer review."},
+        {"Bruno Keller", "Engineer", "Basel", "bruno@example.org", 40, 4100, nullptr},
+        {"Chiara Rossi", "Engineer", "Torino", "chiara@example.org", 32, 3900,
+         "Part time until June; pairs with Bruno on the codecs."}}},
+      {"Formats", {{"Dmitri Volkov", "Engineer", "Riga", "dmitri@example.org", 40, 4300, nullptr}}}}},
+    {"Product",
+     {{"Catalogue",
+       {{"Emma Novak", "Designer", "Brno", "emma@example.org", 36, 3700, "Thumbnail grid and the details pane."},
+        {"Farid Haddad", "Engineer", "Lyon", "farid@example.org", 40, 4000, nullptr}}},
+      {"Viewer", {{"Greta Holm", "Engineer", "Aarhus", "greta@example.org", 24, 2600, nullptr}}}}},
+    {"Support", {{"Desk", {{"Hugo Marin", "Agent", "Porto", "hugo@example.org", 40, 2900, nullptr}}}}},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string png;
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--png") == 0 && i + 1 < argc) png = argv[++i];
+    if (!png.empty()) uitest::Start();
+    Application->Initialize();
+    Application->SetTitle("Tree list demo");
+
+    TForm* form = nullptr;
+    Application->CreateForm(form);
+    form->SetCaption("Tree list demo");
+    form->SetBounds(40, 40, 900, 560);
+
+    TDemoTreeList* list = nullptr;
+    BuildComponents(form, [&] {
+        list = new TDemoTreeList(form);
+        list->SetName("People");
+        list->SetParent(form);
+        list->SetAlign(alClient);
+        list->SetImages(MakeImages(form));
+
+        TgxTreeListBands* bands = list->GetBands();
+        bands->GetItem(0)->SetCaption("Person");
+        bands->GetItem(0)->SetWidth(250);
+        bands->GetItem(0)->SetFixed(bfLeft);
+        TgxTreeListBand* details = bands->Add();
+        details->SetCaption("Contact");
+        details->SetWidth(330);
+        TgxTreeListBand* figures = bands->Add();
+        figures->SetCaption("Figures");
+        figures->SetWidth(260);
+
+        list->SetDefaultLayout(false);
+        list->SetHeaderPanelRowCount(2);
+        auto column = [&](const char* caption, Integer band, Integer row, Integer width, TAlignment alignment) {
+            TgxTreeListColumn* c = list->CreateColumn(TgxTreeListColumn::StaticClass(), form);
+            c->SetCaption(caption);
+            c->SetBandIndex(band);
+            c->SetRowIndex(row);
+            c->SetWidth(width);
+            c->SetAlignment(alignment);
+            return c;
+        };
+        column("Name", 0, 0, 250, taLeftJustify)->SetHeaderMaxLineCount(2);
+        column("Role", 1, 0, 120, taLeftJustify);
+        column("Location", 1, 0, 210, taLeftJustify);
+        column("E-mail", 1, 1, 330, taLeftJustify);
+        column("Hours", 2, 0, 90, taRightJustify);
+        column("Budget", 2, 0, 170, taRightJustify)->SetSorted(csDown);
+        column("Share of budget", 2, 1, 260, taCenter);
+    });
+
+    list->SetShowBands(true);
+    list->SetShowIndicator(true);
+    list->SetShowFooter(true);
+    list->SetShowGrid(true);
+    list->SetOptions(list->GetOptions() + TgxTreeListOptions{aoMultiSelect, aoPreview});
+    list->SetPreviewLines(2);
+
+    int totalHours = 0;
+    int totalBudget = 0;
+    for (const TDepartment& d : Departments)
+        for (const TTeam& t : d.teams)
+            for (const TPerson& p : t.people) {
+                totalHours += p.hours;
+                totalBudget += p.budget;
+            }
+    TgxTreeListNode* focus = nullptr;
+    std::vector<TgxTreeListNode*> chosen;
+    list->BeginUpdate();
+    for (const TDepartment& d : Departments) {
+        TgxTreeListNode* department = list->Add();
+        department->SetString(0, d.name);
+        department->SetImageIndex(0);
+        int hours = 0;
+        int budget = 0;
+        for (const TTeam& t : d.teams) {
+            TgxTreeListNode* team = department->AddChild();
+            team->SetString(0, t.name);
+            team->SetImageIndex(1);
+            for (const TPerson& p : t.people) {
+                TgxTreeListNode* person = team->AddChild();
+                person->SetImageIndex(2);
+                const std::string texts[] = {p.name,
+                                             p.role,
+                                             p.place,
+                                             p.mail,
+                                             std::to_string(p.hours),
+                                             std::to_string(p.budget) + " EUR",
+                                             std::to_string(p.budget * 100 / totalBudget) + " %"};
+                for (Integer i = 0; i < 7; ++i) person->SetString(i, texts[i]);
+                if (p.note) list->Previews[person] = p.note;
+                hours += p.hours;
+                budget += p.budget;
+                if (std::strcmp(p.name, "Chiara Rossi") == 0) focus = person;
+                if (std::strcmp(p.name, "Ada Lindqvist") == 0 || std::strcmp(p.name, "Bruno Keller") == 0)
+                    chosen.push_back(person);
+            }
+        }
+        department->SetString(4, std::to_string(hours));
+        department->SetString(5, std::to_string(budget) + " EUR");
+    }
+    list->Footers[4] = std::to_string(totalHours) + " h";
+    list->Footers[5] = std::to_string(totalBudget) + " EUR";
+    list->FullExpand();
+    list->EndUpdate();
+
+    focus->SetFocused(true);
+    list->BeginSelectionUpdate();
+    for (TgxTreeListNode* node : chosen) node->SetSelected(true);
+    focus->SetSelected(true);
+    list->EndSelectionUpdate();
+
+    if (!png.empty()) {
+        uitest::ShowForm(form);
+        list->SetFocus();
+        uitest::ProcessEvents();
+        bool ok = uitest::SavePng(form, png);
+        std::printf("%s %s\n", ok ? "saved" : "could not save", png.c_str());
+        form->Free();
+        return ok ? 0 : 1;
+    }
+    Application->Run();
+    return 0;
+}
