@@ -209,15 +209,18 @@ int main(int argc, char** argv) {
         TgxTreeListNode* department = list->Add();
         department->SetString(0, d.name);
         department->SetImageIndex(0);
+        department->SetSelectedIndex(0);
         int hours = 0;
         int budget = 0;
         for (const TTeam& t : d.teams) {
             TgxTreeListNode* team = department->AddChild();
             team->SetString(0, t.name);
             team->SetImageIndex(1);
+            team->SetSelectedIndex(1);
             for (const TPerson& p : t.people) {
                 TgxTreeListNode* person = team->AddChild();
                 person->SetImageIndex(2);
+                person->SetSelectedIndex(2);
                 const std::string texts[] = {p.name,
                                              p.role,
                                              p.place,

@@ -742,6 +742,14 @@ UINT AlignmentFormat(TAlignment Alignment) {
     return Alignment == taRightJustify ? DT_RIGHT : Alignment == taCenter ? DT_CENTER : DT_LEFT;
 }
 
+// Where a single-line cell text TextWidth wide starts: 2 pixels in from the left, ending 2 pixels
+// before the right edge, or centred in the cell.
+Integer CellTextLeft(const TRect& R, TAlignment Alignment, Integer TextWidth) {
+    if (Alignment == taRightJustify) return R.Right - 2 - TextWidth;
+    if (Alignment == taCenter) return R.Left + R.Width() / 2 - TextWidth / 2;
+    return R.Left + 2;
+}
+
 // Fills R with Brush and draws Text in Format inside Inner, through Buffer when given.
 void FillAndDrawText(TCanvas* Canvas, TBitmap* Buffer, const TRect& R, const TRect& Inner, HBRUSH Brush,
                      const std::string& Text, UINT Format) {
@@ -778,10 +786,7 @@ void TCustomgxTreeList::DrawCellText(TCanvas* ACanvas, const TRect& ARect, HBRUS
         HDC dc = ACanvas->GetHandle();
         TSize size;
         GetTextExtentPoint32(dc, AText.c_str(), int(AText.size()), &size);
-        // The text ends 2 pixels before the right edge, and a centred one is centred in the cell.
-        Integer x = ARect.Left + 2;
-        if (AAlignment == taRightJustify) x = ARect.Right - 2 - size.cx;
-        if (AAlignment == taCenter) x = ARect.Left + ARect.Width() / 2 - size.cx / 2;
+        const Integer x = CellTextLeft(ARect, AAlignment, size.cx);
         const Integer y = ARect.Top + (IsInvertSelect() ? 2 : 1);
         const TRect right(ARect.Right - 2, ARect.Top, ARect.Right, ARect.Bottom);
         FillRect(dc, &right, ABrush);
@@ -905,9 +910,7 @@ void TCustomgxTreeList::DrawNodeCell(TCanvas* ACanvas, TRect ARect, bool ALastCo
         const std::string typed = CodePointPrefix(text, CodePointCount(FSearchText));
         TSize size;
         GetTextExtentPoint32(dc, text.c_str(), int(text.size()), &size);
-        Integer x = ARect.Left + 2;
-        if (alignment == taRightJustify) x = ARect.Right - 2 - size.cx;
-        if (alignment == taCenter) x = ARect.Left + ARect.Width() / 2 - size.cx / 2;
+        const Integer x = CellTextLeft(ARect, alignment, size.cx);
         const TRect clip(ARect.Left, ARect.Top, ARect.Right - 2, ARect.Bottom);
         const COLORREF oldBack = SetBkColor(dc, back);
         const COLORREF oldText = SetTextColor(dc, fore);

@@ -692,6 +692,18 @@ void TCustomgxTreeList::RemoveUnneededScrollBars() {
 
 // ---- messages --------------------------------------------------------------------------------
 
+namespace {
+
+// Where the thumb of a window scroll bar is being dragged.
+Integer TrackPosition(TWinControl* Control, Integer Bar) {
+    TScrollInfo info;
+    info.fMask = SIF_TRACKPOS;
+    GetScrollInfo(Control, Bar, info);
+    return info.nTrackPos;
+}
+
+}  // namespace
+
 void TCustomgxTreeList::WMVScroll(TMessage& Message) {
     if (!CanScroll()) return;
     const Integer count = GetAbsoluteCount();
@@ -706,10 +718,8 @@ void TCustomgxTreeList::WMVScroll(TMessage& Message) {
     case SB_BOTTOM: index = count; break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK: {
-        TScrollInfo info;
-        info.fMask = SIF_TRACKPOS;
-        GetScrollInfo(this, SB_VERT, info);
-        index = info.nTrackPos <= 0 ? 0 : info.nTrackPos < count ? info.nTrackPos : count;
+        const Integer track = TrackPosition(this, SB_VERT);
+        index = track <= 0 ? 0 : track < count ? track : count;
         break;
     }
     default: return;
@@ -731,10 +741,7 @@ void TCustomgxTreeList::WMHScroll(TMessage& Message) {
     case SB_RIGHT: value = bands; break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK: {
-        TScrollInfo info;
-        info.fMask = SIF_TRACKPOS;
-        GetScrollInfo(this, SB_HORZ, info);
-        const Integer track = info.nTrackPos;
+        const Integer track = TrackPosition(this, SB_HORZ);
         // The thumb moves in steps of 4 pixels; its last positions reach the exact end.
         if (track <= 0)
             value = 0;
