@@ -76,6 +76,13 @@ TgxTreeListColumn* TCustomgxTreeListControl::ColumnByName(const std::string& ANa
     return nullptr;
 }
 
+TgxTreeListColumn* TCustomgxTreeListControl::GetColumnAt(Integer X, Integer Y) {
+    const TgxTreeListHitInfo hit = GetHitInfo(TPoint(X, Y));
+    if (hit.HitCode < hcHeader || hit.HitCode > hcCell || hit.Column < 0 || hit.Column >= GetColumnCount())
+        return nullptr;
+    return GetColumn(hit.Column);
+}
+
 TgxTreeListColumn* TCustomgxTreeListControl::GetSortedColumn(Integer Index) const {
     return static_cast<TgxTreeListColumn*>(FSortedColumns.Get(Index));
 }

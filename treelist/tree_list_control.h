@@ -392,6 +392,9 @@ public:
     TgxTreeListColumn* GetVisibleColumn(Integer Index) const;
     // First column whose name equals AName (without regard to case), nullptr when none.
     TgxTreeListColumn* ColumnByName(const std::string& AName) const;
+    // The column under a client point: on a header, a cell or the tree area of a row (the hit
+    // codes hcHeader to hcCell); nullptr elsewhere.
+    TgxTreeListColumn* GetColumnAt(Integer X, Integer Y);
     // Raises the list's index error outside the sorted-column list.
     TgxTreeListColumn* GetSortedColumn(Integer Index) const;
     TgxTreeListBands* GetBands() const { return FBands; }

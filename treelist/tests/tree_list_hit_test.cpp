@@ -169,6 +169,9 @@ TEST_F(HitFixture, EveryPartOfTheListAnswersItsCode) {
     EXPECT_EQ(List->GetHitInfo({300, a2Footer + 5}).RowFooterIndex, 0);
     EXPECT_EQ(List->GetNodeAt(300, tops[3] + 5), List->Find("B"));
     EXPECT_EQ(List->GetHitTestAt(700, 10), hcOutside);
+    EXPECT_EQ(List->GetColumnAt(300, tops[0] + line + 5), middle);  // a cell
+    EXPECT_EQ(List->GetColumnAt(266, y + 2), right);                // a header
+    EXPECT_EQ(List->GetColumnAt(300, footerTop + 5), nullptr);      // the footer names one, but is no cell
 
     // Visible positions count header row by header row, then band by band.
     std::vector<Integer> order;
