@@ -12,13 +12,6 @@ inline Cardinal U32(const Byte* p) {
 }
 inline Word U16(const Byte* p) { return Word(p[0] | p[1] << 8); }
 
-// A 16-bit channel mask must be one run of set bits inside the pixel.
-bool GoodMask(Cardinal m) {
-    if (m == 0 || m > 0xFFFF) return false;
-    const Cardinal run = m >> std::countr_zero(m);
-    return (run & (run + 1)) == 0;
-}
-
 // The channel value of a 16-bit pixel scaled to 8 bits.
 inline Byte Channel(Cardinal p, Cardinal mask, int low, int count) {
     const Cardinal v = (p & mask) >> low;
@@ -26,6 +19,12 @@ inline Byte Channel(Cardinal p, Cardinal mask, int low, int count) {
 }
 
 }  // namespace
+
+bool ImgDIBGoodMask(Cardinal m) {
+    if (m == 0 || m > 0xFFFF) return false;
+    const Cardinal run = m >> std::countr_zero(m);
+    return (run & (run + 1)) == 0;
+}
 
 TImgDIBError ImgParseDIB(const void* Block, size_t Size, const void* Pixels, size_t PixelsSize,
                          TImgDIBLayout& L) {
@@ -101,7 +100,7 @@ TImgDIBError ImgParseDIB(const void* Block, size_t Size, const void* Pixels, siz
     }
     if (bits == 16)
         for (Cardinal mask : L.Masks)
-            if (!GoodMask(mask)) return TImgDIBError::BadMasks;
+            if (!ImgDIBGoodMask(mask)) return TImgDIBError::BadMasks;
 
     Int64 paletteCount = colorsUsed;
     if (bits <= 8) {

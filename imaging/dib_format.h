@@ -47,6 +47,9 @@ enum class TImgDIBError {
 TImgDIBError ImgParseDIB(const void* Block, size_t Size, const void* Pixels, size_t PixelsSize,
                          TImgDIBLayout& Layout);
 
+// A 16-bit channel mask must be one run of set bits inside the pixel.
+bool ImgDIBGoodMask(Cardinal Mask);
+
 // One row of a checked RGB layout as 24-bit pixels (bit counts 4 to 32). Palette indexes beyond
 // the colour table give black.
 void ImgDIBRowTo24Bit(const TImgDIBLayout& Layout, const Byte* Row, TImgRGB* Dest);

@@ -19,3 +19,8 @@ void ICODecodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, bo
                      TProgressRec& Progress);
 void CURDecodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, bool ParamsOnly,
                      TProgressRec& Progress);
+
+// Run-length codes one row of palette indexes (one a byte) as BMP RLE8 or RLE4 data, the
+// end-of-line pair included. Out needs room for 2 x Count + 4 bytes. Returns the bytes written.
+Integer BMPEncodeRLE8Row(const Byte* Indexes, Integer Count, Byte* Out);
+Integer BMPEncodeRLE4Row(const Byte* Indexes, Integer Count, Byte* Out);

@@ -16,3 +16,8 @@ void PCXDecodeFile(const std::string& FileName, TBitmap* Bitmap, TIOParamsVals& 
                    TProgressRec& Progress);
 // Writes the bitmap as one PCX image at the stream's position.
 void PCXEncodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TProgressRec& Progress);
+
+// Run-length codes Count bytes taken from Source[Offset + i x Stride] as PCX line data, with a
+// 0 byte after them when Count is odd (the pad that makes a line's length even). Out needs room
+// for 2 x Count + 1 bytes. Returns the bytes written.
+Integer PCXEncodeLine(Byte* Out, const Byte* Source, Integer Count, Integer Stride, Integer Offset);

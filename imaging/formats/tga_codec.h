@@ -12,3 +12,7 @@ void TGADecodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, bo
                      TProgressRec& Progress);
 // Writes the bitmap as one Targa image at the stream's position.
 void TGAEncodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TProgressRec& Progress);
+
+// Run-length codes one row of Count pixels of PixelBytes bytes each (1 or 3) as Targa packets.
+// Out needs room for Count x (PixelBytes + 1) bytes. Returns the bytes written.
+Integer TGAEncodeRLERow(const Byte* Pixels, Integer Count, Integer PixelBytes, Byte* Out);

@@ -1,0 +1,77 @@
+#pragma once
+// Small pieces the file codecs share: little-endian numbers in byte buffers, the largest image a
+// reader accepts, and a fresh blank bitmap to decode into.
+
+#include <memory>
+#include <vector>
+
+#include "framework/graphics.h"
+#include "framework/stream.h"
+#include "imaging/img_types.h"
+
+inline Word LoadLE16(const Byte* p) { return Word(p[0] | (p[1] << 8)); }
+inline Cardinal LoadLE32(const Byte* p) {
+    return Cardinal(p[0]) | (Cardinal(p[1]) << 8) | (Cardinal(p[2]) << 16) | (Cardinal(p[3]) << 24);
+}
+inline void StoreLE16(Byte* p, Word v) {
+    p[0] = Byte(v);
+    p[1] = Byte(v >> 8);
+}
+inline void StoreLE32(Byte* p, Cardinal v) {
+    p[0] = Byte(v);
+    p[1] = Byte(v >> 8);
+    p[2] = Byte(v >> 16);
+    p[3] = Byte(v >> 24);
+}
+
+// The largest side and the largest pixel count of an image a reader makes a bitmap for; files that
+// claim more are refused before anything is allocated.
+constexpr Int64 ImgCodecMaxSide = 65535;
+constexpr Int64 ImgCodecMaxPixels = Int64(1) << 28;
+constexpr bool ImgCodecSizeOK(Int64 Width, Int64 Height) {
+    return Width > 0 && Height > 0 && Width <= ImgCodecMaxSide && Height <= ImgCodecMaxSide &&
+           Width * Height <= ImgCodecMaxPixels;
+}
+
+// Makes the bitmap Width x Height in the format with every pixel blank (the canvas brush colour):
+// nothing of the picture it held before survives.
+inline void ImgNewBlankBitmap(TBitmap* Bitmap, TPixelFormat Format, Integer Width, Integer Height) {
+    Bitmap->SetSize(0, 0);
+    Bitmap->SetPixelFormat(Format);
+    Bitmap->SetSize(Width, Height);
+}
+
+// The bytes from the stream's position to its end (0 when the position is past it).
+inline Int64 ImgBytesLeft(TStream* Stream) {
+    const Int64 left = Stream->GetSize() - Stream->GetPosition();
+    return left > 0 ? left : 0;
+}
+
+// Output collected in memory and written to the stream a block at a time (WriteBuffer: a failed
+// write raises).
+class TImgBlockWriter {
+public:
+    explicit TImgBlockWriter(TStream* Stream) : FStream(Stream) { FBuffer.reserve(kBlock + 4096); }
+    void Put(const void* Data, size_t Count) {
+        const Byte* b = static_cast<const Byte*>(Data);
+        FBuffer.insert(FBuffer.end(), b, b + Count);
+        if (FBuffer.size() >= kBlock) Flush();
+    }
+    void Flush() {
+        if (!FBuffer.empty()) FStream->WriteBuffer(FBuffer.data(), Int64(FBuffer.size()));
+        FBuffer.clear();
+    }
+
+private:
+    static constexpr size_t kBlock = size_t(1) << 18;
+    TStream* FStream;
+    std::vector<Byte> FBuffer;
+};
+
+// What a writer writes at 1 bit: a 1-bit bitmap as it is with the colours black, white; a 24-bit
+// bitmap of exactly two colours as the 1-bit image of those colours, the darker first; any other
+// bitmap as a copy dithered to black and white. Own keeps a bitmap made here alive.
+TBitmap* ImgOneBitSource(TBitmap* Bitmap, std::unique_ptr<TBitmap>& Own, TImgRGB& Colour0,
+                         TImgRGB& Colour1);
+// What a writer writes at more than 1 bit: a 24-bit bitmap as it is, a 1-bit one expanded.
+TBitmap* ImgTrueColourSource(TBitmap* Bitmap, std::unique_ptr<TBitmap>& Own);

@@ -1,0 +1,104 @@
+#pragma once
+// Byte-level helpers for the codec tests: files built in memory, codecs run on byte vectors, and
+// our own written files handed to the reference decoders.
+
+#include <cstdio>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "framework/graphics.h"
+#include "framework/stream.h"
+#include "imaging/formats/codec_support.h"
+#include "imaging/formats/io_params.h"
+#include "imaging/formats/tests/oracle.h"
+
+using Bytes = std::vector<Byte>;
+
+// A little-endian file under construction.
+struct TBytesBuilder {
+    Bytes B;
+    TBytesBuilder& U8(unsigned v) {
+        B.push_back(Byte(v));
+        return *this;
+    }
+    TBytesBuilder& U16(unsigned v) { return U8(v & 0xFF).U8(v >> 8); }
+    TBytesBuilder& U32(Cardinal v) { return U16(v & 0xFFFF).U16(v >> 16); }
+    TBytesBuilder& Raw(std::initializer_list<int> v) {
+        for (int b : v) U8(unsigned(b));
+        return *this;
+    }
+    TBytesBuilder& Raw(const Bytes& v) {
+        B.insert(B.end(), v.begin(), v.end());
+        return *this;
+    }
+    TBytesBuilder& Text(const std::string& s) {
+        B.insert(B.end(), s.begin(), s.end());
+        return *this;
+    }
+    TBytesBuilder& Zeros(size_t n) {
+        B.insert(B.end(), n, 0);
+        return *this;
+    }
+};
+
+inline void StreamOf(const Bytes& Data, TMemoryStream& Stream) {
+    Stream.SetSize(0);
+    if (!Data.empty()) Stream.WriteBuffer(Data.data(), Int64(Data.size()));
+    Stream.SetPosition(0);
+}
+
+inline Bytes BytesOf(TMemoryStream& Stream) {
+    const Byte* p = static_cast<const Byte*>(Stream.GetMemory());
+    return Bytes(p, p + Stream.GetSize());
+}
+
+// A codec call on a stream; the result is whether the aborting flag stayed clear.
+using TCodecCall = std::function<void(TStream*, TProgressRec&)>;
+
+inline bool RunCodec(TMemoryStream& Stream, const TCodecCall& Call) {
+    bool aborting = false;
+    TProgressRec progress;
+    progress.Aborting = &aborting;
+    Call(&Stream, progress);
+    return !aborting;
+}
+
+inline bool Decode(const Bytes& Data, const TCodecCall& Call) {
+    TMemoryStream stream;
+    StreamOf(Data, stream);
+    return RunCodec(stream, Call);
+}
+
+inline Bytes Encode(const TCodecCall& Call) {
+    TMemoryStream stream;
+    EXPECT_TRUE(RunCodec(stream, Call));
+    return BytesOf(stream);
+}
+
+// Writes the bytes to a temporary file named after Name and returns its path.
+inline std::string TempFile(const std::string& Name, const Bytes& Data) {
+    const std::string path = ::testing::TempDir() + Name;
+    FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(Data.data(), 1, Data.size(), f);
+    std::fclose(f);
+    return path;
+}
+
+// Our decoding of a file we wrote must equal what ImageMagick and the netpbm tool (a command that
+// takes the file's path, such as "bmptopnm") make of it.
+inline void ExpectOraclesAgree(const std::string& Name, const Bytes& Data, const oracle::TImage& Ours,
+                               const std::string& Netpbm) {
+    const std::string path = TempFile(Name, Data);
+    if (oracle::HaveTool("convert")) {
+        oracle::TImage magick;
+        ASSERT_TRUE(oracle::Magick(path, magick)) << Name << ": ImageMagick could not read it";
+        EXPECT_TRUE(magick == Ours) << Name << ": ImageMagick reads other pixels";
+    }
+    if (!Netpbm.empty() && oracle::HaveTool(Netpbm)) {
+        oracle::TImage pnm;
+        ASSERT_TRUE(oracle::RunPNM(Netpbm + " '" + path + "'", pnm)) << Name << ": " << Netpbm << " could not read it";
+        EXPECT_TRUE(pnm == Ours) << Name << ": " << Netpbm << " reads other pixels";
+    }
+}
