@@ -253,6 +253,10 @@ void EncodePCX(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TProgres
         }
     }
     if (depth == 8 && !Progress.IsAborting()) {
+        // The marker byte before the palette is what other readers look for; ours takes the last
+        // 768 bytes whatever comes before them.
+        const Byte marker = 0x0C;
+        out.Put(&marker, 1);
         Byte raw[kPaletteSize];
         for (size_t i = 0; i < 256; ++i) {
             raw[3 * i] = palette[i].r;

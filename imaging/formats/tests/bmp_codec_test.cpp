@@ -41,41 +41,37 @@ Bmp Picture() {
     return Make24(13, 7, [](Integer x, Integer y) { return y == 2 ? colours[3] : colours[(x < 4 ? x / 2 + y : x * 5 + y * 3) % 12]; });
 }
 
-struct TFixture {
-    const char* File;
-    const char* Netpbm;  // the netpbm reader that reads it, or empty
-    int Index;           // icon or cursor entry
-};
-
 TEST(FormatsBmpConformance, FixturesDecodeAsTheReferenceDecodersDo) {
-    const TFixture fixtures[] = {
-        {"bmp_1bit_netpbm.bmp", "bmptopnm", 0},       {"bmp_1bit_whiteblack_own.bmp", "bmptopnm", 0},
-        {"bmp_4bit_netpbm.bmp", "bmptopnm", 0},       {"bmp_8bit_netpbm.bmp", "bmptopnm", 0},
-        {"bmp_24bit_netpbm.bmp", "bmptopnm", 0},      {"bmp_core_8bit_netpbm.bmp", "bmptopnm", 0},
-        {"bmp_core_24bit_netpbm.bmp", "bmptopnm", 0}, {"bmp_rle8_magick.bmp", "bmptopnm", 0},
-        {"bmp_v5_32bit_magick.bmp", "bmptopnm", 0},   {"bmp_v5_565_magick.bmp", "bmptopnm", 0},
-        {"bmp_v5_555_magick.bmp", "bmptopnm", 0},     {"bmp_16_555_own.bmp", "bmptopnm", 0},
-        {"bmp_16_565_own.bmp", "bmptopnm", 0},        {"bmp_topdown_own.bmp", "bmptopnm", 0},
-        {"bmp_os2v2_64_own.bmp", "", 0},              {"bmp_rle8_delta_own.bmp", "", 0},
-        {"bmp_rle4_delta_own.bmp", "", 0},            {"ico_1bit_own.ico", "", 0},
-        {"ico_4bit_own.ico", "", 0},                  {"ico_8bit_own.ico", "", 0},
-        {"ico_24bit_own.ico", "winicontoppm", 0},     {"ico_netpbm.ico", "winicontoppm", 0},
-        {"cur_4bit_own.cur", "", 0},
-    };
-    if (!oracle::HaveTool("convert")) GTEST_SKIP() << "ImageMagick is not installed";
-    for (const TFixture& f : fixtures) {
-        SCOPED_TRACE(f.File);
-        const std::string path = oracle::FixturePath(f.File);
-        oracle::TImage ours, magick;
-        ASSERT_TRUE(oracle::LoadOurs(path, ours, f.Index));
-        ASSERT_TRUE(oracle::Magick(path, magick, f.Index));
-        EXPECT_TRUE(ours == magick);
-        if (*f.Netpbm && oracle::HaveTool(f.Netpbm)) {
-            oracle::TImage pnm;
-            ASSERT_TRUE(oracle::RunPNM(std::string(f.Netpbm) + " '" + path + "'", pnm));
-            EXPECT_TRUE(ours == pnm);
-        }
-    }
+    ExpectFixturesMatch({
+        {"bmp_1bit_netpbm.bmp", "bmptopnm"},
+        {"bmp_1bit_whiteblack_own.bmp", "bmptopnm"},
+        {"bmp_4bit_netpbm.bmp", "bmptopnm"},
+        {"bmp_8bit_netpbm.bmp", "bmptopnm"},
+        {"bmp_24bit_netpbm.bmp", "bmptopnm"},
+        {"bmp_core_8bit_netpbm.bmp", "bmptopnm"},
+        {"bmp_core_24bit_netpbm.bmp", "bmptopnm"},
+        {"bmp_rle8_magick.bmp", ""},  // its runs pass the row's end, which netpbm refuses
+        {"bmp_v5_32bit_magick.bmp", "bmptopnm"},
+        {"bmp_v5_565_magick.bmp", "bmptopnm", true, 565},
+        {"bmp_v5_555_magick.bmp", "bmptopnm", true, 555},
+        {"bmp_16_555_own.bmp", "bmptopnm", true, 555},
+        {"bmp_16_565_own.bmp", "", true, 565},  // netpbm misses masks after a 40-byte header
+        {"bmp_topdown_own.bmp", "bmptopnm"},
+        {"bmp_rle8_delta_own.bmp", ""},  // netpbm reads no delta
+        {"bmp_rle4_delta_own.bmp", ""},
+        {"ico_1bit_own.ico", ""},  // winicontoppm ignores the mask
+        {"ico_4bit_own.ico", ""},
+        {"ico_8bit_own.ico", ""},
+        {"ico_24bit_own.ico", ""},  // winicontoppm reads no 24-bit icon
+        {"ico_netpbm.ico", ""},  // winicontoppm reads no icon that is not square
+        {"cur_4bit_own.cur", ""},
+    });
+    // A 64-byte header's palette has 4-byte entries, which ImageMagick takes for 3-byte ones and
+    // netpbm refuses: the file holds the picture of the 8-bit fixture.
+    oracle::TImage os2, windows;
+    ASSERT_TRUE(oracle::LoadOurs(oracle::FixturePath("bmp_os2v2_64_own.bmp"), os2));
+    ASSERT_TRUE(oracle::LoadOurs(oracle::FixturePath("bmp_8bit_netpbm.bmp"), windows));
+    EXPECT_TRUE(os2 == windows);
 }
 
 TEST(FormatsBmpConformance, WrittenFilesReadTheSameInTheReferenceDecoders) {
@@ -115,8 +111,9 @@ TEST(FormatsBmpConformance, WrittenFilesReadTheSameInTheReferenceDecoders) {
         if (c.Version == ioBMP_BM) {
             EXPECT_TRUE(std::equal(expectHeader.begin(), expectHeader.end(), file.begin() + 14));
         }
-        // netpbm reads no run-length file of ours that is not plain RLE8/RLE4 in a 40-byte header.
-        ExpectOraclesAgree(c.Name, file, ours, c.Version == ioBMP_BMOS2V2 ? "" : "bmptopnm");
+        // Neither reference decoder reads run-length data under a 64-byte header: netpbm refuses the
+        // header, ImageMagick decodes other pixels.
+        if (c.Version != ioBMP_BMOS2V2) ExpectOraclesAgree(c.Name, file, ours, "bmptopnm");
     }
 }
 

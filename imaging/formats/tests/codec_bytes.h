@@ -86,12 +86,12 @@ inline std::string TempFile(const std::string& Name, const Bytes& Data) {
     return path;
 }
 
-// Our decoding of a file we wrote must equal what ImageMagick and the netpbm tool (a command that
-// takes the file's path, such as "bmptopnm") make of it.
+// Our decoding of a file we wrote must equal what ImageMagick (when UseMagick) and the netpbm tool
+// (a command that takes the file's path, such as "bmptopnm"; empty for none) make of it.
 inline void ExpectOraclesAgree(const std::string& Name, const Bytes& Data, const oracle::TImage& Ours,
-                               const std::string& Netpbm) {
+                               const std::string& Netpbm, bool UseMagick = true) {
     const std::string path = TempFile(Name, Data);
-    if (oracle::HaveTool("convert")) {
+    if (UseMagick && oracle::HaveTool("convert")) {
         oracle::TImage magick;
         ASSERT_TRUE(oracle::Magick(path, magick)) << Name << ": ImageMagick could not read it";
         EXPECT_TRUE(magick == Ours) << Name << ": ImageMagick reads other pixels";
@@ -100,5 +100,41 @@ inline void ExpectOraclesAgree(const std::string& Name, const Bytes& Data, const
         oracle::TImage pnm;
         ASSERT_TRUE(oracle::RunPNM(Netpbm + " '" + path + "'", pnm)) << Name << ": " << Netpbm << " could not read it";
         EXPECT_TRUE(pnm == Ours) << Name << ": " << Netpbm << " reads other pixels";
+    }
+}
+
+// A fixture and the reference decoders that read it as the format says. Mask 555 or 565: the file
+// holds 16-bit pixels, whose channels we widen by shifting and the references by repeating the
+// top bits, so only the top 5 (green of 565: 6) bits of theirs are compared.
+struct TFixture {
+    const char* File;
+    const char* Netpbm;  // the netpbm reader, or empty
+    bool UseMagick = true;
+    int Mask = 0;
+    int Index = 0;  // icon or cursor entry
+};
+
+inline oracle::TImage TopBits(oracle::TImage Image, int Mask) {
+    if (Mask == 0) return Image;
+    for (size_t i = 0; i < Image.RGB.size(); ++i) Image.RGB[i] &= (Mask == 565 && i % 3 == 1) ? 0xFC : 0xF8;
+    return Image;
+}
+
+inline void ExpectFixturesMatch(std::initializer_list<TFixture> Fixtures) {
+    if (!oracle::HaveTool("convert")) GTEST_SKIP() << "ImageMagick is not installed";
+    for (const TFixture& f : Fixtures) {
+        SCOPED_TRACE(f.File);
+        const std::string path = oracle::FixturePath(f.File);
+        oracle::TImage ours, magick;
+        ASSERT_TRUE(oracle::LoadOurs(path, ours, f.Index));
+        if (f.UseMagick) {
+            ASSERT_TRUE(oracle::Magick(path, magick, f.Index));
+            EXPECT_TRUE(ours == TopBits(magick, f.Mask));
+        }
+        if (*f.Netpbm && oracle::HaveTool(f.Netpbm)) {
+            oracle::TImage pnm;
+            ASSERT_TRUE(oracle::RunPNM(std::string(f.Netpbm) + " '" + path + "'", pnm));
+            EXPECT_TRUE(ours == TopBits(pnm, f.Mask));
+        }
     }
 }

@@ -453,6 +453,10 @@ TEST(ImagoIOBitmaps, WindowsBitmapsRoundTripThroughAStream) {
     for (TBitmap* source : {colour.get(), mono.get()}) {
         TMemoryStream s;
         io->SetAttachedBitmap(source);
+        // The writer takes the depth from the parameters.
+        const bool oneBit = source == mono.get();
+        io->GetParams()->BitsPerSample = oneBit ? 1 : 8;
+        io->GetParams()->SamplesPerPixel = oneBit ? 1 : 3;
         io->SaveToStreamBMP(&s);
         ASSERT_FALSE(io->GetAborting());
         Bmp back = Make24(1, 1, Pattern);

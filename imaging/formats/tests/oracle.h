@@ -93,10 +93,11 @@ inline bool RunPNM(const std::string& Command, TImage& Out) {
     return ParsePNM(data, Out);
 }
 
-// ImageMagick's reading of frame Frame of the file, transparent parts on white.
+// ImageMagick's reading of frame Frame of the file, turned as the file's origin says (it leaves
+// bottom-up Targa files upside down otherwise), transparent parts on white.
 inline bool Magick(const std::string& File, TImage& Out, int Frame = 0) {
     return RunPNM("convert '" + File + "[" + std::to_string(Frame) +
-                      "]' -background white -alpha remove -depth 8 ppm:-",
+                      "]' -auto-orient -background white -alpha remove -depth 8 ppm:-",
                   Out);
 }
 
@@ -121,20 +122,16 @@ inline TImage FromBitmap(TBitmap* Bitmap) {
     return out;
 }
 
-// Loads the file through the I/O component, which picks the format by content. False when the
-// load failed.
+// Loads the file through the I/O component, which picks the codec by the file's extension. False
+// when the load failed.
 inline bool LoadOurs(const std::string& File, TImage& Out, int ImageIndex = 0) {
     TBitmap bitmap;
     TImagoIO* io = new TImagoIO(nullptr);
     io->SetAttachedBitmap(&bitmap);
     io->GetParams()->ICOImageIndex = ImageIndex;
     io->GetParams()->CURImageIndex = ImageIndex;
-    bool ok;
-    {
-        TFileStream stream(File, fmOpenRead | fmShareDenyWrite);
-        io->LoadFromStream(&stream);
-        ok = !io->GetAborting();
-    }
+    io->LoadFromFile(File);
+    const bool ok = !io->GetAborting();
     io->Free();
     if (ok) Out = FromBitmap(&bitmap);
     return ok;
