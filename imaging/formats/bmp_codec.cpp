@@ -398,22 +398,8 @@ void EncodeBMP(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TProgres
     out.Put(fileHeader, 14);
     out.Put(header, size_t(headerLength));
 
-    // The pixels to write: a 24-bit or 1-bit bitmap of the output's kind, and its palette.
-    std::unique_ptr<TBitmap> own;
-    TBitmap* source;
-    std::vector<TImgRGB> palette;
-    std::unique_ptr<TImgQuantizer> quantizer;
-    if (bits == 1) {
-        TImgRGB c0, c1;
-        source = ImgOneBitSource(Bitmap, own, c0, c1);
-        palette = {c0, c1};
-    } else {
-        source = ImgTrueColourSource(Bitmap, own);
-    }
-    if (bits == 4 || bits == 8) {
-        palette.assign(size_t(colours), TImgRGB{});
-        quantizer = std::make_unique<TImgQuantizer>(source, palette.data(), colours);
-    }
+    const TImgWriteSource source(Bitmap, bits);
+    const std::vector<TImgRGB>& palette = source.Palette;
     if (bits <= 8) {
         Params.Palette = palette;
         WritePalette(out, palette, core);
@@ -429,14 +415,14 @@ void EncodeBMP(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TProgres
         Progress.Done = k;
         Progress.Report();
         if (Progress.IsAborting()) break;
-        const void* row = source->ScanLine(h - 1 - k);
+        const void* row = source.Bitmap->ScanLine(h - 1 - k);
         std::fill(line.begin(), line.end(), 0);
         Integer n = rowBytes;
         switch (bits) {
         case 1: std::memcpy(line.data(), row, size_t((w + 7) / 8)); break;
         case 24: std::memcpy(line.data(), row, size_t(w) * 3); break;
         default:
-            ConvertRowDepth(row, indexes.data(), 24, 8, w, nullptr, quantizer.get());
+            ConvertRowDepth(row, indexes.data(), 24, 8, w, nullptr, source.Quantizer.get());
             if (rle)
                 n = EncodeRLERow(indexes.data(), w, line.data(), bits == 4);
             else if (bits == 8)

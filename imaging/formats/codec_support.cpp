@@ -3,26 +3,31 @@
 #include "imaging/bitmap_routines.h"
 #include "imaging/quantizer.h"
 
-TBitmap* ImgOneBitSource(TBitmap* Bitmap, std::unique_ptr<TBitmap>& Own, TImgRGB& Colour0,
-                         TImgRGB& Colour1) {
-    Colour0 = TImgRGB{0, 0, 0};
-    Colour1 = TImgRGB{255, 255, 255};
-    if (Bitmap->GetPixelFormat() == pf1bit) return Bitmap;
-    TImgRGB c0, c1;
-    Own.reset(TryConvertTo1Bit(Bitmap, c0, c1));
-    if (Own) {
-        Colour0 = c0;
-        Colour1 = c1;
-    } else {
-        Own.reset(CloneBitmap(Bitmap));
-        DitherTo1BitOrdered(Own.get());
+TImgWriteSource::TImgWriteSource(TBitmap* Source, Integer Depth) : Bitmap(Source) {
+    const bool mono = Source->GetPixelFormat() == pf1bit;
+    if (Depth == 1) {
+        Palette = {TImgRGB{0, 0, 0}, TImgRGB{255, 255, 255}};
+        if (mono) return;
+        TImgRGB c0, c1;
+        FOwn.reset(TryConvertTo1Bit(Source, c0, c1));
+        if (FOwn) {
+            Palette = {c0, c1};
+        } else {
+            FOwn.reset(CloneBitmap(Source));
+            DitherTo1BitOrdered(FOwn.get());
+        }
+        Bitmap = FOwn.get();
+        return;
     }
-    return Own.get();
+    if (mono) {
+        FOwn.reset(Create<TBitmap>());
+        Expand1BitTo24Bit(Source, FOwn.get());
+        Bitmap = FOwn.get();
+    }
+    if (Depth == 4 || Depth == 8) {
+        Palette.assign(size_t(1) << Depth, TImgRGB{});
+        Quantizer = std::make_unique<TImgQuantizer>(Bitmap, Palette.data(), Integer(Palette.size()));
+    }
 }
 
-TBitmap* ImgTrueColourSource(TBitmap* Bitmap, std::unique_ptr<TBitmap>& Own) {
-    if (Bitmap->GetPixelFormat() != pf1bit) return Bitmap;
-    Own.reset(Create<TBitmap>());
-    Expand1BitTo24Bit(Bitmap, Own.get());
-    return Own.get();
-}
+TImgWriteSource::~TImgWriteSource() = default;

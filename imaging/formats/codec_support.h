@@ -9,6 +9,8 @@
 #include "framework/stream.h"
 #include "imaging/img_types.h"
 
+class TImgQuantizer;
+
 inline Word LoadLE16(const Byte* p) { return Word(p[0] | (p[1] << 8)); }
 inline Cardinal LoadLE32(const Byte* p) {
     return Cardinal(p[0]) | (Cardinal(p[1]) << 8) | (Cardinal(p[2]) << 16) | (Cardinal(p[3]) << 24);
@@ -68,10 +70,19 @@ private:
     std::vector<Byte> FBuffer;
 };
 
-// What a writer writes at 1 bit: a 1-bit bitmap as it is with the colours black, white; a 24-bit
-// bitmap of exactly two colours as the 1-bit image of those colours, the darker first; any other
-// bitmap as a copy dithered to black and white. Own keeps a bitmap made here alive.
-TBitmap* ImgOneBitSource(TBitmap* Bitmap, std::unique_ptr<TBitmap>& Own, TImgRGB& Colour0,
-                         TImgRGB& Colour1);
-// What a writer writes at more than 1 bit: a 24-bit bitmap as it is, a 1-bit one expanded.
-TBitmap* ImgTrueColourSource(TBitmap* Bitmap, std::unique_ptr<TBitmap>& Own);
+// The pixels a writer writes at Depth bits (1, 4, 8 or 24) and their palette. At 1 bit: a 1-bit
+// bitmap as it is with the colours black, white; a 24-bit bitmap of exactly two colours as the
+// 1-bit image of those colours, the darker first; any other bitmap as a copy dithered to black and
+// white. Deeper: a 24-bit bitmap as it is, a 1-bit one expanded; at 4 and 8 bits a quantizer over
+// it fills a palette of 2^Depth entries (entries it does not fill are black).
+class TImgWriteSource {
+public:
+    TImgWriteSource(TBitmap* Source, Integer Depth);
+    ~TImgWriteSource();
+    TBitmap* Bitmap;
+    std::vector<TImgRGB> Palette;
+    std::unique_ptr<TImgQuantizer> Quantizer;
+
+private:
+    std::unique_ptr<TBitmap> FOwn;
+};

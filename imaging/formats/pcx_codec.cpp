@@ -176,22 +176,9 @@ void EncodePCX(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TProgres
     const Integer w = Bitmap->GetWidth(), h = Bitmap->GetHeight();
     const bool encoded = Params.PCXCompression != 0;
 
-    std::unique_ptr<TBitmap> own;
-    TBitmap* source;
+    const TImgWriteSource source(Bitmap, depth);
+    const std::vector<TImgRGB>& palette = source.Palette;
     Byte header[kHeaderSize] = {};
-    std::vector<TImgRGB> palette;
-    std::unique_ptr<TImgQuantizer> quantizer;
-    if (depth == 1) {
-        TImgRGB c0, c1;
-        source = ImgOneBitSource(Bitmap, own, c0, c1);
-        palette = {c0, c1};
-    } else {
-        source = ImgTrueColourSource(Bitmap, own);
-        if (depth == 4 || depth == 8) {
-            palette.assign(size_t(1) << depth, TImgRGB{});
-            quantizer = std::make_unique<TImgQuantizer>(source, palette.data(), Integer(palette.size()));
-        }
-    }
     Integer bytesPerLine = depth == 1 ? (w + 7) / 8 : depth == 4 ? (w + 1) / 2 : w;
     const Integer rowBytes = bytesPerLine;
     if (bytesPerLine & 1) ++bytesPerLine;
@@ -235,18 +222,18 @@ void EncodePCX(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TProgres
         Progress.Done = y;
         Progress.Report();
         if (Progress.IsAborting()) break;
-        const Byte* row = static_cast<const Byte*>(source->ScanLine(y));
+        const Byte* row = static_cast<const Byte*>(source.Bitmap->ScanLine(y));
         switch (depth) {
         case 24:
             for (Integer offset : {2, 1, 0}) putLine(row, w, 3, offset);
             break;
         case 8:
-            ConvertRowDepth(row, indexes.data(), 24, 8, w, nullptr, quantizer.get());
+            ConvertRowDepth(row, indexes.data(), 24, 8, w, nullptr, source.Quantizer.get());
             putLine(indexes.data(), w, 1, 0);
             break;
         case 4:
             std::fill(packed.begin(), packed.end(), 0);
-            ConvertRowDepth(row, packed.data(), 24, 4, w, nullptr, quantizer.get());
+            ConvertRowDepth(row, packed.data(), 24, 4, w, nullptr, source.Quantizer.get());
             putLine(packed.data(), rowBytes, 1, 0);
             break;
         default: putLine(row, rowBytes, 1, 0); break;

@@ -253,23 +253,10 @@ void EncodeTGA(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TProgres
         (Params.BitsPerSample == 1 || Params.BitsPerSample == 4 || Params.BitsPerSample == 8))
         depth = Params.BitsPerSample;
 
-    std::unique_ptr<TBitmap> own;
-    TBitmap* source;
-    std::vector<TImgRGB> palette;
-    std::unique_ptr<TImgQuantizer> quantizer;
-    if (depth == 1) {
-        TImgRGB c0, c1;
-        source = ImgOneBitSource(Bitmap, own, c0, c1);
-        Params.TGACompressed = false;
-    } else {
-        source = ImgTrueColourSource(Bitmap, own);
-        if (depth == 4 || depth == 8) {
-            palette.assign(size_t(1) << depth, TImgRGB{});
-            quantizer = std::make_unique<TImgQuantizer>(source, palette.data(), Integer(palette.size()));
-            Params.Palette = palette;
-            if (depth == 4) Params.TGACompressed = false;
-        }
-    }
+    const TImgWriteSource source(Bitmap, depth);
+    const std::vector<TImgRGB>& palette = source.Palette;
+    if (depth == 1 || depth == 4) Params.TGACompressed = false;
+    if (depth == 4 || depth == 8) Params.Palette = palette;
     const bool grey = depth == 8 && Params.TGAGrayLevel;
     const bool mapped = (depth == 4 || depth == 8) && !grey;
     const bool encoded = Params.TGACompressed && (depth == 8 || depth == 24);
@@ -302,7 +289,7 @@ void EncodeTGA(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TProgres
     std::vector<Byte> coded(size_t(w) * size_t(pixelBytes + 1) + 1);
     for (Integer y = 0; y < h; ++y) {
         std::fill(row.begin(), row.end(), 0);
-        ConvertRowDepth(source->ScanLine(y), row.data(), depth == 1 ? 1 : 24, depth, w, nullptr, quantizer.get());
+        ConvertRowDepth(source.Bitmap->ScanLine(y), row.data(), depth == 1 ? 1 : 24, depth, w, nullptr, source.Quantizer.get());
         if (grey)
             for (Integer x = 0; x < w; ++x) row[size_t(x)] = Byte(ImgRGBGrayLevel(palette[row[size_t(x)]]));
         if (encoded)

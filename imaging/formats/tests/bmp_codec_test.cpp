@@ -33,13 +33,6 @@ Bytes EncodeBMP(TBitmap* Bitmap, TIOParamsVals& Params) {
     return Encode([&](TStream* s, TProgressRec& p) { BMPEncodeStream(s, Bitmap, Params, p); });
 }
 
-// Twelve colours with runs and single pixels, 13 x 7 (an odd width, so rows are padded).
-Bmp Picture() {
-    static const TImgRGB colours[] = {kWhite,          kBlack,         ImgRGB(255, 0, 0),   ImgRGB(0, 255, 0),
-                                      ImgRGB(0, 0, 255), ImgRGB(255, 255, 0), ImgRGB(0, 255, 255), ImgRGB(255, 0, 255),
-                                      ImgRGB(128, 64, 32), ImgRGB(32, 128, 200), ImgRGB(200, 200, 200), ImgRGB(90, 10, 160)};
-    return Make24(13, 7, [](Integer x, Integer y) { return y == 2 ? colours[3] : colours[(x < 4 ? x / 2 + y : x * 5 + y * 3) % 12]; });
-}
 
 TEST(FormatsBmpConformance, FixturesDecodeAsTheReferenceDecodersDo) {
     ExpectFixturesMatch({
@@ -88,7 +81,7 @@ TEST(FormatsBmpConformance, WrittenFilesReadTheSameInTheReferenceDecoders) {
         {"w8core.bmp", 8, 1, ioBMP_BMOS2V1, 1}, {"w24v0.bmp", 8, 3, ioBMP_BM, 0},
     };
     Bmp colour = Picture();
-    Bmp mono = Make1(13, 7, [](Integer x, Integer y) { return (x * 3 + y) % 5 < 2; });
+    Bmp mono = Mono();
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
         TIOParamsVals params;

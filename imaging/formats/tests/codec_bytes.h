@@ -13,8 +13,24 @@
 #include "imaging/formats/codec_support.h"
 #include "imaging/formats/io_params.h"
 #include "imaging/formats/tests/oracle.h"
+#include "imaging/tests/image_fixture.h"
 
 using Bytes = std::vector<Byte>;
+
+// Twelve colours with runs and single pixels, 13 x 7 (an odd width, so rows are padded): the
+// picture of the fixtures' make_fixtures.py.
+inline Bmp Picture() {
+    static const TImgRGB colours[] = {ImgRGB(255, 255, 255), ImgRGB(0, 0, 0),       ImgRGB(255, 0, 0),
+                                      ImgRGB(0, 255, 0),     ImgRGB(0, 0, 255),     ImgRGB(255, 255, 0),
+                                      ImgRGB(0, 255, 255),   ImgRGB(255, 0, 255),   ImgRGB(128, 64, 32),
+                                      ImgRGB(32, 128, 200),  ImgRGB(200, 200, 200), ImgRGB(90, 10, 160)};
+    return Make24(13, 7, [](Integer x, Integer y) {
+        return y == 2 ? colours[3] : colours[(x < 4 ? x / 2 + y : x * 5 + y * 3) % 12];
+    });
+}
+
+// Its black-and-white companion.
+inline Bmp Mono() { return Make1(13, 7, [](Integer x, Integer y) { return (x * 3 + y) % 5 < 2; }); }
 
 // A little-endian file under construction.
 struct TBytesBuilder {

@@ -13,14 +13,7 @@ namespace {
 
 constexpr TImgRGB kWhite{255, 255, 255};
 
-Bmp Picture() {
-    static const TImgRGB colours[] = {kWhite,          {0, 0, 0},           ImgRGB(255, 0, 0),   ImgRGB(0, 255, 0),
-                                      ImgRGB(0, 0, 255), ImgRGB(255, 255, 0), ImgRGB(0, 255, 255), ImgRGB(255, 0, 255),
-                                      ImgRGB(128, 64, 32), ImgRGB(32, 128, 200), ImgRGB(200, 200, 200), ImgRGB(90, 10, 160)};
-    return Make24(13, 7, [](Integer x, Integer y) { return y == 2 ? colours[3] : colours[(x < 4 ? x / 2 + y : x * 5 + y * 3) % 12]; });
-}
 
-Bmp Mono() { return Make1(13, 7, [](Integer x, Integer y) { return (x * 3 + y) % 5 < 2; }); }
 
 // ---- PCX ---------------------------------------------------------------------------------------
 
