@@ -168,7 +168,6 @@ TClipScope::TClipScope(TCanvas* Canvas, const TRect& R) : FCanvas(Canvas) {
 
 TClipScope::~TClipScope() {
     RestoreDC(FCanvas->GetHandle(), FSaved);
-    FCanvas->Refresh();
 }
 
 }  // namespace lumora_paint

@@ -27,8 +27,7 @@ bool FocusByAccelerator(TWinControl* Target, bool Enabled, bool ShowAccelChar, W
 // Points Field at Value, moving Self's free notification from the old control to the new one.
 void SetLinkedControl(TComponent* Self, TWinControl*& Field, TWinControl* Value);
 
-// Clips a canvas to a rectangle for the scope's life (owner drawing stays inside its item); the
-// canvas selects its own objects again afterwards.
+// Clips a canvas to a rectangle for the scope's life (owner drawing stays inside its item).
 class TClipScope {
 public:
     TClipScope(TCanvas* Canvas, const TRect& R);

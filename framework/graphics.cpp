@@ -423,8 +423,22 @@ void TCanvas::CreateBrushState() {
     }
 }
 
+TCanvasStates TCanvas::DeselectedObjects(TCanvasStates Valid) const {
+    TCanvasStates lost;
+    if (Valid.Contains(csFontValid) && GetCurrentObject(FHandle, OBJ_FONT) != FFont->GetHandle())
+        lost.Include(csFontValid);
+    if (Valid.Contains(csPenValid) && GetCurrentObject(FHandle, OBJ_PEN) != FPen->GetHandle())
+        lost.Include(csPenValid);
+    if (Valid.Contains(csBrushValid) && GetCurrentObject(FHandle, OBJ_BRUSH) != FBrush->GetHandle())
+        lost.Include(csBrushValid);
+    return lost;
+}
+
 void TCanvas::RequiredState(TCanvasStates ReqState) {
-    const TCanvasStates needed = ReqState - FState;
+    TCanvasStates needed = ReqState - FState;
+    // The handle may have been restored (RestoreDC) or given other objects behind the canvas's
+    // back: what it no longer has selected is selected again.
+    if (FHandle) needed += DeselectedObjects(ReqState * FState);
     if (needed.Empty()) return;
     if (needed.Contains(csHandleValid)) {
         CreateHandle();

@@ -3,7 +3,8 @@
 // rules, graphics (bitmaps, icons, metafiles) and pictures.
 //
 // Drawing goes through the device-context interface of windows_gdi.h: a TCanvas owns or borrows
-// an HDC and keeps its pen, brush and font selected into it before every operation.
+// an HDC and keeps its pen, brush and font selected into it before every operation (selecting
+// them again when SaveDC / RestoreDC or a SelectObject on the handle replaced them).
 
 #include <mutex>
 #include <string>
@@ -337,6 +338,8 @@ private:
     void CreateFontState();
     void CreatePenState();
     void CreateBrushState();
+    // Which of the Valid objects the handle no longer has selected.
+    TCanvasStates DeselectedObjects(TCanvasStates Valid) const;
     void ObjectChanged(TCanvasState which);
 
     HDC FHandle = nullptr;

@@ -215,6 +215,8 @@ HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, cons
 // A bitmap with the format of the bitmap selected into the device context (24 bits for a
 // colour device, 1 bit for a memory device context that still has its initial bitmap).
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
+// An object still selected into a device context, or kept in one of its saved states, stays
+// usable there until the context lets go of it; its handle is not valid any more elsewhere.
 bool DeleteObject(HGDIOBJ obj);
 // Fills a LOGPEN, LOGBRUSH, LOGFONT or BITMAP; returns the bytes written, 0 on failure.
 int GetObject(HGDIOBJ obj, int size, void* buffer);
@@ -229,7 +231,9 @@ bool UnrealizeObject(HGDIOBJ obj);
 HDC CreateCompatibleDC(HDC dc);
 bool DeleteDC(HDC dc);
 // Selects a pen, brush, font or bitmap and returns the previous one. A region becomes a copy as
-// the clip region and the result is the region kind.
+// the clip region and the result is the region kind. Where the previous (or, for
+// GetCurrentObject, the current) object was deleted, the object the context started with is
+// returned in its place, so a returned handle is always safe to select again.
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ obj);
 HGDIOBJ GetCurrentObject(HDC dc, int objType);
 // Saves the whole drawing state; returns its level (1 for the first save), 0 on failure.

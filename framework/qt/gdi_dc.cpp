@@ -577,14 +577,40 @@ bool UnrealizeObject(HGDIOBJ obj) {
 // ---------------------------------------------------------------------------------------------
 // Device contexts
 
-HDC CreateCompatibleDC(HDC) {
+namespace {
+
+// The objects a new device context starts with (stock objects, never freed).
+GdiObject* FirstObject(ObjKind kind) {
     Stock& s = TheStock();
+    switch (kind) {
+    case ObjKind::Pen: return s.objects[BLACK_PEN];
+    case ObjKind::Brush: return s.objects[WHITE_BRUSH];
+    case ObjKind::Font: return s.objects[SYSTEM_FONT];
+    case ObjKind::Bitmap: return s.monoBitmap;
+    case ObjKind::Palette: return s.objects[DEFAULT_PALETTE];
+    default: return nullptr;
+    }
+}
+
+// A deleted object stays usable where a device context still holds it (selected or in a saved
+// state), but that context lets go of it at its next selection or RestoreDC and it is freed then.
+// So a context never hands its handle out: it answers with its first object of the kind instead,
+// and whoever selects that back leaves the context as it started.
+template <class T>
+HGDIOBJ HandOut(const Ref<T>& held, ObjKind kind) {
+    T* o = held.get();
+    return o && o->deleted.load() ? FirstObject(kind) : o;
+}
+
+}  // namespace
+
+HDC CreateCompatibleDC(HDC) {
     auto* d = new HDC__;
-    d->bitmap = s.monoBitmap;
-    d->palette = static_cast<HPALETTE__*>(s.objects[DEFAULT_PALETTE]);
-    d->st.pen = static_cast<HPEN__*>(s.objects[BLACK_PEN]);
-    d->st.brush = static_cast<HBRUSH__*>(s.objects[WHITE_BRUSH]);
-    d->st.font = static_cast<HFONT__*>(s.objects[SYSTEM_FONT]);
+    d->bitmap = static_cast<HBITMAP__*>(FirstObject(ObjKind::Bitmap));
+    d->palette = static_cast<HPALETTE__*>(FirstObject(ObjKind::Palette));
+    d->st.pen = static_cast<HPEN__*>(FirstObject(ObjKind::Pen));
+    d->st.brush = static_cast<HBRUSH__*>(FirstObject(ObjKind::Brush));
+    d->st.font = static_cast<HFONT__*>(FirstObject(ObjKind::Font));
     return d;
 }
 
@@ -599,26 +625,26 @@ bool DeleteDC(HDC dc) {
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ obj) {
     HDC__* d = DC(dc);
     GdiObject* o = FromHandle(obj);
-    if (!d || !o) return nullptr;
+    if (!d || !o || o->deleted.load()) return nullptr;
     switch (o->kind) {
     case ObjKind::Pen: {
-        HGDIOBJ old = d->st.pen.get();
+        HGDIOBJ old = HandOut(d->st.pen, o->kind);
         d->st.pen = static_cast<HPEN__*>(o);
         return old;
     }
     case ObjKind::Brush: {
-        HGDIOBJ old = d->st.brush.get();
+        HGDIOBJ old = HandOut(d->st.brush, o->kind);
         d->st.brush = static_cast<HBRUSH__*>(o);
         return old;
     }
     case ObjKind::Font: {
-        HGDIOBJ old = d->st.font.get();
+        HGDIOBJ old = HandOut(d->st.font, o->kind);
         d->st.font = static_cast<HFONT__*>(o);
         return old;
     }
     case ObjKind::Bitmap: {
         if (d->kind != HDC__::Kind::Memory) return nullptr;
-        HGDIOBJ old = d->bitmap.get();
+        HGDIOBJ old = HandOut(d->bitmap, o->kind);
         d->bitmap = static_cast<HBITMAP__*>(o);
         return old;
     }
@@ -633,10 +659,10 @@ HGDIOBJ GetCurrentObject(HDC dc, int objType) {
     HDC__* d = DC(dc);
     if (!d) return nullptr;
     switch (objType) {
-    case OBJ_PEN: return d->st.pen.get();
-    case OBJ_BRUSH: return d->st.brush.get();
-    case OBJ_FONT: return d->st.font.get();
-    case OBJ_BITMAP: return d->bitmap.get();
+    case OBJ_PEN: return HandOut(d->st.pen, ObjKind::Pen);
+    case OBJ_BRUSH: return HandOut(d->st.brush, ObjKind::Brush);
+    case OBJ_FONT: return HandOut(d->st.font, ObjKind::Font);
+    case OBJ_BITMAP: return HandOut(d->bitmap, ObjKind::Bitmap);
     default: return nullptr;
     }
 }
@@ -1071,8 +1097,8 @@ HPALETTE CreatePalette(const LOGPALETTE* palette) {
 HPALETTE SelectPalette(HDC dc, HPALETTE palette, bool) {
     HDC__* d = DC(dc);
     GdiObject* o = FromHandle(palette);
-    if (!d || !o || o->kind != ObjKind::Palette) return nullptr;
-    HPALETTE old = d->palette.get();
+    if (!d || !o || o->kind != ObjKind::Palette || o->deleted.load()) return nullptr;
+    auto old = static_cast<HPALETTE>(HandOut(d->palette, ObjKind::Palette));
     d->palette = static_cast<HPALETTE__*>(o);
     return old;
 }

@@ -58,6 +58,53 @@ protected:
 
 TRect BoundsOf(TControl* c) { return c->GetBoundsRect(); }
 
+// A window that paints with a procedure.
+class TPainted : public TCustomControl {
+    LUMORA_CLASS(TPainted, TCustomControl)
+public:
+    using TCustomControl::TCustomControl;
+    std::function<void(TCanvas*)> Painter;
+
+protected:
+    void Paint() override {
+        if (Painter) Painter(GetCanvas());
+    }
+};
+
+// Changes the canvas's brush, pen and font between SaveDC and a bare RestoreDC, which selects
+// the replaced (deleted) objects again behind the canvas's back, then draws through the canvas;
+// a second round draws on the handle itself right after the restore.
+void DrawAcrossRestores(TCanvas* c) {
+    c->GetFont()->SetHeight(-11);
+    c->GetBrush()->SetColor(clYellow);
+    c->GetPen()->SetColor(clNavy);
+    c->FillRect({0, 0, 60, 40});
+    c->Rectangle(0, 0, 4, 4);
+    c->TextOut(0, 30, "a");
+    HDC dc = c->GetHandle();
+    int saved = SaveDC(dc);
+    c->GetBrush()->SetColor(clRed);
+    c->GetPen()->SetColor(clGreen);
+    c->GetFont()->SetHeight(-9);
+    c->Rectangle(0, 0, 4, 4);
+    c->TextOut(0, 30, "b");
+    RestoreDC(dc, saved);
+    c->DrawFocusRect({40, 0, 50, 10});
+    c->Rectangle(10, 0, 20, 10);
+    c->TextOut(22, 0, "x");
+    c->GetBrush()->SetColor(clBlue);
+    c->FillRect({0, 20, 10, 30});
+
+    saved = SaveDC(dc);
+    c->GetBrush()->SetColor(clLime);
+    c->FillRect({0, 30, 10, 40});
+    RestoreDC(dc, saved);
+    const TRect focus{40, 20, 50, 30};
+    DrawFocusRect(dc, &focus);
+    c->GetBrush()->SetColor(clFuchsia);
+    c->FillRect({10, 30, 20, 40});
+}
+
 }  // namespace
 
 // ---- Alignment -------------------------------------------------------------------------------
@@ -290,6 +337,32 @@ TEST_F(WindowTest, DrawingFromATimerReachesTheScreenWithoutAPaint) {
     EXPECT_EQ(cap.Pixel(59, 39), clRed);
     EXPECT_EQ(cap.Pixel(60, 40), clWhite);
     EXPECT_EQ(cap.Pixel(10, 10), clWhite);
+}
+
+TEST_F(WindowTest, CanvasesDrawWithTheirOwnObjectsAfterTheirHandleWasRestored) {
+    Form->SetBorderStyle(bsNone);
+    TBitmap bitmap;
+    bitmap.SetPixelFormat(pf24bit);
+    bitmap.SetSize(60, 40);
+    DrawAcrossRestores(bitmap.GetCanvas());
+    auto* control = Add<TPainted>({0, 0, 60, 40});
+    control->Painter = DrawAcrossRestores;
+    uitest::ShowForm(Form);
+    const uitest::TCapture shown = uitest::Capture(control);
+
+    struct Case {
+        int X, Y;
+        TColor Color;
+    };
+    const Case cases[] = {
+        {10, 0, clGreen}, {15, 5, clRed},                     // the pen and brush after the restore
+        {22, 0, clRed},                                       // text on the brush's colour
+        {5, 25, clBlue}, {5, 35, clLime}, {15, 35, clFuchsia},  // brushes changed after restores
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(bitmap.GetCanvas()->GetPixels(c.X, c.Y), c.Color) << "bitmap at " << c.X << "," << c.Y;
+        EXPECT_EQ(shown.Pixel(c.X, c.Y), c.Color) << "control at " << c.X << "," << c.Y;
+    }
 }
 
 // ---- Scroll bars -----------------------------------------------------------------------------

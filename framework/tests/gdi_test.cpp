@@ -370,6 +370,38 @@ TEST_F(GdiTest, DeletingASelectedObjectKeepsItUsable) {
     EXPECT_EQ(Px(b, 0, 0), clRed);
 }
 
+TEST_F(GdiTest, AnObjectDeletedWhileHeldIsNeverHandedOut) {
+    struct Case {
+        int type;
+        HGDIOBJ (*make)();
+    };
+    const Case cases[] = {
+        {OBJ_PEN, [] { return HGDIOBJ(CreatePen(PS_SOLID, 2, RGB(255, 0, 0))); }},
+        {OBJ_BRUSH, [] { return HGDIOBJ(CreateSolidBrush(RGB(255, 0, 0))); }},
+        {OBJ_FONT, [] { return HGDIOBJ(CreateFont(-12, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial")); }},
+        {OBJ_BITMAP, [] { return HGDIOBJ(CreateBitmap(4, 4, 1, 24, nullptr)); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        HDC dc = CreateCompatibleDC(nullptr);
+        HGDIOBJ initial = GetCurrentObject(dc, c.type);
+        HGDIOBJ obj = c.make();
+        SelectObject(dc, obj);
+        SaveDC(dc);
+        EXPECT_TRUE(DeleteObject(obj));  // selected and saved (bitmaps: selected only)
+        // The context may drop it at any time, so it answers with its first object instead.
+        EXPECT_EQ(GetCurrentObject(dc, c.type), initial);
+        EXPECT_EQ(SelectObject(dc, obj), nullptr);
+        EXPECT_EQ(SelectObject(dc, initial), initial);
+        ASSERT_TRUE(RestoreDC(dc, -1));  // pens, brushes and fonts: selected again
+        EXPECT_EQ(GetCurrentObject(dc, c.type), initial);
+        HGDIOBJ old = SelectObject(dc, initial);
+        EXPECT_EQ(old, initial);
+        EXPECT_EQ(SelectObject(dc, old), initial);
+        DeleteDC(dc);
+    }
+}
+
 }  // namespace
 
 namespace {
