@@ -414,6 +414,7 @@ void JPEGDecodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params,
 }
 
 void JPEGEncodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TProgressRec& Progress) {
+    if (Progress.IsAborting()) return;
     // A 1-bit bitmap goes through a 24-bit copy.
     std::unique_ptr<TBitmap> expanded;
     TBitmap* source = Bitmap;

@@ -1,0 +1,33 @@
+// Fuzz target: PNG data through the image I/O component. The parameters are read first and
+// images larger than a few megapixels are skipped, so memory stays bounded; a decoded image is
+// written again (small ones only), as a palette image when it was one.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "framework/graphics.h"
+#include "framework/stream.h"
+#include "imaging/formats/imago_io.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    TMemoryStream stream;
+    if (size) stream.Write(data, Int64(size));
+    TBitmap bitmap;
+    TImagoIO* io = new TImagoIO(nullptr);
+    io->SetAttachedBitmap(&bitmap);
+    TIOParamsVals* params = io->GetParams();
+    stream.SetPosition(0);
+    io->ParamsFromStream(&stream);
+    const Int64 pixels = Int64(params->Width) * Int64(params->Height);
+    if (params->FileType == ioPNG && pixels > 0 && pixels <= 4000000) {
+        stream.SetPosition(0);
+        io->LoadFromStreamPNG(&stream);
+        if (!io->GetAborting() && pixels <= 65536) {
+            TMemoryStream out;
+            params->PNGFilter = Byte(pixels % 3);
+            io->SaveToStreamPNG(&out);
+        }
+    }
+    io->Free();
+    return 0;
+}
