@@ -1,33 +1,16 @@
-// Fuzz target: PNG data through the image I/O component. The parameters are read first and
-// images larger than a few megapixels are skipped, so memory stays bounded; a decoded image is
-// written again (small ones only), as a palette image when it was one.
+// Fuzz target: PNG data through the image I/O component (see io_fuzz.h); a decoded image is
+// written again with the parameters it was read with (a palette image through the quantizer).
 
-#include <cstddef>
-#include <cstdint>
-
-#include "framework/graphics.h"
-#include "framework/stream.h"
-#include "imaging/formats/imago_io.h"
+#include "fuzz/io_fuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    TMemoryStream stream;
-    if (size) stream.Write(data, Int64(size));
-    TBitmap bitmap;
-    TImagoIO* io = new TImagoIO(nullptr);
-    io->SetAttachedBitmap(&bitmap);
-    TIOParamsVals* params = io->GetParams();
-    stream.SetPosition(0);
-    io->ParamsFromStream(&stream);
-    const Int64 pixels = Int64(params->Width) * Int64(params->Height);
-    if (params->FileType == ioPNG && pixels > 0 && pixels <= 4000000) {
-        stream.SetPosition(0);
-        io->LoadFromStreamPNG(&stream);
-        if (!io->GetAborting() && pixels <= 65536) {
-            TMemoryStream out;
-            params->PNGFilter = Byte(pixels % 3);
-            io->SaveToStreamPNG(&out);
-        }
+    TFuzzIO f(data, size);
+    if (!f.Admit(ioPNG)) return 0;
+    f.IO->LoadFromStreamPNG(&f.Stream);
+    if (f.LoadedSmall()) {
+        TMemoryStream out;
+        f.Params().PNGFilter = Byte(f.Pixels() % 3);
+        f.IO->SaveToStreamPNG(&out);
     }
-    io->Free();
     return 0;
 }

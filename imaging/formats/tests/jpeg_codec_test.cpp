@@ -24,27 +24,11 @@ Bmp Picture(Integer w, Integer h) {
     });
 }
 
-struct TRun {
-    bool Aborting = false;
-    TProgressRec Progress;
-    TRun() { Progress.Aborting = &Aborting; }
-};
-
-// Decodes Data with the codec; true when the aborting flag stayed clear.
 bool Decode(const Bytes& Data, TBitmap* Bitmap, TIOParamsVals& Params, bool ParamsOnly = false) {
-    auto s = StreamOf(Data);
-    TRun run;
-    JPEGDecodeStream(s.get(), Bitmap, Params, run.Progress, ParamsOnly);
-    return !run.Aborting;
+    return DecodeWith(JPEGDecodeStream, Data, Bitmap, Params, ParamsOnly);
 }
 
-Bytes Encode(TBitmap* Bitmap, TIOParamsVals& Params) {
-    TMemoryStream s;
-    TRun run;
-    JPEGEncodeStream(&s, Bitmap, Params, run.Progress);
-    EXPECT_FALSE(run.Aborting);
-    return BytesOf(s);
-}
+Bytes Encode(TBitmap* Bitmap, TIOParamsVals& Params) { return EncodeWith(JPEGEncodeStream, Bitmap, Params); }
 
 // Drops every segment with the given marker (APP0 0xE0, APP14 0xEE) from a JPEG file.
 Bytes WithoutSegment(const Bytes& Data, Byte Marker) {
@@ -106,15 +90,11 @@ TEST_F(JpegTools, DecodedPixelsEqualDjpeg) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.File) + " 1/" + std::to_string(c.Denominator) + " " + c.DctName);
         TBitmap bitmap;
-        TImagoIO* io = new TImagoIO(nullptr);
-        io->SetAttachedBitmap(&bitmap);
-        io->GetParams()->JPEGScale = c.Scale;
-        io->GetParams()->JPEGDCTMethod = c.Dct;
-        auto s = StreamOf(Fixture(c.File));
-        io->LoadFromStream(s.get());
-        EXPECT_FALSE(io->GetAborting());
-        EXPECT_EQ(io->GetParams()->FileType, ioJPEG);
-        io->Free();
+        TIOParamsVals params;
+        params.JPEGScale = c.Scale;
+        params.JPEGDCTMethod = c.Dct;
+        EXPECT_TRUE(LoadThroughIO(Fixture(c.File), &bitmap, params));
+        EXPECT_EQ(params.FileType, ioJPEG);
         EXPECT_EQ(bitmap.GetPixelFormat(), pf24bit);
         const int diff = MaxDifference(Shown(&bitmap), Djpeg(FixturePath(c.File), c.Denominator, c.DctName));
         EXPECT_GE(diff, 0) << "sizes differ";
@@ -374,16 +354,12 @@ TEST(JpegDecode, ProgressAbortAndStreamExceptions) {
 
     TBitmap bitmap;
     TRun run;
-    int events = 0, last = -1;
-    run.Progress.OnProgress = [&](TObject*, Integer per) {
-        ++events;
-        last = per;
-    };
+    run.Count();
     auto s = StreamOf(file);
     JPEGDecodeStream(s.get(), &bitmap, params, run.Progress, false);
     EXPECT_FALSE(run.Aborting);
-    EXPECT_EQ(events, 64);
-    EXPECT_EQ(last, 100);
+    EXPECT_EQ(run.Events, 64);
+    EXPECT_EQ(run.Last, 100);
     // The stream stands right after the image: a second image behind it is read next.
     Bytes two = file;
     two.insert(two.end(), file.begin(), file.end());
@@ -405,9 +381,7 @@ TEST(JpegDecode, ProgressAbortAndStreamExceptions) {
     EXPECT_EQ(stopped.Progress.Done, 32);
     EXPECT_NEAR(Px(target.get(), 39, 0).r, 255, 8);
 
-    TFaultyStream faulty;
-    faulty.Write(file.data(), Int64(file.size()));
-    faulty.SetPosition(0);
+    TFaultyStream faulty(file);
     faulty.ReadLimit = 100;
     TRun failing;
     EXPECT_THROW(JPEGDecodeStream(&faulty, &bitmap, params, failing.Progress, false), EReadError);

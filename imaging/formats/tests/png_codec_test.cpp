@@ -18,26 +18,11 @@ using namespace reftools;
 
 namespace {
 
-struct TRun {
-    bool Aborting = false;
-    TProgressRec Progress;
-    TRun() { Progress.Aborting = &Aborting; }
-};
-
 bool Decode(const Bytes& Data, TBitmap* Bitmap, TIOParamsVals& Params, bool ParamsOnly = false) {
-    auto s = StreamOf(Data);
-    TRun run;
-    PNGDecodeStream(s.get(), Bitmap, Params, run.Progress, ParamsOnly);
-    return !run.Aborting;
+    return DecodeWith(PNGDecodeStream, Data, Bitmap, Params, ParamsOnly);
 }
 
-Bytes Encode(TBitmap* Bitmap, TIOParamsVals& Params) {
-    TMemoryStream s;
-    TRun run;
-    PNGEncodeStream(&s, Bitmap, Params, run.Progress);
-    EXPECT_FALSE(run.Aborting);
-    return BytesOf(s);
-}
+Bytes Encode(TBitmap* Bitmap, TIOParamsVals& Params) { return EncodeWith(PNGEncodeStream, Bitmap, Params); }
 
 // The data of the first chunk of the given type; empty when there is none.
 Bytes Chunk(const Bytes& File, const char* Type) {
@@ -133,17 +118,12 @@ TEST_F(PngTools, DecodedPixelsEqualTheReferenceDecoder) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.File);
         TBitmap bitmap;
-        TImagoIO* io = new TImagoIO(nullptr);
-        io->SetAttachedBitmap(&bitmap);
-        io->GetParams()->PNGBackground = defaultBack;
-        auto s = StreamOf(Fixture(c.File));
-        io->LoadFromStream(s.get());
-        EXPECT_FALSE(io->GetAborting());
-        EXPECT_EQ(io->GetParams()->FileType, ioPNG);
-        const std::vector<TImgRGB> palette = io->GetParams()->Palette;
-        io->Free();
+        TIOParamsVals params;
+        params.PNGBackground = defaultBack;
+        EXPECT_TRUE(LoadThroughIO(Fixture(c.File), &bitmap, params));
+        EXPECT_EQ(params.FileType, ioPNG);
         EXPECT_EQ(bitmap.GetPixelFormat(), c.Format);
-        const int diff = MaxDifference(Shown(&bitmap, palette), Reference(FixturePath(c.File), c.Back));
+        const int diff = MaxDifference(Shown(&bitmap, params.Palette), Reference(FixturePath(c.File), c.Back));
         EXPECT_GE(diff, 0) << "sizes differ";
         EXPECT_LE(diff, c.Tolerance);
     }
@@ -312,16 +292,12 @@ TEST(PngCodec, ProgressOverPassesAndAborting) {
 
     TBitmap bitmap;
     TRun run;
-    int events = 0, last = -1;
-    run.Progress.OnProgress = [&](TObject*, Integer per) {
-        ++events;
-        last = per;
-    };
+    run.Count();
     auto s = StreamOf(file);
     PNGDecodeStream(s.get(), &bitmap, params, run.Progress, false);
     EXPECT_FALSE(run.Aborting);
-    EXPECT_EQ(events, 700);
-    EXPECT_EQ(last, 100);
+    EXPECT_EQ(run.Events, 700);
+    EXPECT_EQ(run.Last, 100);
     EXPECT_EQ(s->GetPosition(), Int64(file.size()));
 
     TRun stopped;
@@ -374,9 +350,7 @@ TEST(PngCodec, DamagedInputAndWriteErrors) {
 
     // A failing stream.
     const Bytes file = Fixture("png_rgb8.png");
-    TFaultyStream faulty;
-    faulty.Write(file.data(), Int64(file.size()));
-    faulty.SetPosition(0);
+    TFaultyStream faulty(file);
     faulty.ReadLimit = 60;
     TRun failing;
     EXPECT_THROW(PNGDecodeStream(&faulty, &bitmap, params, failing.Progress, false), EReadError);

@@ -21,6 +21,8 @@
 #include "framework/graphics.h"
 #include "framework/stream.h"
 #include "imaging/bitmap_rows.h"
+#include "imaging/formats/imago_io.h"
+#include "imaging/formats/io_params.h"
 #include "imaging/img_types.h"
 
 namespace reftools {
@@ -198,6 +200,11 @@ inline double MeanDifference(const TRGBImage& A, const TRGBImage& B) {
 class TFaultyStream : public TMemoryStream {
     LUMORA_CLASS(TFaultyStream, TMemoryStream)
 public:
+    TFaultyStream() = default;
+    explicit TFaultyStream(const Bytes& Data) {
+        TMemoryStream::Write(Data.data(), Int64(Data.size()));
+        SetPosition(0);
+    }
     Int64 ReadLimit = -1;
     bool RaiseOnWrite = false;
     Int64 WriteLimit = -1;
@@ -215,5 +222,58 @@ public:
         return TMemoryStream::Write(Buffer, Count);
     }
 };
+
+// A progress record with its own aborting flag; Count() makes it count the events and keep the
+// last percentage.
+struct TRun {
+    bool Aborting = false;
+    int Events = 0;
+    int Last = -1;
+    TProgressRec Progress;
+    TRun() { Progress.Aborting = &Aborting; }
+    TRun(const TRun&) = delete;
+    TRun& operator=(const TRun&) = delete;
+    void Count() {
+        Progress.OnProgress = [this](TObject*, Integer per) {
+            ++Events;
+            Last = per;
+        };
+    }
+};
+
+using TDecoder = void (*)(TStream*, TBitmap*, TIOParamsVals&, TProgressRec&, bool);
+using TEncoder = void (*)(TStream*, TBitmap*, TIOParamsVals&, TProgressRec&);
+
+// Decodes Data with a codec; true when the aborting flag stayed clear.
+inline bool DecodeWith(TDecoder Decoder, const Bytes& Data, TBitmap* Bitmap, TIOParamsVals& Params,
+                       bool ParamsOnly = false) {
+    auto s = StreamOf(Data);
+    TRun run;
+    Decoder(s.get(), Bitmap, Params, run.Progress, ParamsOnly);
+    return !run.Aborting;
+}
+
+inline Bytes EncodeWith(TEncoder Encoder, TBitmap* Bitmap, TIOParamsVals& Params) {
+    TMemoryStream s;
+    TRun run;
+    Encoder(&s, Bitmap, Params, run.Progress);
+    EXPECT_FALSE(run.Aborting);
+    return BytesOf(s);
+}
+
+// Loads Data through an I/O component, which chooses the format by content, starting from a copy
+// of Params; Params receives the component's parameters afterwards. True when the load did not
+// abort.
+inline bool LoadThroughIO(const Bytes& Data, TBitmap* Bitmap, TIOParamsVals& Params) {
+    TImagoIO* io = new TImagoIO(nullptr);
+    io->SetAttachedBitmap(Bitmap);
+    io->GetParams()->Assign(&Params);
+    auto s = StreamOf(Data);
+    io->LoadFromStream(s.get());
+    const bool ok = !io->GetAborting();
+    Params.Assign(io->GetParams());
+    io->Free();
+    return ok;
+}
 
 }  // namespace reftools
