@@ -29,9 +29,11 @@ public:
     TIOParamsVals& Params() { return *IO->GetParams(); }
 
     // Reads the parameters; true when the data is of FileType and small enough to load. The
-    // stream is back at its start.
-    bool Admit(Integer FileType) {
+    // stream is back at its start. IsFormat (the codec's signature test) keeps data of other
+    // formats away from their readers, which have fuzz targets of their own.
+    bool Admit(Integer FileType, bool (*IsFormat)(TStream*)) {
         Stream.SetPosition(0);
+        if (!IsFormat(&Stream)) return false;
         IO->ParamsFromStream(&Stream);
         Stream.SetPosition(0);
         FPixels = Int64(Params().Width) * Int64(Params().Height);
