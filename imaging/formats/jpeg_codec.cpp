@@ -17,6 +17,7 @@
 #include <jpeglib.h>
 
 #include "imaging/bitmap_routines.h"
+#include "imaging/formats/codec_support.h"
 
 #if !defined(JCS_EXTENSIONS)
 #error "the JPEG library must offer blue-green-red rows (JCS_EXT_BGR)"
@@ -398,7 +399,12 @@ void JPEGDecodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params,
         Params.Width = Integer(info.output_width);
         Params.Height = Integer(info.output_height);
     }
-    if (ok && !shown) Progress.Abort();
+    // Colour spaces that cannot be shown, and images larger than any bitmap a reader makes, are
+    // refused.
+    if (ok && (!shown || (!ParamsOnly && !ImgCodecSizeOK(info.output_width, info.output_height)))) {
+        Progress.Abort();
+        shown = false;
+    }
     if (ok && shown && !ParamsOnly) {
         ImgPrepareBitmap(Bitmap, pf24bit, Integer(info.output_width), Integer(info.output_height));
         Progress.Factor = info.output_height ? 100.0 / info.output_height : 0;

@@ -21,6 +21,7 @@
 
 #include "framework/exceptions.h"
 #include "imaging/bitmap_routines.h"
+#include "imaging/formats/codec_support.h"
 #include "imaging/quantizer.h"
 
 namespace {
@@ -238,8 +239,9 @@ void PNGDecodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params,
     });
     const size_t rowBytes = ok ? png_get_rowbytes(png, info) : 0;
     const size_t pixelBytes = transparent ? 4 : 3;
-    if (ok && !oneBit && rowBytes != size_t(width) * pixelBytes) {
-        // The library would hand out rows of another layout than asked for.
+    if (ok && ((!oneBit && rowBytes != size_t(width) * pixelBytes) || !ImgCodecSizeOK(width, height))) {
+        // The library would hand out rows of another layout than asked for, or the image is
+        // larger than any bitmap a reader makes.
         ok = false;
         Progress.Abort();
     }
@@ -287,43 +289,27 @@ void PNGEncodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TP
     png_set_write_fn(png, &ctx, PngWrite, PngFlush);
 
     // The working bitmap: 1-bit for BitsPerSample 1 (the two colours of a two-colour image, else
-    // a dithered copy), 24-bit otherwise.
-    std::unique_ptr<TBitmap> owned;
-    TBitmap* work = Bitmap;
-    if (Params.BitsPerSample == 1) {
-        if (Bitmap->GetPixelFormat() != pf1bit) {
-            TImgRGB c0, c1;
-            owned.reset(TryConvertTo1Bit(Bitmap, c0, c1));
-            if (!owned) {
-                owned.reset(CloneBitmap(Bitmap));
-                DitherTo1BitOrdered(owned.get());
-            }
-            work = owned.get();
-        }
-    } else if (Bitmap->GetPixelFormat() != pf24bit) {
-        owned.reset(new TBitmap());
-        Expand1BitTo24Bit(Bitmap, owned.get());
-        work = owned.get();
-    }
+    // a dithered copy), quantized to a 256-entry palette for one sample per pixel, 24-bit
+    // otherwise. A 1-bit working bitmap is written as 1-bit grey, whatever SamplesPerPixel says.
+    // An empty bitmap is refused as the library would refuse its header.
+    if (Bitmap->GetWidth() <= 0 || Bitmap->GetHeight() <= 0) RaiseCreatingError();
+    const bool grey1 = Params.BitsPerSample == 1;
+    const bool palette = !grey1 && Params.SamplesPerPixel == 1;
+    TImgWriteSource source(Bitmap, grey1 ? 1 : (palette ? 8 : 24));
+    TBitmap* work = source.Bitmap;
     const Integer width = work->GetWidth();
     const Integer height = work->GetHeight();
-    // A 1-bit working bitmap is always written as 1-bit grey, whatever SamplesPerPixel says.
-    const bool grey1 = work->GetPixelFormat() == pf1bit;
-    const bool palette = !grey1 && Params.SamplesPerPixel == 1;
-
-    std::unique_ptr<TImgQuantizer> quantizer;
-    TImgRGB colours[256] = {};
     png_color plte[256] = {};
     std::vector<png_byte> indexRow;
-    if (palette && width > 0 && height > 0) {
-        quantizer.reset(new TImgQuantizer(work, colours, 256));
-        for (int i = 0; i < 256; ++i) plte[i] = png_color{colours[i].r, colours[i].g, colours[i].b};
+    if (palette) {
+        for (size_t i = 0; i < source.Palette.size() && i < 256; ++i)
+            plte[i] = png_color{source.Palette[i].r, source.Palette[i].g, source.Palette[i].b};
         indexRow.resize(size_t(width));
     }
     const TImgRGB back = Params.PNGBackground;
     png_color_16 bkgd{};
     if (palette) {
-        bkgd.index = png_byte(quantizer ? quantizer->RGBToIndex(ImgPackRGB(back)) : 0);
+        bkgd.index = png_byte(source.Quantizer->RGBToIndex(ImgPackRGB(back)));
     } else if (!grey1) {
         bkgd.red = back.r;
         bkgd.green = back.g;
@@ -360,7 +346,7 @@ void PNGEncodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TP
                 for (Integer y = 0; y < height && !Progress.IsAborting(); ++y) {
                     auto* line = static_cast<png_bytep>(work->ScanLine(y));
                     if (palette) {
-                        ConvertRowDepth(line, indexRow.data(), 24, 8, width, colours, quantizer.get());
+                        ConvertRowDepth(line, indexRow.data(), 24, 8, width, source.Palette.data(), source.Quantizer.get());
                         line = indexRow.data();
                     }
                     png_write_row(png, line);

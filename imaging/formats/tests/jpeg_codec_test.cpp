@@ -44,18 +44,14 @@ Bytes WithoutSegment(const Bytes& Data, Byte Marker) {
 }
 
 // djpeg's pixels for a file at 1/Denominator scale with the named DCT method.
-TRGBImage Djpeg(const std::string& Path, int Denominator, const std::string& Dct) {
-    const std::string out = TempPath("djpeg.pnm");
-    EXPECT_EQ(Run("djpeg -pnm -dct " + Dct + " -scale 1/" + std::to_string(Denominator) + " -outfile " + out +
-                  " " + Path),
-              0);
-    return ReadPNM(out);
+oracle::TImage Djpeg(const std::string& Path, int Denominator, const std::string& Dct) {
+    return ReferencePixels("djpeg -pnm -dct " + Dct + " -scale 1/" + std::to_string(Denominator) + " " + Path);
 }
 
 class JpegTools : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(ToolAvailable("djpeg")) << "djpeg is missing (scripts/packages/formats-jpeg-png.txt)";
+        ASSERT_TRUE(oracle::HaveTool("djpeg")) << "djpeg is missing (scripts/packages/formats-jpeg-png.txt)";
     }
 };
 

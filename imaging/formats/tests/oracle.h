@@ -36,7 +36,8 @@ inline bool HaveTool(const std::string& Tool) {
 }
 
 // Parses a P4, P5 or P6 image; samples of a maxval of 31 are scaled by 8 (the 5-bit channels of
-// 16-bit pixels), others of maxval 255 are taken as they are.
+// 16-bit pixels), those of maxval 255 are taken as they are, two-byte samples (maxval above 255)
+// give their high byte, and other maxvals are scaled to 0..255.
 inline bool ParsePNM(const std::string& Data, TImage& Out) {
     size_t at = 0;
     auto token = [&]() {
@@ -60,7 +61,11 @@ inline bool ParsePNM(const std::string& Data, TImage& Out) {
     ++at;
     const size_t w = size_t(Out.Width), h = size_t(Out.Height);
     Out.RGB.assign(w * h * 3, 0);
-    auto scale = [maxval](unsigned v) { return (unsigned char)(maxval == 31 ? v * 8 : v); };
+    if (maxval <= 0 || maxval > 65535) return false;
+    const size_t wide = maxval > 255 ? 2 : 1;
+    auto scale = [maxval](unsigned v) {
+        return (unsigned char)(maxval == 31 ? v * 8 : (maxval >= 255 ? v : v * 255 / unsigned(maxval)));
+    };
     for (size_t y = 0; y < h; ++y)
         for (size_t x = 0; x < w; ++x) {
             unsigned char* d = &Out.RGB[(y * w + x) * 3];
@@ -70,13 +75,13 @@ inline bool ParsePNM(const std::string& Data, TImage& Out) {
                 const bool black = (static_cast<unsigned char>(Data[i]) >> (7 - x % 8)) & 1;
                 d[0] = d[1] = d[2] = black ? 0 : 255;
             } else if (magic == "P5") {
-                const size_t i = at + y * w + x;
-                if (i >= Data.size() || maxval > 255) return false;
+                const size_t i = at + (y * w + x) * wide;
+                if (i + wide > Data.size()) return false;
                 d[0] = d[1] = d[2] = scale(static_cast<unsigned char>(Data[i]));
             } else {
-                const size_t i = at + (y * w + x) * 3;
-                if (i + 2 >= Data.size() || maxval > 255) return false;
-                for (int c = 0; c < 3; ++c) d[c] = scale(static_cast<unsigned char>(Data[i + c]));
+                const size_t i = at + (y * w + x) * 3 * wide;
+                if (i + 3 * wide > Data.size()) return false;
+                for (int c = 0; c < 3; ++c) d[c] = scale(static_cast<unsigned char>(Data[i + size_t(c) * wide]));
             }
         }
     return true;

@@ -47,10 +47,8 @@ std::string Hex(TImgRGB c) {
 }
 
 // pngtopnm's pixels, composed onto Background where the file has transparency.
-TRGBImage Reference(const std::string& Path, TImgRGB Background) {
-    const std::string out = TempPath("ref.pnm");
-    EXPECT_EQ(Run("pngtopnm -mix -background=" + Hex(Background) + " " + Path + " > " + out + " 2>/dev/null"), 0);
-    return ReadPNM(out);
+oracle::TImage Reference(const std::string& Path, TImgRGB Background) {
+    return ReferencePixels("pngtopnm -mix -background=" + Hex(Background) + " " + Path);
 }
 
 // pngcheck's exit status for a file, and its report with -vv.
@@ -67,8 +65,8 @@ int Pngcheck(const std::string& Path, std::string* Report = nullptr) {
 class PngTools : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(ToolAvailable("pngtopnm")) << "netpbm is missing (scripts/packages/formats-jpeg-png.txt)";
-        ASSERT_TRUE(ToolAvailable("pngcheck")) << "pngcheck is missing (scripts/packages/formats-jpeg-png.txt)";
+        ASSERT_TRUE(oracle::HaveTool("pngtopnm")) << "netpbm is missing (scripts/packages/formats-jpeg-png.txt)";
+        ASSERT_TRUE(oracle::HaveTool("pngcheck")) << "pngcheck is missing (scripts/packages/formats-jpeg-png.txt)";
     }
 };
 
