@@ -111,7 +111,8 @@ void DecodePCX(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, Int64 Le
     } else if (planes == 1 && bits == 8) {
         Params.Palette = palette256;
     } else if (bits < 8) {
-        Params.Palette.assign(palette16.begin(), palette16.begin() + (1 << bits));
+        // The header holds 16 colours, which 5 to 7 bits would pass.
+        Params.Palette.assign(palette16.begin(), palette16.begin() + std::min(1 << bits, 16));
     }
     Params.PCXVersion = h[1];
     Params.Width = Integer(width);

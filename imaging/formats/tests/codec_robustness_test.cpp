@@ -114,6 +114,7 @@ TEST(FormatsCodecRobustness, MalformedInputs) {
         {"pcx: zero bytes per line", TKind::PCX, PCXHead(8, 3, 0, 9, 9).Raw({0xFF, 3, 0xFF, 4}).B, true},
         {"pcx: lines shorter than the width", TKind::PCX, PCXHead(4, 1, 1, 200, 2).Raw({0xFF, 0x12}).B, true},
         {"pcx: runs past the data", TKind::PCX, PCXHead(1, 4, 2, 15, 3).Raw({0xFF}).B, true},
+        {"pcx: 7 bits a pixel (palette of 16)", TKind::PCX, PCXHead(7, 1, 2, 1, 1).Zeros(8).B, true},
         {"pcx: 4 planes of 8 bits (not decoded)", TKind::PCX, PCXHead(8, 4, 2, 1, 1).Zeros(16).B, true},
         {"tga: unaccepted type", TKind::TGA, TGAHead(0, 0, 4, 0, 0, 0, 2, 2, 24).Zeros(12).B, false},
         {"tga: zero width", TKind::TGA, TGAHead(0, 0, 2, 0, 0, 0, 0, 2, 24).Zeros(12).B, false},
