@@ -31,7 +31,7 @@ public:
         Integer filled = 0;
         if (!FEncoded) {
             filled = Integer(std::min<Int64>(FLength, FEnd - FData));
-            std::memcpy(Line, FData, size_t(filled));
+            if (filled > 0) std::memcpy(Line, FData, size_t(filled));
             FData += filled;
         } else {
             if (FPending > 0) {
