@@ -2,7 +2,8 @@
 // with our codecs against ImageMagick on the same files, one thread. Our times include reading
 // or writing the file. The peer's decode time is that of "convert FILE null:"; its encode time is
 // that of "convert SOURCE.ppm OPTIONS FILE" minus that of reading the PPM alone. Process start-up
-// is in the peer's times: a run of "convert" on a 1 x 1 picture shows its size.
+// is in the peer's times: a run of "convert" on a 1 x 1 picture shows its size. The 8-bit
+// files are quantized by both (ImageMagick without dithering, as ours).
 //
 // Usage: codecs [CONVERT [WORK_FOLDER]]
 
@@ -100,9 +101,9 @@ int main(int argc, char** argv) {
     auto tgaDecode = [](TStream* s, TBitmap* b, TIOParamsVals& p, TProgressRec& r) { TGADecodeStream(s, b, p, false, r); };
     const TFormat formats[] = {
         {"bmp 24-bit", "bmp", "-type TrueColor BMP3:", 8, 3, false, bmpEncode, bmpDecode},
-        {"bmp 8-bit RLE", "bmp", "-type Palette -colors 256 -compress RLE BMP3:", 8, 1, true, bmpEncode, bmpDecode},
+        {"bmp 8-bit RLE", "bmp", "+dither -colors 256 -type Palette -compress RLE BMP3:", 8, 1, true, bmpEncode, bmpDecode},
         {"pcx 24-bit RLE", "pcx", "PCX:", 8, 3, true, pcxEncode, pcxDecode},
-        {"pcx 8-bit RLE", "pcx", "-type Palette -colors 256 PCX:", 8, 1, true, pcxEncode, pcxDecode},
+        {"pcx 8-bit RLE", "pcx", "+dither -colors 256 -type Palette PCX:", 8, 1, true, pcxEncode, pcxDecode},
         {"tga 24-bit", "tga", "-compress None TGA:", 8, 3, false, tgaEncode, tgaDecode},
         {"tga 24-bit RLE", "tga", "-compress RLE TGA:", 8, 3, true, tgaEncode, tgaDecode},
     };
