@@ -58,6 +58,7 @@ TEST(FormatsBmpConformance, FixturesDecodeAsTheReferenceDecodersDo) {
         {"ico_24bit_own.ico", ""},  // winicontoppm reads no 24-bit icon
         {"ico_netpbm.ico", ""},  // winicontoppm reads no icon that is not square
         {"cur_4bit_own.cur", ""},
+        {"ico_png_magick.ico", ""},  // an entry stored as PNG
     });
     // A 64-byte header's palette has 4-byte entries, which ImageMagick takes for 3-byte ones and
     // netpbm refuses: the file holds the picture of the 8-bit fixture.
