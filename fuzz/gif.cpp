@@ -11,19 +11,12 @@
 
 #include "framework/graphics.h"
 #include "framework/stream.h"
+#include "fuzz/fuzz_check.h"
 #include "imaging/formats/gif_codec.h"
 #include "imaging/formats/lzw_coders.h"
 
 namespace {
 
-// Stops the run when a property of the codec does not hold.
-#define CHECK(condition)                                                          \
-    do {                                                                          \
-        if (!(condition)) {                                                       \
-            std::fprintf(stderr, "%s:%d: %s does not hold\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                         \
-        }                                                                         \
-    } while (0)
 
 // Frames larger than this are only looked at through their parameters, so that a run stays fast.
 constexpr Int64 kMaxPixels = 1 << 16;
@@ -68,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (Int64(p.Width) * p.Height > kMaxPixels) continue;
         TBitmap bitmap;
         const TDecoded d = Decode(data, size, index, &bitmap, p, false);
-        CHECK(d.Aborted || d.Frames == counted.Frames);
+        FUZZ_CHECK(d.Aborted || d.Frames == counted.Frames);
         if (d.Aborted || bitmap.GetWidth() == 0 || bitmap.GetHeight() == 0) continue;
         // What was read writes and reads again.
         p.BitsPerSample = 1 + (data[size - 1] & 7);
@@ -77,13 +70,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         TProgressRec progress;
         progress.Aborting = &aborted;
         GIFEncodeStream(&out, &bitmap, p, progress);
-        CHECK(!aborted);
+        FUZZ_CHECK(!aborted);
         TBitmap again;
         TIOParamsVals q;
         const TDecoded back = Decode(static_cast<const uint8_t*>(out.GetMemory()), size_t(out.GetSize()), 0,
                                      &again, q, false);
-        CHECK(!back.Aborted && back.Frames == 1);
-        CHECK(again.GetWidth() == bitmap.GetWidth() && again.GetHeight() == bitmap.GetHeight());
+        FUZZ_CHECK(!back.Aborted && back.Frames == 1);
+        FUZZ_CHECK(again.GetWidth() == bitmap.GetWidth() && again.GetHeight() == bitmap.GetHeight());
     }
 
     // The same bytes as a file: counting agrees with reading when the reading went through.
@@ -91,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (size) std::fwrite(data, 1, size, f);
         std::fclose(f);
         const Integer count = GIFDeleteFrame(TempFile(), -1, false);
-        if (!counted.Aborted) CHECK(count == counted.Frames);
+        if (!counted.Aborted) FUZZ_CHECK(count == counted.Frames);
         GIFDeleteFrame(TempFile(), size ? data[0] % 3 : 0, true);
         std::remove(TempFile().c_str());
     }
@@ -115,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             TIOParamsVals q;
             const TDecoded after = Decode(static_cast<const uint8_t*>(s.GetMemory()), size_t(s.GetSize()),
                                           -1, nullptr, q, true);
-            CHECK(after.Frames == frames);
+            FUZZ_CHECK(after.Frames == frames);
         }
     }
     return 0;

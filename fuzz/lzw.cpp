@@ -4,26 +4,12 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "framework/stream.h"
+#include "fuzz/fuzz_check.h"
 #include "imaging/formats/lzw_coders.h"
-
-namespace {
-
-// Stops the run when a property of the codec does not hold.
-#define CHECK(condition)                                                          \
-    do {                                                                          \
-        if (!(condition)) {                                                       \
-            std::fprintf(stderr, "%s:%d: %s does not hold\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                         \
-        }                                                                         \
-    } while (0)
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 4) return 0;
@@ -43,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         s.SetPosition(0);
         std::vector<Byte> pixels(pixelCount);
         GifLZWDecode(&s, height, width, interlaced, pixels.data());
-        CHECK(s.GetPosition() >= 0 && s.GetPosition() <= Int64(bodySize));
+        FUZZ_CHECK(s.GetPosition() >= 0 && s.GetPosition() <= Int64(bodySize));
     }
     // A TIFF strip of exactly its bytes (the block has one byte more only when it is empty), in
     // rows.
@@ -54,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (int i = 0; i < 64; ++i)
             if (!TiffLZWDecode(strip.data(), row, state, Integer(bodySize))) break;
         TiffLZWDecode(nullptr, 0, state, 0);
-        CHECK(state == nullptr);
+        FUZZ_CHECK(state == nullptr);
     }
     // Round trips through both encoders.
     {
@@ -66,8 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         s.SetPosition(0);
         std::vector<Byte> back(pixelCount, 0xFF);
         GifLZWDecode(&s, height, width, interlaced, back.data());
-        CHECK(s.GetPosition() == s.GetSize());
-        CHECK(back == pixels);
+        FUZZ_CHECK(s.GetPosition() == s.GetSize());
+        FUZZ_CHECK(back == pixels);
     }
     if (bodySize > 0) {
         TMemoryStream s;
@@ -75,12 +61,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (size_t at = 0; at < bodySize; at += size_t(row))
             TiffLZWEncode(body + at, Integer(std::min<size_t>(size_t(row), bodySize - at)), &s, state);
         TiffLZWEncode(nullptr, 0, &s, state);
-        CHECK(state == nullptr);
+        FUZZ_CHECK(state == nullptr);
         std::vector<Byte> strip(static_cast<const Byte*>(s.GetMemory()),
                                 static_cast<const Byte*>(s.GetMemory()) + s.GetSize());
         void* dstate = nullptr;
         const Byte* out = TiffLZWDecode(strip.data(), Integer(bodySize), dstate, Integer(strip.size()));
-        CHECK(out != nullptr && std::memcmp(out, body, bodySize) == 0);
+        FUZZ_CHECK(out != nullptr && std::memcmp(out, body, bodySize) == 0);
         TiffLZWDecode(nullptr, 0, dstate, 0);
     }
     return 0;

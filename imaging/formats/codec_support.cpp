@@ -24,7 +24,7 @@ TImgWriteSource::TImgWriteSource(TBitmap* Source, Integer Depth) : Bitmap(Source
         Expand1BitTo24Bit(Source, FOwn.get());
         Bitmap = FOwn.get();
     }
-    if (Depth == 4 || Depth == 8) {
+    if (Depth >= 2 && Depth <= 8) {
         Palette.assign(size_t(1) << Depth, TImgRGB{});
         Quantizer = std::make_unique<TImgQuantizer>(Bitmap, Palette.data(), Integer(Palette.size()));
     }

@@ -73,7 +73,7 @@ private:
 // The pixels a writer writes at Depth bits (1, 4, 8 or 24) and their palette. At 1 bit: a 1-bit
 // bitmap as it is with the colours black, white; a 24-bit bitmap of exactly two colours as the
 // 1-bit image of those colours, the darker first; any other bitmap as a copy dithered to black and
-// white. Deeper: a 24-bit bitmap as it is, a 1-bit one expanded; at 4 and 8 bits a quantizer over
+// white. Deeper: a 24-bit bitmap as it is, a 1-bit one expanded; at 2 to 8 bits a quantizer over
 // it fills a palette of 2^Depth entries (entries it does not fill are black).
 class TImgWriteSource {
 public:

@@ -7,6 +7,7 @@
 
 #include "framework/atomic_file.h"
 #include "imaging/bitmap_routines.h"
+#include "imaging/formats/codec_support.h"
 #include "imaging/formats/stream_reader.h"
 #include "imaging/quantizer.h"
 
@@ -18,19 +19,29 @@ constexpr Byte kTrailer = 0x3B;
 constexpr Byte kGraphicControl = 0xF9;
 constexpr Integer kHeaderSize = 13;
 constexpr Integer kDescriptorSize = 9;  // after the 0x2C
-// Frames above this many pixels are refused (their bitmap alone would pass 750 MB).
-constexpr Int64 kMaxFramePixels = Int64(1) << 28;
 
 void ReportPercent(const TProgressRec& Progress, Integer Percent) {
     if (Progress.OnProgress) Progress.OnProgress(Progress.Sender, Percent);
 }
 
-Integer Le16(const Byte* p) { return Integer(p[0] | (p[1] << 8)); }
+// A 16-bit field of the file, the value held within 0..65535.
+void StoreField(Byte* p, Integer v) { StoreLE16(p, Word(v < 0 ? 0 : (v > 0xFFFF ? 0xFFFF : v))); }
 
-void PutLe16(Byte* p, Integer v) {
-    const Integer c = v < 0 ? 0 : (v > 0xFFFF ? 0xFFFF : v);
-    p[0] = Byte(c);
-    p[1] = Byte(c >> 8);
+// Reads block introducers up to the trailer or the end of the stream (or until the aborting flag
+// is set): OnExtension(label) after an extension's label, OnImage() after an image's 0x2C; other
+// bytes are skipped. A handler answering false ends the walk.
+template <class Extension, class Image>
+void ForEachBlock(TImgStreamReader& In, const TProgressRec& Progress, Extension&& OnExtension, Image&& OnImage) {
+    while (!Progress.IsAborting()) {
+        const Integer block = In.ReadByte();
+        if (block < 0 || block == kTrailer) return;
+        if (block == kExtension) {
+            const Integer label = In.ReadByte();
+            if (label < 0 || !OnExtension(Byte(label))) return;
+        } else if (block == kImage) {
+            if (!OnImage()) return;
+        }
+    }
 }
 
 // Entries of a colour table whose flags byte has Flags bits 0-2 as its size.
@@ -110,7 +121,7 @@ TGraphicControl ReadGraphicControl(TImgStreamReader& In) {
     Byte data[255] = {};
     In.Read(data, size);
     g.Packed = data[0];
-    g.Delay = Le16(data + 1);
+    g.Delay = LoadLE16(data + 1);
     g.Transparent = data[3];
     In.SkipSubBlocks();
     return g;
@@ -118,63 +129,37 @@ TGraphicControl ReadGraphicControl(TImgStreamReader& In) {
 
 // ---- writing --------------------------------------------------------------------------------------
 
-// The image to write and its bits per pixel.
-struct TWorkingImage {
-    TBitmap* Bitmap = nullptr;
-    std::unique_ptr<TBitmap> Owned;
-    Integer Bits = 8;
-};
-
-// BitsPerSample held within 1..8. One bit: the bitmap itself when 1-bit, else its 1-bit form when
-// it has exactly two colours, else (unless KeepColour) a copy dithered to black and white; with
-// KeepColour such a bitmap stays 24-bit with 8 bits. More bits: the 24-bit bitmap, or the 24-bit
-// expansion of a 1-bit one.
-TWorkingImage ChooseWorkingImage(TBitmap* Bitmap, Integer BitsPerSample, bool KeepColour) {
-    TWorkingImage w;
-    w.Bits = BitsPerSample < 1 ? 1 : (BitsPerSample > 8 ? 8 : BitsPerSample);
-    const bool oneBit = Bitmap->GetPixelFormat() == pf1bit;
-    if (w.Bits == 1) {
-        TImgRGB c0, c1;
-        if (oneBit) {
-            w.Bitmap = Bitmap;
-        } else if (TBitmap* two = TryConvertTo1Bit(Bitmap, c0, c1)) {
-            w.Owned.reset(two);
-        } else if (KeepColour) {
-            w.Bitmap = Bitmap;
-            w.Bits = 8;
-        } else {
-            w.Owned.reset(CloneBitmap(Bitmap));
-            DitherTo1BitOrdered(w.Owned.get());
-        }
-    } else if (oneBit) {
-        w.Owned.reset(new TBitmap());
-        Expand1BitTo24Bit(Bitmap, w.Owned.get());
-    } else {
-        w.Bitmap = Bitmap;
-    }
-    if (w.Owned) w.Bitmap = w.Owned.get();
-    return w;
+// The bits per pixel a bitmap is written with: BitsPerSample held within 1..8. With KeepColour a
+// 24-bit bitmap of more than two colours asked for with 1 bit is written with 8 bits instead of
+// being dithered.
+Integer GifBits(TBitmap* Bitmap, Integer BitsPerSample, bool KeepColour) {
+    const Integer bits = BitsPerSample < 1 ? 1 : (BitsPerSample > 8 ? 8 : BitsPerSample);
+    if (bits != 1 || !KeepColour || Bitmap->GetPixelFormat() == pf1bit) return bits;
+    TImgRGB c0, c1;
+    std::unique_ptr<TBitmap> two(TryConvertTo1Bit(Bitmap, c0, c1));
+    return two ? 1 : 8;
 }
 
-// A working image as colour indexes with its palette of 2^Bits entries.
+// A bitmap as colour indexes with its palette of 2^Bits entries: at 1 bit black and white (the
+// 1-bit form of a two-colour bitmap, else a dithered copy), deeper through the quantizer.
 class TIndexedImage {
 public:
-    TIndexedImage(TBitmap* Working, Integer Bits) : FBits(Bits) {
-        const Integer w = Working->GetWidth(), h = Working->GetHeight();
-        FPalette.assign(size_t(1) << Bits, TImgRGB{});
+    TIndexedImage(TBitmap* Bitmap, Integer Bits) : FSource(Bitmap, Bits), FBits(Bits) {
+        TBitmap* working = FSource.Bitmap;
+        const Integer w = working->GetWidth(), h = working->GetHeight();
         FIndexes.assign(size_t(w > 0 ? w : 0) * size_t(h > 0 ? h : 0), 0);
-        if (Working->GetPixelFormat() == pf1bit) {
-            FPalette[1] = ImgRGB(255, 255, 255);
+        if (Bits == 1) {
+            FSource.Palette = {ImgRGB(0, 0, 0), ImgRGB(255, 255, 255)};
             for (Integer y = 0; y < h; ++y) {
-                const auto* row = static_cast<const Byte*>(Working->ScanLine(y));
+                const auto* row = static_cast<const Byte*>(working->ScanLine(y));
                 Byte* out = FIndexes.data() + Int64(y) * w;
                 for (Integer x = 0; x < w; ++x) out[x] = (row[x >> 3] >> (7 - (x & 7))) & 1;
             }
             return;
         }
-        FQuantizer.reset(new TImgQuantizer(Working, FPalette.data(), Integer(FPalette.size())));
+        const TImgQuantizer& q = *FSource.Quantizer;
         for (Integer y = 0; y < h; ++y) {
-            const auto* row = static_cast<const TImgRGB*>(Working->ScanLine(y));
+            const auto* row = static_cast<const TImgRGB*>(working->ScanLine(y));
             Byte* out = FIndexes.data() + Int64(y) * w;
             Cardinal lastColour = 0xFFFFFFFFu;  // no colour packs to this
             Byte lastIndex = 0;
@@ -182,7 +167,7 @@ public:
                 const Cardinal c = ImgPackRGB(row[x]);
                 if (c != lastColour) {
                     lastColour = c;
-                    lastIndex = Byte(FQuantizer->RGBToIndex(c));
+                    lastIndex = Byte(q.RGBToIndex(c));
                 }
                 out[x] = lastIndex;
             }
@@ -190,24 +175,24 @@ public:
     }
 
     Integer IndexOf(const TImgRGB& Colour) const {
-        if (FQuantizer) return FQuantizer->RGBToIndex(ImgPackRGB(Colour));
-        return NearestPaletteIndex(FPalette.data(), Integer(FPalette.size()), ImgPackRGB(Colour));
+        if (FSource.Quantizer) return FSource.Quantizer->RGBToIndex(ImgPackRGB(Colour));
+        return NearestPaletteIndex(FSource.Palette.data(), Integer(FSource.Palette.size()), ImgPackRGB(Colour));
     }
     // The palette as a GIF colour table: red, green, blue per entry.
     std::vector<Byte> ColourTable() const {
         std::vector<Byte> t;
-        t.reserve(FPalette.size() * 3);
-        for (const TImgRGB& c : FPalette) t.insert(t.end(), {c.r, c.g, c.b});
+        t.reserve(FSource.Palette.size() * 3);
+        for (const TImgRGB& c : FSource.Palette) t.insert(t.end(), {c.r, c.g, c.b});
         return t;
     }
+    TBitmap* Bitmap() const { return FSource.Bitmap; }
     const Byte* Indexes() const { return FIndexes.data(); }
     Integer Bits() const { return FBits; }
 
 private:
+    TImgWriteSource FSource;
     Integer FBits;
-    std::vector<TImgRGB> FPalette;
     std::vector<Byte> FIndexes;
-    std::unique_ptr<TImgQuantizer> FQuantizer;
 };
 
 void WriteBytes(TStream* Stream, const std::vector<Byte>& Bytes) {
@@ -218,35 +203,32 @@ void WriteBytes(TStream* Stream, const std::vector<Byte>& Bytes) {
 // ("restore to background"), the transparency flag and index, and the delay.
 void WriteGraphicControl(TStream* Stream, const TIOParamsVals& Params, const TIndexedImage& Image) {
     Byte g[8] = {kExtension, kGraphicControl, 4, Byte(8 + (Params.GIFTransparent ? 1 : 0)), 0, 0, 0, 0};
-    PutLe16(g + 4, Params.GIFDelayTime);
+    StoreField(g + 4, Params.GIFDelayTime);
     g[6] = Byte(Image.IndexOf(Params.GIFTranspColor));
     Stream->WriteBuffer(g, sizeof g);
 }
 
 void WriteImageDescriptor(TStream* Stream, const TIOParamsVals& Params, TBitmap* Bitmap, Byte Flags) {
     Byte d[10] = {kImage};
-    PutLe16(d + 1, Params.GIFXPos);
-    PutLe16(d + 3, Params.GIFYPos);
-    PutLe16(d + 5, Bitmap->GetWidth());
-    PutLe16(d + 7, Bitmap->GetHeight());
+    StoreField(d + 1, Params.GIFXPos);
+    StoreField(d + 3, Params.GIFYPos);
+    StoreField(d + 5, Bitmap->GetWidth());
+    StoreField(d + 7, Bitmap->GetHeight());
     d[9] = Flags;
     Stream->WriteBuffer(d, sizeof d);
 }
 
 // The LZW data through the parameters' encoder, else the process-wide one. False when there is
 // none.
-bool WriteImageData(TStream* Stream, TBitmap* Bitmap, const TIOParamsVals& Params, const TIndexedImage& Image) {
+bool WriteImageData(TStream* Stream, const TIOParamsVals& Params, const TIndexedImage& Image) {
     TGIFLZWCompress encode = Params.GIFLZWCompress ? Params.GIFLZWCompress : DefGIFLZWCompress;
     if (!encode) return false;
-    encode(Stream, Bitmap->GetHeight(), Bitmap->GetWidth(), Params.GIFInterlaced, Image.Indexes(),
+    encode(Stream, Image.Bitmap()->GetHeight(), Image.Bitmap()->GetWidth(), Params.GIFInterlaced, Image.Indexes(),
            Image.Bits());
     return true;
 }
 
-bool FitsAGif(TBitmap* Bitmap) {
-    return Bitmap->GetWidth() > 0 && Bitmap->GetHeight() > 0 && Bitmap->GetWidth() <= 0xFFFF &&
-           Bitmap->GetHeight() <= 0xFFFF;
-}
+bool FitsAGif(TBitmap* Bitmap) { return ImgCodecSizeOK(Bitmap->GetWidth(), Bitmap->GetHeight()); }
 
 // ---- copying blocks ----------------------------------------------------------------------------
 
@@ -337,8 +319,8 @@ void GIFDecodeStream(TStream* Stream, TBitmap* Bitmap, Integer& FrameCount, TIOP
         return;
     }
     Params.GIFVersion.assign(reinterpret_cast<const char*>(head), 6);
-    Params.GIFWinWidth = Le16(head + 6);
-    Params.GIFWinHeight = Le16(head + 8);
+    Params.GIFWinWidth = LoadLE16(head + 6);
+    Params.GIFWinHeight = LoadLE16(head + 8);
     Params.GIFRatio = head[12];
     Params.DpiX = ImgDefaultDpiX();
     Params.DpiY = ImgDefaultDpiY();
@@ -353,44 +335,38 @@ void GIFDecodeStream(TStream* Stream, TBitmap* Bitmap, Integer& FrameCount, TIOP
 
     const Integer wanted = Params.GIFImageIndex;
     TGraphicControl control;
-    while (!Progress.IsAborting()) {
-        const Integer block = in.ReadByte();
-        if (block < 0 || block == kTrailer) break;
-        if (block == kExtension) {
-            const Integer label = in.ReadByte();
-            if (label < 0) break;
-            if (label == kGraphicControl && FrameCount == wanted)
-                control = ReadGraphicControl(in);
-            else
-                in.SkipSubBlocks();
-            continue;
-        }
-        if (block != kImage) continue;
-
+    auto onExtension = [&](Byte Label) {
+        if (Label == kGraphicControl && FrameCount == wanted)
+            control = ReadGraphicControl(in);
+        else
+            in.SkipSubBlocks();
+        return true;
+    };
+    auto onImage = [&] {
         Byte d[kDescriptorSize];
-        if (in.Read(d, kDescriptorSize) < kDescriptorSize) break;
+        if (in.Read(d, kDescriptorSize) < kDescriptorSize) return false;
         TColourTable local;
         if (d[8] & 0x80) local = ReadColourTable(in, TableEntries(d[8]));
         if (FrameCount != wanted) {
             in.Skip(1);
             in.SkipSubBlocks();
             ++FrameCount;
-            continue;
+            return true;
         }
 
         ReportPercent(Progress, 30);
-        if (Progress.IsAborting()) break;
+        if (Progress.IsAborting()) return false;
         // The frame's palette: its own table, else the global one, else a grey ramp of the size
         // the screen flags give.
         const Byte tableFlags = local.Present ? d[8] : screenFlags;
         const Integer bits = (tableFlags & 7) + 1;
         std::vector<TImgRGB> palette =
             local.Present ? local.Entries : (global.Present ? global.Entries : GreyRamp(1 << bits));
-        const Integer width = Le16(d + 4), height = Le16(d + 6);
+        const Integer width = LoadLE16(d + 4), height = LoadLE16(d + 6);
         const bool interlaced = (d[8] & 0x40) != 0;
         Params.GIFTranspColor = EntryOrBlack(palette, control.Transparent);
-        Params.GIFXPos = Le16(d);
-        Params.GIFYPos = Le16(d + 2);
+        Params.GIFXPos = LoadLE16(d);
+        Params.GIFYPos = LoadLE16(d + 2);
         Params.Width = width;
         Params.Height = height;
         Params.GIFDelayTime = control.Delay;
@@ -404,9 +380,9 @@ void GIFDecodeStream(TStream* Stream, TBitmap* Bitmap, Integer& FrameCount, TIOP
         } else {
             const Int64 pixels = Int64(width) * height;
             TGIFLZWDecompress decode = Params.GIFLZWDecompress ? Params.GIFLZWDecompress : DefGIFLZWDecompress;
-            if (pixels > kMaxFramePixels || !decode) {
+            if ((pixels > 0 && !ImgCodecSizeOK(width, height)) || !decode) {
                 Progress.Abort();
-                break;
+                return false;
             }
             indexes.assign(size_t(pixels), 0);
             in.Sync();
@@ -414,11 +390,11 @@ void GIFDecodeStream(TStream* Stream, TBitmap* Bitmap, Integer& FrameCount, TIOP
             decode(Stream, height, width, interlaced, indexes.data());
             if (Stream->GetPosition() == before) {
                 Progress.Abort();
-                break;
+                return false;
             }
             in.Restart();
             ReportPercent(Progress, 70);
-            if (Progress.IsAborting()) break;
+            if (Progress.IsAborting()) return false;
         }
 
         Params.BitsPerSample = bits;
@@ -427,7 +403,9 @@ void GIFDecodeStream(TStream* Stream, TBitmap* Bitmap, Integer& FrameCount, TIOP
         Params.Palette = palette;
         if (!ParamsOnly) IndexesToBitmap(indexes, width, height, palette, blackWhite, Bitmap);
         ++FrameCount;
-    }
+        return true;
+    };
+    ForEachBlock(in, Progress, onExtension, onImage);
     in.Sync();
     if (!Progress.IsAborting()) ReportPercent(Progress, 100);
 }
@@ -447,29 +425,27 @@ void GIFEncodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TP
         Progress.Abort();
         return;
     }
-    TWorkingImage working = ChooseWorkingImage(Bitmap, Params.BitsPerSample, false);
-    TIndexedImage image(working.Bitmap, working.Bits);
+    const TIndexedImage image(Bitmap, GifBits(Bitmap, Params.BitsPerSample, false));
     ReportPercent(Progress, 30);
     if (Progress.IsAborting()) return;
 
-    const Integer b = working.Bits;
+    const Integer b = image.Bits();
     Byte head[kHeaderSize] = {};
     // The version read last (a name that is no GIF version writes as "GIF89a").
     const bool known = Params.GIFVersion.size() >= 6 && Params.GIFVersion.compare(0, 3, "GIF") == 0;
-    const std::string version = known ? Params.GIFVersion.substr(0, 6) : std::string("GIF89a");
-    std::memcpy(head, version.data(), 6);
-    PutLe16(head + 6, Bitmap->GetWidth());
-    PutLe16(head + 8, Bitmap->GetHeight());
+    std::memcpy(head, known ? Params.GIFVersion.data() : "GIF89a", 6);
+    StoreField(head + 6, Bitmap->GetWidth());
+    StoreField(head + 8, Bitmap->GetHeight());
     head[10] = Byte(0x80 + (b - 1) * 16 + (b - 1));
     head[11] = Byte(image.IndexOf(Params.GIFBackground));
     head[12] = 0;
     Stream->WriteBuffer(head, kHeaderSize);
     WriteBytes(Stream, image.ColourTable());
     WriteGraphicControl(Stream, Params, image);
-    WriteImageDescriptor(Stream, Params, working.Bitmap, Params.GIFInterlaced ? 0x40 : 0);
+    WriteImageDescriptor(Stream, Params, Bitmap, Params.GIFInterlaced ? 0x40 : 0);
     ReportPercent(Progress, 70);
     if (Progress.IsAborting()) return;
-    if (!WriteImageData(Stream, working.Bitmap, Params, image)) {
+    if (!WriteImageData(Stream, Params, image)) {
         Progress.Abort();
         return;
     }
@@ -484,14 +460,13 @@ void GIFEncodeFile(const std::string& FileName, TBitmap* Bitmap, TIOParamsVals& 
     GIFEncodeStream(&stream, Bitmap, Params, Progress);
 }
 
-void GIFEncodeFrame(TStream* Stream, TBitmap* Working, Integer BitsPerPixel, TIOParamsVals& Params,
+void GIFEncodeFrame(TStream* Stream, TBitmap* Bitmap, Integer BitsPerPixel, TIOParamsVals& Params,
                     TProgressRec& Progress) {
-    TIndexedImage image(Working, BitsPerPixel);
+    const TIndexedImage image(Bitmap, BitsPerPixel < 1 ? 1 : (BitsPerPixel > 8 ? 8 : BitsPerPixel));
     WriteGraphicControl(Stream, Params, image);
-    WriteImageDescriptor(Stream, Params, Working,
-                         Byte(0x80 + (Params.GIFInterlaced ? 0x40 : 0) + (BitsPerPixel - 1)));
+    WriteImageDescriptor(Stream, Params, Bitmap, Byte(0x80 + (Params.GIFInterlaced ? 0x40 : 0) + (image.Bits() - 1)));
     WriteBytes(Stream, image.ColourTable());
-    if (!WriteImageData(Stream, Working, Params, image)) Progress.Abort();
+    if (!WriteImageData(Stream, Params, image)) Progress.Abort();
 }
 
 Integer GIFInsertFrame(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TProgressRec& Progress) {
@@ -511,42 +486,34 @@ Integer GIFInsertFrame(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, 
         Progress.Abort();
         return 0;
     }
-    TWorkingImage working = ChooseWorkingImage(Bitmap, Params.BitsPerSample, true);
+    const Integer bits = GifBits(Bitmap, Params.BitsPerSample, true);
     ReportPercent(Progress, 30);
 
     Integer frames = 0;
     bool inserted = false;
     auto insert = [&] {
-        GIFEncodeFrame(&out, working.Bitmap, working.Bits, Params, Progress);
+        GIFEncodeFrame(&out, Bitmap, bits, Params, Progress);
         inserted = true;
         ++frames;
     };
-    while (!Progress.IsAborting()) {
-        const Integer block = in.ReadByte();
-        if (block < 0 || block == kTrailer) break;
-        if (block == kExtension) {
-            const Integer label = in.ReadByte();
-            if (label < 0) break;
-            if (label == kGraphicControl && !inserted && frames == target) insert();
-            const Byte head[2] = {kExtension, Byte(label)};
-            out.WriteBuffer(head, 2);
-            if (!CopySubBlocks(in, &out)) break;
-            continue;
-        }
-        if (block != kImage) continue;
+    auto onExtension = [&](Byte Label) {
+        if (Label == kGraphicControl && !inserted && frames == target) insert();
+        const Byte head[2] = {kExtension, Label};
+        out.WriteBuffer(head, 2);
+        return CopySubBlocks(in, &out);
+    };
+    auto onImage = [&] {
         if (!inserted && frames == target) insert();
         if (CopyImage(in, &out) != TImageCopy::Whole) {
             Progress.Abort();
-            break;
+            return false;
         }
         ++frames;
         if (!inserted && frames == target) insert();
-    }
-    if (Progress.IsAborting()) {
-        Stream->SetPosition(start);
-        return 0;
-    }
-    if (!inserted) insert();
+        return true;
+    };
+    ForEachBlock(in, Progress, onExtension, onImage);
+    if (!inserted && !Progress.IsAborting()) insert();
     if (Progress.IsAborting()) {
         Stream->SetPosition(start);
         return 0;
@@ -568,35 +535,25 @@ Integer GIFDeleteFrame(const std::string& FileName, Integer Index, bool Save) {
         TFileStream file(FileName, fmOpenRead | fmShareDenyWrite);
         TImgStreamReader in(&file);
         if (!CopyHeader(in, out)) return 0;
-        for (Integer image = 0;;) {
-            const Integer block = in.ReadByte();
-            if (block < 0 || block == kTrailer) break;
-            if (block == kExtension) {
-                const Integer label = in.ReadByte();
-                if (label < 0) break;
-                const bool drop = label == kGraphicControl && image == Index;
-                TStream* to = drop ? nullptr : out;
-                if (to) {
-                    const Byte head[2] = {kExtension, Byte(label)};
-                    to->WriteBuffer(head, 2);
-                }
-                if (!CopySubBlocks(in, to)) break;
-                continue;
+        Integer image = 0;
+        auto onExtension = [&](Byte Label) {
+            TStream* to = Label == kGraphicControl && image == Index ? nullptr : out;
+            if (to) {
+                const Byte head[2] = {kExtension, Label};
+                to->WriteBuffer(head, 2);
             }
-            if (block != kImage) continue;
+            return CopySubBlocks(in, to);
+        };
+        auto onImage = [&] {
             const bool drop = image == Index;
             const TImageCopy copied = CopyImage(in, drop ? nullptr : out);
-            if (copied == TImageCopy::NoDescriptor) {
-                complete = false;
-                break;
-            }
+            complete = copied == TImageCopy::Whole;
+            if (copied == TImageCopy::NoDescriptor) return false;
             ++image;
             if (!drop) ++frames;
-            if (copied == TImageCopy::Cut) {
-                complete = false;
-                break;
-            }
-        }
+            return complete;
+        };
+        ForEachBlock(in, ImgSilentProgress(), onExtension, onImage);
     }
     if (Save && complete) {
         copy.WriteBuffer(&kTrailer, 1);

@@ -33,9 +33,9 @@ void GIFEncodeFile(const std::string& FileName, TBitmap* Bitmap, TIOParamsVals& 
 // when the stream holds no GIF, and 0 with the stream unchanged when the flag gets set.
 Integer GIFInsertFrame(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TProgressRec& Progress);
 // Writes one frame for GIFInsertFrame at the stream's position: a graphic control extension, the
-// image descriptor with a local colour table of 2^BitsPerPixel colours, and the LZW data. Working
-// is 1-bit (BitsPerPixel 1) or 24-bit.
-void GIFEncodeFrame(TStream* Stream, TBitmap* Working, Integer BitsPerPixel, TIOParamsVals& Params,
+// image descriptor with a local colour table of 2^BitsPerPixel colours (1 to 8), and the LZW data.
+// With 1 bit the colours are black and white (a bitmap of more than two colours is dithered).
+void GIFEncodeFrame(TStream* Stream, TBitmap* Bitmap, Integer BitsPerPixel, TIOParamsVals& Params,
                     TProgressRec& Progress);
 // Copies the GIF file without frame Index and returns the number of frames copied; with Save the
 // copy replaces the file, unless the file ended inside a frame. Index -1 with Save false only

@@ -83,32 +83,21 @@ private:
             FEnded = true;
             return;
         }
-        if (code == kClear) {
-            do {
-                ClearTable();
-                if (!ReadCode(code)) {
-                    FEnded = true;
-                    return;
-                }
-            } while (code == kClear);
-            if (code == kEndOfInfo) {
+        // After a clear code (and at the start of data without one) the code must be a byte.
+        bool fresh = FPrev < 0;
+        while (code == kClear) {
+            ClearTable();
+            fresh = true;
+            if (!ReadCode(code)) {
                 FEnded = true;
                 return;
             }
-            if (code > 255) {
-                FError = true;
-                return;
-            }
-            Emit(code);
-            FPrev = code;
-            return;
         }
         if (code == kEndOfInfo) {
             FEnded = true;
             return;
         }
-        if (FPrev < 0) {
-            // Data that does not start with a clear code.
+        if (fresh) {
             if (code > 255) {
                 FError = true;
                 return;

@@ -20,6 +20,7 @@
 
 #include "imaging/formats/gif_codec.h"
 #include "imaging/formats/tests/gif_test_support.h"
+#include "imaging/formats/tests/oracle.h"
 #include "imaging/tests/image_fixture.h"
 
 namespace {
@@ -43,33 +44,17 @@ TRun RunTool(const std::string& Command) {
 }
 
 bool HaveTools() {
-    return RunTool("command -v convert && command -v giftext && command -v gif2rgb && command -v gifsicle").Status == 0;
+    return oracle::HaveTool("convert") && oracle::HaveTool("giftext") && oracle::HaveTool("gif2rgb") &&
+           oracle::HaveTool("gifsicle");
 }
 
 std::string Quote(const std::string& s) { return "'" + s + "'"; }
 
-std::string FixtureDir() {
-    const char* root = std::getenv("LUMORA_TEST_SOURCE_DIR");
-    return std::string(root ? root : ".") + "/imaging/formats/tests/fixtures";
-}
-
-// The pixels of a bitmap as red, green, blue bytes (1-bit: black and white).
-std::string RGBBytes(TBitmap* b) {
-    std::string out;
-    for (Integer y = 0; y < b->GetHeight(); ++y)
-        for (Integer x = 0; x < b->GetWidth(); ++x) {
-            const TImgRGB c = b->GetPixelFormat() == pf1bit ? (Bit(b, x, y) ? ImgRGB(255, 255, 255) : ImgRGB(0, 0, 0))
-                                                            : Px(b, x, y);
-            out += char(c.r);
-            out += char(c.g);
-            out += char(c.b);
-        }
-    return out;
-}
-
-// ImageMagick's pixels of frame Index alone.
-std::string MagickFrame(const std::string& File, int Index) {
-    return RunTool("convert " + Quote(File + "[" + std::to_string(Index) + "]") + " -alpha off -depth 8 rgb:-").Out;
+// ImageMagick's pixels of frame Index alone, transparent pixels in the colour of their index.
+oracle::TImage MagickFrame(const std::string& File, int Index) {
+    oracle::TImage image;
+    oracle::RunPNM("convert " + Quote(File + "[" + std::to_string(Index) + "]") + " -alpha off -depth 8 ppm:-", image);
+    return image;
 }
 
 // What giftext tells of each image: position, size, interlacing, and the delay and transparency
@@ -121,9 +106,9 @@ std::unique_ptr<TOurFrame> DecodeFile(const std::string& File, int Index) {
 }
 
 // Checks every frame of File against giftext and ImageMagick; Pixels gets our frames' pixels.
-void CheckAgainstReferences(const std::string& File, std::vector<std::string>& Pixels) {
+void CheckAgainstReferences(const std::string& File, std::vector<oracle::TImage>& Pixels) {
     SCOPED_TRACE(File);
-    std::vector<std::string>& pixels = Pixels;
+    std::vector<oracle::TImage>& pixels = Pixels;
     pixels.clear();
     bool normal = false;
     const std::vector<TFrameInfo> info = GiftextFrames(File, &normal);
@@ -145,7 +130,7 @@ void CheckAgainstReferences(const std::string& File, std::vector<std::string>& P
         EXPECT_EQ(f.Params.GIFTransparent, info[i].Transparent);
         ASSERT_EQ(f.Bitmap->GetWidth(), info[i].Width);
         ASSERT_EQ(f.Bitmap->GetHeight(), info[i].Height);
-        pixels.push_back(RGBBytes(f.Bitmap.get()));
+        pixels.push_back(oracle::FromBitmap(f.Bitmap.get()));
         EXPECT_TRUE(pixels.back() == MagickFrame(File, int(i))) << "pixels differ from ImageMagick's";
     }
 }
@@ -176,23 +161,23 @@ TEST_F(GifConformance, FixturesDecodeLikeTheReferenceDecoders) {
                               "gb_depth7.gif",   "gb_depth8.gif",   "gb_frames.gif",  "im_interlaced.gif",
                               "im_anim.gif",     "im_transparent.gif", "im87.gif"};
     for (const char* name : fixtures) {
-        const std::string file = FixtureDir() + "/" + name;
-        std::vector<std::string> frames;
+        const std::string file = oracle::FixturePath(name);
+        std::vector<oracle::TImage> frames;
         CheckAgainstReferences(file, frames);
         // gif2rgb paints every frame onto the screen: for one frame covering it, the same pixels.
         if (frames.size() == 1) {
             const std::string out = Path("out.rgb");
             ASSERT_EQ(RunTool("gif2rgb -1 -o " + Quote(out) + " " + Quote(file)).Status, 0) << name;
             std::ifstream f(out, std::ios::binary);
-            const std::string rgb((std::istreambuf_iterator<char>(f)), {});
-            EXPECT_TRUE(rgb == frames[0]) << name << ": pixels differ from gif2rgb's";
+            const std::vector<unsigned char> rgb((std::istreambuf_iterator<char>(f)), {});
+            EXPECT_TRUE(rgb == frames[0].RGB) << name << ": pixels differ from gif2rgb's";
         }
     }
     // The versions are read as they stand.
-    EXPECT_EQ(DecodeFile(FixtureDir() + "/gb_bw87a.gif", 0)->Params.GIFVersion, "GIF87a");
-    EXPECT_EQ(DecodeFile(FixtureDir() + "/gb_bw87a.gif", 0)->Bitmap->GetPixelFormat(), pf1bit);
-    EXPECT_EQ(DecodeFile(FixtureDir() + "/im87.gif", 0)->Params.GIFVersion, "GIF87a");
-    EXPECT_EQ(DecodeFile(FixtureDir() + "/gb_frames.gif", 0)->Params.GIFVersion, "GIF89a");
+    EXPECT_EQ(DecodeFile(oracle::FixturePath("gb_bw87a.gif"), 0)->Params.GIFVersion, "GIF87a");
+    EXPECT_EQ(DecodeFile(oracle::FixturePath("gb_bw87a.gif"), 0)->Bitmap->GetPixelFormat(), pf1bit);
+    EXPECT_EQ(DecodeFile(oracle::FixturePath("im87.gif"), 0)->Params.GIFVersion, "GIF87a");
+    EXPECT_EQ(DecodeFile(oracle::FixturePath("gb_frames.gif"), 0)->Params.GIFVersion, "GIF89a");
 }
 
 TEST_F(GifConformance, WrittenGifsPassTheReferenceTools) {
@@ -246,11 +231,11 @@ TEST_F(GifConformance, WrittenGifsPassTheReferenceTools) {
         }
         ASSERT_EQ(frames, Integer(1 + c.more.size()));
 
-        std::vector<std::string> ours;
+        std::vector<oracle::TImage> ours;
         CheckAgainstReferences(file, ours);
         ASSERT_EQ(ours.size(), size_t(frames));
         // Frames without colour reduction come back as they were.
-        if (c.exact) EXPECT_TRUE(ours[0] == RGBBytes(c.bitmap));
+        if (c.exact) EXPECT_TRUE(ours[0] == oracle::FromBitmap(c.bitmap));
 
         // gifsicle reads it without complaint, and its re-encoding decodes to the same pixels.
         const TRun info = RunTool("gifsicle --info " + Quote(file) + " 2>&1");
