@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <vector>
 
@@ -8,6 +12,7 @@
 #include "imaging/formats/io_params.h"
 #include "imaging/formats/lzw_coders.h"
 #include "imaging/formats/tests/gif_test_support.h"
+#include "imaging/formats/tests/oracle.h"
 
 namespace {
 
@@ -393,4 +398,94 @@ TEST(TiffLZW, EncoderStartsANewTableAfterCode4093) {
     }
     EXPECT_GE(clears, 2);
     EXPECT_EQ(TiffDecode(TiffEncode(data, 1000), 1000, 20), data);
+}
+
+namespace {
+
+// A one-strip, 8-bit grey TIFF around an LZW strip.
+std::vector<Byte> GreyTiff(int Width, int Height, const std::vector<Byte>& Strip) {
+    std::vector<Byte> t = {'I', 'I', 42, 0, 8, 0, 0, 0};
+    const struct {
+        Word tag;
+        Cardinal value;
+    } entries[] = {{256, Cardinal(Width)}, {257, Cardinal(Height)}, {258, 8}, {259, 5}, {262, 1},
+                   {273, 0},  // strip offset, set below
+                   {277, 1}, {278, Cardinal(Height)}, {279, Cardinal(Strip.size())}};
+    const Cardinal count = sizeof entries / sizeof entries[0];
+    const Cardinal stripAt = 8 + 2 + count * 12 + 4;
+    auto le = [&](Cardinal v, int bytes) {
+        for (int i = 0; i < bytes; ++i) t.push_back(Byte(v >> (8 * i)));
+    };
+    le(count, 2);
+    for (const auto& e : entries) {
+        le(e.tag, 2);
+        le(4, 2);  // LONG
+        le(1, 4);
+        le(e.tag == 273 ? stripAt : e.value, 4);
+    }
+    le(0, 4);
+    t.insert(t.end(), Strip.begin(), Strip.end());
+    return t;
+}
+
+// The strip of a one-strip little-endian TIFF (empty when it has another shape).
+std::vector<Byte> OnlyStrip(const std::vector<Byte>& Tiff) {
+    auto le = [&](size_t at, int bytes) {
+        Cardinal v = 0;
+        for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | (at + size_t(i) < Tiff.size() ? Tiff[at + size_t(i)] : 0);
+        return v;
+    };
+    if (Tiff.size() < 8 || Tiff[0] != 'I') return {};
+    const size_t ifd = le(4, 4);
+    Cardinal offset = 0, bytes = 0, strips = 0;
+    for (Cardinal i = 0, n = le(ifd, 2); i < n; ++i) {
+        const size_t e = ifd + 2 + i * 12;
+        const Cardinal tag = le(e, 2), type = le(e + 2, 2), value = le(e + 8, type == 3 ? 2 : 4);
+        if (tag == 273) {
+            offset = value;
+            strips = le(e + 4, 4);
+        }
+        if (tag == 279) bytes = value;
+    }
+    if (strips != 1 || size_t(offset) + bytes > Tiff.size()) return {};
+    return std::vector<Byte>(Tiff.begin() + offset, Tiff.begin() + offset + bytes);
+}
+
+}  // namespace
+
+TEST(TiffLZW, StripsGoBothWaysWithLibtiff) {
+    if (!oracle::HaveTool("convert")) GTEST_SKIP() << "needs imagemagick (its TIFF reader and writer are libtiff)";
+    std::string folder = (std::filesystem::temp_directory_path() / "lumora-lzw-XXXXXX").string();
+    ASSERT_NE(mkdtemp(folder.data()), nullptr);
+    const int w = 301, h = 47;
+    // Noise on top (the table fills and is cleared), long runs below.
+    std::vector<Byte> grey = Pattern("noise", w * h / 2, 8);
+    const std::vector<Byte> ramp = Pattern("ramp", w * h - int(grey.size()), 8);
+    grey.insert(grey.end(), ramp.begin(), ramp.end());
+
+    // Ours, read by libtiff.
+    const std::vector<Byte> tiff = GreyTiff(w, h, TiffEncode(grey, size_t(w)));
+    const std::string ours = folder + "/ours.tif";
+    std::ofstream(ours, std::ios::binary).write(reinterpret_cast<const char*>(tiff.data()), std::streamsize(tiff.size()));
+    oracle::TImage read;
+    ASSERT_TRUE(oracle::RunPNM("convert '" + ours + "' -depth 8 pgm:-", read));
+    ASSERT_EQ(read.RGB.size(), grey.size() * 3);
+    for (size_t i = 0; i < grey.size(); ++i) ASSERT_EQ(read.RGB[i * 3], grey[i]) << "pixel " << i;
+
+    // libtiff's, read by ours a row at a time.
+    const std::string pgm = folder + "/grey.pgm", theirs = folder + "/theirs.tif";
+    {
+        std::ofstream out(pgm, std::ios::binary);
+        out << "P5\n" << w << " " << h << "\n255\n";
+        out.write(reinterpret_cast<const char*>(grey.data()), std::streamsize(grey.size()));
+    }
+    ASSERT_EQ(std::system(("convert '" + pgm + "' -compress LZW -define tiff:predictor=1 -define tiff:rows-per-strip=" +
+                           std::to_string(h) + " '" + theirs + "'").c_str()),
+              0);
+    std::ifstream in(theirs, std::ios::binary);
+    const std::vector<Byte> strip = OnlyStrip(std::vector<Byte>(std::istreambuf_iterator<char>(in), {}));
+    ASSERT_FALSE(strip.empty());
+    EXPECT_TRUE(TiffDecode(strip, w, h) == grey);
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
 }
