@@ -306,8 +306,10 @@ bool CopyHeader(TImgStreamReader& In, TStream* Out) {
 
 // ---- reading -----------------------------------------------------------------------------------
 
-void GIFDecodeStream(TStream* Stream, TBitmap* Bitmap, Integer& FrameCount, TIOParamsVals& Params,
-                     TProgressRec& Progress, bool ParamsOnly) {
+namespace {
+
+void DecodeGIF(TStream* Stream, TBitmap* Bitmap, Integer& FrameCount, TIOParamsVals& Params,
+               TProgressRec& Progress, bool ParamsOnly) {
     FrameCount = 0;
     ReportPercent(Progress, 0);
     if (Progress.IsAborting()) return;
@@ -410,6 +412,17 @@ void GIFDecodeStream(TStream* Stream, TBitmap* Bitmap, Integer& FrameCount, TIOP
     if (!Progress.IsAborting()) ReportPercent(Progress, 100);
 }
 
+}  // namespace
+
+void GIFDecodeStream(TStream* Stream, TBitmap* Bitmap, Integer& FrameCount, TIOParamsVals& Params,
+                     TProgressRec& Progress, bool ParamsOnly) {
+    try {
+        DecodeGIF(Stream, Bitmap, FrameCount, Params, Progress, ParamsOnly);
+    } catch (...) {
+        Progress.Abort();
+    }
+}
+
 void GIFDecodeFile(const std::string& FileName, TBitmap* Bitmap, Integer& FrameCount,
                    TIOParamsVals& Params, TProgressRec& Progress) {
     TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
@@ -418,7 +431,9 @@ void GIFDecodeFile(const std::string& FileName, TBitmap* Bitmap, Integer& FrameC
 
 // ---- writing -----------------------------------------------------------------------------------
 
-void GIFEncodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TProgressRec& Progress) {
+namespace {
+
+void EncodeGIF(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TProgressRec& Progress) {
     ReportPercent(Progress, 0);
     if (Progress.IsAborting()) return;
     if (!FitsAGif(Bitmap)) {
@@ -453,6 +468,16 @@ void GIFEncodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TP
     ReportPercent(Progress, 100);
 }
 
+}  // namespace
+
+void GIFEncodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TProgressRec& Progress) {
+    try {
+        EncodeGIF(Stream, Bitmap, Params, Progress);
+    } catch (...) {
+        Progress.Abort();
+    }
+}
+
 void GIFEncodeFile(const std::string& FileName, TBitmap* Bitmap, TIOParamsVals& Params,
                    TProgressRec& Progress) {
     TFileStream stream(FileName, fmCreate);
@@ -469,7 +494,9 @@ void GIFEncodeFrame(TStream* Stream, TBitmap* Bitmap, Integer BitsPerPixel, TIOP
     if (!WriteImageData(Stream, Params, image)) Progress.Abort();
 }
 
-Integer GIFInsertFrame(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TProgressRec& Progress) {
+namespace {
+
+Integer InsertFrame(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TProgressRec& Progress) {
     ReportPercent(Progress, 0);
     if (Progress.IsAborting()) return 0;
     const Int64 start = Stream->GetPosition();
@@ -524,6 +551,17 @@ Integer GIFInsertFrame(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, 
     Stream->SetSize(start + out.GetSize());
     ReportPercent(Progress, 100);
     return frames;
+}
+
+}  // namespace
+
+Integer GIFInsertFrame(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TProgressRec& Progress) {
+    try {
+        return InsertFrame(Stream, Bitmap, Params, Progress);
+    } catch (...) {
+        Progress.Abort();
+        return 0;
+    }
 }
 
 Integer GIFDeleteFrame(const std::string& FileName, Integer Index, bool Save) {

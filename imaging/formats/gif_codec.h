@@ -1,7 +1,8 @@
 #pragma once
 // The GIF codec: reading one frame of a GIF, writing a one-frame GIF, inserting and deleting
 // frames, and counting frames. LZW coding goes through the coders in the parameters (or the
-// process-wide ones, lzw_hooks.h); failures are reported through the aborting flag.
+// process-wide ones, lzw_hooks.h). The stream functions report every failure through the aborting
+// flag; the file functions raise when the file cannot be opened or created.
 
 #include <string>
 

@@ -10,12 +10,11 @@
 #include "imaging/formats/gif_codec.h"
 #include "imaging/formats/imago_io.h"
 #include "imaging/formats/lzw_coders.h"
+#include "imaging/formats/tests/codec_bytes.h"
 #include "imaging/formats/tests/gif_test_support.h"
 #include "imaging/tests/image_fixture.h"
 
 using giftest::Blocks;
-using giftest::Contents;
-using giftest::Fill;
 using giftest::TGifBuilder;
 using giftest::TRGB;
 
@@ -63,7 +62,7 @@ protected:
     TResult Decode(const std::vector<Byte>& Bytes, Integer Index, TBitmap* Bitmap, TIOParamsVals& Params,
                    bool ParamsOnly = false) {
         TMemoryStream s;
-        Fill(s, Bytes);
+        StreamOf(Bytes, s);
         TResult r;
         TProgressRec progress;
         progress.Aborting = &r.Aborted;
@@ -80,7 +79,7 @@ protected:
         progress.Aborting = &aborted;
         GIFEncodeStream(&s, Bitmap, Params, progress);
         if (Aborted) *Aborted = aborted;
-        return Contents(s);
+        return BytesOf(s);
     }
     // Inserts with the aborting flag *Aborted (cleared first), or a flag of its own.
     Integer Insert(TMemoryStream& s, TBitmap* Bitmap, TIOParamsVals& Params, bool* Aborted = nullptr,
@@ -278,7 +277,9 @@ TEST_F(GifCodecTest, MalformedInput) {
         EXPECT_EQ(r.Aborted, c.aborted);
         EXPECT_EQ(r.Frames, c.frames);
         // Counting frames agrees with reading.
-        if (!r.Aborted) EXPECT_EQ(GIFDeleteFrame(WriteFile("case.gif", c.gif), -1, false), r.Frames);
+        if (!r.Aborted) {
+            EXPECT_EQ(GIFDeleteFrame(WriteFile("case.gif", c.gif), -1, false), r.Frames);
+        }
     }
 }
 
@@ -419,17 +420,17 @@ TEST_F(GifCodecTest, InsertsFramesWhereAsked) {
     p.GIFImageIndex = 1;
     p.GIFDelayTime = 7;
     EXPECT_EQ(Insert(s, b.get(), p), 2);  // appended
-    EXPECT_EQ(Blocks(Contents(s)), "G(8,0,0)I(5x4,0,8)G(8,7,0)I(3x2,8,8)T");
-    const std::vector<Byte> two = Contents(s);
+    EXPECT_EQ(Blocks(BytesOf(s)), "G(8,0,0)I(5x4,0,8)G(8,7,0)I(3x2,8,8)T");
+    const std::vector<Byte> two = BytesOf(s);
     EXPECT_EQ(std::string(two.begin(), two.begin() + 6), "GIF89a");
     s.SetPosition(0);
     p.GIFImageIndex = 0;
     p.GIFDelayTime = 3;
     p.BitsPerSample = 1;  // two colours: a one-bit frame
     EXPECT_EQ(Insert(s, c.get(), p), 3);  // before the first frame's graphic control extension
-    EXPECT_EQ(Blocks(Contents(s)), "G(8,3,0)I(2x6,1,2)G(8,0,0)I(5x4,0,8)G(8,7,0)I(3x2,8,8)T");
+    EXPECT_EQ(Blocks(BytesOf(s)), "G(8,3,0)I(2x6,1,2)G(8,0,0)I(5x4,0,8)G(8,7,0)I(3x2,8,8)T");
     // Each frame reads back.
-    const std::vector<Byte> gif = Contents(s);
+    const std::vector<Byte> gif = BytesOf(s);
     TIOParamsVals back;
     Bmp read(new TBitmap());
     EXPECT_EQ(Decode(gif, 0, read.get(), back).Frames, 3);
@@ -442,15 +443,15 @@ TEST_F(GifCodecTest, InsertsFramesWhereAsked) {
 
     // A first image without a graphic control extension: the frame goes before it. Past the end
     // appends; a colourful bitmap with one bit keeps its colours with 8.
-    Fill(s, TGifBuilder("GIF87a", 2, 2, 1).Image(0, 0, 2, 2, {0, 1, 1, 0}, 1).Trailer().Bytes);
+    StreamOf(TGifBuilder("GIF87a", 2, 2, 1).Image(0, 0, 2, 2, {0, 1, 1, 0}, 1).Trailer().Bytes, s);
     p.GIFImageIndex = 0;
     EXPECT_EQ(Insert(s, b.get(), p), 2);
-    EXPECT_EQ(Blocks(Contents(s)), "G(8,3,0)I(3x2,8,8)I(2x2,0,2)T");  // one colour: kept with 8 bits
+    EXPECT_EQ(Blocks(BytesOf(s)), "G(8,3,0)I(3x2,8,8)I(2x2,0,2)T");  // one colour: kept with 8 bits
     Bmp colourful = Make24(3, 1, [](Integer x, Integer) { return ImgRGB(Byte(x * 80), 40, 0); });
     s.SetPosition(0);
     p.GIFImageIndex = 9;
     EXPECT_EQ(Insert(s, colourful.get(), p), 3);
-    EXPECT_EQ(Blocks(Contents(s)), "G(8,3,0)I(3x2,8,8)I(2x2,0,2)G(8,3,0)I(3x1,8,8)T");
+    EXPECT_EQ(Blocks(BytesOf(s)), "G(8,3,0)I(3x2,8,8)I(2x2,0,2)G(8,3,0)I(3x1,8,8)T");
 }
 
 TEST_F(GifCodecTest, InsertingLeavesOtherStreamsAlone) {
@@ -458,22 +459,22 @@ TEST_F(GifCodecTest, InsertingLeavesOtherStreamsAlone) {
     TIOParamsVals p;
     TMemoryStream s;
     // Not a GIF: nothing changes, the result is 0.
-    Fill(s, {'P', 'N', 'G', 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
+    StreamOf({'P', 'N', 'G', 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}, s);
     bool aborted = false;
     EXPECT_EQ(Insert(s, b.get(), p, &aborted), 0);
     EXPECT_FALSE(aborted);
-    EXPECT_EQ(Contents(s).size(), 14u);
+    EXPECT_EQ(BytesOf(s).size(), 14u);
     EXPECT_EQ(s.GetPosition(), 0);
 
     // A GIF after other data: the data before it stays, the stream ends with the new GIF.
     const std::vector<Byte> gif = ThreeFrames();
     std::vector<Byte> prefixed = {'a', 'b', 'c'};
     prefixed.insert(prefixed.end(), gif.begin(), gif.end());
-    Fill(s, prefixed);
+    StreamOf(prefixed, s);
     s.SetPosition(3);
     p.GIFImageIndex = 3;
     EXPECT_EQ(Insert(s, b.get(), p), 4);
-    const std::vector<Byte> now = Contents(s);
+    const std::vector<Byte> now = BytesOf(s);
     EXPECT_EQ(std::string(now.begin(), now.begin() + 3), "abc");
     EXPECT_EQ(Blocks(std::vector<Byte>(now.begin() + 3, now.end())),
               "G(5,10,3)I(10x8,0,2)EG(9,50,1)I(4x3,1,2)I(2x2,0,2)G(8,0,0)I(3x2,8,8)T");
@@ -481,14 +482,14 @@ TEST_F(GifCodecTest, InsertingLeavesOtherStreamsAlone) {
     // Image data cut by the end of the stream, or the progress event asking to stop: nothing
     // changes.
     const std::vector<Byte> cut(gif.begin(), gif.begin() + 50);
-    Fill(s, cut);
+    StreamOf(cut, s);
     EXPECT_EQ(Insert(s, b.get(), p, &aborted), 0);
     EXPECT_TRUE(aborted);
-    EXPECT_EQ(Contents(s), cut);
-    Fill(s, gif);
+    EXPECT_EQ(BytesOf(s), cut);
+    StreamOf(gif, s);
     bool stop = false;
     EXPECT_EQ(Insert(s, b.get(), p, &stop, [&](TObject*, Integer per) { stop = stop || per == 30; }), 0);
-    EXPECT_EQ(Contents(s), gif);
+    EXPECT_EQ(BytesOf(s), gif);
 }
 
 TEST_F(GifCodecTest, DeletesAndCountsFrames) {

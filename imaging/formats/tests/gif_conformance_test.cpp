@@ -235,7 +235,9 @@ TEST_F(GifConformance, WrittenGifsPassTheReferenceTools) {
         CheckAgainstReferences(file, ours);
         ASSERT_EQ(ours.size(), size_t(frames));
         // Frames without colour reduction come back as they were.
-        if (c.exact) EXPECT_TRUE(ours[0] == oracle::FromBitmap(c.bitmap));
+        if (c.exact) {
+            EXPECT_TRUE(ours[0] == oracle::FromBitmap(c.bitmap));
+        }
 
         // gifsicle reads it without complaint, and its re-encoding decodes to the same pixels.
         const TRun info = RunTool("gifsicle --info " + Quote(file) + " 2>&1");

@@ -105,17 +105,6 @@ private:
     }
 };
 
-inline void Fill(TMemoryStream& s, const std::vector<Byte>& Bytes) {
-    s.Clear();
-    if (!Bytes.empty()) s.WriteBuffer(Bytes.data(), Int64(Bytes.size()));
-    s.SetPosition(0);
-}
-
-inline std::vector<Byte> Contents(TMemoryStream& s) {
-    const auto* p = static_cast<const Byte*>(s.GetMemory());
-    return std::vector<Byte>(p, p + s.GetSize());
-}
-
 // The blocks of a GIF as a short text: "G(packed,delay,transparent)" for a graphic control
 // extension, "E" for another extension, "I(w x h, local bits or 0, code size)" for an image, "T"
 // for the trailer; "!" where the data ends early.

@@ -11,15 +11,11 @@
 #include "framework/stream.h"
 #include "imaging/formats/io_params.h"
 #include "imaging/formats/lzw_coders.h"
+#include "imaging/formats/tests/codec_bytes.h"
 #include "imaging/formats/tests/gif_test_support.h"
 #include "imaging/formats/tests/oracle.h"
 
 namespace {
-
-std::vector<Byte> StreamBytes(TMemoryStream& s) {
-    const auto* p = static_cast<const Byte*>(s.GetMemory());
-    return std::vector<Byte>(p, p + s.GetSize());
-}
 
 // Packs codes least significant bit first, each of its width.
 struct TLsbPacker {
@@ -98,7 +94,7 @@ std::vector<Byte> EncodeGif(const std::vector<Byte>& Pixels, int Width, int Heig
                             bool Interlaced = false) {
     TMemoryStream s;
     GifLZWEncode(&s, Height, Width, Interlaced, Pixels.data(), Bits);
-    return StreamBytes(s);
+    return BytesOf(s);
 }
 
 // Pixel patterns for round trips.
@@ -277,7 +273,7 @@ std::vector<Byte> TiffEncode(const std::vector<Byte>& Data, size_t Piece) {
     if (Data.empty()) TiffLZWEncode(Data.data(), 0, &s, state);
     TiffLZWEncode(nullptr, 0, &s, state);
     EXPECT_EQ(state, nullptr);
-    return StreamBytes(s);
+    return BytesOf(s);
 }
 
 // Decodes Strip in calls of Row bytes, Rows times. The strip is copied into a block of exactly its
