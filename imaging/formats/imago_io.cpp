@@ -792,7 +792,11 @@ Integer DetectBuiltin(TStream* Stream, Int64 Start, Int64 Size) {
         if (std::string(reinterpret_cast<const char*>(b), n) == "PCX") return ioPCX;
     }
     if (Size > 14 && std::memcmp(read(14), "BM", 2) == 0) return ioBMP;
-    if (Size > 128 && read(128)[0] == 0x0A && b[1] <= 5) return ioPCX;
+    // A PCX header: manufacturer 10, a known version, run-length or plain encoding and a real
+    // bit depth. The last two keep out Targa files whose image ID happens to be 10 bytes long.
+    if (Size > 128 && read(128)[0] == 0x0A && b[1] <= 5 && b[2] <= 1 &&
+        (b[3] == 1 || b[3] == 2 || b[3] == 4 || b[3] == 8))
+        return ioPCX;
     if (Size > 12 && HeaderTag(read(12)) == "TIFF") return ioTIFF;
     if (Size > 8 && (std::memcmp(read(8), "II", 2) == 0 || std::memcmp(b, "MM", 2) == 0))
         return ioTIFF;

@@ -252,6 +252,18 @@ TEST(FormatsTga, ContentTest) {
     }
 }
 
+// netpbm names its Targa files with a 10-byte image ID, so they start with the PCX manufacturer
+// byte: content detection must still find Targa, and the file must load by content.
+TEST(FormatsTga, TargaWithATenByteIdIsNotTakenForPCX) {
+    TFileStream s(oracle::FixturePath("tga_rgb_netpbm.tga"), fmOpenRead);
+    Byte first = 0;
+    ASSERT_GT(s.GetSize(), 129);
+    s.ReadBuffer(&first, 1);
+    s.SetPosition(0);
+    ASSERT_EQ(first, 0x0A);
+    EXPECT_EQ(DetectStreamType(&s), ioTGA);
+}
+
 TEST(FormatsTga, ColourMapsAndOrientation) {
     // A map from index 10 with 5 entries: pixels use entries 10 to 14, the parameters' palette
     // holds entries 0 to 4 (3-3-2 levels).
