@@ -30,9 +30,19 @@ TImgBoxQuantizer::TImgBoxQuantizer(TBitmap* Bitmap, TImgRGB* Palette, Integer Co
     if (!Usable(Bitmap)) return;
     const Integer w = Bitmap->GetWidth(), h = Bitmap->GetHeight();
     FTotal = Int64(w) * h;
+    // Beside each cell's count, the sums of its pixels' exact channel values: a box's palette
+    // colour is the true mean of the pixels it holds, not the lower end of its 8-wide bins (which
+    // would turn white into 248 grey and shift every colour of a one-colour picture).
+    std::vector<Int64> sums(size_t(32768) * 3, 0);
     for (Integer y = 0; y < h; ++y) {
         const auto* row = static_cast<const TImgRGB*>(Bitmap->ScanLine(y));
-        for (Integer x = 0; x < w; ++x) ++FCube[size_t(Cell(row[x].r >> 3, row[x].g >> 3, row[x].b >> 3))];
+        for (Integer x = 0; x < w; ++x) {
+            const size_t cell = size_t(Cell(row[x].r >> 3, row[x].g >> 3, row[x].b >> 3));
+            ++FCube[cell];
+            sums[cell * 3] += row[x].r;
+            sums[cell * 3 + 1] += row[x].g;
+            sums[cell * 3 + 2] += row[x].b;
+        }
     }
     FBoxes.reserve(256);
     FBoxes.emplace_back();
@@ -55,16 +65,35 @@ TImgBoxQuantizer::TImgBoxQuantizer(TBitmap* Bitmap, TImgRGB* Palette, Integer Co
         if (!Split(best)) FBoxes[best].Variance = 0;
     }
 
-    const Integer written = std::min(Integer(FBoxes.size()), std::max(Colours, 0));
-    for (Integer i = 0; i < written; ++i) {
-        const TBox& b = FBoxes[size_t(i)];
-        Palette[i] = ImgRGB(Byte(Round(b.Mean[0]) << 3), Byte(Round(b.Mean[1]) << 3), Byte(Round(b.Mean[2]) << 3));
-    }
     for (size_t i = 0; i < FBoxes.size(); ++i) {
         const TBox& b = FBoxes[i];
         for (Integer r = b.Lower[0]; r < b.Upper[0]; ++r)
             for (Integer g = b.Lower[1]; g < b.Upper[1]; ++g)
                 for (Integer bl = b.Lower[2]; bl < b.Upper[2]; ++bl) FInverse[size_t(Cell(r, g, bl))] = Byte(i);
+    }
+
+    // Each box's colour: the mean of the pixels whose cells map to it; a box that lost all its
+    // cells to a later one keeps the centre of its bins' mean.
+    std::vector<Int64> boxSums(FBoxes.size() * 4, 0);
+    for (size_t cell = 0; cell < FCube.size(); ++cell) {
+        if (FCube[cell] == 0) continue;
+        Int64* t = &boxSums[size_t(FInverse[cell]) * 4];
+        t[0] += sums[cell * 3];
+        t[1] += sums[cell * 3 + 1];
+        t[2] += sums[cell * 3 + 2];
+        t[3] += FCube[cell];
+    }
+    const Integer written = std::min(Integer(FBoxes.size()), std::max(Colours, 0));
+    for (Integer i = 0; i < written; ++i) {
+        const Int64* t = &boxSums[size_t(i) * 4];
+        if (t[3] > 0) {
+            auto mean = [&](int c) { return Byte((t[c] + t[3] / 2) / t[3]); };
+            Palette[i] = ImgRGB(mean(0), mean(1), mean(2));
+        } else {
+            const TBox& b = FBoxes[size_t(i)];
+            auto centre = [&](int c) { return Byte(std::clamp<Int64>(Round(b.Mean[c] * 8 + 3.5), 0, 255)); };
+            Palette[i] = ImgRGB(centre(0), centre(1), centre(2));
+        }
     }
 }
 
