@@ -142,6 +142,83 @@ inline Bytes OneStripBilevel(int Width, int Height, const Bytes& Strip, int Comp
     return t;
 }
 
+// A TIFF built entry by entry, in either byte order: the header, the pixel data (at offset 8),
+// the values that do not fit into their entries, then the directory with the entries as added.
+struct TTiffBuilder {
+    bool BigEndian = false;
+    Bytes Pixels;
+    struct TEntry {
+        int Tag, Type;
+        uint32_t Count;
+        Bytes Data;  // in file order
+    };
+    std::vector<TEntry> Entries;
+
+    void Put(Bytes& B, uint32_t V, int Size) const {
+        for (int i = 0; i < Size; ++i) B.push_back(Byte(BigEndian ? V >> (8 * (Size - 1 - i)) : V >> (8 * i)));
+    }
+    TTiffBuilder& Numbers(int Tag, int Type, const std::vector<uint32_t>& Values) {
+        Bytes d;
+        for (uint32_t v : Values) Put(d, v, Type == 3 ? 2 : (Type == 4 ? 4 : 1));
+        Entries.push_back({Tag, Type, uint32_t(Values.size()), d});
+        return *this;
+    }
+    TTiffBuilder& Short(int Tag, std::vector<uint32_t> Values) { return Numbers(Tag, 3, Values); }
+    TTiffBuilder& Long(int Tag, std::vector<uint32_t> Values) { return Numbers(Tag, 4, Values); }
+    TTiffBuilder& Rational(int Tag, uint32_t Num, uint32_t Den) {
+        Bytes d;
+        Put(d, Num, 4);
+        Put(d, Den, 4);
+        Entries.push_back({Tag, 5, 1, d});
+        return *this;
+    }
+    TTiffBuilder& Ascii(int Tag, const std::string& Text) {
+        Bytes d(Text.begin(), Text.end());
+        d.push_back(0);
+        Entries.push_back({Tag, 2, uint32_t(d.size()), d});
+        return *this;
+    }
+    // The common entries of a one-strip image of the pixels: width, length, bits, samples,
+    // compression, photometric, strip offset, rows per strip and byte count.
+    TTiffBuilder& Image(int Width, int Height, std::vector<uint32_t> Bits, int Compression, int Photometric) {
+        Long(256, {uint32_t(Width)}).Long(257, {uint32_t(Height)}).Short(258, Bits);
+        Short(259, {uint32_t(Compression)}).Short(262, {uint32_t(Photometric)}).Long(273, {8});
+        Short(277, {uint32_t(Bits.size())}).Long(278, {uint32_t(Height)}).Long(279, {uint32_t(Pixels.size())});
+        return *this;
+    }
+    Bytes Build() const {
+        Bytes b = {Byte(BigEndian ? 'M' : 'I'), Byte(BigEndian ? 'M' : 'I')};
+        Put(b, 42, 2);
+        Put(b, 0, 4);
+        b.insert(b.end(), Pixels.begin(), Pixels.end());
+        std::vector<uint32_t> at(Entries.size(), 0);
+        for (size_t i = 0; i < Entries.size(); ++i)
+            if (Entries[i].Data.size() > 4) {
+                if (b.size() & 1) b.push_back(0);
+                at[i] = uint32_t(b.size());
+                b.insert(b.end(), Entries[i].Data.begin(), Entries[i].Data.end());
+            }
+        if (b.size() & 1) b.push_back(0);
+        const uint32_t ifd = uint32_t(b.size());
+        Bytes head;
+        Put(head, ifd, 4);
+        std::copy(head.begin(), head.end(), b.begin() + 4);
+        Put(b, uint32_t(Entries.size()), 2);
+        for (size_t i = 0; i < Entries.size(); ++i) {
+            const TEntry& e = Entries[i];
+            Put(b, uint32_t(e.Tag), 2);
+            Put(b, uint32_t(e.Type), 2);
+            Put(b, e.Count, 4);
+            Bytes v = e.Data.size() > 4 ? Bytes() : e.Data;
+            if (e.Data.size() > 4) Put(v, at[i], 4);
+            v.resize(4, 0);
+            b.insert(b.end(), v.begin(), v.end());
+        }
+        Put(b, 0, 4);
+        return b;
+    }
+};
+
 inline bool HaveLibtiffTools() {
     return oracle::HaveTool("tiffcp") && oracle::HaveTool("tiffinfo") && oracle::HaveTool("tiffcmp");
 }
