@@ -874,9 +874,9 @@ Integer EncodeTIFF(TStream* Stream, bool Append, TBitmap* Bitmap, TIOParamsVals&
     const TImgWriteSource source(Bitmap, mono ? 1 : 24);
     TBitmap* work = source.Bitmap;
 
-    Integer photometric = Params.TIFFPhotometInterpret <= 1 ? phBlackIsZero
-                          : Params.TIFFPhotometInterpret == ioTIFF_CMYK ? phCMYK
-                                                                       : phRGB;
+    // 24-bit pages are CMYK or RGB: a grey choice still writes three samples, which only RGB
+    // describes.
+    Integer photometric = Params.TIFFPhotometInterpret == ioTIFF_CMYK ? phCMYK : phRGB;
     Integer compression = cmNone;
     bool twoD = false;
     TTIFFLZWCompress lzw = nullptr;

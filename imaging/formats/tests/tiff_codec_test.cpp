@@ -260,6 +260,8 @@ TEST(TIFFCodec, WrittenFilesPassLibtiffAndReadBack) {
         {"rgb lzw", false, ioTIFF_LZW, ioTIFF_RGB, 8, 3, 5, 2, 3, 2},
         {"rgb packbits", false, ioTIFF_PACKBITS, ioTIFF_RGB, 8, 3, 32773, 2, 3, 1},
         {"rgb with a fax compression", false, ioTIFF_G4FAX, ioTIFF_RGB, 8, 3, 1, 2, 3, 1},
+        {"rgb, black-is-zero chosen", false, ioTIFF_UNCOMPRESSED, ioTIFF_BLACKISZERO, 8, 3, 1, 2, 3, 1},
+        {"rgb lzw, white-is-zero chosen", false, ioTIFF_LZW, ioTIFF_WHITEISZERO, 8, 3, 5, 2, 3, 2},
         {"cmyk none", false, ioTIFF_UNCOMPRESSED, ioTIFF_CMYK, 8, 4, 1, 5, 4, 1},
         {"cmyk lzw, 4 samples read last", false, ioTIFF_LZW, ioTIFF_CMYK, 8, 4, 5, 5, 4, 1},
         {"cmyk lzw, 3 samples read last", false, ioTIFF_LZW, ioTIFF_CMYK, 8, 3, 5, 5, 4, 2},
@@ -297,6 +299,7 @@ TEST(TIFFCodec, WrittenFilesPassLibtiffAndReadBack) {
         const tifftest::TToolRun info = tifftest::RunTool("tiffinfo -D '" + path + "' >/dev/null");
         EXPECT_EQ(info.Status, 0);
         EXPECT_EQ(info.Output.find("rror"), std::string::npos) << info.Output;
+        EXPECT_EQ(info.Output.find("arning"), std::string::npos) << info.Output;
         // Ours and libtiff's read the same pixels; they are the source's unless it was dithered.
         TBitmap back;
         TIOParamsVals again;
@@ -412,6 +415,7 @@ TEST(TIFFCodec, AppendingInsertsIntoThePageChain) {
         const tifftest::TToolRun info = tifftest::RunTool("tiffinfo -D '" + path + "' >/dev/null");
         EXPECT_EQ(info.Status, 0);
         EXPECT_EQ(info.Output.find("rror"), std::string::npos) << info.Output;
+        EXPECT_EQ(info.Output.find("arning"), std::string::npos) << info.Output;
         TBitmap page;
         TIOParamsVals params;
         ReadTiff(file, &page, params, 3);
