@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/peer_timing.h"
 #include "bench/synthetic_photo.h"
 #include "framework/backend.h"
 #include "framework/stream.h"
@@ -20,37 +21,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Ms(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
-
-// Wall time of a command in ms, best of three (negative when it failed).
-double RunBest(const std::string& Command) {
-    double best = 1e300;
-    for (int r = 0; r < 3; ++r) {
-        const auto t0 = Clock::now();
-        if (std::system(Command.c_str()) != 0) return -1;
-        best = std::min(best, Ms(t0, Clock::now()));
-    }
-    return best;
-}
-
-void Report(const char* What, double Ours, const char* Peer, double PeerMs) {
-    if (PeerMs <= 0) {
-        std::printf("%s: ours %.1f ms, %s failed\n", What, Ours, Peer);
-        return;
-    }
-    std::printf("%s: ours %.1f ms, %s %.1f ms, ratio %.2f\n", What, Ours, Peer, PeerMs, Ours / PeerMs);
-}
-
-long FileSize(const std::string& File) {
-    std::FILE* f = std::fopen(File.c_str(), "rb");
-    if (!f) return -1;
-    std::fseek(f, 0, SEEK_END);
-    const long n = std::ftell(f);
-    std::fclose(f);
-    return n;
-}
+using namespace bench;
 
 // A page of typescript: lines of word-like black blocks with letter gaps, a ruled table and a
 // frame, on white (1 bit, index 0 black).

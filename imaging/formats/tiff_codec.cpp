@@ -477,6 +477,18 @@ public:
             for (Int64 i = 0; i < count; ++i) Out[i] = Byte(Out[i] * 16);
     }
 
+    // Whether Convert has a case for the page's layout; without one no row needs decoding.
+    bool Converts() const {
+        const TTiffVars& v = FVars;
+        const Integer s = v.Samples, bits = v.Bits, ph = v.Photometric;
+        const bool grey = ph == phWhiteIsZero || ph == phBlackIsZero;
+        if (FMono) return grey || ph == phPalette;
+        return (ph == phRGB && (s == 3 || s == 4) && bits == 8) || (ph == phRGB && s == 1 && bits == 16) ||
+               (ph == phPalette && s == 1 && bits <= 8) || (grey && s == 1 && (bits == 8 || bits == 4)) ||
+               (grey && s == 1 && bits == 16 && v.Compression == cmNone) || (ph == phCMYK && s == 4 && bits == 8) ||
+               (ph == phCIELab && s == 3 && bits == 8);
+    }
+
     // Converts an unpacked chunky row into bitmap row Dest; a layout without a conversion leaves
     // the row as it is.
     void Convert(const Byte* Row, void* Dest) const {
@@ -676,7 +688,8 @@ void DecodeTIFF(TBitmap* Bitmap, TStream* Stream, Integer& PageCount, TIOParamsV
         Progress.Abort();
         return;
     }
-    if (v.StripOffsets.empty()) return;
+    // A layout without a conversion leaves the blank rows: nothing to decode.
+    if (v.StripOffsets.empty() || !convert.Converts()) return;
 
     // Planes are decoded only with 8-bit samples (one sample a pixel is laid out as a chunky row).
     const bool planar = v.Planar == 2 && v.Samples > 1;

@@ -1,0 +1,47 @@
+#pragma once
+// Timing helpers of the benchmarks that run a peer program: wall times in ms, a command's best of
+// three runs, a file's size and the one-line report "NAME: ours X ms, PEER Y ms, ratio R".
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace bench {
+
+using Clock = std::chrono::steady_clock;
+
+inline double Ms(Clock::time_point a, Clock::time_point b) {
+    return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
+// Wall time of a command in ms, best of three (negative when it failed).
+inline double RunBest(const std::string& Command) {
+    double best = 1e300;
+    for (int r = 0; r < 3; ++r) {
+        const auto t0 = Clock::now();
+        if (std::system(Command.c_str()) != 0) return -1;
+        best = std::min(best, Ms(t0, Clock::now()));
+    }
+    return best;
+}
+
+inline void Report(const char* What, double Ours, const char* Peer, double PeerMs) {
+    if (PeerMs <= 0) {
+        std::printf("%s: ours %.1f ms, %s failed\n", What, Ours, Peer);
+        return;
+    }
+    std::printf("%s: ours %.1f ms, %s %.1f ms, ratio %.2f\n", What, Ours, Peer, PeerMs, Ours / PeerMs);
+}
+
+inline long FileSize(const std::string& File) {
+    std::FILE* f = std::fopen(File.c_str(), "rb");
+    if (!f) return -1;
+    std::fseek(f, 0, SEEK_END);
+    const long n = std::ftell(f);
+    std::fclose(f);
+    return n;
+}
+
+}  // namespace bench
