@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -860,19 +862,25 @@ bool WalkChain(TStream* Stream, Int64 Base, TChain& Chain) {
     Cardinal value = file.ReadAt(4, first, 4) ? LoadLE32(first) : 0;
     Chain.Positions.push_back(4);
     Chain.Values.push_back(value);
-    std::set<Cardinal> visited;
-    while (value != 0 && visited.insert(value).second) {
+    // The bytes the header and each directory taken so far cover. A directory that overlaps one
+    // of them ends the chain, so that patching a pointer never changes another directory.
+    std::map<Int64, Int64> covered = {{0, 8}};  // start -> end, none overlapping
+    while (value != 0) {
         Byte count[2], next[4];
         if (!file.ReadAt(value, count, 2)) break;
         const Int64 at = Int64(value) + 2 + Int64(LoadLE16(count)) * 12;
         if (!file.ReadAt(at, next, 4)) break;
+        const Int64 from = value, to = at + 4;
+        const auto after = covered.upper_bound(from);
+        if ((after != covered.end() && after->first < to) || std::prev(after)->second > from) break;
+        covered.emplace(from, to);
         ++Chain.Pages;
         value = LoadLE32(next);
         Chain.Positions.push_back(at);
         Chain.Values.push_back(value);
     }
-    // The last pointer ends the chain: whatever it held (a directory seen before, or one outside
-    // the file) is not followed after the new page.
+    // The last pointer ends the chain: whatever it held (a directory seen before, one overlapping
+    // another, or one outside the file) is not followed after the new page.
     Chain.Values.back() = 0;
     return true;
 }

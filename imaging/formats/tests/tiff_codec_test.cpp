@@ -433,6 +433,18 @@ TEST(TIFFCodec, AppendingInsertsIntoThePageChain) {
     EXPECT_EQ(Append(ls, d.get(), 99), 3);
     EXPECT_EQ(tifftest::Parse(reftools::BytesOf(ls)).Pages.size(), 3u);
 
+    // Directories that overlap the header or each other end the chain before them, so patching a
+    // pointer cannot change another: an empty directory at 5 has its next pointer in the first one.
+    {
+        Bytes overlapping = {'I', 'I', 42, 0, 5, 0, 0, 0, 0, 0, 0, 0};
+        TMemoryStream os;
+        os.WriteBuffer(overlapping.data(), Int64(overlapping.size()));
+        EXPECT_EQ(Append(os, d.get(), 1), 1);
+        const tifftest::TFile parsed = tifftest::Parse(reftools::BytesOf(os));
+        ASSERT_EQ(parsed.Pages.size(), 1u);
+        EXPECT_EQ(parsed.Pages[0].Get(256), 2u);
+    }
+
     // Not a little-endian TIFF: nothing appended.
     TMemoryStream be;
     be.WriteBuffer("MM\0*\0\0\0\0", 8);
