@@ -458,12 +458,14 @@ public:
         const Int64 count = FVars.Width * Samples;
         const Integer bits = FVars.Bits;
         if (Unpacks()) {
+            // Fax rows come with 1 for white runs, where the file's bits hold 0.
+            const Cardinal flip = FFax ? 1 : 0;
             Int64 bit = 0;
             for (Int64 i = 0; i < count; ++i, bit += bits) {
                 Cardinal v = 0;
                 for (Integer k = 0; k < bits; ++k) {
                     const Int64 b = bit + k;
-                    v = (v << 1) | ((Raw[b >> 3] >> (7 - (b & 7))) & 1);
+                    v = (v << 1) | (((Raw[b >> 3] >> (7 - (b & 7))) & 1) ^ flip);
                 }
                 Out[i] = Byte(v);
             }
@@ -505,7 +507,7 @@ public:
             auto* out = static_cast<Byte*>(Dest);
             bool invert;
             if (ph == phPalette)
-                invert = FPaletteInvert;
+                invert = FPaletteInvert != FFax;  // fax rows hold 1 for the file's 0 bits
             else if (grey)
                 invert = FFax ? ph == phBlackIsZero : ph == phWhiteIsZero;
             else
@@ -548,13 +550,8 @@ public:
 
 private:
     // Samples other than 8 and 16 bits become one byte each, except the 1-bit rows of a 1-bit
-    // bitmap and fax rows.
-    bool Unpacks() const {
-        const Integer b = FVars.Bits;
-        if (b >= 8) return false;
-        if (FMono || FFax) return false;
-        return true;
-    }
+    // bitmap (fax rows of a palette page of two colours included).
+    bool Unpacks() const { return FVars.Bits < 8 && !FMono; }
 
     static std::vector<TImgRGB> GreyRamp(Integer Bits) {
         const size_t n = size_t(1) << std::min(std::max(Bits, 0), 16);

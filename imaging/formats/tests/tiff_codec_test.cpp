@@ -102,6 +102,7 @@ TEST(TIFFCodec, FixturesDecodeToLibtiffsPixels) {
         {"tiff_pal4_none_be.tif", ioTIFF_UNCOMPRESSED, ioTIFF_RGBPALETTE, 4, 1, pf24bit},
         // Two colours that are not black and white: 24-bit.
         {"tiff_pal1_lzw_le.tif", ioTIFF_LZW, ioTIFF_RGBPALETTE, 1, 1, pf24bit},
+        {"tiff_pal1_g4_le.tif", ioTIFF_G4FAX, ioTIFF_RGBPALETTE, 1, 1, pf24bit},
         {"tiff_bw_none_le.tif", ioTIFF_UNCOMPRESSED, ioTIFF_WHITEISZERO, 1, 1, pf1bit},
         {"tiff_bw_packbits_be.tif", ioTIFF_PACKBITS, ioTIFF_WHITEISZERO, 1, 1, pf1bit},
         {"tiff_bw_lzw_le.tif", ioTIFF_LZW, ioTIFF_WHITEISZERO, 1, 1, pf1bit},
@@ -128,6 +129,25 @@ TEST(TIFFCodec, FixturesDecodeToLibtiffsPixels) {
         const oracle::TImage theirs = LibtiffPixels(path);
         ASSERT_FALSE(theirs.RGB.empty());
         EXPECT_TRUE(oracle::FromBitmap(&bitmap) == theirs);
+    }
+
+    // The fax-coded palette page with its map made black and white, either way round: 1-bit.
+    const Bytes pal = reftools::ReadFile(oracle::FixturePath("tiff_pal1_g4_le.tif"));
+    const uint32_t map = tifftest::Parse(pal).Pages.at(0).ValueOffsets.at(320);
+    for (const bool whiteFirst : {false, true}) {
+        SCOPED_TRACE(whiteFirst);
+        Bytes bw = pal;
+        for (size_t i = 0; i < 6; ++i) {
+            const Byte v = (i % 2 == 1) != whiteFirst ? 0xFF : 0;
+            bw[map + 2 * i] = bw[map + 2 * i + 1] = v;
+        }
+        const std::string path = reftools::TempPath("pal_bw_g4.tif");
+        reftools::WriteFile(path, bw);
+        TBitmap bitmap;
+        TIOParamsVals params;
+        ASSERT_TRUE(ReadTiff(bw, &bitmap, params).Ok);
+        EXPECT_EQ(bitmap.GetPixelFormat(), pf1bit);
+        EXPECT_TRUE(oracle::FromBitmap(&bitmap) == LibtiffPixels(path));
     }
 }
 
