@@ -21,27 +21,13 @@
 #include "imaging/formats/gif_codec.h"
 #include "imaging/formats/tests/gif_test_support.h"
 #include "imaging/formats/tests/oracle.h"
+#include "imaging/formats/tests/reference_tools.h"
 #include "imaging/tests/image_fixture.h"
 
 namespace {
 
-struct TRun {
-    int Status = -1;
-    std::string Out;
-};
-
-// Runs a shell command and collects its standard output.
-TRun RunTool(const std::string& Command) {
-    TRun r;
-    std::FILE* p = popen(Command.c_str(), "r");
-    if (!p) return r;
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.Out.append(buf, n);
-    const int status = pclose(p);
-    r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
+using TRun = reftools::TToolRun;
+using reftools::RunTool;
 
 bool HaveTools() {
     return oracle::HaveTool("convert") && oracle::HaveTool("giftext") && oracle::HaveTool("gif2rgb") &&
@@ -65,10 +51,10 @@ struct TFrameInfo {
 };
 std::vector<TFrameInfo> GiftextFrames(const std::string& File, bool* Normal) {
     const TRun r = RunTool("giftext " + Quote(File) + " 2>&1");
-    *Normal = r.Status == 0 && r.Out.find("GIF file terminated normally") != std::string::npos;
+    *Normal = r.Status == 0 && r.Output.find("GIF file terminated normally") != std::string::npos;
     std::vector<TFrameInfo> frames;
     TFrameInfo pending;
-    std::istringstream in(r.Out);
+    std::istringstream in(r.Output);
     std::string line;
     while (std::getline(in, line)) {
         int a, b, c, d;
@@ -241,13 +227,13 @@ TEST_F(GifConformance, WrittenGifsPassTheReferenceTools) {
 
         // gifsicle reads it without complaint, and its re-encoding decodes to the same pixels.
         const TRun info = RunTool("gifsicle --info " + Quote(file) + " 2>&1");
-        EXPECT_EQ(info.Status, 0) << info.Out;
-        EXPECT_EQ(info.Out.find("warning"), std::string::npos) << info.Out;
+        EXPECT_EQ(info.Status, 0) << info.Output;
+        EXPECT_EQ(info.Output.find("warning"), std::string::npos) << info.Output;
         const std::string again = Path("again.gif");
         const TRun re = RunTool("gifsicle " + Quote(file) + " -o " + Quote(again) + " 2>&1");
         EXPECT_EQ(re.Status, 0);
         // Its only note may be about the colour tables it writes itself.
-        std::istringstream notes(re.Out);
+        std::istringstream notes(re.Output);
         for (std::string line; std::getline(notes, line);)
             EXPECT_TRUE(line.find("too many colors") != std::string::npos || line.find("--colors") != std::string::npos)
                 << line;

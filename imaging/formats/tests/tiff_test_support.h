@@ -224,20 +224,7 @@ inline bool HaveLibtiffTools() {
 }
 
 // Runs a command; its exit status and what it wrote to standard output and standard error.
-struct TToolRun {
-    int Status = -1;
-    std::string Output;
-};
-inline TToolRun RunTool(const std::string& Command) {
-    TToolRun r;
-    std::FILE* p = popen((Command + " 2>&1").c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.Output.append(buf, n);
-    const int status = pclose(p);
-    r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
+using reftools::TToolRun;
+inline TToolRun RunTool(const std::string& Command) { return reftools::RunTool(Command + " 2>&1"); }
 
 }  // namespace tifftest
