@@ -595,8 +595,8 @@ TgxTreeListHitInfo TCustomgxTreeList::GetHitInfo(TPoint P) {
         TgxTreeListNode* node = row.Node;
         const Integer level = node->GetLevel() - (GetShowRoot() ? 0 : 1);
         const bool button = node->GetHasChildren() && FShowButtons;
-        Integer stateLeft = LevelIndent * (level + 1);
-        if (FPaintStyle == psOutlook && !node->GetHasChildren()) stateLeft -= LevelIndent;
+        // The images start where the node's indent says.
+        const Integer stateLeft = start;
         const bool state = GetStateIndex(node) != -1;
         const Integer imageLeft = state ? stateLeft + FStateImageWidth : stateLeft;
         const bool image = GetSelectedIndex(node) != -1 || GetImageIndex(node) != -1;
