@@ -202,13 +202,9 @@ void DrawCornerCell(HDC DC, const TRect& R, HBRUSH Brush, bool Pressed, bool Fla
     if (Flat && Pressed) InvertRect(DC, &R);
 }
 
-namespace {
-
 UINT AlignmentFormat(TAlignment Alignment) {
     return Alignment == taRightJustify ? DT_RIGHT : Alignment == taCenter ? DT_CENTER : DT_LEFT;
 }
-
-}  // namespace
 
 void DrawHeaderCell(HDC DC, const TRect& R, HBRUSH Brush, const TgxHeaderCellContent& Content) {
     TRect r = R;

@@ -54,6 +54,8 @@ void DrawSortArrow(HDC DC, const TRect& R, TgxTreeListColumnSort Sorted);
 void DrawHeaderFrame(HDC DC, TRect& R, HBRUSH Brush, Integer EdgeKind, bool Pressed, bool Flat);
 // A corner cell: a frame, inverted in the flat look while pressed.
 void DrawCornerCell(HDC DC, const TRect& R, HBRUSH Brush, bool Pressed, bool Flat);
+// DT_LEFT, DT_RIGHT or DT_CENTER for an alignment.
+UINT AlignmentFormat(TAlignment Alignment);
 
 // What a header or band cell shows.
 struct TgxHeaderCellContent {

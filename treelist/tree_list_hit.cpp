@@ -12,14 +12,6 @@ constexpr Integer LevelIndent = 16;
 // Half the width of the zone around an edge that sizes what the edge belongs to.
 constexpr Integer EdgeZone = 4;
 
-bool Contains(const TRect& R, TPoint P) {
-    return P.X >= R.Left && P.X < R.Right && P.Y >= R.Top && P.Y < R.Bottom;
-}
-
-bool Empty(const TRect& R) {
-    return R.Right <= R.Left || R.Bottom <= R.Top;
-}
-
 // An area of no height is absent: an empty rectangle.
 void DropIfFlat(TRect& R) {
     if (R.Bottom <= R.Top) R = TRect();
@@ -98,7 +90,7 @@ void TCustomgxTreeList::CalcDrawInfo(TgxTreeListDrawInfo& DI) {
         DI.EmptyRightRect = TRect(panelLeft + bandsWidth, bandsTop, panelRight, DI.RowsRect.Bottom);
         panelRight = panelLeft + bandsWidth;
         for (TRect* r : {&DI.BandPanelRect, &DI.HeaderPanelRect, &DI.NewItemRowRect})
-            if (!Empty(*r)) r->Right = panelRight;
+            if (!IsRectEmpty(r)) r->Right = panelRight;
     }
 
     // The fixed bands, then the scrollable ones between them.
@@ -214,7 +206,7 @@ void TCustomgxTreeList::CalcDrawInfo(TgxTreeListDrawInfo& DI) {
     if (y < DI.RowsRect.Bottom) {
         DI.LastRowBottom = y - 1;
         DI.EmptyBottomRect = TRect(client.Left, y, DI.CellsRight + 1, DI.RowsRect.Bottom);
-        if (!Empty(DI.IndicatorRect)) DI.IndicatorRect.Bottom = y;
+        if (!IsRectEmpty(&DI.IndicatorRect)) DI.IndicatorRect.Bottom = y;
     } else {
         DI.LastRowBottom = -1;
     }
@@ -387,13 +379,13 @@ TgxTreeListHitInfo TCustomgxTreeList::GetHitInfo(TPoint P) {
     TgxTreeListDrawInfo& di = FHitDrawInfo;
     CalcDrawInfo(di);
     TDrawInfoLease lease{this, di};
-    if (!Contains(di.ClientRect, P)) return hit;
+    if (!PtInRect(&di.ClientRect, P)) return hit;
     hit.HitCode = hcNowhere;
     auto done = [&](TgxTreeListHitCode Code) {
         hit.HitCode = Code;
         return hit;
     };
-    if (Contains(di.TopPanelRect, P)) return done(hcTopPanel);
+    if (PtInRect(&di.TopPanelRect, P)) return done(hcTopPanel);
 
     const bool bandHeaderWidth = IsBandHeaderWidth();
     auto bandSizable = [&](Integer Band) {
@@ -401,21 +393,21 @@ TgxTreeListHitInfo TCustomgxTreeList::GetHitInfo(TPoint P) {
     };
     // The bottom edge of a panel, its indicator corner included.
     auto onPanelEdge = [&](const TRect& Panel, const TRect& Corner) {
-        const Integer left = Empty(Corner) ? Panel.Left : Corner.Left;
+        const Integer left = IsRectEmpty(&Corner) ? Panel.Left : Corner.Left;
         return P.X >= left && P.X < Panel.Right && P.Y >= Panel.Bottom - EdgeZone && P.Y < Panel.Bottom + EdgeZone;
     };
 
     // The band panel.
-    if (!Empty(di.BandPanelRect) && IsBandPanelSizing() && onPanelEdge(di.BandPanelRect, di.BandCornerRect))
+    if (!IsRectEmpty(&di.BandPanelRect) && IsBandPanelSizing() && onPanelEdge(di.BandPanelRect, di.BandCornerRect))
         return done(hcBandPanelEdge);
-    if (Contains(di.BandCornerRect, P)) return done(hcBandCorner);
-    if (!Empty(di.BandPanelRect)) {
+    if (PtInRect(&di.BandCornerRect, P)) return done(hcBandCorner);
+    if (!IsRectEmpty(&di.BandPanelRect)) {
         const TRect& panel = di.BandPanelRect;
-        if (Contains(panel, P)) {
+        if (PtInRect(&panel, P)) {
             hit.HitCode = hcBand;
             for (size_t i = 0; i < di.Bands.size(); ++i) {
                 const TgxBandDrawItem& item = di.Bands[i];
-                if (Contains(item.Rect, P) && Contains(item.Clip, P)) {
+                if (PtInRect(&item.Rect, P) && PtInRect(&item.Clip, P)) {
                     hit.Band = item.Band;
                     const Integer edge = std::min(item.Rect.Right, panel.Right);
                     if (bandSizable(item.Band) && P.X >= edge - EdgeZone) return done(hcBandEdge);
@@ -425,7 +417,7 @@ TgxTreeListHitInfo TCustomgxTreeList::GetHitInfo(TPoint P) {
                     }
                     return hit;
                 }
-                if (!Contains(item.Rect, P) && bandSizable(item.Band) && item.Rect.Right <= P.X &&
+                if (!PtInRect(&item.Rect, P) && bandSizable(item.Band) && item.Rect.Right <= P.X &&
                     P.X - item.Rect.Right < EdgeZone) {
                     hit.Band = item.Band;
                     return done(hcBandEdge);
@@ -441,10 +433,11 @@ TgxTreeListHitInfo TCustomgxTreeList::GetHitInfo(TPoint P) {
     }
 
     // The header panel.
-    if (!Empty(di.HeaderPanelRect) && IsHeaderPanelSizing() && onPanelEdge(di.HeaderPanelRect, di.HeaderCornerRect))
+    if (!IsRectEmpty(&di.HeaderPanelRect) && IsHeaderPanelSizing() &&
+        onPanelEdge(di.HeaderPanelRect, di.HeaderCornerRect))
         return done(hcHeaderPanelEdge);
-    if (Contains(di.HeaderCornerRect, P)) return done(hcHeaderCorner);
-    if (!Empty(di.HeaderPanelRect)) {
+    if (PtInRect(&di.HeaderCornerRect, P)) return done(hcHeaderCorner);
+    if (!IsRectEmpty(&di.HeaderPanelRect)) {
         const TRect& panel = di.HeaderPanelRect;
         const bool headerToClient = bandHeaderWidth && !FShowBands;
         // The right edge of a cell: the column's, or its band's for the last cell of a row.
@@ -453,11 +446,11 @@ TgxTreeListHitInfo TCustomgxTreeList::GetHitInfo(TPoint P) {
             if (h.LastInRow && bandSizable(h.Band)) return done(hcBandEdge);
             return hit;
         };
-        if (Contains(panel, P)) {
+        if (PtInRect(&panel, P)) {
             hit.HitCode = hcHeader;
             for (size_t i = 0; i < di.Headers.size(); ++i) {
                 const TgxHeaderDrawItem& h = di.Headers[i];
-                if (!Contains(h.Rect, P) || !Contains(h.Clip, P)) continue;
+                if (!PtInRect(&h.Rect, P) || !PtInRect(&h.Clip, P)) continue;
                 hit.Band = h.Band;
                 hit.Column = h.Column;
                 const Integer edge = std::min(h.Rect.Right, panel.Right);
@@ -502,7 +495,7 @@ TgxTreeListHitInfo TCustomgxTreeList::GetHitInfo(TPoint P) {
     }
 
     // The new-item row.
-    if (Contains(di.NewItemRowRect, P)) {
+    if (PtInRect(&di.NewItemRowRect, P)) {
         if (const TgxHeaderDrawItem* h = FindHeaderItem(di, P.X, -1)) {
             hit.Band = h->Band;
             hit.Column = h->Column;
@@ -544,7 +537,7 @@ TgxTreeListHitInfo TCustomgxTreeList::GetHitInfo(TPoint P) {
     if (FShowIndicator && FIndicatorWidth > 0) {
         const Integer left = di.ClientRect.Left;
         const Integer right = left + FIndicatorWidth;
-        if (Contains(di.IndicatorRect, P)) {
+        if (PtInRect(&di.IndicatorRect, P)) {
             if (rowEdge(left, right)) return done(hcRowEdge);
             const Integer i = rowAt(P.Y);
             if (i >= 0) takeRow(i);
@@ -556,7 +549,7 @@ TgxTreeListHitInfo TCustomgxTreeList::GetHitInfo(TPoint P) {
     }
 
     // The footer.
-    if (Contains(di.FooterRect, P)) {
+    if (PtInRect(&di.FooterRect, P)) {
         const Integer line = (P.Y - di.FooterRect.Top - 1) / std::max(FFooterCellHeight, 1);
         if (const TgxHeaderDrawItem* h = FindHeaderItem(di, P.X, std::clamp(line, 0, FLayoutHeaderRows - 1))) {
             hit.Band = h->Band;
@@ -566,7 +559,7 @@ TgxTreeListHitInfo TCustomgxTreeList::GetHitInfo(TPoint P) {
     }
 
     // The rows.
-    if (!Contains(di.RowsRect, P)) return hit;
+    if (!PtInRect(&di.RowsRect, P)) return hit;
     const Integer i = rowAt(P.Y);
     if (i < 0) return hit;
     takeRow(i);
@@ -580,7 +573,7 @@ TgxTreeListHitInfo TCustomgxTreeList::GetHitInfo(TPoint P) {
     };
     for (Integer f = 0; f < row.FooterCount; ++f) {
         const TRect r = GetRowFooterRect(di, row, f);
-        if (!Contains(r, P)) continue;
+        if (!PtInRect(&r, P)) continue;
         hit.RowFooterIndex = f;
         takeColumn(std::clamp((P.Y - r.Top) / std::max(FFooterCellHeight, 1), 0, FLayoutHeaderRows - 1));
         return done(hcRowFooter);

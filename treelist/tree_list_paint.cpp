@@ -8,15 +8,12 @@
 #include <map>
 
 #include "framework/drag.h"
+#include "framework/sysutils.h"
 #include "treelist/tree_list_draw.h"
 
 namespace {
 
 constexpr Integer LevelIndent = 16;
-
-bool Empty(const TRect& R) {
-    return R.Right <= R.Left || R.Bottom <= R.Top;
-}
 
 TRect Intersect(const TRect& A, const TRect& B) {
     TRect r(std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right), std::min(A.Bottom, B.Bottom));
@@ -87,21 +84,6 @@ private:
     TgxTreeListNode* FNode;
 };
 
-Integer CodePointCount(const std::string& Text) {
-    Integer n = 0;
-    for (unsigned char c : Text)
-        if ((c & 0xC0) != 0x80) ++n;
-    return n;
-}
-
-// The first Count code points of Text.
-std::string CodePointPrefix(const std::string& Text, Integer Count) {
-    size_t i = 0;
-    for (; i < Text.size(); ++i)
-        if ((static_cast<unsigned char>(Text[i]) & 0xC0) != 0x80 && Count-- == 0) break;
-    return Text.substr(0, i);
-}
-
 Integer EdgeKindOf(const TgxHeaderDrawItem& H) {
     if (H.FirstInRow && H.LastInRow) return ekOnly;
     if (H.FirstInRow) return ekFirst;
@@ -154,10 +136,10 @@ private:
 
     HDC DC() { return C->GetHandle(); }
     bool Visible(const TRect& R) {
-        return !Empty(R) && RectVisible(DC(), &R);
+        return !IsRectEmpty(&R) && RectVisible(DC(), &R);
     }
     void Fill(const TRect& R, HBRUSH Brush) {
-        if (!Empty(R)) FillRect(DC(), &R, Brush);
+        if (!IsRectEmpty(&R)) FillRect(DC(), &R, Brush);
     }
     Integer LineHeight() const { return L.FDefaultRowHeight; }
     bool PreviewGrid() const { return L.FShowGrid && L.FShowPreviewGrid; }
@@ -213,7 +195,7 @@ private:
     // The focus frame: dotted while the list has the focus, inverted while it has not (unless
     // HideFocusRect or a drag is running).
     void FocusFrame(const TRect& R) {
-        if (Empty(R)) return;
+        if (IsRectEmpty(&R)) return;
         if (Focused) {
             if (!L.IsHideFocusRect()) DrawFocusRectangle(DC(), R);
         } else if (!L.FHideFocusRect && !TDragManager::DragObject()) {
@@ -369,7 +351,7 @@ private:
     // ---- the indicator strip and the footer
 
     void PaintIndicator() {
-        if (Empty(DI.IndicatorRect)) return;
+        if (IsRectEmpty(&DI.IndicatorRect)) return;
         HBRUSH header = Brushes.Get(L.FHeaderColor);
         for (const TgxRowDrawItem& row : DI.Rows) {
             const TRect cell(DI.IndicatorRect.Left, row.Top, DI.IndicatorRect.Right, row.Bottom());
@@ -381,7 +363,7 @@ private:
     }
 
     void PaintFooter() {
-        if (Empty(DI.FooterRect)) return;
+        if (IsRectEmpty(&DI.FooterRect)) return;
         if (Visible(DI.FooterRect)) {
             TRect r = DI.FooterRect;
             if (Flat) {
@@ -597,7 +579,7 @@ private:
             if (PreviewGrid()) AddHorizontal(cell.Bottom, cell.Left, cell.Right + 1, H.Clip);
         }
         // The band's empty header rows below a cell of its last row.
-        if (!Empty(H.EmptyRect) && L.FLayoutHeaderRows > 1) {
+        if (!IsRectEmpty(&H.EmptyRect) && L.FLayoutHeaderRows > 1) {
             const TRect below(cell.Left, cell.Bottom + (PreviewGrid() ? 1 : 0), cell.Right + (L.FShowGrid ? 1 : 0),
                               Parts.PreviewTop);
             const TRect clipped = Intersect(below, TRect(H.Clip.Left, below.Top, H.Clip.Right, below.Bottom));
@@ -737,10 +719,6 @@ void TCustomgxTreeList::Paint() {
 // ---- cells and previews ----------------------------------------------------------------------
 
 namespace {
-
-UINT AlignmentFormat(TAlignment Alignment) {
-    return Alignment == taRightJustify ? DT_RIGHT : Alignment == taCenter ? DT_CENTER : DT_LEFT;
-}
 
 // Where a single-line cell text TextWidth wide starts: 2 pixels in from the left, ending 2 pixels
 // before the right edge, or centred in the cell.
@@ -907,7 +885,7 @@ void TCustomgxTreeList::DrawNodeCell(TCanvas* ACanvas, TRect ARect, bool ALastCo
         const COLORREF cellText = RGBOf(font->GetColor());
         const COLORREF back = FAutoSearchColor == clNone ? ~cellBack & 0xFFFFFF : RGBOf(FAutoSearchColor);
         const COLORREF fore = FAutoSearchTextColor == clNone ? ~cellText & 0xFFFFFF : RGBOf(FAutoSearchTextColor);
-        const std::string typed = CodePointPrefix(text, CodePointCount(FSearchText));
+        const std::string typed = Utf8Copy(text, 1, Utf8Length(FSearchText));
         TSize size;
         GetTextExtentPoint32(dc, text.c_str(), int(text.size()), &size);
         const Integer x = CellTextLeft(ARect, alignment, size.cx);
