@@ -141,18 +141,18 @@ Integer GetScreenSize(Integer Pixels, Integer PixelsPerInch) {
 
 TColor Colourcodetocolour(Byte Code) {
     switch (Code) {
-    case 1: return 0xFFFFFF;   // white
-    case 2: return 0x808080;   // grey
-    case 4: return 0x00FFFF;   // yellow
-    case 5: return 0x808000;   // teal
-    case 6: return 0x008000;   // green
-    case 7: return 0x0000FF;   // red
-    case 8: return 0x800080;   // purple
-    case 9: return 0x800000;   // navy
-    case 10: return 0x000080;  // maroon
-    case 11: return 0xFF0000;  // blue
-    case 12: return 0xFF00FF;  // fuchsia
-    default: return 0xC0C0C0;  // silver
+    case 1: return clWhite;
+    case 2: return clGray;
+    case 4: return clYellow;
+    case 5: return clTeal;
+    case 6: return clGreen;
+    case 7: return clRed;
+    case 8: return clPurple;
+    case 9: return clNavy;
+    case 10: return clMaroon;
+    case 11: return clBlue;
+    case 12: return clFuchsia;
+    default: return clSilver;
     }
 }
 
