@@ -178,10 +178,6 @@ std::string ReadText(TRegistry& Reg, const std::string& Name) {
     }
 }
 
-Integer IntegerOr(const std::string& Text, Integer Default, Integer Min, Integer Max) {
-    return StrToIntRange(Text, Min, Max, Default);
-}
-
 void ReadRow(TRegistry& Reg, const TRow& Row, TLumoraSettings& Settings, const TLumoraSettings& Defaults,
              const TSettingsLimits& Limits) {
     const std::string text = ReadText(Reg, Row.Name);
@@ -227,13 +223,13 @@ void ReadRow(TRegistry& Reg, const TRow& Row, TLumoraSettings& Settings, const T
         auto field = std::get<Integer S::*>(Row.Field);
         const Integer def = DefaultOf(Row, Defaults, Limits);
         switch (Row.Kind) {
-        case kInteger: Settings.*field = IntegerOr(text, def, kMin, kMax); break;
-        case kByte: Settings.*field = IntegerOr(text, def, 0, 255); break;
-        case kSmallInt: Settings.*field = IntegerOr(text, def, -32768, 32767); break;
-        case kPositive: Settings.*field = IntegerOr(text, def, 1, kMax); break;
+        case kInteger: Settings.*field = StrToIntRange(text, kMin, kMax, def); break;
+        case kByte: Settings.*field = StrToIntRange(text, 0, 255, def); break;
+        case kSmallInt: Settings.*field = StrToIntRange(text, -32768, 32767, def); break;
+        case kPositive: Settings.*field = StrToIntRange(text, 1, kMax, def); break;
         case kBounded: {
             auto [lo, hi] = Row.Bounds(Limits);
-            Settings.*field = IntegerOr(text, def, lo, hi);
+            Settings.*field = StrToIntRange(text, lo, hi, def);
             break;
         }
         default: break;
