@@ -4,12 +4,12 @@
 // arguments the form runs.
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "demo/demo_start.h"
 #include "framework/forms.h"
 #include "framework/graphics.h"
 #include "framework/image_list.h"
@@ -136,12 +136,7 @@ const std::vector<TDepartment> Departments = {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string png;
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--png") == 0 && i + 1 < argc) png = argv[++i];
-    if (!png.empty()) uitest::Start();
-    Application->Initialize();
-    Application->SetTitle("Tree list demo");
+    const std::string png = StartDemo(argc, argv, "Tree list demo");
 
     TForm* form = nullptr;
     Application->CreateForm(form);
@@ -255,8 +250,7 @@ int main(int argc, char** argv) {
         uitest::ShowForm(form);
         list->SetFocus();
         uitest::ProcessEvents();
-        bool ok = uitest::SavePng(form, png);
-        std::printf("%s %s\n", ok ? "saved" : "could not save", png.c_str());
+        const bool ok = SaveDemoPng(form, png);
         form->Free();
         return ok ? 0 : 1;
     }

@@ -7,11 +7,10 @@
 //     view_demo                  shows the view in a window
 
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string>
 
+#include "demo/demo_start.h"
 #include "framework/forms.h"
 #include "framework/graphics.h"
 #include "framework/testing/ui_test.h"
@@ -55,12 +54,7 @@ void DrawTestPicture(TBitmap* b, Integer w, Integer h) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string out;
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--png") == 0 && i + 1 < argc) out = argv[++i];
-    if (!out.empty()) uitest::Start();
-    Application->Initialize();
-    Application->SetTitle("Image view demo");
+    const std::string out = StartDemo(argc, argv, "Image view demo");
 
     TForm* form = nullptr;
     Application->CreateForm(form);
@@ -88,9 +82,7 @@ int main(int argc, char** argv) {
     auto save = [&](const char* name) {
         uitest::ProcessEvents();
         const std::string file = (std::filesystem::path(out) / name).string();
-        const bool saved = uitest::SavePng(view, file);
-        std::printf("%s %s\n", saved ? "saved" : "could not save", file.c_str());
-        ok = ok && saved;
+        ok = SaveDemoPng(view, file) && ok;
     };
 
     view->SetBackgroundStyle(iebsChessboard);

@@ -1,10 +1,9 @@
 // A form with nested aligned panels, a custom control with scroll bars and a status bar.
 // "window_demo --png FILE" saves what the form shows; without arguments the form runs.
 
-#include <cstdio>
-#include <cstring>
 #include <string>
 
+#include "demo/demo_start.h"
 #include "framework/forms.h"
 #include "framework/graphics.h"
 #include "framework/testing/ui_test.h"
@@ -129,12 +128,7 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string png;
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--png") == 0 && i + 1 < argc) png = argv[++i];
-    if (!png.empty()) uitest::Start();
-    Application->Initialize();
-    Application->SetTitle("Window demo");
+    const std::string png = StartDemo(argc, argv, "Window demo");
 
     TForm* form = nullptr;
     Application->CreateForm(form);
@@ -154,8 +148,7 @@ int main(int argc, char** argv) {
     if (!png.empty()) {
         uitest::ShowForm(form);
         uitest::ProcessEvents();
-        bool ok = uitest::SavePng(form, png);
-        std::printf("%s %s\n", ok ? "saved" : "could not save", png.c_str());
+        const bool ok = SaveDemoPng(form, png);
         form->Free();
         return ok ? 0 : 1;
     }
