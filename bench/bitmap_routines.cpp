@@ -3,14 +3,13 @@
 // compared with a plain copy of the bytes it reads and writes (the speed of memory), and its rate
 // is given in megapixels per second.
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
 #include <vector>
 
+#include "bench/peer_timing.h"
 #include "imaging/bitmap_routines.h"
 #include "imaging/dib.h"
 #include "imaging/dib_format.h"
@@ -21,16 +20,7 @@ constexpr Integer W = 4000, H = 3000;
 constexpr double kMegapixels = W * double(H) / 1e6;
 
 // Best of a few runs, in milliseconds.
-double Time(const std::function<void()>& fn) {
-    double best = 1e30;
-    for (int run = 0; run < 5; ++run) {
-        const auto t0 = std::chrono::steady_clock::now();
-        fn();
-        const auto t1 = std::chrono::steady_clock::now();
-        best = std::min(best, std::chrono::duration<double, std::milli>(t1 - t0).count());
-    }
-    return best;
-}
+double Time(const std::function<void()>& fn) { return bench::Best(5, fn); }
 
 // The peer: copying `bytes` bytes once, the least any routine touching them can cost.
 double MemcpyTime(size_t bytes) {

@@ -7,13 +7,11 @@
 //
 // Usage: codecs [CONVERT [WORK_FOLDER]]
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <string>
 
+#include "bench/peer_timing.h"
 #include "bench/synthetic_photo.h"
 #include "framework/stream.h"
 #include "imaging/formats/bmp_codec.h"
@@ -22,35 +20,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace bench;
 
-double Ms(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
-
-double Best(int Runs, const std::function<void()>& Work) {
-    double best = 1e300;
-    for (int r = 0; r < Runs; ++r) {
-        const auto t0 = Clock::now();
-        Work();
-        best = std::min(best, Ms(t0, Clock::now()));
-    }
-    return best;
-}
-
-double Run(const std::string& Command) {
-    const auto t0 = Clock::now();
-    const int rc = std::system((Command + " >/dev/null 2>&1").c_str());
-    return rc == 0 ? Ms(t0, Clock::now()) : -1;
-}
-
-double BestRun(int Runs, const std::string& Command) {
-    double best = 1e300;
-    for (int r = 0; r < Runs; ++r) {
-        const double t = Run(Command);
-        if (t < 0) return -1;
-        best = std::min(best, t);
-    }
-    return best;
-}
+// A peer's command line, its output dropped: wall time in ms, best of three (negative on failure).
+double Peer(const std::string& Command) { return RunBest(Command + " >/dev/null 2>&1"); }
 
 void WritePPM(TBitmap* b, const std::string& Name) {
     FILE* f = std::fopen(Name.c_str(), "wb");
@@ -85,8 +58,8 @@ int main(int argc, char** argv) {
     FillSyntheticPhoto(&photo, 4000, 3000);
     const std::string source = work + "/codecs_source.ppm";
     WritePPM(&photo, source);
-    const double startup = BestRun(3, magick + "xc:white null:");
-    const double readSource = BestRun(3, magick + "'" + source + "' null:");
+    const double startup = Peer(magick + "xc:white null:");
+    const double readSource = Peer(magick + "'" + source + "' null:");
     std::printf("picture: 4000 x 3000; ImageMagick start-up %.1f ms, reading the PPM %.1f ms\n", startup, readSource);
 
     auto bmpEncode = [](TStream* s, TBitmap* b, TIOParamsVals& p, TProgressRec& r) { BMPEncodeStream(s, b, p, r); };
@@ -124,7 +97,7 @@ int main(int argc, char** argv) {
             p.Assign(&params);
             f.Encode(&out, &photo, p, progress);
         });
-        const double peerEncode = BestRun(3, magick + "'" + source + "' " + f.MagickOptions + "'" + peer + "'");
+        const double peerEncode = Peer(magick + "'" + source + "' " + f.MagickOptions + "'" + peer + "'");
         TBitmap back;
         const double decode = Best(3, [&] {
             TFileStream in(ours, fmOpenRead);
@@ -132,12 +105,10 @@ int main(int argc, char** argv) {
             TIOParamsVals p;
             f.Decode(&in, &back, p, progress);
         });
-        const double peerDecode = BestRun(3, magick + "'" + ours + "' null:");
+        const double peerDecode = Peer(magick + "'" + ours + "' null:");
         const double peerEncodeOnly = peerEncode - readSource;
-        std::printf("%s decode: ours %.1f ms, ImageMagick %.1f ms, ratio %.2f\n", f.Name, decode, peerDecode,
-                    decode / peerDecode);
-        std::printf("%s encode: ours %.1f ms, ImageMagick %.1f ms, ratio %.2f\n", f.Name, encode, peerEncodeOnly,
-                    encode / peerEncodeOnly);
+        Report(std::string(f.Name) + " decode", decode, "ImageMagick", peerDecode);
+        Report(std::string(f.Name) + " encode", encode, "ImageMagick", peerEncodeOnly);
     }
     return 0;
 }

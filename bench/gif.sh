@@ -4,6 +4,7 @@
 # build folder, then runs it in WORK.
 set -e
 cd "$(dirname "$0")/.."
+. bench/bench_common.sh
 BUILD=${BUILD:-build-bench}
 WORK=${WORK:-${TMPDIR:-/tmp}/lumora-gif}
 CONVERT=/usr/bin/convert
@@ -11,13 +12,8 @@ CONVERT=/usr/bin/convert
 missing=""
 command -v gif2rgb >/dev/null || missing="$missing giflib-tools"
 [ -x "$CONVERT" ] || missing="$missing imagemagick"
-if [ -n "$missing" ]; then
-    if [ "$(id -u)" -eq 0 ]; then as_root=""; else as_root=sudo; fi
-    $as_root apt-get install -y --no-install-recommends $missing
-fi
+bench_install $missing
 
 mkdir -p "$WORK"
-cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLUMORA_BENCH=ON -DLUMORA_TESTS=OFF \
-    -DLUMORA_DEMOS=OFF >/dev/null
-cmake --build "$BUILD" --target gif -j 4 >/dev/null
+bench_build gif
 exec "$BUILD/bin/gif" "$WORK" "$CONVERT"

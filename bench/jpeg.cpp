@@ -7,39 +7,24 @@
 //
 // Usage: jpeg PHOTO.jpg PHOTO.png PHOTO.ppm [CONVERT [WORK_FOLDER]] (bench/jpeg.sh prepares them).
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
 
+#include "bench/peer_timing.h"
 #include "framework/graphics.h"
 #include "imaging/formats/imago_io.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Best(int Runs, const std::function<void()>& Work) {
-    double best = 1e300;
-    for (int r = 0; r < Runs; ++r) {
-        const auto t0 = Clock::now();
-        Work();
-        best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-    }
-    return best;
-}
+using namespace bench;
 
 void Command(const std::string& Line) {
     if (std::system(Line.c_str()) != 0) {
         std::fprintf(stderr, "failed: %s\n", Line.c_str());
         std::exit(1);
     }
-}
-
-void Report(const std::string& Name, double Ours, const char* Peer, double Theirs) {
-    std::printf("%s: ours %.1f ms, %s %.1f ms, ratio %.2f\n", Name.c_str(), Ours, Peer, Theirs, Ours / Theirs);
 }
 
 }  // namespace
@@ -71,7 +56,7 @@ int main(int argc, char** argv) {
         const double djpeg = Best(runs, [&] { Command("djpeg -scale " + scale + " -outfile /dev/null " + jpeg); });
         Report("jpeg decode " + std::string(names[i]) + " " + std::to_string(bitmap.GetWidth()) + "x" +
                    std::to_string(bitmap.GetHeight()),
-               ours, ("djpeg -scale " + scale).c_str(), djpeg);
+               ours, "djpeg -scale " + scale, djpeg);
     }
 
     const std::string im = "MAGICK_THREAD_LIMIT=1 " + convert + " ";

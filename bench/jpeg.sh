@@ -6,6 +6,7 @@
 # BUILD names another build folder, then runs it.
 set -e
 cd "$(dirname "$0")/.."
+. bench/bench_common.sh
 BUILD=${BUILD:-build-bench}
 WORK=${WORK:-${TMPDIR:-/tmp}/lumora-jpeg}
 CONVERT=/usr/bin/convert
@@ -15,10 +16,7 @@ missing=""
 command -v djpeg >/dev/null 2>&1 || missing="$missing libjpeg-turbo-progs"
 source=/usr/share/backgrounds/picosdeeuropa_by_Aitzol_Berasategi.jpg
 [ -f "$source" ] || missing="$missing lomiri-wallpapers-16.04"
-if [ -n "$missing" ]; then
-    if [ "$(id -u)" -eq 0 ]; then as_root=""; else as_root=sudo; fi
-    $as_root apt-get install -y --no-install-recommends $missing
-fi
+bench_install $missing
 
 mkdir -p "$WORK"
 ppm="$WORK/photo.ppm"
@@ -29,8 +27,6 @@ if [ ! -s "$ppm" ] || [ "$source" -nt "$ppm" ]; then
     "$CONVERT" "$ppm" PNG24:"$WORK/photo.png"
 fi
 
-cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLUMORA_BENCH=ON -DLUMORA_TESTS=OFF \
-    -DLUMORA_DEMOS=OFF >/dev/null
-cmake --build "$BUILD" --target jpeg -j 4 >/dev/null
+bench_build jpeg
 echo "image: $source, 4000 x 3000"
 exec "$BUILD/bin/jpeg" "$WORK/photo.jpg" "$WORK/photo.png" "$ppm" "$CONVERT" "$WORK"

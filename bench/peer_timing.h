@@ -1,11 +1,13 @@
 #pragma once
-// Timing helpers of the benchmarks that run a peer program: wall times in ms, a command's best of
-// three runs, a file's size and the one-line report "NAME: ours X ms, PEER Y ms, ratio R".
+// Timing helpers of the benchmarks: wall times in ms, the best of a few runs of a piece of work or
+// of a peer program's command, a file's size and the one-line report
+// "NAME: ours X ms, PEER Y ms, ratio R".
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 namespace bench {
@@ -14,6 +16,17 @@ using Clock = std::chrono::steady_clock;
 
 inline double Ms(Clock::time_point a, Clock::time_point b) {
     return std::chrono::duration<double, std::milli>(b - a).count();
+}
+
+// Wall time of Work in ms, best of Runs.
+inline double Best(int Runs, const std::function<void()>& Work) {
+    double best = 1e300;
+    for (int r = 0; r < Runs; ++r) {
+        const auto t0 = Clock::now();
+        Work();
+        best = std::min(best, Ms(t0, Clock::now()));
+    }
+    return best;
 }
 
 // Wall time of a command in ms, best of three (negative when it failed).
@@ -27,12 +40,13 @@ inline double RunBest(const std::string& Command) {
     return best;
 }
 
-inline void Report(const char* What, double Ours, const char* Peer, double PeerMs) {
+inline void Report(const std::string& What, double Ours, const std::string& Peer, double PeerMs) {
     if (PeerMs <= 0) {
-        std::printf("%s: ours %.1f ms, %s failed\n", What, Ours, Peer);
+        std::printf("%s: ours %.1f ms, %s failed\n", What.c_str(), Ours, Peer.c_str());
         return;
     }
-    std::printf("%s: ours %.1f ms, %s %.1f ms, ratio %.2f\n", What, Ours, Peer, PeerMs, Ours / PeerMs);
+    std::printf("%s: ours %.1f ms, %s %.1f ms, ratio %.2f\n", What.c_str(), Ours, Peer.c_str(), PeerMs,
+                Ours / PeerMs);
 }
 
 inline long FileSize(const std::string& File) {

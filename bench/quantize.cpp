@@ -7,7 +7,6 @@
 // Usage: quantize PHOTO.bmp [CONVERT [WORK_FOLDER]] (bench/quantize.sh prepares the photo).
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/peer_timing.h"
 #include "framework/backend.h"
 #include "framework/graphics.h"
 #include "imaging/bitmap_routines.h"
@@ -23,9 +23,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double Ms(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double, std::milli>(b - a).count(); }
+using namespace bench;
 
 double Psnr(TBitmap* a, TBitmap* b) {
     if (a->GetWidth() != b->GetWidth() || a->GetHeight() != b->GetHeight()) return 0;

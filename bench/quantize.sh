@@ -7,6 +7,7 @@
 # build folder, then runs it.
 set -e
 cd "$(dirname "$0")/.."
+. bench/bench_common.sh
 BUILD=${BUILD:-build-bench}
 WORK=${WORK:-${TMPDIR:-/tmp}/lumora-quantize}
 CONVERT=/usr/bin/convert
@@ -15,10 +16,7 @@ missing=""
 [ -x "$CONVERT" ] || missing="$missing imagemagick"
 source=/usr/share/backgrounds/picosdeeuropa_by_Aitzol_Berasategi.jpg
 [ -f "$source" ] || missing="$missing lomiri-wallpapers-16.04"
-if [ -n "$missing" ]; then
-    if [ "$(id -u)" -eq 0 ]; then as_root=""; else as_root=sudo; fi
-    $as_root apt-get install -y --no-install-recommends $missing
-fi
+bench_install $missing
 
 mkdir -p "$WORK"
 photo="$WORK/photo.bmp"
@@ -27,8 +25,6 @@ if [ ! -s "$photo" ] || [ "$source" -nt "$photo" ]; then
         -type TrueColor BMP3:"$photo"
 fi
 
-cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLUMORA_BENCH=ON -DLUMORA_TESTS=OFF \
-    -DLUMORA_DEMOS=OFF >/dev/null
-cmake --build "$BUILD" --target quantize -j 4 >/dev/null
+bench_build quantize
 echo "image: $source, 4000 x 3000"
 exec "$BUILD/bin/quantize" "$photo" "$CONVERT" "$WORK"

@@ -4,16 +4,12 @@
 # then runs it in WORK.
 set -e
 cd "$(dirname "$0")/.."
+. bench/bench_common.sh
 BUILD=${BUILD:-build-bench}
 WORK=${WORK:-${TMPDIR:-/tmp}/lumora-tiff}
 
-if ! command -v tiffcp >/dev/null; then
-    if [ "$(id -u)" -eq 0 ]; then as_root=""; else as_root=sudo; fi
-    $as_root apt-get install -y --no-install-recommends libtiff-tools
-fi
+command -v tiffcp >/dev/null || bench_install libtiff-tools
 
 mkdir -p "$WORK"
-cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DLUMORA_BENCH=ON -DLUMORA_TESTS=OFF \
-    -DLUMORA_DEMOS=OFF >/dev/null
-cmake --build "$BUILD" --target tiff -j 4 >/dev/null
+bench_build tiff
 exec "$BUILD/bin/tiff" "$WORK" "$(command -v tiffcp)"

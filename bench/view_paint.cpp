@@ -5,13 +5,13 @@
 // in: fast scaling for the plain repaint, smooth scaling for everything.
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 
+#include "bench/peer_timing.h"
 #include "bench/synthetic_photo.h"
 #include "framework/backend.h"
 #include "framework/forms.h"
@@ -34,14 +34,7 @@ public:
 // Best of runs, in milliseconds.
 double Time(const std::function<void()>& fn, int runs) {
     fn();  // warm up
-    double best = 1e300;
-    for (int r = 0; r < runs; ++r) {
-        const auto t0 = std::chrono::steady_clock::now();
-        fn();
-        const auto t1 = std::chrono::steady_clock::now();
-        best = std::min(best, std::chrono::duration<double, std::milli>(t1 - t0).count());
-    }
-    return best;
+    return bench::Best(runs, fn);
 }
 
 void Report(const char* name, double ours, const char* peerName, double peer) {
