@@ -12,6 +12,7 @@
 #include "framework/graphics.h"
 #include "framework/stream.h"
 #include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_input.h"
 #include "imaging/formats/gif_codec.h"
 #include "imaging/formats/lzw_coders.h"
 
@@ -29,13 +30,12 @@ struct TDecoded {
 TDecoded Decode(const uint8_t* Data, size_t Size, Integer Index, TBitmap* Bitmap, TIOParamsVals& Params,
                 bool ParamsOnly) {
     TMemoryStream s;
-    if (Size) s.WriteBuffer(Data, Int64(Size));
-    s.SetPosition(0);
+    FillFuzzStream(s, Data, Size);
     TDecoded d;
-    TProgressRec progress;
-    progress.Aborting = &d.Aborted;
+    TFuzzProgress progress;
     Params.GIFImageIndex = Index;
-    GIFDecodeStream(&s, Bitmap, d.Frames, Params, progress, ParamsOnly);
+    GIFDecodeStream(&s, Bitmap, d.Frames, Params, progress.Progress, ParamsOnly);
+    d.Aborted = progress.Aborted;
     return d;
 }
 
@@ -66,11 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // What was read writes and reads again.
         p.BitsPerSample = 1 + (data[size - 1] & 7);
         TMemoryStream out;
-        bool aborted = false;
-        TProgressRec progress;
-        progress.Aborting = &aborted;
-        GIFEncodeStream(&out, &bitmap, p, progress);
-        FUZZ_CHECK(!aborted);
+        TFuzzProgress progress;
+        GIFEncodeStream(&out, &bitmap, p, progress.Progress);
+        FUZZ_CHECK(!progress.Aborted);
         TBitmap again;
         TIOParamsVals q;
         const TDecoded back = Decode(static_cast<const uint8_t*>(out.GetMemory()), size_t(out.GetSize()), 0,
@@ -92,18 +90,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A small frame inserted into it.
     {
         TMemoryStream s;
-        if (size) s.WriteBuffer(data, Int64(size));
-        s.SetPosition(0);
+        FillFuzzStream(s, data, size);
         TBitmap frame;
         frame.SetPixelFormat(pf24bit);
         frame.SetSize(3, 2);
         TIOParamsVals p;
         p.GIFImageIndex = size ? data[size / 2] % 4 : 0;
         p.BitsPerSample = size > 1 ? 1 + data[1] % 8 : 8;
-        bool aborted = false;
-        TProgressRec progress;
-        progress.Aborting = &aborted;
-        const Integer frames = GIFInsertFrame(&s, &frame, p, progress);
+        TFuzzProgress progress;
+        const Integer frames = GIFInsertFrame(&s, &frame, p, progress.Progress);
         if (frames > 0) {
             TIOParamsVals q;
             const TDecoded after = Decode(static_cast<const uint8_t*>(s.GetMemory()), size_t(s.GetSize()),

@@ -9,6 +9,7 @@
 
 #include "framework/graphics.h"
 #include "framework/stream.h"
+#include "fuzz/fuzz_input.h"
 #include "imaging/formats/io_params.h"
 
 using TFuzzDecode = std::function<void(TStream*, TBitmap*, TIOParamsVals&, TProgressRec&, bool ParamsOnly)>;
@@ -17,20 +18,18 @@ using TFuzzEncode = std::function<void(TStream*, TBitmap*, TIOParamsVals&, TProg
 inline int FuzzImageCodec(const uint8_t* Data, size_t Size, const TFuzzDecode& Decode, const TFuzzEncode& Encode) {
     SetImgDefaultDpiOverride(96);
     TMemoryStream input;
-    if (Size) input.WriteBuffer(Data, Int64(Size));
+    FillFuzzStream(input, Data, Size);
     TIOParamsVals params;
-    bool aborting = false;
-    TProgressRec progress;
-    progress.Aborting = &aborting;
+    TFuzzProgress run;
+    TProgressRec& progress = run.Progress;
 
-    input.SetPosition(0);
     Decode(&input, nullptr, params, progress, true);
     if (int64_t(params.Width) * params.Height > (int64_t(1) << 22)) return 0;
     TBitmap bitmap;
-    aborting = false;
+    run.Aborted = false;
     input.SetPosition(0);
     Decode(&input, &bitmap, params, progress, false);
-    if (aborting || !Encode || bitmap.GetWidth() * int64_t(bitmap.GetHeight()) > (int64_t(1) << 16)) return 0;
+    if (run.Aborted || !Encode || bitmap.GetWidth() * int64_t(bitmap.GetHeight()) > (int64_t(1) << 16)) return 0;
     TMemoryStream output;
     Encode(&output, &bitmap, params, progress);
     output.SetPosition(0);

@@ -8,6 +8,7 @@
 
 #include "framework/graphics.h"
 #include "framework/stream.h"
+#include "fuzz/fuzz_input.h"
 #include "imaging/formats/imago_io.h"
 
 class TFuzzIO {
@@ -17,8 +18,7 @@ public:
     static constexpr Int64 SmallPixels = 65536;
 
     TFuzzIO(const uint8_t* Data, size_t Size) {
-        if (Size) Stream.Write(Data, Int64(Size));
-        Stream.SetPosition(0);
+        FillFuzzStream(Stream, Data, Size);
         IO = new TImagoIO(nullptr);
         IO->SetAttachedBitmap(&Bitmap);
     }

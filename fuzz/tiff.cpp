@@ -7,6 +7,7 @@
 #include "framework/graphics.h"
 #include "framework/stream.h"
 #include "fuzz/fuzz_check.h"
+#include "fuzz/fuzz_input.h"
 #include "imaging/formats/lzw_coders.h"
 #include "imaging/formats/tiff_codec.h"
 
@@ -24,13 +25,12 @@ struct TDecoded {
 TDecoded Decode(const void* Data, size_t Size, Integer Index, TBitmap* Bitmap, TIOParamsVals* Params,
                 bool ParamsOnly) {
     TMemoryStream s;
-    if (Size) s.WriteBuffer(Data, Int64(Size));
-    s.SetPosition(0);
+    FillFuzzStream(s, Data, Size);
     TDecoded d;
-    TProgressRec progress;
-    progress.Aborting = &d.Aborted;
+    TFuzzProgress progress;
     if (Params) Params->TIFFImageIndex = Index;
-    TIFFDecodeStream(Bitmap, &s, d.Pages, Params, progress, ParamsOnly);
+    TIFFDecodeStream(Bitmap, &s, d.Pages, Params, progress.Progress, ParamsOnly);
+    d.Aborted = progress.Aborted;
     return d;
 }
 
@@ -45,8 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)installed;
 
     TMemoryStream input;
-    if (size) input.WriteBuffer(data, Int64(size));
-    input.SetPosition(0);
+    FillFuzzStream(input, data, size);
     const Integer counted = TIFFCountPages(&input);
     const TDecoded all = Decode(data, size, -1, nullptr, nullptr, true);
     FUZZ_CHECK(all.Pages == counted);
@@ -65,10 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         p.TIFFCompression = Byte(choice % 9);
         p.TIFFPhotometInterpret = Byte((choice >> 4) % 8);
         TMemoryStream out;
-        bool aborted = false;
-        TProgressRec progress;
-        progress.Aborting = &aborted;
-        FUZZ_CHECK(TIFFEncodeStream(&out, false, &bitmap, p, progress) == 1 && !aborted);
+        TFuzzProgress progress;
+        FUZZ_CHECK(TIFFEncodeStream(&out, false, &bitmap, p, progress.Progress) == 1 && !progress.Aborted);
         TBitmap again;
         TIOParamsVals q;
         const TDecoded back = Decode(out.GetMemory(), size_t(out.GetSize()), 0, &again, &q, false);
@@ -79,17 +76,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A small page appended at a place the input picks.
     {
         TMemoryStream s;
-        if (size) s.WriteBuffer(data, Int64(size));
-        s.SetPosition(0);
+        FillFuzzStream(s, data, size);
         TBitmap page;
         page.SetPixelFormat(pf24bit);
         page.SetSize(3, 2);
         TIOParamsVals p;
         p.TIFFImageIndex = size > 1 ? data[1] % 4 : 0;
-        bool aborted = false;
-        TProgressRec progress;
-        progress.Aborting = &aborted;
-        const Integer pages = TIFFEncodeStream(&s, true, &page, p, progress);
+        TFuzzProgress progress;
+        const Integer pages = TIFFEncodeStream(&s, true, &page, p, progress.Progress);
         if (pages > 0) {
             s.SetPosition(0);
             FUZZ_CHECK(TIFFCountPages(&s) >= pages);
