@@ -27,6 +27,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "framework/windows_gdi.h"
@@ -138,6 +139,14 @@ HDC CreateImageDC(QImage* image);
 void SetImageDCTarget(HDC dc, QImage* image);
 
 HDC__* DC(HDC dc);  // validated, or null
+// The icon (or cursor) behind a handle, or null.
+HICON__* IconOf(HICON h);
+// A rectangle from two corners in any order.
+inline QRect NormRect(int l, int t, int r, int b) {
+    if (r < l) std::swap(l, r);
+    if (b < t) std::swap(t, b);
+    return QRect(l, t, r - l, b - t);
+}
 inline COLORREF Resolve(COLORREF c) { return c & 0x00FFFFFF; }
 
 // The paint of a brush in a device context (its colours, background mode and brush origin).

@@ -464,11 +464,10 @@ bool MaskBlt(HDC dst, int x, int y, int width, int height, HDC src, int xSrc, in
              int yMask, DWORD rop4) {
     HDC__* d = DC(dst);
     if (!d) return false;
-    GdiObject* mo = FromHandle(mask);
+    HBITMAP__* mb = BitmapOf(mask);
     const DWORD fore = rop4 & 0x00FFFFFF;
     const DWORD back = (rop4 >> 8) & 0x00FF0000;
-    if (!mo || mo->kind != ObjKind::Bitmap) return BitBlt(dst, x, y, width, height, src, xSrc, ySrc, fore);
-    auto* mb = static_cast<HBITMAP__*>(mo);
+    if (!mb) return BitBlt(dst, x, y, width, height, src, xSrc, ySrc, fore);
     if (mb->bpp != 1) return false;
     const Surface ms = mb->surface();
     HDC__* s = DC(src);
@@ -547,19 +546,9 @@ UINT DrawDibRealize(HDRAWDIB, HDC, bool) {
 // ---------------------------------------------------------------------------------------------
 // Icons
 
-namespace {
+HICON__* lumora_gdi::IconOf(HICON h) { return ObjectAs<HICON__>(h, ObjKind::Icon); }
 
-HICON__* IconOf(HICON h) {
-    GdiObject* o = FromHandle(h);
-    return o && o->kind == ObjKind::Icon ? static_cast<HICON__*>(o) : nullptr;
-}
-
-}  // namespace
-
-HBITMAP__* lumora_gdi::BitmapOf(HBITMAP h) {
-    GdiObject* o = FromHandle(h);
-    return o && o->kind == ObjKind::Bitmap ? static_cast<HBITMAP__*>(o) : nullptr;
-}
+HBITMAP__* lumora_gdi::BitmapOf(HBITMAP h) { return ObjectAs<HBITMAP__>(h, ObjKind::Bitmap); }
 
 HICON CreateIconIndirect(const ICONINFO* info) {
     if (!info) return nullptr;
@@ -610,8 +599,8 @@ bool GetIconInfo(HICON icon, ICONINFO* info) {
     info->yHotspot = DWORD(ic->isIcon ? h / 2 : ic->hotY);
     HBITMAP mask = CreateBitmap(w, h, 1, 1, nullptr);
     HBITMAP color = CreateBitmap(w, h, 1, 24, nullptr);
-    const Surface ms = static_cast<HBITMAP__*>(FromHandle(mask))->surface();
-    const Surface cs = static_cast<HBITMAP__*>(FromHandle(color))->surface();
+    const Surface ms = BitmapOf(mask)->surface();
+    const Surface cs = BitmapOf(color)->surface();
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             bool transparent;

@@ -38,24 +38,12 @@ HDC__* DC(HDC dc) {
 
 namespace {
 
-template <class T>
-T* As(HGDIOBJ h, ObjKind k) {
-    GdiObject* o = FromHandle(h);
-    return o && o->kind == k ? static_cast<T*>(o) : nullptr;
-}
-
 // A rectangle larger than any surface, standing for "no clipping".
 const QRect kWhole(-(1 << 27), -(1 << 27), 1 << 28, 1 << 28);
 
 int RegionKind(const QRegion& r) {
     if (r.isEmpty()) return NULLREGION;
     return r.rectCount() == 1 ? SIMPLEREGION : COMPLEXREGION;
-}
-
-QRect NormRect(int l, int t, int r, int b) {
-    if (r < l) std::swap(l, r);
-    if (b < t) std::swap(t, b);
-    return QRect(l, t, r - l, b - t);
 }
 
 template <class T>
@@ -390,7 +378,7 @@ HBRUSH CreateHatchBrush(int hatch, COLORREF color) {
 }
 
 HBRUSH CreatePatternBrush(HBITMAP bitmap) {
-    auto* bmp = As<HBITMAP__>(bitmap, ObjKind::Bitmap);
+    auto* bmp = ObjectAs<HBITMAP__>(bitmap, ObjKind::Bitmap);
     if (!bmp || bmp->width <= 0 || bmp->height <= 0) return nullptr;
     auto* b = new HBRUSH__;
     b->style = BS_PATTERN;
@@ -888,10 +876,7 @@ HRGN CreatePolyPolygonRgn(const TPoint* points, const int* counts, int polygons,
 }
 
 namespace {
-HRGN__* Rgn(HRGN h) {
-    GdiObject* o = FromHandle(h);
-    return o && o->kind == ObjKind::Region ? static_cast<HRGN__*>(o) : nullptr;
-}
+HRGN__* Rgn(HRGN h) { return ObjectAs<HRGN__>(h, ObjKind::Region); }
 }  // namespace
 
 int CombineRgn(HRGN dst, HRGN a, HRGN b, int mode) {
@@ -955,10 +940,7 @@ namespace {
 QRegion ToDevice(HDC__* d, const QRegion& r) {
     return r.translated(d->dx(), d->dy());
 }
-HBRUSH__* BrushOf(HBRUSH h) {
-    GdiObject* o = FromHandle(h);
-    return o && o->kind == ObjKind::Brush ? static_cast<HBRUSH__*>(o) : nullptr;
-}
+HBRUSH__* BrushOf(HBRUSH h) { return ObjectAs<HBRUSH__>(h, ObjKind::Brush); }
 }  // namespace
 
 bool FillRgn(HDC dc, HRGN rgn, HBRUSH brush) {
@@ -1096,10 +1078,10 @@ HPALETTE CreatePalette(const LOGPALETTE* palette) {
 
 HPALETTE SelectPalette(HDC dc, HPALETTE palette, bool) {
     HDC__* d = DC(dc);
-    GdiObject* o = FromHandle(palette);
-    if (!d || !o || o->kind != ObjKind::Palette || o->deleted.load()) return nullptr;
+    auto* p = ObjectAs<HPALETTE__>(palette, ObjKind::Palette);
+    if (!d || !p || p->deleted.load()) return nullptr;
     auto old = static_cast<HPALETTE>(HandOut(d->palette, ObjKind::Palette));
-    d->palette = static_cast<HPALETTE__*>(o);
+    d->palette = p;
     return old;
 }
 
@@ -1108,9 +1090,9 @@ UINT RealizePalette(HDC dc) {
 }
 
 UINT GetPaletteEntries(HPALETTE palette, UINT start, UINT count, PALETTEENTRY* entries) {
-    GdiObject* o = FromHandle(palette);
-    if (!o || o->kind != ObjKind::Palette) return 0;
-    const auto& e = static_cast<HPALETTE__*>(o)->entries;
+    auto* p = ObjectAs<HPALETTE__>(palette, ObjKind::Palette);
+    if (!p) return 0;
+    const auto& e = p->entries;
     if (!entries) return UINT(e.size());
     UINT n = 0;
     for (UINT i = start; i < e.size() && n < count; ++i) entries[n++] = e[i];

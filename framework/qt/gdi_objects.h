@@ -30,8 +30,14 @@ struct GdiObject {
 
 void AddRef(GdiObject* o);
 void Release(GdiObject* o);
-// The object behind a handle, or null when the handle is not an object of that kind.
+// The object behind a handle, or null when the handle is not a drawing object.
 GdiObject* FromHandle(const void* h);
+// The object behind a handle as its type, or null when the handle is not an object of kind k.
+template <class T>
+T* ObjectAs(const void* h, ObjKind k) {
+    GdiObject* o = FromHandle(h);
+    return o && o->kind == k ? static_cast<T*>(o) : nullptr;
+}
 
 // Keeps an object alive while a device context has it selected or saved.
 template <class T>

@@ -24,14 +24,7 @@ HBRUSH__* BrushOf(HBRUSH h) {
     // Windows accepts a system colour index plus one in place of a brush.
     const auto v = reinterpret_cast<uintptr_t>(h);
     if (v > 0 && v <= uintptr_t(SysColorCount)) return static_cast<HBRUSH__*>(FromHandle(GetSysColorBrush(int(v) - 1)));
-    GdiObject* o = FromHandle(h);
-    return o && o->kind == ObjKind::Brush ? static_cast<HBRUSH__*>(o) : nullptr;
-}
-
-QRect NormRect(int l, int t, int r, int b) {
-    if (r < l) std::swap(l, r);
-    if (b < t) std::swap(t, b);
-    return QRect(l, t, r - l, b - t);
+    return ObjectAs<HBRUSH__>(h, ObjKind::Brush);
 }
 
 // A coverage mask covering a device box, cut to the visible area.

@@ -136,11 +136,6 @@ HICON__* DecodeIconFile(const uint8_t* p, size_t n) {
     return DecodeImage(p + lumora_gdi::LoadLE32(e + 12), lumora_gdi::LoadLE32(e + 8));
 }
 
-HICON__* IconOf(HICON h) {
-    GdiObject* o = FromHandle(h);
-    return o && o->kind == ObjKind::Icon ? static_cast<HICON__*>(o) : nullptr;
-}
-
 // One 32-bit image with alpha and its AND mask, as an icon file.
 std::vector<Byte> EncodeIcon(HICON__* ic) {
     const QImage img = ic->image.convertToFormat(QImage::Format_ARGB32);

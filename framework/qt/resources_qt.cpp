@@ -236,9 +236,8 @@ bool CursorTableHas(TCursor id) {
 }
 
 QCursor lumora_gdi::ToQCursor(HCURSOR cursor) {
-    GdiObject* o = FromHandle(cursor);
-    if (!o || o->kind != ObjKind::Icon) return QCursor(Qt::ArrowCursor);
-    auto* ic = static_cast<HICON__*>(o);
+    HICON__* ic = IconOf(cursor);
+    if (!ic) return QCursor(Qt::ArrowCursor);
     if (ic->standardShape) return QCursor(Qt::CursorShape(ic->standardShape - 1));
     EnsureBackend();
     return QCursor(QPixmap::fromImage(ic->image), ic->hotX, ic->hotY);
