@@ -28,11 +28,6 @@ bool gDiscardChar = false;
 
 bool IsLive(const TControl* c) { return c && LiveControls().count(c) != 0; }
 
-TWinControl* TopLevelOf(TWinControl* c) {
-    while (c && c->GetParent()) c = c->GetParent();
-    return c;
-}
-
 bool IsDescendantOrSelf(const TControl* c, const TWinControl* ancestor) {
     for (const TControl* x = c; x; x = x->GetParent())
         if (x == ancestor) return true;
@@ -44,6 +39,12 @@ bool IsDescendantOrSelf(const TControl* c, const TWinControl* ancestor) {
 namespace lumora_detail {
 
 bool IsLiveControl(const TControl* c) { return IsLive(c); }
+
+TWinControl* TopLevelOf(TWinControl* c) {
+    while (c && c->GetParent()) c = c->GetParent();
+    return c;
+}
+
 void SetDiscardChar(bool Value) { gDiscardChar = Value; }
 bool GetDiscardChar() { return gDiscardChar; }
 
@@ -2119,7 +2120,7 @@ void TWinControl::DefaultHandler(TMessage& Message) {
         break;
     case WM_SYSKEYDOWN:
         if (Word(Message.WParam) == VK_F4 && (Message.LParam & KF_ALTDOWN)) {
-            if (TWinControl* top = TopLevelOf(this)) top->Perform(WM_SYSCOMMAND, SC_CLOSE);
+            if (TWinControl* top = lumora_detail::TopLevelOf(this)) top->Perform(WM_SYSCOMMAND, SC_CLOSE);
         }
         break;
     case WM_SYSCOMMAND:
@@ -2226,7 +2227,7 @@ HWND SetFocusWindow(HWND Wnd) {
     if (Wnd == old) return old;
     if (Wnd) {
         Wnd->HandleNeeded();
-        TWinControl* top = TopLevelOf(Wnd);
+        TWinControl* top = lumora_detail::TopLevelOf(Wnd);
         // A window is focused inside the active top-level window: activate it first.
         if (top && top != lumora_detail::ActiveTopLevel() && !lumora_detail::NeverActivates(top)) {
             lumora_detail::ActivateTopLevel(top);
@@ -2447,7 +2448,7 @@ bool UpdateWindow(HWND Wnd) {
 
 bool SetForegroundWindow(HWND Wnd) {
     if (!IsLive(Wnd)) return false;
-    TWinControl* top = TopLevelOf(Wnd);
+    TWinControl* top = lumora_detail::TopLevelOf(Wnd);
     lumora_detail::ActivateTopLevel(top);
     TWindowBackend::ActivateWindow(top);
     return true;

@@ -35,11 +35,6 @@ std::vector<ShortCutEntry>& ShortCutEntries() {
     return v;
 }
 
-TWinControl* TopLevelOf(TWinControl* c) {
-    while (c && c->GetParent()) c = c->GetParent();
-    return c;
-}
-
 }  // namespace
 
 namespace lumora_detail {
@@ -805,7 +800,7 @@ void TCustomPopupWindow::ClosePopup() {
     ShowWindow(this, SW_HIDE);
     if (wasActive) {
         HWND owner = FOwnerWindow ? FOwnerWindow : (GetParent() ? GetParentForm(this) : nullptr);
-        TWinControl* top = owner ? TopLevelOf(owner) : nullptr;
+        TWinControl* top = owner ? lumora_detail::TopLevelOf(owner) : nullptr;
         if (top && IsWindowVisible(top))
             lumora_detail::ActivateTopLevel(top);
         else

@@ -136,6 +136,8 @@ std::string ExecutablePath();
 namespace lumora_detail {
 
 bool IsLiveControl(const TControl* Control);
+// The window at the top of a control's parent chain (the control itself without a parent).
+TWinControl* TopLevelOf(TWinControl* Control);
 // The character of the key being handled is dropped.
 void SetDiscardChar(bool Value);
 bool GetDiscardChar();

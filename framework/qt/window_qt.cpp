@@ -30,6 +30,7 @@
 #include "framework/qt/surface_qt.h"
 
 using lumora_detail::IsLiveControl;
+using lumora_detail::TopLevelOf;
 using B = TWindowBackend;
 
 namespace {
@@ -55,11 +56,6 @@ struct LastPress {
     bool Valid = false;
 };
 LastPress gLastPress;
-
-TWinControl* TopOf(TWinControl* c) {
-    while (c && c->GetParent()) c = c->GetParent();
-    return c;
-}
 
 void Raise(TWinControl* c) {
     auto it = std::find(gTopLevels.begin(), gTopLevels.end(), c);
@@ -778,7 +774,7 @@ bool lumora_qt::RouteMouseEvent(TWinControl* Window, QMouseEvent* Event) {
                 msg = dbl ? base + 2 : base;
                 gLastPress = dbl ? LastPress{} : LastPress{b, target, ulong(time), gp, true};
                 // Clicking a window that is not active activates it unless it declines.
-                TWinControl* top = TopOf(target);
+                TWinControl* top = TopLevelOf(target);
                 if (top != lumora_detail::ActiveTopLevel()) {
                     LRESULT r = target->Perform(WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top), MAKELPARAM(HTCLIENT, Word(msg)));
                     if (!IsLiveControl(target)) return;
@@ -818,7 +814,7 @@ bool lumora_qt::RouteWheelEvent(TWinControl* Window, QWheelEvent* Event) {
         // The wheel goes to the focused window of the same top-level window.
         TWinControl* target = Window;
         HWND focus = GetFocus();
-        if (focus && IsLiveControl(focus) && TopOf(focus) == TopOf(Window)) target = focus;
+        if (focus && IsLiveControl(focus) && TopLevelOf(focus) == TopLevelOf(Window)) target = focus;
         WPARAM w = (MouseKeys(Event->buttons(), Event->modifiers()) & 0xFFFF) | (WPARAM(Word(int16_t(delta))) << 16);
         TMsg m{target, WM_MOUSEWHEEL, w, PointToLParam(global), DWORD(Event->timestamp()), global};
         taken = !DispatchRouted(m).PassToWidget;
@@ -845,7 +841,7 @@ void lumora_qt::RouteFocusIn(TWinControl* Window, Qt::FocusReason Reason) {
         return;
     }
     // The window system restored the focus on its own: the framework's focus holds.
-    if (focus && IsLiveControl(focus) && TopOf(focus) == TopOf(Window)) B::FocusWindow(focus);
+    if (focus && IsLiveControl(focus) && TopLevelOf(focus) == TopLevelOf(Window)) B::FocusWindow(focus);
 }
 
 // ---- Keys ------------------------------------------------------------------------------------
