@@ -23,11 +23,6 @@
 
 namespace {
 
-QWidget* ActiveWidget() {
-    TWinControl* top = lumora_detail::ActiveTopLevel();
-    return top ? lumora_qt::WidgetOf(top) : nullptr;
-}
-
 // "Description|*.a;*.b|..." as Qt's name filters "Description (*.a *.b)".
 QStringList NameFilters(const std::string& Filter) {
     QStringList parts = QString::fromStdString(Filter).split('|');
@@ -160,7 +155,7 @@ private:
 
 bool lumora_dialogs::RunFileDialog(const TFileDialogSpec& Spec, TDialogAnswer& Answer) {
     lumora_backend::EnsureBackend();
-    LumoraFileDialog dlg(ActiveWidget(), Spec, Answer);
+    LumoraFileDialog dlg(lumora_qt::DialogParent(), Spec, Answer);
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setOption(QFileDialog::DontConfirmOverwrite);
     dlg.setOption(QFileDialog::HideNameFilterDetails);
@@ -220,7 +215,7 @@ bool lumora_dialogs::RunFontDialog(TFont* Font) {
     f.setUnderline(style.Contains(fsUnderline));
     f.setStrikeOut(style.Contains(fsStrikeOut));
     bool ok = false;
-    QFont chosen = QFontDialog::getFont(&ok, f, ActiveWidget(), "Font");
+    QFont chosen = QFontDialog::getFont(&ok, f, lumora_qt::DialogParent(), "Font");
     if (!ok) return false;
     Font->SetName(chosen.family().toStdString());
     Font->SetSize(Integer(chosen.pointSize() > 0 ? chosen.pointSize() : Font->GetSize()));
@@ -243,7 +238,7 @@ bool lumora_dialogs::RunColorDialog(TColor& Color, TStrings* CustomColors) {
         QColorDialog::setCustomColor(i, QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
     }
     LongInt rgb = ColorToRGB(Color);
-    QColor chosen = QColorDialog::getColor(QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF), ActiveWidget(), "Color");
+    QColor chosen = QColorDialog::getColor(QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF), lumora_qt::DialogParent(), "Color");
     if (!chosen.isValid()) return false;
     Color = TColor(chosen.red() | (chosen.green() << 8) | (chosen.blue() << 16));
     for (int i = 0; i < 16 && i < QColorDialog::customCount(); ++i) {
@@ -277,7 +272,7 @@ bool lumora_dialogs::RunPrintDialog(TPrintDialog* Dialog) {
     lumora_qt::ConfigurePrinter(device, Printer());
     if (Dialog->GetCopies() > 0) device.setCopyCount(Dialog->GetCopies());
     device.setCollateCopies(Dialog->GetCollate());
-    QPrintDialog dlg(&device, ActiveWidget());
+    QPrintDialog dlg(&device, lumora_qt::DialogParent());
     if (Dialog->GetMaxPage() > 0) dlg.setMinMax(Dialog->GetMinPage(), Dialog->GetMaxPage());
     dlg.setOption(QAbstractPrintDialog::PrintPageRange, Dialog->GetOptions().Contains(poPageNums));
     dlg.setOption(QAbstractPrintDialog::PrintSelection, Dialog->GetOptions().Contains(poSelection));
@@ -303,7 +298,7 @@ bool lumora_dialogs::RunPrinterSetupDialog() {
     lumora_backend::EnsureBackend();
     QPrinter device(QPrinter::HighResolution);
     lumora_qt::ConfigurePrinter(device, Printer());
-    QPageSetupDialog dlg(&device, ActiveWidget());
+    QPageSetupDialog dlg(&device, lumora_qt::DialogParent());
     if (dlg.exec() != QDialog::Accepted) return false;
     TakePrinterChoice(device);
     return true;

@@ -12,11 +12,6 @@
 
 namespace {
 
-QWidget* ActiveWidget() {
-    TWinControl* top = lumora_detail::ActiveTopLevel();
-    return top ? lumora_qt::WidgetOf(top) : nullptr;
-}
-
 struct ButtonInfo {
     TMsgDlgBtn Button;
     const char* Caption;
@@ -42,7 +37,7 @@ const ButtonInfo kButtons[] = {
 
 Integer TDialogService::MessageDlg(const TDialogRequest& Request) {
     lumora_backend::EnsureBackend();
-    QMessageBox box(ActiveWidget());
+    QMessageBox box(lumora_qt::DialogParent());
     box.setWindowTitle(QString::fromStdString(Request.Caption));
     box.setText(QString::fromStdString(Request.Text));
     switch (Request.DlgType) {
@@ -88,7 +83,7 @@ bool TDialogService::InputQuery(const TDialogRequest& Request, std::string& Valu
     lumora_backend::EnsureBackend();
     bool ok = false;
     Application->ModalStarted();
-    QString text = QInputDialog::getText(ActiveWidget(), QString::fromStdString(Request.Caption),
+    QString text = QInputDialog::getText(lumora_qt::DialogParent(), QString::fromStdString(Request.Caption),
                                          QString::fromStdString(Request.Text), QLineEdit::Normal,
                                          QString::fromStdString(Value), &ok);
     Application->ModalFinished();

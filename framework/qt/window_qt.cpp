@@ -665,6 +665,11 @@ QWidget* lumora_qt::WidgetOf(TWinControl* Control) {
     return h ? h->Widget.data() : nullptr;
 }
 
+QWidget* lumora_qt::DialogParent() {
+    TWinControl* top = lumora_detail::ActiveTopLevel();
+    return top ? WidgetOf(top) : nullptr;
+}
+
 TWinControl* lumora_qt::ControlOf(QWidget* Widget) {
     for (QWidget* w = Widget; w; w = w->parentWidget()) {
         if (auto* lw = dynamic_cast<LumoraWindow*>(w)) return lw->Control();

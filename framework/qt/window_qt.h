@@ -54,6 +54,8 @@ namespace lumora_qt {
 
 // The widget of a window (nullptr without a handle).
 QWidget* WidgetOf(TWinControl* Control);
+// The widget dialogs open over: the active top-level window's (nullptr when none is active).
+QWidget* DialogParent();
 // The control whose window is the widget (or one of its ancestors), or nullptr.
 TWinControl* ControlOf(QWidget* Widget);
 
