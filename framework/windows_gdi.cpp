@@ -182,18 +182,25 @@ void Dot(HDC dc, int x, int y, COLORREF c) {
     FillColor(dc, TRect(x, y, x + 1, y + 1), c);
 }
 
-// A 50 % pattern of two system colours (used for checked buttons and indeterminate boxes).
-void FillChecker(HDC dc, const TRect& r, int c0, int c1) {
+// A brush of the 50 % checker pattern, drawn in the text and background colours; the caller
+// deletes it.
+HBRUSH NewCheckerBrush() {
     static const BYTE rows[8 * 2] = {0xAA, 0, 0x55, 0, 0xAA, 0, 0x55, 0, 0xAA, 0, 0x55, 0, 0xAA, 0, 0x55, 0};
     HBITMAP bmp = CreateBitmap(8, 8, 1, 1, rows);
-    HBRUSH brush = CreatePatternBrush(bmp);
+    HBRUSH brush = CreatePatternBrush(bmp);  // keeps its own copy of the pattern
+    DeleteObject(bmp);
+    return brush;
+}
+
+// A 50 % pattern of two system colours (used for checked buttons and indeterminate boxes).
+void FillChecker(HDC dc, const TRect& r, int c0, int c1) {
+    HBRUSH brush = NewCheckerBrush();
     const COLORREF oldText = SetTextColor(dc, GetSysColor(c0));
     const COLORREF oldBk = SetBkColor(dc, GetSysColor(c1));
     FillRect(dc, &r, brush);
     SetTextColor(dc, oldText);
     SetBkColor(dc, oldBk);
     DeleteObject(brush);
-    DeleteObject(bmp);
 }
 
 // One ring of an edge: top and left in tl, bottom and right in br (which owns the corners
@@ -558,9 +565,7 @@ bool DrawFrameControl(HDC dc, TRect* rect, UINT type, UINT state) {
 
 bool DrawFocusRect(HDC dc, const TRect* r) {
     if (!r || r->Right <= r->Left || r->Bottom <= r->Top) return false;
-    static const BYTE rows[8 * 2] = {0xAA, 0, 0x55, 0, 0xAA, 0, 0x55, 0, 0xAA, 0, 0x55, 0, 0xAA, 0, 0x55, 0};
-    HBITMAP bmp = CreateBitmap(8, 8, 1, 1, rows);
-    HBRUSH brush = CreatePatternBrush(bmp);
+    HBRUSH brush = NewCheckerBrush();
     HGDIOBJ old = SelectObject(dc, brush);
     const int w = r->Right - r->Left, h = r->Bottom - r->Top;
     PatBlt(dc, r->Left, r->Top, w, 1, PATINVERT);
@@ -571,7 +576,6 @@ bool DrawFocusRect(HDC dc, const TRect* r) {
     }
     SelectObject(dc, old);
     DeleteObject(brush);
-    DeleteObject(bmp);
     return true;
 }
 
