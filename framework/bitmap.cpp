@@ -321,12 +321,7 @@ void TBitmap::SetHandle(HBITMAP Value) {
 HBITMAP TBitmap::ReleaseHandle() {
     HBITMAP__* b = BitmapOf(FImage);
     HBITMAP copy = NewBlock(0, 0, b->bpp, 0, b->dib);
-    HBITMAP__* c = BitmapOf(copy);
-    c->width = b->width;
-    c->height = b->height;
-    c->bpp = b->bpp;
-    c->stride = b->stride;
-    c->bits = b->bits;
+    BitmapOf(copy)->CopyPixels(*b);
     return copy;
 }
 
@@ -400,14 +395,7 @@ void TBitmap::Assign(TPersistent* Source) {
     }
     if (auto* src = dynamic_cast<TBitmap*>(Source)) {
         if (src == this) return;
-        HBITMAP__* s = BitmapOf(src->FImage);
-        HBITMAP__* d = BitmapOf(FImage);
-        d->width = s->width;
-        d->height = s->height;
-        d->bpp = s->bpp;
-        d->stride = s->stride;
-        d->bits = s->bits;
-        d->dib = s->dib;
+        BitmapOf(FImage)->CopyPixels(*BitmapOf(src->FImage));
         FHandleType = src->FHandleType;
         FTransparentColor = src->FTransparentColor;
         FTransparentMode = src->FTransparentMode;

@@ -89,6 +89,15 @@ struct HBITMAP__ : lumora_gdi::GdiObject {
         std::swap(bits, other.bits);
         std::swap(dib, other.dib);
     }
+    // Takes a copy of another bitmap's pixel block (and its size); handles stay where they are.
+    void CopyPixels(const HBITMAP__& other) {
+        width = other.width;
+        height = other.height;
+        bpp = other.bpp;
+        stride = other.stride;
+        bits = other.bits;
+        dib = other.dib;
+    }
     lumora_gdi::Surface surface();
 };
 
