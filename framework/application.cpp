@@ -602,7 +602,7 @@ TMonitor* TScreen::MonitorFromPoint(TPoint P, TMonitorDefaultTo Default) {
     int64_t bestDist = -1;
     for (auto& m : FMonitors) {
         const TRect& r = m->BoundsRect;
-        if (P.X >= r.Left && P.X < r.Right && P.Y >= r.Top && P.Y < r.Bottom) return m.get();
+        if (PtInRect(&r, P)) return m.get();
         int64_t dx = P.X < r.Left ? r.Left - P.X : (P.X >= r.Right ? P.X - r.Right + 1 : 0);
         int64_t dy = P.Y < r.Top ? r.Top - P.Y : (P.Y >= r.Bottom ? P.Y - r.Bottom + 1 : 0);
         int64_t d = dx * dx + dy * dy;

@@ -572,9 +572,8 @@ void TControl::WMLButtonUp(TMessage& Message) {
     if (FControlStyle.Contains(csCaptureMouse)) SetMouseCapture(false);
     if (FControlState.Contains(csClicked)) {
         FControlState.Exclude(csClicked);
-        TPoint p = MessagePoint(Message);
-        TRect cr = GetClientRect();
-        if (p.X >= cr.Left && p.X < cr.Right && p.Y >= cr.Top && p.Y < cr.Bottom) Click();
+        const TRect cr = GetClientRect();
+        if (PtInRect(&cr, MessagePoint(Message))) Click();
         if (!IsLive(this)) return;  // freed by its handler
     }
     DoMouseUp(Message, mbLeft);

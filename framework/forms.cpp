@@ -733,7 +733,7 @@ void ReportOutsideClick(TPoint ScreenPos, TWinControl* Target) {
         if (Target && p->ContainsControl(Target)) continue;
         TRect r;
         GetWindowRect(p, r);
-        if (ScreenPos.X >= r.Left && ScreenPos.X < r.Right && ScreenPos.Y >= r.Top && ScreenPos.Y < r.Bottom) continue;
+        if (PtInRect(&r, ScreenPos)) continue;
         Application->Guard(p, [&] { p->Perform(CM_POPUPOUTSIDECLICK, 0, PointToLParam(ScreenPos)); });
     }
 }

@@ -685,7 +685,7 @@ TWinControl* lumora_detail::WindowAtScreenPoint(TPoint Pos) {
     auto inside = [&](TWinControl* c) {
         TRect r;
         GetWindowRect(c, r);
-        return Pos.X >= r.Left && Pos.X < r.Right && Pos.Y >= r.Top && Pos.Y < r.Bottom;
+        return PtInRect(&r, Pos);
     };
     TWinControl* top = nullptr;
     // Stay-on-top windows first, then the others, each front first.
