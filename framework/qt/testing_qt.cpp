@@ -384,12 +384,13 @@ bool TCapture::SavePng(const std::string& FileName) const {
 namespace {
 
 TCapture CaptureOf(const QImage& Image) {
+    const QImage img = Image.convertToFormat(QImage::Format_ARGB32);
     TCapture cap;
-    cap.Width = Image.width();
-    cap.Height = Image.height();
+    cap.Width = img.width();
+    cap.Height = img.height();
     cap.Pixels.resize(size_t(cap.Width) * size_t(cap.Height));
     for (Integer y = 0; y < cap.Height; ++y)
-        std::memcpy(cap.Pixels.data() + size_t(y) * size_t(cap.Width), Image.constScanLine(y), size_t(cap.Width) * 4);
+        std::memcpy(cap.Pixels.data() + size_t(y) * size_t(cap.Width), img.constScanLine(y), size_t(cap.Width) * 4);
     return cap;
 }
 
@@ -405,7 +406,7 @@ TCapture Capture(TControl* C) {
     QWidget* widget = lumora_qt::WidgetOf(w);
     if (widget) {
         w->Update();
-        img = widget->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+        img = widget->grab().toImage();
     }
     TRect part;
     if (dynamic_cast<TWinControl*>(C)) {
@@ -423,7 +424,7 @@ TCapture Capture(TControl* C) {
 TCapture CaptureOpenDialog() {
     QWidget* dialog = QApplication::activeModalWidget();
     if (!dialog) throw EInvalidOperation("No dialog is open");
-    return CaptureOf(dialog->grab().toImage().convertToFormat(QImage::Format_ARGB32));
+    return CaptureOf(dialog->grab().toImage());
 }
 
 void WhenDialogOpens(std::function<void()> Action) {
@@ -460,23 +461,16 @@ void CancelDialog() {
 TCapture CaptureOpenMenu() {
     QWidget* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     if (!menu) throw EInvalidOperation("No menu is open");
-    return CaptureOf(menu->grab().toImage().convertToFormat(QImage::Format_ARGB32));
+    return CaptureOf(menu->grab().toImage());
 }
 
 bool SavePng(TControl* C, const std::string& FileName) { return Capture(C).SavePng(FileName); }
 
 TCapture ClipboardImage() {
     Start();
-    TCapture cap;
     const QMimeData* d = QGuiApplication::clipboard()->mimeData();
-    if (!d || !d->hasImage()) return cap;
-    QImage img = qvariant_cast<QImage>(d->imageData()).convertToFormat(QImage::Format_ARGB32);
-    cap.Width = img.width();
-    cap.Height = img.height();
-    cap.Pixels.resize(size_t(cap.Width) * size_t(cap.Height));
-    for (Integer y = 0; y < cap.Height; ++y)
-        std::memcpy(cap.Pixels.data() + size_t(y) * size_t(cap.Width), img.constScanLine(y), size_t(cap.Width) * 4);
-    return cap;
+    if (!d || !d->hasImage()) return {};
+    return CaptureOf(qvariant_cast<QImage>(d->imageData()));
 }
 
 void SetClipboardImageFromOtherProgram(const TCapture& Image) {
