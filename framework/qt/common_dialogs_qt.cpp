@@ -18,6 +18,7 @@
 #include "framework/string_list.h"
 #include "framework/sysutils.h"
 #include "framework/window_backend.h"
+#include "framework/qt/backend_qt.h"
 #include "framework/qt/printer_qt.h"
 #include "framework/qt/window_qt.h"
 
@@ -234,17 +235,14 @@ bool lumora_dialogs::RunColorDialog(TColor& Color, TStrings* CustomColors) {
     for (int i = 0; i < 16 && i < QColorDialog::customCount(); ++i) {
         std::string v = CustomColors->GetValue(std::string("Color") + char('A' + i));
         if (v.empty()) continue;
-        LongInt c = LongInt(StrToIntDef("$" + v, 0xFFFFFF));
-        QColorDialog::setCustomColor(i, QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF));
+        QColorDialog::setCustomColor(i, lumora_qt::ToQColor(TColor(StrToIntDef("$" + v, 0xFFFFFF) & 0xFFFFFF)));
     }
-    LongInt rgb = ColorToRGB(Color);
-    QColor chosen = QColorDialog::getColor(QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF), lumora_qt::DialogParent(), "Color");
+    QColor chosen = QColorDialog::getColor(lumora_qt::ToQColor(Color), lumora_qt::DialogParent(), "Color");
     if (!chosen.isValid()) return false;
-    Color = TColor(chosen.red() | (chosen.green() << 8) | (chosen.blue() << 16));
+    Color = lumora_qt::FromQColor(chosen);
     for (int i = 0; i < 16 && i < QColorDialog::customCount(); ++i) {
-        QColor c = QColorDialog::customColor(i);
         CustomColors->SetValue(std::string("Color") + char('A' + i),
-                               IntToHex(c.red() | (c.green() << 8) | (c.blue() << 16), 6));
+                               IntToHex(lumora_qt::FromQColor(QColorDialog::customColor(i)), 6));
     }
     return true;
 }

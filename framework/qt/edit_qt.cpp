@@ -17,15 +17,11 @@
 #include "framework/edit_backend.h"
 #include "framework/forms.h"
 #include "framework/window_backend.h"
+#include "framework/qt/backend_qt.h"
 #include "framework/qt/gdi_backend.h"
 #include "framework/qt/window_qt.h"
 
 namespace {
-
-QColor ToQColor(TColor c) {
-    LongInt rgb = ColorToRGB(c);
-    return QColor(GetRValue(COLORREF(rgb)), GetGValue(COLORREF(rgb)), GetBValue(COLORREF(rgb)));
-}
 
 QString FromChars(const std::u32string& s) { return QString::fromUcs4(s.data(), qsizetype(s.size())); }
 
@@ -50,12 +46,12 @@ int ToCharCount(const QString& Text, int Units) {
 // The classic sunken edge (or a single line) around a widget.
 void DrawBorder(QPainter& p, const QRect& r, bool ctl3d) {
     if (!ctl3d) {
-        p.setPen(ToQColor(clWindowFrame));
+        p.setPen(lumora_qt::ToQColor(clWindowFrame));
         p.drawRect(r.adjusted(0, 0, -1, -1));
         return;
     }
     auto line = [&](TColor c, int x1, int y1, int x2, int y2) {
-        p.setPen(ToQColor(c));
+        p.setPen(lumora_qt::ToQColor(c));
         p.drawLine(x1, y1, x2, y2);
     };
     int l = r.left(), t = r.top(), rr = r.right(), b = r.bottom();
@@ -264,14 +260,14 @@ void TEditBackend::ApplyStyle(TCustomEdit* Edit) {
     QFont font = lumora_gdi::EngineOf(Edit->GetFont()->GetHandle())->font;
     w->setFont(font);
     QPalette pal = w->palette();
-    QColor base = ToQColor(Edit->GetColor());
-    QColor text = ToQColor(Edit->GetFont()->GetColor());
+    QColor base = lumora_qt::ToQColor(Edit->GetColor());
+    QColor text = lumora_qt::ToQColor(Edit->GetFont()->GetColor());
     for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         pal.setColor(g, QPalette::Base, base);
         pal.setColor(g, QPalette::Window, base);
-        pal.setColor(g, QPalette::Text, g == QPalette::Disabled ? ToQColor(clGrayText) : text);
-        pal.setColor(g, QPalette::Highlight, ToQColor(clHighlight));
-        pal.setColor(g, QPalette::HighlightedText, ToQColor(clHighlightText));
+        pal.setColor(g, QPalette::Text, g == QPalette::Disabled ? lumora_qt::ToQColor(clGrayText) : text);
+        pal.setColor(g, QPalette::Highlight, lumora_qt::ToQColor(clHighlight));
+        pal.setColor(g, QPalette::HighlightedText, lumora_qt::ToQColor(clHighlightText));
     }
     // Without the focus the selection does not show (unless HideSelection is off).
     if (HideSelection(Edit) && !w->hasFocus()) {

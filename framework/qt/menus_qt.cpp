@@ -59,21 +59,16 @@ TMenuItem* ItemOf(QAction* a) {
     return IsLiveItem(item) ? item : nullptr;
 }
 
-QColor SystemColor(TColor Color) {
-    LongInt c = ColorToRGB(Color);
-    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-}
-
 // Menus take the system colours of menus (the classic ones, as every window does).
 void ApplyMenuColors(QWidget* Widget, TColor Background) {
     QPalette p = Widget->palette();
-    for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button}) p.setColor(role, SystemColor(Background));
-    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) p.setColor(role, SystemColor(clMenuText));
-    p.setColor(QPalette::Disabled, QPalette::WindowText, SystemColor(clGrayText));
-    p.setColor(QPalette::Disabled, QPalette::Text, SystemColor(clGrayText));
-    p.setColor(QPalette::Disabled, QPalette::ButtonText, SystemColor(clGrayText));
-    p.setColor(QPalette::Highlight, SystemColor(clHighlight));
-    p.setColor(QPalette::HighlightedText, SystemColor(clHighlightText));
+    for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button}) p.setColor(role, lumora_qt::ToQColor(Background));
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) p.setColor(role, lumora_qt::ToQColor(clMenuText));
+    p.setColor(QPalette::Disabled, QPalette::WindowText, lumora_qt::ToQColor(clGrayText));
+    p.setColor(QPalette::Disabled, QPalette::Text, lumora_qt::ToQColor(clGrayText));
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, lumora_qt::ToQColor(clGrayText));
+    p.setColor(QPalette::Highlight, lumora_qt::ToQColor(clHighlight));
+    p.setColor(QPalette::HighlightedText, lumora_qt::ToQColor(clHighlightText));
     Widget->setPalette(p);
 }
 
@@ -83,7 +78,7 @@ QIcon IconFor(TMenuItem* Item) {
     Integer index = Item->GetImageIndex();
     if (!images || index < 0 || index >= images->GetCount()) return {};
     QImage img(images->GetWidth(), images->GetHeight(), QImage::Format_RGB32);
-    img.fill(SystemColor(clMenu));
+    img.fill(lumora_qt::ToQColor(clMenu));
     TCanvas canvas;
     lumora_qt::BindCanvasToImage(&canvas, &img);
     images->Draw(&canvas, 0, 0, index, Item->GetEnabled());
