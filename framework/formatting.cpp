@@ -825,10 +825,20 @@ Extended StrToFloatDef(const std::string& S, Extended Default) {
 
 // ---- currency ---------------------------------------------------------------------------------
 
-Currency DoubleToCurrency(Extended Value) {
+namespace {
+// Value in units of 1/10000, halves to even; false when that does not fit a Currency.
+bool TryScaleToCurrency(Extended Value, Currency& Result) {
     Extended scaled = std::nearbyint(Value * 10000.0L);
-    if (!(std::fabs(scaled) < 9.2233720368547758e18L)) throw EOverflow("Floating point overflow");
-    return static_cast<Currency>(scaled);
+    if (!(std::fabs(scaled) < 9.2233720368547758e18L)) return false;
+    Result = static_cast<Currency>(scaled);
+    return true;
+}
+}  // namespace
+
+Currency DoubleToCurrency(Extended Value) {
+    Currency result;
+    if (!TryScaleToCurrency(Value, result)) throw EOverflow("Floating point overflow");
+    return result;
 }
 
 Extended CurrencyToDouble(Currency Value) {
@@ -862,11 +872,7 @@ std::string FormatCurr(const std::string& Format, Currency Value) {
 
 bool TryStrToCurr(const std::string& S, Currency& Value, const TFormatSettings& Settings) {
     Extended v;
-    if (!TryStrToFloat(S, v, Settings)) return false;
-    Extended scaled = std::nearbyint(v * 10000.0L);
-    if (!(std::fabs(scaled) < 9.2233720368547758e18L)) return false;
-    Value = static_cast<Currency>(scaled);
-    return true;
+    return TryStrToFloat(S, v, Settings) && TryScaleToCurrency(v, Value);
 }
 
 bool TryStrToCurr(const std::string& S, Currency& Value) {
