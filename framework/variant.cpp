@@ -228,18 +228,25 @@ Int64 Variant::AsInt64() const {
     }
 }
 
-Integer Variant::AsInteger() const {
-    Int64 v;
+namespace {
+// The variant as a whole number within Lo .. Hi, its errors naming the type To.
+Int64 AsRangedInt(const Variant& v, TVarType to, Int64 lo, Int64 hi) {
+    Int64 x;
     try {
-        v = AsInt64();
+        x = v.AsInt64();
     } catch (const EVariantTypeCastError&) {
-        CastError(type_, varInteger);
+        CastError(v.VarType(), to);
     } catch (const EVariantOverflowError&) {
-        OverflowError(type_, varInteger);
+        OverflowError(v.VarType(), to);
     }
-    if (v < std::numeric_limits<Integer>::min() || v > std::numeric_limits<Integer>::max())
-        OverflowError(type_, varInteger);
-    return static_cast<Integer>(v);
+    if (x < lo || x > hi) OverflowError(v.VarType(), to);
+    return x;
+}
+}  // namespace
+
+Integer Variant::AsInteger() const {
+    return static_cast<Integer>(
+        AsRangedInt(*this, varInteger, std::numeric_limits<Integer>::min(), std::numeric_limits<Integer>::max()));
 }
 
 Double Variant::AsDouble() const {
@@ -387,18 +394,7 @@ TDateTime VarToDateTime(const Variant& v) {
 
 Variant VarAsType(const Variant& v, TVarType type) {
     if (v.VarType() == type) return v;
-    auto ranged = [&](Int64 lo, Int64 hi) {
-        Int64 x;
-        try {
-            x = v.AsInt64();
-        } catch (const EVariantTypeCastError&) {
-            CastError(v.VarType(), type);
-        } catch (const EVariantOverflowError&) {
-            OverflowError(v.VarType(), type);
-        }
-        if (x < lo || x > hi) OverflowError(v.VarType(), type);
-        return x;
-    };
+    auto ranged = [&](Int64 lo, Int64 hi) { return AsRangedInt(v, type, lo, hi); };
     switch (type) {
         case varEmpty: return Variant();
         case varNull: return Variant::Null();
