@@ -847,6 +847,14 @@ Integer TIntegerField::GetAsInteger() {
 }
 
 void TIntegerField::SetAsInteger(Integer Value) {
+    SetAsLargeInt(Value);
+}
+
+Int64 TIntegerField::GetAsLargeInt() {
+    return GetAsInteger();
+}
+
+void TIntegerField::SetAsLargeInt(Int64 Value) {
     CheckRange(Value);
     Byte buffer[4] = {};
     switch (GetDataType()) {
@@ -860,20 +868,13 @@ void TIntegerField::SetAsInteger(Integer Value) {
             std::memcpy(buffer, &v, 2);
             break;
         }
-        default:
-            std::memcpy(buffer, &Value, 4);
+        default: {
+            auto v = static_cast<Integer>(Value);
+            std::memcpy(buffer, &v, 4);
             break;
+        }
     }
     SetData(buffer);
-}
-
-Int64 TIntegerField::GetAsLargeInt() {
-    return GetAsInteger();
-}
-
-void TIntegerField::SetAsLargeInt(Int64 Value) {
-    CheckRange(Value);
-    SetAsInteger(static_cast<Integer>(Value));
 }
 
 Double TIntegerField::GetAsFloat() {
