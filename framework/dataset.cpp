@@ -595,9 +595,9 @@ void TDataSet::EndInsertAppend() {
     DoAfterScroll();
 }
 
-void TDataSet::Insert() {
+void TDataSet::InsertAppend(bool Append) {
     BeginInsertAppend();
-    PrepareInsertBuffer(false);
+    PrepareInsertBuffer(Append);
     try {
         InternalInsert();
     } catch (...) {
@@ -607,16 +607,12 @@ void TDataSet::Insert() {
     EndInsertAppend();
 }
 
+void TDataSet::Insert() {
+    InsertAppend(false);
+}
+
 void TDataSet::Append() {
-    BeginInsertAppend();
-    PrepareInsertBuffer(true);
-    try {
-        InternalInsert();
-    } catch (...) {
-        Resync({});
-        throw;
-    }
-    EndInsertAppend();
+    InsertAppend(true);
 }
 
 void TDataSet::InsertAppendRecord(const std::vector<Variant>& Values, bool Append) {

@@ -285,6 +285,7 @@ private:
     void BeginInsertAppend();
     void EndInsertAppend();
     void PrepareInsertBuffer(bool Append);
+    void InsertAppend(bool Append);
     void InsertAppendRecord(const std::vector<Variant>& Values, bool Append);
     void CheckOperation(const std::function<void()>& Operation, const TDataSetErrorEvent& ErrorEvent);
     void SetActiveRecord(Integer Index) { FActiveRecord = Index; }
