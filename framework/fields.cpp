@@ -850,10 +850,6 @@ void TIntegerField::SetAsInteger(Integer Value) {
     SetAsLargeInt(Value);
 }
 
-Int64 TIntegerField::GetAsLargeInt() {
-    return GetAsInteger();
-}
-
 void TIntegerField::SetAsLargeInt(Int64 Value) {
     CheckRange(Value);
     Byte buffer[4] = {};
@@ -1035,14 +1031,6 @@ void TFloatField::SetAsFloat(Double Value) {
     if ((FMinValue != 0 || FMaxValue != 0) && (Value < FMinValue || Value > FMaxValue))
         RangeError(FloatToStr(Value), GetDisplayName(), FloatToStr(FMinValue), FloatToStr(FMaxValue));
     SetData(&Value);
-}
-
-Currency TFloatField::GetAsCurrency() {
-    return DoubleToCurrency(GetAsFloat());
-}
-
-void TFloatField::SetAsCurrency(Currency Value) {
-    SetAsFloat(static_cast<Double>(CurrencyToDouble(Value)));
 }
 
 Integer TFloatField::GetAsInteger() {

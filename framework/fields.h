@@ -392,7 +392,6 @@ public:
     void SetAsFloat(Double Value) override;
     Integer GetAsInteger() override;
     void SetAsInteger(Integer Value) override;
-    Int64 GetAsLargeInt() override;
     void SetAsLargeInt(Int64 Value) override;
     std::string GetAsString() override;
     void SetAsString(const std::string& Value) override;
@@ -485,8 +484,6 @@ public:
     Integer GetPrecision() const { return FPrecision; }
     void SetPrecision(Integer Value);
 
-    Currency GetAsCurrency() override;
-    void SetAsCurrency(Currency Value) override;
     Double GetAsFloat() override;
     void SetAsFloat(Double Value) override;
     Integer GetAsInteger() override;
