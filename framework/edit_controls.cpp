@@ -125,12 +125,12 @@ bool TCustomEdit::EditText(Integer Start, Integer Length, std::u32string Insert,
     Length = std::clamp(Length, 0, size - Start);
     // A break is never split.
     if (FMultiLine) {
-        if (Start > 0 && Start < size && FChars[size_t(Start - 1)] == U'\r' && FChars[size_t(Start)] == U'\n') {
+        if (BreakAt(Start - 1)) {
             --Start;
             ++Length;
         }
         Integer end = Start + Length;
-        if (end > 0 && end < size && FChars[size_t(end - 1)] == U'\r' && FChars[size_t(end)] == U'\n') ++Length;
+        if (BreakAt(end - 1)) ++Length;
     }
     Insert = NormalizeBreaks(ApplyCharCase(std::move(Insert)));
     if (FMaxLength > 0) {
@@ -176,11 +176,7 @@ void TCustomEdit::TypeChar(Char Key) {
         if (FSelLength > 0) {
             EditText(FSelStart, FSelLength, {}, true);
         } else if (FSelStart > 0) {
-            Integer n = FMultiLine && FSelStart >= 2 && FChars[size_t(FSelStart - 2)] == U'\r' &&
-                                FChars[size_t(FSelStart - 1)] == U'\n'
-                            ? 2
-                            : 1;
-            EditText(FSelStart - n, n, {}, true);
+            EditText(FSelStart - 1, 1, {}, true);
         }
         return;
     case 13:
@@ -214,7 +210,7 @@ std::u32string TCustomEdit::DisplayText() const {
     std::u32string d;
     d.reserve(FChars.size());
     for (size_t i = 0; i < FChars.size(); ++i) {
-        if (FChars[i] == U'\r' && i + 1 < FChars.size() && FChars[i + 1] == U'\n') {
+        if (BreakAt(Integer(i))) {
             d += U'\n';
             ++i;
         } else {
@@ -228,7 +224,7 @@ Integer TCustomEdit::ToDisplay(Integer Pos) const {
     if (!FMultiLine) return Pos;
     Integer d = 0;
     for (Integer i = 0; i < Pos && i < Integer(FChars.size()); ++i) {
-        if (FChars[size_t(i)] == U'\r' && i + 1 < Integer(FChars.size()) && FChars[size_t(i + 1)] == U'\n') ++i;
+        if (BreakAt(i)) ++i;
         ++d;
     }
     return d;
@@ -238,7 +234,7 @@ Integer TCustomEdit::FromDisplay(Integer Pos) const {
     if (!FMultiLine) return Pos;
     Integer i = 0;
     for (Integer d = 0; d < Pos && i < Integer(FChars.size()); ++d) {
-        if (FChars[size_t(i)] == U'\r' && i + 1 < Integer(FChars.size()) && FChars[size_t(i + 1)] == U'\n') ++i;
+        if (BreakAt(i)) ++i;
         ++i;
     }
     return i;
@@ -542,7 +538,7 @@ void TCustomEdit::DefaultHandler(TMessage& Message) {
                 PullSelection();
                 if (FReadOnly) MessageBeep(0);
                 else if (FSelLength > 0) EditText(FSelStart, FSelLength, {}, true);
-                else EditText(FSelStart, FMultiLine && FSelStart + 1 < Integer(FChars.size()) && FChars[size_t(FSelStart)] == U'\r' ? 2 : 1, {}, true);
+                else EditText(FSelStart, 1, {}, true);
             }
         } else if (key == VK_INSERT) {
             if (shift.Contains(ssShift)) Perform(WM_PASTE);
@@ -741,7 +737,7 @@ void TCustomMemo::CNKeyDown(TMessage& Message) {
 std::vector<Integer> TCustomMemo::LineStarts() const {
     std::vector<Integer> starts{0};
     for (size_t i = 0; i < FChars.size(); ++i)
-        if (FChars[i] == U'\r' && i + 1 < FChars.size() && FChars[i + 1] == U'\n') {
+        if (BreakAt(Integer(i))) {
             starts.push_back(Integer(i + 2));
             ++i;
         }

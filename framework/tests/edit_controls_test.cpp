@@ -333,6 +333,12 @@ TEST_F(MemoTest, KeysEditAcrossLineBreaks) {
     EXPECT_EQ(Memo->GetCaretPos().Y, 1);
     uitest::PressKey(Memo, VK_BACK);
     EXPECT_EQ(Memo->GetText(), "ab");
+    // Delete in front of a break takes the whole break.
+    Memo->SetText("a\r\nb");
+    Memo->SetSelStart(1);
+    uitest::PressKey(Memo, VK_DELETE);
+    EXPECT_EQ(Memo->GetText(), "ab");
+    EXPECT_EQ(Memo->GetSelStart(), 1);
     // The caret moved by the widget is read back.
     Memo->SetText("x\r\nyz");
     Memo->SetSelStart(0);
