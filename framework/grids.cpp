@@ -46,7 +46,7 @@ TCustomGrid::TAxis TCustomGrid::ColAxis() const {
     a.Count = FColCount;
     a.Fixed = FFixedCols;
     a.Default = FDefaultColWidth;
-    a.Sizes = FColWidths;
+    a.Sizes = &FColWidths;
     return a;
 }
 
@@ -55,7 +55,7 @@ TCustomGrid::TAxis TCustomGrid::RowAxis() const {
     a.Count = FRowCount;
     a.Fixed = FFixedRows;
     a.Default = FDefaultRowHeight;
-    a.Sizes = FRowHeights;
+    a.Sizes = &FRowHeights;
     return a;
 }
 
@@ -605,7 +605,6 @@ void TCustomGrid::Paint() {
 // ---- Input -----------------------------------------------------------------------------------
 
 Integer TCustomGrid::SizingIndex(Integer X, Integer Y, bool& Column) {
-    TGridCoord c = MouseCoord(X, Y);
     TAxis h = ColAxis(), v = RowAxis();
     if (FOptions.Contains(goColSizing) && Y < FixedExtent(v)) {
         for (Integer col = 0; col < FColCount; ++col) {
@@ -629,7 +628,6 @@ Integer TCustomGrid::SizingIndex(Integer X, Integer Y, bool& Column) {
             }
         }
     }
-    (void)c;
     return -1;
 }
 

@@ -171,8 +171,8 @@ private:
         Integer Count = 0;
         Integer Fixed = 0;
         Integer Default = 0;
-        std::vector<Integer> Sizes;  // empty: every size is Default
-        Integer Size(Integer Index) const { return Sizes.empty() ? Default : Sizes[size_t(Index)]; }
+        const std::vector<Integer>* Sizes = nullptr;  // the grid's own sizes; empty: every size is Default
+        Integer Size(Integer Index) const { return Sizes->empty() ? Default : (*Sizes)[size_t(Index)]; }
     };
     Integer ExtentOf(const TAxis& Axis, Integer From, Integer To) const;
     Integer FixedExtent(const TAxis& Axis) const;
