@@ -1321,7 +1321,9 @@ void TCustomTreeView::KeyPress(Char& Key) {
     if (now - FTypeAheadTime > 1000) FTypeAhead.clear();
     FTypeAheadTime = now;
     FTypeAhead += CharToUtf8(Key);
-    Integer start = FSelected ? RowOf(FSelected) + (Utf8Length(FTypeAhead) == 1 ? 1 : 0) : 0;
+    // A selection out of view (inside a collapsed branch) counts as none.
+    Integer current = FSelected ? RowOf(FSelected) : -1;
+    Integer start = current < 0 ? 0 : current + (Utf8Length(FTypeAhead) == 1 ? 1 : 0);
     for (Integer k = 0; k < Integer(rows.size()); ++k) {
         TTreeNode* n = rows[size_t((start + k) % Integer(rows.size()))];
         if (AnsiStartsText(FTypeAhead, n->FText)) {

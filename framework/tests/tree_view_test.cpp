@@ -136,6 +136,20 @@ TEST_F(TreeTest, ExpandingAsksAndCollapsingMovesTheSelectionUp) {
     EXPECT_EQ(Tree->GetSelected(), A);
     EXPECT_EQ(Events, (Strings{"collapsing a", "changing a", "change a", "collapsed a"}));
 
+    // Typing selects the next shown node starting with the letters; a selection that a vetoed
+    // change leaves inside a collapsed branch counts as none.
+    Tree->SetFocus();
+    uitest::TypeText(Tree, "b");
+    EXPECT_EQ(Tree->GetSelected(), B);
+    A->Expand(false);
+    Tree->SetSelected(A1);
+    Veto = "a";
+    A->Collapse(false);
+    ASSERT_EQ(Tree->GetSelected(), A1);
+    uitest::TypeText(Tree, "zz");
+    EXPECT_EQ(Tree->GetSelected(), A1);
+    Veto.clear();
+
     // The button and a double click toggle.
     Events.clear();
     TRect r = A->DisplayRect(true);
