@@ -633,19 +633,10 @@ void TCustomListBox::KeyDown(Word& Key, TShiftState Shift) {
 void TCustomListBox::KeyPress(Char& Key) {
     TCustomControl::KeyPress(Key);
     if (Key < 32 || GetCount() == 0) return;
-    DWORD now = GetMessageTime();
-    if (!FAutoComplete || now - FTypeAheadTime > 500) FTypeAhead.clear();
-    FTypeAheadTime = now;
-    FTypeAhead += CharToUtf8(Key);
-    Integer start = FCaret < 0 ? 0 : FCaret + (Utf8Length(FTypeAhead) == 1 ? 1 : 0);
-    for (Integer n = 0; n < GetCount(); ++n) {
-        Integer i = (start + n) % GetCount();
-        if (AnsiStartsText(FTypeAhead, FItems->Get(i))) {
-            MoveTo(i, {}, false);
-            SelectionChanged();
-            return;
-        }
-    }
+    Integer i = FTypeAhead.Find(Key, 500, FAutoComplete, GetCount(), FCaret, [&](Integer n) { return FItems->Get(n); });
+    if (i < 0) return;
+    MoveTo(i, {}, false);
+    SelectionChanged();
 }
 
 bool TCustomListBox::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) {
@@ -1411,19 +1402,8 @@ void TCustomComboBox::KeyDown(Word& Key, TShiftState Shift) {
 void TCustomComboBox::KeyPress(Char& Key) {
     TCustomControl::KeyPress(Key);
     if (Key < 32 || HasEdit() || FItems->GetCount() == 0) return;
-    DWORD now = GetMessageTime();
-    if (!FAutoComplete || now - FTypeAheadTime > 500) FTypeAhead.clear();
-    FTypeAheadTime = now;
-    FTypeAhead += CharToUtf8(Key);
-    Integer count = FItems->GetCount();
-    Integer start = FItemIndex < 0 ? 0 : FItemIndex + (Utf8Length(FTypeAhead) == 1 ? 1 : 0);
-    for (Integer n = 0; n < count; ++n) {
-        Integer i = (start + n) % count;
-        if (AnsiStartsText(FTypeAhead, FItems->Get(i))) {
-            UserSelect(i);
-            return;
-        }
-    }
+    Integer i = FTypeAhead.Find(Key, 500, FAutoComplete, FItems->GetCount(), FItemIndex, [&](Integer n) { return FItems->Get(n); });
+    if (i >= 0) UserSelect(i);
 }
 
 bool TCustomComboBox::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) {

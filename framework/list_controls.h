@@ -17,6 +17,7 @@
 #include "framework/forms.h"
 #include "framework/std_controls.h"
 #include "framework/string_list.h"
+#include "framework/type_ahead.h"
 
 using TDrawItemEvent = std::function<void(TWinControl* Control, Integer Index, TRect Rect, TOwnerDrawState State)>;
 using TMeasureItemEvent = std::function<void(TWinControl* Control, Integer Index, Integer& Height)>;
@@ -196,8 +197,7 @@ private:
     Integer FScrollWidth = 0;
     bool FAutoComplete = true;
     bool FTracking = false;
-    std::string FTypeAhead;
-    DWORD FTypeAheadTime = 0;
+    lumora_detail::TTypeAhead FTypeAhead;
 };
 
 class TListBox : public TCustomListBox {
@@ -358,8 +358,7 @@ private:
     bool FAutoComplete = true;
     bool FButtonDown = false;
     TCanvas* FDrawCanvas = nullptr;
-    std::string FTypeAhead;
-    DWORD FTypeAheadTime = 0;
+    lumora_detail::TTypeAhead FTypeAhead;
 };
 
 class TComboBox : public TCustomComboBox {

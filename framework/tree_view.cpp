@@ -1317,20 +1317,10 @@ void TCustomTreeView::KeyPress(Char& Key) {
     if (Key < 32 || Key == U'+' || Key == U'-' || Key == U'*') return;
     const auto rows = VisibleRows();
     if (rows.empty()) return;
-    DWORD now = GetMessageTime();
-    if (now - FTypeAheadTime > 1000) FTypeAhead.clear();
-    FTypeAheadTime = now;
-    FTypeAhead += CharToUtf8(Key);
     // A selection out of view (inside a collapsed branch) counts as none.
-    Integer current = FSelected ? RowOf(FSelected) : -1;
-    Integer start = current < 0 ? 0 : current + (Utf8Length(FTypeAhead) == 1 ? 1 : 0);
-    for (Integer k = 0; k < Integer(rows.size()); ++k) {
-        TTreeNode* n = rows[size_t((start + k) % Integer(rows.size()))];
-        if (AnsiStartsText(FTypeAhead, n->FText)) {
-            UserSelect(n);
-            return;
-        }
-    }
+    Integer i = FTypeAhead.Find(Key, 1000, true, Integer(rows.size()), FSelected ? RowOf(FSelected) : -1,
+                                [&](Integer n) -> const std::string& { return rows[size_t(n)]->FText; });
+    if (i >= 0) UserSelect(rows[size_t(i)]);
 }
 
 bool TCustomTreeView::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) {

@@ -19,6 +19,7 @@
 #include "framework/edit_controls.h"
 #include "framework/image_list.h"
 #include "framework/std_controls.h"
+#include "framework/type_ahead.h"
 
 class TTreeNodes;
 class TCustomTreeView;
@@ -384,8 +385,7 @@ private:
     Integer FLeftPos = 0;
     std::vector<TTreeNode*> FRows;
     bool FRowsValid = false;
-    std::string FTypeAhead;
-    DWORD FTypeAheadTime = 0;
+    lumora_detail::TTypeAhead FTypeAhead;
     bool FClearing = false;
 };
 
