@@ -193,7 +193,7 @@ void TDataLink::SetEditing(bool Value) {
 
 // Moves the link's window by Shift (the dataset's buffers moved by that much) and then just far
 // enough to hold the active record; with Fill it also slides back to show as many records as
-// the dataset's window has. Answers how far the window had to move (the scroll distance).
+// the dataset's window has. The caller tells the scroll distance from FFirstRecord before and after.
 void TDataLink::UpdateRange(Integer Shift, bool Fill) {
     TDataSet* ds = GetDataSet();
     if (!ds) return;
