@@ -96,6 +96,9 @@ bool SubtractRect(TRect* dst, const TRect* a, const TRect* b);
 bool InflateRect(TRect* r, int dx, int dy);
 bool OffsetRect(TRect* r, int dx, int dy);
 bool CopyRect(TRect* dst, const TRect* src);
+// IntersectRect and UnionRect as values, for expressions.
+TRect IntersectionOf(const TRect& a, const TRect& b);
+TRect UnionOf(const TRect& a, const TRect& b);
 
 // ---------------------------------------------------------------------------------------------
 // Drawing objects
