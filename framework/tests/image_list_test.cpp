@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "framework/image_list.h"
-#include "framework/qt/drag_image.h"
+#include "framework/drag_image.h"
 #include "framework/resources.h"
 #include "framework/stream.h"
 #include "framework/tests/graphics_fixture.h"
