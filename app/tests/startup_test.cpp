@@ -15,6 +15,7 @@
 #include "app/app_paths.h"
 #include "app/main_window.h"
 #include "app/program.h"
+#include "app/tests/program_test.h"
 #include "catalogue/temp_db.h"
 #include "dialogs/open_directory.h"
 #include "dialogs/splash.h"
@@ -33,125 +34,7 @@
 
 namespace {
 
-std::string ReadFile(const std::string& Name) {
-    std::ifstream in(Name, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// The store's HKEY_LOCAL_MACHINE file as it is on disk now.
-std::string StoreSnapshot() {
-    RegistryFlush();
-    return ReadFile(RegistryFileName(HKEY_LOCAL_MACHINE));
-}
-
-class StartupTest : public ScratchFolderTest {
-protected:
-    void SetUp() override {
-        ScratchFolderTest::SetUp();
-        uitest::Start();
-        program_ = dir_ + "program/";
-        home_ = dir_ + "home/";
-        ASSERT_TRUE(ForceDirectories(program_));
-        ASSERT_TRUE(ForceDirectories(home_));
-        ASSERT_TRUE(ForceDirectories(dir_ + "tmp/"));
-        // With the tips file beside the program a first run asks nothing.
-        TStringList tips;
-        tips.Add("[Tips]");
-        tips.Add("Number=0");
-        tips.SaveToFile(program_ + "lmtips.ini");
-        env_.emplace_back("HOME", home_);
-        env_.emplace_back("XDG_DATA_HOME", dir_ + "xdg");
-        env_.emplace_back("TMPDIR", dir_ + "tmp");
-        SetAppProgramFolder(program_);
-        for (int i = 0; i <= ParamCount(); ++i) savedArgs_.push_back(ParamStr(i));
-        ClearStore();
-        dialogs_.OnUnexpected = [](const TDialogRequest& r) { ADD_FAILURE() << "unexpected dialog: " << r.Text; };
-        Application->OnMessage = [this](TMsg& Msg, bool& Handled) {
-            if (Msg.message == WM_QUIT) {
-                quit_ = true;
-                Handled = true;
-            }
-        };
-    }
-
-    void TearDown() override {
-        FreeProgramForms();
-        Application->OnMessage = nullptr;
-        SetAppProgramFolder("");
-        ClearStore();
-        SetArgs(savedArgs_);
-        chmod(program_.c_str(), 0755);
-        env_.clear();
-        ScratchFolderTest::TearDown();
-    }
-
-    static void ClearStore() {
-        TRegistry reg;
-        reg.SetRootKey(HKEY_LOCAL_MACHINE);
-        reg.DeleteKey(MainSettingsKey);
-    }
-
-    static void SetArgs(const std::vector<std::string>& Args) {
-        std::vector<const char*> argv;
-        for (const std::string& a : Args) argv.push_back(a.c_str());
-        SetCommandLine(static_cast<int>(argv.size()), argv.data());
-    }
-
-    // Stores values under a key of the program's store.
-    static void Store(const std::string& Key, const std::vector<std::pair<std::string, std::string>>& Values) {
-        TRegistry reg;
-        reg.SetRootKey(HKEY_LOCAL_MACHINE);
-        ASSERT_TRUE(reg.OpenKey(Key, true));
-        for (auto& [name, value] : Values) reg.WriteString(name, value);
-    }
-    static std::string Stored(const std::string& Key, const std::string& Name) {
-        TRegistry reg;
-        reg.SetRootKey(HKEY_LOCAL_MACHINE);
-        if (!reg.OpenKeyReadOnly(Key)) return "(no key)";
-        return reg.ValueExists(Name) ? reg.ReadString(Name) : "(missing)";
-    }
-    static bool KeyExists(const std::string& Key) {
-        TRegistry reg;
-        reg.SetRootKey(HKEY_LOCAL_MACHINE);
-        return reg.KeyExists(Key);
-    }
-
-    // Starts the program as its entry does, up to the main window's first show.
-    void Start(std::vector<std::string> Args = {}) {
-        Args.insert(Args.begin(), "lumora");
-        SetArgs(Args);
-        quit_ = false;
-        CreateProgramForms();
-        ASSERT_NE(frmMain, nullptr);
-        frmMain->Show();
-        uitest::ProcessEvents();
-    }
-    // Closes the main window the way the user does.
-    void Close() {
-        frmMain->Close();
-        uitest::ProcessEvents();
-    }
-    void Restart(std::vector<std::string> Args = {}) {
-        FreeProgramForms();
-        Start(std::move(Args));
-    }
-    // A first run closed cleanly: the store then holds every setting.
-    void RunOnce() {
-        Start();
-        Close();
-        ASSERT_TRUE(quit_);
-        FreeProgramForms();
-    }
-
-    TScriptedDialogs dialogs_;
-    std::string program_;
-    std::string home_;
-    std::deque<ScopedEnv> env_;
-    std::vector<std::string> savedArgs_;
-    bool quit_ = false;
-};
+class StartupTest : public ProgramTest {};
 
 }  // namespace
 
@@ -171,7 +54,7 @@ TEST_F(StartupTest, AFirstRunSetsUpFoldersAndStartsInTheHomeFolder) {
 
     EXPECT_TRUE(frmMain->FirstRun);
     EXPECT_FALSE(frmMain->StartupIncomplete);
-    EXPECT_TRUE(frmMain->DisplayReady);
+    EXPECT_TRUE(frmMain->State.DisplayReady);
     EXPECT_EQ(frmMain->Settings.LastDir, home_);
     EXPECT_EQ(frmMain->GetDirTreePath(), home_);
     EXPECT_EQ(frmMain->Mode, 3);
@@ -200,9 +83,9 @@ TEST_F(StartupTest, AFirstRunSetsUpFoldersAndStartsInTheHomeFolder) {
     EXPECT_EQ(frmMain->Mode, 4);
 
     // The first idle turn releases the file list; nothing closes.
-    EXPECT_TRUE(frmMain->BlockOperations);
+    EXPECT_TRUE(frmMain->State.BlockOperations);
     uitest::IdleTurns(1);
-    EXPECT_FALSE(frmMain->BlockOperations);
+    EXPECT_FALSE(frmMain->State.BlockOperations);
     EXPECT_FALSE(quit_);
 
     Close();
@@ -358,8 +241,8 @@ TEST_F(StartupTest, TheAccessPasswordDecidesWhetherStartUpGoesOn) {
             EXPECT_EQ(dialogs_.Requests()[1].Text, "The password you entered was incorrect please try again!");
         if (c.lastMessage) EXPECT_EQ(dialogs_.Requests().back().Text, c.lastMessage);
         EXPECT_EQ(frmMain->StartupIncomplete, !c.opens);
-        EXPECT_EQ(frmMain->DisplayReady, c.opens);
-        EXPECT_EQ(frmMain->CloseRequested, !c.opens);
+        EXPECT_EQ(frmMain->State.DisplayReady, c.opens);
+        EXPECT_EQ(frmMain->State.CloseRequested, !c.opens);
 
         if (!c.opens) {
             // The next idle turn tells the user and ends the program; nothing is written, not
