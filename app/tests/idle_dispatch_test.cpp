@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "dialogs/progress.h"
 #include "dialogs/warning.h"
 #include "framework/comctrls.h"
+#include "framework/ini_file.h"
 #include "framework/std_controls.h"
 
 namespace {
@@ -284,7 +286,12 @@ TEST_F(IdleDispatchTest, TheWarningFormShowsTheNumberedTextAndMoreInfoOpensItsHe
     EXPECT_TRUE(frmMain->State.NoDialogOpen);
     EXPECT_TRUE(frmMain->GetKeyPreview());
 
-    // "More Info.." opens the warning's help page, or the contents for a context without one.
+    // "More Info.." opens the warning's help page, or the contents for a context without one;
+    // without any page nothing opens.
+    AnswerWarning(mrYes);
+    frmMain->showwarning(2, false, true, 30);
+    EXPECT_EQ(Application->GetLastHelpContext(), 30);
+    EXPECT_TRUE(opened_.empty());
     ASSERT_TRUE(ForceDirectories(program_ + "help/"));
     TStringList page;
     page.SaveToFile(program_ + "help/index.html");
@@ -567,6 +574,28 @@ TEST_F(IdleDispatchTest, BeepsFollowTheirSettingsAndStatusTextsAreIndented) {
     frmMain->ImgFuncProgressEnd(frmMain);
     EXPECT_FALSE(frmMain->pbrload->GetVisible());
     EXPECT_EQ(frmMain->pbrload->GetPosition(), 0);
+}
+
+// The files we ship beside the program: every warning has a title and a text, every tip the
+// tips file counts is there, and every help context a warning names has its page.
+TEST(ProgramFiles, HoldEveryWarningTipAndHelpPage) {
+    const char* source = std::getenv("LUMORA_TEST_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    const std::string data = std::string(source) + "/app/data/";
+    for (int n = 0; n < WarningNumberCount; ++n) {
+        const TWarningText warning = ReadWarningText(data + "Warning.res", n);
+        EXPECT_FALSE(warning.Title.empty()) << n;
+        EXPECT_FALSE(warning.Text.empty()) << n;
+    }
+    TIniFile tips(data + "lmtips.ini");
+    const Integer count = tips.ReadInteger("Tips", "Number", 0);
+    EXPECT_GT(count, 1);
+    for (int n = 1; n <= count; ++n) EXPECT_NE(tips.ReadString("Tips", "Tip_" + IntToStr(n), ""), "") << n;
+    for (Integer context : {10, 18, 19, 21, 30, 31, 39, 62, 69, 70, 87, 112, 123, 124})
+        EXPECT_EQ(HelpPageFor(data + "lumora.hlp", context), data + "help/" + IntToStr(context) + ".html");
+    EXPECT_EQ(HelpPageFor(data + "lumora.hlp", 0), data + "help/index.html");
+    EXPECT_TRUE(FileExists(data + "Missing.ico"));
+    EXPECT_TRUE(FileExists(data + "FAQ.txt"));
 }
 
 }  // namespace
