@@ -6,13 +6,13 @@
 #include "app/app_paths.h"
 #include "app/help_pages.h"
 #include "app/status_art.h"
-#include "framework/atomic_file.h"
-#include "framework/image_list.h"
 #include "dialogs/splash.h"
+#include "framework/atomic_file.h"
 #include "framework/comctrls.h"
 #include "framework/dialog_service.h"
 #include "framework/exceptions.h"
 #include "framework/file_utils.h"
+#include "framework/image_list.h"
 #include "framework/list_controls.h"
 #include "framework/math_utils.h"
 #include "framework/registry.h"
@@ -166,7 +166,7 @@ void TfrmMain::BuildStatusBar() {
     lblfile->SetLeft(1);
     lblfile->SetWidth(320);
     lblfile->SetAlign(alLeft);
-    lblfile->SetCaption("  No File");
+    lblfile->SetCaption("");
     lblfile->SetHint("No File");
     lblfile->SetShowHint(true);
 

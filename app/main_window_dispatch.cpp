@@ -4,9 +4,9 @@
 #include <utility>
 
 #include "app/main_window.h"
+#include "dialogs/gauge.h"
 #include "dialogs/insert_info.h"
 #include "dialogs/progress.h"
-#include "dialogs/gauge.h"
 #include "dialogs/warning.h"
 #include "framework/comctrls.h"
 #include "framework/edit_controls.h"
