@@ -15,6 +15,7 @@
 #include "dialogs/progress.h"
 #include "dialogs/warning.h"
 #include "framework/comctrls.h"
+#include "framework/graphics.h"
 #include "framework/ini_file.h"
 #include "framework/std_controls.h"
 
@@ -594,7 +595,10 @@ TEST(ProgramFiles, HoldEveryWarningTipAndHelpPage) {
     for (Integer context : {10, 18, 19, 21, 30, 31, 39, 62, 69, 70, 87, 112, 123, 124})
         EXPECT_EQ(HelpPageFor(data + "lumora.hlp", context), data + "help/" + IntToStr(context) + ".html");
     EXPECT_EQ(HelpPageFor(data + "lumora.hlp", 0), data + "help/index.html");
-    EXPECT_TRUE(FileExists(data + "Missing.ico"));
+    TIcon missing;
+    missing.LoadFromFile(data + "Missing.ico");
+    EXPECT_EQ(missing.GetWidth(), 32);
+    EXPECT_EQ(missing.GetHeight(), 32);
     EXPECT_TRUE(FileExists(data + "FAQ.txt"));
 }
 
