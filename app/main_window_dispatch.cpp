@@ -87,7 +87,9 @@ bool TfrmMain::IdleWorkPending() {
     return s.MediaStatusPending || s.DeferredWarning >= 0 || s.TreeResyncPending;
 }
 
-bool TfrmMain::IsBusy() { return State.FileLoading || FileListBusy() || !State.NoDialogOpen; }
+bool TfrmMain::IsBusy() {
+    return State.FileLoading || FileListBusy() || !State.NoDialogOpen;
+}
 
 void TfrmMain::ActivateSlideshow(Integer Method) {
     if (Method != 0) return;
@@ -142,9 +144,13 @@ void TfrmMain::EndDialogDisplay(bool Relist, bool ForceFolderRelist, bool LoadAf
     State.TreeResyncPending = true;
 }
 
-void TfrmMain::CallBeginDialogDisplay(TObject* Sender) { BeginDialogDisplay(false, false, false); }
+void TfrmMain::CallBeginDialogDisplay(TObject* Sender) {
+    BeginDialogDisplay(false, false, false);
+}
 
-void TfrmMain::CallEndDialogDisplay(TObject* Sender) { EndDialogDisplay(false, false, false, false, false); }
+void TfrmMain::CallEndDialogDisplay(TObject* Sender) {
+    EndDialogDisplay(false, false, false, false, false);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Warnings and messages
@@ -244,8 +250,7 @@ void TfrmMain::showprogress(bool Show, bool UseForm, Integer Position, Integer M
         dlgProgress->lblmessage->SetCaption(Message);
         dlgProgress->Gauge->SetProgress(percent);
         dlgProgress->Repaint();
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 bool TfrmMain::ShowcancellableProgress(bool Show, Integer Position, Integer Max, const std::string& Caption,
@@ -276,13 +281,14 @@ bool TfrmMain::ShowcancellableProgress(bool Show, Integer Position, Integer Max,
             bar->SetPosition(Position);
         dlginsertinfo->Repaint();
         if (bar->GetMax() > 0) ShowStatusBarProgress(true, Integer(Int64(bar->GetPosition()) * 100 / bar->GetMax()));
-    } catch (...) {
-    }
+    } catch (...) {}
     if (ProcessMessages) Application->ProcessMessages();
     return !State.ProgressCancelled;
 }
 
-void TfrmMain::HideCancellableProgress() { ShowcancellableProgress(false, 0, 0, "", "", false); }
+void TfrmMain::HideCancellableProgress() {
+    ShowcancellableProgress(false, 0, 0, "", "", false);
+}
 
 void TfrmMain::ImgImageProgress(TObject* Sender, Integer Percent) {
     if (!State.GIFFrameLoading) {
@@ -297,9 +303,13 @@ void TfrmMain::ImgImageProgress(TObject* Sender, Integer Percent) {
     State.LastLoadFailed = Percent <= 60;
 }
 
-void TfrmMain::ImgFuncProgress(TObject* Sender, Integer Percent) { ShowStatusBarProgress(true, Percent); }
+void TfrmMain::ImgFuncProgress(TObject* Sender, Integer Percent) {
+    ShowStatusBarProgress(true, Percent);
+}
 
-void TfrmMain::ImgFuncProgressEnd(TObject* Sender) { ShowStatusBarProgress(false, 0); }
+void TfrmMain::ImgFuncProgressEnd(TObject* Sender) {
+    ShowStatusBarProgress(false, 0);
+}
 
 void TfrmMain::FileLoadingCompleted() {
     State.FileLoading = false;
@@ -307,4 +317,6 @@ void TfrmMain::FileLoadingCompleted() {
     ShowStatusBarProgress(false, 0);
 }
 
-void TfrmMain::SetStatusLabelText(TControl* Panel, const std::string& Text) { Panel->SetCaption("  " + Trim(Text)); }
+void TfrmMain::SetStatusLabelText(TControl* Panel, const std::string& Text) {
+    Panel->SetCaption("  " + Trim(Text));
+}

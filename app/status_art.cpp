@@ -58,52 +58,52 @@ void AddZoomStatusImages(TCustomImageList* List) {
         c->FillRect(TRect{0, 0, 16, 16});
         c->GetPen()->SetWidth(1);
         switch (index) {
-        case 0:  // shrink: arrows from the corners inwards
-            Frame(c, Ink);
-            c->GetPen()->SetColor(Blue);
-            Arrow(c, 2, 2, 6, 6);
-            Arrow(c, 13, 13, 9, 9);
-            break;
-        case 1:  // stretch: arrows from the middle outwards
-            Frame(c, Ink);
-            c->GetPen()->SetColor(Blue);
-            Arrow(c, 6, 6, 3, 3);
-            Arrow(c, 9, 9, 12, 12);
-            break;
-        case 2:  // both: a double arrow across
-            Frame(c, Ink);
-            c->GetPen()->SetColor(Blue);
-            Arrow(c, 8, 8, 3, 3);
-            Arrow(c, 7, 7, 12, 12);
-            break;
-        case 3:  // wrapped text: lines with a return arrow
-            c->GetPen()->SetColor(Ink);
-            for (int y : {3, 7, 11}) {
-                c->MoveTo(2, y);
-                c->LineTo(y == 11 ? 9 : 14, y);
-            }
-            c->GetPen()->SetColor(Blue);
-            c->MoveTo(13, 7);
-            c->LineTo(13, 11);
-            Arrow(c, 13, 11, 10, 11);
-            break;
-        case 4:  // a changed picture: a framed landscape and a pencil
-            Frame(c, Ink);
-            c->GetBrush()->SetStyle(bsSolid);
-            c->GetBrush()->SetColor(TColor(0x0000A000));
-            c->GetPen()->SetColor(TColor(0x0000A000));
-            c->Polygon(std::vector<TPoint>{{2, 13}, {6, 7}, {10, 13}});
-            Pencil(c);
-            break;
-        default:  // a changed page: a sheet with lines and a pencil
-            c->GetPen()->SetColor(Ink);
-            c->Rectangle(3, 1, 13, 15);
-            for (int y : {4, 7, 10}) {
-                c->MoveTo(5, y);
-                c->LineTo(11, y);
-            }
-            Pencil(c);
-            break;
+            case 0:  // shrink: arrows from the corners inwards
+                Frame(c, Ink);
+                c->GetPen()->SetColor(Blue);
+                Arrow(c, 2, 2, 6, 6);
+                Arrow(c, 13, 13, 9, 9);
+                break;
+            case 1:  // stretch: arrows from the middle outwards
+                Frame(c, Ink);
+                c->GetPen()->SetColor(Blue);
+                Arrow(c, 6, 6, 3, 3);
+                Arrow(c, 9, 9, 12, 12);
+                break;
+            case 2:  // both: a double arrow across
+                Frame(c, Ink);
+                c->GetPen()->SetColor(Blue);
+                Arrow(c, 8, 8, 3, 3);
+                Arrow(c, 7, 7, 12, 12);
+                break;
+            case 3:  // wrapped text: lines with a return arrow
+                c->GetPen()->SetColor(Ink);
+                for (int y : {3, 7, 11}) {
+                    c->MoveTo(2, y);
+                    c->LineTo(y == 11 ? 9 : 14, y);
+                }
+                c->GetPen()->SetColor(Blue);
+                c->MoveTo(13, 7);
+                c->LineTo(13, 11);
+                Arrow(c, 13, 11, 10, 11);
+                break;
+            case 4:  // a changed picture: a framed landscape and a pencil
+                Frame(c, Ink);
+                c->GetBrush()->SetStyle(bsSolid);
+                c->GetBrush()->SetColor(TColor(0x0000A000));
+                c->GetPen()->SetColor(TColor(0x0000A000));
+                c->Polygon(std::vector<TPoint>{{2, 13}, {6, 7}, {10, 13}});
+                Pencil(c);
+                break;
+            default:  // a changed page: a sheet with lines and a pencil
+                c->GetPen()->SetColor(Ink);
+                c->Rectangle(3, 1, 13, 15);
+                for (int y : {4, 7, 10}) {
+                    c->MoveTo(5, y);
+                    c->LineTo(11, y);
+                }
+                Pencil(c);
+                break;
         }
         List->AddMasked(&strip, Mask);
     }

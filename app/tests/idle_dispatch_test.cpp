@@ -56,8 +56,7 @@ protected:
     }
     // Idle turns until the window has nothing left to do.
     void Settle() {
-        for (int i = 0; i < 10 && !Turn(); ++i) {
-        }
+        for (int i = 0; i < 10 && !Turn(); ++i) {}
         ASSERT_TRUE(Turn());
     }
 
@@ -468,8 +467,10 @@ TEST_F(IdleDispatchTest, TheProgressDisplayTakesAPercentageOfAUsableMaximum) {
         bool visible;
         Integer shown;
     } cases[] = {
-        {50, 200, true, 25}, {200, 200, true, 100}, {0, 0, false, 0},   {5, 0, false, 0},
-        {0, 1, false, 0},    {1, 1, false, 0},      {3, 2, false, 0},   {-5, -2, false, 0},
+        {50, 200, true, 25}, {200, 200, true, 100},
+        {0, 0, false, 0},    {5, 0, false, 0},
+        {0, 1, false, 0},    {1, 1, false, 0},
+        {3, 2, false, 0},    {-5, -2, false, 0},
         {1, 3, true, 33},    {2000000000, 2100000000, true, 95},
     };
     for (const Case& c : cases) {
@@ -556,8 +557,10 @@ TEST_F(IdleDispatchTest, BeepsFollowTheirSettingsAndStatusTextsAreIndented) {
         bool error, onError, onAction;
         std::vector<UINT> beeps;
     } cases[] = {
-        {true, true, false, {MB_ICONEXCLAMATION}}, {true, false, true, {}},
-        {false, false, true, {MB_OK}},             {false, true, false, {}},
+        {true, true, false, {MB_ICONEXCLAMATION}},
+        {true, false, true, {}},
+        {false, false, true, {MB_OK}},
+        {false, true, false, {}},
     };
     for (const Case& c : cases) {
         dialogs_.Clear();

@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <deque>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 #include "app/app_paths.h"
@@ -143,4 +143,3 @@ protected:
     std::vector<std::string> savedArgs_;
     bool quit_ = false;
 };
-
