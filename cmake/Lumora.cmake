@@ -5,6 +5,10 @@
 #   SUBDIRS named, whose sources join the same library). Sources are globbed, so adding a file
 #   needs no edit here. Tests in tests/ become <target>_tests.
 #
+# lumora_program_files(<files>...)
+#   Copies data files of the calling folder into the program folder, beside the program, where
+#   it reads them; a changed file is copied again by the next build.
+#
 # lumora_tests(NAME <target> [DEPS <targets>...])
 #   One GoogleTest program from every .cpp in the calling folder's tests/, registered with CTest.
 #   Tests run headless with a private registry and config folder.
@@ -30,6 +34,12 @@ function(lumora_library)
       lumora_tests(NAME ${L_NAME}_tests SOURCES ${_tsrc} DEPS ${L_NAME})
     endif()
   endif()
+endfunction()
+
+function(lumora_program_files)
+  foreach(_file IN LISTS ARGN)
+    configure_file(${CMAKE_CURRENT_SOURCE_DIR}/${_file} ${LUMORA_PROGRAM_DIR}/${_file} COPYONLY)
+  endforeach()
 endfunction()
 
 # The sanitizers' settings for every test run. The leak checker's tracer can fault on the
