@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <deque>
 #include <fstream>
 #include <optional>
@@ -15,6 +16,8 @@
 #include "app/app_paths.h"
 #include "app/main_window.h"
 #include "app/program.h"
+#include "catalogue/format_records.h"
+#include "catalogue/lm_types.h"
 #include "catalogue/temp_db.h"
 #include "dialogs/open_directory.h"
 #include "dialogs/splash.h"
@@ -61,6 +64,10 @@ protected:
         tips.Add("[Tips]");
         tips.Add("Number=0");
         tips.SaveToFile(program_ + "lmtips.ini");
+        // The known-format list the build puts beside the program.
+        const char* source = std::getenv("LUMORA_TEST_SOURCE_DIR");
+        ASSERT_NE(source, nullptr);
+        ASSERT_TRUE(CopyFileVerified(std::string(source) + "/catalogue/fmt.res", program_ + "fmt.res"));
         env_.emplace_back("HOME", home_);
         env_.emplace_back("XDG_DATA_HOME", dir_ + "xdg");
         env_.emplace_back("TMPDIR", dir_ + "tmp");
@@ -473,6 +480,35 @@ TEST_F(StartupTest, UnreadableFormatRecordsAreRebuiltWhenTheUserAgrees) {
     uitest::ProcessEvents();
     EXPECT_TRUE(dialogs_.Requests().empty());
     EXPECT_EQ(resets, std::vector<bool>{true});
+}
+
+TEST_F(StartupTest, AFirstRunBuildsTheFormatRecordsFromTheKnownFormatListAndStoresThem) {
+    FormatRecords().fill(TFormatRecord{"*.stale;", 1, 1, "", 0});
+    Start();
+    EXPECT_TRUE(dialogs_.Requests().empty());
+    const TFormatRecords& r = FormatRecords();
+    EXPECT_EQ(r[lmImage].Extensions.rfind("*.jpg;*.jpeg;*.jpe;*.png;", 0), 0u) << r[lmImage].Extensions;
+    EXPECT_EQ(r[lmSound].DoubleClickAction, 3);
+    EXPECT_EQ(r[lmOther], (TFormatRecord{"", 0, 1, "", -1}));
+    EXPECT_EQ(getlmtype("/x/a.TIFF"), lmImage);
+    EXPECT_EQ(getlmtype("/x/main.c"), lmnone);
+    const TFormatRecords built = r;
+    Close();
+    EXPECT_EQ(Stored(MainSettingsKey, "ImageFormat"), FormatRecordToStr(built[lmImage]));
+    FreeProgramForms();
+
+    // A record the user changed comes back as it was, an editor holding "#" included.
+    FormatRecords()[lmText].Editor = "/opt/my#editor";
+    {
+        TRegistry reg;
+        reg.SetRootKey(HKEY_LOCAL_MACHINE);
+        ASSERT_TRUE(reg.OpenKey(MainSettingsKey, false));
+        WriteFormatRecordSettings(reg);
+    }
+    FormatRecords().fill(TFormatRecord{});
+    Start();
+    EXPECT_EQ(FormatRecords()[lmText].Editor, "/opt/my#editor");
+    EXPECT_EQ(FormatRecords()[lmImage], built[lmImage]);
 }
 
 TEST_F(StartupTest, ResetViewSettingsAsksFirst) {
