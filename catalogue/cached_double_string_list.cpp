@@ -1,7 +1,10 @@
 #include "catalogue/cached_double_string_list.h"
 
+#include <algorithm>
+
 #include "catalogue/lm_types.h"
 #include "framework/ini_file.h"
+#include "framework/string_list.h"
 #include "framework/sysutils.h"
 
 namespace {
@@ -32,11 +35,17 @@ void TCachedDoubleStringList::SetCacheFilename(const std::string& Value) {
 }
 
 TIniFile* TCachedDoubleStringList::File() {
-    if (!FFile) FFile = std::make_unique<TIniFile>(FCacheDirectory + FCacheFilename);
+    if (!FFile) {
+        FFile = std::make_unique<TIniFile>(FCacheDirectory + FCacheFilename);
+        TStringList keys;
+        FFile->ReadSection(kSection, &keys);
+        FFileEntries = keys.GetCount();
+    }
     return FFile.get();
 }
 
 void TCachedDoubleStringList::Flush() {
+    FFileEntries += FPending;
     FPending = 0;
     if (FFile) FFile->UpdateFile();
 }
@@ -56,7 +65,7 @@ void TCachedDoubleStringList::AddValue(const std::string& Key, const std::string
         FValues.pop_front();
     }
     File()->WriteString(kSection, Key, Value);
-    if (++FPending >= FlushEvery) Flush();
+    if (++FPending >= std::max(FlushEvery, FFileEntries / 4)) Flush();
 }
 
 std::string TCachedDoubleStringList::GetValue(const std::string& Key) {

@@ -509,6 +509,16 @@ TEST_F(StartupTest, AFirstRunBuildsTheFormatRecordsFromTheKnownFormatListAndStor
     Start();
     EXPECT_EQ(FormatRecords()[lmText].Editor, "/opt/my#editor");
     EXPECT_EQ(FormatRecords()[lmImage], built[lmImage]);
+    FreeProgramForms();
+
+    // A stored record that does not parse: agreeing to the question rebuilds all seven.
+    Store(MainSettingsKey, {{"VideoFormat", "*.avi;#3#four#0#"}});
+    dialogs_.Answer(mrYes);
+    Start();
+    EXPECT_EQ(dialogs_.Requests().back().Text,
+              "An error was encountered whilst reading your format support information!  Would you like to "
+              "rebuild your format list?");
+    EXPECT_EQ(FormatRecords(), built);
 }
 
 TEST_F(StartupTest, ResetViewSettingsAsksFirst) {
