@@ -18,7 +18,7 @@ void InstallFormatRecordHooks() {
         return frmMain ? frmMain->GetWindowsDir() : ChooseAppFolders(AppProgramFolder()).DataFolder;
     };
     frmMain->FormatRecordHooks.ResetToDefaults = [](bool AskAssociations) {
-        TdlgFormats* dialog = new TdlgFormats(Application);
+        TdlgFormats* dialog = new TdlgFormats(nullptr);
         dialog->GetDefaultSettings_BuildList(AskAssociations);
         dialog->Free();
     };

@@ -35,6 +35,7 @@ bool ChunkedCopy(const std::string& Source, const std::string& Dest) {
     }
     std::vector<char> buffer(1 << 16);
     bool ok = true;
+    Int64 copied = 0;
     for (;;) {
         const Int64 got = FileRead(in, buffer.data(), Int64(buffer.size()));
         if (got < 0) ok = false;
@@ -43,9 +44,12 @@ bool ChunkedCopy(const std::string& Source, const std::string& Dest) {
             ok = false;
             break;
         }
+        copied += got;
     }
+    // A copy shorter than the source never replaces Dest.
     struct stat st {};
-    if (ok && fstat(in, &st) == 0) fchmod(out, st.st_mode & 07777);
+    ok = ok && fstat(in, &st) == 0 && copied == Int64(st.st_size);
+    if (ok) fchmod(out, st.st_mode & 07777);
     FileClose(in);
     ok = fsync(out) == 0 && ok;
     ok = close(out) == 0 && ok;
