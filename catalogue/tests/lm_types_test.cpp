@@ -9,7 +9,10 @@
 #include "framework/dialog_service.h"
 #include "framework/file_utils.h"
 #include "framework/format_settings.h"
+#include "framework/graphics.h"
+#include "framework/std_controls.h"
 #include "framework/string_list.h"
+#include "framework/testing/ui_test.h"
 #include "framework/tests/scratch_folder.h"
 
 namespace {
@@ -211,6 +214,23 @@ TEST(CataloguePaths, CompactionShortensLeadingLevelsUntilTheNameFits) {
     EXPECT_EQ(CompactPath("Holiday pictures", 9, chars, true), "Holiday..");
     EXPECT_EQ(CompactPath("größe", 5, chars, true), "gr..");
     EXPECT_EQ(CompactPath("ab", 1, chars, true), "..");
+}
+
+TEST(CataloguePaths, CompactionMeasuresInTheWindowsFont) {
+    uitest::Start();
+    TLabel label(nullptr);
+    label.GetFont()->SetSize(9);
+    TBitmap measure;
+    measure.GetCanvas()->GetFont()->Assign(label.GetFont());
+    const Integer width = measure.GetCanvas()->TextWidth("/.../d/name.jpg");
+    const std::string path = "/a/b/c/d/name.jpg";
+    EXPECT_EQ(CompactPathToWidth(&label, path, width), "/.../d/name.jpg");
+    label.SetWidth(width);
+    EXPECT_EQ(CompactPathToWindow(&label, path), "/.../d/name.jpg");
+    // In a larger font the same width holds less.
+    label.GetFont()->SetSize(18);
+    EXPECT_EQ(CompactPathToWidth(&label, path, width), "name.jpg");
+    EXPECT_EQ(CompactPathToWidth(&label, "not a path", 0), "..");
 }
 
 class CatalogueFiles : public ScratchFolderTest {
