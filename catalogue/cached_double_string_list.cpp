@@ -65,7 +65,7 @@ void TCachedDoubleStringList::AddValue(const std::string& Key, const std::string
         FValues.pop_front();
     }
     File()->WriteString(kSection, Key, Value);
-    if (++FPending >= std::max(FlushEvery, FFileEntries / 4)) Flush();
+    if (++FPending >= std::max(FlushEvery, FFileEntries)) Flush();
 }
 
 std::string TCachedDoubleStringList::GetValue(const std::string& Key) {

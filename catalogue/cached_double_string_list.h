@@ -6,8 +6,8 @@
 // Memory holds the keys and values upper-cased, oldest first, at most MemoryCacheCount of them.
 // The file "CacheDirectory + CacheFilename" holds every key in section "Dimensions_Cache" with the
 // value as given. One INI object serves the cache for its life; the file is replaced atomically
-// after a batch of additions (FlushEvery, or a quarter of the entries the file holds when that is
-// more, so that rewriting a large file stays a small share of the work) and when the cache is
+// after a batch of additions (FlushEvery, or as many as the file holds when that is more, so that
+// rewriting a large file stays a small share of the work) and when the cache is
 // freed or moved, so a crash loses cache entries only. File errors raise to the caller.
 
 #include <deque>
