@@ -620,7 +620,7 @@ void TfrmMain::ReadFormatRecords(TRegistry& Reg) {
     auto reset = [this](bool AskAssociations) {
         if (FormatRecordHooks.ResetToDefaults) FormatRecordHooks.ResetToDefaults(AskAssociations);
     };
-    if (!ReadFormatRecordSettings(Reg, Settings, FormatRecordHooks.Valid)) {
+    if (!ReadFormatRecordSettings(Reg, FormatRecordHooks.Valid)) {
         if (FirstRun) {
             reset(true);
         } else if (MessageDlg("An error was encountered whilst reading your format support information!  Would you "
@@ -677,7 +677,7 @@ void TfrmMain::writereg() {
         reg.SetRootKey(HKEY_LOCAL_MACHINE);
         if (reg.OpenKey(MainSettingsKey, true)) {
             WriteMainSettings(reg, Settings, FullScreen);
-            WriteFormatRecordSettings(reg, Settings);
+            WriteFormatRecordSettings(reg);
             SaveToolbarPositions();
         } else {
             WarningBox("Registry Update Failed");

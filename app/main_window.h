@@ -142,7 +142,7 @@ public:
     const std::string& GetDirTreePath() const { return FDirTreePath; }
 
     // What reading the settings asks of the format records: whether a stored text is a record
-    // (empty: every text is taken as it stands) and resetting the seven records to their defaults,
+    // (empty: every text that parses is taken) and resetting the seven records to their defaults,
     // followed by the file-association step when asked (empty: there is nothing to reset). The
     // format records install themselves here.
     struct TFormatRecordHooks {
@@ -225,7 +225,7 @@ protected:
     void ApplySettingEffects();
     void CollectSettingsFromControls();
     // With the format records: whether all seven have no extensions.
-    bool AllFormatRecordsEmpty() { return false; }
+    bool AllFormatRecordsEmpty() { return FormatRecordsEmpty(); }
     void CreateFilter() {}
     // With the file associations: the bookmark-list class and the Send To shortcut.
     void RegisterBookmarkFileClass() {}

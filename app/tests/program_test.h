@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <cstdlib>
 #include <deque>
 #include <fstream>
 #include <sstream>
@@ -14,6 +15,7 @@
 #include "app/app_paths.h"
 #include "app/main_window.h"
 #include "app/program.h"
+#include "catalogue/lm_types.h"
 #include "framework/dialog_service.h"
 #include "framework/file_utils.h"
 #include "framework/messages.h"
@@ -52,6 +54,10 @@ protected:
         tips.Add("[Tips]");
         tips.Add("Number=0");
         tips.SaveToFile(program_ + "lmtips.ini");
+        // The known-format list the build puts beside the program.
+        const char* source = std::getenv("LUMORA_TEST_SOURCE_DIR");
+        ASSERT_NE(source, nullptr);
+        ASSERT_TRUE(CopyFileVerified(std::string(source) + "/catalogue/fmt.res", program_ + "fmt.res"));
         env_.emplace_back("HOME", home_);
         env_.emplace_back("XDG_DATA_HOME", dir_ + "xdg");
         env_.emplace_back("TMPDIR", dir_ + "tmp");

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <deque>
 #include <fstream>
 #include <optional>
@@ -16,6 +17,8 @@
 #include "app/main_window.h"
 #include "app/program.h"
 #include "app/tests/program_test.h"
+#include "catalogue/format_records.h"
+#include "catalogue/lm_types.h"
 #include "catalogue/temp_db.h"
 #include "dialogs/open_directory.h"
 #include "dialogs/splash.h"
@@ -359,6 +362,45 @@ TEST_F(StartupTest, UnreadableFormatRecordsAreRebuiltWhenTheUserAgrees) {
     uitest::ProcessEvents();
     EXPECT_TRUE(dialogs_.Requests().empty());
     EXPECT_EQ(resets, std::vector<bool>{true});
+}
+
+TEST_F(StartupTest, AFirstRunBuildsTheFormatRecordsFromTheKnownFormatListAndStoresThem) {
+    FormatRecords().fill(TFormatRecord{"*.stale;", 1, 1, "", 0});
+    Start();
+    EXPECT_TRUE(dialogs_.Requests().empty());
+    const TFormatRecords& r = FormatRecords();
+    EXPECT_EQ(r[lmImage].Extensions.rfind("*.jpg;*.jpeg;*.jpe;*.png;", 0), 0u) << r[lmImage].Extensions;
+    EXPECT_EQ(r[lmSound].DoubleClickAction, 3);
+    EXPECT_EQ(r[lmOther], (TFormatRecord{"", 0, 1, "", -1}));
+    EXPECT_EQ(getlmtype("/x/a.TIFF"), lmImage);
+    EXPECT_EQ(getlmtype("/x/main.c"), lmnone);
+    const TFormatRecords built = r;
+    Close();
+    EXPECT_EQ(Stored(MainSettingsKey, "ImageFormat"), FormatRecordToStr(built[lmImage]));
+    FreeProgramForms();
+
+    // A record the user changed comes back as it was, an editor holding "#" included.
+    FormatRecords()[lmText].Editor = "/opt/my#editor";
+    {
+        TRegistry reg;
+        reg.SetRootKey(HKEY_LOCAL_MACHINE);
+        ASSERT_TRUE(reg.OpenKey(MainSettingsKey, false));
+        WriteFormatRecordSettings(reg);
+    }
+    FormatRecords().fill(TFormatRecord{});
+    Start();
+    EXPECT_EQ(FormatRecords()[lmText].Editor, "/opt/my#editor");
+    EXPECT_EQ(FormatRecords()[lmImage], built[lmImage]);
+    FreeProgramForms();
+
+    // A stored record that does not parse: agreeing to the question rebuilds all seven.
+    Store(MainSettingsKey, {{"VideoFormat", "*.avi;#3#four#0#"}});
+    dialogs_.Answer(mrYes);
+    Start();
+    EXPECT_EQ(dialogs_.Requests().back().Text,
+              "An error was encountered whilst reading your format support information!  Would you like to "
+              "rebuild your format list?");
+    EXPECT_EQ(FormatRecords(), built);
 }
 
 TEST_F(StartupTest, ResetViewSettingsAsksFirst) {
