@@ -1,10 +1,12 @@
 #include "platform/file_copy.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <memory>
 #include <vector>
 
 #include "framework/file_utils.h"
@@ -76,52 +78,86 @@ private:
     int FFd;
 };
 
-// A new file beside Target that becomes Target when it is committed; until then it is removed
-// when it goes, so a failure leaves no partial file.
+// A new file beside Target that becomes Target when it is committed. Until then it has no name
+// (or, where the file system cannot make nameless files, a hidden temporary one removed when it
+// goes), so a failure or a crash leaves no partial file.
 class TPendingFile {
 public:
-    // Raises EFCreateError naming DisplayName when the file cannot be made.
-    TPendingFile(const std::string& Target, const std::string& DisplayName) : FTarget(Target) {
-        FName = ExtractFilePath(Target) + "." + ExtractFileName(Target) + ".XXXXXX";
-        int fd = mkostemp(FName.data(), O_CLOEXEC);
-        if (fd < 0) throw EFCreateError(FileMessage("Cannot create file", DisplayName, errno));
-        FFd = fd;
-        FCreated = true;
-        // A replaced file keeps its permissions, a new one gets the usual ones.
-        struct stat st{};
-        mode_t mode;
-        if (stat(Target.c_str(), &st) == 0) {
-            mode = st.st_mode & 07777;
-        } else {
+    // Mode: the permissions of the file replaced, or -1 for a new file's usual ones. Raises
+    // EFCreateError naming DisplayName when the file cannot be made.
+    TPendingFile(const std::string& Target, int Mode, const std::string& DisplayName)
+        : FTarget(Target), FFolder(ExtractFileDir(Target)) {
+        mode_t mode = Mode >= 0 ? mode_t(Mode) : 0666;
+        FFd = open(FFolder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        if (FFd >= 0) {
+            if (Mode >= 0) fchmod(FFd, mode);
+            return;
+        }
+        FName = TempName();
+        FFd = mkostemp(FName.data(), O_CLOEXEC);
+        if (FFd < 0) throw EFCreateError(FileMessage("Cannot create file", DisplayName, errno));
+        FNamed = true;
+        if (Mode < 0) {
             mode_t mask = umask(0);
             umask(mask);
-            mode = 0666 & ~mask;
+            mode &= ~mask;
         }
         fchmod(FFd, mode);
     }
     ~TPendingFile() {
         if (FFd >= 0) close(FFd);
-        if (FCreated) unlink(FName.c_str());
+        if (FNamed) unlink(FName.c_str());
     }
     TPendingFile(const TPendingFile&) = delete;
     TPendingFile& operator=(const TPendingFile&) = delete;
 
     int Fd() const { return FFd; }
-    const std::string& Name() const { return FName; }
 
-    // Flushes (when asked), closes and renames the file over the target. Raises EWriteError or
-    // EFCreateError naming DisplayName.
+    // Flushes (when asked), names the file Target (replacing a file there) and closes it.
+    // Raises EWriteError or EFCreateError naming DisplayName.
     void Commit(bool Flush, const std::string& DisplayName) {
         if (Flush && fsync(FFd) != 0) throw EWriteError(FileMessage("Cannot write file", DisplayName, errno));
+        if (!FNamed) {
+            std::string self = "/proc/self/fd/" + std::to_string(FFd);
+            // A new name appears with the whole file at once; a taken one is replaced through a
+            // temporary name.
+            if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, FTarget.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                Finish(Flush, DisplayName);
+                return;
+            }
+            if (errno != EEXIST) throw EFCreateError(FileMessage("Cannot create file", DisplayName, errno));
+            for (int tries = 0; !FNamed; ++tries) {
+                std::string name = TempName();
+                // mkostemp's pattern filled in, without making the file.
+                int probe = mkostemp(name.data(), O_CLOEXEC);
+                if (probe < 0) throw EFCreateError(FileMessage("Cannot create file", DisplayName, errno));
+                close(probe);
+                unlink(name.c_str());
+                if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+                    FName = name;
+                    FNamed = true;
+                } else if (errno != EEXIST || tries > 100) {
+                    throw EFCreateError(FileMessage("Cannot create file", DisplayName, errno));
+                }
+            }
+        }
+        if (rename(FName.c_str(), FTarget.c_str()) != 0)
+            throw EFCreateError(FileMessage("Cannot create file", DisplayName, errno));
+        FNamed = false;
+        Finish(Flush, DisplayName);
+    }
+
+private:
+    std::string TempName() const {
+        return IncludeTrailingPathDelimiter(FFolder) + "." + ExtractFileName(FTarget) + ".XXXXXX";
+    }
+    void Finish(bool Flush, const std::string& DisplayName) {
         int fd = FFd;
         FFd = -1;
         if (close(fd) != 0) throw EWriteError(FileMessage("Cannot write file", DisplayName, errno));
-        if (rename(FName.c_str(), FTarget.c_str()) != 0)
-            throw EFCreateError(FileMessage("Cannot create file", DisplayName, errno));
-        FCreated = false;
         if (Flush) {
-            // The rename itself reaches the disk with the folder.
-            int dir = open(ExtractFileDir(FTarget).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            // The new name reaches the disk with the folder.
+            int dir = open(FFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
             if (dir >= 0) {
                 fsync(dir);
                 close(dir);
@@ -129,11 +165,11 @@ public:
         }
     }
 
-private:
     std::string FTarget;
+    std::string FFolder;
     std::string FName;
     int FFd = -1;
-    bool FCreated = false;
+    bool FNamed = false;
 };
 
 // Where a copy of Source to Dest goes: the expanded Dest, inside it when it is a folder.
@@ -143,17 +179,17 @@ std::string CopyTarget(const std::string& Source, const std::string& Dest) {
     return target;
 }
 
-// The file a write to Target really changes: a link's target when it has one.
-std::string ResolvedTarget(const std::string& Target) {
-    struct stat st{};
-    if (lstat(Target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* real = realpath(Target.c_str(), nullptr)) {
-            std::string resolved = real;
-            free(real);
-            return resolved;
-        }
-    }
-    return Target;
+// The file a write to Target really changes (a link's target when it has one) and its status;
+// Exists is false when there is none.
+std::string ResolvedTarget(const std::string& Target, struct stat& St, bool& Exists) {
+    Exists = lstat(Target.c_str(), &St) == 0;
+    if (!Exists || !S_ISLNK(St.st_mode)) return Target;
+    char* real = realpath(Target.c_str(), nullptr);
+    if (!real) return Target;  // a dangling link is replaced itself
+    std::string resolved = real;
+    free(real);
+    Exists = stat(resolved.c_str(), &St) == 0;
+    return resolved;
 }
 
 // Whether two open files hold the same bytes from their current positions on.
@@ -176,25 +212,31 @@ bool SameContent(int A, int B, const std::string& NameA, const std::string& Name
 // with the source before it replaces Target. Raises on any failure; Target is then unchanged.
 void CopyThroughPendingFile(const std::string& Source, const std::string& Target, const std::string& DisplayDest,
                             bool Verify) {
-    if (SameFile(Source, Target))
-        throw EFCreateError(Format("Cannot create file %s. It is the file being copied", {DisplayDest}));
     TFd in(FileOpen(Source, fmOpenRead | fmShareDenyWrite));
     if (in.Get() < 0) throw EFOpenError(FileMessage("Cannot open file", Source, errno));
-    std::string target = ResolvedTarget(Target);
-    if (FileExists(target) && FileIsReadOnly(target))
+    struct stat src{}, old{};
+    fstat(in.Get(), &src);
+    bool replacing = false;
+    std::string target = ResolvedTarget(Target, old, replacing);
+    if (replacing && old.st_dev == src.st_dev && old.st_ino == src.st_ino)
+        throw EFCreateError(Format("Cannot create file %s. It is the file being copied", {DisplayDest}));
+    if (replacing && S_ISDIR(old.st_mode)) throw EFCreateError(FileMessage("Cannot create file", DisplayDest, EISDIR));
+    if (replacing && FileIsReadOnly(target))
         throw EFCreateError(FileMessage("Cannot create file", DisplayDest, EACCES));
-    bool replacing = FileExists(target);
-    TPendingFile out(target, DisplayDest);
+    TPendingFile out(target, replacing ? int(old.st_mode & 07777) : -1, DisplayDest);
     posix_fadvise(in.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    std::vector<char> buffer(CopyBufferSize);
+    // A small file needs no large buffer (its size is only a hint: the loop reads to the end).
+    size_t bufferSize = std::clamp(size_t(std::max<off_t>(src.st_size, 0)) + 1, size_t(4096), CopyBufferSize);
+    std::unique_ptr<char[]> buffer(new char[bufferSize]);
     for (;;) {
-        size_t n = ReadChunk(in.Get(), buffer.data(), buffer.size(), Source);
+        size_t n = ReadChunk(in.Get(), buffer.get(), bufferSize, Source);
         if (n == 0) break;
-        WriteAll(out.Fd(), buffer.data(), n, DisplayDest);
+        WriteAll(out.Fd(), buffer.get(), n, DisplayDest);
     }
     if (Verify) {
         if (fsync(out.Fd()) != 0) throw EWriteError(FileMessage("Cannot write file", DisplayDest, errno));
-        TFd check(open(out.Name().c_str(), O_RDONLY | O_CLOEXEC));
+        // Read back through a descriptor of its own: the pending file is open for writing only.
+        TFd check(open(("/proc/self/fd/" + std::to_string(out.Fd())).c_str(), O_RDONLY | O_CLOEXEC));
         if (check.Get() < 0 || lseek(in.Get(), 0, SEEK_SET) != 0 ||
             !SameContent(in.Get(), check.Get(), Source, DisplayDest))
             throw EWriteError(FileMessage("Cannot write file", DisplayDest, EIO));
@@ -222,9 +264,9 @@ void MoveFileTo(const std::string& Source, const std::string& Dest) {
     CopyFileTo(Source, target);
 }
 
-void CopyFileChecked(const std::string& Source, const std::string& Target) {
+void CopyFileExactly(const std::string& Source, const std::string& Target, bool Check) {
     std::string target = ExpandFileName(Target);
-    CopyThroughPendingFile(Source, target, target, true);
+    CopyThroughPendingFile(Source, target, target, Check);
 }
 
 void MoveFileReplacing(const std::string& Source, const std::string& Target) {

@@ -33,9 +33,9 @@ void CopyFileTo(const std::string& Source, const std::string& Dest);
 // itself raises EFCantMove and changes nothing.
 void MoveFileTo(const std::string& Source, const std::string& Dest);
 
-// Copies Source to exactly Target (a folder gets no name appended), flushing the copy and
-// comparing it with the source before it replaces Target. Raises as CopyFileTo.
-void CopyFileChecked(const std::string& Source, const std::string& Target);
+// Copies Source to exactly Target (a folder gets no name appended). With Check the copy is
+// flushed and compared with the source before it replaces Target. Raises as CopyFileTo.
+void CopyFileExactly(const std::string& Source, const std::string& Target, bool Check);
 // Moves the file Source to exactly Target, replacing an existing Target file: one rename on the
 // same file system, else a checked copy after which Source is deleted. Raises as MoveFileTo.
 void MoveFileReplacing(const std::string& Source, const std::string& Target);

@@ -138,12 +138,14 @@ bool CopyLink(const std::string& Source, const std::string& Target, const char* 
 // Copies Source to Target (folders with everything in them). False stops the operation.
 bool CopyItem(TRun& Run, const std::string& Source, std::string Target) {
     const char* what = Run.Move ? "move" : "copy";
-    if (SameFile(Source, Target) && !Run.RenameOnCollision)
-        return ReportError(what, Source, "The source and the destination are the same file");
-    TAnswer answer = Collision(Run, Source, Target, what);
-    if (answer != anDo) return answer == anSkip;
     struct stat st{};
     if (lstat(Source.c_str(), &st) != 0) return ReportError(what, Source, std::strerror(errno));
+    if (Exists(Target)) {
+        if (SameFile(Source, Target) && !Run.RenameOnCollision)
+            return ReportError(what, Source, "The source and the destination are the same file");
+        TAnswer answer = Collision(Run, Source, Target, what);
+        if (answer != anDo) return answer == anSkip;
+    }
     if (S_ISLNK(st.st_mode)) return CopyLink(Source, Target, what);
     if (S_ISDIR(st.st_mode)) {
         if (Inside(Target, Source)) return ReportError(what, Source, "The destination is inside the folder");
@@ -155,10 +157,7 @@ bool CopyItem(TRun& Run, const std::string& Source, std::string Target) {
     }
     if (!S_ISREG(st.st_mode)) return true;  // devices, pipes and sockets are not copied
     try {
-        if (Run.Checked)
-            CopyFileChecked(Source, Target);
-        else
-            CopyFileTo(Source, Target);
+        CopyFileExactly(Source, Target, Run.Checked);
     } catch (const Exception& e) {
         return ReportError(what, Source, e.Message);
     }
