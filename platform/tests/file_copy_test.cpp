@@ -57,6 +57,24 @@ TEST_F(FileCopyTest, ShortReadsAreNotTheEnd) {
     EXPECT_EQ(Read(dir_ + "dest"), Pattern(20000));
 }
 
+TEST_F(FileCopyTest, AFullLastReadIsFollowedByOneEmptyRead) {
+    // 8192 bytes: the data in one read, then a read that finds the end; one write.
+    int reads = 0, writes = 0;
+    FaultyIO io({[&](int Fd, void* Buffer, unsigned long Count) -> long {
+                     ++reads;
+                     return ::read(Fd, Buffer, Count);
+                 },
+                 [&](int Fd, const void* Buffer, unsigned long Count) -> long {
+                     ++writes;
+                     return ::write(Fd, Buffer, Count);
+                 }});
+    Make(dir_ + "src", Pattern(8192));
+    CopyFileTo(dir_ + "src", dir_ + "dest");
+    EXPECT_EQ(reads, 2);
+    EXPECT_EQ(writes, 1);
+    EXPECT_EQ(Read(dir_ + "dest"), Pattern(8192));
+}
+
 TEST_F(FileCopyTest, AFolderDestinationTakesTheSourceName) {
     std::filesystem::create_directory(dir_ + "folder");
     Make(dir_ + "a.txt", "alpha");

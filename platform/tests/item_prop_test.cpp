@@ -3,6 +3,7 @@
 #include "framework/dialog_service.h"
 #include "framework/testing/ui_test.h"
 #include "platform/item_prop.h"
+#include "platform/launch.h"
 #include "platform/shell_properties.h"
 #include "platform/tests/file_fixture.h"
 
@@ -78,6 +79,10 @@ TEST_F(ItemPropTest, WildcardsStandForTheirMatchesUnlessThePathExists) {
     ASSERT_TRUE(InvokeShellVerbOnPath("properties", dir_ + "a*.txt", nullptr));
     EXPECT_EQ(Shown("Name:"), "a*.txt");
     EXPECT_FALSE(InvokeShellVerbOnPath("explore", dir_ + "b.txt", nullptr));
+    // The launcher's "properties" opens the same form.
+    AnswerProperties();
+    EXPECT_GT(ShellExecute(nullptr, "properties", dir_ + "b.txt", "", "", SW_SHOWNORMAL), 32);
+    EXPECT_EQ(Shown("Size:"), "3 bytes");
 }
 
 TEST_F(ItemPropTest, TheItemMenuOffersOpenAndProperties) {
