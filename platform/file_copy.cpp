@@ -185,7 +185,10 @@ std::string ResolvedTarget(const std::string& Target, struct stat& St, bool& Exi
     Exists = lstat(Target.c_str(), &St) == 0;
     if (!Exists || !S_ISLNK(St.st_mode)) return Target;
     char* real = realpath(Target.c_str(), nullptr);
-    if (!real) return Target;  // a dangling link is replaced itself
+    if (!real) {
+        Exists = false;  // a dangling link is replaced by a new file
+        return Target;
+    }
     std::string resolved = real;
     free(real);
     Exists = stat(resolved.c_str(), &St) == 0;

@@ -1,5 +1,6 @@
 #include "platform/launch.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -149,7 +150,11 @@ int StartDetached(const std::vector<std::string>& Argv, const std::string& Direc
                 dup2(null, 0);
                 close(null);
             }
-            syscall(SYS_close_range, 3U, ~0U, CLOSE_RANGE_CLOEXEC);
+            if (syscall(SYS_close_range, 3U, ~0U, CLOSE_RANGE_CLOEXEC) != 0) {
+                // Older kernels: mark them one by one.
+                long last = std::min(sysconf(_SC_OPEN_MAX), 65536L);
+                for (int fd = 3; fd < last; ++fd) fcntl(fd, F_SETFD, FD_CLOEXEC);
+            }
             sigset_t all;
             sigemptyset(&all);
             sigprocmask(SIG_SETMASK, &all, nullptr);
@@ -178,7 +183,11 @@ int StartDetached(const std::vector<std::string>& Argv, const std::string& Direc
 Integer ShellExecute(HWND Owner, const std::string& Operation, const std::string& File, const std::string& Parameters,
                      const std::string& Directory, Integer) {
     if (!Directory.empty() && !DirectoryExists(Directory)) return SE_ERR_PNF;
-    if (IsUrl(File)) {
+    // A local file whose name looks like "scheme:..." is still a file.
+    std::string local = File.empty() || File[0] == '/' || Directory.empty() ? File
+                                                                            : IncludeTrailingPathDelimiter(Directory) + File;
+    struct stat localStat{};
+    if (IsUrl(File) && stat(local.c_str(), &localStat) != 0) {
         if (!Operation.empty() && !SameText(Operation, "open")) return SE_ERR_NOASSOC;
         return StartDetached({"xdg-open", File}, Directory) == 0 ? LaunchSucceeded : SE_ERR_NOASSOC;
     }

@@ -1,5 +1,6 @@
 #include "platform/shell_file_info.h"
 
+#include <algorithm>
 #include <map>
 #include <sys/stat.h>
 
@@ -7,6 +8,7 @@
 #include "framework/graphics.h"
 #include "framework/mime_database.h"
 #include "framework/resources.h"
+#include "platform/user_folders.h"
 
 namespace {
 
@@ -62,9 +64,20 @@ Integer IconIndex(const TLook& Look, bool Small) {
     return index;
 }
 
+// Whether Path may be one of the desktop's drives: the home folder, "/" or the top of a mount.
+bool MayBeDrive(const std::string& Path) {
+    if (Path.empty() || Path == "/" || Path == ExcludeTrailingPathDelimiter(UserHomeFolder())) return true;
+    struct stat self{}, parent{};
+    return stat(Path.c_str(), &self) == 0 && stat(ExtractFileDir(Path).c_str(), &parent) == 0 &&
+           self.st_dev != parent.st_dev;
+}
+
 uintptr_t FileInfo(const std::string& Path, bool Exists, bool Folder, bool UseName, const TItemIDList* IDList,
                    SHFILEINFO& Info, UINT Flags) {
-    auto desktop = TShellFolder::Desktop();
+    // The mount table is read only where it can matter.
+    bool needDesktop = (Flags & SHGFI_ATTRIBUTES) || (IDList && (Flags & SHGFI_DISPLAYNAME)) ||
+                       (Exists && Folder && MayBeDrive(Path));
+    std::shared_ptr<TShellFolder> desktop = needDesktop ? TShellFolder::Desktop() : nullptr;
     bool open = (Flags & SHGFI_OPENICON) != 0, small = (Flags & SHGFI_SMALLICON) != 0;
     TLook look = LookOf(Path, Folder, open, UseName, desktop.get());
     if (Flags & SHGFI_TYPENAME) Info.szTypeName = look.TypeName;

@@ -144,6 +144,13 @@ TEST_F(FileCopyTest, AReplacedFileKeepsItsModeAndALinkItsTarget) {
     EXPECT_EQ(Read(dir_ + "target"), "new");
     stat((dir_ + "target").c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
+    // A link to nothing becomes a new file of the usual mode.
+    symlink("nowhere", (dir_ + "dangling").c_str());
+    CopyFileTo(dir_ + "src", dir_ + "dangling");
+    ASSERT_EQ(lstat((dir_ + "dangling").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0111, 0u);
+    EXPECT_EQ(Read(dir_ + "dangling"), "new");
 }
 
 TEST_F(FileCopyTest, AFullDiskKeepsTheOldDestination) {

@@ -107,6 +107,7 @@ TEST_F(LaunchTest, DocumentsAndUrlsGoToTheOpenerWhole) {
     Make(dir_ + "holiday $(x) ;*.jpg", "jpeg");
     // An executable bit alone (as on some media) does not make a program.
     Make(dir_ + "notes.txt", "just text");
+    Make(dir_ + "ab:cd.jpg", "jpeg");
     chmod((dir_ + "notes.txt").c_str(), 0755);
     struct Case {
         std::string File, Directory, Expected;
@@ -115,6 +116,7 @@ TEST_F(LaunchTest, DocumentsAndUrlsGoToTheOpenerWhole) {
         {dir_ + "notes.txt", "", dir_ + "notes.txt"},
         {dir_ + "bin/../notes.txt", "", dir_ + "notes.txt"},
         {dir_, "", dir_},
+        {"ab:cd.jpg", dir_, dir_ + "ab:cd.jpg"},  // a file, though it looks like a URL
         {"https://example.org/a b?c=1&d=';'", "", "https://example.org/a b?c=1&d=';'"},
     };
     for (const Case& c : cases) {
