@@ -189,6 +189,12 @@ TEST_F(FileCopyTest, MoveRenamesWithinAFileSystem) {
     MoveFileTo(dir_ + "b", dir_ + "c");
     EXPECT_EQ(Read(dir_ + "c"), "alpha");
     EXPECT_TRUE(Exists(dir_ + "b"));
+    // A read-only source whose rename is refused is not copied either.
+    Make(dir_ + "ro", "read only");
+    chmod((dir_ + "ro").c_str(), 0444);
+    EXPECT_THROW(MoveFileTo(dir_ + "ro", dir_ + "c"), EFCantMove);
+    EXPECT_EQ(Read(dir_ + "c"), "alpha");
+    EXPECT_EQ(Read(dir_ + "ro"), "read only");
 }
 
 TEST_F(FileCopyTest, MoveAcrossFileSystemsCopiesChecksAndDeletes) {
