@@ -77,8 +77,8 @@ int main(int argc, char** argv) {
         WriteFile(folder + "f" + std::to_string(i) + ".dat", 4096, unsigned(i));
     }
     const std::string treeOurs = work + "tree-ours", treePeer = work + "tree-cp";
-    ours = Timed([&] { Remove(treeOurs); },
-                 [&] { ShellCopyFiles(nullptr, {work + "tree"}, {treeOurs}, false, false); });
+    ours =
+        Timed([&] { Remove(treeOurs); }, [&] { ShellCopyFiles(nullptr, {work + "tree"}, {treeOurs}, false, false); });
     peer = TimedCommand([&] { Remove(treePeer); }, "cp -r '" + work + "tree' '" + treePeer + "'");
     bench::Report("copy 10,000 files of 4 KiB", ours, "cp -r", peer);
     Verdict("copy 10,000 files of 4 KiB", ours / peer, 2.0);

@@ -38,8 +38,8 @@ int main(int argc, char** argv) {
     const std::string sample = out + "sample/";
     std::filesystem::create_directories(sample + "Holiday/Day 1");
     std::ofstream(sample + "Holiday/notes.txt") << "Sunny, then rain.\n";
-    std::ofstream(sample + "Holiday/beach.png", std::ios::binary) << std::string("\x89PNG\r\n\x1a\n", 8)
-                                                                  << std::string(20000, '\0');
+    std::ofstream(sample + "Holiday/beach.png", std::ios::binary)
+        << std::string("\x89PNG\r\n\x1a\n", 8) << std::string(20000, '\0');
     bool ok = true;
     uitest::WhenMenuOpens([&] {
         uitest::TCapture menu = uitest::CaptureOpenMenu();

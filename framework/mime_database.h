@@ -7,9 +7,9 @@
 #include "framework/windows_gdi.h"
 
 struct TMimeTypeInfo {
-    std::string Name;             // "image/png", "inode/directory"
-    std::string Comment;          // "PNG image"
-    std::string IconName;         // "image-png"
+    std::string Name;  // "image/png", "inode/directory"
+    std::string Comment;  // "PNG image"
+    std::string IconName;  // "image-png"
     std::string GenericIconName;  // "image-x-generic"
 };
 

@@ -1,11 +1,11 @@
 #include "platform/file_copy.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -217,7 +217,8 @@ void CopyThroughPendingFile(const std::string& Source, const std::string& Target
                             bool Verify) {
     TFd in(FileOpen(Source, fmOpenRead | fmShareDenyWrite));
     if (in.Get() < 0) throw EFOpenError(FileMessage("Cannot open file", Source, errno));
-    struct stat src{}, old{};
+    struct stat src {
+    }, old{};
     fstat(in.Get(), &src);
     bool replacing = false;
     std::string target = ResolvedTarget(Target, old, replacing);

@@ -61,14 +61,14 @@ bool InvokeShellItemCommand(const std::vector<std::string>& Paths, TPoint Point,
     THourGlass hourGlass;
     if (Paths.empty()) return false;
     switch (Mode) {
-    case ipmMenu: {
-        std::string verb = ChooseFromMenu(Point);
-        return verb.empty() || RunVerb(Paths, verb, Owner);
-    }
-    case ipmProperties: return (Flags & SFGAO_HASPROPSHEET) && RunVerb(Paths, "properties", Owner);
-    case ipmDefault: return RunVerb(Paths, "open", Owner);
-    case ipmVerb: return RunVerb(Paths, Verb, Owner);
-    default: return false;
+        case ipmMenu: {
+            std::string verb = ChooseFromMenu(Point);
+            return verb.empty() || RunVerb(Paths, verb, Owner);
+        }
+        case ipmProperties: return (Flags & SFGAO_HASPROPSHEET) && RunVerb(Paths, "properties", Owner);
+        case ipmDefault: return RunVerb(Paths, "open", Owner);
+        case ipmVerb: return RunVerb(Paths, Verb, Owner);
+        default: return false;
     }
 }
 
@@ -87,7 +87,7 @@ bool InvokeShellVerbOnPath(const std::string& Verb, const std::string& Path, HWN
     if (Path.empty()) return false;
     std::string path = Path == "/" ? Path : ExcludeTrailingPathDelimiter(ExpandFileName(Path));
     std::vector<std::string> paths;
-    struct stat st{};
+    struct stat st {};
     if (lstat(path.c_str(), &st) == 0) {
         paths.push_back(path);
     } else if (ExtractFileName(path).find_first_of("*?") != std::string::npos) {

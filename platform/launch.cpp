@@ -1,16 +1,16 @@
 #include "platform/launch.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <csignal>
-#include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <linux/close_range.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
 
 #include "framework/file_utils.h"
 #include "framework/forms.h"
@@ -42,7 +42,7 @@ std::string FindOnPath(const std::string& Name) {
         if (end == std::string::npos) end = list.size();
         std::string folder = list.substr(start, end - start);
         std::string candidate = IncludeTrailingPathDelimiter(folder.empty() ? "." : folder) + Name;
-        struct stat st{};
+        struct stat st {};
         if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(candidate.c_str(), X_OK) == 0)
             return ExpandFileName(candidate);
         start = end + 1;
@@ -53,22 +53,25 @@ std::string FindOnPath(const std::string& Name) {
 // A file we may run that holds a program: machine code or a "#!" script. Anything else, even
 // with its execute bit set (as everything on some media), is a document.
 bool IsProgram(const std::string& Path) {
-    struct stat st{};
+    struct stat st {};
     if (stat(Path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || access(Path.c_str(), X_OK) != 0) return false;
     char head[4] = {};
     int fd = open(Path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     ssize_t n = read(fd, head, sizeof head);
     close(fd);
-    return (n >= 2 && head[0] == '#' && head[1] == '!') || (n == 4 && std::memcmp(head, "\x7f" "ELF", 4) == 0);
+    return (n >= 2 && head[0] == '#' && head[1] == '!') || (n == 4 && std::memcmp(head,
+                                                                                  "\x7f"
+                                                                                  "ELF",
+                                                                                  4) == 0);
 }
 
 Integer ErrorResult(int Error) {
     switch (Error) {
-    case 0: return LaunchSucceeded;
-    case EACCES:
-    case EPERM: return SE_ERR_ACCESSDENIED;
-    default: return SE_ERR_FNF;
+        case 0: return LaunchSucceeded;
+        case EACCES:
+        case EPERM: return SE_ERR_ACCESSDENIED;
+        default: return SE_ERR_FNF;
     }
 }
 
@@ -168,12 +171,10 @@ int StartDetached(const std::vector<std::string>& Argv, const std::string& Direc
     }
     close(report[1]);
     int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {}
     int err = 0;
     ssize_t got;
-    while ((got = read(report[0], &err, sizeof err)) < 0 && errno == EINTR) {
-    }
+    while ((got = read(report[0], &err, sizeof err)) < 0 && errno == EINTR) {}
     close(report[0]);
     if (got == static_cast<ssize_t>(sizeof err)) return err;
     if (WIFEXITED(status) && WEXITSTATUS(status) != 0) return EAGAIN;  // the second fork failed
@@ -184,9 +185,9 @@ Integer ShellExecute(HWND Owner, const std::string& Operation, const std::string
                      const std::string& Directory, Integer) {
     if (!Directory.empty() && !DirectoryExists(Directory)) return SE_ERR_PNF;
     // A local file whose name looks like "scheme:..." is still a file.
-    std::string local = File.empty() || File[0] == '/' || Directory.empty() ? File
-                                                                            : IncludeTrailingPathDelimiter(Directory) + File;
-    struct stat localStat{};
+    std::string local =
+        File.empty() || File[0] == '/' || Directory.empty() ? File : IncludeTrailingPathDelimiter(Directory) + File;
+    struct stat localStat {};
     if (IsUrl(File) && stat(local.c_str(), &localStat) != 0) {
         if (!Operation.empty() && !SameText(Operation, "open")) return SE_ERR_NOASSOC;
         return StartDetached({"xdg-open", File}, Directory) == 0 ? LaunchSucceeded : SE_ERR_NOASSOC;
@@ -195,14 +196,14 @@ Integer ShellExecute(HWND Owner, const std::string& Operation, const std::string
     std::string path;
     if (File.find('/') == std::string::npos) {
         std::string inDirectory = IncludeTrailingPathDelimiter(Directory.empty() ? GetCurrentDir() : Directory) + File;
-        struct stat st{};
+        struct stat st {};
         path = stat(inDirectory.c_str(), &st) == 0 ? inDirectory : FindOnPath(File);
         if (path.empty()) return SE_ERR_FNF;
     } else {
         path = File[0] == '/' || Directory.empty() ? File : IncludeTrailingPathDelimiter(Directory) + File;
     }
     path = ExpandFileName(path);
-    struct stat st{};
+    struct stat st {};
     if (stat(path.c_str(), &st) != 0) return SE_ERR_FNF;
     if (SameText(Operation, "properties"))
         return InvokeShellVerbOnPath("properties", path, Owner) ? LaunchSucceeded : SE_ERR_NOASSOC;

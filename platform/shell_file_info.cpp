@@ -1,8 +1,8 @@
 #include "platform/shell_file_info.h"
 
+#include <sys/stat.h>
 #include <algorithm>
 #include <map>
-#include <sys/stat.h>
 
 #include "framework/file_utils.h"
 #include "framework/graphics.h"
@@ -67,7 +67,8 @@ Integer IconIndex(const TLook& Look, bool Small) {
 // Whether Path may be one of the desktop's drives: the home folder, "/" or the top of a mount.
 bool MayBeDrive(const std::string& Path) {
     if (Path.empty() || Path == "/" || Path == ExcludeTrailingPathDelimiter(UserHomeFolder())) return true;
-    struct stat self{}, parent{};
+    struct stat self {
+    }, parent{};
     return stat(Path.c_str(), &self) == 0 && stat(ExtractFileDir(Path).c_str(), &parent) == 0 &&
            self.st_dev != parent.st_dev;
 }
@@ -75,8 +76,8 @@ bool MayBeDrive(const std::string& Path) {
 uintptr_t FileInfo(const std::string& Path, bool Exists, bool Folder, bool UseName, const TItemIDList* IDList,
                    SHFILEINFO& Info, UINT Flags) {
     // The mount table is read only where it can matter.
-    bool needDesktop = (Flags & SHGFI_ATTRIBUTES) || (IDList && (Flags & SHGFI_DISPLAYNAME)) ||
-                       (Exists && Folder && MayBeDrive(Path));
+    bool needDesktop =
+        (Flags & SHGFI_ATTRIBUTES) || (IDList && (Flags & SHGFI_DISPLAYNAME)) || (Exists && Folder && MayBeDrive(Path));
     std::shared_ptr<TShellFolder> desktop = needDesktop ? TShellFolder::Desktop() : nullptr;
     bool open = (Flags & SHGFI_OPENICON) != 0, small = (Flags & SHGFI_SMALLICON) != 0;
     TLook look = LookOf(Path, Folder, open, UseName, desktop.get());
@@ -92,8 +93,9 @@ uintptr_t FileInfo(const std::string& Path, bool Exists, bool Folder, bool UseNa
     if ((Flags & SHGFI_ATTRIBUTES) && Exists) {
         TItemIDList item;
         Info.dwAttributes = Path.empty() ? desktop->GetAttributesOf({}, ~SFGAO_HASSUBFOLDER)
-                            : desktop->ParseDisplayName(Path, item) ? desktop->GetAttributesOf(item, ~SFGAO_HASSUBFOLDER)
-                                                                    : 0;
+                            : desktop->ParseDisplayName(Path, item)
+                                ? desktop->GetAttributesOf(item, ~SFGAO_HASSUBFOLDER)
+                                : 0;
     }
     if (Flags & SHGFI_ICON) Info.hIcon = MakeIcon(look, small);
     if (Flags & SHGFI_SYSICONINDEX) {
@@ -109,7 +111,7 @@ uintptr_t SHGetFileInfo(const std::string& Path, Cardinal FileAttributes, SHFILE
     if (Flags & SHGFI_USEFILEATTRIBUTES)
         return FileInfo(Path, false, (FileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, true, nullptr, Info, Flags);
     std::string path = Path.empty() ? Path : ExcludeTrailingPathDelimiter(ExpandFileName(Path));
-    struct stat st{};
+    struct stat st {};
     if (path.empty() || stat(path.c_str(), &st) != 0) return 0;
     return FileInfo(path, true, S_ISDIR(st.st_mode), false, nullptr, Info, Flags);
 }
@@ -117,7 +119,7 @@ uintptr_t SHGetFileInfo(const std::string& Path, Cardinal FileAttributes, SHFILE
 uintptr_t SHGetFileInfo(const TItemIDList& IDList, Cardinal FileAttributes, SHFILEINFO& Info, UINT Flags) {
     std::string path;
     if (!SHGetPathFromIDList(IDList, path)) return FileInfo("", true, true, false, &IDList, Info, Flags);
-    struct stat st{};
+    struct stat st {};
     if (stat(path.c_str(), &st) != 0) return 0;
     (void)FileAttributes;
     return FileInfo(path, true, S_ISDIR(st.st_mode), false, &IDList, Info, Flags);

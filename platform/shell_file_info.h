@@ -23,11 +23,11 @@ constexpr UINT SHGFI_SYSICONINDEX = 0x4000;
 constexpr Cardinal FILE_ATTRIBUTE_DIRECTORY = 0x10;
 
 struct SHFILEINFO {
-    HICON hIcon = nullptr;        // SHGFI_ICON: the caller destroys it
-    Integer iIcon = 0;            // SHGFI_SYSICONINDEX
-    Cardinal dwAttributes = 0;    // SHGFI_ATTRIBUTES: SFGAO_* (without HASSUBFOLDER)
-    std::string szDisplayName;    // SHGFI_DISPLAYNAME
-    std::string szTypeName;       // SHGFI_TYPENAME: "PNG image", "Folder"
+    HICON hIcon = nullptr;  // SHGFI_ICON: the caller destroys it
+    Integer iIcon = 0;  // SHGFI_SYSICONINDEX
+    Cardinal dwAttributes = 0;  // SHGFI_ATTRIBUTES: SFGAO_* (without HASSUBFOLDER)
+    std::string szDisplayName;  // SHGFI_DISPLAYNAME
+    std::string szTypeName;  // SHGFI_TYPENAME: "PNG image", "Folder"
 };
 
 // The facts Flags asks for of Path (with SHGFI_USEFILEATTRIBUTES judged from the name and

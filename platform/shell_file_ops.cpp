@@ -1,12 +1,12 @@
 #include "platform/shell_file_ops.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
 #include <filesystem>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "framework/dialog_service.h"
 #include "framework/file_utils.h"
@@ -40,12 +40,12 @@ bool HasMask(const std::string& Path) {
 }
 
 bool Exists(const std::string& Path) {
-    struct stat st{};
+    struct stat st {};
     return lstat(Path.c_str(), &st) == 0;
 }
 
 bool IsFolder(const std::string& Path) {
-    struct stat st{};
+    struct stat st {};
     return lstat(Path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -138,7 +138,7 @@ bool CopyLink(const std::string& Source, const std::string& Target, const char* 
 // Copies Source to Target (folders with everything in them). False stops the operation.
 bool CopyItem(TRun& Run, const std::string& Source, std::string Target) {
     const char* what = Run.Move ? "move" : "copy";
-    struct stat st{};
+    struct stat st {};
     if (lstat(Source.c_str(), &st) != 0) return ReportError(what, Source, std::strerror(errno));
     if (Exists(Target)) {
         if (SameFile(Source, Target) && !Run.RenameOnCollision)
@@ -166,7 +166,8 @@ bool CopyItem(TRun& Run, const std::string& Source, std::string Target) {
 
 // Moves Source to Target. False stops the operation.
 bool MoveItem(TRun& Run, const std::string& Source, std::string Target) {
-    if (SameFile(Source, Target)) return ReportError("move", Source, "The source and the destination are the same file");
+    if (SameFile(Source, Target))
+        return ReportError("move", Source, "The source and the destination are the same file");
     if (IsFolder(Source) && Inside(Target, Source))
         return ReportError("move", Source, "The destination is inside the folder");
     TAnswer answer = Collision(Run, Source, Target, "move");
@@ -282,8 +283,8 @@ std::string GetShellFolderPath(const std::string& ValueName) {
     static const struct {
         const char* ValueName;
         const char* Key;
-    } roles[] = {{"Desktop", "DESKTOP"},   {"Personal", "DOCUMENTS"}, {"My Pictures", "PICTURES"},
-                 {"My Music", "MUSIC"},    {"My Video", "VIDEOS"},    {"Templates", "TEMPLATES"}};
+    } roles[] = {{"Desktop", "DESKTOP"}, {"Personal", "DOCUMENTS"}, {"My Pictures", "PICTURES"},
+                 {"My Music", "MUSIC"},  {"My Video", "VIDEOS"},    {"Templates", "TEMPLATES"}};
     for (const auto& role : roles)
         if (SameText(ValueName, role.ValueName)) return ExcludeTrailingPathDelimiter(UserSpecialFolder(role.Key));
     return {};

@@ -1,11 +1,11 @@
 #include "platform/shell_namespace.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
 #include <algorithm>
 #include <cerrno>
-#include <dirent.h>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
 
 #include "framework/file_utils.h"
 #include "framework/sysutils.h"
@@ -49,7 +49,7 @@ std::string FirstLine(const std::string& FileName) {
 
 // The folder bit of an item, following a link.
 bool IsFolderPath(const std::string& Path) {
-    struct stat st{};
+    struct stat st {};
     return stat(Path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -192,7 +192,7 @@ bool TShellFolder::EnumObjects(Cardinal Flags, std::vector<TItemIDList>& Items) 
 Cardinal TShellFolder::GetAttributesOf(const TItemIDList& Item, Cardinal Mask) const {
     std::string path = PathOf(Item);
     if (path.empty()) return (SFGAO_FOLDER | SFGAO_FILESYSANCESTOR | SFGAO_HASSUBFOLDER) & Mask;  // the desktop
-    struct stat link{};
+    struct stat link {};
     if (lstat(path.c_str(), &link) != 0) return 0;
     Cardinal a = SFGAO_FILESYSTEM | SFGAO_CANCOPY | SFGAO_CANLINK | SFGAO_HASPROPSHEET;
     bool folder = IsFolderPath(path);
@@ -243,7 +243,7 @@ bool TShellFolder::ParseDisplayName(const std::string& Name, TItemIDList& Item) 
         path = ExcludeTrailingPathDelimiter(ExpandFileName(Join(FPath, Name)));
         if (!Under(path, base)) return false;
     }
-    struct stat st{};
+    struct stat st {};
     if (lstat(path.c_str(), &st) != 0) {
         Item.clear();
         return false;
@@ -274,14 +274,15 @@ Integer TShellFolder::CompareIDs(Integer Column, const TItemIDList& A, const TIt
         std::string pa = Join(FPath, A[0]), pb = Join(FPath, B[0]);
         bool fa = IsFolderPath(pa), fb = IsFolderPath(pb);
         if (fa != fb) return fa ? -1 : 1;
-        struct stat sa{}, sb{};
+        struct stat sa {
+        }, sb{};
         stat(pa.c_str(), &sa);
         stat(pb.c_str(), &sb);
         switch (Column) {
-        case 1: result = Sign(Int64(sa.st_size) - Int64(sb.st_size)); break;
-        case 2: result = Sign(CompareText(ExtractFileExt(A[0]), ExtractFileExt(B[0]))); break;
-        case 3: result = Sign(Int64(sa.st_mtime) - Int64(sb.st_mtime)); break;
-        default: break;
+            case 1: result = Sign(Int64(sa.st_size) - Int64(sb.st_size)); break;
+            case 2: result = Sign(CompareText(ExtractFileExt(A[0]), ExtractFileExt(B[0]))); break;
+            case 3: result = Sign(Int64(sa.st_mtime) - Int64(sb.st_mtime)); break;
+            default: break;
         }
         if (result == 0) result = Sign(CompareText(A[0], B[0]));
         if (result == 0 && A[0] != B[0]) result = A[0] < B[0] ? -1 : 1;
@@ -316,16 +317,16 @@ bool SHGetSpecialFolderLocation(Integer CSIDL, TItemIDList& IDList) {
     IDList.clear();
     std::string folder;
     switch (CSIDL) {
-    case CSIDL_DESKTOP:
-    case CSIDL_DRIVES: return true;  // the desktop holds the drives
-    case CSIDL_PROFILE: folder = UserHomeFolder(); break;
-    case CSIDL_DESKTOPDIRECTORY: folder = UserSpecialFolder("DESKTOP"); break;
-    case CSIDL_PERSONAL: folder = UserSpecialFolder("DOCUMENTS"); break;
-    case CSIDL_MYPICTURES: folder = UserSpecialFolder("PICTURES"); break;
-    case CSIDL_MYMUSIC: folder = UserSpecialFolder("MUSIC"); break;
-    case CSIDL_MYVIDEO: folder = UserSpecialFolder("VIDEOS"); break;
-    case CSIDL_TEMPLATES: folder = UserSpecialFolder("TEMPLATES"); break;
-    default: return false;
+        case CSIDL_DESKTOP:
+        case CSIDL_DRIVES: return true;  // the desktop holds the drives
+        case CSIDL_PROFILE: folder = UserHomeFolder(); break;
+        case CSIDL_DESKTOPDIRECTORY: folder = UserSpecialFolder("DESKTOP"); break;
+        case CSIDL_PERSONAL: folder = UserSpecialFolder("DOCUMENTS"); break;
+        case CSIDL_MYPICTURES: folder = UserSpecialFolder("PICTURES"); break;
+        case CSIDL_MYMUSIC: folder = UserSpecialFolder("MUSIC"); break;
+        case CSIDL_MYVIDEO: folder = UserSpecialFolder("VIDEOS"); break;
+        case CSIDL_TEMPLATES: folder = UserSpecialFolder("TEMPLATES"); break;
+        default: return false;
     }
     if (folder.empty() || !DirectoryExists(folder)) return false;
     return TShellFolder::Desktop()->ParseDisplayName(folder, IDList);

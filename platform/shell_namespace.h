@@ -76,7 +76,7 @@ constexpr Integer CSIDL_PROFILE = 0x0028;
 // One mounted file system.
 struct TMountEntry {
     std::string MountPoint;
-    std::string Source;      // "/dev/sdb1", "tmpfs", "server:/share"
+    std::string Source;  // "/dev/sdb1", "tmpfs", "server:/share"
     std::string FileSystem;  // "ext4", "vfat", "nfs"
 };
 // The entries of a "/proc/self/mountinfo" text, in its order (escaped blanks decoded).

@@ -10,9 +10,9 @@
 #include "framework/date_time.h"
 #include "framework/file_utils.h"
 #include "framework/formatting.h"
+#include "framework/mime_database.h"
 #include "framework/std_controls.h"
 #include "framework/sysutils.h"
-#include "framework/mime_database.h"
 #include "platform/shell_namespace.h"
 
 namespace {
@@ -56,7 +56,7 @@ void CountEntries(const std::string& Folder, UInt64& Files, UInt64& Folders) {
     while (dirent* e = readdir(dir)) {
         std::string name = e->d_name;
         if (name == "." || name == "..") continue;
-        struct stat st{};
+        struct stat st {};
         if (stat((IncludeTrailingPathDelimiter(Folder) + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode))
             ++Folders;
         else
@@ -77,7 +77,8 @@ std::string TypeText(const std::string& Path, const struct stat& Link) {
 }
 
 void OneItemRows(const std::string& Path, std::vector<TPropertyRow>& Rows) {
-    struct stat link{}, st{};
+    struct stat link {
+    }, st{};
     if (lstat(Path.c_str(), &link) != 0) return;
     if (stat(Path.c_str(), &st) != 0) st = link;
     Rows.push_back({"Name:", Path == "/" ? Path : ExtractFileName(Path)});
@@ -95,7 +96,7 @@ void OneItemRows(const std::string& Path, std::vector<TPropertyRow>& Rows) {
     Rows.push_back({"Changed:", DateText(st.st_ctime)});
     Rows.push_back({"Permissions:", Permissions(link)});
     TMountEntry mount = MountOf(Path, MountTable());
-    struct statvfs vfs{};
+    struct statvfs vfs {};
     if (mount.MountPoint == Path && statvfs(Path.c_str(), &vfs) == 0) {
         Rows.push_back({"File system:", mount.FileSystem + (mount.Source.empty() ? "" : " on " + mount.Source)});
         Rows.push_back({"Free space:", Bytes(UInt64(vfs.f_bavail) * vfs.f_frsize) + " of " +
@@ -110,7 +111,7 @@ std::vector<TPropertyRow> ShellPropertyRows(const std::vector<std::string>& Path
     std::vector<std::string> existing;
     for (const std::string& p : Paths) {
         std::string path = p == "/" ? p : ExcludeTrailingPathDelimiter(ExpandFileName(p));
-        struct stat st{};
+        struct stat st {};
         if (lstat(path.c_str(), &st) == 0) existing.push_back(path);
     }
     if (existing.size() == 1) {
@@ -121,7 +122,7 @@ std::vector<TPropertyRow> ShellPropertyRows(const std::vector<std::string>& Path
     UInt64 files = 0, folders = 0, size = 0;
     std::string folder = ExtractFileDir(existing[0]);
     for (const std::string& path : existing) {
-        struct stat st{};
+        struct stat st {};
         stat(path.c_str(), &st);
         if (S_ISDIR(st.st_mode)) {
             ++folders;

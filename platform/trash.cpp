@@ -1,12 +1,12 @@
 #include "platform/trash.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "framework/file_utils.h"
 #include "framework/sysutils.h"
@@ -17,7 +17,7 @@ namespace {
 // The device of Path, or of its nearest existing parent.
 bool DeviceOf(std::string Path, dev_t& Device) {
     for (;;) {
-        struct stat st{};
+        struct stat st {};
         if (stat(Path.c_str(), &st) == 0) {
             Device = st.st_dev;
             return true;
@@ -33,7 +33,7 @@ std::string TopFolderOf(const std::string& Path, dev_t Device) {
     std::string top = ExtractFileDir(Path);
     while (top != "/") {
         std::string parent = ExtractFileDir(top);
-        struct stat st{};
+        struct stat st {};
         if (stat(parent.c_str(), &st) != 0 || st.st_dev != Device) break;
         top = parent;
     }
@@ -43,7 +43,7 @@ std::string TopFolderOf(const std::string& Path, dev_t Device) {
 // Makes Folder with mode 0700 unless it exists; it must be a real folder (not a link) of ours.
 bool OwnFolder(const std::string& Folder) {
     if (mkdir(Folder.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    struct stat st{};
+    struct stat st {};
     return lstat(Folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid();
 }
 
@@ -67,7 +67,7 @@ std::string EncodePath(const std::string& Path) {
 
 std::string DeletionDate() {
     time_t now = time(nullptr);
-    struct tm local{};
+    struct tm local {};
     localtime_r(&now, &local);
     char text[32];
     strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
@@ -96,7 +96,7 @@ bool WriteAllBytes(int Fd, const std::string& Text) {
 }
 
 std::string FolderForPath(const std::string& Path, bool& Home, std::string& Top) {
-    struct stat st{};
+    struct stat st {};
     if (lstat(Path.c_str(), &st) != 0) return {};
     std::string home = UserDataFolder() + "Trash/";
     dev_t homeDevice{};
@@ -108,7 +108,7 @@ std::string FolderForPath(const std::string& Path, bool& Home, std::string& Top)
     Home = false;
     Top = TopFolderOf(Path, st.st_dev);
     std::string shared = IncludeTrailingPathDelimiter(Top) + ".Trash";
-    struct stat sh{};
+    struct stat sh {};
     if (lstat(shared.c_str(), &sh) == 0 && S_ISDIR(sh.st_mode) && (sh.st_mode & S_ISVTX)) {
         std::string mine = shared + "/" + std::to_string(geteuid()) + "/";
         if (WithSubfolders(mine)) return mine;
@@ -132,7 +132,7 @@ std::string TrashFolderFor(const std::string& FileName) {
 
 bool MoveToTrash(const std::string& FileName, std::string* Error) {
     std::string path = ExcludeTrailingPathDelimiter(ExpandFileName(FileName));
-    struct stat st{};
+    struct stat st {};
     if (path.empty() || lstat(path.c_str(), &st) != 0) return Fail(Error, std::strerror(errno ? errno : ENOENT));
     if (path == "/") return Fail(Error, std::strerror(EPERM));
     bool home = false;
@@ -152,7 +152,7 @@ bool MoveToTrash(const std::string& FileName, std::string* Error) {
             return Fail(Error, std::strerror(errno));
         }
         std::string target = trash + "files/" + candidate;
-        struct stat taken{};
+        struct stat taken {};
         if (lstat(target.c_str(), &taken) == 0) {
             close(fd);
             unlink(infoName.c_str());

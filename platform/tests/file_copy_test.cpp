@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include "framework/file_utils.h"
 #include "platform/file_copy.h"
@@ -50,7 +50,9 @@ TEST_F(FileCopyTest, CopiesWholeFilesOfEverySize) {
 
 TEST_F(FileCopyTest, ShortReadsAreNotTheEnd) {
     // A read may return less than asked long before the end.
-    FaultyIO io({[](int Fd, void* Buffer, unsigned long Count) -> long { return ::read(Fd, Buffer, Count < 100 ? Count : 100); },
+    FaultyIO io({[](int Fd, void* Buffer, unsigned long Count) -> long {
+                     return ::read(Fd, Buffer, Count < 100 ? Count : 100);
+                 },
                  nullptr});
     Make(dir_ + "src", Pattern(20000));
     CopyFileTo(dir_ + "src", dir_ + "dest");
@@ -97,7 +99,11 @@ TEST_F(FileCopyTest, FailuresRaiseAndKeepTheOldDestination) {
     } cases[] = {
         {"missing source", {}, dir_ + "missing", dir_ + "dest", "Cannot open file " + dir_ + "missing"},
         {"a folder as source", {}, dir_ + "folder", dir_ + "dest", "Cannot open file " + dir_ + "folder"},
-        {"missing destination folder", {}, dir_ + "src", dir_ + "none/dest", "Cannot create file " + dir_ + "none/dest"},
+        {"missing destination folder",
+         {},
+         dir_ + "src",
+         dir_ + "none/dest",
+         "Cannot create file " + dir_ + "none/dest"},
         {"onto itself", {}, dir_ + "src", dir_ + "src", "Cannot create file " + dir_ + "src"},
         {"onto itself through a folder", {}, dir_ + "src", dir_, "Cannot create file " + dir_ + "src"},
         {"write error", FailWritesAfter(10000, EIO), dir_ + "src", dir_ + "dest", "Cannot write file " + dir_ + "dest"},
@@ -108,7 +114,9 @@ TEST_F(FileCopyTest, FailuresRaiseAndKeepTheOldDestination) {
               return -1;
           },
           nullptr},
-         dir_ + "src", dir_ + "dest", "Cannot read file " + dir_ + "src"},
+         dir_ + "src",
+         dir_ + "dest",
+         "Cannot read file " + dir_ + "src"},
     };
     for (Case& c : cases) {
         FaultyIO io(c.IO);
@@ -138,7 +146,7 @@ TEST_F(FileCopyTest, AReplacedFileKeepsItsModeAndALinkItsTarget) {
     chmod((dir_ + "target").c_str(), 0640);
     symlink("target", (dir_ + "link").c_str());
     CopyFileTo(dir_ + "src", dir_ + "link");
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(lstat((dir_ + "link").c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
     EXPECT_EQ(Read(dir_ + "target"), "new");
@@ -161,8 +169,7 @@ TEST_F(FileCopyTest, AFullDiskKeepsTheOldDestination) {
         try {
             CopyFileTo(dir_ + "big", disk + "/dest");
             return 1;
-        } catch (const EWriteError&) {
-        }
+        } catch (const EWriteError&) {}
         if (Read(disk + "/dest") != "old content") return 2;
         if (Names(disk) != std::vector<std::string>{"dest"}) return 3;
         // A copy that fits still works there.

@@ -5,17 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sched.h>
 #include <string>
-#include <sys/mount.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "framework/file_utils.h"
 #include "framework/tests/scratch_folder.h"
@@ -36,7 +36,7 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
     static bool Exists(const std::string& path) {
-        struct stat st{};
+        struct stat st {};
         return lstat(path.c_str(), &st) == 0;
     }
     // Names in a folder, sorted (hidden ones included).
@@ -49,7 +49,8 @@ protected:
     }
     // A scratch folder on another file system than dir_, "" when the machine has none.
     std::string OtherFileSystem() {
-        struct stat a{}, b{};
+        struct stat a {
+        }, b{};
         if (stat(dir_.c_str(), &a) != 0 || stat("/dev/shm", &b) != 0 || a.st_dev == b.st_dev) return {};
         std::string tmpl = "/dev/shm/lumora-other-XXXXXX";
         if (!mkdtemp(tmpl.data())) return {};

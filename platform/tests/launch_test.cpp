@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <fcntl.h>
-#include <sstream>
 #include <sys/wait.h>
+#include <chrono>
+#include <sstream>
 #include <thread>
 
 #include "platform/launch.h"
@@ -82,17 +82,17 @@ TEST_F(LaunchTest, AProgramGetsItsArgumentsExactlyAndNothingElse) {
     // A descriptor of ours that a careless start would hand on.
     int leak = open((dir_ + "marker").c_str(), O_CREAT | O_WRONLY, 0644);
     ASSERT_GE(leak, 0);
-    Integer result = ShellExecute(nullptr, "open", bin_ + "lumora-stub-prog",
-                                  "plain \"two words\" \"$(touch pwned)\" \";\" \"*\" \\\"q\\\" \"\"", dir_ + "work",
-                                  SW_SHOWNORMAL);
+    Integer result =
+        ShellExecute(nullptr, "open", bin_ + "lumora-stub-prog",
+                     "plain \"two words\" \"$(touch pwned)\" \";\" \"*\" \\\"q\\\" \"\"", dir_ + "work", SW_SHOWNORMAL);
     close(leak);
     EXPECT_GT(result, 32);
     std::vector<std::string> lines = Recorded();
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines[0], bin_ + "lumora-stub-prog");
     EXPECT_EQ(lines[1], dir_ + "work");
-    EXPECT_EQ(Args(lines), (std::vector<std::string>{"<plain>", "<two words>", "<$(touch pwned)>", "<;>", "<*>",
-                                                      "<\"q\">", "<>"}));
+    EXPECT_EQ(Args(lines),
+              (std::vector<std::string>{"<plain>", "<two words>", "<$(touch pwned)>", "<;>", "<*>", "<\"q\">", "<>"}));
     for (const std::string& line : lines) EXPECT_EQ(line.find("marker"), std::string::npos) << line;
     EXPECT_FALSE(Exists(dir_ + "work/pwned"));
     // The starter was waited for: no child of ours is left, running or dead.

@@ -35,8 +35,9 @@ TEST_F(ShellFileInfoTest, TypesMatchTheSharedMimeDatabase) {
     std::filesystem::create_directories(dir_ + "folder");
     struct Case {
         std::string Name, Type;
-    } cases[] = {{"picture.png", "image/png"}, {"no_extension", "image/png"}, {"notes.txt", "text/plain"},
-                 {"script", "application/x-shellscript"}, {"page.html", "text/html"}, {"folder", "inode/directory"}};
+    } cases[] = {{"picture.png", "image/png"}, {"no_extension", "image/png"},
+                 {"notes.txt", "text/plain"},  {"script", "application/x-shellscript"},
+                 {"page.html", "text/html"},   {"folder", "inode/directory"}};
     bool haveGio = std::system("command -v gio >/dev/null 2>&1") == 0;
     for (const Case& c : cases) {
         EXPECT_EQ(ShellFileType(dir_ + c.Name), c.Type) << c.Name;

@@ -41,7 +41,7 @@ TEST_F(ShellFileOpsTest, FoldersAreCopiedWholeAndLinksStayLinks) {
     symlink("../outside", (dir_ + "tree/away").c_str());
     ASSERT_TRUE(ShellCopyFiles(nullptr, {dir_ + "tree"}, {dir_ + "copy"}, false, false));
     EXPECT_EQ(Read(dir_ + "copy/sub/f"), "deep");
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(lstat((dir_ + "copy/away").c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
     // A folder is never copied into itself.

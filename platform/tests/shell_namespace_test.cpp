@@ -45,9 +45,8 @@ protected:
         Make(home_ + "/locked/file", "x");
         symlink("Photos", (home_ + "/link").c_str());
         chmod((home_ + "/locked").c_str(), 0555);
-        std::vector<TMountEntry> table = {{"/", "/dev/sda1", "ext4"},
-                                          {dir_ + "vol", "/dev/sdz1", "ext4"},
-                                          {"/media/x/stick", "/dev/sdy1", "vfat"}};
+        std::vector<TMountEntry> table = {
+            {"/", "/dev/sda1", "ext4"}, {dir_ + "vol", "/dev/sdz1", "ext4"}, {"/media/x/stick", "/dev/sdy1", "vfat"}};
         std::filesystem::create_directories(dir_ + "vol/sub");
         desktop_ = TShellFolder::Desktop(table, home_ + "/");
     }
@@ -142,12 +141,11 @@ TEST_F(ShellNamespaceTest, FoldersListNameAndOrderTheirItems) {
     EXPECT_EQ(items, (std::vector<TItemIDList>{{"Photos"}, {"empty"}, {"link"}, {"locked"}}));
     ASSERT_TRUE(home->EnumObjects(SHCONTF_FOLDERS | SHCONTF_NONFOLDERS | SHCONTF_INCLUDEHIDDEN, items));
     EXPECT_EQ(items.size(), 7u);
-    std::sort(items.begin(), items.end(), [&](const TItemIDList& a, const TItemIDList& b) {
-        return home->CompareIDs(0, a, b) < 0;
-    });
+    std::sort(items.begin(), items.end(),
+              [&](const TItemIDList& a, const TItemIDList& b) { return home->CompareIDs(0, a, b) < 0; });
     // Folders first, then names without regard to case.
-    EXPECT_EQ(items, (std::vector<TItemIDList>{{".hidden"}, {"empty"}, {"link"}, {"locked"}, {"Photos"}, {"A.txt"},
-                                               {"b.txt"}}));
+    EXPECT_EQ(items, (std::vector<TItemIDList>{
+                         {".hidden"}, {"empty"}, {"link"}, {"locked"}, {"Photos"}, {"A.txt"}, {"b.txt"}}));
     EXPECT_GT(home->CompareIDs(1, {"b.txt"}, {"A.txt"}), 0);  // by size
     EXPECT_EQ(home->CompareIDs(0, {"b.txt"}, {"b.txt"}), 0);
     EXPECT_LT(home->CompareIDs(0, {"Photos", "2024"}, {"Photos", "z"}), 0);

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <unistd.h>
+#include <cstdio>
 
 #include "platform/tests/file_fixture.h"
 #include "platform/trash.h"
