@@ -225,35 +225,37 @@ QImage EnclosedArea(const Mask& outline, QRect whole, const QPainterPath& area, 
         qp.drawPath(area);
     }
     const QRect box(outline.origin, outline.img.size());
-    const bool cutLeft = box.left() > whole.left(), cutRight = box.right() < whole.right();
-    const bool cutTop = box.top() > whole.top(), cutBottom = box.bottom() < whole.bottom();
+    const bool cut[4] = {box.left() > whole.left(), box.right() < whole.right(), box.top() > whole.top(),
+                         box.bottom() < whole.bottom()};
 
+    // 0: not looked at yet, 1: outline, 2: seen
+    std::vector<uint8_t> state(size_t(w) * size_t(h), 0);
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* line = outline.img.constScanLine(y);
+        for (int x = 0; x < w; ++x)
+            if (line[x]) state[size_t(y) * size_t(w) + size_t(x)] = 1;
+    }
     QImage fill(w, h, QImage::Format_Alpha8);
     fill.fill(0);
-    std::vector<uint8_t> seen(size_t(w) * size_t(h), 0);
     std::vector<int> piece;
     for (int start = 0; start < w * h; ++start) {
-        if (seen[size_t(start)] || outline.img.constScanLine(start / w)[start % w]) continue;
-        piece.clear();
-        piece.push_back(start);
-        seen[size_t(start)] = 1;
+        if (state[size_t(start)]) continue;
+        piece.assign(1, start);
+        state[size_t(start)] = 2;
         bool outside = false, atCut = false;
         size_t centresInside = 0;
         for (size_t i = 0; i < piece.size(); ++i) {
-            const int x = piece[i] % w, y = piece[i] / w;
+            const int at = piece[i], x = at % w, y = at / w;
             if (centres.constScanLine(y)[x]) ++centresInside;
-            const bool edges[4] = {x == 0, x == w - 1, y == 0, y == h - 1};
-            const bool cut[4] = {cutLeft, cutRight, cutTop, cutBottom};
-            const int next[4] = {piece[i] - 1, piece[i] + 1, piece[i] - w, piece[i] + w};
+            const bool edge[4] = {x == 0, x == w - 1, y == 0, y == h - 1};
+            const int next[4] = {at - 1, at + 1, at - w, at + w};
             for (int k = 0; k < 4; ++k) {
-                if (edges[k]) {
+                if (edge[k]) {
                     (cut[k] ? atCut : outside) = true;
-                    continue;
+                } else if (!state[size_t(next[k])]) {
+                    state[size_t(next[k])] = 2;
+                    piece.push_back(next[k]);
                 }
-                const int n = next[k];
-                if (seen[size_t(n)] || outline.img.constScanLine(n / w)[n % w]) continue;
-                seen[size_t(n)] = 1;
-                piece.push_back(n);
             }
         }
         const bool byCentres = atCut || mayHaveHoles;

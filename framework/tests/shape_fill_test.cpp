@@ -220,4 +220,35 @@ TEST_F(ShapeFillTest, PolygonsWithSlantedEdgesLeaveNoGapAndNoSpill) {
             }
 }
 
+TEST_F(ShapeFillTest, AFigureCutByTheEdgeOfTheBitmapShowsWhatTheWholeFigureWouldThere) {
+    // Each figure drawn on a large bitmap and on a small window into it.
+    const std::vector<TPoint> star = {Point(30, 2), Point(48, 56), Point(2, 22), Point(58, 22), Point(12, 56)};
+    const std::function<void(TCanvas*, int)> figures[] = {
+        [](TCanvas* c, int o) { c->Ellipse(4 - o, 6 - o, 35 - o, 33 - o); },
+        [](TCanvas* c, int o) { c->Pie(3 - o, 3 - o, 58 - o, 55 - o, 58 - o, 3 - o, 3 - o, 3 - o); },
+        [&](TCanvas* c, int o) {
+            std::vector<TPoint> moved;
+            for (const TPoint& p : star) moved.push_back(Point(p.X - o, p.Y - o));
+            c->Polygon(moved);
+        },
+    };
+    for (size_t i = 0; i < std::size(figures); ++i)
+        for (const PenCase& pen : kPens) {
+            auto draw = [&](int size, int offset) {
+                TBitmap* b = Bitmap(size, size, kBack);
+                TCanvas* c = b->GetCanvas();
+                c->GetPen()->SetColor(kPen);
+                c->GetPen()->SetStyle(pen.style);
+                c->GetPen()->SetWidth(pen.width);
+                c->GetBrush()->SetColor(kBrush);
+                figures[i](c, offset);
+                return Classify(b, false);
+            };
+            const Picture whole = draw(60, 0), window = draw(16, 22);
+            std::string expected;
+            for (int y = 22; y < 38; ++y) expected += whole.px.substr(size_t(y * 60 + 22), 16);
+            EXPECT_EQ(window.px, expected) << "figure " << i << " pen " << pen.style << "/" << pen.width;
+        }
+}
+
 }  // namespace
