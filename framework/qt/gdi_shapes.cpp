@@ -2,7 +2,8 @@
 // painter samples pixel centres, which gives the Windows rule that right and bottom edges lie
 // outside a filled area) and then mixed into the surface with the device context's raster
 // operation. One-pixel pens are walked by our own line algorithm, which leaves out end points and
-// carries the dash pattern from segment to segment.
+// carries the dash pattern from segment to segment. The brush of a closed figure drawn with a pen
+// fills exactly the pixels the pen's outline encloses, so brush and pen meet without a gap.
 
 #include <QImage>
 #include <QPainter>
