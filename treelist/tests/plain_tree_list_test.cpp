@@ -3,12 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "framework/exceptions.h"
 #include "framework/stream.h"
+#include "framework/testing/tool_run.h"
 #include "tree_list_fixture.h"
 #include "treelist/plain_tree_list.h"
 
@@ -292,4 +297,62 @@ TEST_F(PlainList, AnswersAndTheMaskColumn) {
     other->RestoreDefaults();
     EXPECT_EQ(other->GetEditMask(), "");
     EXPECT_NE(FindClass("TgxTreeListMaskColumn"), nullptr);
+}
+
+// ---- an outside reader and writer ---------------------------------------------------------------
+
+TEST_F(PlainList, AnOutsideReaderAndWriterAgreeWithOurStream) {
+    if (testtools::RunTool("python3 --version >/dev/null 2>&1").Status != 0) GTEST_SKIP() << "python3 is missing";
+    const char* root = std::getenv("LUMORA_TEST_SOURCE_DIR");
+    const std::string script = std::string(root ? root : ".") + "/treelist/tests/fixtures/node_stream.py";
+    const auto dir = std::filesystem::temp_directory_path() / ("lumora_treelist_" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+
+    AddColumns(2);
+    TgxTreeListNode* a = Node(nullptr, {std::string(300, 'x'), "\xc3\xa9t\xc3\xa9"});
+    list->SetImageIndex(a, 4);
+    a->SetData(77);
+    TgxTreeListNode* a1 = Node(a, {"A1"});
+    Node(a1, {"A11", ""});
+    Node(nullptr, {"B"});
+    TMemoryStream s;
+    list->WriteData(&s);
+    const std::string ours = (dir / "ours.bin").string();
+    s.SaveToFile(ours);
+    const testtools::TToolRun decoded = testtools::RunTool("python3 " + script + " decode " + ours);
+    EXPECT_EQ(decoded.Status, 0);
+    EXPECT_EQ(decoded.Output, "0 4 -1 -1 77 " + std::string(255, 'x') + "|\xc3\xa9t\xc3\xa9\n"
+                              "1 0 -1 -1 0 A1\n"
+                              "2 0 -1 -1 0 A11|\n"
+                              "0 0 -1 -1 0 B\n");
+
+    ASSERT_EQ(testtools::RunTool("python3 " + script + " write " + dir.string()).Status, 0);
+    TMemoryStream in;
+    in.LoadFromFile((dir / "deep.bin").string());
+    in.SetPosition(0);
+    list->ReadData(&in);
+    int depth = 0;
+    TgxTreeListNode* last = nullptr;
+    for (TgxTreeListNode* n = list->GetItem(0); n; n = n->GetCount() ? n->GetItem(0) : nullptr, ++depth) last = n;
+    EXPECT_EQ(depth, 500);
+    EXPECT_EQ(list->GetNodeString(last, 0), "level 499");
+    EXPECT_EQ(last->GetData(), 499);
+    EXPECT_EQ(list->GetImageIndex(last), 499 % 7);
+
+    in.LoadFromFile((dir / "long.bin").string());
+    in.SetPosition(0);
+    list->ReadData(&in);
+    std::string alphabet;
+    for (int i = 0; i < 255; ++i) alphabet += char('a' + i % 26);
+    EXPECT_EQ(list->GetNodeString(list->GetItem(0), 0), alphabet);
+    EXPECT_EQ(list->GetNodeString(list->GetItem(0), 1), "second");
+    std::string accents;
+    for (int i = 0; i < 127; ++i) accents += "\xc3\xa9";
+    EXPECT_EQ(list->GetNodeString(list->GetItem(1), 0), accents);
+
+    in.LoadFromFile((dir / "cut.bin").string());
+    in.SetPosition(0);
+    EXPECT_THROW(list->ReadData(&in), EReadError);  // cut inside the last record's fields
+    EXPECT_EQ(Tree(), "A(A1)");
+    std::filesystem::remove_all(dir);
 }
