@@ -117,19 +117,12 @@ void TgxInplaceEdit::KeyDown(Word& Key, TShiftState Shift) {
         return;
     }
     const bool plain = !Shift.Contains(ssShift) && !Shift.Contains(ssCtrl) && !Shift.Contains(ssAlt);
-    switch (Key) {
-    case VK_TAB:
-        if (Shift.Contains(ssAlt)) break;
-        [[fallthrough]];
-    case VK_RETURN:
-    case VK_ESCAPE:
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_UP:
-    case VK_DOWN:
+    if (IsCellLeavingKey(Key) && !(Key == VK_TAB && Shift.Contains(ssAlt))) {
         c->EditorKeyDown(Key, Shift);
         Key = 0;
         return;
+    }
+    switch (Key) {
     case VK_INSERT:
         if (plain) {
             c->EditorKeyDown(Key, Shift);
@@ -231,6 +224,19 @@ void TgxInplaceEdit::WndProc(TMessage& Message) {
     default: break;
     }
     TCustomEdit::WndProc(Message);
+}
+
+bool IsCellLeavingKey(Word Key) {
+    switch (Key) {
+    case VK_TAB:
+    case VK_RETURN:
+    case VK_ESCAPE:
+    case VK_PRIOR:
+    case VK_NEXT:
+    case VK_UP:
+    case VK_DOWN: return true;
+    default: return false;
+    }
 }
 
 // ---- TgxInplacePopupControl ------------------------------------------------------------------

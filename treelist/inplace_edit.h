@@ -151,6 +151,10 @@ private:
     TgxInplaceEdit* FOwnerEdit = nullptr;
 };
 
+// Tab, Enter, Esc, Page Up, Page Down, Up and Down: the keys an editor hands to its container,
+// which leave the cell.
+bool IsCellLeavingKey(Word Key);
+
 // A date text as the editors read it: dots count as blanks, the order is FormatSettings'; an
 // empty or unreadable text gives today's date.
 TDateTime DateTextToDateTime(const std::string& Text);

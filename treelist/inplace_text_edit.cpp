@@ -64,20 +64,6 @@ namespace {
 std::u32string ToChars(const std::string& S) { return Utf8ToCodePoints(S); }
 std::string ToUtf8(const std::u32string& S) { return CodePointsToUtf8(S); }
 
-bool ClosesCell(Word Key) {
-    switch (Key) {
-    case VK_TAB:
-    case VK_RETURN:
-    case VK_ESCAPE:
-    case VK_PRIOR:
-    case VK_NEXT:
-    case VK_UP:
-    case VK_DOWN:
-    case VK_INSERT: return true;
-    default: return false;
-    }
-}
-
 }  // namespace
 
 void TgxInplaceMaskEdit::GetSel(Integer& Start, Integer& End) {
@@ -211,7 +197,7 @@ void TgxInplaceMaskEdit::ClearChars(bool Backspace) {
 
 void TgxInplaceMaskEdit::KeyDown(Word& Key, TShiftState Shift) {
     if (Key == VK_ESCAPE) RestoreText();
-    if (FMask.HasMask() && ClosesCell(Key)) ValidateEdit();
+    if (FMask.HasMask() && (IsCellLeavingKey(Key) || Key == VK_INSERT)) ValidateEdit();
     TgxInplaceTextEdit::KeyDown(Key, Shift);
 }
 

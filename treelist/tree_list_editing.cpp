@@ -201,17 +201,8 @@ void TCustomgxTreeList::KeyDown(Word& Key, TShiftState Shift) {
     TCustomgxContainer::KeyDown(Key, Shift);
     if (Key != 0 && !CanProcessKey(Key, Shift)) Key = 0;
     if (Key == 0 || !GetFirstNode()) return;
-    if (FState == tsEditing) {
-        switch (Key) {
-        case VK_TAB:
-        case VK_RETURN:
-        case VK_ESCAPE:
-        case VK_PRIOR:
-        case VK_NEXT:
-        case VK_UP:
-        case VK_DOWN: HideEditorAndFocus(); break;
-        default: break;
-        }
+    if (FState == tsEditing && IsCellLeavingKey(Key)) {
+        HideEditorAndFocus();
         if (Key == VK_ESCAPE) return;
     }
     if (Key == VK_F2 && !Shift.Contains(ssCtrl)) ShowEditor();
