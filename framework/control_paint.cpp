@@ -147,6 +147,20 @@ void AddBorderStyle(TCreateParams& Params, TBorderStyle Style, bool Ctl3D) {
         Params.Style |= WS_BORDER;
 }
 
+void FillSolid(TCanvas* c, const TRect& r, TColor colour) {
+    c->GetBrush()->SetStyle(bsSolid);
+    c->GetBrush()->SetColor(colour);
+    c->FillRect(r);
+}
+
+void Line(TCanvas* c, TColor colour, Integer x1, Integer y1, Integer x2, Integer y2) {
+    c->GetPen()->SetStyle(psSolid);
+    c->GetPen()->SetWidth(1);
+    c->GetPen()->SetColor(colour);
+    c->MoveTo(x1, y1);
+    c->LineTo(x2, y2);
+}
+
 bool FocusByAccelerator(TWinControl* Target, bool Enabled, bool ShowAccelChar, Word Key, const std::string& Caption) {
     if (!Target || !Enabled || !ShowAccelChar || !IsAccel(Key, Caption) || !Target->CanFocus()) return false;
     Target->SetFocus();

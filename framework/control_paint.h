@@ -16,6 +16,10 @@ UINT AlignmentFlags(TAlignment Alignment);
 TBitmap* PatternBitmap(TColor Color1, TColor Color2);
 // The glyph of a bitmap button kind (TBitBtnKind as int); empty for bkCustom.
 void KindGlyph(int Kind, TBitmap* Glyph);
+// Fills R with a solid colour.
+void FillSolid(TCanvas* c, const TRect& r, TColor colour);
+// A one-pixel solid line from (x1, y1) up to, not including, (x2, y2).
+void Line(TCanvas* c, TColor colour, Integer x1, Integer y1, Integer x2, Integer y2);
 // The arrow of a drop-down, spin or scroll button (DFCS_SCROLLUP/DOWN/LEFT/RIGHT) centred in R.
 void DrawArrow(TCanvas* Canvas, const TRect& R, UINT Direction, bool Enabled);
 
