@@ -1,7 +1,7 @@
-// A band-and-column tree list: a three-level tree under three bands (the first one fixed), two
-// header rows, the indicator strip, preview text, row footers, a footer, grid lines, a focused row
-// and a selection of several rows. "treelist_demo --png FILE" saves what the form shows; without
-// arguments the form runs.
+// The plain tree list: a three-level tree read from a node stream, under three bands (the first
+// one fixed), two header rows, the indicator strip, preview text, row footers, a footer, grid
+// lines, a selection of several rows and the masked editor open over the focused cell.
+// "treelist_demo --png FILE" saves what the form shows; without arguments the form runs.
 
 #include <algorithm>
 #include <cstring>
@@ -14,57 +14,29 @@
 #include "framework/graphics.h"
 #include "framework/image_list.h"
 #include "framework/testing/ui_test.h"
-#include "treelist/tree_list_control.h"
+#include "framework/stream.h"
+#include "treelist/plain_tree_list.h"
 
 namespace {
 
-// The tree list with a selection store, preview texts, footer sums and indicator images.
-class TDemoTreeList : public TCustomgxTreeListControl {
-    LUMORA_CLASS(TDemoTreeList, TCustomgxTreeListControl)
+// The plain tree list with footer sums.
+class TDemoTreeList : public TgxTreeList {
+    LUMORA_CLASS(TDemoTreeList, TgxTreeList)
 public:
-    using TCustomgxTreeListControl::TCustomgxTreeListControl;
+    using TgxTreeList::TgxTreeList;
 
-    std::map<const TgxTreeListNode*, std::string> Previews;
     // Column -> footer text.
     std::map<Integer, std::string> Footers;
 
-    Integer GetSelectedCount() override { return Integer(FSelection.size()); }
-    TgxTreeListNode* GetSelectedNode(Integer Index) override { return FSelection[size_t(Index)]; }
-    bool IsNodeSelected(TgxTreeListNode* Node) override {
-        return std::find(FSelection.begin(), FSelection.end(), Node) != FSelection.end();
-    }
-    void SetNodeSelected(TgxTreeListNode* Node, bool Value) override {
-        auto it = std::find(FSelection.begin(), FSelection.end(), Node);
-        if (Value && it == FSelection.end() && CanSelectNode(Node)) FSelection.push_back(Node);
-        if (!Value && it != FSelection.end()) FSelection.erase(it);
-        InvalidateNode(Node);
-        TCustomgxTreeListControl::SetNodeSelected(Node, Value);
-    }
-    void ClearSelection() override {
-        FSelection.clear();
-        TCustomgxTreeListControl::ClearSelection();
-    }
-    void GetPreviewText(TgxTreeListNode* Node, std::string& Text) override {
-        auto it = Previews.find(Node);
-        Text = it == Previews.end() ? std::string() : it->second;
-    }
-    Integer GetIndicatorImage(TgxTreeListNode* Node, bool Selected) override {
-        const bool focused = Node == GetFocusedNode();
-        if (focused) return Selected && IsMultiSelect() ? 5 : 1;
-        return Selected ? 4 : 0;
-    }
     bool IsExistFooterCell(Integer Column) override { return Footers.count(Column) > 0; }
     void GetRowFooterCellText(TgxTreeListNode* Node, Integer Column, Integer FooterIndex, std::string& Text) override {
         if (!Node && FooterIndex == -1 && Footers.count(Column)) {
             Text = Footers[Column];
             return;
         }
-        TCustomgxTreeListControl::GetRowFooterCellText(Node, Column, FooterIndex, Text);
+        TgxTreeList::GetRowFooterCellText(Node, Column, FooterIndex, Text);
     }
     TAlignment GetRowFooterCellAlignment(TgxTreeListNode*, Integer, Integer) override { return taRightJustify; }
-
-private:
-    std::vector<TgxTreeListNode*> FSelection;
 };
 
 // 16 x 16 pictures drawn here: a folder, a group of people and one person.
@@ -102,6 +74,7 @@ struct TPerson {
     const char* role;
     const char* place;
     const char* mail;
+    const char* since;
     int hours;
     int budget;
     const char* note;
@@ -120,17 +93,17 @@ struct TDepartment {
 const std::vector<TDepartment> Departments = {
     {"Research",
      {{"Imaging",
-       {{"Ada Lindqvist", "Lead", "Uppsala", "ada@example.org", 38, 5200, "Owns the resampling work and the quantizer review."},
-        {"Bruno Keller", "Engineer", "Basel", "bruno@example.org", 40, 4100, nullptr},
-        {"Chiara Rossi", "Engineer", "Torino", "chiara@example.org", 32, 3900,
+       {{"Ada Lindqvist", "Lead", "Uppsala", "ada@example.org", "03/01/2015", 38, 5200, "Owns the resampling work and the quantizer review."},
+        {"Bruno Keller", "Engineer", "Basel", "bruno@example.org", "11/15/2018", 40, 4100, nullptr},
+        {"Chiara Rossi", "Engineer", "Torino", "chiara@example.org", "06/02/2021", 32, 3900,
          "Part time until June; pairs with Bruno on the codecs."}}},
-      {"Formats", {{"Dmitri Volkov", "Engineer", "Riga", "dmitri@example.org", 40, 4300, nullptr}}}}},
+      {"Formats", {{"Dmitri Volkov", "Engineer", "Riga", "dmitri@example.org", "01/10/2017", 40, 4300, nullptr}}}}},
     {"Product",
      {{"Catalogue",
-       {{"Emma Novak", "Designer", "Brno", "emma@example.org", 36, 3700, "Thumbnail grid and the details pane."},
-        {"Farid Haddad", "Engineer", "Lyon", "farid@example.org", 40, 4000, nullptr}}},
-      {"Viewer", {{"Greta Holm", "Engineer", "Aarhus", "greta@example.org", 24, 2600, nullptr}}}}},
-    {"Support", {{"Desk", {{"Hugo Marin", "Agent", "Porto", "hugo@example.org", 40, 2900, nullptr}}}}},
+       {{"Emma Novak", "Designer", "Brno", "emma@example.org", "09/23/2019", 36, 3700, "Thumbnail grid and the details pane."},
+        {"Farid Haddad", "Engineer", "Lyon", "farid@example.org", "04/04/2020", 40, 4000, nullptr}}},
+      {"Viewer", {{"Greta Holm", "Engineer", "Aarhus", "greta@example.org", "02/14/2022", 24, 2600, nullptr}}}}},
+    {"Support", {{"Desk", {{"Hugo Marin", "Agent", "Porto", "hugo@example.org", "10/30/2016", 40, 2900, nullptr}}}}},
 };
 
 }  // namespace
@@ -180,13 +153,22 @@ int main(int argc, char** argv) {
         column("Hours", 2, 0, 90, taRightJustify);
         column("Budget", 2, 0, 170, taRightJustify)->SetSorted(csDown);
         column("Share of budget", 2, 1, 260, taCenter);
+        auto* since = static_cast<TgxTreeListMaskColumn*>(list->CreateColumn(TgxTreeListMaskColumn::StaticClass(), form));
+        since->SetCaption("Since");
+        since->SetBandIndex(1);
+        since->SetRowIndex(1);
+        since->SetWidth(120);
+        since->SetEditMask("99/99/0000;1;_");
     });
+    list->GetColumn(3)->SetWidth(210);
 
     list->SetShowBands(true);
     list->SetShowIndicator(true);
     list->SetShowFooter(true);
     list->SetShowGrid(true);
-    list->SetOptions(list->GetOptions() + TgxTreeListOptions{aoMultiSelect, aoPreview});
+    TgxTreeListOptions options = list->GetOptions() + TgxTreeListOptions{aoMultiSelect, aoPreview};
+    options.Exclude(aoRowSelect);
+    list->SetOptions(options);
     list->SetPreviewLines(2);
 
     int totalHours = 0;
@@ -197,11 +179,13 @@ int main(int argc, char** argv) {
                 totalHours += p.hours;
                 totalBudget += p.budget;
             }
-    TgxTreeListNode* focus = nullptr;
-    std::vector<TgxTreeListNode*> chosen;
-    list->BeginUpdate();
+    // The tree is built in a list of its own and reaches the shown one as a node stream.
+    std::map<std::string, std::string> previews;
+    auto* source = new TgxTreeList(form);
+    source->CreateColumn(TgxTreeListColumn::StaticClass(), form);
+    source->BeginUpdate();
     for (const TDepartment& d : Departments) {
-        TgxTreeListNode* department = list->Add();
+        TgxTreeListNode* department = source->Add();
         department->SetString(0, d.name);
         department->SetImageIndex(0);
         department->SetSelectedIndex(0);
@@ -222,23 +206,39 @@ int main(int argc, char** argv) {
                                              p.mail,
                                              std::to_string(p.hours),
                                              std::to_string(p.budget) + " EUR",
-                                             std::to_string(p.budget * 100 / totalBudget) + " %"};
-                for (Integer i = 0; i < 7; ++i) person->SetString(i, texts[i]);
-                if (p.note) list->Previews[person] = p.note;
+                                             std::to_string(p.budget * 100 / totalBudget) + " %",
+                                             p.since};
+                for (Integer i = 0; i < 8; ++i) person->SetString(i, texts[i]);
+                if (p.note) previews[p.name] = p.note;
                 hours += p.hours;
                 budget += p.budget;
-                if (std::strcmp(p.name, "Chiara Rossi") == 0) focus = person;
-                if (std::strcmp(p.name, "Ada Lindqvist") == 0 || std::strcmp(p.name, "Bruno Keller") == 0)
-                    chosen.push_back(person);
             }
         }
         department->SetString(4, std::to_string(hours));
         department->SetString(5, std::to_string(budget) + " EUR");
     }
+    source->EndUpdate();
+    TMemoryStream data;
+    source->WriteData(&data);
+    source->Free();
+    data.SetPosition(0);
+    list->ReadData(&data);
+
+    list->OnGetPreviewText = [&](TObject*, TgxTreeListNode* Node, std::string& Text) {
+        auto it = previews.find(list->GetNodeString(Node, 0));
+        if (it != previews.end()) Text = it->second;
+    };
     list->Footers[4] = std::to_string(totalHours) + " h";
     list->Footers[5] = std::to_string(totalBudget) + " EUR";
     list->FullExpand();
-    list->EndUpdate();
+    TgxTreeListNode* focus = nullptr;
+    std::vector<TgxTreeListNode*> chosen;
+    for (Integer i = 0; i < list->GetAbsoluteCount(); ++i) {
+        TgxTreeListNode* node = list->GetAbsoluteNode(i);
+        const std::string name = list->GetNodeString(node, 0);
+        if (name == "Chiara Rossi") focus = node;
+        if (name == "Ada Lindqvist" || name == "Bruno Keller") chosen.push_back(node);
+    }
 
     focus->SetFocused(true);
     list->BeginSelectionUpdate();
@@ -246,9 +246,18 @@ int main(int argc, char** argv) {
     focus->SetSelected(true);
     list->EndSelectionUpdate();
 
+    uitest::ShowForm(form);
+    list->SetFocus();
+    // The masked editor over the focused person's "Since" cell, part of it typed again.
+    list->SetFocusedColumn(list->AbsoluteToVisibleIndex(7));
+    list->ShowEditor();
+    if (auto* editor = dynamic_cast<TgxInplaceMaskEdit*>(list->GetInplaceEditor())) {
+        editor->SetCaret(3);
+        uitest::PressKey(editor, VK_DELETE);
+        uitest::PressKey(editor, VK_RIGHT);
+        uitest::PressKey(editor, VK_DELETE);
+    }
     if (!png.empty()) {
-        uitest::ShowForm(form);
-        list->SetFocus();
         uitest::ProcessEvents();
         const bool ok = SaveDemoPng(form, png);
         form->Free();

@@ -33,5 +33,6 @@ struct TEditBackend {
     static bool Bordered(TCustomEdit* Edit) { return Edit->FBorderStyle == bsSingle; }
     static Integer LeftMargin(TCustomEdit* Edit) { return Edit->FLeftMargin; }
     static Integer RightMargin(TCustomEdit* Edit) { return Edit->FRightMargin; }
+    static const TRect& FormatRect(TCustomEdit* Edit) { return Edit->FFormatRect; }
     static void Edited(TCustomEdit* Edit, const std::u32string& Shown) { Edit->WidgetEdited(Shown); }
 };

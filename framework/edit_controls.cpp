@@ -120,6 +120,7 @@ void TCustomEdit::Change() {
 
 bool TCustomEdit::EditText(Integer Start, Integer Length, std::u32string Insert, bool User) {
     if (User && FReadOnly) return false;
+    if (User && !AcceptUserEdit(Start, Length, Insert)) return false;
     Integer size = Integer(FChars.size());
     Start = std::clamp(Start, 0, size);
     Length = std::clamp(Length, 0, size - Start);
@@ -637,6 +638,11 @@ void TCustomEdit::DefaultHandler(TMessage& Message) {
     case EM_SETMARGINS:
         if (Message.WParam & EC_LEFTMARGIN) FLeftMargin = Integer(LOWORD(uintptr_t(Message.LParam)));
         if (Message.WParam & EC_RIGHTMARGIN) FRightMargin = Integer(HIWORD(uintptr_t(Message.LParam)));
+        if (HandleAllocated()) TEditBackend::ApplyStyle(this);
+        return;
+    case EM_SETRECTNP:
+        if (auto* r = reinterpret_cast<const TRect*>(Message.LParam)) FFormatRect = *r;
+        else FFormatRect = TRect{};
         if (HandleAllocated()) TEditBackend::ApplyStyle(this);
         return;
     case EM_CHARFROMPOS:

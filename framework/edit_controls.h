@@ -35,6 +35,7 @@ constexpr DWORD ES_WANTRETURN = 0x1000;
 // Edit control messages (the EM_* set; positions are characters). EM_GETSEL (WParam, LParam:
 // Integer* start and end, either may be null), EM_SETSEL (start, end; -1: the end), EM_CANUNDO and
 // EM_UNDO are in messages.h.
+constexpr Cardinal EM_SETRECTNP = 0x00B4;     // LParam: const TRect* in client pixels (nullptr: none)
 constexpr Cardinal EM_SCROLLCARET = 0x00B7;
 constexpr Cardinal EM_GETMODIFY = 0x00B8;
 constexpr Cardinal EM_SETMODIFY = 0x00B9;
@@ -118,6 +119,11 @@ protected:
     // text; User tells a user's edit (refused on a read-only box) from one made in code.
     // Returns true when the text changed.
     bool EditText(Integer Start, Integer Length, std::u32string Insert, bool User);
+    // Every change the user makes, on whatever path, is offered here before the gate applies it:
+    // false drops it (a descendant may then make it its own way). Changes made in code are not.
+    virtual bool AcceptUserEdit(Integer /*Start*/, Integer /*Length*/, const std::u32string& /*Insert*/) {
+        return true;
+    }
     // A character the user typed, after OnKeyPress (the gate decides what it does).
     virtual void TypeChar(Char Key);
     // The text converted by CharCase.
@@ -197,6 +203,8 @@ private:
     Integer FUndoSelLength = 0;
     Integer FLeftMargin = 0;
     Integer FRightMargin = 0;
+    // The formatting rectangle (EM_SETRECTNP); empty: the whole client area.
+    TRect FFormatRect{};
     class TPopupMenu* FStandardMenu = nullptr;
 };
 

@@ -7,10 +7,8 @@
 #include <string>
 
 #include "framework/controls.h"
+#include "framework/edit_controls.h"
 #include "framework/graphics.h"
-
-// Letter case an edit window forces on what is typed.
-enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 
 // Border of an in-place editor: none, or a single-line window border.
 enum TgxEditBorderStyle { xbsNone, xbsSingle };
@@ -54,6 +52,12 @@ public:
     virtual bool CanWidenEditorForButton() { return true; }
     // No focus rectangle is drawn.
     virtual bool IsHideFocusRect() { return false; }
+
+    // The container's own key and double-click handling, for the keys an editor passes on.
+    void EditorKeyDown(Word& Key, TShiftState Shift) { KeyDown(Key, Shift); }
+    void EditorKeyPress(Char& Key) { KeyPress(Key); }
+    void EditorKeyUp(Word& Key, TShiftState Shift) { KeyUp(Key, Shift); }
+    void EditorDblClick() { DblClick(); }
 
 protected:
     // A container never resizes or re-aligns itself on a size-adjust request.

@@ -1,6 +1,7 @@
 // The node model of the tree list: nodes, adding, moving, deleting and clearing, expansion, the
 // display-order walks and their cache, the update and selection brackets.
 
+#include "treelist/inplace_edit.h"
 #include "treelist/tree_list.h"
 
 #include "framework/system_metrics.h"
@@ -587,6 +588,12 @@ void TCustomgxTreeList::Notification(TComponent* AComponent, TOperation Operatio
     if (Operation != opRemove) return;
     if (AComponent == FImages) SetImages(nullptr);
     if (AComponent == FStateImages) SetStateImages(nullptr);
+    if (AComponent == FInplaceEditor) {
+        FInplaceEditor = nullptr;
+        FEditedColumn = -1;
+        FEditedNode = nullptr;
+        if (FState == tsEditing) FState = tsNormal;
+    }
 }
 
 void TCustomgxTreeList::SetImageList(TCustomImageList*& Field, TChangeLink* Link, TCustomImageList* Value) {
@@ -1095,7 +1102,7 @@ void TCustomgxTreeList::BeginUpdate() {
     FEditedColumn = -1;
     FEditedNode = nullptr;
     SetState(tsNormal);
-    HideEditor();
+    HideEditorWindow();
     ClearCache();
     BeginSelectionUpdate();
 }

@@ -22,6 +22,7 @@
 
 class TgxTreeListNode;
 class TCustomgxTreeList;
+class TgxInplaceEdit;
 
 // Raised for misuse of the tree list ("Invalid Owner TgxTreeListNode").
 LUMORA_DECLARE_EXCEPTION(EInvalidgxTreeListOperation, Exception)
@@ -400,6 +401,8 @@ public:
     Integer GetFocusedColumnAbsoluteIndex();
     Integer GetFocusedAbsoluteIndex();
     void SetNewItemRowFocused(bool Value);
+    // Number of columns shown.
+    Integer GetVisibleColumnCount();
     // The window with the keyboard focus is the list or lies inside it.
     bool IsFocusWithin();
     // The visible column index of an absolute column index and back (0 for a hidden column).
@@ -478,8 +481,25 @@ public:
     // first band: 16 pixels per level.
     void GetNodeIndent(TgxTreeListNode* Node, Integer& Start, Integer& End);
 
-    // -- editing
+    // -- editing (tree_list_editing.cpp)
+    // Opens the editor on the focused cell, when editing is allowed, no row select is on and
+    // OnEditing agrees.
+    void ShowEditor();
+    // Closes the editor after validating it, writing its text back; the list takes the focus
+    // only when the editor had it (always, with HideEditorAndFocus, when the list is visible).
     void HideEditor();
+    void HideEditorAndFocus();
+    // Forgets the edited cell (its text is not written back), binds and places the editor again
+    // without taking the focus.
+    void RefreshEditor();
+    // Opens the editor and, when it opened, hands it the character, the mouse press, or its
+    // immediate-show hook.
+    void ShowEditorAndSendChar(Char Key);
+    void ShowEditorAndClick(Integer X, Integer Y);
+    void ShowEditorAndOpen();
+    TgxInplaceEdit* GetInplaceEditor() const { return FInplaceEditor; }
+    Integer GetEditedColumn() const { return FEditedColumn; }
+    TgxTreeListNode* GetEditedNode() const { return FEditedNode; }
 
     // -- options
     TgxTreeListOptions GetOptions() const { return FOptions; }
@@ -876,12 +896,14 @@ public:
     virtual bool CanProcessKey(Word /*Key*/, TShiftState /*Shift*/) { return true; }
     virtual void DoNewItemRowEditing(bool& /*Allow*/) {}
     virtual void ActivateNewItemRow() {}
-    // The in-place editor for the visible column Column: an existing one, or a new one owned by
-    // the list. Without an editor kind of its own the list has none.
-    virtual TWinControl* CreateEditor(Integer /*Column*/) { return nullptr; }
-    virtual TWinControl* FindEditor(Integer /*Column*/) { return nullptr; }
-    virtual std::string GetEditorText() { return {}; }
-    virtual void SetEditorText(const std::string& /*Text*/) {}
+    // The in-place editor for the visible column Column: a new text editor owned by the list, or
+    // the current one.
+    virtual TgxInplaceEdit* CreateEditor(Integer Column);
+    virtual TgxInplaceEdit* FindEditor(Integer /*Column*/) { return FInplaceEditor; }
+    // The editor's value while editing, else empty; setting it changes it only when the editor
+    // may be modified.
+    virtual std::string GetEditorText();
+    virtual void SetEditorText(const std::string& Text);
     virtual void SetNodeEditText(TgxTreeListNode* Node, Integer /*Column*/, const std::string& /*Text*/) {
         DoEdited(Node);
     }
@@ -971,6 +993,22 @@ public:
     // -- container queries answered from the options
     bool IsShowButtonAlways() override { return FOptionsEx.Contains(aoShowButtonAlways); }
     bool IsHideFocusRect() override { return FOptions.Contains(aoHideFocusRect); }
+    // -- container queries of the editing host
+    // The focused column's colour, then OnGetEditColor.
+    TColor GetEditColor() override;
+    // The focused column's font when it has one of its own, else Font.
+    TFont* GetEditFont() override;
+    bool CanEditModify() override { return true; }
+    bool IsValidEditChar(Char /*Key*/) override { return true; }
+    void EditorFocusChanged() override { InvalidateSelection(); }
+    // True while the focused column differs from the one the editor was bound to.
+    bool IgnoreEditKeys() override;
+    bool IsFlatLook() override { return FLookAndFeel == lfFlat; }
+    bool IsImmediateEditor() override { return FOptions.Contains(aoImmediateEditor); }
+    // aoTabs, and Ctrl not held at the moment.
+    bool WantTabs() override;
+    // A single border without the grid.
+    TgxEditBorderStyle GetEditBorderStyle() override { return FShowGrid ? xbsNone : xbsSingle; }
 
 protected:
     friend class TgxTreeListNode;
@@ -1073,6 +1111,17 @@ protected:
     void SetState(TgxTreeListState Value);
     // Forgets the cell the editor belongs to and closes the editor.
     void ResetEditedCell();
+    // The keys, characters and presses that open and close the editor.
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyPress(Char& Key) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+    void WMLButtonDown(TMessage& Message) override;
+    void WMTimer(TMessage& Message) override;
+    void DoExit() override;
+    // The delayed editor: a click on the focused cell opens it after the double-click time.
+    void StartEditorTimer();
+    void StopEditorTimer();
+    bool IsEditorTimerRunning() const { return FEditorTimer; }
     // Clears every node reference (top, focus, edited cell, anchor, pressed and drag node).
     void ResetNodeReferences();
     // The top index that makes row Index the last wholly visible row.
@@ -1080,6 +1129,8 @@ protected:
     void EndSearch();
     bool IsSearching() const { return FSearching; }
     TgxTreeListNode* GetSelectionReference();
+    // The node a range selection is judged against while it is built.
+    void SetSelectionReference(TgxTreeListNode* Node) { FSelectionReference = Node; }
 
     // The font the control measures and draws texts with.
     TFont* GetInternalFont() const { return FInternalFont; }
@@ -1182,6 +1233,16 @@ private:
     Integer FEditedColumn = -1;
     TgxTreeListNode* FEditedNode = nullptr;
     bool FEditorOnRelease = false;
+    TgxInplaceEdit* FInplaceEditor = nullptr;
+    Integer FEditorColumn = -1;
+    bool FEditorTimer = false;
+    // Binds the editor to the focused cell and shows it there (only while IsEditing).
+    void ShowEditorWindow(bool Focus);
+    // Writes the text back, forgets the cell and hides the editor.
+    void CloseEditor(bool Focus);
+    void PostEditorText();
+    // Hides the editor without moving the focus.
+    void HideEditorWindow();
     bool FKeyboardExtending = false;
     bool FNewItemRowFocused = false;
     bool FMultiSortClick = false;

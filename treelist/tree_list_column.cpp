@@ -1,5 +1,6 @@
 // TgxTreeListColumn: a column of a band-and-column tree list.
 
+#include "treelist/inplace_text_edit.h"
 #include "treelist/tree_list_control.h"
 
 TgxTreeListColumn::TgxTreeListColumn(TComponent* AOwner) : TComponent(AOwner) {}
@@ -422,3 +423,5 @@ void TgxTreeListColumn::Assign(TPersistent* Source) {
     else
         assign();
 }
+
+TClass TgxTreeListColumn::GetEditorClass() { return TgxInplaceTextEdit::StaticClass(); }

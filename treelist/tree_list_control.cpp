@@ -1,6 +1,7 @@
 // TCustomgxTreeListControl: the column list, the bands, the header rows, the sorted columns, the
 // column factory, best fit and the editor cache.
 
+#include "treelist/inplace_text_edit.h"
 #include "treelist/tree_list_control.h"
 
 #include <algorithm>
@@ -19,9 +20,9 @@ void TCustomgxTreeListControl::BeforeDestruction() {
     TCustomgxTreeList::BeforeDestruction();
     ClearCache();
     DestroyColumns();
-    std::vector<TWinControl*> editors;
+    std::vector<TgxInplaceEdit*> editors;
     editors.swap(FEditors);
-    for (TWinControl* editor : editors) editor->Free();
+    for (TgxInplaceEdit* editor : editors) editor->Free();
 }
 
 TCustomgxTreeListControl::~TCustomgxTreeListControl() {
@@ -42,7 +43,7 @@ void TCustomgxTreeListControl::Loaded() {
 
 void TCustomgxTreeListControl::Notification(TComponent* AComponent, TOperation Operation) {
     TCustomgxTreeList::Notification(AComponent, Operation);
-    if (Operation == opRemove) std::erase(FEditors, AComponent);
+    if (Operation == opRemove) std::erase_if(FEditors, [AComponent](TgxInplaceEdit* E) { return E == AComponent; });
 }
 
 void TCustomgxTreeListControl::CMFontChanged(TMessage& Message) {
@@ -411,22 +412,22 @@ void TCustomgxTreeListControl::ApplyBandBestFit(Integer VisibleBand) {
 
 // ---- editors ---------------------------------------------------------------------------------
 
-TWinControl* TCustomgxTreeListControl::FindEditor(Integer Column) {
+TgxInplaceEdit* TCustomgxTreeListControl::FindEditor(Integer Column) {
     TgxTreeListColumn* column = VisibleColumnAt(Column);
     if (!column) return nullptr;
     const TClass editorClass = column->GetEditorClass();
     if (!editorClass) return nullptr;
-    for (TWinControl* editor : FEditors)
+    for (TgxInplaceEdit* editor : FEditors)
         if (editor->ClassType() == editorClass) return editor;
     return nullptr;
 }
 
-TWinControl* TCustomgxTreeListControl::CreateEditor(Integer Column) {
+TgxInplaceEdit* TCustomgxTreeListControl::CreateEditor(Integer Column) {
     TgxTreeListColumn* column = VisibleColumnAt(Column);
     if (!column) return nullptr;
     const TClass editorClass = column->GetEditorClass();
-    if (!editorClass || !editorClass->InheritsFrom(TWinControl::StaticClass())) return nullptr;
-    auto* editor = static_cast<TWinControl*>(CreateFromClass(editorClass, this));
+    if (!editorClass || !editorClass->InheritsFrom(TgxInplaceEdit::StaticClass())) return nullptr;
+    auto* editor = static_cast<TgxInplaceEdit*>(CreateFromClass(editorClass, this));
     FEditors.push_back(editor);
     return editor;
 }

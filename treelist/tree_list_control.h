@@ -143,7 +143,7 @@ public:
                           bool ANewItemRow, std::string& AText, TColor& AColor, TFont* AFont, TAlignment& AAlignment,
                           bool& ADone, HBRUSH ABrush, bool AFirstColumn, bool ALastColumn);
     // The in-place editor class of the column's cells.
-    virtual TClass GetEditorClass() { return nullptr; }
+    virtual TClass GetEditorClass();
     virtual bool CanEdit() { return !FDisableEditor; }
     // Position in the tree list's column list, -1 without tree list.
     virtual Integer GetIndex();
@@ -171,6 +171,7 @@ public:
 private:
     friend class TCustomgxTreeListControl;
     friend class TgxTreeListBand;
+    friend class TgxTreeList;
 
     void FontChanged(TObject* Sender);
     // Copies the tree list's font (none without tree list) into the column's font.
@@ -613,8 +614,8 @@ public:
     // Visible, with a band, and that band visible.
     bool IsColumnShown(Integer Column) override;
     // One editor per editor class, owned by the list and shared by every column of that class.
-    TWinControl* CreateEditor(Integer Column) override;
-    TWinControl* FindEditor(Integer Column) override;
+    TgxInplaceEdit* CreateEditor(Integer Column) override;
+    TgxInplaceEdit* FindEditor(Integer Column) override;
     void ClearSorting() override;
     Integer GetSortedColumnCount() override { return FSortedColumns.GetCount(); }
     bool IsSortedColumnDesc(Integer Index) override { return GetSortedColumn(Index)->GetSorted() == csDown; }
@@ -686,7 +687,7 @@ private:
     bool FInternalRowCount = false;
     TList FSortedColumns;
     Integer FColumnChangeLock = 0;
-    std::vector<TWinControl*> FEditors;
+    std::vector<TgxInplaceEdit*> FEditors;
     // Per visible band its header rows, each the column indexes in display order.
     std::vector<std::vector<std::vector<Integer>>> FBandLayout;
     bool FBandLayoutBuilding = false;

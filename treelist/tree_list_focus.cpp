@@ -3,28 +3,25 @@
 #include <cstdlib>
 #include <exception>
 
+#include "treelist/inplace_edit.h"
 #include "treelist/tree_list.h"
 
 // ---- focus -----------------------------------------------------------------------------------
 
-namespace {
-
-Integer VisibleColumnCount(TCustomgxTreeList* List) {
+Integer TCustomgxTreeList::GetVisibleColumnCount() {
     Integer count = 0;
-    for (Integer i = 0; i < List->GetColumnCount(); ++i)
-        if (List->IsColumnShown(i)) ++count;
+    for (Integer i = 0; i < GetColumnCount(); ++i)
+        if (IsColumnShown(i)) ++count;
     return count;
 }
 
-}  // namespace
-
 Integer TCustomgxTreeList::GetFocusedColumn() {
-    if (IsRowSelect() || FFocusedColumn < 0 || FFocusedColumn >= VisibleColumnCount(this)) return 0;
+    if (IsRowSelect() || FFocusedColumn < 0 || FFocusedColumn >= GetVisibleColumnCount()) return 0;
     return FFocusedColumn;
 }
 
 void TCustomgxTreeList::SetFocusedColumn(Integer Index) {
-    if (Index == FFocusedColumn || Index < 0 || Index >= VisibleColumnCount(this)) return;
+    if (Index == FFocusedColumn || Index < 0 || Index >= GetVisibleColumnCount()) return;
     SetFocusedCell(FFocusedNode, Index, true);
 }
 
@@ -111,7 +108,7 @@ Integer TCustomgxTreeList::VisibleToAbsoluteIndex(Integer Index) {
 }
 
 Integer TCustomgxTreeList::AbsoluteToVisibleIndex(Integer Index) {
-    const Integer count = VisibleColumnCount(this);
+    const Integer count = GetVisibleColumnCount();
     for (Integer n = 0; n < count; ++n)
         if (VisibleToAbsoluteIndex(n) == Index) return n;
     return 0;
@@ -184,21 +181,11 @@ void TCustomgxTreeList::SelectNodeRange(TgxTreeListNode* Node1, TgxTreeListNode*
 void TCustomgxTreeList::SetState(TgxTreeListState Value) {
     if (FState == Value) return;
     FState = Value;
-    if (Value == tsEditing) EndSearch();
+    if (Value != tsEditing) return;
+    if (FInplaceEditor) FInplaceEditor->MoveCaretToEnd();
+    EndSearch();
 }
 
-void TCustomgxTreeList::ResetEditedCell() {
-    FEditedColumn = -1;
-    FEditedNode = nullptr;
-    HideEditor();
-}
-
-void TCustomgxTreeList::HideEditor() {
-    if (FState != tsEditing) return;
-    SetState(tsNormal);
-    FEditedColumn = -1;
-    FEditedNode = nullptr;
-}
 
 void TCustomgxTreeList::SetSearch(Integer Column, const std::string& Text) {
     FSearching = true;
@@ -238,6 +225,8 @@ void TCustomgxTreeList::WMSetFocus(TMessage& Message) {
     if (!IsEditorWindow(this, reinterpret_cast<HWND>(Message.WParam))) InvalidateNode(FFocusedNode);
     if (IsMultiSelect() && GetSelectedCount() > 0) InvalidateSelection();
     InvalidateNewItemRow();
+    // Back in the list while editing: the editor shows again, without the focus.
+    if (FState == tsEditing) ShowEditorWindow(false);
 }
 
 void TCustomgxTreeList::WMKillFocus(TMessage& Message) {

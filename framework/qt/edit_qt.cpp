@@ -3,6 +3,8 @@
 // (input-method commits, dropped text, any command we do not route) is taken back and handed to
 // the gate.
 
+#include <algorithm>
+
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPainter>
@@ -284,7 +286,12 @@ void TEditBackend::ApplyStyle(TCustomEdit* Edit) {
     if (EditLine* l = LineOf(Edit)) {
         l->Border = border;
         l->Ctl3D = ctl3d;
-        l->setTextMargins(border + 1 + LeftMargin(Edit), border, border + 1 + RightMargin(Edit), border);
+        const TRect& fr = FormatRect(Edit);
+        if (fr.Right > fr.Left && fr.Bottom > fr.Top)
+            // The text keeps to the formatting rectangle.
+            l->setTextMargins(fr.Left, fr.Top, std::max(0, l->width() - fr.Right), std::max(0, l->height() - fr.Bottom));
+        else
+            l->setTextMargins(border + 1 + LeftMargin(Edit), border, border + 1 + RightMargin(Edit), border);
         Char pc = PasswordChar(Edit);
         if (pc) {
             if (!l->Password) l->Password = new PasswordStyle(l);

@@ -3,6 +3,8 @@
 
 #include <random>
 
+#include "treelist/inplace_text_edit.h"
+
 #include "tree_list_fixture.h"
 
 namespace {
@@ -280,10 +282,10 @@ TEST_F(ControlFixture, AssignColumnsCopiesClassesAndKeepsTakenNames) {
 
 namespace {
 
-class TTestEditor : public TWinControl {
-    LUMORA_CLASS(TTestEditor, TWinControl)
+class TTestEditor : public TgxInplaceTextEdit {
+    LUMORA_CLASS(TTestEditor, TgxInplaceTextEdit)
 public:
-    using TWinControl::TWinControl;
+    using TgxInplaceTextEdit::TgxInplaceTextEdit;
 };
 
 class TOtherEditor : public TTestEditor {
@@ -309,12 +311,12 @@ TEST_F(ControlFixture, ColumnsOfOneEditorClassShareOneEditor) {
         column->SetTreeList(list);
     }
     EXPECT_EQ(list->FindEditor(0), nullptr);
-    TWinControl* shared = list->CreateEditor(0);
+    TgxInplaceEdit* shared = list->CreateEditor(0);
     ASSERT_NE(shared, nullptr);
     EXPECT_EQ(shared->GetOwner(), list);
     EXPECT_EQ(list->FindEditor(1), shared);
     EXPECT_EQ(list->FindEditor(2), nullptr);  // the class must match exactly
-    TWinControl* other = list->CreateEditor(2);
+    TgxInplaceEdit* other = list->CreateEditor(2);
     EXPECT_EQ(other->ClassType(), TOtherEditor::StaticClass());
     EXPECT_EQ(list->FindEditor(0), shared);
     EXPECT_EQ(list->FindEditor(3), nullptr);  // no such column

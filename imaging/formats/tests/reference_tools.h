@@ -21,6 +21,7 @@
 #include "framework/exceptions.h"
 #include "framework/graphics.h"
 #include "framework/stream.h"
+#include "framework/testing/tool_run.h"
 #include "imaging/bitmap_rows.h"
 #include "imaging/formats/imago_io.h"
 #include "imaging/formats/io_params.h"
@@ -72,23 +73,8 @@ inline int Run(const std::string& Command) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Runs a shell command line; its exit status and what it wrote to standard output (a command
-// ending in 2>&1 gives its errors too).
-struct TToolRun {
-    int Status = -1;
-    std::string Output;
-};
-inline TToolRun RunTool(const std::string& Command) {
-    TToolRun r;
-    std::FILE* p = popen(Command.c_str(), "r");
-    if (!p) return r;
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.Output.append(buf, n);
-    const int status = pclose(p);
-    r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
-}
+using testtools::RunTool;
+using testtools::TToolRun;
 
 // A reference decoder's pixels: the PNM image Command writes to its standard output (empty when
 // it wrote none).
