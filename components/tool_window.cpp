@@ -4,7 +4,10 @@
 
 #include "framework/exceptions.h"
 #include "framework/forms.h"
+#include "framework/system_metrics.h"
 #include "framework/sysutils.h"
+#include "framework/window_backend.h"
+#include "framework/window_hooks.h"
 #include "framework/windows_gdi.h"
 
 // ---- Helpers ---------------------------------------------------------------------------------
@@ -78,18 +81,205 @@ TRect WorkAreaOfRect(const TRect& R) { return NearestWorkArea(R); }
 
 TRect WorkAreaOfPoint(TPoint P) { return NearestWorkArea({P.X, P.Y, P.X + 1, P.Y + 1}); }
 
+// ---- TFloatingWindowParent -------------------------------------------------------------------
+
+TFloatingWindowParent::TFloatingWindowParent(TComponent* AOwner) : TForm(AOwner) {
+    // Eight lower-case hex digits of the address, as "%.8x" prints them.
+    std::string hex = LowerCase(IntToHex(uint32_t(reinterpret_cast<uintptr_t>(this)), 8));
+    SetName("DockBarsFloatingWindowParent_" + hex);
+    SetBorderStyle(bsNone);
+    SetBounds(0, 0, 0, 0);
+    SetShowHint(true);
+}
+
+void TFloatingWindowParent::SetParentForm(TCustomForm* Value) {
+    if (FParentForm == Value) return;
+    if (FParentForm) FParentForm->RemoveFreeNotification(this);
+    FParentForm = Value;
+    if (Value) Value->FreeNotification(this);
+}
+
+void TFloatingWindowParent::Notification(TComponent* AComponent, TOperation Operation) {
+    TForm::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FParentForm) FParentForm = nullptr;
+}
+
+// The host is never mapped (X11 maps no empty window); its bar shows on its own.
+void TFloatingWindowParent::CMShowingChanged(TMessage& /*Message*/) {}
+
+void TFloatingWindowParent::CMDialogKey(TMessage& Message) {
+    bool shifts = GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
+    if (Word(Message.WParam) == VK_ESCAPE && !shifts) {
+        if (FParentForm && FParentForm->CanFocus()) FParentForm->SetFocus();
+        Message.Result = 1;
+        return;
+    }
+    TForm::CMDialogKey(Message);
+}
+
 // ---- TCustomToolWindowX ----------------------------------------------------------------------
+
+namespace {
+
+// The bars that float now.
+std::vector<TCustomToolWindowX*>& FloatingBars() {
+    static std::vector<TCustomToolWindowX*> v;
+    return v;
+}
+
+void Reframe(TWinControl* W) {
+    SetWindowPos(W, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void NoteFloating(TCustomToolWindowX* Bar, bool Floating) {
+    auto& v = FloatingBars();
+    auto it = std::find(v.begin(), v.end(), Bar);
+    if (Floating && it == v.end()) v.push_back(Bar);
+    if (!Floating && it != v.end()) v.erase(it);
+}
+
+}  // namespace
 
 TCustomToolWindowX::TCustomToolWindowX(TComponent* AOwner) : TCustomControl(AOwner) {
     SetControlStyle(GetControlStyle() + TControlStyle{csAcceptsControls});
     SetColor(clBtnFace);
+    RegisterHookCallback(HookCallback, {hpSendActivateApp, hpSendWindowPosChanged, hpPreDestroy});
 }
 
 TCustomToolWindowX::~TCustomToolWindowX() {
+    UnregisterHookCallback(HookCallback);
+    NoteFloating(this, false);
     if (TDockX* d = GetDockedTo()) {
         d->UpdateVisibleBar(this, true);
         d->RemoveBar(this);
     }
+    if (FHost) {
+        TFloatingWindowParent* host = FHost;
+        FHost = nullptr;
+        if (GetParent() == host) TCustomControl::SetParent(nullptr);
+        host->Free();
+    }
+}
+
+void TCustomToolWindowX::HookCallback(THookProcCode Code, HWND Wnd, WPARAM /*WParam*/, LPARAM LParam) {
+    std::vector<TCustomToolWindowX*> bars = FloatingBars();
+    switch (Code) {
+    case hpSendActivateApp:
+        for (TCustomToolWindowX* b : bars) b->UpdateVisibility();
+        break;
+    case hpSendWindowPosChanged: {
+        auto* pos = reinterpret_cast<const TWindowPos*>(LParam);
+        if (!pos || !(pos->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED))) break;
+        for (TCustomToolWindowX* b : bars) {
+            TCustomForm* f = b->GetFloatingParentForm();
+            if (b->FFloatingMode == fmOnTopOfParentForm && f && (f == Wnd || Wnd->ContainsControl(f))) b->UpdateVisibility();
+        }
+        break;
+    }
+    case hpPreDestroy:
+        for (TCustomToolWindowX* b : bars)
+            if (b->GetFloatingParentForm() == Wnd) b->UpdateVisibility();
+        break;
+    default: break;
+    }
+}
+
+bool TCustomToolWindowX::GetFloating() const { return dynamic_cast<TFloatingWindowParent*>(GetParent()) != nullptr; }
+
+TCustomForm* TCustomToolWindowX::GetFloatingParentForm() const {
+    auto* host = dynamic_cast<TFloatingWindowParent*>(GetParent());
+    return host ? host->GetParentForm() : nullptr;
+}
+
+void TCustomToolWindowX::SetFloatingPosition(TPoint Value) {
+    FFloatingPosition = Value;
+    if (GetFloating()) SetBounds(Value.X, Value.Y, GetWidth(), GetHeight());
+}
+
+void TCustomToolWindowX::SetHideWhenInactive(bool Value) {
+    if (Value == FHideWhenInactive) return;
+    FHideWhenInactive = Value;
+    UpdateVisibility();
+}
+
+void TCustomToolWindowX::SetFloatingMode(TToolWindowFloatingMode Value) {
+    if (Value == FFloatingMode) return;
+    FFloatingMode = Value;
+    if (GetFloating() && HandleAllocated()) RecreateWnd();
+    UpdateVisibility();
+}
+
+void TCustomToolWindowX::SetShowCaption(bool Value) {
+    if (Value == FShowCaption) return;
+    FShowCaption = Value;
+    if (GetFloating()) {
+        Reframe(this);
+        Arrange();
+    }
+}
+
+bool TCustomToolWindowX::ShouldBeVisible() {
+    if (!IsShowing()) return false;
+    if (!GetFloating()) return true;
+    if (FFloatingMode == fmOnTopOfParentForm) {
+        TCustomForm* f = GetFloatingParentForm();
+        if (!f || !f->HandleAllocated() || Application->GetMinimized() || !f->GetVisible() || f->GetWindowState() == wsMinimized)
+            return false;
+    }
+    if (FHideWhenInactive && !Application->GetActive()) return false;
+    return true;
+}
+
+void TCustomToolWindowX::UpdateVisibility() {
+    bool inactive = GetFloating() && !FHideWhenInactive && !Application->GetActive();
+    if (inactive != FInactiveCaption) {
+        FInactiveCaption = inactive;
+        if (HandleAllocated()) InvalidateFrame();
+    }
+    if (!HandleAllocated() || !GetFloating()) return;
+    if (TWindowBackend::IsWindowVisible(this) != ShouldBeVisible()) Perform(CM_SHOWINGCHANGED);
+}
+
+void TCustomToolWindowX::CMShowingChanged(TMessage& Message) {
+    if (!GetFloating()) {
+        TCustomControl::CMShowingChanged(Message);
+        return;
+    }
+    bool show = ShouldBeVisible();
+    if (show == TWindowBackend::IsWindowVisible(this)) return;
+    // Shown and hidden without activation.
+    ShowWindow(this, show ? SW_SHOWNA : SW_HIDE);
+}
+
+void TCustomToolWindowX::CreateParams(TCreateParams& Params) {
+    TCustomControl::CreateParams(Params);
+    if (!GetFloating()) return;
+    Params.Style = WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    Params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+    // Owned by the form it floats over; an fmOnTopOfAllForms bar has no owner here.
+    Params.WndParent = FFloatingMode == fmOnTopOfParentForm ? GetFloatingParentForm() : nullptr;
+    if (FFloatingMode == fmOnTopOfAllForms && GetEnabled()) Params.ExStyle |= WS_EX_TOPMOST;
+}
+
+void TCustomToolWindowX::WMMouseActivate(TMessage& Message) {
+    if (!GetFloating()) {
+        TCustomControl::WMMouseActivate(Message);
+        return;
+    }
+    Message.Result = MA_NOACTIVATE;
+    SetWindowPos(this, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    TCustomForm* f = GetFloatingParentForm();
+    if (FFloatingMode == fmOnTopOfParentForm && FActivateParent && f && f->GetVisible()) f->SetFocus();
+}
+
+void TCustomToolWindowX::Dispatch(TMessage& Message) {
+    // A close request of a floating bar (Alt+F4) goes to its form.
+    bool close = Message.Msg == WM_CLOSE || (Message.Msg == WM_SYSCOMMAND && (Message.WParam & 0xFFF0) == SC_CLOSE);
+    if (close && GetFloating()) {
+        if (TCustomForm* f = GetFloatingParentForm()) PostMessage(f, WM_CLOSE, 0, 0);
+        return;
+    }
+    TCustomControl::Dispatch(Message);
 }
 
 TDockX* TCustomToolWindowX::GetDockedTo() const { return dynamic_cast<TDockX*>(GetParent()); }
@@ -112,14 +302,6 @@ void TCustomToolWindowX::SetFullSize(bool Value) {
     Arrange();
     if (TDockX* d = GetDockedTo()) d->ArrangeDockedBars();
 }
-
-namespace {
-
-void Reframe(TWinControl* W) {
-    SetWindowPos(W, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-}  // namespace
 
 void TCustomToolWindowX::SetBorderStyle(TBorderStyle Value) {
     if (Value == FBorderStyle) return;
@@ -220,12 +402,37 @@ void TCustomToolWindowX::Arrange() {
 void TCustomToolWindowX::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
     if (FUpdatingBounds == 0 && (AWidth != GetWidth() || AHeight != GetHeight())) ResizeBar(AWidth, AHeight);
     TCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+    // A floating bar remembers where it floats.
+    if (GetFloating() && FUpdatingBounds == 0 && !IsLoading()) FFloatingPosition = {GetLeft(), GetTop()};
 }
 
 void TCustomToolWindowX::SetParent(TWinControl* AParent) {
     if (AParent && !dynamic_cast<TDockX*>(AParent) && !dynamic_cast<TCustomForm*>(AParent))
         throw EInvalidOperation("A tool window can only be placed on a TDockX or directly on the form");
-    if (AParent == GetParent()) return;
+    auto* form = dynamic_cast<TCustomForm*>(AParent);
+    if (form && !dynamic_cast<TFloatingWindowParent*>(form)) {
+        // Floating: the bar's parent becomes a hidden host form that belongs to the form.
+        if (!FHost || FHost->GetParentForm() != form) {
+            auto* host = new TFloatingWindowParent(nullptr);
+            try {
+                host->SetParentForm(form);
+                host->SetVisible(true);
+            } catch (...) {
+                host->Free();
+                throw;
+            }
+            if (FHost && GetParent() != FHost) FHost->Free();
+            else if (FHost) FHost = nullptr;
+            FHost = host;
+        }
+        AParent = FHost;
+    }
+    if (AParent == GetParent()) {
+        NoteFloating(this, GetFloating());
+        if (GetFloating()) SetBounds(FFloatingPosition.X, FFloatingPosition.Y, GetWidth(), GetHeight());
+        return;
+    }
+    TFloatingWindowParent* oldHost = dynamic_cast<TFloatingWindowParent*>(GetParent());
     TDockX* oldDock = GetDockedTo();
     TDockX* newDock = dynamic_cast<TDockX*>(AParent);
     bool announce = !IsDestroying() && AParent;
@@ -256,7 +463,16 @@ void TCustomToolWindowX::SetParent(TWinControl* AParent) {
             oldDock->UpdateVisibleBar(this, true);
             oldDock->RemoveBar(this);
         }
+        bool hadHandle = HandleAllocated();
+        if (hadHandle) DestroyHandle();
         TCustomControl::SetParent(AParent);
+        // A host left behind goes (the bar's own is forgotten).
+        if (oldHost && oldHost != AParent) {
+            if (oldHost == FHost) FHost = nullptr;
+            oldHost->Free();
+        }
+        NoteFloating(this, GetFloating());
+        if (GetFloating()) SetBounds(FFloatingPosition.X, FFloatingPosition.Y, GetWidth(), GetHeight());
         if (newDock) {
             newDock->AddBar(this);
             newDock->UpdateVisibleBar(this);
@@ -274,7 +490,7 @@ void TCustomToolWindowX::SetParent(TWinControl* AParent) {
 }
 
 void TCustomToolWindowX::MoveOnScreen(bool OnlyIfFullyOffscreen) {
-    if (GetParent()) return;
+    if (!GetFloating()) return;
     TRect r = GetBoundsRect();
     TRect moved = MoveRectOnScreen(r, WorkAreaOfRect(r), OnlyIfFullyOffscreen);
     if (!(moved == r)) SetBounds(moved.Left, moved.Top, moved.Width(), moved.Height());
@@ -304,11 +520,16 @@ TRect TCustomToolWindowX::DockedMargins(TDockX* Dock) const {
 void TCustomToolWindowX::WMNCCalcSize(TMessage& Message) {
     TDockX* dock = GetDockedTo();
     auto* r = reinterpret_cast<TRect*>(Message.LParam);
-    if (!dock || !r) {
+    if (!r || (!dock && !GetFloating())) {
         TCustomControl::WMNCCalcSize(Message);
         return;
     }
     TRect m = DockedMargins(dock);
+    if (!dock) {
+        // Floating: the fixed frame on each side and the small caption on top.
+        Integer fx = GetSystemMetrics(SM_CXFIXEDFRAME), fy = GetSystemMetrics(SM_CYFIXEDFRAME);
+        m = {fx, fy + (FShowCaption ? GetSystemMetrics(SM_CYSMCAPTION) : 0), fx, fy};
+    }
     r->Left += m.Left;
     r->Top += m.Top;
     r->Right = std::max(r->Left, r->Right - m.Right);
@@ -316,11 +537,39 @@ void TCustomToolWindowX::WMNCCalcSize(TMessage& Message) {
 }
 
 void TCustomToolWindowX::WMNCPaint(TMessage& Message) {
-    if (!GetDocked()) {
+    TCanvas* c = GetWindowCanvas();
+    if (GetDocked() && c)
+        DrawDockedFrame(c);
+    else if (GetFloating() && c)
+        DrawFloatingFrame(c);
+    else
         TCustomControl::WMNCPaint(Message);
-        return;
-    }
-    if (TCanvas* c = GetWindowCanvas()) DrawDockedFrame(c);
+}
+
+void TCustomToolWindowX::DrawFloatingFrame(TCanvas* C) {
+    Integer w = GetWidth(), h = GetHeight();
+    Integer fx = GetSystemMetrics(SM_CXFIXEDFRAME), fy = GetSystemMetrics(SM_CYFIXEDFRAME);
+    Integer ch = FShowCaption ? GetSystemMetrics(SM_CYSMCAPTION) : 0;
+    HDC dc = C->GetHandle();
+    C->GetBrush()->SetStyle(bsSolid);
+    C->GetBrush()->SetColor(clBtnFace);
+    C->FillRect({0, 0, w, fy + ch});
+    C->FillRect({0, h - fy, w, h});
+    C->FillRect({0, 0, fx, h});
+    C->FillRect({w - fx, 0, w, h});
+    TRect outer{0, 0, w, h};
+    DrawEdge(dc, &outer, EDGE_RAISED, BF_RECT);
+    if (!ch) return;
+    TRect cap{fx, fy, w - fx, fy + ch - 1};
+    C->GetBrush()->SetColor(FInactiveCaption ? clInactiveCaption : clActiveCaption);
+    C->FillRect(cap);
+    C->GetFont()->SetColor(FInactiveCaption ? clInactiveCaptionText : clCaptionText);
+    C->GetBrush()->SetStyle(bsClear);
+    TRect text{cap.Left + 2, cap.Top, cap.Right - ch, cap.Bottom};
+    DrawText(dc, GetCaption(), &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    C->GetBrush()->SetStyle(bsSolid);
+    TRect close{cap.Right - ch + 1, cap.Top + 1, cap.Right - 1, cap.Bottom - 1};
+    DrawFrameControl(dc, &close, DFC_CAPTION, DFCS_CAPTIONCLOSE);
 }
 
 void TCustomToolWindowX::DrawDockedFrame(TCanvas* C) {

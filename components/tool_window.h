@@ -4,7 +4,9 @@
 #include <functional>
 
 #include "components/dock.h"
+#include "components/thread_hooks.h"
 #include "framework/controls.h"
+#include "framework/forms.h"
 
 enum TDragHandleStyle { dhDouble, dhNone, dhSingle };
 enum TToolWindowDockMode { dmCanFloat, dmCannotFloat, dmCannotFloatOrChangeDocks };
@@ -18,6 +20,25 @@ TRect MoveRectOnScreen(const TRect& R, const TRect& WorkArea, bool OnlyIfFullyOf
 // The work area of the monitor nearest a rectangle or a point; with one monitor the system's.
 TRect WorkAreaOfRect(const TRect& R);
 TRect WorkAreaOfPoint(TPoint P);
+
+// The hidden form a floating bar belongs to: never shown on screen, 0 x 0 at 0, 0, named
+// "DockBarsFloatingWindowParent_%.8x" after its address. Esc (no shift keys) inside it gives the
+// focus to ParentForm.
+class TFloatingWindowParent : public TForm {
+    LUMORA_CLASS(TFloatingWindowParent, TForm)
+public:
+    explicit TFloatingWindowParent(TComponent* AOwner);
+    TCustomForm* GetParentForm() const { return FParentForm; }
+    void SetParentForm(TCustomForm* Value);
+
+protected:
+    void CMShowingChanged(TMessage& Message) override;
+    void CMDialogKey(TMessage& Message) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    TCustomForm* FParentForm = nullptr;
+};
 
 class TCustomToolWindowX : public TCustomControl {
     LUMORA_CLASS(TCustomToolWindowX, TCustomControl)
@@ -43,6 +64,23 @@ public:
     void SetDragHandleStyle(TDragHandleStyle Value);
     bool GetCloseButtonWhenDocked() const { return FCloseButtonWhenDocked; }
     void SetCloseButtonWhenDocked(bool Value);
+    bool GetFloating() const;
+    // The form a floating bar belongs to (nullptr when docked).
+    TCustomForm* GetFloatingParentForm() const;
+    TPoint GetFloatingPosition() const { return FFloatingPosition; }
+    void SetFloatingPosition(TPoint Value);
+    bool GetHideWhenInactive() const { return FHideWhenInactive; }
+    void SetHideWhenInactive(bool Value);
+    bool GetActivateParent() const { return FActivateParent; }
+    void SetActivateParent(bool Value) { FActivateParent = Value; }
+    TToolWindowFloatingMode GetFloatingMode() const { return FFloatingMode; }
+    void SetFloatingMode(TToolWindowFloatingMode Value);
+    bool GetShowCaption() const { return FShowCaption; }
+    void SetShowCaption(bool Value);
+    // A floating bar of an inactive program that stays shown draws its caption inactive.
+    bool GetInactiveCaption() const { return FInactiveCaption; }
+    // Applies the visibility rules of floating bars.
+    void UpdateVisibility();
 
     // Fits the bar to its controls (ArrangeControls) and to its row on the dock.
     void Arrange();
@@ -80,6 +118,10 @@ protected:
     void WMNCPaint(TMessage& Message) override;
     void WMWindowPosChanged(TMessage& Message) override;
     void CMVisibleChanged(TMessage& Message) override;
+    void CreateParams(TCreateParams& Params) override;
+    void CMShowingChanged(TMessage& Message) override;
+    void WMMouseActivate(TMessage& Message) override;
+    void Dispatch(TMessage& Message) override;
 
     // The frame a docked bar has: 2 pixels each side plus the handle on the leading side.
     TRect DockedMargins(TDockX* Dock) const;
@@ -99,6 +141,16 @@ private:
     Integer FDisableArrange = 0;
     Integer FDisableOnMove = 0;
     bool FArrangeNeeded = false;
+    TPoint FFloatingPosition;
+    TFloatingWindowParent* FHost = nullptr;
+    bool FHideWhenInactive = true;
+    bool FActivateParent = true;
+    TToolWindowFloatingMode FFloatingMode = fmOnTopOfParentForm;
+    bool FShowCaption = true;
+    bool FInactiveCaption = false;
 
     void DrawDockedFrame(TCanvas* C);
+    void DrawFloatingFrame(TCanvas* C);
+    bool ShouldBeVisible();
+    static void HookCallback(THookProcCode Code, HWND Wnd, WPARAM WParam, LPARAM LParam);
 };

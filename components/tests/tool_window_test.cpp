@@ -2,7 +2,9 @@
 
 #include "components/tool_window.h"
 
+#include "framework/system_metrics.h"
 #include "framework/tests/window_fixture.h"
+#include "framework/window_backend.h"
 
 namespace {
 
@@ -96,4 +98,109 @@ TEST(ToolWindowPlacement, OnlyARectangleWhollyOutsideIsMovedBack) {
     for (const Case& c : cases)
         EXPECT_EQ(MoveRectOnScreen(c.R, work, c.OnlyIfFullyOffscreen), c.Want)
             << c.R.Left << "," << c.R.Top << " only " << c.OnlyIfFullyOffscreen;
+}
+
+// ---- Floating bars ---------------------------------------------------------------------------
+
+namespace {
+
+class FloatingTest : public ToolWindowTest {
+protected:
+    TCustomToolWindowX* Bar = nullptr;
+    void SetUp() override {
+        ToolWindowTest::SetUp();
+        uitest::ShowForm(Form);
+        Bar = new TCustomToolWindowX(Form);
+        Bar->SetCaption("Tools");
+        Bar->SetBounds(0, 0, 120, 60);
+        Bar->SetFloatingPosition({300, 200});
+        Bar->SetParent(Form);
+        uitest::ProcessEvents();
+    }
+    bool Shown() { return IsWindowVisible(Bar); }
+};
+
+}  // namespace
+
+TEST_F(FloatingTest, AFloatingBarIsAFramedWindowOfItsHiddenHost) {
+    ASSERT_TRUE(Bar->GetFloating());
+    auto* host = dynamic_cast<TFloatingWindowParent*>(Bar->GetParent());
+    ASSERT_NE(host, nullptr);
+    EXPECT_EQ(host->GetParentForm(), Form);
+    EXPECT_EQ(host->GetName().rfind("DockBarsFloatingWindowParent_", 0), 0u);
+    EXPECT_EQ(host->GetName().size(), std::string("DockBarsFloatingWindowParent_").size() + 8);
+    EXPECT_EQ(host->GetBoundsRect(), TRect{});
+    EXPECT_FALSE(IsWindowVisible(host));
+    EXPECT_EQ(GetWindowLong(Bar, GWL_STYLE) & WS_CHILD, 0);
+    EXPECT_TRUE(Shown());
+    EXPECT_EQ(Bar->GetBoundsRect(), Bounds(300, 200, 120, 60));
+    Integer fx = GetSystemMetrics(SM_CXFIXEDFRAME), fy = GetSystemMetrics(SM_CYFIXEDFRAME);
+    EXPECT_EQ(Bar->GetClientRect(), Rect(0, 0, 120 - 2 * fx, 60 - 2 * fy - GetSystemMetrics(SM_CYSMCAPTION)));
+
+    // Clicking it leaves the activation with the form.
+    uitest::Click(Bar, 5, 5);
+    EXPECT_EQ(Screen->GetActiveCustomForm(), Form);
+    EXPECT_NE(lumora_detail::ActiveTopLevel(), Bar);
+
+    // Docked again, the host goes.
+    TDockX* dock = AddDock(dpTop);
+    Bar->SetParent(dock);
+    EXPECT_FALSE(Bar->GetFloating());
+    EXPECT_EQ(Bar->GetDockedTo(), dock);
+    EXPECT_EQ(Screen->GetCustomFormCount(), 1);
+}
+
+TEST_F(FloatingTest, ABarThatHidesWhenInactiveComesBackWithTheActivation) {
+    ASSERT_TRUE(Shown());
+    uitest::DeactivateProgram();
+    EXPECT_FALSE(Shown());
+    uitest::Click(Form, 10, 10);
+    EXPECT_TRUE(Application->GetActive());
+    EXPECT_TRUE(Shown());
+
+    Bar->SetHideWhenInactive(false);
+    uitest::DeactivateProgram();
+    EXPECT_TRUE(Shown());
+    EXPECT_TRUE(Bar->GetInactiveCaption());
+    uitest::Click(Form, 10, 10);
+    EXPECT_FALSE(Bar->GetInactiveCaption());
+}
+
+TEST_F(FloatingTest, ABarOnTopOfItsFormHidesWhileTheFormIsMinimised) {
+    Form->SetWindowState(wsMinimized);
+    uitest::ProcessEvents();
+    EXPECT_FALSE(Shown());
+    Form->SetWindowState(wsNormal);
+    uitest::ProcessEvents();
+    EXPECT_TRUE(Shown());
+    Form->Hide();
+    EXPECT_FALSE(Shown());
+}
+
+TEST_F(FloatingTest, EscapeInTheBarFocusesTheFormAndCloseRequestsGoToIt) {
+    auto* edit = new TProbe(Form);
+    auto* other = AddProbe("other", {10, 10, 50, 30});
+    Form->SetActiveControl(other);
+    edit->SetParent(Bar);
+    edit->SetBounds(2, 2, 40, 20);
+    edit->SetFocus();
+    ASSERT_EQ(GetFocus(), edit);
+    uitest::PressKey(edit, VK_ESCAPE);
+    EXPECT_EQ(GetFocus(), other);
+
+    Bar->Perform(WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(Bar->GetVisible());
+    uitest::ProcessEvents();
+    EXPECT_FALSE(Form->GetVisible());
+}
+
+TEST_F(FloatingTest, MovedOnScreenOnlyWhenWhollyOutside) {
+    TRect work = WorkAreaOfRect(Bar->GetBoundsRect());
+    Bar->SetFloatingPosition({work.Right - 20, 200});
+    Bar->MoveOnScreen(true);
+    EXPECT_EQ(Bar->GetLeft(), work.Right - 20);
+    Bar->SetFloatingPosition({work.Left - 2000, 200});
+    Bar->MoveOnScreen(true);
+    EXPECT_EQ(Bar->GetBoundsRect(), Bounds(work.Left, 200, 120, 60));
+    EXPECT_EQ(Bar->GetFloatingPosition(), TPoint(work.Left, 200));
 }
