@@ -255,7 +255,7 @@ void Misc(TCanvas* c, int x0, int y0) {
     RestoreDC(dc, -1);
     // A transparent blit of a glyph and a stretched draw.
     TBitmap glyph;
-    glyph.LoadFromResourceName(HInstance, "DXTOOL_SAVE");
+    glyph.LoadFromResourceName(HInstance, "GXTOOL_SAVE");
     glyph.SetTransparent(true);
     c->Draw(x0 + 300, y0 + 20, &glyph);
     c->StretchDraw(Rect(x0 + 330, y0 + 20, x0 + 394, y0 + 84), &glyph);
@@ -288,7 +288,7 @@ void Resources(TCanvas* c, int x0, int y0) {
     TImageList list(nullptr);
     list.SetWidth(5);
     list.SetHeight(9);
-    for (const char* n : {"DXGRID_ARROW", "DXGRID_EDIT", "DXGRID_INSERT", "DXGRID_MULTIDOT", "DXGRID_MULTIARROW"}) {
+    for (const char* n : {"GXGRID_ARROW", "GXGRID_EDIT", "GXGRID_INSERT", "GXGRID_MULTIDOT", "GXGRID_MULTIARROW"}) {
         TBitmap b;
         b.LoadFromResourceName(HInstance, n);
         list.AddMasked(&b, clWhite);

@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "framework/byte_order.h"
+#include "framework/dib_reader.h"
 #include "framework/graphics.h"
-#include "framework/qt/gdi_objects.h"
+#include "framework/gdi/gdi_objects.h"
 #include "framework/resources.h"
 #include "framework/stream.h"
 
@@ -60,128 +62,53 @@ HBITMAP NewBlock(int w, int h, int bpp, uint32_t fill, bool dib = true) {
 }
 
 
-// Run-length decoding into one palette index per pixel, rows bottom-up.
-void DecodeRle(const uint8_t* p, size_t n, int w, int h, bool four, std::vector<uint8_t>& idx) {
-    idx.assign(size_t(w) * size_t(h), 0);
-    int x = 0, y = 0;
-    size_t i = 0;
-    auto put = [&](uint8_t v) {
-        if (x < w && y < h) idx[size_t(y) * size_t(w) + size_t(x)] = v;
-        ++x;
-    };
-    while (i + 1 < n && y < h) {
-        const uint8_t count = p[i], value = p[i + 1];
-        i += 2;
-        if (count) {
-            for (int k = 0; k < count; ++k) put(four ? ((k & 1) ? (value & 0x0F) : (value >> 4)) : value);
-            continue;
-        }
-        if (value == 0) {
-            x = 0;
-            ++y;
-        } else if (value == 1) {
-            break;
-        } else if (value == 2) {
-            if (i + 1 >= n) break;
-            x += p[i];
-            y += p[i + 1];
-            i += 2;
-        } else {
-            const size_t bytes = four ? size_t((value + 1) / 2) : size_t(value);
-            if (i + bytes > n) InvalidBitmap();
-            for (int k = 0; k < value; ++k) put(four ? ((k & 1) ? (p[i + size_t(k / 2)] & 0x0F) : (p[i + size_t(k / 2)] >> 4)) : p[i + size_t(k)]);
-            i += (bytes + 1) & ~size_t(1);
-        }
+// Run-length data onto a pixel block, the first row stored at the bottom.
+class TBlockRuns : public TDibRunSink {
+public:
+    TBlockRuns(const lumora_gdi::Surface& Surface, const TDibRowFormat& Format) : FSurface(Surface), FFormat(Format) {}
+    void Span(int Row, int X, const uint8_t* Indexes, int Count) override {
+        const int y = FSurface.height - 1 - Row;
+        for (int i = 0; i < Count; ++i) lumora_gdi::WritePixel(FSurface, X + i, y, FFormat.Colour(Indexes[i]));
     }
-}
+
+private:
+    const lumora_gdi::Surface& FSurface;
+    const TDibRowFormat& FFormat;
+};
 
 // Decodes a device-independent bitmap (header at dib, pixels at pix) into a new pixel block.
 HBITMAP DecodeDib(const uint8_t* dib, size_t dibSize, const uint8_t* pix, size_t pixSize) {
-    if (dibSize < 12) InvalidBitmap();
-    const uint32_t hsize = lumora_gdi::LoadLE32(dib);
-    int w, h, bpp;
-    uint32_t comp = BI_RGB, clrUsed = 0;
-    bool core = false;
-    if (hsize == 12) {
-        core = true;
-        w = lumora_gdi::LoadLE16(dib + 4);
-        h = int16_t(lumora_gdi::LoadLE16(dib + 6));
-        bpp = lumora_gdi::LoadLE16(dib + 10);
-    } else if (hsize >= 16 && hsize <= dibSize) {
-        w = int32_t(lumora_gdi::LoadLE32(dib + 4));
-        h = int32_t(lumora_gdi::LoadLE32(dib + 8));
-        bpp = lumora_gdi::LoadLE16(dib + 14);
-        if (hsize >= 20) comp = lumora_gdi::LoadLE32(dib + 16);
-        if (hsize >= 36) clrUsed = lumora_gdi::LoadLE32(dib + 32);
-    } else {
-        InvalidBitmap();
-    }
-    const bool topDown = h < 0;
-    h = topDown ? -h : h;
-    if (w < 0 || (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)) InvalidBitmap();
-    if (int64_t(w) * h > (int64_t(1) << 28)) InvalidBitmap();
-    const bool rle = comp == BI_RLE8 || comp == BI_RLE4;
-    if ((comp == BI_RLE8 && bpp != 8) || (comp == BI_RLE4 && bpp != 4) || (rle && topDown)) InvalidBitmap();
-    if (comp != BI_RGB && comp != BI_BITFIELDS && !rle) InvalidBitmap();
-    if (comp == BI_BITFIELDS && bpp != 16 && bpp != 32) InvalidBitmap();
+    TDibBlock d;
+    if (DibReadBlock(dib, dibSize, pix, pixSize, d) != TDibError::None) InvalidBitmap();
+    const TDibHeader& h = d.Header;
+    const TDibRowFormat& f = d.Format;
+    const int w = int(h.Width), ht = int(h.Height), bpp = h.BitCount;
+    if (h.Empty()) return NewBlock(0, 0, bpp == 1 ? 1 : 24, 0xFFFFFF);
 
-    uint32_t masks[3] = {0, 0, 0};  // the default masks of the depth
-    size_t palAt = core ? 12 : hsize;
-    if (comp == BI_BITFIELDS) {
-        const size_t at = hsize >= 52 ? 40 : hsize;
-        if (at + 12 > dibSize) InvalidBitmap();
-        for (int i = 0; i < 3; ++i) masks[i] = lumora_gdi::LoadLE32(dib + at + size_t(i) * 4);
-        if (hsize < 52) palAt += 12;
-    }
-    std::vector<uint32_t> palette;
-    if (bpp <= 8) {
-        size_t count = clrUsed ? std::min<size_t>(clrUsed, 256) : (size_t(1) << bpp);
-        const size_t entry = core ? 3 : 4;
-        count = std::min(count, palAt < dibSize ? (dibSize - palAt) / entry : 0);
-        for (size_t i = 0; i < count; ++i) {
-            const uint8_t* e = dib + palAt + i * entry;
-            palette.push_back((uint32_t(e[2]) << 16) | (uint32_t(e[1]) << 8) | e[0]);
-        }
-    }
-    if (w == 0 || h == 0) return NewBlock(0, 0, bpp == 1 ? 1 : 24, 0xFFFFFF);
-
-    const bool blackWhite = bpp == 1 && palette.size() >= 2 && palette[0] == 0 && palette[1] == 0xFFFFFF;
-    const bool whiteBlack = bpp == 1 && palette.size() >= 2 && palette[0] == 0xFFFFFF && palette[1] == 0;
-    const bool mono = bpp == 1 && (blackWhite || whiteBlack || palette.size() < 2);
-    HBITMAP out = NewBlock(w, h, mono ? 1 : 24, 0);
+    // A 1-bit bitmap stays one when its colours are black and white.
+    const bool blackWhite = bpp == 1 && f.PaletteCount >= 2 && f.Colour(0) == 0 && f.Colour(1) == 0xFFFFFF;
+    const bool whiteBlack = bpp == 1 && f.PaletteCount >= 2 && f.Colour(0) == 0xFFFFFF && f.Colour(1) == 0;
+    const bool mono = bpp == 1 && (blackWhite || whiteBlack || f.PaletteCount < 2);
+    // Pixels run-length data leaves out show the first colour.
+    HBITMAP out = NewBlock(w, ht, mono ? 1 : 24, h.RunLength() ? f.Colour(0) : 0);
     HBITMAP__* b = BitmapOf(out);
     const lumora_gdi::Surface s = b->surface();
-    auto pal = [&](size_t i) { return i < palette.size() ? palette[i] : 0u; };
     try {
-        if (rle) {
-            std::vector<uint8_t> idx;
-            DecodeRle(pix, pixSize, w, h, comp == BI_RLE4, idx);
-            for (int y = 0; y < h; ++y) {
-                const uint8_t* src = idx.data() + size_t(h - 1 - y) * size_t(w);
-                for (int x = 0; x < w; ++x) lumora_gdi::WritePixel(s, x, y, pal(src[x]));
-            }
+        if (h.RunLength()) {
+            TBlockRuns runs(s, f);
+            if (!DibDecodeRunLength(d.Pixels, d.PixelBytes, w, ht, h.Compression == BI_RLE4, false, runs)) InvalidBitmap();
             return out;
         }
-        const size_t rowBytes = size_t(DibRowBytes(w, bpp));
-        if (pixSize < rowBytes * size_t(h)) InvalidBitmap();
-        lumora_gdi::DibRowFormat f;
-        f.bpp = bpp;
-        f.palette = palette.data();
-        f.paletteCount = palette.size();
-        for (int i = 0; i < 3; ++i) f.masks[i] = masks[i];
-        std::vector<uint32_t> line(static_cast<size_t>(w));
-        for (int y = 0; y < h; ++y) {
-            const uint8_t* row = pix + rowBytes * size_t(topDown ? y : h - 1 - y);
+        const size_t rowBytes = h.RowBytes();
+        for (int y = 0; y < ht; ++y) {
+            const uint8_t* row = d.Pixels + rowBytes * size_t(h.TopDown ? y : ht - 1 - y);
             uint8_t* dst = s.row(y);
-            if (bpp == 24) {
-                std::memcpy(dst, row, size_t(w) * 3);
-            } else if (mono) {
+            if (mono) {
                 std::memcpy(dst, row, size_t((w + 7) / 8));
                 if (whiteBlack)
                     for (int i = 0; i < (w + 7) / 8; ++i) dst[i] = uint8_t(~dst[i]);
             } else {
-                lumora_gdi::DecodeDibRow(f, row, w, line.data());
-                lumora_gdi::WriteSpan(s, 0, y, w, line.data());
+                DibDecodeRowBGR(f, row, w, dst);
             }
         }
     } catch (...) {
@@ -438,18 +365,16 @@ void TBitmap::Draw(TCanvas* ACanvas, const TRect& Rect) {
 void TBitmap::LoadFromBytes(const void* Data, size_t Size) {
     const auto* p = static_cast<const uint8_t*>(Data);
     if (!p || Size < 14 + 12 || p[0] != 'B' || p[1] != 'M') InvalidBitmap();
-    const uint32_t off = lumora_gdi::LoadLE32(p + 10);
+    const uint32_t off = LoadLE32(p + 10);
     const uint8_t* dib = p + 14;
     const size_t dibSize = Size - 14;
-    const uint32_t hsize = lumora_gdi::LoadLE32(dib);
+    TDibHeader h;
+    DibReadHeader(dib, dibSize, h);
     size_t pixAt = off;
-    if (pixAt < 14 + std::min<size_t>(hsize, dibSize) || pixAt > Size) {
-        // A broken offset: the pixels follow the header and the palette.
-        const int bpp = hsize == 12 ? lumora_gdi::LoadLE16(dib + 10) : lumora_gdi::LoadLE16(dib + 14);
-        const uint32_t used = hsize >= 36 ? lumora_gdi::LoadLE32(dib + 32) : 0;
-        const size_t pal = bpp <= 8 ? (used ? used : (1u << bpp)) * (hsize == 12 ? 3 : 4) : 0;
-        pixAt = 14 + hsize + pal;
-        if (pixAt > Size) InvalidBitmap();
+    if (pixAt < 14 + std::min<size_t>(h.HeaderSize, dibSize) || pixAt > Size) {
+        // A broken offset: the pixels follow the header and the colour table.
+        if (14 + h.PixelsAt() > Size) InvalidBitmap();
+        pixAt = size_t(14 + h.PixelsAt());
     }
     HBITMAP fresh = DecodeDib(dib, dibSize, p + pixAt, Size - pixAt);
     BitmapOf(FImage)->SwapPixels(*BitmapOf(fresh));
@@ -468,15 +393,15 @@ std::vector<Byte> TBitmap::SaveToBytes() {
     std::vector<Byte> v(off + pixBytes, 0);
     v[0] = 'B';
     v[1] = 'M';
-    lumora_gdi::StoreLE32(v, 2, uint32_t(v.size()));
-    lumora_gdi::StoreLE32(v, 10, uint32_t(off));
-    lumora_gdi::StoreLE32(v, 14, 40);
-    lumora_gdi::StoreLE32(v, 18, uint32_t(b->width));
-    lumora_gdi::StoreLE32(v, 22, uint32_t(b->height));
-    lumora_gdi::StoreLE16(v, 26, 1);
-    lumora_gdi::StoreLE16(v, 28, uint16_t(b->bpp));
-    lumora_gdi::StoreLE32(v, 30, BI_RGB);
-    lumora_gdi::StoreLE32(v, 34, uint32_t(pixBytes));
+    StoreLE32(v.data() + 2, uint32_t(v.size()));
+    StoreLE32(v.data() + 10, uint32_t(off));
+    StoreLE32(v.data() + 14, 40);
+    StoreLE32(v.data() + 18, uint32_t(b->width));
+    StoreLE32(v.data() + 22, uint32_t(b->height));
+    StoreLE16(v.data() + 26, 1);
+    StoreLE16(v.data() + 28, uint16_t(b->bpp));
+    StoreLE32(v.data() + 30, BI_RGB);
+    StoreLE32(v.data() + 34, uint32_t(pixBytes));
     if (mono) {
         // Palette: black, white.
         v[58] = v[59] = v[60] = 0xFF;
@@ -490,7 +415,7 @@ std::vector<Byte> TBitmap::SaveToBytes() {
 void TBitmap::LoadFromStream(TStream* Stream) {
     Byte fh[14];
     Stream->ReadBuffer(fh, sizeof fh);
-    const uint32_t size = lumora_gdi::LoadLE32(fh + 2);
+    const uint32_t size = LoadLE32(fh + 2);
     const Int64 rest = Stream->GetSize() - Stream->GetPosition();
     const Int64 need = (size > 14 && Int64(size) - 14 <= rest) ? Int64(size) - 14 : rest;
     std::vector<Byte> data(size_t(14 + std::max<Int64>(0, need)));

@@ -52,23 +52,23 @@ TScriptedDialogs::~TScriptedDialogs() {
 }
 
 TScriptedDialogs& TScriptedDialogs::Answer(Integer Result, std::string Value) {
-    FAnswers.push_back({TDialogAnswer{Result, std::move(Value)}, nullptr});
+    FAnswers.push_back({TDialogAnswer{Result, std::move(Value), {}, 0}, nullptr, nullptr});
     return *this;
 }
 
 TScriptedDialogs& TScriptedDialogs::AnswerForm(Integer Result, std::function<void(TCustomForm*)> Action) {
-    FAnswers.push_back({TDialogAnswer{Result, {}}, std::move(Action)});
+    FAnswers.push_back({TDialogAnswer{Result, {}, {}, 0}, std::move(Action), nullptr});
     return *this;
 }
 
 TScriptedDialogs& TScriptedDialogs::AnswerFiles(Integer Result, std::vector<std::string> Files, Integer FilterIndex) {
     TDialogAnswer a{Result, Files.empty() ? std::string() : Files.front(), std::move(Files), FilterIndex};
-    FAnswers.push_back({std::move(a), nullptr});
+    FAnswers.push_back({std::move(a), nullptr, nullptr});
     return *this;
 }
 
 TScriptedDialogs& TScriptedDialogs::AnswerDialog(Integer Result, std::function<void(TObject*)> Action) {
-    FAnswers.push_back({TDialogAnswer{Result, {}}, nullptr, std::move(Action)});
+    FAnswers.push_back({TDialogAnswer{Result, {}, {}, 0}, nullptr, std::move(Action)});
     return *this;
 }
 
@@ -82,7 +82,7 @@ TScriptedDialogs::Entry TScriptedDialogs::Next(const TDialogRequest& Request) {
     FRequests.push_back(Request);
     if (FAnswers.empty()) {
         if (OnUnexpected) OnUnexpected(Request);
-        return Entry{TDialogAnswer{mrCancel, {}}, nullptr};
+        return Entry{TDialogAnswer{mrCancel, {}, {}, 0}, nullptr, nullptr};
     }
     Entry e = std::move(FAnswers.front());
     FAnswers.pop_front();

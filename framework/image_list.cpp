@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "framework/qt/drag_image.h"
+#include "framework/drag_image.h"
 
 std::function<TPoint(void* Window)> TCustomImageList::WindowOrigin;
 

@@ -321,25 +321,25 @@ struct Store {
 
 Store::Store() {
     auto& b = bitmapMakers;
-    b["DXGRID_ARROW"] = [] {
+    b["GXGRID_ARROW"] = [] {
         return IndicatorBitmap({".....", "#....", "##...", "###..", "####.", "###..", "##...", "#....", "....."});
     };
-    b["DXGRID_EDIT"] = [] {
+    b["GXGRID_EDIT"] = [] {
         return IndicatorBitmap({".....", "##.##", "..#..", "..#..", "..#..", "..#..", "..#..", "##.##", "....."});
     };
-    b["DXGRID_INSERT"] = [] {
+    b["GXGRID_INSERT"] = [] {
         return IndicatorBitmap({".....", ".....", "#.#.#", ".###.", "#####", ".###.", "#.#.#", ".....", "....."});
     };
-    b["DXGRID_MULTIDOT"] = [] {
+    b["GXGRID_MULTIDOT"] = [] {
         return IndicatorBitmap({".....", ".....", ".....", ".###.", ".###.", ".###.", ".....", ".....", "....."});
     };
-    b["DXGRID_MULTIARROW"] = [] {
+    b["GXGRID_MULTIARROW"] = [] {
         return IndicatorBitmap({"#....", "##...", "###..", "####.", "#####", "####.", "###..", "##...", "#...."});
     };
-    b["DXGRID_VERSCROLLBITMAP"] = [] { return ScrollBitmap(false, true); };
-    b["DXGRID_HORSCROLLBITMAP"] = [] { return ScrollBitmap(true, false); };
-    b["DXGRID_FULLSCROLLBITMAP"] = [] { return ScrollBitmap(true, true); };
-    b["DXTOOL_CUT"] = [] {
+    b["GXGRID_VERSCROLLBITMAP"] = [] { return ScrollBitmap(false, true); };
+    b["GXGRID_HORSCROLLBITMAP"] = [] { return ScrollBitmap(true, false); };
+    b["GXGRID_FULLSCROLLBITMAP"] = [] { return ScrollBitmap(true, true); };
+    b["GXTOOL_CUT"] = [] {
         return ToolGlyph([](Art& a) {
             a.Line(5, 9, 11, 1, kBlack);
             a.Line(10, 9, 4, 1, kBlack);
@@ -347,7 +347,7 @@ Store::Store() {
             a.Disc(9, 9, 15, 15, kKey, kBlack);
         });
     };
-    b["DXTOOL_COPY"] = [] {
+    b["GXTOOL_COPY"] = [] {
         return ToolGlyph([](Art& a) {
             a.Rect(1, 1, 10, 12, kWhite);
             a.Frame(1, 1, 10, 12, kBlack);
@@ -356,7 +356,7 @@ Store::Store() {
             for (int y = 7; y < 13; y += 2) a.Line(8, y, 12, y, kGray);
         });
     };
-    b["DXTOOL_PASTE"] = [] {
+    b["GXTOOL_PASTE"] = [] {
         return ToolGlyph([](Art& a) {
             a.Rect(1, 2, 12, 15, RGB(128, 64, 0));
             a.Rect(4, 1, 9, 4, kSilver);
@@ -366,19 +366,19 @@ Store::Store() {
             for (int y = 9; y < 14; y += 2) a.Line(8, y, 12, y, kGray);
         });
     };
-    b["DXTOOL_DELETE"] = [] {
+    b["GXTOOL_DELETE"] = [] {
         return ToolGlyph([](Art& a) {
             a.Line(3, 3, 12, 12, RGB(192, 0, 0), 2);
             a.Line(12, 3, 3, 12, RGB(192, 0, 0), 2);
         });
     };
-    b["DXTOOL_LOAD"] = [] {
+    b["GXTOOL_LOAD"] = [] {
         return ToolGlyph([](Art& a) {
             a.Poly({{1, 3}, {5, 3}, {6, 5}, {13, 5}, {13, 14}, {1, 14}}, RGB(255, 224, 96), kBlack);
             a.Poly({{3, 8}, {15, 8}, {13, 14}, {1, 14}}, RGB(224, 176, 32), kBlack);
         });
     };
-    b["DXTOOL_SAVE"] = [] {
+    b["GXTOOL_SAVE"] = [] {
         return ToolGlyph([](Art& a) {
             a.Rect(1, 1, 15, 15, RGB(0, 0, 128));
             a.Rect(4, 1, 12, 7, kWhite);
@@ -386,14 +386,14 @@ Store::Store() {
             a.Rect(6, 11, 8, 14, RGB(0, 0, 128));
         });
     };
-    b["DXINPLACE_BLOB_NULL"] = [] { return CellIcon(0, true); };
-    b["DXINPLACE_BLOB"] = [] { return CellIcon(0, false); };
-    b["DXINPLACE_MEMO_NULL"] = [] { return CellIcon(1, true); };
-    b["DXINPLACE_MEMO"] = [] { return CellIcon(1, false); };
-    b["DXINPLACE_PICT_NULL"] = [] { return CellIcon(2, true); };
-    b["DXINPLACE_PICT"] = [] { return CellIcon(2, false); };
-    b["DXINPLACE_OLE_NULL"] = [] { return CellIcon(3, true); };
-    b["DXINPLACE_OLE"] = [] { return CellIcon(3, false); };
+    b["GXINPLACE_BLOB_NULL"] = [] { return CellIcon(0, true); };
+    b["GXINPLACE_BLOB"] = [] { return CellIcon(0, false); };
+    b["GXINPLACE_MEMO_NULL"] = [] { return CellIcon(1, true); };
+    b["GXINPLACE_MEMO"] = [] { return CellIcon(1, false); };
+    b["GXINPLACE_PICT_NULL"] = [] { return CellIcon(2, true); };
+    b["GXINPLACE_PICT"] = [] { return CellIcon(2, false); };
+    b["GXINPLACE_OLE_NULL"] = [] { return CellIcon(3, true); };
+    b["GXINPLACE_OLE"] = [] { return CellIcon(3, false); };
     b["IDB_PREVIEW"] = [] {
         return ToolGlyph([](Art& a) {
             a.Rect(1, 1, 11, 14, kWhite);
@@ -428,15 +428,15 @@ Store::Store() {
         }
         return h;
     };
-    c["DXTLDELETECURSOR"] = [] { return NotAllowed(); };
-    c["DXTL_FULLSCROLLCURSOR"] = [] { return Arrows(true, true, true, true); };
-    c["DXTL_HORSCROLLCURSOR"] = [] { return Arrows(true, true, false, false); };
-    c["DXTL_VERSCROLLCURSOR"] = [] { return Arrows(false, false, true, true); };
-    c["DXTL_UPSCROLLCURSOR"] = [] { return Arrows(false, false, true, false); };
-    c["DXTL_RIGHTSCROLLCURSOR"] = [] { return Arrows(false, true, false, false); };
-    c["DXTL_DOWNSCROLLCURSOR"] = [] { return Arrows(false, false, false, true); };
-    c["DXTL_LEFTSCROLLCURSOR"] = [] { return Arrows(true, false, false, false); };
-    c["DX_HANDPOINT"] = [] { return Hand(kPointingHand, 5, 0); };
+    c["GXTLDELETECURSOR"] = [] { return NotAllowed(); };
+    c["GXTL_FULLSCROLLCURSOR"] = [] { return Arrows(true, true, true, true); };
+    c["GXTL_HORSCROLLCURSOR"] = [] { return Arrows(true, true, false, false); };
+    c["GXTL_VERSCROLLCURSOR"] = [] { return Arrows(false, false, true, true); };
+    c["GXTL_UPSCROLLCURSOR"] = [] { return Arrows(false, false, true, false); };
+    c["GXTL_RIGHTSCROLLCURSOR"] = [] { return Arrows(false, true, false, false); };
+    c["GXTL_DOWNSCROLLCURSOR"] = [] { return Arrows(false, false, false, true); };
+    c["GXTL_LEFTSCROLLCURSOR"] = [] { return Arrows(true, false, false, false); };
+    c["GX_HANDPOINT"] = [] { return Hand(kPointingHand, 5, 0); };
 
     iconMakers["MAINICON"] = [] { return MainIcon(32); };
 }

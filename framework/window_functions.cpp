@@ -426,39 +426,20 @@ bool EnableScrollBar(HWND Wnd, UINT SBFlags, UINT Arrows) {
     return true;
 }
 
-namespace {
-
-TRect Intersect(const TRect& a, const TRect& b) {
-    TRect r{std::max(a.Left, b.Left), std::max(a.Top, b.Top), std::min(a.Right, b.Right), std::min(a.Bottom, b.Bottom)};
-    if (r.Right < r.Left) r.Right = r.Left;
-    if (r.Bottom < r.Top) r.Bottom = r.Top;
-    return r;
-}
-
-bool Empty(const TRect& r) { return r.Right <= r.Left || r.Bottom <= r.Top; }
-
-TRect Union(const TRect& a, const TRect& b) {
-    if (Empty(a)) return b;
-    if (Empty(b)) return a;
-    return {std::min(a.Left, b.Left), std::min(a.Top, b.Top), std::max(a.Right, b.Right), std::max(a.Bottom, b.Bottom)};
-}
-
-}  // namespace
-
 Integer ScrollWindowEx(HWND Wnd, Integer DX, Integer DY, const TRect* Scroll, const TRect* Clip, TRect* Update,
                        UINT Flags) {
     if (!IsLive(Wnd)) return 0;
     TRect client = Wnd->GetClientRect();
-    TRect scroll = Scroll ? Intersect(*Scroll, client) : client;
-    TRect clip = Clip ? Intersect(*Clip, client) : client;
-    TRect area = Intersect(scroll, clip);
+    TRect scroll = Scroll ? IntersectionOf(*Scroll, client) : client;
+    TRect clip = Clip ? IntersectionOf(*Clip, client) : client;
+    TRect area = IntersectionOf(scroll, clip);
     if (Wnd->FrameworkPainted()) lumora_backend::SurfaceScroll(Wnd->Surface(), DX, DY, scroll, clip);
     if (Wnd->HandleAllocated()) TWindowBackend::ScrollWindow(Wnd, DX, DY, scroll, clip);
     // What the moved pixels no longer cover must be painted again.
-    TRect moved = Intersect({scroll.Left + DX, scroll.Top + DY, scroll.Right + DX, scroll.Bottom + DY}, area);
+    TRect moved = IntersectionOf({scroll.Left + DX, scroll.Top + DY, scroll.Right + DX, scroll.Bottom + DY}, area);
     TRect strips[2];
     int n = 0;
-    if (Empty(moved)) {
+    if (IsRectEmpty(&moved)) {
         strips[n++] = area;
     } else {
         if (DX > 0) strips[n++] = {area.Left, area.Top, moved.Left, area.Bottom};
@@ -468,19 +449,19 @@ Integer ScrollWindowEx(HWND Wnd, Integer DX, Integer DY, const TRect* Scroll, co
     }
     TRect upd;
     for (int i = 0; i < n; ++i)
-        if (!Empty(strips[i])) {
-            upd = Union(upd, strips[i]);
+        if (!IsRectEmpty(&strips[i])) {
+            upd = UnionOf(upd, strips[i]);
             if (Flags & SW_INVALIDATE) Wnd->InvalidateRect(&strips[i], (Flags & SW_ERASE) != 0);
         }
     if (Flags & SW_SCROLLCHILDREN) {
         for (int i = 0; i < Wnd->GetControlCount(); ++i) {
             TControl* c = Wnd->GetControl(i);
             TRect b = c->GetBoundsRect();
-            if (!Empty(Intersect(b, scroll))) c->SetBounds(b.Left + DX, b.Top + DY, b.Width(), b.Height());
+            if (TRect hit; IntersectRect(&hit, &b, &scroll)) c->SetBounds(b.Left + DX, b.Top + DY, b.Width(), b.Height());
         }
     }
     if (Update) *Update = upd;
-    if (Empty(upd)) return NULLREGION;
+    if (IsRectEmpty(&upd)) return NULLREGION;
     return n > 1 ? COMPLEXREGION : SIMPLEREGION;
 }
 

@@ -3,7 +3,7 @@
 
 #include "framework/windows_gdi.h"
 
-#include "framework/qt/raster.h"
+#include "framework/gdi/raster.h"
 
 #include <algorithm>
 #include <cmath>
@@ -101,6 +101,18 @@ bool UnionRect(TRect* dst, const TRect* a, const TRect* b) {
     else *dst = TRect(std::min(a->Left, b->Left), std::min(a->Top, b->Top), std::max(a->Right, b->Right),
                       std::max(a->Bottom, b->Bottom));
     return true;
+}
+
+TRect IntersectionOf(const TRect& a, const TRect& b) {
+    TRect r;
+    IntersectRect(&r, &a, &b);
+    return r;
+}
+
+TRect UnionOf(const TRect& a, const TRect& b) {
+    TRect r;
+    UnionRect(&r, &a, &b);
+    return r;
 }
 
 bool SubtractRect(TRect* dst, const TRect* a, const TRect* b) {

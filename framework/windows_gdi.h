@@ -96,6 +96,9 @@ bool SubtractRect(TRect* dst, const TRect* a, const TRect* b);
 bool InflateRect(TRect* r, int dx, int dy);
 bool OffsetRect(TRect* r, int dx, int dy);
 bool CopyRect(TRect* dst, const TRect* src);
+// IntersectRect and UnionRect as values, for expressions.
+TRect IntersectionOf(const TRect& a, const TRect& b);
+TRect UnionOf(const TRect& a, const TRect& b);
 
 // ---------------------------------------------------------------------------------------------
 // Drawing objects
@@ -501,16 +504,16 @@ UINT DrawDibRealize(HDRAWDIB hdd, HDC dc, bool background);
 // ---------------------------------------------------------------------------------------------
 // Text
 
-enum : UINT {  // DrawText flags
+// DrawText flags
+inline constexpr UINT
     DT_TOP = 0x0, DT_LEFT = 0x0, DT_CENTER = 0x1, DT_RIGHT = 0x2, DT_VCENTER = 0x4,
     DT_BOTTOM = 0x8, DT_WORDBREAK = 0x10, DT_SINGLELINE = 0x20, DT_EXPANDTABS = 0x40,
     DT_TABSTOP = 0x80, DT_NOCLIP = 0x100, DT_EXTERNALLEADING = 0x200, DT_CALCRECT = 0x400,
     DT_NOPREFIX = 0x800, DT_INTERNAL = 0x1000, DT_EDITCONTROL = 0x2000,
     DT_PATH_ELLIPSIS = 0x4000, DT_END_ELLIPSIS = 0x8000, DT_MODIFYSTRING = 0x10000,
     DT_RTLREADING = 0x20000, DT_WORD_ELLIPSIS = 0x40000, DT_NOFULLWIDTHCHARBREAK = 0x80000,
-    DT_HIDEPREFIX = 0x100000, DT_PREFIXONLY = 0x200000,
-};
-enum : UINT { ETO_OPAQUE = 0x2, ETO_CLIPPED = 0x4, ETO_RTLREADING = 0x80 };
+    DT_HIDEPREFIX = 0x100000, DT_PREFIXONLY = 0x200000;
+inline constexpr UINT ETO_OPAQUE = 0x2, ETO_CLIPPED = 0x4, ETO_RTLREADING = 0x80;
 
 // Text is UTF-8; count is in bytes, -1 for a zero-terminated text.
 bool TextOut(HDC dc, int x, int y, const char* text, int count);
@@ -528,13 +531,12 @@ int GetTextFace(HDC dc, int count, char* faceName);
 // ---------------------------------------------------------------------------------------------
 // The classic look: edges, frame controls, focus rectangles
 
-enum : UINT {
+inline constexpr UINT
     BDR_RAISEDOUTER = 0x1, BDR_SUNKENOUTER = 0x2, BDR_RAISEDINNER = 0x4, BDR_SUNKENINNER = 0x8,
     BDR_OUTER = 0x3, BDR_INNER = 0xC, BDR_RAISED = 0x5, BDR_SUNKEN = 0xA,
     EDGE_RAISED = BDR_RAISEDOUTER | BDR_RAISEDINNER, EDGE_SUNKEN = BDR_SUNKENOUTER | BDR_SUNKENINNER,
-    EDGE_ETCHED = BDR_SUNKENOUTER | BDR_RAISEDINNER, EDGE_BUMP = BDR_RAISEDOUTER | BDR_SUNKENINNER,
-};
-enum : UINT {
+    EDGE_ETCHED = BDR_SUNKENOUTER | BDR_RAISEDINNER, EDGE_BUMP = BDR_RAISEDOUTER | BDR_SUNKENINNER;
+inline constexpr UINT
     BF_LEFT = 0x1, BF_TOP = 0x2, BF_RIGHT = 0x4, BF_BOTTOM = 0x8, BF_TOPLEFT = BF_TOP | BF_LEFT,
     BF_TOPRIGHT = BF_TOP | BF_RIGHT, BF_BOTTOMLEFT = BF_BOTTOM | BF_LEFT,
     BF_BOTTOMRIGHT = BF_BOTTOM | BF_RIGHT, BF_RECT = 0xF, BF_DIAGONAL = 0x10,
@@ -542,14 +544,13 @@ enum : UINT {
     BF_DIAGONAL_ENDTOPLEFT = BF_DIAGONAL | BF_TOP | BF_LEFT,
     BF_DIAGONAL_ENDBOTTOMLEFT = BF_DIAGONAL | BF_BOTTOM | BF_LEFT,
     BF_DIAGONAL_ENDBOTTOMRIGHT = BF_DIAGONAL | BF_BOTTOM | BF_RIGHT,
-    BF_MIDDLE = 0x800, BF_SOFT = 0x1000, BF_ADJUST = 0x2000, BF_FLAT = 0x4000, BF_MONO = 0x8000,
-};
+    BF_MIDDLE = 0x800, BF_SOFT = 0x1000, BF_ADJUST = 0x2000, BF_FLAT = 0x4000, BF_MONO = 0x8000;
 // Draws the edges on the sides named by flags; with BF_ADJUST the rectangle becomes the area
 // inside them.
 bool DrawEdge(HDC dc, TRect* rect, UINT edge, UINT flags);
 
-enum : UINT { DFC_CAPTION = 1, DFC_MENU = 2, DFC_SCROLL = 3, DFC_BUTTON = 4, DFC_POPUPMENU = 5 };
-enum : UINT {
+inline constexpr UINT DFC_CAPTION = 1, DFC_MENU = 2, DFC_SCROLL = 3, DFC_BUTTON = 4, DFC_POPUPMENU = 5;
+inline constexpr UINT
     DFCS_CAPTIONCLOSE = 0x0, DFCS_CAPTIONMIN = 0x1, DFCS_CAPTIONMAX = 0x2,
     DFCS_CAPTIONRESTORE = 0x3, DFCS_CAPTIONHELP = 0x4,
     DFCS_MENUARROW = 0x0, DFCS_MENUCHECK = 0x1, DFCS_MENUBULLET = 0x2, DFCS_MENUARROWRIGHT = 0x4,
@@ -558,8 +559,7 @@ enum : UINT {
     DFCS_BUTTONCHECK = 0x0, DFCS_BUTTONRADIOIMAGE = 0x1, DFCS_BUTTONRADIOMASK = 0x2,
     DFCS_BUTTONRADIO = 0x4, DFCS_BUTTON3STATE = 0x8, DFCS_BUTTONPUSH = 0x10,
     DFCS_INACTIVE = 0x100, DFCS_PUSHED = 0x200, DFCS_CHECKED = 0x400, DFCS_TRANSPARENT = 0x800,
-    DFCS_HOT = 0x1000, DFCS_ADJUSTRECT = 0x2000, DFCS_FLAT = 0x4000, DFCS_MONO = 0x8000,
-};
+    DFCS_HOT = 0x1000, DFCS_ADJUSTRECT = 0x2000, DFCS_FLAT = 0x4000, DFCS_MONO = 0x8000;
 bool DrawFrameControl(HDC dc, TRect* rect, UINT type, UINT state);
 
 // Inverts a dotted frame one pixel wide (through the text and background colours); drawing it
@@ -569,7 +569,7 @@ bool DrawFocusRect(HDC dc, const TRect* r);
 // Caption bars: DC_ACTIVE draws the active colours, DC_GRADIENT a gradient towards the gradient
 // caption colour, DC_SMALLCAP the small caption font; the text is shortened with "..." to fit.
 // (The window layer's DrawCaption takes the window's text and draws it through this.)
-enum : UINT { DC_ACTIVE = 0x1, DC_SMALLCAP = 0x2, DC_ICON = 0x4, DC_TEXT = 0x8, DC_INBUTTON = 0x10, DC_GRADIENT = 0x20 };
+inline constexpr UINT DC_ACTIVE = 0x1, DC_SMALLCAP = 0x2, DC_ICON = 0x4, DC_TEXT = 0x8, DC_INBUTTON = 0x10, DC_GRADIENT = 0x20;
 bool DrawCaptionBar(HDC dc, const TRect* rect, const std::string& text, UINT flags);
 
 // ---------------------------------------------------------------------------------------------

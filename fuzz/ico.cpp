@@ -1,7 +1,7 @@
 // The icon and cursor readers and their content tests under a fuzzer (the first byte chooses the
 // entry to read).
 #include "fuzz/image_codec_fuzz.h"
-#include "imaging/formats/bmp_codec.h"
+#include "imaging/formats/ico_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
     const Integer index = Size ? Data[0] % 4 : 0;

@@ -1,19 +1,20 @@
 #pragma once
 // Reading and writing the device-independent bitmap layout (information header, colour table or
-// bit-field masks, then the rows) over plain memory. Everything read is checked against the size
-// of the memory it came in, so a damaged or hostile block is refused instead of read past.
+// bit-field masks, then the rows) over plain memory, through the framework's checked reader
+// (framework/dib_reader.h), with the YUV layouts of video frames besides.
 
 #include <cstddef>
 #include <cstdint>
 
+#include "framework/dib_reader.h"
 #include "framework/types.h"
 #include "framework/windows_gdi.h"
 #include "imaging/img_types.h"
 #include "imaging/yuv.h"
 
 // The largest width or height, and the largest pixel count, a device-independent bitmap may have.
-constexpr Integer ImgDIBMaxSide = 65535;
-constexpr Int64 ImgDIBMaxPixels = Int64(1) << 28;
+constexpr Integer ImgDIBMaxSide = Integer(DibMaxSide);
+constexpr Int64 ImgDIBMaxPixels = DibMaxPixels;
 
 // What a checked block holds.
 struct TImgDIBLayout {
@@ -47,11 +48,8 @@ enum class TImgDIBError {
 TImgDIBError ImgParseDIB(const void* Block, size_t Size, const void* Pixels, size_t PixelsSize,
                          TImgDIBLayout& Layout);
 
-// A 16-bit channel mask must be one run of set bits inside the pixel.
-bool ImgDIBGoodMask(Cardinal Mask);
-
-// One row of a checked RGB layout as 24-bit pixels (bit counts 4 to 32). Palette indexes beyond
-// the colour table give black.
+// One row of a checked RGB layout as 24-bit pixels. Palette indexes beyond the colour table give
+// black; channels narrower than 8 bits keep their bits at the top.
 void ImgDIBRowTo24Bit(const TImgDIBLayout& Layout, const Byte* Row, TImgRGB* Dest);
 
 // Writes the information header of an uncompressed bottom-up bitmap (size 40, planes 1,

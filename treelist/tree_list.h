@@ -974,6 +974,8 @@ public:
 
 protected:
     friend class TgxTreeListNode;
+    friend class TgxTreeListLayout;
+    friend class TgxTreeListHitTester;
     friend class TgxTreeListPainter;
 
     bool IsLoading() const { return GetComponentState().Contains(csLoading); }

@@ -28,7 +28,7 @@ HBRUSH TreeListCheckerBrush() {
 TCustomImageList* TreeListIndicatorImages() {
     static TCustomImageList* images = [] {
         TCustomImageList* list = nullptr;
-        for (const char* name : {"DXGRID_ARROW", "DXGRID_EDIT", "DXGRID_INSERT", "DXGRID_MULTIDOT", "DXGRID_MULTIARROW"}) {
+        for (const char* name : {"GXGRID_ARROW", "GXGRID_EDIT", "GXGRID_INSERT", "GXGRID_MULTIDOT", "GXGRID_MULTIARROW"}) {
             TBitmap bitmap;
             bitmap.LoadFromResourceName(HInstance, name);
             // The list takes the size of the first picture.

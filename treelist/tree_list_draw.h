@@ -27,8 +27,8 @@ constexpr Integer iiMultiArrow = 5;
 // The 8 x 8 checkerboard brush: a monochrome pattern whose clear bits (where x and y are both
 // even or both odd) draw in the text colour and whose set bits draw in the background colour.
 HBRUSH TreeListCheckerBrush();
-// The five indicator images "DXGRID_ARROW", "DXGRID_EDIT", "DXGRID_INSERT", "DXGRID_MULTIDOT",
-// "DXGRID_MULTIARROW", white being transparent.
+// The five indicator images "GXGRID_ARROW", "GXGRID_EDIT", "GXGRID_INSERT", "GXGRID_MULTIDOT",
+// "GXGRID_MULTIARROW", white being transparent.
 TCustomImageList* TreeListIndicatorImages();
 // The Outlook-style expand glyphs: 12 x 12 raised boxes with a minus, and a plus when collapsed.
 TBitmap* TreeListOutlookGlyph(bool Expanded);

@@ -1,6 +1,5 @@
-// Where everything lies in the tree list's client area: the areas, the band and header cells
-// after horizontal scrolling, the displayed rows and their parts, the cell and editor rectangles,
-// and the hit test that maps a client point to one of the 23 hit codes.
+// The hit test: what lies under a client point, as one of the 23 hit codes with the band,
+// column, row and row footer it names.
 
 #include <algorithm>
 
@@ -12,602 +11,316 @@ constexpr Integer LevelIndent = 16;
 // Half the width of the zone around an edge that sizes what the edge belongs to.
 constexpr Integer EdgeZone = 4;
 
-// An area of no height is absent: an empty rectangle.
-void DropIfFlat(TRect& R) {
-    if (R.Bottom <= R.Top) R = TRect();
-}
-
 }  // namespace
 
-// ---- the areas -------------------------------------------------------------------------------
+// The hit test of one point, from the list's hit draw record, area by area from the top: the top
+// panel, the band panel, the header panel, the new-item row, the indicator and the edges between
+// rows, the footer, then the rows. Each step answers true once it has decided what lies there.
+class TgxTreeListHitTester {
+public:
+    TgxTreeListHitTester(TCustomgxTreeList& List, TPoint Point) : L(List), DI(List.FHitDrawInfo), P(Point) {
+        L.CalcDrawInfo(DI);
+        BandHeaderWidth = L.IsBandHeaderWidth();
+        HeaderToClient = BandHeaderWidth && !L.FShowBands;
+    }
+    // The record's lists keep their memory but hold no node once the test is over.
+    ~TgxTreeListHitTester() { L.FreeDrawInfo(DI); }
+    TgxTreeListHitTester(const TgxTreeListHitTester&) = delete;
+    TgxTreeListHitTester& operator=(const TgxTreeListHitTester&) = delete;
 
-TgxTreeListAreaInfo TCustomgxTreeList::CalcRectInfo() {
-    TgxTreeListAreaInfo a;
-    const TRect client = GetClientRect();
-    a.ClientRect = client;
-    const Integer left = client.Left + FIndicatorWidth;
-    Integer y = client.Top;
-    a.TopPanelRect = TRect(client.Left, y, client.Right, y + FGroupPanelHeight);
-    y += FGroupPanelHeight;
-    a.BandPanelRect = TRect(left, y, client.Right, y + FBandPanelHeight);
-    if (FIndicatorWidth > 0) a.BandCornerRect = TRect(client.Left, y, left, y + FBandPanelHeight);
-    y += FBandPanelHeight;
-    a.HeaderPanelRect = TRect(left, y, client.Right, y + FHeaderPanelHeight);
-    if (FIndicatorWidth > 0) a.HeaderCornerRect = TRect(client.Left, y, left, y + FHeaderPanelHeight);
-    y += FHeaderPanelHeight;
-    const Integer newItemRow = IsNewItemRowVisible() ? FNewItemRowHeight : 0;
-    a.NewItemRowRect = TRect(client.Left, y, client.Right, y + newItemRow);
-    y += newItemRow;
-    a.RowsRect = TRect(left, y, client.Right, std::max(y, client.Bottom - FFooterPanelHeight));
-    if (FIndicatorWidth > 0) a.IndicatorRect = TRect(client.Left, a.RowsRect.Top, left, a.RowsRect.Bottom);
-    a.FooterRect = TRect(client.Left, a.RowsRect.Bottom, client.Right, a.RowsRect.Bottom + FFooterPanelHeight);
-    for (TRect* r : {&a.TopPanelRect, &a.BandPanelRect, &a.BandCornerRect, &a.HeaderPanelRect, &a.HeaderCornerRect,
-                     &a.NewItemRowRect, &a.IndicatorRect, &a.FooterRect})
-        DropIfFlat(*r);
-    return a;
-}
-
-TRect TCustomgxTreeList::GetRowsAreaRect() {
-    TRect rows = CalcRectInfo().RowsRect;
-    rows.Left -= FIndicatorWidth;
-    return rows;
-}
-
-void TCustomgxTreeList::FreeDrawInfo(TgxTreeListDrawInfo& DrawInfo) {
-    DrawInfo.Bands.clear();
-    DrawInfo.Headers.clear();
-    DrawInfo.EmptyBands.clear();
-    DrawInfo.Rows.clear();
-}
-
-void TCustomgxTreeList::CalcDrawInfo(TgxTreeListDrawInfo& DI) {
-    FreeDrawInfo(DI);
-    // The panels are laid out before the empty areas are dropped, so that the bands keep their
-    // horizontal extent while the band panel is hidden.
-    static_cast<TgxTreeListAreaInfo&>(DI) = CalcRectInfo();
-    const TRect client = DI.ClientRect;
-    const Integer panelLeft = client.Left + FIndicatorWidth;
-    Integer panelRight = client.Right;
-    const Integer bandsTop = client.Top + FGroupPanelHeight;
-    const Integer bandsBottom = bandsTop + FBandPanelHeight;
-    const Integer headerTop = bandsBottom;
-    const Integer headerBottom = headerTop + FHeaderRowHeight * FLayoutHeaderRows;
-    const Integer separator = FLookAndFeel == lfFlat ? 5 : 6;
-    const Integer fixedBottom = IsNewItemRowVisible() ? DI.RowsRect.Top - separator : headerTop + FHeaderPanelHeight;
-
-    const Integer bands = GetVisibleBandCount();
-    const Integer indent = GetGroupIndent();
-    const Integer lineWidth = FFixedBandLineWidth;
-    DI.LeftFixedBand = GetLeftFixedBand();
-    DI.RightFixedBand = GetRightFixedBand();
-    DI.LastScrollableBand = -1;
-    DI.EmptyRightRect = DI.EmptyBottomRect = DI.LeftFixedBandRect = DI.RightFixedBandRect = TRect();
-    DI.Bands.reserve(size_t(bands));
-
-    // Bands narrower than the panels: the panels end with them.
-    const Integer bandsWidth = GetBandsWidth();
-    if (bands > 0 && panelLeft + bandsWidth < panelRight) {
-        DI.EmptyRightRect = TRect(panelLeft + bandsWidth, bandsTop, panelRight, DI.RowsRect.Bottom);
-        panelRight = panelLeft + bandsWidth;
-        for (TRect* r : {&DI.BandPanelRect, &DI.HeaderPanelRect, &DI.NewItemRowRect})
-            if (!IsRectEmpty(r)) r->Right = panelRight;
+    TgxTreeListHitInfo Run() {
+        if (!PtInRect(&DI.ClientRect, P)) return Hit;
+        Hit.HitCode = hcNowhere;
+        if (!(TopPanel() || BandPanel() || HeaderPanel() || NewItemRow() || Indicator() || RowEdge() || Footer()))
+            Rows();
+        return Hit;
     }
 
-    // The fixed bands, then the scrollable ones between them.
-    Integer spanLeft = panelLeft;
-    Integer spanRight = panelRight;
-    TgxBandDrawItem leftItem;
-    if (DI.LeftFixedBand >= 0) {
-        const Integer w = CalcBandWidth(DI.LeftFixedBand) + (DI.LeftFixedBand == 0 ? indent : 0);
-        DI.LeftFixedBandRect = TRect(panelLeft, bandsTop, panelLeft + w, fixedBottom);
-        leftItem = {DI.LeftFixedBand, TRect(panelLeft, bandsTop, panelLeft + w, bandsBottom),
-                    TRect(panelLeft, bandsTop, std::max(panelLeft, panelLeft + w - lineWidth), bandsBottom)};
-        spanLeft = panelLeft + w;
-        DI.Bands.push_back(leftItem);
-    }
-    if (DI.RightFixedBand >= 0) {
-        const Integer w = CalcBandWidth(DI.RightFixedBand);
-        const Integer rightLeft = std::max(panelRight - w, spanLeft);
-        DI.RightFixedBandRect = TRect(rightLeft, bandsTop, panelRight, fixedBottom);
-        spanRight = rightLeft;
-    }
-    const Integer firstScrollable = DI.LeftFixedBand >= 0 ? DI.LeftFixedBand + 1 : 0;
-    const Integer lastScrollable = DI.RightFixedBand >= 0 ? DI.RightFixedBand - 1 : bands - 1;
-    Integer x = spanLeft - FLeftCoord;
-    Integer scrollableEnd = x;
-    for (Integer band = firstScrollable; band <= lastScrollable; ++band)
-        scrollableEnd += CalcBandWidth(band) + (band == 0 ? indent : 0);
-    for (Integer band = firstScrollable; band <= lastScrollable; ++band) {
-        const Integer w = CalcBandWidth(band) + (band == 0 ? indent : 0);
-        if (x >= spanRight) break;
-        if (x + w > spanLeft) {
-            DI.Bands.push_back({band, TRect(x, bandsTop, x + w, bandsBottom),
-                                TRect(std::max(x, spanLeft), bandsTop, std::min(x + w, spanRight), bandsBottom)});
-            DI.LastScrollableBand = band;
-        }
-        x += w;
-    }
-    if (DI.RightFixedBand >= 0) {
-        const Integer l = DI.RightFixedBandRect.Left + lineWidth;
-        DI.Bands.push_back({DI.RightFixedBand, TRect(l, bandsTop, panelRight, bandsBottom),
-                            TRect(std::min(l, panelRight), bandsTop, panelRight, bandsBottom)});
+private:
+    TCustomgxTreeList& L;
+    TgxTreeListDrawInfo& DI;
+    const TPoint P;
+    TgxTreeListHitInfo Hit;
+    bool BandHeaderWidth = false;
+    // The header panel spans the client width without band headers: the last cell of a band sizes
+    // its column rather than the band.
+    bool HeaderToClient = false;
+
+    bool Done(TgxTreeListHitCode Code) {
+        Hit.HitCode = Code;
+        return true;
     }
 
-    // The header cells, band by band, row by row; the bands without columns.
-    for (const TgxBandDrawItem& item : DI.Bands) {
-        const Integer rows = GetBandUsedRowCount(item.Band);
-        if (rows == 0) {
-            const TRect r(item.Rect.Left, headerTop, item.Rect.Right, headerBottom);
-            DI.EmptyBands.push_back({item.Band, r, item.Clip.Right < r.Right});
-            continue;
-        }
-        for (Integer row = 0; row < rows; ++row) {
-            const Integer count = GetBandRowColumnCount(item.Band, row);
-            Integer left = item.Rect.Left;
-            const Integer top = headerTop + row * FHeaderRowHeight;
-            for (Integer position = 0; position < count; ++position) {
-                const Integer column = GetBandRowColumnIndex(item.Band, row, position);
-                const Integer w = CalcColumnWidth(column);
-                Integer span = 1;
-                const Integer rowsLeft = std::max(FLayoutHeaderRows - row, 1);
-                if (row == rows - 1) {
-                    span = GetColumnRowCount(column);
-                    if (span <= 0 || span > rowsLeft) span = rowsLeft;
-                }
-                const TRect r(left, top, left + w, top + span * FHeaderRowHeight);
-                left += w;
-                if (r.Right <= item.Clip.Left || r.Left >= item.Clip.Right) continue;
-                TgxHeaderDrawItem h;
-                h.Column = column;
-                h.Band = item.Band;
-                h.Row = row;
-                h.ColIndex = position;
-                h.RowSpan = span;
-                h.Rect = r;
-                h.Clip = TRect(std::max(r.Left, item.Clip.Left), r.Top, std::min(r.Right, item.Clip.Right), r.Bottom);
-                if (row == rows - 1 && r.Bottom < headerBottom) h.EmptyRect = TRect(r.Left, r.Bottom, r.Right, headerBottom);
-                h.FirstInRow = position == 0;
-                h.LastInRow = position == count - 1;
-                h.FirstColumnOfFirstBand = item.Band == 0 && position == 0;
-                h.LastColumnOfLastBand = item.Band == bands - 1 && h.LastInRow;
-                h.MultiLine = IsColumnMultiLine(column);
-                DI.Headers.push_back(h);
-            }
-        }
+    bool BandSizable(Integer Band) {
+        return Band >= 0 && L.FOptionsEx.Contains(aoBandSizing) && L.IsBandSizing(Band) &&
+               (!BandHeaderWidth || L.FShowBands);
     }
-
-    // The rows from the top row down to the bottom of the rows area.
-    const bool autoHeight = !IsPreviewVisible() && FLayoutHeaderRows == 1 && IsRowAutoHeight();
-    const Integer lineHeight = std::max(FDefaultRowHeight, 1);
-    DI.Rows.reserve(size_t(DI.RowsRect.Height() / lineHeight + 1));
-    Integer y = DI.RowsRect.Top;
-    for (TgxTreeListNode* node = FTopVisibleNode; node && y < DI.RowsRect.Bottom; node = GetNextVisible(node)) {
-        TgxRowDrawItem r;
-        r.Node = node;
-        r.Top = y;
-        r.GroupNode = IsGroupNode(node);
-        r.Selected = node->GetSelected();
-        r.Height = CalcRowHeight(node, FDefaultRowHeight, false);
-        r.FooterCount = GetRowFooterCount(node);
-        r.FooterHeight = r.FooterCount * FRowFooterHeight;
-        r.IndicatorImage = GetIndicatorImage(node, r.Selected);
-        r.PreviewLineCount = IsPreviewVisible() ? GetPreviewLineCount(node) : 0;
-        if (autoHeight) {
-            Integer lh = FDefaultRowHeight;
-            r.LineCount = GetRowLineCount(node, lh);
-        }
-        DI.Rows.push_back(r);
-        y += r.Height;
-    }
-
-    // Where the cells end, where the rows end, how far the tree indent reaches.
-    const Integer cellsEnd = DI.RightFixedBand >= 0 ? panelRight : std::min(scrollableEnd, spanRight);
-    DI.CellsRight = (bands > 0 ? cellsEnd : panelLeft) - 1;
-    if (y < DI.RowsRect.Bottom) {
-        DI.LastRowBottom = y - 1;
-        DI.EmptyBottomRect = TRect(client.Left, y, DI.CellsRight + 1, DI.RowsRect.Bottom);
-        if (!IsRectEmpty(&DI.IndicatorRect)) DI.IndicatorRect.Bottom = y;
-    } else {
-        DI.LastRowBottom = -1;
-    }
-    Integer indentRight = panelLeft;
-    if (bands > 0) {
-        if (DI.LeftFixedBand == 0)
-            indentRight = leftItem.Clip.Right;
-        else
-            indentRight = std::min(GetTreeOrigin(DI) + CalcBandWidth(0) + indent, spanRight);
-    }
-    DI.IndentWidth = std::max(indentRight - DI.RowsRect.Left, 0);
-    DI.GridLineWidth = FShowGrid ? GetRowSeparatorLineWidth() : 0;
-    for (TRect* r : {&DI.TopPanelRect, &DI.BandPanelRect, &DI.BandCornerRect, &DI.HeaderPanelRect,
-                     &DI.HeaderCornerRect, &DI.NewItemRowRect, &DI.IndicatorRect, &DI.FooterRect})
-        DropIfFlat(*r);
-}
-
-Integer TCustomgxTreeList::GetTreeOrigin(const TgxTreeListDrawInfo& DrawInfo) {
-    return DrawInfo.RowsRect.Left - (DrawInfo.LeftFixedBand < 0 ? FLeftCoord : 0);
-}
-
-// ---- rows and cells --------------------------------------------------------------------------
-
-void TCustomgxTreeList::GetNodeIndent(TgxTreeListNode* Node, Integer& Start, Integer& End) {
-    const Integer level = Node->GetLevel();
-    Start = Node->GetHasChildren() || FPaintStyle == psStandard ? LevelIndent * (level + 1) : LevelIndent * level;
-    if (!GetShowRoot()) Start -= LevelIndent;
-    End = Start + (GetStateIndex(Node) != -1 ? FStateImageWidth : 0) + FImageWidth;
-}
-
-TgxRowParts TCustomgxTreeList::GetRowParts(const TgxRowDrawItem& Row) {
-    TgxRowParts parts;
-    const bool previewGrid = FShowGrid && FShowPreviewGrid;
-    const Integer grid = FShowGrid ? GetRowSeparatorLineWidth() : 0;
-    parts.Bottom = Row.Top + Row.Height;
-    parts.FootersTop = parts.Bottom - Row.FooterHeight;
-    // The row's own bottom line: with preview grid lines the last pixel of every row line is a
-    // grid line, so only a preview below the lines needs one of its own.
-    Integer bottomLine = grid;
-    if (previewGrid) bottomLine += Row.PreviewLineCount > 0 && !Row.GroupNode ? 0 : -1;
-    if (Row.GroupNode) bottomLine = grid;
-    parts.PreviewBottom = parts.FootersTop - std::max(bottomLine, 0);
-    parts.PreviewTop = parts.PreviewBottom;
-    if (Row.PreviewLineCount > 0 && !Row.GroupNode)
-        parts.PreviewTop -= Row.PreviewLineCount * FPreviewTextHeight + 2;
-    parts.CellsTop = Row.Top;
-    if (!FShowGrid && FPaintStyle == psOutlook && Row.Node && Row.Node->GetHasChildren()) ++parts.CellsTop;
-    return parts;
-}
-
-TRect TCustomgxTreeList::GetRowCellRect(const TgxTreeListDrawInfo& DI, const TgxHeaderDrawItem& Header,
-                                        const TgxRowDrawItem& Row) {
-    const TgxRowParts parts = GetRowParts(Row);
-    const bool previewGrid = FShowGrid && FShowPreviewGrid;
-    TRect r;
-    r.Left = Header.Rect.Left;
-    r.Right = Header.Rect.Right;
-    if (Header.FirstColumnOfFirstBand) {
-        Integer start = 0;
-        Integer end = 0;
-        GetNodeIndent(Row.Node, start, end);
-        r.Left = std::max(r.Left, std::min(GetTreeOrigin(DI) + end, DI.RowsRect.Left + DI.IndentWidth));
-    }
-    r.Top = parts.CellsTop + Header.Row * FDefaultRowHeight;
-    if (FLayoutHeaderRows == 1 || Row.LineCount >= 0)
-        r.Bottom = parts.PreviewTop - (previewGrid ? 1 : 0);
-    else
-        r.Bottom = r.Top + Header.RowSpan * FDefaultRowHeight - (previewGrid ? 1 : 0);
-    if (r.Bottom < r.Top) r.Bottom = r.Top;
-    return r;
-}
-
-TRect TCustomgxTreeList::GetRowFooterRect(const TgxTreeListDrawInfo& DI, const TgxRowDrawItem& Row, Integer Index) {
-    const TgxRowParts parts = GetRowParts(Row);
-    Integer level = GetRowFooterLevel(Row.Node, Index);
-    if (!GetShowRoot()) --level;
-    const Integer left = GetTreeOrigin(DI) + std::max(level, 0) * LevelIndent;
-    const Integer top = parts.FootersTop + Index * FRowFooterHeight;
-    return TRect(std::max(left, DI.RowsRect.Left), top, DI.CellsRight + 1, top + FRowFooterHeight);
-}
-
-const TgxHeaderDrawItem* TCustomgxTreeList::FindHeaderItem(const TgxTreeListDrawInfo& DI, Integer X, Integer Row) {
-    for (const TgxHeaderDrawItem& h : DI.Headers)
-        if (X >= h.Clip.Left && X < h.Clip.Right && (Row < 0 || (Row >= h.Row && Row < h.Row + h.RowSpan))) return &h;
-    return nullptr;
-}
-
-TRect TCustomgxTreeList::GetNodeRect(TgxTreeListNode* Node) {
-    const TRect none(-1, -1, -1, -1);
-    if (!Node || !FTopVisibleNode) return none;
-    const Integer index = GetAbsoluteIndex(Node);
-    const Integer top = GetTopIndex();
-    if (index < 0 || index < top) return none;
-    const TgxTreeListAreaInfo area = CalcRectInfo();
-    Integer y = area.RowsRect.Top;
-    for (TgxTreeListNode* n = FTopVisibleNode; n && y < area.RowsRect.Bottom; n = GetNextVisible(n)) {
-        const Integer h = CalcRowHeight(n, FDefaultRowHeight, false);
-        if (n == Node) return TRect(FShowIndicator ? area.ClientRect.Left : area.RowsRect.Left, y, area.RowsRect.Right, y + h);
-        y += h;
-    }
-    return none;
-}
-
-TRect TCustomgxTreeList::GetCellRect(TgxTreeListNode* Node, Integer Column) {
-    const TRect none(-1, -1, -1, -1);
-    const Integer column = VisibleToAbsoluteIndex(Column);
-    if (!Node || column < 0) return none;
-    TgxTreeListDrawInfo di;
-    CalcDrawInfo(di);
-    for (const TgxRowDrawItem& row : di.Rows) {
-        if (row.Node != Node) continue;
-        for (const TgxHeaderDrawItem& h : di.Headers)
-            if (h.Column == column) return GetRowCellRect(di, h, row);
-        return none;
-    }
-    return none;
-}
-
-TRect TCustomgxTreeList::GetEditRect(TgxTreeListNode* Node, Integer Column) {
-    const Integer column = VisibleToAbsoluteIndex(Column);
-    TRect r = GetCellRect(Node, Column);
-    if (column < 0 || r.Top < 0) return r;
-    TgxTreeListDrawInfo di;
-    CalcDrawInfo(di);
-    const TgxHeaderDrawItem* header = nullptr;
-    for (const TgxHeaderDrawItem& h : di.Headers)
-        if (h.Column == column) header = &h;
-    if (!header) return r;
-    const bool grid = FShowGrid && FShowPreviewGrid;
-    if (!grid) {
-        if (header->LastColumnOfLastBand) --r.Right;
-    } else if (!header->LastInRow || !(header->Band == di.LeftFixedBand ||
-                                       (di.RightFixedBand >= 0 && header->Band == di.RightFixedBand - 1))) {
-        --r.Right;
-    }
-    if (IsNewItemRowFocused()) {
-        if (header->FirstColumnOfFirstBand) {
-            Integer start = 0;
-            Integer end = 0;
-            GetNodeIndent(Node, start, end);
-            r.Left -= end;
-        }
-        r.Top = di.NewItemRowRect.Top;
-        r.Bottom = r.Top + FDefaultRowHeight - (grid ? 1 : 0);
-    }
-    if (IsInvertSelect()) {
-        ++r.Top;
-        --r.Bottom;
-        if (header->FirstColumnOfFirstBand) ++r.Left;
-        if (header->LastColumnOfLastBand) --r.Right;
-    }
-    return r;
-}
-
-// ---- the hit test ----------------------------------------------------------------------------
-
-namespace {
-
-// Frees the hit test's draw record's lists when the test ends.
-struct TDrawInfoLease {
-    TCustomgxTreeList* List;
-    TgxTreeListDrawInfo& Info;
-    ~TDrawInfoLease() { List->FreeDrawInfo(Info); }
-};
-
-}  // namespace
-
-TgxTreeListHitInfo TCustomgxTreeList::GetHitInfo(TPoint P) {
-    TgxTreeListHitInfo hit;
-    TgxTreeListDrawInfo& di = FHitDrawInfo;
-    CalcDrawInfo(di);
-    TDrawInfoLease lease{this, di};
-    if (!PtInRect(&di.ClientRect, P)) return hit;
-    hit.HitCode = hcNowhere;
-    auto done = [&](TgxTreeListHitCode Code) {
-        hit.HitCode = Code;
-        return hit;
-    };
-    if (PtInRect(&di.TopPanelRect, P)) return done(hcTopPanel);
-
-    const bool bandHeaderWidth = IsBandHeaderWidth();
-    auto bandSizable = [&](Integer Band) {
-        return Band >= 0 && FOptionsEx.Contains(aoBandSizing) && IsBandSizing(Band) && (!bandHeaderWidth || FShowBands);
-    };
     // The bottom edge of a panel, its indicator corner included.
-    auto onPanelEdge = [&](const TRect& Panel, const TRect& Corner) {
+    bool OnPanelEdge(const TRect& Panel, const TRect& Corner) const {
         const Integer left = IsRectEmpty(&Corner) ? Panel.Left : Corner.Left;
         return P.X >= left && P.X < Panel.Right && P.Y >= Panel.Bottom - EdgeZone && P.Y < Panel.Bottom + EdgeZone;
-    };
+    }
+    // The sizing edge at the bottom of a panel, then the panel's indicator corner.
+    bool EdgeOrCorner(const TRect& Panel, const TRect& Corner, bool Sizing, TgxTreeListHitCode EdgeCode,
+                      TgxTreeListHitCode CornerCode) {
+        if (!IsRectEmpty(&Panel) && Sizing && OnPanelEdge(Panel, Corner)) return Done(EdgeCode);
+        return PtInRect(&Corner, P) && Done(CornerCode);
+    }
+    // Just right of a panel that ends before the client area does.
+    bool RightOfPanel(const TRect& Panel) const {
+        return P.Y >= Panel.Top && P.Y < Panel.Bottom && P.X >= Panel.Right && P.X < Panel.Right + EdgeZone;
+    }
+    // The band and column of the header cell at P.X in header row Line (-1: any).
+    void TakeColumn(Integer Line) {
+        if (const TgxHeaderDrawItem* h = L.FindHeaderItem(DI, P.X, Line)) {
+            Hit.Band = h->Band;
+            Hit.Column = h->Column;
+        }
+    }
 
-    // The band panel.
-    if (!IsRectEmpty(&di.BandPanelRect) && IsBandPanelSizing() && onPanelEdge(di.BandPanelRect, di.BandCornerRect))
-        return done(hcBandPanelEdge);
-    if (PtInRect(&di.BandCornerRect, P)) return done(hcBandCorner);
-    if (!IsRectEmpty(&di.BandPanelRect)) {
-        const TRect& panel = di.BandPanelRect;
-        if (PtInRect(&panel, P)) {
-            hit.HitCode = hcBand;
-            for (size_t i = 0; i < di.Bands.size(); ++i) {
-                const TgxBandDrawItem& item = di.Bands[i];
-                if (PtInRect(&item.Rect, P) && PtInRect(&item.Clip, P)) {
-                    hit.Band = item.Band;
-                    const Integer edge = std::min(item.Rect.Right, panel.Right);
-                    if (bandSizable(item.Band) && P.X >= edge - EdgeZone) return done(hcBandEdge);
-                    if (i > 0 && bandSizable(di.Bands[i - 1].Band) && P.X < di.Bands[i - 1].Rect.Right + EdgeZone) {
-                        hit.Band = di.Bands[i - 1].Band;
-                        return done(hcBandEdge);
-                    }
-                    return hit;
+    bool TopPanel() { return PtInRect(&DI.TopPanelRect, P) && Done(hcTopPanel); }
+
+    // ---- the band panel
+
+    bool BandPanel() {
+        const TRect& panel = DI.BandPanelRect;
+        if (EdgeOrCorner(panel, DI.BandCornerRect, L.IsBandPanelSizing(), hcBandPanelEdge, hcBandCorner)) return true;
+        if (IsRectEmpty(&panel)) return false;
+        if (PtInRect(&panel, P)) return OnBand();
+        if (!RightOfPanel(panel) || DI.Bands.empty() || !BandSizable(DI.Bands.back().Band)) return false;
+        Hit.Band = DI.Bands.back().Band;
+        return Done(hcBandEdge);
+    }
+
+    // A band header, or the sizing edge of the band under P or of the band before it.
+    bool OnBand() {
+        Hit.HitCode = hcBand;
+        for (size_t i = 0; i < DI.Bands.size(); ++i) {
+            const TgxBandDrawItem& item = DI.Bands[i];
+            if (PtInRect(&item.Rect, P) && PtInRect(&item.Clip, P)) {
+                Hit.Band = item.Band;
+                const Integer edge = std::min(item.Rect.Right, DI.BandPanelRect.Right);
+                if (BandSizable(item.Band) && P.X >= edge - EdgeZone) return Done(hcBandEdge);
+                const TgxBandDrawItem* before = i > 0 ? &DI.Bands[i - 1] : nullptr;
+                if (before && BandSizable(before->Band) && P.X < before->Rect.Right + EdgeZone) {
+                    Hit.Band = before->Band;
+                    return Done(hcBandEdge);
                 }
-                if (!PtInRect(&item.Rect, P) && bandSizable(item.Band) && item.Rect.Right <= P.X &&
-                    P.X - item.Rect.Right < EdgeZone) {
-                    hit.Band = item.Band;
-                    return done(hcBandEdge);
-                }
+                return true;
             }
-            return hit;
-        }
-        if (P.Y >= panel.Top && P.Y < panel.Bottom && P.X >= panel.Right && P.X < panel.Right + EdgeZone &&
-            !di.Bands.empty() && bandSizable(di.Bands.back().Band)) {
-            hit.Band = di.Bands.back().Band;
-            return done(hcBandEdge);
-        }
-    }
-
-    // The header panel.
-    if (!IsRectEmpty(&di.HeaderPanelRect) && IsHeaderPanelSizing() &&
-        onPanelEdge(di.HeaderPanelRect, di.HeaderCornerRect))
-        return done(hcHeaderPanelEdge);
-    if (PtInRect(&di.HeaderCornerRect, P)) return done(hcHeaderCorner);
-    if (!IsRectEmpty(&di.HeaderPanelRect)) {
-        const TRect& panel = di.HeaderPanelRect;
-        const bool headerToClient = bandHeaderWidth && !FShowBands;
-        // The right edge of a cell: the column's, or its band's for the last cell of a row.
-        auto rightEdge = [&](const TgxHeaderDrawItem& h) {
-            if (CanSizeColumn(h.Column) && (!h.LastInRow || headerToClient)) return done(hcHeaderEdge);
-            if (h.LastInRow && bandSizable(h.Band)) return done(hcBandEdge);
-            return hit;
-        };
-        if (PtInRect(&panel, P)) {
-            hit.HitCode = hcHeader;
-            for (size_t i = 0; i < di.Headers.size(); ++i) {
-                const TgxHeaderDrawItem& h = di.Headers[i];
-                if (!PtInRect(&h.Rect, P) || !PtInRect(&h.Clip, P)) continue;
-                hit.Band = h.Band;
-                hit.Column = h.Column;
-                const Integer edge = std::min(h.Rect.Right, panel.Right);
-                if (P.X >= edge - EdgeZone) return rightEdge(h);
-                if (P.X < h.Rect.Left + EdgeZone) {
-                    if (!h.FirstInRow) {
-                        const Integer previous = GetBandRowColumnIndex(h.Band, h.Row, h.ColIndex - 1);
-                        if (previous >= 0 && CanSizeColumn(previous)) {
-                            hit.Column = previous;
-                            return done(hcHeaderEdge);
-                        }
-                    } else if (h.Band > 0) {
-                        hit.Band = h.Band - 1;
-                        if (!headerToClient) {
-                            if (bandSizable(hit.Band)) return done(hcBandEdge);
-                        } else {
-                            const Integer count = GetBandRowColumnCount(hit.Band, h.Row);
-                            const Integer last = GetBandRowColumnIndex(hit.Band, h.Row, count - 1);
-                            if (last >= 0) {
-                                hit.Column = last;
-                                if (CanSizeColumn(last)) return done(hcHeaderEdge);
-                            }
-                        }
-                    }
-                }
-                return hit;
+            if (!PtInRect(&item.Rect, P) && BandSizable(item.Band) && item.Rect.Right <= P.X &&
+                P.X - item.Rect.Right < EdgeZone) {
+                Hit.Band = item.Band;
+                return Done(hcBandEdge);
             }
-            return done(hcNowhere);
         }
-        if (P.Y >= panel.Top && P.Y < panel.Bottom && P.X >= panel.Right && P.X < panel.Right + EdgeZone &&
-            !di.Bands.empty()) {
-            const Integer band = di.Bands.back().Band;
-            hit.Band = band;
-            for (const TgxHeaderDrawItem& h : di.Headers)
-                if (h.Band == band && h.LastInRow && P.Y >= h.Rect.Top && P.Y < h.Rect.Bottom) {
-                    hit.Column = h.Column;
-                    return rightEdge(h);
-                }
-            if (bandSizable(band)) return done(hcBandEdge);
-            hit.Band = -1;
-        }
+        return true;
     }
 
-    // The new-item row.
-    if (PtInRect(&di.NewItemRowRect, P)) {
-        if (const TgxHeaderDrawItem* h = FindHeaderItem(di, P.X, -1)) {
-            hit.Band = h->Band;
-            hit.Column = h->Column;
-        }
-        return done(hcNewItemRow);
+    // ---- the header panel
+
+    bool HeaderPanel() {
+        const TRect& panel = DI.HeaderPanelRect;
+        if (EdgeOrCorner(panel, DI.HeaderCornerRect, L.IsHeaderPanelSizing(), hcHeaderPanelEdge, hcHeaderCorner))
+            return true;
+        if (IsRectEmpty(&panel)) return false;
+        if (PtInRect(&panel, P)) return OnHeader();
+        return RightOfHeaders();
     }
 
-    // The row under P.Y, and the sizing edges between rows.
-    auto rowAt = [&](Integer Y) -> Integer {
-        for (size_t i = 0; i < di.Rows.size(); ++i)
-            if (Y >= di.Rows[i].Top && Y < di.Rows[i].Bottom()) return Integer(i);
+    // A header cell, or the sizing edge at its right or left.
+    bool OnHeader() {
+        Hit.HitCode = hcHeader;
+        for (const TgxHeaderDrawItem& h : DI.Headers) {
+            if (!PtInRect(&h.Rect, P) || !PtInRect(&h.Clip, P)) continue;
+            Hit.Band = h.Band;
+            Hit.Column = h.Column;
+            const Integer edge = std::min(h.Rect.Right, DI.HeaderPanelRect.Right);
+            if (P.X >= edge - EdgeZone) return HeaderRightEdge(h);
+            if (P.X < h.Rect.Left + EdgeZone) HeaderLeftEdge(h);
+            return true;
+        }
+        return Done(hcNowhere);
+    }
+
+    // The right edge of a cell: the column's, or its band's for the last cell of a row.
+    bool HeaderRightEdge(const TgxHeaderDrawItem& H) {
+        if (L.CanSizeColumn(H.Column) && (!H.LastInRow || HeaderToClient)) return Done(hcHeaderEdge);
+        if (H.LastInRow && BandSizable(H.Band)) return Done(hcBandEdge);
+        return true;
+    }
+
+    // The left edge of a cell is the right edge of the cell before it in its row, or of the band
+    // before (of its last cell in that row when the headers span the client width).
+    void HeaderLeftEdge(const TgxHeaderDrawItem& H) {
+        if (!H.FirstInRow) {
+            const Integer previous = L.GetBandRowColumnIndex(H.Band, H.Row, H.ColIndex - 1);
+            if (previous >= 0 && L.CanSizeColumn(previous)) {
+                Hit.Column = previous;
+                Done(hcHeaderEdge);
+            }
+            return;
+        }
+        if (H.Band <= 0) return;
+        Hit.Band = H.Band - 1;
+        if (!HeaderToClient) {
+            if (BandSizable(Hit.Band)) Done(hcBandEdge);
+            return;
+        }
+        const Integer count = L.GetBandRowColumnCount(Hit.Band, H.Row);
+        const Integer last = L.GetBandRowColumnIndex(Hit.Band, H.Row, count - 1);
+        if (last < 0) return;
+        Hit.Column = last;
+        if (L.CanSizeColumn(last)) Done(hcHeaderEdge);
+    }
+
+    // Just right of headers that end before the client area does: the right edge of the last
+    // band's cell in that header row, else of the band itself.
+    bool RightOfHeaders() {
+        if (!RightOfPanel(DI.HeaderPanelRect) || DI.Bands.empty()) return false;
+        const Integer band = DI.Bands.back().Band;
+        Hit.Band = band;
+        for (const TgxHeaderDrawItem& h : DI.Headers)
+            if (h.Band == band && h.LastInRow && P.Y >= h.Rect.Top && P.Y < h.Rect.Bottom) {
+                Hit.Column = h.Column;
+                return HeaderRightEdge(h);
+            }
+        if (BandSizable(band)) return Done(hcBandEdge);
+        Hit.Band = -1;
+        return false;
+    }
+
+    // ---- the new-item row, the indicator, row edges, the footer
+
+    bool NewItemRow() {
+        if (!PtInRect(&DI.NewItemRowRect, P)) return false;
+        TakeColumn(-1);
+        return Done(hcNewItemRow);
+    }
+
+    // The displayed row whose lines hold Y, -1 when none does.
+    Integer RowAt(Integer Y) const {
+        for (size_t i = 0; i < DI.Rows.size(); ++i)
+            if (Y >= DI.Rows[i].Top && Y < DI.Rows[i].Bottom()) return Integer(i);
         return -1;
-    };
-    auto takeRow = [&](Integer Row) {
-        hit.Row = Row;
-        hit.Node = di.Rows[size_t(Row)].Node;
-    };
-    auto rowEdge = [&](Integer Left, Integer Right) -> bool {
-        if (!IsRowSizing() || P.X < Left || P.X >= Right || P.Y >= di.RowsRect.Bottom) return false;
-        const Integer i = rowAt(P.Y);
+    }
+    void TakeRow(Integer Row) {
+        Hit.Row = Row;
+        Hit.Node = DI.Rows[size_t(Row)].Node;
+    }
+
+    // The sizing edge at the bottom of a row, between Left and Right: near the bottom of the row
+    // under P, near the top of the row below it, or just below the last row.
+    bool OnRowEdge(Integer Left, Integer Right) {
+        if (!L.IsRowSizing() || P.X < Left || P.X >= Right || P.Y >= DI.RowsRect.Bottom) return false;
+        const Integer i = RowAt(P.Y);
         if (i >= 0) {
-            const TgxRowDrawItem& r = di.Rows[size_t(i)];
+            const TgxRowDrawItem& r = DI.Rows[size_t(i)];
             if (P.Y >= r.Bottom() - EdgeZone) {
-                takeRow(i);
+                TakeRow(i);
                 return true;
             }
             if (i > 0 && P.Y < r.Top + EdgeZone) {
-                takeRow(i - 1);
+                TakeRow(i - 1);
                 return true;
             }
             return false;
         }
-        if (!di.Rows.empty() && P.Y >= di.Rows.back().Bottom() && P.Y < di.Rows.back().Bottom() + EdgeZone) {
-            takeRow(Integer(di.Rows.size()) - 1);
+        if (!DI.Rows.empty() && P.Y >= DI.Rows.back().Bottom() && P.Y < DI.Rows.back().Bottom() + EdgeZone) {
+            TakeRow(Integer(DI.Rows.size()) - 1);
             return true;
         }
         return false;
-    };
-    if (FShowIndicator && FIndicatorWidth > 0) {
-        const Integer left = di.ClientRect.Left;
-        const Integer right = left + FIndicatorWidth;
-        if (PtInRect(&di.IndicatorRect, P)) {
-            if (rowEdge(left, right)) return done(hcRowEdge);
-            const Integer i = rowAt(P.Y);
-            if (i >= 0) takeRow(i);
-            return done(hcIndicator);
-        }
-        if (P.Y >= di.RowsRect.Top && rowEdge(left, right)) return done(hcRowEdge);
-    } else if (P.Y >= di.RowsRect.Top && rowEdge(di.RowsRect.Left, di.RowsRect.Right)) {
-        return done(hcRowEdge);
     }
 
-    // The footer.
-    if (PtInRect(&di.FooterRect, P)) {
-        const Integer line = (P.Y - di.FooterRect.Top - 1) / std::max(FFooterCellHeight, 1);
-        if (const TgxHeaderDrawItem* h = FindHeaderItem(di, P.X, std::clamp(line, 0, FLayoutHeaderRows - 1))) {
-            hit.Band = h->Band;
-            hit.Column = h->Column;
-        }
-        return done(hcFooter);
+    bool IndicatorShown() const { return L.FShowIndicator && L.FIndicatorWidth > 0; }
+
+    bool Indicator() {
+        if (!IndicatorShown() || !PtInRect(&DI.IndicatorRect, P)) return false;
+        const Integer left = DI.ClientRect.Left;
+        if (OnRowEdge(left, left + L.FIndicatorWidth)) return Done(hcRowEdge);
+        const Integer i = RowAt(P.Y);
+        if (i >= 0) TakeRow(i);
+        return Done(hcIndicator);
     }
 
-    // The rows.
-    if (!PtInRect(&di.RowsRect, P)) return hit;
-    const Integer i = rowAt(P.Y);
-    if (i < 0) return hit;
-    takeRow(i);
-    const TgxRowDrawItem& row = di.Rows[size_t(i)];
-    hit.HitCode = P.X <= di.CellsRight ? hcCell : hcRowEnd;
-    auto takeColumn = [&](Integer Line) {
-        if (const TgxHeaderDrawItem* h = FindHeaderItem(di, P.X, Line)) {
-            hit.Band = h->Band;
-            hit.Column = h->Column;
-        }
-    };
-    for (Integer f = 0; f < row.FooterCount; ++f) {
-        const TRect r = GetRowFooterRect(di, row, f);
-        if (!PtInRect(&r, P)) continue;
-        hit.RowFooterIndex = f;
-        takeColumn(std::clamp((P.Y - r.Top) / std::max(FFooterCellHeight, 1), 0, FLayoutHeaderRows - 1));
-        return done(hcRowFooter);
+    // Rows are sized in the indicator while it shows, else across the rows area.
+    bool RowEdge() {
+        if (P.Y < DI.RowsRect.Top) return false;
+        const bool edge = IndicatorShown() ? OnRowEdge(DI.ClientRect.Left, DI.ClientRect.Left + L.FIndicatorWidth)
+                                           : OnRowEdge(DI.RowsRect.Left, DI.RowsRect.Right);
+        return edge && Done(hcRowEdge);
     }
-    // The tree area: indent, button, state image, image.
-    Integer start = 0;
-    Integer end = 0;
-    GetNodeIndent(row.Node, start, end);
-    const Integer origin = GetTreeOrigin(di);
-    const Integer indentRight = di.RowsRect.Left + di.IndentWidth;
-    if (P.X < std::min(origin + end, indentRight)) {
-        TgxTreeListNode* node = row.Node;
-        const Integer level = node->GetLevel() - (GetShowRoot() ? 0 : 1);
-        const bool button = node->GetHasChildren() && FShowButtons;
+
+    bool Footer() {
+        if (!PtInRect(&DI.FooterRect, P)) return false;
+        const Integer line = (P.Y - DI.FooterRect.Top - 1) / std::max(L.FFooterCellHeight, 1);
+        TakeColumn(std::clamp(line, 0, L.FLayoutHeaderRows - 1));
+        return Done(hcFooter);
+    }
+
+    // ---- the rows
+
+    // A row: its footers, its tree area, then its cells with the preview text; right of the
+    // cells the row's end.
+    void Rows() {
+        if (!PtInRect(&DI.RowsRect, P)) return;
+        const Integer i = RowAt(P.Y);
+        if (i < 0) return;
+        TakeRow(i);
+        const TgxRowDrawItem& row = DI.Rows[size_t(i)];
+        Hit.HitCode = P.X <= DI.CellsRight ? hcCell : hcRowEnd;
+        if (!RowFooter(row) && !TreeArea(row)) Cell(row);
+    }
+
+    bool RowFooter(const TgxRowDrawItem& Row) {
+        for (Integer f = 0; f < Row.FooterCount; ++f) {
+            const TRect r = L.GetRowFooterRect(DI, Row, f);
+            if (!PtInRect(&r, P)) continue;
+            Hit.RowFooterIndex = f;
+            TakeColumn(std::clamp((P.Y - r.Top) / std::max(L.FFooterCellHeight, 1), 0, L.FLayoutHeaderRows - 1));
+            return Done(hcRowFooter);
+        }
+        return false;
+    }
+
+    // The tree area from the left: indent, button, state image, image; nothing right of those
+    // up to where the tree area ends.
+    bool TreeArea(const TgxRowDrawItem& Row) {
+        Integer start = 0;
+        Integer end = 0;
+        L.GetNodeIndent(Row.Node, start, end);
+        const Integer origin = L.GetTreeOrigin(DI);
+        if (P.X >= std::min(origin + end, DI.RowsRect.Left + DI.IndentWidth)) return false;
+        TgxTreeListNode* node = Row.Node;
+        const Integer level = node->GetLevel() - (L.GetShowRoot() ? 0 : 1);
+        const bool button = node->GetHasChildren() && L.FShowButtons;
         // The images start where the node's indent says.
-        const Integer stateLeft = start;
-        const bool state = GetStateIndex(node) != -1;
-        const Integer imageLeft = state ? stateLeft + FStateImageWidth : stateLeft;
-        const bool image = GetSelectedIndex(node) != -1 || GetImageIndex(node) != -1;
+        const bool state = L.GetStateIndex(node) != -1;
+        const Integer imageLeft = state ? start + L.FStateImageWidth : start;
+        const bool image = L.GetSelectedIndex(node) != -1 || L.GetImageIndex(node) != -1;
         const Integer x = P.X - origin;
-        const Integer firstPart = button ? LevelIndent * level : stateLeft;
-        if (x < firstPart) return done(hcIndent);
-        if (button && x < LevelIndent * (level + 1)) return done(hcButton);
-        if (state && x >= stateLeft && x < stateLeft + FStateImageWidth) return done(hcStateImage);
-        if (image && x >= imageLeft && x < imageLeft + FImageWidth) return done(hcImage);
-        return done(hcNowhere);
+        if (x < (button ? LevelIndent * level : start)) return Done(hcIndent);
+        if (button && x < LevelIndent * (level + 1)) return Done(hcButton);
+        if (state && x >= start && x < start + L.FStateImageWidth) return Done(hcStateImage);
+        if (image && x >= imageLeft && x < imageLeft + L.FImageWidth) return Done(hcImage);
+        return Done(hcNowhere);
     }
-    if (hit.HitCode == hcCell && row.PreviewLineCount > 0 && !row.GroupNode) {
-        const TgxRowParts parts = GetRowParts(row);
-        if (P.Y >= parts.PreviewTop && P.Y < parts.PreviewBottom) hit.HitCode = hcPreview;
+
+    // The preview text below the cell lines, else the cell of the header cell above P (in the
+    // header row of P's line when the rows have several).
+    void Cell(const TgxRowDrawItem& Row) {
+        if (Hit.HitCode != hcCell) return;
+        const TgxRowParts parts = L.GetRowParts(Row);
+        if (Row.PreviewLineCount > 0 && !Row.GroupNode && P.Y >= parts.PreviewTop && P.Y < parts.PreviewBottom)
+            Hit.HitCode = hcPreview;
+        else
+            TakeColumn(L.FLayoutHeaderRows == 1 ? 0 : (P.Y - parts.CellsTop) / std::max(L.FDefaultRowHeight, 1));
     }
-    if (hit.HitCode == hcCell)
-        takeColumn(FLayoutHeaderRows == 1 ? 0 : (P.Y - GetRowParts(row).CellsTop) / std::max(FDefaultRowHeight, 1));
-    return hit;
+};
+
+TgxTreeListHitInfo TCustomgxTreeList::GetHitInfo(TPoint P) {
+    return TgxTreeListHitTester(*this, P).Run();
 }
 
 TgxTreeListHitCode TCustomgxTreeList::GetHitTestAt(Integer X, Integer Y) {

@@ -15,13 +15,6 @@ namespace {
 
 constexpr Integer LevelIndent = 16;
 
-TRect Intersect(const TRect& A, const TRect& B) {
-    TRect r(std::max(A.Left, B.Left), std::max(A.Top, B.Top), std::min(A.Right, B.Right), std::min(A.Bottom, B.Bottom));
-    if (r.Right < r.Left) r.Right = r.Left;
-    if (r.Bottom < r.Top) r.Bottom = r.Top;
-    return r;
-}
-
 COLORREF RGBOf(TColor Color) {
     return COLORREF(ColorToRGB(Color)) & 0xFFFFFF;
 }
@@ -260,7 +253,7 @@ private:
         C->GetFont()->Assign(L.FHeaderFont);
         HBRUSH shadow = GetSysColorBrush(COLOR_BTNSHADOW);
         for (const TgxHeaderDrawItem& h : DI.Headers) {
-            const TRect below = Intersect(h.EmptyRect, TRect(h.Clip.Left, h.EmptyRect.Top, h.Clip.Right, h.EmptyRect.Bottom));
+            const TRect below = IntersectionOf(h.EmptyRect, TRect(h.Clip.Left, h.EmptyRect.Top, h.Clip.Right, h.EmptyRect.Bottom));
             if (Visible(below)) Fill(below, shadow);
             if (!Visible(h.Clip)) continue;
             TgxHeaderCellContent content;
@@ -290,7 +283,7 @@ private:
         for (const TgxEmptyBandDrawItem& band : DI.EmptyBands) {
             TRect r = band.Rect;
             for (const TgxBandDrawItem& item : DI.Bands)
-                if (item.Band == band.Band) r = Intersect(r, TRect(item.Clip.Left, r.Top, item.Clip.Right, r.Bottom));
+                if (item.Band == band.Band) r = IntersectionOf(r, TRect(item.Clip.Left, r.Top, item.Clip.Right, r.Bottom));
             if (Visible(r)) Fill(r, shadow);
         }
         FixedBandSeparators(DI.HeaderPanelRect.Top, DI.HeaderPanelRect.Bottom);
@@ -326,7 +319,7 @@ private:
                 grid.insert(grid.end(), {TPoint(cell.Right, row.Top), TPoint(cell.Right, cellsBottom)});
             }
             const TRect clip(h.Clip.Left, cell.Top, h.Clip.Right, cell.Bottom);
-            if (!Visible(Intersect(cell, clip))) continue;
+            if (!Visible(IntersectionOf(cell, clip))) continue;
             const bool selected = focused && node && CellSelected(node, node->GetSelected(), h.Column);
             TColor back;
             TColor text;
@@ -339,7 +332,7 @@ private:
             if (focused && !L.IsRowSelect() && !L.IsInvertSelect() && h.Column == FocusedColumn) FocusFrame(cell);
         }
         for (const TgxEmptyBandDrawItem& band : DI.EmptyBands)
-            Fill(Intersect(TRect(band.Rect.Left, row.Top, band.Rect.Right, cellsBottom), row), Brushes.Get(L.GetColor()));
+            Fill(IntersectionOf(TRect(band.Rect.Left, row.Top, band.Rect.Right, cellsBottom), row), Brushes.Get(L.GetColor()));
         if (focused && (L.IsRowSelect() || L.IsInvertSelect()))
             FocusFrame(TRect(DI.RowsRect.Left, row.Top, DI.CellsRight + 1, cellsBottom));
         if (L.FShowGrid && !grid.empty()) {
@@ -355,7 +348,7 @@ private:
         HBRUSH header = Brushes.Get(L.FHeaderColor);
         for (const TgxRowDrawItem& row : DI.Rows) {
             const TRect cell(DI.IndicatorRect.Left, row.Top, DI.IndicatorRect.Right, row.Bottom());
-            const TRect clip = Intersect(cell, DI.IndicatorRect);
+            const TRect clip = IntersectionOf(cell, DI.IndicatorRect);
             if (Visible(clip)) DrawIndicatorCell(DC(), Buffer, cell, clip, header, row.IndicatorImage, Flat);
         }
         ExcludeClipRect(DC(), DI.IndicatorRect.Left, DI.IndicatorRect.Top, DI.IndicatorRect.Right,
@@ -382,8 +375,8 @@ private:
                 InflateRect(&cell, -1, -1);
                 if (h.FirstColumnOfFirstBand) ++cell.Left;
                 if (h.LastColumnOfLastBand) cell.Right -= 2;
-                const TRect clip = Intersect(TRect(h.Clip.Left, r.Top, h.Clip.Right, r.Bottom), r);
-                if (!L.IsExistFooterCell(h.Column) || !Visible(Intersect(cell, clip))) continue;
+                const TRect clip = IntersectionOf(TRect(h.Clip.Left, r.Top, h.Clip.Right, r.Bottom), r);
+                if (!L.IsExistFooterCell(h.Column) || !Visible(IntersectionOf(cell, clip))) continue;
                 TClipKeeper keep(DC());
                 IntersectClipRect(DC(), clip.Left, clip.Top, clip.Right, clip.Bottom);
                 DrawEdge(DC(), &cell, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
@@ -555,7 +548,7 @@ private:
             for (const TgxEmptyBandDrawItem& band : DI.EmptyBands) {
                 TRect r(band.Rect.Left, parts.CellsTop, band.Rect.Right, parts.PreviewTop);
                 for (const TgxBandDrawItem& item : DI.Bands)
-                    if (item.Band == band.Band) r = Intersect(r, TRect(item.Clip.Left, r.Top, item.Clip.Right, r.Bottom));
+                    if (item.Band == band.Band) r = IntersectionOf(r, TRect(item.Clip.Left, r.Top, item.Clip.Right, r.Bottom));
                 if (Visible(r)) Fill(r, rowBrush);
             }
         }
@@ -582,14 +575,14 @@ private:
         if (!IsRectEmpty(&H.EmptyRect) && L.FLayoutHeaderRows > 1) {
             const TRect below(cell.Left, cell.Bottom + (PreviewGrid() ? 1 : 0), cell.Right + (L.FShowGrid ? 1 : 0),
                               Parts.PreviewTop);
-            const TRect clipped = Intersect(below, TRect(H.Clip.Left, below.Top, H.Clip.Right, below.Bottom));
+            const TRect clipped = IntersectionOf(below, TRect(H.Clip.Left, below.Top, H.Clip.Right, below.Bottom));
             TColor back;
             TColor text;
             CellColors(node, RowSelected(Row), -1, back, text);
             if (Visible(clipped)) Fill(clipped, Brushes.Get(back));
         }
         const TRect clip(H.Clip.Left, cell.Top, H.Clip.Right, cell.Bottom);
-        if (!Visible(Intersect(cell, clip))) return;
+        if (!Visible(IntersectionOf(cell, clip))) return;
         const bool selected = CellSelected(node, Row.Selected, H.Column);
         TColor back;
         TColor text;
@@ -608,7 +601,7 @@ private:
                            back, focusedCell, selected, -1, H.Column, node);
         }
         if (focusedCell && !L.IsNewItemRowFocused() && !L.IsRowSelect() && !L.IsInvertSelect())
-            FocusFrame(Intersect(cell, clip));
+            FocusFrame(IntersectionOf(cell, clip));
     }
 
     void PaintRowFooter(const TgxRowDrawItem& Row, Integer Index) {
@@ -622,7 +615,7 @@ private:
                        r.Top + (h.Row + h.RowSpan) * L.FFooterCellHeight);
             InflateRect(&cell, -1, -1);
             const TRect clip(h.Clip.Left, r.Top, h.Clip.Right, r.Bottom);
-            if (!Visible(Intersect(cell, clip))) continue;
+            if (!Visible(IntersectionOf(cell, clip))) continue;
             TClipKeeper keep(DC());
             IntersectClipRect(DC(), clip.Left, clip.Top, clip.Right, clip.Bottom);
             DrawEdge(DC(), &cell, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);

@@ -354,9 +354,12 @@ TEST_F(StartupTest, TheAccessPasswordDecidesWhetherStartUpGoesOn) {
         EXPECT_EQ(dialogs_.Pending(), 0u);
         ASSERT_FALSE(dialogs_.Requests().empty());
         EXPECT_EQ(dialogs_.Requests()[0].Caption, "Password Dialog");
-        if (c.answers.size() > 2)
+        if (c.answers.size() > 2) {
             EXPECT_EQ(dialogs_.Requests()[1].Text, "The password you entered was incorrect please try again!");
-        if (c.lastMessage) EXPECT_EQ(dialogs_.Requests().back().Text, c.lastMessage);
+        }
+        if (c.lastMessage) {
+            EXPECT_EQ(dialogs_.Requests().back().Text, c.lastMessage);
+        }
         EXPECT_EQ(frmMain->StartupIncomplete, !c.opens);
         EXPECT_EQ(frmMain->DisplayReady, c.opens);
         EXPECT_EQ(frmMain->CloseRequested, !c.opens);

@@ -12,12 +12,13 @@
 #include <map>
 
 #include "framework/clipboard.h"
+#include "framework/dib_reader.h"
 #include "framework/dynlib.h"
 #include "framework/forms.h"
 #include "framework/graphics.h"
 #include "framework/stream.h"
 #include "framework/window_backend.h"
-#include "framework/qt/raster.h"
+#include "framework/qt/gdi_backend.h"
 
 namespace {
 
@@ -43,9 +44,6 @@ QString MimeOf(UINT Format) {
     return QString("application/x-lumora-cf;id=%1").arg(Format);
 }
 
-using lumora_gdi::LoadLE16;
-using lumora_gdi::LoadLE32;
-
 void Put32(std::vector<uint8_t>& v, uint32_t x) {
     for (int i = 0; i < 4; ++i) v.push_back(uint8_t(x >> (8 * i)));
 }
@@ -59,46 +57,33 @@ std::vector<uint8_t> DibOfBitmap(TBitmap* Bitmap) {
     return std::vector<uint8_t>(p + 14, p + ms.GetSize());
 }
 
-// An ordinary image of a packed DIB (uncompressed rows of any depth), for other programs.
+// A packed DIB as a bitmap: a BMP file whose header says where the rows start.
+void LoadBitmapFromDib(TBitmap* Bitmap, const std::vector<uint8_t>& dib) {
+    TDibHeader h;
+    if (DibReadHeader(dib.data(), dib.size(), h) != TDibError::None) throw EInvalidGraphic("Bitmap image is not valid");
+    std::vector<uint8_t> file;
+    file.push_back('B');
+    file.push_back('M');
+    Put32(file, uint32_t(14 + dib.size()));
+    Put32(file, 0);
+    Put32(file, uint32_t(14 + h.PixelsAt()));
+    file.insert(file.end(), dib.begin(), dib.end());
+    TMemoryStream ms;
+    ms.Write(file.data(), Int64(file.size()));
+    ms.SetPosition(0);
+    Bitmap->LoadFromStream(&ms);
+}
+
+// An ordinary image of a packed DIB, for other programs; a null image when the DIB is not valid.
 QImage ImageOfDib(const std::vector<uint8_t>& dib) {
-    if (dib.size() < 40) return QImage();
-    const uint8_t* p = dib.data();
-    uint32_t headerSize = LoadLE32(p);
-    int32_t w = int32_t(LoadLE32(p + 4)), h = int32_t(LoadLE32(p + 8));
-    uint16_t bpp = LoadLE16(p + 14);
-    uint32_t compression = LoadLE32(p + 16);
-    uint32_t used = LoadLE32(p + 32);
-    if (w <= 0 || h == 0 || headerSize < 40 || headerSize > dib.size()) return QImage();
-    if (compression != 0 && compression != 3) return QImage();
-    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return QImage();
-    int height = h < 0 ? -h : h;
-    lumora_gdi::DibRowFormat f;
-    f.bpp = bpp;
-    size_t masks = 0;
-    if (compression == 3) {
-        // The masks follow a 40-byte header or lie inside a longer one.
-        if (dib.size() < 52) return QImage();
-        for (int i = 0; i < 3; ++i) f.masks[i] = LoadLE32(p + 40 + 4 * i);
-        if (headerSize == 40) masks = 12;
+    TBitmap bitmap;
+    try {
+        LoadBitmapFromDib(&bitmap, dib);
+    } catch (const Exception&) {
+        return QImage();
     }
-    size_t colors = bpp <= 8 ? (used ? used : (size_t(1) << bpp)) : 0;
-    std::vector<uint32_t> palette(colors);
-    size_t palAt = headerSize + masks;
-    if (palAt + colors * 4 > dib.size()) return QImage();
-    for (size_t i = 0; i < colors; ++i) palette[i] = LoadLE32(p + palAt + 4 * i) & 0xFFFFFF;
-    f.palette = palette.data();
-    f.paletteCount = colors;
-    size_t offset = palAt + colors * 4;
-    size_t stride = ((size_t(w) * bpp + 31) / 32) * 4;
-    if (offset + stride * size_t(height) > dib.size()) return QImage();
-    QImage img(w, height, QImage::Format_RGB32);
-    for (int y = 0; y < height; ++y) {
-        const uint8_t* row = p + offset + stride * size_t(h > 0 ? height - 1 - y : y);
-        auto* out = reinterpret_cast<uint32_t*>(img.scanLine(y));
-        lumora_gdi::DecodeDibRow(f, row, w, out);
-        for (int x = 0; x < w; ++x) out[x] |= 0xFF000000u;
-    }
-    return img;
+    if (bitmap.GetEmpty()) return QImage();
+    return lumora_gdi::BitmapToImage(lumora_gdi::BitmapOf(bitmap.GetHandle())).convertToFormat(QImage::Format_RGB32);
 }
 
 // A DIB of an image from another program: through a 24-bit bitmap.
@@ -360,32 +345,6 @@ HWND GetClipboardViewer() { return Viewers().empty() ? nullptr : Viewers().back(
 
 // ---- Pictures --------------------------------------------------------------------------------
 
-namespace {
-
-// A DIB as a BMP file: the file header says where the rows start.
-void LoadBitmapFromDib(TBitmap* Bitmap, const std::vector<uint8_t>& dib) {
-    if (dib.size() < 40) throw EInvalidGraphic("Bitmap image is not valid");
-    uint32_t headerSize = LoadLE32(dib.data());
-    uint16_t bpp = LoadLE16(dib.data() + 14);
-    uint32_t compression = LoadLE32(dib.data() + 16);
-    uint32_t used = LoadLE32(dib.data() + 32);
-    size_t colors = bpp <= 8 ? (used ? used : (size_t(1) << bpp)) : used;
-    size_t masks = compression == 3 && headerSize == 40 ? 12 : 0;
-    uint32_t offset = uint32_t(14 + headerSize + masks + colors * 4);
-    std::vector<uint8_t> file;
-    file.push_back('B');
-    file.push_back('M');
-    Put32(file, uint32_t(14 + dib.size()));
-    Put32(file, 0);
-    Put32(file, offset);
-    file.insert(file.end(), dib.begin(), dib.end());
-    TMemoryStream ms;
-    ms.Write(file.data(), Int64(file.size()));
-    ms.SetPosition(0);
-    Bitmap->LoadFromStream(&ms);
-}
-
-}  // namespace
 
 void TClipboard::Assign(TPersistent* Source) {
     TGraphic* graphic = dynamic_cast<TGraphic*>(Source);

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "framework/backend.h"
-#include "framework/qt/drag_image.h"
+#include "framework/drag_image.h"
 
 namespace lumora_gdi {
 

@@ -32,7 +32,7 @@
 
 #include "framework/windows_gdi.h"
 
-#include "framework/qt/gdi_objects.h"
+#include "framework/gdi/gdi_objects.h"
 
 
 namespace lumora_gdi {

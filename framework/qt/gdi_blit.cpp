@@ -9,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/dib_reader.h"
 #include "framework/qt/gdi_backend.h"
 
 using namespace lumora_gdi;
@@ -347,24 +348,16 @@ BlitSource SourceOf(HDC__* dst, HDC__* src) {
 // converted into owned.
 bool DibSource(const BITMAPINFO* info, const void* bits, BlitSource& out, std::vector<uint8_t>& owned) {
     if (!info) return false;
-    const BITMAPINFOHEADER& h = info->bmiHeader;
-    const int w = h.biWidth;
-    const int ht = h.biHeight < 0 ? -h.biHeight : h.biHeight;
-    const bool bottomUp = h.biHeight > 0;
-    if (w <= 0 || ht <= 0) return false;
-    const int bpp = h.biBitCount;
-    const DWORD comp = h.biCompression;
-    if (comp != BI_RGB && comp != BI_BITFIELDS) return false;
-    const auto* headerEnd = reinterpret_cast<const uint8_t*>(info) + (h.biSize ? h.biSize : 40);
-    const RGBQUAD* pal = reinterpret_cast<const RGBQUAD*>(headerEnd);
-    int palCount = 0;
-    if (bpp <= 8) palCount = h.biClrUsed ? int(h.biClrUsed) : (1 << bpp);
-    const DWORD* masks = nullptr;
-    if (comp == BI_BITFIELDS) masks = reinterpret_cast<const DWORD*>(headerEnd);
-    if (!bits) {
-        bits = headerEnd + palCount * 4 + (comp == BI_BITFIELDS ? 12 : 0);
-    }
-    const int stride = DibRowBytes(w, bpp);
+    // The caller's structure holds what its header says it holds, so it is read without a limit.
+    TDibHeader h;
+    if (DibReadHeader(info, SIZE_MAX, h) != TDibError::None || h.Empty() || h.RunLength()) return false;
+    const auto* start = reinterpret_cast<const uint8_t*>(info);
+    const TDibRowFormat f = h.RowFormat(start + h.PaletteAt, SIZE_MAX);
+    const int w = int(h.Width), ht = int(h.Height), bpp = h.BitCount;
+    const bool bottomUp = !h.TopDown;
+    const DWORD comp = h.Compression;
+    if (!bits) bits = start + h.PixelsAt();
+    const int stride = int(h.RowBytes());
     auto* base = static_cast<uint8_t*>(const_cast<void*>(bits));
     Surface s;
     s.width = w;
@@ -379,9 +372,8 @@ bool DibSource(const BITMAPINFO* info, const void* bits, BlitSource& out, std::v
     if (bpp == 1) {
         s.fmt = PixFmt::Mono;
         out.surface = s;
-        auto q = [&](int i) { return (uint32_t(pal[i].rgbRed) << 16) | (uint32_t(pal[i].rgbGreen) << 8) | pal[i].rgbBlue; };
-        out.mono0 = palCount > 0 ? q(0) : 0;
-        out.mono1 = palCount > 1 ? q(1) : 0xFFFFFF;
+        out.mono0 = f.Colour(0);
+        out.mono1 = f.PaletteCount > 1 ? f.Colour(1) : 0xFFFFFF;
         return true;
     }
     if (bpp == 24 && comp == BI_RGB) {
@@ -397,18 +389,9 @@ bool DibSource(const BITMAPINFO* info, const void* bits, BlitSource& out, std::v
     // 4, 8 and 16 bits, and bit fields: convert to 32 bits.
     if (bpp != 4 && bpp != 8 && bpp != 16 && bpp != 32 && bpp != 24) return false;
     owned.assign(size_t(w) * size_t(ht) * 4, 0);
-    std::vector<uint32_t> colours;
-    for (int i = 0; i < palCount; ++i)
-        colours.push_back((uint32_t(pal[i].rgbRed) << 16) | (uint32_t(pal[i].rgbGreen) << 8) | pal[i].rgbBlue);
-    DibRowFormat f;
-    f.bpp = bpp;
-    f.palette = colours.data();
-    f.paletteCount = colours.size();
-    if (masks)
-        for (int i = 0; i < 3; ++i) f.masks[i] = masks[i];
     for (int y = 0; y < ht; ++y) {
         auto* o = reinterpret_cast<uint32_t*>(owned.data() + size_t(y) * size_t(w) * 4);
-        DecodeDibRow(f, s.row(y), w, o);
+        DibDecodeRow(f, s.row(y), w, o);
         for (int x = 0; x < w; ++x) o[x] |= 0xFF000000u;
     }
     Surface c;

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "framework/byte_order.h"
+#include "framework/dib_reader.h"
 #include "framework/graphics.h"
 #include "framework/resources.h"
 #include "framework/stream.h"
@@ -33,22 +35,17 @@ HICON__* DecodeImage(const uint8_t* p, size_t n) {
         ic->hasAlpha = true;
         return ic;
     }
-    if (n < 40 || lumora_gdi::LoadLE32(p) < 40) {
+    // A bitmap whose header counts the rows of both masks: the colour rows, then the AND mask.
+    TDibHeader hd;
+    const bool read = DibReadHeader(p, n, hd) == TDibError::None;
+    const int w = int(hd.Width), h = int(hd.Height / 2), bpp = hd.BitCount;
+    if (!read || hd.HeaderSize < 40 || hd.TopDown || hd.RunLength() || w <= 0 || h <= 0 || w > 1024 || h > 1024 ||
+        bpp == 16 || (bpp <= 8 && hd.PaletteCount > 256) || hd.PixelsAt() > n) {
         delete ic;
         InvalidIcon();
     }
-    const uint32_t hsize = lumora_gdi::LoadLE32(p);
-    const int w = int32_t(lumora_gdi::LoadLE32(p + 4));
-    const int h = int32_t(lumora_gdi::LoadLE32(p + 8)) / 2;
-    const int bpp = lumora_gdi::LoadLE16(p + 14);
-    const uint32_t used = lumora_gdi::LoadLE32(p + 32);
-    if (w <= 0 || h <= 0 || w > 1024 || h > 1024 || (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24 && bpp != 32)) {
-        delete ic;
-        InvalidIcon();
-    }
-    const size_t palCount = bpp <= 8 ? (used ? used : (1u << bpp)) : 0;
-    const size_t palAt = hsize;
-    const size_t xorAt = palAt + palCount * 4;
+    const TDibRowFormat f = hd.RowFormat(p + hd.PaletteAt, n - hd.PaletteAt);
+    const size_t xorAt = size_t(hd.PixelsAt());
     const size_t xorRow = size_t(DibRowBytes(w, bpp)), andRow = size_t(DibRowBytes(w, 1));
     const size_t andAt = xorAt + xorRow * size_t(h);
     if (andAt > n) {
@@ -63,24 +60,11 @@ HICON__* DecodeImage(const uint8_t* p, size_t n) {
     for (int y = 0; y < h; ++y) {
         const uint8_t* row = p + xorAt + xorRow * size_t(h - 1 - y);
         auto* o = reinterpret_cast<uint32_t*>(xr.scanLine(y));
+        DibDecodeRow(f, row, w, o);
         for (int x = 0; x < w; ++x) {
-            uint32_t v = 0;
-            if (bpp <= 8) {
-                size_t i = 0;
-                if (bpp == 8) i = row[x];
-                else if (bpp == 4) i = (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
-                else i = (row[x >> 3] >> (7 - (x & 7))) & 1;
-                if (i < palCount) {
-                    const uint8_t* e = p + palAt + i * 4;
-                    v = 0xFF000000u | (uint32_t(e[2]) << 16) | (uint32_t(e[1]) << 8) | e[0];
-                }
-            } else if (bpp == 24) {
-                v = 0xFF000000u | (uint32_t(row[x * 3 + 2]) << 16) | (uint32_t(row[x * 3 + 1]) << 8) | row[x * 3];
-            } else {
-                v = lumora_gdi::LoadLE32(row + x * 4);
-                if (v >> 24) anyAlpha = true;
-            }
-            o[x] = v;
+            const uint32_t alpha = bpp == 32 ? row[x * 4 + 3] : 0xFF;
+            if (bpp == 32 && alpha) anyAlpha = true;
+            o[x] |= alpha << 24;
         }
         if (haveAnd) {
             const uint8_t* arow = p + andAt + andRow * size_t(h - 1 - y);
@@ -113,17 +97,21 @@ HICON__* DecodeImage(const uint8_t* p, size_t n) {
 
 // The icon file's directory: the entry nearest 32 x 32, the deepest colour among equals.
 HICON__* DecodeIconFile(const uint8_t* p, size_t n) {
-    if (n < 6 || lumora_gdi::LoadLE16(p) != 0 || (lumora_gdi::LoadLE16(p + 2) != 1 && lumora_gdi::LoadLE16(p + 2) != 2)) InvalidIcon();
-    const int count = lumora_gdi::LoadLE16(p + 4);
+    if (n < 6 || LoadLE16(p) != 0 || (LoadLE16(p + 2) != 1 && LoadLE16(p + 2) != 2)) InvalidIcon();
+    const int count = LoadLE16(p + 4);
     if (count <= 0 || n < 6 + size_t(count) * 16) InvalidIcon();
     int best = -1, bestScore = 0, bestDepth = -1;
     for (int i = 0; i < count; ++i) {
         const uint8_t* e = p + 6 + size_t(i) * 16;
         const int w = e[0] ? e[0] : 256, h = e[1] ? e[1] : 256;
-        const uint32_t size = lumora_gdi::LoadLE32(e + 8), off = lumora_gdi::LoadLE32(e + 12);
+        const uint32_t size = LoadLE32(e + 8), off = LoadLE32(e + 12);
         if (off >= n || size > n - off) continue;
-        int depth = lumora_gdi::LoadLE16(e + 6);
-        if (!depth && off + 16 <= n && lumora_gdi::LoadLE32(p + off) >= 40) depth = lumora_gdi::LoadLE16(p + off + 14);
+        int depth = LoadLE16(e + 6);
+        if (!depth) {
+            TDibHeader image;
+            DibReadHeader(p + off, size, image);
+            depth = image.BitCount;
+        }
         const int score = std::abs(w - 32) + std::abs(h - 32);
         if (best < 0 || score < bestScore || (score == bestScore && depth > bestDepth)) {
             best = i;
@@ -133,7 +121,7 @@ HICON__* DecodeIconFile(const uint8_t* p, size_t n) {
     }
     if (best < 0) InvalidIcon();
     const uint8_t* e = p + 6 + size_t(best) * 16;
-    return DecodeImage(p + lumora_gdi::LoadLE32(e + 12), lumora_gdi::LoadLE32(e + 8));
+    return DecodeImage(p + LoadLE32(e + 12), LoadLE32(e + 8));
 }
 
 // One 32-bit image with alpha and its AND mask, as an icon file.
@@ -143,21 +131,21 @@ std::vector<Byte> EncodeIcon(HICON__* ic) {
     const size_t xorRow = size_t(w) * 4, andRow = size_t(DibRowBytes(w, 1));
     const size_t imgBytes = 40 + xorRow * size_t(h) + andRow * size_t(h);
     std::vector<Byte> v(6 + 16 + imgBytes, 0);
-    lumora_gdi::StoreLE16(v, 2, 1);
-    lumora_gdi::StoreLE16(v, 4, 1);
+    StoreLE16(v.data() + 2, 1);
+    StoreLE16(v.data() + 4, 1);
     v[6] = Byte(w >= 256 ? 0 : w);
     v[7] = Byte(h >= 256 ? 0 : h);
-    lumora_gdi::StoreLE16(v, 10, 1);
-    lumora_gdi::StoreLE16(v, 12, 32);
-    lumora_gdi::StoreLE32(v, 14, uint32_t(imgBytes));
-    lumora_gdi::StoreLE32(v, 18, 22);
+    StoreLE16(v.data() + 10, 1);
+    StoreLE16(v.data() + 12, 32);
+    StoreLE32(v.data() + 14, uint32_t(imgBytes));
+    StoreLE32(v.data() + 18, 22);
     const size_t at = 22;
-    lumora_gdi::StoreLE32(v, at, 40);
-    lumora_gdi::StoreLE32(v, at + 4, uint32_t(w));
-    lumora_gdi::StoreLE32(v, at + 8, uint32_t(h * 2));
-    lumora_gdi::StoreLE16(v, at + 12, 1);
-    lumora_gdi::StoreLE16(v, at + 14, 32);
-    lumora_gdi::StoreLE32(v, at + 20, uint32_t(xorRow * size_t(h) + andRow * size_t(h)));
+    StoreLE32(v.data() + at, 40);
+    StoreLE32(v.data() + at + 4, uint32_t(w));
+    StoreLE32(v.data() + at + 8, uint32_t(h * 2));
+    StoreLE16(v.data() + at + 12, 1);
+    StoreLE16(v.data() + at + 14, 32);
+    StoreLE32(v.data() + at + 20, uint32_t(xorRow * size_t(h) + andRow * size_t(h)));
     for (int y = 0; y < h; ++y) {
         const auto* s = reinterpret_cast<const uint32_t*>(img.constScanLine(y));
         Byte* xo = v.data() + at + 40 + xorRow * size_t(h - 1 - y);
@@ -266,7 +254,7 @@ void TIcon::LoadFromStream(TStream* Stream) {
     size_t end = data.size();
     for (int i = 0; i < count; ++i) {
         const Byte* e = data.data() + 6 + size_t(i) * 16;
-        end = std::max<size_t>(end, size_t(lumora_gdi::LoadLE32(e + 12)) + lumora_gdi::LoadLE32(e + 8));
+        end = std::max<size_t>(end, size_t(LoadLE32(e + 12)) + LoadLE32(e + 8));
     }
     const size_t have = data.size();
     const Int64 rest = Stream->GetSize() - Stream->GetPosition();

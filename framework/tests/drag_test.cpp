@@ -5,7 +5,7 @@
 #include "framework/drag.h"
 #include "framework/graphics.h"
 #include "framework/image_list.h"
-#include "framework/qt/drag_image.h"
+#include "framework/drag_image.h"
 
 using Strings = std::vector<std::string>;
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "framework/image_list.h"
-#include "framework/qt/drag_image.h"
+#include "framework/drag_image.h"
 #include "framework/resources.h"
 #include "framework/stream.h"
 #include "framework/tests/graphics_fixture.h"
@@ -318,9 +318,9 @@ TEST_F(ResourceTest, NamedBitmapsHaveTheirSizes) {
         int w, h;
     };
     const Case cases[] = {
-        {"DXGRID_ARROW", 5, 9},       {"DXGRID_MULTIARROW", 5, 9}, {"DXGRID_VERSCROLLBITMAP", 28, 28},
-        {"DXTOOL_SAVE", 16, 16},      {"DXINPLACE_OLE_NULL", 16, 16}, {"IDB_PLAY", 16, 16},
-        {"dxgrid_insert", 5, 9},
+        {"GXGRID_ARROW", 5, 9},       {"GXGRID_MULTIARROW", 5, 9}, {"GXGRID_VERSCROLLBITMAP", 28, 28},
+        {"GXTOOL_SAVE", 16, 16},      {"GXINPLACE_OLE_NULL", 16, 16}, {"IDB_PLAY", 16, 16},
+        {"gxgrid_insert", 5, 9},
     };
     for (const Case& c : cases) {
         TBitmap b;
@@ -329,7 +329,7 @@ TEST_F(ResourceTest, NamedBitmapsHaveTheirSizes) {
         EXPECT_EQ(b.GetHeight(), c.h) << c.name;
     }
     TBitmap arrow;
-    arrow.LoadFromResourceName(HInstance, "DXGRID_ARROW");
+    arrow.LoadFromResourceName(HInstance, "GXGRID_ARROW");
     EXPECT_EQ(Px(&arrow, 0, 0), clWhite);  // white is the mask colour of the indicator images
     EXPECT_EQ(Px(&arrow, 0, 4), clBlack);
     TBitmap none;
@@ -370,9 +370,9 @@ TEST_F(ResourceTest, CursorTableHoldsStandardAndRegisteredCursors) {
     DeleteObject(info.hbmMask);
     DeleteObject(info.hbmColor);
     // Registering an id again replaces its cursor.
-    SetCursorTableEntry(-1124, LoadCursor(HInstance, "DXTLDELETECURSOR"));
+    SetCursorTableEntry(-1124, LoadCursor(HInstance, "GXTLDELETECURSOR"));
     HCURSOR first = GetCursorTableEntry(-1124);
-    SetCursorTableEntry(-1124, LoadCursor(HInstance, "DXTLDELETECURSOR"));
+    SetCursorTableEntry(-1124, LoadCursor(HInstance, "GXTLDELETECURSOR"));
     EXPECT_NE(GetCursorTableEntry(-1124), first);
     // Unknown ids give the default cursor; standard ids have their own.
     EXPECT_EQ(GetCursorTableEntry(4242), GetCursorTableEntry(crDefault));

@@ -1,5 +1,5 @@
 #pragma once
-// The Windows bitmap, icon and cursor codecs.
+// The Windows bitmap codec (icons and cursors: ico_codec.h).
 
 #include "framework/graphics.h"
 #include "framework/stream.h"
@@ -11,15 +11,6 @@ void BMPDecodeStream(TStream* Stream, TBitmap* Bitmap, Int64 Length, TIOParamsVa
                      TProgressRec& Progress, bool ParamsOnly);
 // Writes the bitmap as one BMP image at the stream's position and leaves the stream after it.
 void BMPEncodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TProgressRec& Progress);
-// True when the stream holds a plausible icon (cursor) directory; the position is unchanged.
-bool IsICOStream(TStream* Stream);
-bool IsCURStream(TStream* Stream);
-// Read entry Params.ICOImageIndex (CURImageIndex) of the icon (cursor) file.
-void ICODecodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, bool ParamsOnly,
-                     TProgressRec& Progress);
-void CURDecodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, bool ParamsOnly,
-                     TProgressRec& Progress);
-
 // Run-length codes one row of palette indexes (one a byte) as BMP RLE8 or RLE4 data, the
 // end-of-line pair included. Out needs room for 2 x Count + 4 bytes. Returns the bytes written.
 Integer BMPEncodeRLE8Row(const Byte* Indexes, Integer Count, Byte* Out);

@@ -1,30 +1,17 @@
 #pragma once
-// Small pieces the file codecs share: little-endian numbers in byte buffers, the largest image a
-// reader accepts, and a fresh blank bitmap to decode into.
+// Small pieces the file codecs share: little-endian numbers in byte buffers (framework/byte_order.h),
+// the largest image a reader accepts, a fresh blank bitmap to decode into, and progress reports.
 
 #include <memory>
 #include <vector>
 
+#include "framework/byte_order.h"
+#include "framework/dib_reader.h"
 #include "framework/graphics.h"
 #include "framework/stream.h"
 #include "imaging/img_types.h"
 
 class TImgQuantizer;
-
-inline Word LoadLE16(const Byte* p) { return Word(p[0] | (p[1] << 8)); }
-inline Cardinal LoadLE32(const Byte* p) {
-    return Cardinal(p[0]) | (Cardinal(p[1]) << 8) | (Cardinal(p[2]) << 16) | (Cardinal(p[3]) << 24);
-}
-inline void StoreLE16(Byte* p, Word v) {
-    p[0] = Byte(v);
-    p[1] = Byte(v >> 8);
-}
-inline void StoreLE32(Byte* p, Cardinal v) {
-    p[0] = Byte(v);
-    p[1] = Byte(v >> 8);
-    p[2] = Byte(v >> 16);
-    p[3] = Byte(v >> 24);
-}
 
 // The largest side and the largest pixel count of an image a reader makes a bitmap for; files that
 // claim more are refused before anything is allocated.
@@ -48,6 +35,46 @@ inline Int64 ImgBytesLeft(TStream* Stream) {
     const Int64 left = Stream->GetSize() - Stream->GetPosition();
     return left > 0 ? left : 0;
 }
+
+// Tells the progress handler how far a reader or writer has come, in percent.
+inline void ReportPercent(const TProgressRec& Progress, Integer Percent) {
+    if (Progress.OnProgress) Progress.OnProgress(Progress.Sender, Percent);
+}
+
+// Pixels per metre as dots per inch, rounded half to even; a result that is not positive gives
+// Default.
+Integer ImgDpiFromPelsPerMetre(Int64 PelsPerMetre, Integer Default);
+
+// The rows of a stored image, read from the stream in order a block at a time. A row the data
+// does not hold in full is not handed out.
+class TImgRowReader {
+public:
+    TImgRowReader(TStream* Stream, Integer RowBytes, Integer Rows);
+    // The next row, or null once the data has ended.
+    const Byte* Next();
+
+private:
+    TStream* FStream;
+    Integer FRowBytes, FRowsLeft, FBlockRows = 1;
+    Integer FIndex = 0, FValid = 0;
+    std::vector<Byte> FBuffer;
+};
+
+// The colour table of a stored bitmap (framework/dib_reader.h), read from the stream: Count entries
+// of EntrySize bytes, blue, green, red first. At most 256 are kept, the rest are read past.
+class TImgPaletteTable {
+public:
+    TImgPaletteTable(TStream* Stream, Int64 Count, Integer EntrySize);
+    std::vector<TImgRGB> Colours;
+    // Entry Index; black past the table.
+    TImgRGB Colour(unsigned Index) const { return Index < Colours.size() ? Colours[Index] : TImgRGB{}; }
+    // The format of the bitmap's rows with this table; narrow channels keep their bits at the top.
+    TDibRowFormat RowFormat(const TDibHeader& Header) const;
+
+private:
+    std::vector<Byte> FRaw;
+    Integer FEntrySize;
+};
 
 // Output collected in memory and written to the stream a block at a time (WriteBuffer: a failed
 // write raises).

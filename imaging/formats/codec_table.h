@@ -5,6 +5,7 @@
 
 #include "imaging/formats/bmp_codec.h"
 #include "imaging/formats/gif_codec.h"
+#include "imaging/formats/ico_codec.h"
 #include "imaging/formats/jpeg_codec.h"
 #include "imaging/formats/pcx_codec.h"
 #include "imaging/formats/png_codec.h"

@@ -20,10 +20,6 @@ constexpr Byte kGraphicControl = 0xF9;
 constexpr Integer kHeaderSize = 13;
 constexpr Integer kDescriptorSize = 9;  // after the 0x2C
 
-void ReportPercent(const TProgressRec& Progress, Integer Percent) {
-    if (Progress.OnProgress) Progress.OnProgress(Progress.Sender, Percent);
-}
-
 // A 16-bit field of the file, the value held within 0..65535.
 void StoreField(Byte* p, Integer v) { StoreLE16(p, Word(v < 0 ? 0 : (v > 0xFFFF ? 0xFFFF : v))); }
 

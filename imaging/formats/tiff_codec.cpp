@@ -73,10 +73,6 @@ Integer TypeSize(Word Type) {
     }
 }
 
-void ReportPercent(const TProgressRec& Progress, Integer Percent) {
-    if (Progress.OnProgress) Progress.OnProgress(Progress.Sender, Percent);
-}
-
 // ---- reading -----------------------------------------------------------------------------------
 
 // The TIFF in the stream from Base on, in its byte order.

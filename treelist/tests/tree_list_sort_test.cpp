@@ -252,7 +252,9 @@ TEST_F(SortFixture, AnInconsistentOnCompareNeverLosesANode) {
             for (Integer i = 0; i < n->GetCount(); ++i) ASSERT_EQ(n->GetItem(i)->GetParent(), n);
         }
         ASSERT_EQ(after, before);
-        if (failed) EXPECT_EQ(afterOrder, beforeOrder);
+        if (failed) {
+            EXPECT_EQ(afterOrder, beforeOrder);
+        }
         for (Integer i = 0; i < list->GetAbsoluteCount(); ++i) ASSERT_EQ(list->GetAbsoluteIndex(list->GetAbsoluteNode(i)), i);
     }
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "imaging/formats/bmp_codec.h"
+#include "imaging/formats/ico_codec.h"
 #include "imaging/formats/codec_table.h"
 #include "imaging/formats/tests/codec_bytes.h"
 #include "imaging/tests/image_fixture.h"

@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "imaging/formats/bmp_codec.h"
+#include "imaging/formats/ico_codec.h"
 #include "imaging/formats/pcx_codec.h"
 #include "imaging/formats/tga_codec.h"
 #include "imaging/formats/tests/codec_bytes.h"

@@ -335,7 +335,9 @@ TEST(JpegDecode, DamagedInput) {
             flipped[at] ^= Byte(1u << (at % 8));
             TIOParamsVals p;
             TBitmap b;
-            if (Decode(flipped, &b, p)) EXPECT_EQ(b.GetWidth(), p.Width);
+            if (Decode(flipped, &b, p)) {
+                EXPECT_EQ(b.GetWidth(), p.Width);
+            }
         }
     }
 }

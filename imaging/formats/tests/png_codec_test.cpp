@@ -232,7 +232,9 @@ TEST_F(PngTools, WrittenFilesAreValid) {
         TBitmap bitmap;
         ASSERT_TRUE(Decode(file, &bitmap, read));
         EXPECT_EQ(MaxDifference(Shown(&bitmap), Reference(path, ImgRGB(0, 0, 0))), 0);
-        if (c.Lossless) EXPECT_EQ(MaxDifference(Shown(&bitmap), Shown(c.Source)), 0);
+        if (c.Lossless) {
+            EXPECT_EQ(MaxDifference(Shown(&bitmap), Shown(c.Source)), 0);
+        }
         EXPECT_EQ(read.DpiX, 96);
         EXPECT_EQ(read.DpiY, 72);
         // 96 and 72 dots per inch are stored as 3780 and 2835 pixels per metre.
@@ -342,7 +344,9 @@ TEST(PngCodec, DamagedInputAndWriteErrors) {
             TIOParamsVals p;
             TBitmap b;
             const bool ok = Decode(flipped, &b, p);
-            if (at < 33) EXPECT_FALSE(ok) << "signature or header byte " << at;
+            if (at < 33) {
+                EXPECT_FALSE(ok) << "signature or header byte " << at;
+            }
         }
     }
 

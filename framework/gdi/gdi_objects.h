@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "framework/qt/raster.h"
+#include "framework/gdi/raster.h"
 #include "framework/windows_gdi.h"
 
 namespace lumora_gdi {

@@ -1,75 +1,8 @@
-#include "framework/qt/raster.h"
+#include "framework/gdi/raster.h"
 
 #include <cstring>
 
 namespace lumora_gdi {
-
-namespace {
-
-int MaskShift(uint32_t m) {
-    int n = 0;
-    while (m && !(m & 1)) {
-        m >>= 1;
-        ++n;
-    }
-    return n;
-}
-
-int MaskWidth(uint32_t m) {
-    while (m && !(m & 1)) m >>= 1;
-    int n = 0;
-    while (m & 1) {
-        m >>= 1;
-        ++n;
-    }
-    return n;
-}
-
-// One colour channel through its mask, scaled to 8 bits.
-uint32_t Channel(uint32_t v, uint32_t m) {
-    const int w = MaskWidth(m);
-    if (!w) return 0;
-    const uint32_t c = (v & m) >> MaskShift(m);
-    if (w >= 8) return (c >> (w - 8)) & 0xFF;
-    return (c * 255 + ((1u << w) - 1) / 2) / ((1u << w) - 1);
-}
-
-}  // namespace
-
-void DecodeDibRow(const DibRowFormat& f, const uint8_t* row, int width, uint32_t* out) {
-    auto pal = [&](size_t i) { return i < f.paletteCount ? f.palette[i] & 0xFFFFFF : 0u; };
-    uint32_t masks[3] = {f.masks[0], f.masks[1], f.masks[2]};
-    if (!masks[0] && !masks[1] && !masks[2]) {
-        if (f.bpp == 16) {
-            masks[0] = 0x7C00;
-            masks[1] = 0x03E0;
-            masks[2] = 0x001F;
-        } else {
-            masks[0] = 0xFF0000;
-            masks[1] = 0xFF00;
-            masks[2] = 0xFF;
-        }
-    }
-    for (int x = 0; x < width; ++x) {
-        switch (f.bpp) {
-        case 1: out[x] = pal((row[x >> 3] >> (7 - (x & 7))) & 1); break;
-        case 4: out[x] = pal((x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4)); break;
-        case 8: out[x] = pal(row[x]); break;
-        case 16: {
-            const uint32_t v = LoadLE16(row + x * 2);
-            out[x] = (Channel(v, masks[0]) << 16) | (Channel(v, masks[1]) << 8) | Channel(v, masks[2]);
-            break;
-        }
-        case 24: out[x] = (uint32_t(row[x * 3 + 2]) << 16) | (uint32_t(row[x * 3 + 1]) << 8) | row[x * 3]; break;
-        case 32: {
-            const uint32_t v = LoadLE32(row + x * 4);
-            out[x] = (Channel(v, masks[0]) << 16) | (Channel(v, masks[1]) << 8) | Channel(v, masks[2]);
-            break;
-        }
-        default: out[x] = 0; break;
-        }
-    }
-}
 
 uint32_t ReadPixel(const Surface& s, int x, int y) {
     const uint8_t* r = s.row(y);

@@ -31,31 +31,6 @@ inline bool NearestIsWhite(uint32_t rgb) {
 }
 inline uint32_t ToMono(uint32_t rgb) { return NearestIsWhite(rgb) ? 0xFFFFFF : 0; }
 
-// Little-endian fields of file formats.
-inline uint16_t LoadLE16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-inline uint32_t LoadLE32(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-inline void StoreLE16(std::vector<uint8_t>& v, size_t at, uint16_t x) {
-    v[at] = uint8_t(x);
-    v[at + 1] = uint8_t(x >> 8);
-}
-inline void StoreLE32(std::vector<uint8_t>& v, size_t at, uint32_t x) {
-    for (int i = 0; i < 4; ++i) v[at + size_t(i)] = uint8_t(x >> (8 * i));
-}
-
-// How the pixels of an uncompressed device-independent bitmap row are stored: 1, 4 or 8 bits
-// through the palette (0x00RRGGBB entries), 16 or 32 bits through the colour masks, 24 bits
-// blue-green-red.
-struct DibRowFormat {
-    int bpp = 24;
-    const uint32_t* palette = nullptr;
-    size_t paletteCount = 0;
-    uint32_t masks[3] = {0, 0, 0};  // red, green, blue; zero: 5-5-5 for 16 bits, 8-8-8 for 32
-};
-// Decodes width pixels of a row into 0x00RRGGBB.
-void DecodeDibRow(const DibRowFormat& f, const uint8_t* row, int width, uint32_t* out);
-
 uint32_t ReadPixel(const Surface& s, int x, int y);
 void WritePixel(const Surface& s, int x, int y, uint32_t rgb);
 void ReadSpan(const Surface& s, int x, int y, int n, uint32_t* out);
