@@ -304,6 +304,8 @@ void TDockX::UpdateVisibleBar(TCustomToolWindowX* Bar, bool ForceRemove) {
         FVisibleBars.push_back(Bar);
     else
         FVisibleBars.erase(it);
+    // A dock being freed frees its bars: nothing to arrange or report.
+    if (IsDestroying()) return;
     ArrangeDockedBars();
     if (OnInsertRemoveBar) OnInsertRemoveBar(this, want, Bar);
 }

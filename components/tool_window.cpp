@@ -101,7 +101,11 @@ void TFloatingWindowParent::SetParentForm(TCustomForm* Value) {
 
 void TFloatingWindowParent::Notification(TComponent* AComponent, TOperation Operation) {
     TForm::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == FParentForm) FParentForm = nullptr;
+    if (Operation != opRemove || AComponent != FParentForm) return;
+    FParentForm = nullptr;
+    // A bar on top of its form has nothing to show over any more.
+    for (int i = 0; i < GetControlCount(); ++i)
+        if (auto* bar = dynamic_cast<TCustomToolWindowX*>(GetControl(i))) bar->UpdateVisibility();
 }
 
 // The host is never mapped (X11 maps no empty window); its bar shows on its own.
@@ -177,8 +181,12 @@ void TCustomToolWindowX::HookCallback(THookProcCode Code, HWND Wnd, WPARAM /*WPa
         break;
     }
     case hpPreDestroy:
+        // The window that owns a floating bar goes: the bar's window is made again without it.
         for (TCustomToolWindowX* b : bars)
-            if (b->GetFloatingParentForm() == Wnd) b->UpdateVisibility();
+            if (b->GetFloatingParentForm() == Wnd && !b->FOwnerGone) {
+                b->FOwnerGone = true;
+                if (b->HandleAllocated()) b->RecreateWnd();
+            }
         break;
     default: break;
     }
@@ -257,7 +265,7 @@ void TCustomToolWindowX::CreateParams(TCreateParams& Params) {
     Params.Style = WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
     Params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
     // Owned by the form it floats over; an fmOnTopOfAllForms bar has no owner here.
-    Params.WndParent = FFloatingMode == fmOnTopOfParentForm ? GetFloatingParentForm() : nullptr;
+    Params.WndParent = FFloatingMode == fmOnTopOfParentForm && !FOwnerGone ? GetFloatingParentForm() : nullptr;
     if (FFloatingMode == fmOnTopOfAllForms && GetEnabled()) Params.ExStyle |= WS_EX_TOPMOST;
 }
 
@@ -422,8 +430,8 @@ void TCustomToolWindowX::SetParent(TWinControl* AParent) {
                 throw;
             }
             if (FHost && GetParent() != FHost) FHost->Free();
-            else if (FHost) FHost = nullptr;
             FHost = host;
+            FOwnerGone = false;
         }
         AParent = FHost;
     }

@@ -148,6 +148,8 @@ private:
     TToolWindowFloatingMode FFloatingMode = fmOnTopOfParentForm;
     bool FShowCaption = true;
     bool FInactiveCaption = false;
+    // The form that owned the floating window was destroyed.
+    bool FOwnerGone = false;
 
     void DrawDockedFrame(TCanvas* C);
     void DrawFloatingFrame(TCanvas* C);

@@ -2,8 +2,7 @@
 
 #include "components/dock.h"
 
-#include "components/tool_window.h"
-#include "framework/tests/window_fixture.h"
+#include "components/tests/dock_fixture.h"
 
 namespace {
 
@@ -91,21 +90,7 @@ std::string InvalidOperation(F f) {
     return "nothing raised";
 }
 
-class DockTest : public WindowTest {
-protected:
-    TDockX* AddDock(TDockPosition P) {
-        auto* d = new TDockX(Form);
-        d->SetParent(Form);
-        d->SetPosition(P);
-        return d;
-    }
-    TCustomToolWindowX* AddBar(TDockX* Dock, Integer W, Integer H) {
-        auto* b = new TCustomToolWindowX(Form);
-        b->SetBounds(0, 0, W, H);
-        b->SetParent(Dock);
-        return b;
-    }
-};
+using DockTest = DockFixture;
 
 }  // namespace
 
@@ -143,4 +128,29 @@ TEST_F(DockTest, ADockFollowsItsBarsAndShrinksTowardsItsEdge) {
 
     bar->Free();
     EXPECT_TRUE(bottom->GetBars().empty());
+}
+
+TEST_F(DockTest, FreeingADockOrAFormClearsTheBarsLinks) {
+    uitest::ShowForm(Form);
+    TDockX* top = AddDock(dpTop);
+    int reports = 0;
+    top->OnInsertRemoveBar = [&](TObject*, bool, TCustomToolWindowX*) { ++reports; };
+    AddBar(top, 60, 26);
+    reports = 0;
+    top->Free();
+    EXPECT_EQ(reports, 0);
+
+    // A floating bar owned elsewhere outlives its form: it hides and forgets it.
+    auto* owner = new TComponent(nullptr);
+    auto* other = new TForm(nullptr);
+    uitest::ShowForm(other);
+    auto* bar = new TCustomToolWindowX(owner);
+    bar->SetBounds(0, 0, 80, 40);
+    bar->SetParent(other);
+    uitest::ProcessEvents();
+    EXPECT_TRUE(IsWindowVisible(bar));
+    other->Free();
+    EXPECT_EQ(bar->GetFloatingParentForm(), nullptr);
+    EXPECT_FALSE(IsWindowVisible(bar));
+    owner->Free();
 }

@@ -2,23 +2,11 @@
 
 #include "components/tool_window.h"
 
+#include "components/tests/dock_fixture.h"
 #include "framework/system_metrics.h"
-#include "framework/tests/window_fixture.h"
 #include "framework/window_backend.h"
 
-namespace {
-
-class ToolWindowTest : public WindowTest {
-protected:
-    TDockX* AddDock(TDockPosition P) {
-        auto* d = new TDockX(Form);
-        d->SetParent(Form);
-        d->SetPosition(P);
-        return d;
-    }
-};
-
-}  // namespace
+using ToolWindowTest = DockFixture;
 
 TEST_F(ToolWindowTest, ADockedBarsClientAreaLeavesTheFrameAndTheDragHandle) {
     struct Case {
