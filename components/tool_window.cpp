@@ -292,6 +292,16 @@ void TCustomToolWindowX::Dispatch(TMessage& Message) {
 
 TDockX* TCustomToolWindowX::GetDockedTo() const { return dynamic_cast<TDockX*>(GetParent()); }
 
+void TCustomToolWindowX::SetDockedTo(TDockX* Value) {
+    if (Value) {
+        SetParent(Value);
+        return;
+    }
+    TCustomForm* form = GetFloating() ? GetFloatingParentForm() : ::GetParentForm(this);
+    if (!form) throw EInvalidOperation("Control '" + GetName() + "' has no parent window");
+    SetParent(form);
+}
+
 void TCustomToolWindowX::SetDockRow(Integer Value) {
     if (Value == FDockRow) return;
     FDockRow = Value;

@@ -47,6 +47,8 @@ public:
     ~TCustomToolWindowX() override;
 
     TDockX* GetDockedTo() const;
+    // nullptr floats the bar on its form.
+    void SetDockedTo(TDockX* Value);
     bool GetDocked() const { return GetDockedTo() != nullptr; }
     Integer GetDockRow() const { return FDockRow; }
     void SetDockRow(Integer Value);

@@ -106,6 +106,14 @@ TEST_F(DockTest, DocksRefuseWrongPlacesAndPositionChangesWithBars) {
     auto* other = new TCustomToolWindowX(Form);
     EXPECT_EQ(InvalidOperation([&] { other->SetParent(panel); }), "A tool window can only be placed on a TDockX or directly on the form");
     EXPECT_EQ(top->GetPosition(), dpTop);
+
+    auto* orphan = new TCustomToolWindowX(Form);
+    orphan->SetName("Orphan");
+    EXPECT_EQ(InvalidOperation([&] { orphan->SetDockedTo(nullptr); }), "Control 'Orphan' has no parent window");
+    bar->SetDockedTo(nullptr);
+    EXPECT_TRUE(bar->GetFloating());
+    EXPECT_EQ(bar->GetFloatingParentForm(), Form);
+    EXPECT_TRUE(top->GetBars().empty());
 }
 
 TEST_F(DockTest, ADockFollowsItsBarsAndShrinksTowardsItsEdge) {
