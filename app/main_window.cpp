@@ -4,17 +4,21 @@
 
 #include "app/access_password.h"
 #include "app/app_paths.h"
+#include "app/help_pages.h"
+#include "app/status_art.h"
 #include "dialogs/splash.h"
+#include "framework/atomic_file.h"
 #include "framework/comctrls.h"
 #include "framework/dialog_service.h"
 #include "framework/exceptions.h"
 #include "framework/file_utils.h"
+#include "framework/image_list.h"
 #include "framework/list_controls.h"
 #include "framework/math_utils.h"
 #include "framework/registry.h"
 #include "framework/resources.h"
-#include "framework/string_list.h"
 #include "framework/std_controls.h"
+#include "framework/string_list.h"
 #include "framework/sysutils.h"
 #include "imaging/formats/lzw_coders.h"
 #include "platform/user_folders.h"
@@ -88,6 +92,8 @@ TfrmMain::~TfrmMain() {
 
 void TfrmMain::BuildComponents() {
     ::BuildComponents(this, [&] {
+        BuildStatusBar();
+
         LeftPanel = new TPanel(this);
         LeftPanel->SetName("LeftPanel");
         LeftPanel->SetCaption("");
@@ -130,6 +136,76 @@ void TfrmMain::BuildComponents() {
     });
 }
 
+void TfrmMain::BuildStatusBar() {
+    ilstZoomStatus = new TImageList(this);
+    ilstZoomStatus->SetName("ilstZoomStatus");
+    AddZoomStatusImages(ilstZoomStatus);
+
+    Statusbar = new TPanel(this);
+    Statusbar->SetName("Statusbar");
+    Statusbar->SetCaption("");
+    Statusbar->SetParent(this);
+    Statusbar->SetBevelOuter(bvNone);
+    Statusbar->SetHeight(20);
+    Statusbar->SetAlign(alBottom);
+
+    // Left to right: the edit-status picture (1 pixel wide while nothing is changed), the file
+    // and selection labels; from the right: the zoom picture, the zoom label and the progress bar.
+    imgEditStatus = new TImage(this);
+    imgEditStatus->SetName("imgEditStatus");
+    imgEditStatus->SetParent(Statusbar);
+    imgEditStatus->SetWidth(1);
+    imgEditStatus->SetAlign(alLeft);
+    imgEditStatus->SetCenter(true);
+
+    lblfile = new TLabel(this);
+    lblfile->SetName("lblfile");
+    lblfile->SetParent(Statusbar);
+    lblfile->SetAutoSize(false);
+    lblfile->SetLayout(tlCenter);
+    lblfile->SetLeft(1);
+    lblfile->SetWidth(320);
+    lblfile->SetAlign(alLeft);
+    lblfile->SetCaption("");
+    lblfile->SetHint("No File");
+    lblfile->SetShowHint(true);
+
+    lblselected = new TLabel(this);
+    lblselected->SetName("lblselected");
+    lblselected->SetParent(Statusbar);
+    lblselected->SetAutoSize(false);
+    lblselected->SetLayout(tlCenter);
+    lblselected->SetLeft(321);
+    lblselected->SetWidth(170);
+    lblselected->SetAlign(alLeft);
+    lblselected->SetCaption("");
+
+    imgZoomStatus = new TImage(this);
+    imgZoomStatus->SetName("imgZoomStatus");
+    imgZoomStatus->SetParent(Statusbar);
+    imgZoomStatus->SetWidth(20);
+    imgZoomStatus->SetAlign(alRight);
+    imgZoomStatus->SetCenter(true);
+
+    lblzoom = new TLabel(this);
+    lblzoom->SetName("lblzoom");
+    lblzoom->SetParent(Statusbar);
+    lblzoom->SetAutoSize(false);
+    lblzoom->SetLayout(tlCenter);
+    lblzoom->SetWidth(90);
+    lblzoom->SetAlign(alRight);
+    lblzoom->SetCaption("");
+
+    pbrload = new TProgressBar(this);
+    pbrload->SetName("pbrload");
+    pbrload->SetParent(Statusbar);
+    pbrload->SetMin(0);
+    pbrload->SetMax(100);
+    pbrload->SetWidth(120);
+    pbrload->SetAlign(alRight);
+    pbrload->SetVisible(false);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Creation
 
@@ -138,6 +214,7 @@ void TfrmMain::FormCreate(TObject* Sender) {
     try {
         // Dropped files are accepted through the drop targets registered on the first show.
         Application->SetHelpFile(fixpath(ProgramFolder, true) + "lumora.hlp");
+        TApplication::HelpHandler = ShowHelpPage;
         Application->OnIdle = [this](TObject* S, bool& Done) { doidle(S, Done); };
         Application->SetHintHidePause(7500);
         Application->SetHintPause(750);
@@ -292,7 +369,7 @@ bool TfrmMain::AskAccessPassword() {
     for (int attempt = 1; attempt <= 3; ++attempt) {
         const std::string answer = showpassworddialog();
         if (answer.empty()) {
-            CloseRequested = true;
+            State.CloseRequested = true;
             return false;
         }
         if (checkaccesspw(answer, Settings.TwainHandle)) {
@@ -309,7 +386,7 @@ bool TfrmMain::AskAccessPassword() {
         if (attempt < 3) WarningBox("The password you entered was incorrect please try again!");
     }
     WarningBox("You failed to enter the correct password.  Lumora cannot be opened!");
-    CloseRequested = true;
+    State.CloseRequested = true;
     return false;
 }
 
@@ -371,8 +448,8 @@ void TfrmMain::SetupApplicationDisplay() {
     } catch (...) {
         ShowMessage("Error encountered processing parameters");
     }
-    DisplayReady = true;
-    BlockOperations = true;
+    State.DisplayReady = true;
+    State.BlockOperations = true;
 }
 
 void TfrmMain::SetupVolume() {
@@ -383,7 +460,7 @@ void TfrmMain::SetupVolume() {
 void TfrmMain::showTipsOnStart() {
     if (FileExists(fixpath(ProgramFolder, true) + "lmtips.ini")) {
         ShowQuickTips();
-        TipsFocusPending = true;
+        State.TipsFocusPending = true;
     } else {
         WarningBox("Lumora cannot locate the 'Tip of the Day' file, lmtips.ini in your Lumora program directory");
         Settings.TipsOnStart = false;
@@ -426,7 +503,7 @@ void TfrmMain::resetregistry(bool KeepMainKey) {
 }
 
 void TfrmMain::reseteverything() {
-    if (FileLoading) LoadCancelRequested = true;
+    if (State.FileLoading) State.LoadCancelRequested = true;
     Settings.ToolbarVisible.fill(true);
     if (FullScreen)
         SetFullScreenMode(0);
@@ -442,7 +519,7 @@ void TfrmMain::reseteverything() {
 void TfrmMain::mkResetSettingsClick(TObject* Sender) { reseteverything(); }
 
 void TfrmMain::actResetAllExecute(TObject* Sender) {
-    if (SlideshowActive()) {
+    if (State.SlideshowActive) {
         ActivateSlideshow(0);
         return;
     }
@@ -452,19 +529,6 @@ void TfrmMain::actResetAllExecute(TObject* Sender) {
     }
     if (MessageDlg("Are you sure you want to reset all your view settings?", mtConfirmation, {mbYes, mbNo}, 0) == mrYes)
         reseteverything();
-}
-
-void TfrmMain::doidle(TObject* Sender, bool& Done) {
-    if (CloseRequested) {
-        CloseRequested = false;
-        ShowMessage("Lumora will now close.");
-        Application->Terminate();
-        return;
-    }
-    if (BlockOperations) {
-        // The file list's operations are released (the thumbnails re-lay themselves out with it).
-        BlockOperations = false;
-    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -481,14 +545,14 @@ void TfrmMain::FormCloseQuery(TObject* Sender, bool& CanClose) {
 
 void TfrmMain::FormClose(TObject* Sender, TCloseAction& Action) {
     if (StartupIncomplete) return;
+    // The bracket stays open: nothing more is to happen in the window.
     BeginDialogDisplay(true, true, true);
     Screen->SetCursor(crHourGlass);
     deleteoldfiles();
-    try {
-        SaveDataFolderLists();
-    } catch (...) {
+    // Every list has its own guard, so one that cannot be written costs no other; one message
+    // tells of any.
+    if (!SaveDataFolderLists())
         MessageDlg("Error encountered saving your Favourite Directory list.", mtWarning, {mbOK}, 0);
-    }
     delete TempFileList;
     TempFileList = nullptr;
     if (Settings.SaveLastDirectory && !FDirTreePath.empty()) Settings.LastDir = FDirTreePath;
@@ -500,6 +564,19 @@ void TfrmMain::FormClose(TObject* Sender, TCloseAction& Action) {
     CloseAllSecondaryWindows();
     Guarded(nullptr, [&] { FreeKeptDialogs(); });
     Screen->SetCursor(crDefault);
+}
+
+bool TfrmMain::SaveDataFolderLists() {
+    bool saved = true;
+    auto save = [&](const std::string& FileName, TStrings* Lines) {
+        try {
+            if (!WriteFileAtomically(FileName, Lines->GetText())) saved = false;
+        } catch (...) {
+            saved = false;
+        }
+    };
+    save(DataFolder + "bkmks.lst", cmbBookmarkFile->GetItems());
+    return saved;
 }
 
 void TfrmMain::FormDestroy(TObject* Sender) {
@@ -543,7 +620,7 @@ void TfrmMain::ReadFormatRecords(TRegistry& Reg) {
     auto reset = [this](bool AskAssociations) {
         if (FormatRecordHooks.ResetToDefaults) FormatRecordHooks.ResetToDefaults(AskAssociations);
     };
-    if (!ReadFormatRecordSettings(Reg, Settings, FormatRecordHooks.Valid)) {
+    if (!ReadFormatRecordSettings(Reg, FormatRecordHooks.Valid)) {
         if (FirstRun) {
             reset(true);
         } else if (MessageDlg("An error was encountered whilst reading your format support information!  Would you "
@@ -600,7 +677,7 @@ void TfrmMain::writereg() {
         reg.SetRootKey(HKEY_LOCAL_MACHINE);
         if (reg.OpenKey(MainSettingsKey, true)) {
             WriteMainSettings(reg, Settings, FullScreen);
-            WriteFormatRecordSettings(reg, Settings);
+            WriteFormatRecordSettings(reg);
             SaveToolbarPositions();
         } else {
             WarningBox("Registry Update Failed");
@@ -686,4 +763,6 @@ void TfrmMain::pgcModesChange(TObject* Sender) {
 void TfrmMain::SetDirTreePath(const std::string& Path) {
     // Filled in with the folder tree: the tree follows the path and the folder is listed.
     if (!Path.empty()) FDirTreePath = Path;
+    State.FolderChangePending = false;
+    State.FolderRelistPending = false;
 }

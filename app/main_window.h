@@ -13,10 +13,19 @@
 #include <functional>
 #include <string>
 
+#include "app/main_state.h"
 #include "app/settings.h"
+#include "framework/dialog_service.h"
 #include "framework/forms.h"
 
 class TComboBox;
+class TCustomEdit;
+class TImage;
+class TImageList;
+class TLabel;
+class TProgressBar;
+class TdlgProgress;
+class Tdlginsertinfo;
 class TPageControl;
 class TPanel;
 class TStringList;
@@ -54,8 +63,51 @@ public:
     void reseteverything();
     void mkResetSettingsClick(TObject* Sender);
     void actResetAllExecute(TObject* Sender);
-    // The idle handler (one turn of deferred work).
+
+    // ---- Idle turns, the dialog bracket, warnings, progress and messages -------------------
+    // The idle handler: at most one kind of deferred work per turn, in a fixed order. Done is
+    // left true unless work that could run on the next turn is still recorded.
     void doidle(TObject* Sender, bool& Done);
+    // A file loads, the file list is busy or a dialog bracket is open.
+    bool IsBusy();
+    // Quiets the window before a modal dialog and brings it back after.
+    void BeginDialogDisplay(bool UnloadImage, bool BlockThumbnails, bool SaveFilter);
+    void EndDialogDisplay(bool Relist, bool ForceFolderRelist, bool LoadAfter, bool RefreshThumbnails,
+                          bool RestoreFilter);
+    // Entering and leaving the rich-text view and the description memo: typing there is not
+    // taken for commands.
+    void CallBeginDialogDisplay(TObject* Sender);
+    void CallEndDialogDisplay(TObject* Sender);
+    // Shows warning Number (0 to 35) unless the user switched it off; with Defer on a later free
+    // idle turn. "More Info.." opens the help at HelpContext.
+    void showwarning(Integer Number, bool Defer, bool AllowSwitchOff, Integer HelpContext);
+    // A message box whose All answer (mrAll) stands for AllAnswer until the next bracket opens.
+    Integer DisplayMessageDlg(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons, Integer AllAnswer);
+    void ResetDialogAllStates();
+    void FocusTedit(TCustomEdit* Edit);
+    // The error sound with "BeepOnError", the default sound with "BeepOnAction".
+    void Performbeep(bool ErrorKind);
+    void ShowStatusBarProgress(bool Visible, Integer Position);
+    // The progress display without a cancel button: the status bar and, with UseForm and
+    // "ShowDlgProgress", the progress form.
+    void showprogress(bool Show, bool UseForm, Integer Position, Integer Max, const std::string& Message);
+    // The progress form with a cancel button; false once the user has cancelled.
+    bool ShowcancellableProgress(bool Show, Integer Position, Integer Max, const std::string& Caption,
+                                 const std::string& Message, bool ProcessMessages);
+    void HideCancellableProgress();
+    // Progress of the image I/O and processing components: keeps the window responsive and
+    // stops a load that was asked to cancel.
+    void ImgImageProgress(TObject* Sender, Integer Percent);
+    // Progress and end of the image-utility component.
+    void ImgFuncProgress(TObject* Sender, Integer Percent);
+    void ImgFuncProgressEnd(TObject* Sender);
+    void FileLoadingCompleted();
+    void SetStatusLabelText(TControl* Panel, const std::string& Text);
+    // Method 0 stops a running slideshow; starting one comes with the slideshow.
+    void ActivateSlideshow(Integer Method);
+    // The slideshow timer (it comes with the slideshow): whether it runs, and switching it on.
+    bool SlideshowTimerEnabled() const { return FSlideshowTimerEnabled; }
+    void EnableSlideshowTimer() { FSlideshowTimerEnabled = true; }
 
     // ---- Settings --------------------------------------------------------------------------
     // Start-up step 7: the grid layout, the toolbar positions, the main key, the warning
@@ -90,7 +142,7 @@ public:
     const std::string& GetDirTreePath() const { return FDirTreePath; }
 
     // What reading the settings asks of the format records: whether a stored text is a record
-    // (empty: every text is taken as it stands) and resetting the seven records to their defaults,
+    // (empty: every text that parses is taken) and resetting the seven records to their defaults,
     // followed by the file-association step when asked (empty: there is nothing to reset). The
     // format records install themselves here.
     struct TFormatRecordHooks {
@@ -110,26 +162,32 @@ public:
     TTabSheet* tabFolders = nullptr;
     TComboBox* cmbBookmarkFile = nullptr;
     TComboBox* FilterBox = nullptr;
+    // The status bar: the file label, the selection label, the zoom label, the zoom and
+    // edit-status pictures (from ilstZoomStatus) and the progress bar.
+    TPanel* Statusbar = nullptr;
+    TImage* imgEditStatus = nullptr;
+    TLabel* lblfile = nullptr;
+    TLabel* lblselected = nullptr;
+    TProgressBar* pbrload = nullptr;
+    TLabel* lblzoom = nullptr;
+    TImage* imgZoomStatus = nullptr;
+    TImageList* ilstZoomStatus = nullptr;
+    // The progress forms while they are shown.
+    TdlgProgress* dlgProgress = nullptr;
+    Tdlginsertinfo* dlginsertinfo = nullptr;
 
     // ---- State -----------------------------------------------------------------------------
     TLumoraSettings Settings;
     std::string ProgramFolder;  // each with a trailing "/"
     std::string DataFolder;
     std::string WorkFolder;
+    TMainState State;
     bool FirstShowPending = true;
     bool StartupIncomplete = true;
-    bool DisplayReady = false;
-    bool CloseRequested = false;
     bool DoResetRequested = false;
     bool SuppressChangeEvents = false;
-    bool TipsFocusPending = false;
-    bool LoadCancelRequested = false;
-    bool FileLoading = false;
     // The stored version differed from this one: the first run of this version.
     bool FirstRun = true;
-    // The file-list controller's operations stay blocked until the first idle turn after
-    // start-up.
-    bool BlockOperations = false;
     // Temporary files to delete (made by start-up).
     TStringList* TempFileList = nullptr;
     // The descriptions file ("" when descriptions are off).
@@ -167,7 +225,7 @@ protected:
     void ApplySettingEffects();
     void CollectSettingsFromControls();
     // With the format records: whether all seven have no extensions.
-    bool AllFormatRecordsEmpty() { return false; }
+    bool AllFormatRecordsEmpty() { return FormatRecordsEmpty(); }
     void CreateFilter() {}
     // With the file associations: the bookmark-list class and the Send To shortcut.
     void RegisterBookmarkFileClass() {}
@@ -175,30 +233,59 @@ protected:
     // With the browse modes, loading and viewing.
     void pgcModesChange(TObject* Sender);
     void BuildComponents();
+    void BuildStatusBar();
     void SetFileDisplayMode(Integer AMode) {}
-    void LoadFile(const std::string& FileName, Integer How) {}
+    // Loads FileName ("" the grid's current row) the way How says; showing a file takes its
+    // pending load and reload as done. Until loading comes there is nothing to show.
+    void LoadFile(const std::string& FileName, Integer How) { State.LoadPending = State.ReloadPending = false; }
+    // The grid's current row becomes the current file and is loaded on a later idle turn when
+    // the list has items (it has none until the file list comes).
+    void DoLoadFile() {}
+    // The status line after a selection.
+    void doselectstatus() {}
     void LoadBookmarkFile(const std::string& FileName) {}
     void cmbBookmarkFileChange(TObject* Sender) {}
     void DisplayForm() {}
-    void ActivateSlideshow(Integer Method) {}
-    bool SlideshowActive() { return false; }
     void SetFullScreenMode(Integer AMode) {}
     void clearcurrentfile() {}
     bool CurrentFileChanged() { return false; }
     bool prompttosavecurrentfile() { return true; }
+    void UnloadDisplayedImage() {}
+    // The image I/O component is told to abort the load it runs.
+    void AbortImageLoad() {}
+    // With the viewer: whether the media panel is what is shown.
+    bool ShowingMediaPanel() { return false; }
+    // With the media controls: the media status display is refreshed.
+    void RefreshMediaStatus() { State.MediaStatusPending = false; }
+    // With the favourite folders: a quick move (or copy) of the selected files to Folder (""
+    // asks for one).
+    void QuickMove(bool Move, const std::string& Folder) {}
+    // With the tip of the day: the tips window gets the focus.
+    void FocusQuickTips() {}
+    // With the folder tree: the tree moves to Path without listing it, and is refreshed keeping
+    // its selected path.
+    void MoveDirTree(const std::string& Path) { FDirTreePath = Path; }
+    void RefreshDirTree() {}
+    // With the file list, the file grid, the thumbnails and the tables.
+    bool FileListBusy() { return false; }
+    void ReleaseFileListOperations() {}
+    void RefreshFileList() {}
+    void HoldFileGridForDialog(bool Hold) {}
+    void SetThumbnailDrawing(bool Draw, bool Repaint) {}
+    bool CurrentTableFiltered() { return false; }
+    void SetCurrentTableFiltered(bool Filtered) {}
     // With the launch helpers: the program to run after a correct access password.
     void RunAfterPasswordProgram(const std::string& Program) {}
-    // With the dialog bracket and the warnings.
-    void BeginDialogDisplay(bool UnloadImage, bool BlockThumbnails, bool SaveFilter) {}
-    void showwarning(Integer Number, bool Defer, bool AllowSwitchOff, Integer HelpContext) {}
     // With the small forms: the tip of the day and the getting-started form.
     void ShowQuickTips() {}
     void ShowGettingStarted() {}
     // With the collapsible headers.
     void RefreshHeaderGlyphs() {}
-    // With the lists of the data folder and the kept dialogs, saved and freed on close.
-    void SaveDataFolderLists() {}
-    void CloseAllSecondaryWindows() {}
+    // Saved on close: "favdir.txt", "dirs.lst" and "recent.lst" come with the favourite and
+    // recent folders; each list has its own guard. Answers whether every list was written.
+    bool SaveDataFolderLists();
+    // With the viewer windows (the next pass clears ClosingViewers) and the kept dialogs.
+    void CloseAllSecondaryWindows() { State.ClosingViewers = false; }
     void FreeKeptDialogs() {}
     // With the drop targets.
     void RegisterDropTargets(bool Register) {}
@@ -214,7 +301,11 @@ private:
     void FillBookmarkFileList();
     void CreateDescriptionsFile();
 
+    // Whether the work of one idle turn could run on the next one.
+    bool IdleWorkPending();
+
     std::string FDirTreePath;
+    bool FSlideshowTimerEnabled = false;
 };
 
 // The one main window (null outside a run of the program).

@@ -286,19 +286,22 @@ void WriteMainSettings(TRegistry& Reg, const TLumoraSettings& Settings, bool Ful
     Reg.WriteString("DatabaseExclusiveAccess", "True");
 }
 
-bool ReadFormatRecordSettings(TRegistry& Reg, TLumoraSettings& Settings,
-                              const std::function<bool(TFormatRecordKind, const std::string&)>& Valid) {
+bool ReadFormatRecordSettings(TRegistry& Reg, const std::function<bool(TFormatRecordKind, const std::string&)>& Valid) {
     for (TFormatRecordKind kind : kFormatReadOrder) {
-        std::string text = ReadText(Reg, FormatRecordValueNames[kind]);
+        const std::string text = ReadText(Reg, FormatRecordValueNames[kind]);
         if (Valid && !Valid(kind, text)) return false;
-        Settings.FormatRecords[kind] = std::move(text);
+        try {
+            StrToFormatRecord(text, FormatRecords()[kind]);
+        } catch (const Exception&) {
+            return false;
+        }
     }
     return true;
 }
 
-void WriteFormatRecordSettings(TRegistry& Reg, const TLumoraSettings& Settings) {
+void WriteFormatRecordSettings(TRegistry& Reg) {
     for (TFormatRecordKind kind : kFormatWriteOrder)
-        Reg.WriteString(FormatRecordValueNames[kind], Settings.FormatRecords[kind]);
+        Reg.WriteString(FormatRecordValueNames[kind], FormatRecordToStr(FormatRecords()[kind]));
 }
 
 void ReadWarningSettings(TRegistry& Reg, TLumoraSettings& Settings) {

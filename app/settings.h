@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/format_records.h"
 #include "framework/graphics.h"
 #include "framework/types.h"
 
@@ -45,13 +46,11 @@ inline constexpr std::array<const char*, ToolbarEntryCount> ToolbarEntryNames = 
 };
 int ToolbarEntryIndex(const std::string& Name);
 
-// The seven format records in their stored kinds' order.
+// The seven format records in their stored kinds' order (the file kinds' order).
 enum TFormatRecordKind { frImage, frText, frSound, frVideo, frOffice, frCustom, frOther };
-inline constexpr int FormatRecordCount = 7;
+inline constexpr int FormatRecordCount = FormatKindCount;
 // The value names of the seven format records, by kind.
-inline constexpr std::array<const char*, FormatRecordCount> FormatRecordValueNames = {
-    "ImageFormat", "TextFormat", "SoundFormat", "VideoFormat", "OfficeFormat", "CustomFormat", "OtherFormat",
-};
+inline constexpr const auto& FormatRecordValueNames = FormatRecordKeyNames;
 
 // Slideshow methods as the file-list controller numbers them.
 enum TSlideshowMethod { ssForward = 0, ssBackward = 1, ssRandom = 2 };
@@ -174,9 +173,6 @@ struct TLumoraSettings {
     Integer SearchMethod = 0;
     std::string DelimitCharacter = "#";
 
-    // The seven format records in their text form, by TFormatRecordKind.
-    std::array<std::string, FormatRecordCount> FormatRecords;
-
     // Subkey "Warning": Warning_<n>_Visible.
     std::array<bool, WarningCount> WarningVisible = MakeAllTrue<WarningCount>();
     // Subkey "Toolbars": the visibility of each named toolbar-table entry.
@@ -207,12 +203,12 @@ void ReadMainSettings(TRegistry& Reg, TLumoraSettings& S, const TSettingsLimits&
 // left panel's width and the mode pages' height are left alone in full screen.
 void WriteMainSettings(TRegistry& Reg, const TLumoraSettings& S, bool FullScreen);
 
-// The format records: read in the order image, sound, text, custom, office, video, other until a
-// text is refused by Valid (false is then returned and the rest keep their texts); written in the
-// order image, video, sound, office, other, custom, text.
-bool ReadFormatRecordSettings(TRegistry& Reg, TLumoraSettings& S,
-                              const std::function<bool(TFormatRecordKind, const std::string&)>& Valid);
-void WriteFormatRecordSettings(TRegistry& Reg, const TLumoraSettings& S);
+// The format records (FormatRecords(), which live beside the settings) in their text form: read
+// in the order image, sound, text, custom, office, video, other until a text is refused by Valid
+// or does not parse (false is then returned and the rest stay as they were); written in the order
+// image, video, sound, office, other, custom, text.
+bool ReadFormatRecordSettings(TRegistry& Reg, const std::function<bool(TFormatRecordKind, const std::string&)>& Valid);
+void WriteFormatRecordSettings(TRegistry& Reg);
 
 // The switches of the open "Warning" key, and the visibility flags of the open "Toolbars" key.
 void ReadWarningSettings(TRegistry& Reg, TLumoraSettings& S);

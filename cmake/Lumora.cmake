@@ -5,6 +5,11 @@
 #   SUBDIRS named, whose sources join the same library). Sources are globbed, so adding a file
 #   needs no edit here. Tests in tests/ become <target>_tests.
 #
+# lumora_program_files([FROM <subfolder>] <files>...)
+#   Copies data files of the calling folder (or of its subfolder FROM, keeping their relative
+#   paths) into the program folder, beside the program, where it reads them; a changed file is
+#   copied again by the next build. They all hang below the target lumora_program_files.
+#
 # lumora_tests(NAME <target> [DEPS <targets>...])
 #   One GoogleTest program from every .cpp in the calling folder's tests/, registered with CTest.
 #   Tests run headless with a private registry and config folder.
@@ -30,6 +35,29 @@ function(lumora_library)
       lumora_tests(NAME ${L_NAME}_tests SOURCES ${_tsrc} DEPS ${L_NAME})
     endif()
   endif()
+endfunction()
+
+# Every data file the program reads from its own folder hangs below this one target.
+add_custom_target(lumora_program_files ALL)
+
+function(lumora_program_files)
+  cmake_parse_arguments(P "" "FROM" "" ${ARGN})
+  set(_base ${CMAKE_CURRENT_SOURCE_DIR})
+  if(P_FROM)
+    set(_base ${_base}/${P_FROM})
+  endif()
+  set(_copied)
+  foreach(_file IN LISTS P_UNPARSED_ARGUMENTS)
+    add_custom_command(OUTPUT ${LUMORA_PROGRAM_DIR}/${_file}
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${_base}/${_file} ${LUMORA_PROGRAM_DIR}/${_file}
+      DEPENDS ${_base}/${_file}
+      COMMENT "Copying ${_file} beside the program")
+    list(APPEND _copied ${LUMORA_PROGRAM_DIR}/${_file})
+  endforeach()
+  file(RELATIVE_PATH _folder ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  string(MAKE_C_IDENTIFIER "program_files_${_folder}" _target)
+  add_custom_target(${_target} DEPENDS ${_copied})
+  add_dependencies(lumora_program_files ${_target})
 endfunction()
 
 # The sanitizers' settings for every test run. The leak checker's tracer can fault on the

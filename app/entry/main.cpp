@@ -54,7 +54,7 @@ void CloseWhenReadyIfAsked() {
     SetDialogService(&dialogs);
     TApplication::AddIdleHook([] {
         static bool posted = false;
-        if (!posted && frmMain && frmMain->DisplayReady) {
+        if (!posted && frmMain && frmMain->State.DisplayReady) {
             posted = true;
             PostMessage(frmMain, WM_CLOSE, 0, 0);
         }

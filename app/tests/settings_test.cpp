@@ -142,7 +142,6 @@ TLumoraSettings ChangedSettings() {
     s.DBThumbstoragemethod = 1;
     s.SearchMethod = 3;
     s.DelimitCharacter = ";";
-    for (int k = 0; k < FormatRecordCount; ++k) s.FormatRecords[k] = "*.k" + std::to_string(k) + ";|3|4||-1";
     for (int n = 0; n < WarningCount; n += 3) s.WarningVisible[n] = false;
     for (int i = 0; i < ToolbarEntryCount; i += 2) s.ToolbarVisible[i] = false;
     return s;
@@ -160,11 +159,13 @@ std::vector<std::string> ValueNames(TRegistry& Reg) {
 
 TEST_F(SettingsStoreTest, EverySettingRoundTripsThroughTheStore) {
     const TLumoraSettings written = ChangedSettings();
+    for (int k = 0; k < FormatRecordCount; ++k)
+        FormatRecords()[k] = {"*.k" + std::to_string(k) + ";", 3, 4, k == 2 ? "/opt/my#editor" : "", ShortInt(k - 1)};
     {
         TRegistry reg;
         Open(reg);
         WriteMainSettings(reg, written, false);
-        WriteFormatRecordSettings(reg, written);
+        WriteFormatRecordSettings(reg);
         Open(reg, WarningSettingsKey);
         WriteWarningSettings(reg, written);
         Open(reg, ToolbarSettingsKey);
@@ -172,11 +173,14 @@ TEST_F(SettingsStoreTest, EverySettingRoundTripsThroughTheStore) {
     }
     RegistryUnload();  // read back from the file, not from memory
 
+    const TFormatRecords records = FormatRecords();
+    FormatRecords() = {};
     TLumoraSettings read;
     TRegistry reg;
     Open(reg);
     ReadMainSettings(reg, read, kLimits);
-    EXPECT_TRUE(ReadFormatRecordSettings(reg, read, nullptr));
+    EXPECT_TRUE(ReadFormatRecordSettings(reg, nullptr));
+    EXPECT_EQ(FormatRecords(), records);
     Open(reg, WarningSettingsKey);
     ReadWarningSettings(reg, read);
     Open(reg, ToolbarSettingsKey);
@@ -342,27 +346,33 @@ TEST_F(SettingsStoreTest, PanelSizesAreKeptOutOfTheStoreInFullScreenAndWhenTooSm
 TEST_F(SettingsStoreTest, FormatRecordsStopAtTheFirstRefusedTextAndKeepTheirWriteOrder) {
     TRegistry reg;
     Open(reg);
-    for (int k = 0; k < FormatRecordCount; ++k) reg.WriteString(FormatRecordValueNames[k], std::string("new ") + FormatRecordValueNames[k]);
-    reg.WriteString("TextFormat", "broken");
-    TLumoraSettings s;
-    for (auto& text : s.FormatRecords) text = "old";
-    std::vector<TFormatRecordKind> asked;
-    const bool ok = ReadFormatRecordSettings(reg, s, [&](TFormatRecordKind Kind, const std::string& Text) {
-        asked.push_back(Kind);
-        return Text != "broken";
-    });
-    EXPECT_FALSE(ok);
-    // Read in the order image, sound, text ...: the text record stops the reading.
-    EXPECT_EQ(asked, (std::vector<TFormatRecordKind>{frImage, frSound, frText}));
-    EXPECT_EQ(s.FormatRecords[frImage], "new ImageFormat");
-    EXPECT_EQ(s.FormatRecords[frSound], "new SoundFormat");
-    for (TFormatRecordKind k : {frText, frCustom, frOffice, frVideo, frOther}) EXPECT_EQ(s.FormatRecords[k], "old");
+    for (int k = 0; k < FormatRecordCount; ++k)
+        reg.WriteString(FormatRecordValueNames[k], "*.k" + std::to_string(k) + ";#3#4#0#/opt/ed#" + std::to_string(k));
+    const TFormatRecord old{"*.old;", 1, 1, "", -1};
+    for (const char* broken : {"refused", "not a record"}) {
+        SCOPED_TRACE(broken);
+        reg.WriteString("TextFormat", broken);
+        FormatRecords().fill(old);
+        std::vector<TFormatRecordKind> asked;
+        const bool ok = ReadFormatRecordSettings(reg, [&](TFormatRecordKind Kind, const std::string& Text) {
+            asked.push_back(Kind);
+            return Text != "refused";
+        });
+        EXPECT_FALSE(ok);
+        // Read in the order image, sound, text ...: the text record stops the reading.
+        EXPECT_EQ(asked, (std::vector<TFormatRecordKind>{frImage, frSound, frText}));
+        EXPECT_EQ(FormatRecords()[frImage], (TFormatRecord{"*.k0;", 3, 4, "/opt/ed#0", 0}));
+        EXPECT_EQ(FormatRecords()[frSound], (TFormatRecord{"*.k2;", 3, 4, "/opt/ed#2", 0}));
+        for (TFormatRecordKind k : {frText, frCustom, frOffice, frVideo, frOther}) EXPECT_EQ(FormatRecords()[k], old);
+    }
 
     SettingsStoreTest::Clear();
     Open(reg);
-    WriteFormatRecordSettings(reg, s);
+    WriteFormatRecordSettings(reg);
     EXPECT_EQ(ValueNames(reg), (std::vector<std::string>{"ImageFormat", "VideoFormat", "SoundFormat", "OfficeFormat",
                                                            "OtherFormat", "CustomFormat", "TextFormat"}));
+    EXPECT_EQ(reg.ReadString("ImageFormat"), "*.k0;#3#4#0#/opt/ed#0");
+    EXPECT_EQ(reg.ReadString("TextFormat"), "*.old;#1#1#-1#");
 }
 
 TEST_F(SettingsStoreTest, SwitchesAndToolbarFlagsDefaultToShown) {

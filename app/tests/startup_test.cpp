@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <deque>
 #include <fstream>
 #include <optional>
@@ -15,6 +16,9 @@
 #include "app/app_paths.h"
 #include "app/main_window.h"
 #include "app/program.h"
+#include "app/tests/program_test.h"
+#include "catalogue/format_records.h"
+#include "catalogue/lm_types.h"
 #include "catalogue/temp_db.h"
 #include "dialogs/open_directory.h"
 #include "dialogs/splash.h"
@@ -22,9 +26,9 @@
 #include "framework/dialog_service.h"
 #include "framework/file_utils.h"
 #include "framework/list_controls.h"
-#include "framework/std_controls.h"
 #include "framework/messages.h"
 #include "framework/registry.h"
+#include "framework/std_controls.h"
 #include "framework/string_list.h"
 #include "framework/sysutils.h"
 #include "framework/testing/ui_test.h"
@@ -33,125 +37,7 @@
 
 namespace {
 
-std::string ReadFile(const std::string& Name) {
-    std::ifstream in(Name, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// The store's HKEY_LOCAL_MACHINE file as it is on disk now.
-std::string StoreSnapshot() {
-    RegistryFlush();
-    return ReadFile(RegistryFileName(HKEY_LOCAL_MACHINE));
-}
-
-class StartupTest : public ScratchFolderTest {
-protected:
-    void SetUp() override {
-        ScratchFolderTest::SetUp();
-        uitest::Start();
-        program_ = dir_ + "program/";
-        home_ = dir_ + "home/";
-        ASSERT_TRUE(ForceDirectories(program_));
-        ASSERT_TRUE(ForceDirectories(home_));
-        ASSERT_TRUE(ForceDirectories(dir_ + "tmp/"));
-        // With the tips file beside the program a first run asks nothing.
-        TStringList tips;
-        tips.Add("[Tips]");
-        tips.Add("Number=0");
-        tips.SaveToFile(program_ + "lmtips.ini");
-        env_.emplace_back("HOME", home_);
-        env_.emplace_back("XDG_DATA_HOME", dir_ + "xdg");
-        env_.emplace_back("TMPDIR", dir_ + "tmp");
-        SetAppProgramFolder(program_);
-        for (int i = 0; i <= ParamCount(); ++i) savedArgs_.push_back(ParamStr(i));
-        ClearStore();
-        dialogs_.OnUnexpected = [](const TDialogRequest& r) { ADD_FAILURE() << "unexpected dialog: " << r.Text; };
-        Application->OnMessage = [this](TMsg& Msg, bool& Handled) {
-            if (Msg.message == WM_QUIT) {
-                quit_ = true;
-                Handled = true;
-            }
-        };
-    }
-
-    void TearDown() override {
-        FreeProgramForms();
-        Application->OnMessage = nullptr;
-        SetAppProgramFolder("");
-        ClearStore();
-        SetArgs(savedArgs_);
-        chmod(program_.c_str(), 0755);
-        env_.clear();
-        ScratchFolderTest::TearDown();
-    }
-
-    static void ClearStore() {
-        TRegistry reg;
-        reg.SetRootKey(HKEY_LOCAL_MACHINE);
-        reg.DeleteKey(MainSettingsKey);
-    }
-
-    static void SetArgs(const std::vector<std::string>& Args) {
-        std::vector<const char*> argv;
-        for (const std::string& a : Args) argv.push_back(a.c_str());
-        SetCommandLine(static_cast<int>(argv.size()), argv.data());
-    }
-
-    // Stores values under a key of the program's store.
-    static void Store(const std::string& Key, const std::vector<std::pair<std::string, std::string>>& Values) {
-        TRegistry reg;
-        reg.SetRootKey(HKEY_LOCAL_MACHINE);
-        ASSERT_TRUE(reg.OpenKey(Key, true));
-        for (auto& [name, value] : Values) reg.WriteString(name, value);
-    }
-    static std::string Stored(const std::string& Key, const std::string& Name) {
-        TRegistry reg;
-        reg.SetRootKey(HKEY_LOCAL_MACHINE);
-        if (!reg.OpenKeyReadOnly(Key)) return "(no key)";
-        return reg.ValueExists(Name) ? reg.ReadString(Name) : "(missing)";
-    }
-    static bool KeyExists(const std::string& Key) {
-        TRegistry reg;
-        reg.SetRootKey(HKEY_LOCAL_MACHINE);
-        return reg.KeyExists(Key);
-    }
-
-    // Starts the program as its entry does, up to the main window's first show.
-    void Start(std::vector<std::string> Args = {}) {
-        Args.insert(Args.begin(), "lumora");
-        SetArgs(Args);
-        quit_ = false;
-        CreateProgramForms();
-        ASSERT_NE(frmMain, nullptr);
-        frmMain->Show();
-        uitest::ProcessEvents();
-    }
-    // Closes the main window the way the user does.
-    void Close() {
-        frmMain->Close();
-        uitest::ProcessEvents();
-    }
-    void Restart(std::vector<std::string> Args = {}) {
-        FreeProgramForms();
-        Start(std::move(Args));
-    }
-    // A first run closed cleanly: the store then holds every setting.
-    void RunOnce() {
-        Start();
-        Close();
-        ASSERT_TRUE(quit_);
-        FreeProgramForms();
-    }
-
-    TScriptedDialogs dialogs_;
-    std::string program_;
-    std::string home_;
-    std::deque<ScopedEnv> env_;
-    std::vector<std::string> savedArgs_;
-    bool quit_ = false;
-};
+class StartupTest : public ProgramTest {};
 
 }  // namespace
 
@@ -171,7 +57,7 @@ TEST_F(StartupTest, AFirstRunSetsUpFoldersAndStartsInTheHomeFolder) {
 
     EXPECT_TRUE(frmMain->FirstRun);
     EXPECT_FALSE(frmMain->StartupIncomplete);
-    EXPECT_TRUE(frmMain->DisplayReady);
+    EXPECT_TRUE(frmMain->State.DisplayReady);
     EXPECT_EQ(frmMain->Settings.LastDir, home_);
     EXPECT_EQ(frmMain->GetDirTreePath(), home_);
     EXPECT_EQ(frmMain->Mode, 3);
@@ -200,9 +86,9 @@ TEST_F(StartupTest, AFirstRunSetsUpFoldersAndStartsInTheHomeFolder) {
     EXPECT_EQ(frmMain->Mode, 4);
 
     // The first idle turn releases the file list; nothing closes.
-    EXPECT_TRUE(frmMain->BlockOperations);
+    EXPECT_TRUE(frmMain->State.BlockOperations);
     uitest::IdleTurns(1);
-    EXPECT_FALSE(frmMain->BlockOperations);
+    EXPECT_FALSE(frmMain->State.BlockOperations);
     EXPECT_FALSE(quit_);
 
     Close();
@@ -361,8 +247,8 @@ TEST_F(StartupTest, TheAccessPasswordDecidesWhetherStartUpGoesOn) {
             EXPECT_EQ(dialogs_.Requests().back().Text, c.lastMessage);
         }
         EXPECT_EQ(frmMain->StartupIncomplete, !c.opens);
-        EXPECT_EQ(frmMain->DisplayReady, c.opens);
-        EXPECT_EQ(frmMain->CloseRequested, !c.opens);
+        EXPECT_EQ(frmMain->State.DisplayReady, c.opens);
+        EXPECT_EQ(frmMain->State.CloseRequested, !c.opens);
 
         if (!c.opens) {
             // The next idle turn tells the user and ends the program; nothing is written, not
@@ -476,6 +362,45 @@ TEST_F(StartupTest, UnreadableFormatRecordsAreRebuiltWhenTheUserAgrees) {
     uitest::ProcessEvents();
     EXPECT_TRUE(dialogs_.Requests().empty());
     EXPECT_EQ(resets, std::vector<bool>{true});
+}
+
+TEST_F(StartupTest, AFirstRunBuildsTheFormatRecordsFromTheKnownFormatListAndStoresThem) {
+    FormatRecords().fill(TFormatRecord{"*.stale;", 1, 1, "", 0});
+    Start();
+    EXPECT_TRUE(dialogs_.Requests().empty());
+    const TFormatRecords& r = FormatRecords();
+    EXPECT_EQ(r[lmImage].Extensions.rfind("*.jpg;*.jpeg;*.jpe;*.png;", 0), 0u) << r[lmImage].Extensions;
+    EXPECT_EQ(r[lmSound].DoubleClickAction, 3);
+    EXPECT_EQ(r[lmOther], (TFormatRecord{"", 0, 1, "", -1}));
+    EXPECT_EQ(getlmtype("/x/a.TIFF"), lmImage);
+    EXPECT_EQ(getlmtype("/x/main.c"), lmnone);
+    const TFormatRecords built = r;
+    Close();
+    EXPECT_EQ(Stored(MainSettingsKey, "ImageFormat"), FormatRecordToStr(built[lmImage]));
+    FreeProgramForms();
+
+    // A record the user changed comes back as it was, an editor holding "#" included.
+    FormatRecords()[lmText].Editor = "/opt/my#editor";
+    {
+        TRegistry reg;
+        reg.SetRootKey(HKEY_LOCAL_MACHINE);
+        ASSERT_TRUE(reg.OpenKey(MainSettingsKey, false));
+        WriteFormatRecordSettings(reg);
+    }
+    FormatRecords().fill(TFormatRecord{});
+    Start();
+    EXPECT_EQ(FormatRecords()[lmText].Editor, "/opt/my#editor");
+    EXPECT_EQ(FormatRecords()[lmImage], built[lmImage]);
+    FreeProgramForms();
+
+    // A stored record that does not parse: agreeing to the question rebuilds all seven.
+    Store(MainSettingsKey, {{"VideoFormat", "*.avi;#3#four#0#"}});
+    dialogs_.Answer(mrYes);
+    Start();
+    EXPECT_EQ(dialogs_.Requests().back().Text,
+              "An error was encountered whilst reading your format support information!  Would you like to "
+              "rebuild your format list?");
+    EXPECT_EQ(FormatRecords(), built);
 }
 
 TEST_F(StartupTest, ResetViewSettingsAsksFirst) {

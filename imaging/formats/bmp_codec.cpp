@@ -94,8 +94,15 @@ void DecodeBMP(TStream* Stream, TBitmap* Bitmap, Int64 Length, TIOParamsVals& Pa
         return;
     }
 
+    // A 1-bit bitmap stays one only for a palette of black and white, in either order; other
+    // colours are read as 24-bit.
+    const std::vector<TImgRGB>& colours = palette.Colours;
+    const TImgRGB black{}, white{255, 255, 255};
+    const bool whiteBlack = colours.size() == 2 && colours[0] == white && colours[1] == black;
+    const bool mono = info.BitCount == 1 && colours.size() == 2 &&
+                      (whiteBlack || (colours[0] == black && colours[1] == white));
     const Integer w = Integer(info.Width), h = Integer(info.Height);
-    ImgNewBlankBitmap(Bitmap, info.BitCount == 1 ? pf1bit : pf24bit, w, h);
+    ImgNewBlankBitmap(Bitmap, mono ? pf1bit : pf24bit, w, h);
     // A bit count, compression or masks that are not read leave the bitmap blank.
     if (error != TDibError::None) return;
     Progress.Done = 0;
@@ -118,16 +125,14 @@ void DecodeBMP(TStream* Stream, TBitmap* Bitmap, Int64 Length, TIOParamsVals& Pa
         const Byte* src = rows.Next();
         if (!src) break;
         void* dest = Bitmap->ScanLine(info.TopDown ? k : h - 1 - k);
-        if (info.BitCount == 1)
+        if (mono)
             std::memcpy(dest, src, size_t((w + 7) / 8));
         else
             DibDecodeRowBGR(format, src, w, static_cast<uint8_t*>(dest));
     }
     // A 1-bit bitmap shows a set bit white: a file whose palette is white, black is inverted so
     // that it shows its own colours.
-    if (info.BitCount == 1 && palette.Colours.size() == 2 && palette.Colours[0] == TImgRGB{255, 255, 255} &&
-        palette.Colours[1] == TImgRGB{})
-        InvertBitmap1Bit(Bitmap);
+    if (mono && whiteBlack) InvertBitmap1Bit(Bitmap);
 }
 
 // ---- writing -----------------------------------------------------------------------------------

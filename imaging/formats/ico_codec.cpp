@@ -129,7 +129,7 @@ void DecodeIconImage(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, bo
     const bool twoColour = bits == 1 && colours == 2;
     ImgNewBlankBitmap(Bitmap, twoColour ? pf1bit : pf24bit, w, h);
     // Other depths (and 24 bits in cursors) stay blank.
-    if (bits != 1 && bits != 4 && bits != 8 && (Cursor || bits != 24)) return;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 32 && (Cursor || bits != 24)) return;
 
     TDibHeader layout = info;
     layout.BitCount = bits;
@@ -159,6 +159,14 @@ void DecodeIconImage(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, bo
         return at + maskBytes <= got ? data.data() + at : nullptr;
     };
     const TImgRGB background = Cursor ? Params.CURBackground : Params.ICOBackground;
+    // 32-bit pixels with an alpha channel are laid over the background by their alpha and the mask
+    // is not used; without any alpha the mask decides as for the other depths.
+    bool alpha = false;
+    if (bits == 32)
+        for (Integer k = 0; k < h && !alpha; ++k)
+            if (const Byte* src = colourRow(k))
+                for (Integer x = 0; x < w && !alpha; ++x) alpha = src[x * 4 + 3] != 0;
+    auto over = [](Byte c, Byte a, Byte b) { return Byte((c * a + b * (255 - a)) / 255); };
     for (Integer k = 0; k < h; ++k) {
         const Byte* src = colourRow(k);
         if (!src) break;
@@ -175,9 +183,16 @@ void DecodeIconImage(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, bo
         } else {
             auto* out = static_cast<TImgRGB*>(dest);
             DibDecodeRowBGR(format, src, w, reinterpret_cast<uint8_t*>(out));
-            if (mask)
+            if (alpha) {
+                for (Integer x = 0; x < w; ++x) {
+                    const Byte a = src[x * 4 + 3];
+                    out[x] = TImgRGB{over(out[x].b, a, background.b), over(out[x].g, a, background.g),
+                                     over(out[x].r, a, background.r)};
+                }
+            } else if (mask) {
                 for (Integer x = 0; x < w; ++x)
                     if (GetRowBit(mask, x)) out[x] = background;
+            }
         }
     }
 }

@@ -135,6 +135,10 @@ void DecodeTGA(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, bool Par
     in.ReadBytes(reinterpret_cast<Byte*>(id.data()), h[0]);
     Params.TGADescriptor = id;
 
+    // A grey image of 16 bits a pixel holds a grey byte and an alpha byte; the alpha is not read,
+    // as with 32-bit pixels.
+    const bool greyAlpha = (type == 3 || type == 11) && bits == 16;
+
     // The working palette starts as the 3-3-2 levels; the colour map's entries land from its
     // first index on, inside the 256 entries.
     TImgRGB work[256];
@@ -154,7 +158,7 @@ void DecodeTGA(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, bool Par
         }
         Params.Palette.assign(work, work + std::min(mapCount, 256));
         Params.TGAGrayLevel = false;
-    } else if (bits == 8) {
+    } else if (bits == 8 || greyAlpha) {
         for (Integer i = 0; i < 256; ++i) work[i] = TImgRGB{Byte(i), Byte(i), Byte(i)};
         Params.TGAGrayLevel = true;
     } else if (bits == 1) {
@@ -171,7 +175,10 @@ void DecodeTGA(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, bool Par
     switch (bits) {
     case 1: Params.BitsPerSample = 1; Params.SamplesPerPixel = 1; break;
     case 8: Params.BitsPerSample = 8; Params.SamplesPerPixel = 1; break;
-    case 16: Params.BitsPerSample = 5; Params.SamplesPerPixel = 3; break;
+    case 16:
+        Params.BitsPerSample = greyAlpha ? 8 : 5;
+        Params.SamplesPerPixel = greyAlpha ? 1 : 3;
+        break;
     case 24: Params.BitsPerSample = 8; Params.SamplesPerPixel = 3; break;
     case 32: Params.BitsPerSample = 8; Params.SamplesPerPixel = 4; break;
     default: break;
@@ -235,6 +242,9 @@ void DecodeTGA(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, bool Par
                 switch (bits) {
                 case 4: pixels[size_t(x)] = work[(x & 1) ? (raw[size_t(x >> 1)] & 0x0F) : (raw[size_t(x >> 1)] >> 4)]; break;
                 case 8: pixels[size_t(x)] = work[raw[size_t(x)]]; break;
+                case 16:
+                    pixels[size_t(x)] = greyAlpha ? work[raw[size_t(x) * 2]] : TrueColour(raw.data() + size_t(x) * 2, 2);
+                    break;
                 default: pixels[size_t(x)] = TrueColour(raw.data() + size_t(x) * size_t(unitBytes), unitBytes); break;
                 }
             }

@@ -473,8 +473,11 @@ public:
         if (FVars.Predictor == 2 && FVars.Compression == cmLZW && bits == 8) {
             for (Int64 i = Samples; i < count; ++i) Out[i] = Byte(Out[i] + Out[i - Samples]);
         }
-        if (bits == 4 && (FVars.Photometric == phWhiteIsZero || FVars.Photometric == phBlackIsZero))
-            for (Int64 i = 0; i < count; ++i) Out[i] = Byte(Out[i] * 16);
+        // Grey samples of fewer bits spread over 0..255, so the largest value is white.
+        if (Unpacks() && (FVars.Photometric == phWhiteIsZero || FVars.Photometric == phBlackIsZero)) {
+            const Cardinal top = (1u << bits) - 1;
+            for (Int64 i = 0; i < count; ++i) Out[i] = Byte(Out[i] * 255u / top);
+        }
     }
 
     // Whether Convert has a case for the page's layout; without one no row needs decoding.
@@ -484,7 +487,7 @@ public:
         const bool grey = ph == phWhiteIsZero || ph == phBlackIsZero;
         if (FMono) return grey || ph == phPalette;
         return (ph == phRGB && (s == 3 || s == 4) && bits == 8) || (ph == phRGB && s == 1 && bits == 16) ||
-               (ph == phPalette && s == 1 && bits <= 8) || (grey && s == 1 && (bits == 8 || bits == 4)) ||
+               (ph == phPalette && s >= 1 && bits <= 8) || (grey && s == 1 && (bits == 8 || bits == 4 || bits == 2)) ||
                (grey && s == 1 && bits == 16 && v.Compression == cmNone) || (ph == phCMYK && s == 4 && bits == 8) ||
                (ph == phCIELab && s == 3 && bits == 8);
     }
@@ -518,9 +521,10 @@ public:
                 const Word p = LoadLE16(Row + 2 * x);
                 rgb[x] = ImgRGB(Byte(((p >> 10) & 31) * 8), Byte(((p >> 5) & 31) * 8), Byte((p & 31) * 8));
             }
-        } else if (ph == phPalette && s == 1 && bits <= 8) {
-            for (Integer x = 0; x < w; ++x) rgb[x] = Row[x] < FPalette.size() ? FPalette[Row[x]] : TImgRGB{};
-        } else if (grey && s == 1 && (bits == 8 || bits == 4)) {
+        } else if (ph == phPalette && s >= 1 && bits <= 8) {
+            // The index is the first sample of a pixel; extra samples (alpha) are passed over.
+            for (Integer x = 0; x < w; ++x, Row += s) rgb[x] = Row[0] < FPalette.size() ? FPalette[Row[0]] : TImgRGB{};
+        } else if (grey && s == 1 && (bits == 8 || bits == 4 || bits == 2)) {
             for (Integer x = 0; x < w; ++x) {
                 const Byte g = ph == phBlackIsZero ? Row[x] : Byte(255 - Row[x]);
                 rgb[x] = ImgRGB(g, g, g);

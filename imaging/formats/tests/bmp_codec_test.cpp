@@ -39,6 +39,7 @@ TEST(FormatsBmpConformance, FixturesDecodeAsTheReferenceDecodersDo) {
     ExpectFixturesMatch({
         {"bmp_1bit_netpbm.bmp", "bmptopnm"},
         {"bmp_1bit_whiteblack_own.bmp", "bmptopnm"},
+        {"bmp_1bit_colour_netpbm.bmp", "bmptopnm"},  // blue and green
         {"bmp_4bit_netpbm.bmp", "bmptopnm"},
         {"bmp_8bit_netpbm.bmp", "bmptopnm"},
         {"bmp_24bit_netpbm.bmp", "bmptopnm"},
@@ -60,6 +61,8 @@ TEST(FormatsBmpConformance, FixturesDecodeAsTheReferenceDecodersDo) {
         {"ico_netpbm.ico", ""},  // winicontoppm reads no icon that is not square
         {"cur_4bit_own.cur", ""},
         {"ico_png_magick.ico", ""},  // an entry stored as PNG
+        {"ico_32bit_alpha_magick.ico", ""},  // 32-bit pixels with alpha
+        {"cur_32bit_alpha_own.cur", ""},
     });
     // A 64-byte header's palette has 4-byte entries, which ImageMagick takes for 3-byte ones and
     // netpbm refuses: the file holds the picture of the 8-bit fixture.
@@ -113,24 +116,34 @@ TEST(FormatsBmpConformance, WrittenFilesReadTheSameInTheReferenceDecoders) {
 }
 
 TEST(FormatsBmp, OneBitPalettes) {
-    // Index 0 everywhere except pixel (1, 0).
+    // Index 0 everywhere except pixel (1, 0). Only black and white stay 1-bit; other colours, a
+    // palette of one entry too, are read as 24-bit.
     const Bytes rows = {0x40, 0, 0, 0};
+    const TImgRGB red = ImgRGB(255, 0, 0), blue = ImgRGB(0, 0, 255);
     struct TCase {
         std::vector<TImgRGB> Palette;
-        bool ZeroShowsWhite;
+        TPixelFormat Format;
+        TImgRGB Zero, One;
     };
     const TCase cases[] = {
-        {{kWhite, kBlack}, true},
-        {{kBlack, kWhite}, false},
-        {{ImgRGB(255, 0, 0), ImgRGB(0, 0, 255)}, false},
+        {{kWhite, kBlack}, pf1bit, kWhite, kBlack},
+        {{kBlack, kWhite}, pf1bit, kBlack, kWhite},
+        {{red, blue}, pf24bit, red, blue},
+        {{kBlack, kBlack}, pf24bit, kBlack, kBlack},
+        {{kWhite}, pf24bit, kWhite, kBlack},
     };
     for (const TCase& c : cases) {
         TBitmap b;
         TIOParamsVals p;
-        ASSERT_TRUE(DecodeBMP(MakeBMP(2, 1, 1, 0, c.Palette, rows), &b, p));
-        ASSERT_EQ(b.GetPixelFormat(), pf1bit);
-        EXPECT_EQ(Bit(&b, 0, 0), c.ZeroShowsWhite);
-        EXPECT_EQ(Bit(&b, 1, 0), !c.ZeroShowsWhite);
+        ASSERT_TRUE(DecodeBMP(MakeBMP(2, 1, 1, 0, c.Palette, rows, Cardinal(c.Palette.size())), &b, p));
+        ASSERT_EQ(b.GetPixelFormat(), c.Format);
+        if (c.Format == pf1bit) {
+            EXPECT_EQ(Bit(&b, 0, 0), c.Zero == kWhite);
+            EXPECT_EQ(Bit(&b, 1, 0), c.One == kWhite);
+        } else {
+            EXPECT_EQ(Px(&b, 0, 0), c.Zero);
+            EXPECT_EQ(Px(&b, 1, 0), c.One);
+        }
         EXPECT_EQ(p.Palette, c.Palette);
         EXPECT_EQ(p.BitsPerSample, 1);
     }
@@ -331,7 +344,7 @@ TEST(FormatsIco, EntriesAndHeaders) {
         {0, 0, 16, 32, 4, 16, 16, pf24bit},    // width 0: the header's
         {4, 4, 4, 8, 1, 4, 4, pf1bit},
         {3, 2, 3, 4, 24, 3, 2, pf24bit},
-        {5, 5, 5, 10, 32, 5, 5, pf24bit},  // 32 bits: blank
+        {5, 5, 5, 10, 32, 5, 5, pf24bit},  // 32 bits without alpha: the mask decides
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Bits);
@@ -356,7 +369,8 @@ TEST(FormatsIco, EntriesAndHeaders) {
             EXPECT_EQ(Px(&b, 0, 0), ImgRGB(200, 200, 200));  // no mask at 24 bits
         }
         if (c.Bits == 32) {
-            EXPECT_EQ(Px(&b, 2, 2), kWhite);
+            EXPECT_EQ(Px(&b, 0, 2), kWhite);
+            EXPECT_EQ(Px(&b, 2, 2), ImgRGB(200, 200, 200));
         }
     }
     // On a coloured background the transparent pixels take it, and 1-bit ones turn the other way.

@@ -197,6 +197,20 @@ TEST(FormatsPcxTgaConformance, TargaFixturesDecodeAsTheReferenceDecodersDo) {
                          {"tga_cmap_rle_crossing_own.tga", "tgatoppm"}});
 }
 
+TEST(FormatsPcxTgaConformance, GreyPixelsWithAlphaShowTheirGrey) {
+    // 16-bit grey and alpha pixels, raw from the bottom row and run-length coded from the top one.
+    // ImageMagick and netpbm read them as 5-5-5 colours, so the pictures are compared with the
+    // grey picture the fixture script wrote beside them.
+    oracle::TImage grey;
+    ASSERT_TRUE(oracle::RunPNM("cat '" + oracle::FixturePath("tga_grey_alpha_own.pgm") + "'", grey));
+    for (const char* file : {"tga_grey_alpha_own.tga", "tga_grey_alpha_rle_topdown_own.tga"}) {
+        SCOPED_TRACE(file);
+        oracle::TImage ours;
+        ASSERT_TRUE(oracle::LoadOurs(oracle::FixturePath(file), ours));
+        EXPECT_TRUE(ours == grey);
+    }
+}
+
 TEST(FormatsPcxTgaConformance, WrittenTargaFilesReadTheSameInTheReferenceDecoders) {
     struct TCase {
         const char* Name;

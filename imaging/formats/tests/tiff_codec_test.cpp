@@ -100,6 +100,10 @@ TEST(TIFFCodec, FixturesDecodeToLibtiffsPixels) {
         {"tiff_pal8_lzw_le.tif", ioTIFF_LZW, ioTIFF_RGBPALETTE, 8, 1, pf24bit},
         {"tiff_pal8_packbits_be.tif", ioTIFF_PACKBITS, ioTIFF_RGBPALETTE, 8, 1, pf24bit},
         {"tiff_pal4_none_be.tif", ioTIFF_UNCOMPRESSED, ioTIFF_RGBPALETTE, 4, 1, pf24bit},
+        {"tiff_pal8_alpha_lzw_be.tif", ioTIFF_LZW, ioTIFF_RGBPALETTE, 8, 2, pf24bit},  // index, alpha
+        {"tiff_grey2_none_le.tif", ioTIFF_UNCOMPRESSED, ioTIFF_BLACKISZERO, 2, 1, pf24bit},
+        {"tiff_grey2_miniswhite_packbits_be.tif", ioTIFF_PACKBITS, ioTIFF_WHITEISZERO, 2, 1, pf24bit},
+        {"tiff_grey4_miniswhite_lzw_le.tif", ioTIFF_LZW, ioTIFF_WHITEISZERO, 4, 1, pf24bit},
         // Two colours that are not black and white: 24-bit.
         {"tiff_pal1_lzw_le.tif", ioTIFF_LZW, ioTIFF_RGBPALETTE, 1, 1, pf24bit},
         {"tiff_pal1_g4_le.tif", ioTIFF_G4FAX, ioTIFF_RGBPALETTE, 1, 1, pf24bit},
