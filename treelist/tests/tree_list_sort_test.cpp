@@ -3,6 +3,7 @@
 // the header clicks that change a column's sort.
 
 #include <algorithm>
+#include <climits>
 #include <random>
 #include <set>
 
@@ -19,7 +20,9 @@ class TSortTreeList : public TTestTreeListControl {
 public:
     using TTestTreeListControl::TTestTreeListControl;
     std::map<const TgxTreeListNode*, std::vector<Variant>> Values;
+    std::map<std::pair<const TgxTreeListNode*, Integer>, int> Reads;
     Variant GetNodeSortValue(TgxTreeListNode* Node, Integer Column) override {
+        ++Reads[{Node, Column}];
         auto it = Values.find(Node);
         if (it == Values.end() || Column >= Integer(it->second.size())) return Variant(std::string());
         return it->second[size_t(Column)];
@@ -119,6 +122,70 @@ TEST_F(SortFixture, ShortListsAreNotTouched) {
     list->Values[child] = {Variant()};  // never compared
     list->SortNodes(-1, 0, false);
     EXPECT_EQ(list->Dump(), "only[child]");
+}
+
+// Lists whose values are all strings, all integers (of any width) or of several kinds, with nulls:
+// the order is the Variant order with the node addresses breaking ties (ascending in both
+// directions), for a first and for a second sorted column; each value is read once.
+TEST_F(SortFixture, EveryKindOfListSortsInTheVariantOrder) {
+    const std::string nul(1, '\0');
+    const std::vector<std::vector<Variant>> lists = {
+        {Null(), Variant(""), Variant(nul), Variant("a"), Variant("a" + nul), Variant("a" + nul + "b"), Variant("\xFF"),
+         Variant("abcdefgh"), Variant("abcdefgh" + nul), Variant("abcdefghi"), Variant("abcdefghij"),
+         Variant("abcdefgh\xFFz"), Variant("abcdefgi"), Variant("abcdefghij"), Null(), Variant("B"), Null()},
+        {Variant(Int64(INT64_MIN)), Variant(Int64(INT64_MAX)), Variant(Integer(-1)), Variant(Byte(0)), Null(),
+         Variant(Word(65535)), Variant(LongWord(4294967295u)), Variant(SmallInt(-32768)), Variant(Integer(0)),
+         Variant(ShortInt(-1)), Null(), Variant(Integer(7))},
+        // A string, then numbers of other kinds: compared as numbers.
+        {Variant("10"), Variant(Integer(9)), Variant(2.5), Null(), Variant(Byte(3)), Variant(Int64(1) << 40),
+         Variant::FromCurrency(Currency(1234567))},
+        {Null(), Null(), Null()},
+    };
+    TgxTreeListColumn* first = AddColumn();
+    TgxTreeListColumn* second = AddColumn();
+    for (size_t l = 0; l < lists.size(); ++l)
+        for (const bool descending : {false, true})
+            for (const bool asSecond : {false, true}) {
+                SCOPED_TRACE(testing::Message() << "list " << l << (descending ? " descending" : "")
+                                                << (asSecond ? " as the second column" : ""));
+                list->ClearNodes();
+                list->Values.clear();
+                list->Reads.clear();
+                std::vector<TgxTreeListNode*> nodes;
+                for (const Variant& value : lists[l]) {
+                    nodes.push_back(list->Add());
+                    // As the second column, the first holds one value for all.
+                    list->Values[nodes.back()] = asSecond ? Values{Variant("same"), value} : Values{value};
+                }
+                TgxTreeListOptionsEx options = list->GetOptionsEx();
+                if (asSecond)
+                    options.Include(aoMultiSort);
+                else
+                    options.Exclude(aoMultiSort);
+                list->SetOptionsEx(options);
+                first->SetSorted(csNone);
+                second->SetSorted(csNone);
+                if (asSecond) {
+                    first->SetSorted(csUp);
+                    second->SetSorted(descending ? csDown : csUp);
+                    ASSERT_EQ(list->GetSortedColumnCount(), 2);
+                }
+                const Integer column = asSecond ? 1 : 0;
+                list->Reads.clear();
+                list->SortNodes(-1, 0, descending);
+
+                std::vector<TgxTreeListNode*> expected = nodes;
+                std::sort(expected.begin(), expected.end(), [&](TgxTreeListNode* A, TgxTreeListNode* B) {
+                    const int c = VariantCompare(list->Values[A][size_t(column)], list->Values[B][size_t(column)]);
+                    if (c != 0) return descending ? c > 0 : c < 0;
+                    return std::less<TgxTreeListNode*>()(A, B);  // ties by address in both directions
+                });
+                std::vector<TgxTreeListNode*> actual(list->GetCount());
+                for (Integer i = 0; i < list->GetCount(); ++i) actual[size_t(i)] = list->GetItem(i);
+                EXPECT_EQ(actual, expected);
+                for (TgxTreeListNode* node : nodes)
+                    for (Integer c = 0; c <= column; ++c) EXPECT_EQ((list->Reads[{node, c}]), 1);
+            }
 }
 
 // ---- several columns -------------------------------------------------------------------------
