@@ -10,6 +10,7 @@
 #include "framework/controls.h"
 #include "framework/dialog_service.h"
 #include "framework/file_utils.h"
+#include "platform/file_copy.h"
 #include "framework/graphics.h"
 #include "framework/sysutils.h"
 
@@ -19,43 +20,6 @@ namespace {
 bool NameTaken(const std::string& Name) {
     struct stat st {};
     return lstat(Name.c_str(), &st) == 0;
-}
-
-// Copies Source to Dest in chunks through a temporary file beside Dest that replaces it once
-// complete, so a failed copy leaves an existing Dest as it was. This stands in for the shell
-// helpers' chunked copy until they exist.
-bool ChunkedCopy(const std::string& Source, const std::string& Dest) {
-    const Integer in = FileOpen(Source, fmOpenRead);
-    if (in == INVALID_HANDLE_VALUE) return false;
-    std::string temp = ExtractFilePath(Dest) + "." + ExtractFileName(Dest) + ".XXXXXX";
-    const int out = mkstemp(temp.data());
-    if (out < 0) {
-        FileClose(in);
-        return false;
-    }
-    std::vector<char> buffer(1 << 16);
-    bool ok = true;
-    Int64 copied = 0;
-    for (;;) {
-        const Int64 got = FileRead(in, buffer.data(), Int64(buffer.size()));
-        if (got < 0) ok = false;
-        if (got <= 0) break;
-        if (FileWrite(out, buffer.data(), got) != got) {
-            ok = false;
-            break;
-        }
-        copied += got;
-    }
-    // A copy shorter than the source never replaces Dest.
-    struct stat st {};
-    ok = ok && fstat(in, &st) == 0 && copied == Int64(st.st_size);
-    if (ok) fchmod(out, st.st_mode & 07777);
-    FileClose(in);
-    ok = fsync(out) == 0 && ok;
-    ok = close(out) == 0 && ok;
-    ok = ok && std::rename(temp.c_str(), Dest.c_str()) == 0;
-    if (!ok) unlink(temp.c_str());
-    return ok;
 }
 
 }  // namespace
@@ -134,7 +98,7 @@ bool CopyFileVerified(const std::string& Source, const std::string& Dest) {
     try {
         // Copying a file onto itself would empty it and still pass the size check.
         if (!FileExists(Source) || SameFile(Source, Dest)) return false;
-        if (!ChunkedCopy(Source, Dest)) return false;
+        CopyFileExactly(Source, Dest, true);
         if (FileSize(Source) != FileSize(Dest)) {
             DeleteFile(Dest);
             return false;

@@ -49,10 +49,16 @@ private:
 
 namespace {
 
-// A pixel block of a bitmap, device-independent unless said otherwise.
+// A pixel block of a bitmap, device-independent unless said otherwise. Raises the framework's
+// exceptions for a size that cannot be had.
 HBITMAP NewBlock(int w, int h, int bpp, uint32_t fill, bool dib = true) {
     HBITMAP b = CreateBitmap(0, 0, 1, 24, nullptr);
-    BitmapOf(b)->Allocate(w, h, bpp, fill);
+    try {
+        BitmapOf(b)->Allocate(w, h, bpp, fill);
+    } catch (...) {
+        DeleteObject(b);
+        throw;
+    }
     BitmapOf(b)->dib = dib;
     return b;
 }

@@ -5,7 +5,9 @@
 
 #include <climits>
 #include <cstdlib>
+#include <exception>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <mutex>
 #include <sstream>
@@ -15,6 +17,7 @@
 #include "framework/atomic_file.h"
 #include "framework/file_utils.h"
 #include "framework/formatting.h"
+#include "framework/forms.h"
 #include "framework/registry.h"
 #include "framework/string_list.h"
 #include "framework/sysutils.h"
@@ -61,6 +64,13 @@ struct TIniFile::Document {
         }
     };
 
+    // One change as a TIniFile method made it, kept until it is on disk so that it can be made
+    // again on the file as another program left it.
+    struct Change {
+        enum Kind { Write, Erase, Delete } What;
+        std::string SectionName, Ident, Value;
+    };
+
     std::mutex Mutex;
     std::string Path;
     bool Bom = false;
@@ -69,7 +79,9 @@ struct TIniFile::Document {
     std::vector<Section> Sections;
     std::unordered_map<std::string, size_t> FirstSection;
     bool Dirty = false;
-    TFileStamp Identity;
+    std::vector<Change> Pending;  // the changes since the file was last read or written
+    bool WriteFailed = false;     // the last write behind failed; the next change tries again
+    TFileStamp Identity;          // the file as it was when last read or written
 
     static Line ParseLine(const std::string& raw) {
         Line line{raw, {}, {}};
@@ -106,6 +118,7 @@ struct TIniFile::Document {
         Sections.clear();
         FirstSection.clear();
         Dirty = false;
+        Pending.clear();
         Bom = false;
         LineBreak = "\r\n";
         Identity = FileStampOf(Path);
@@ -158,9 +171,64 @@ struct TIniFile::Document {
         return out;
     }
 
-    void Write(const std::string& section, const std::string& ident, const std::string& value) {
+    // Makes a change and keeps it for the disk.
+    void Make(Change change) {
+        if (!Apply(change)) return;
+        Dirty = true;
+        WriteFailed = false;
+        Pending.push_back(std::move(change));
+    }
+
+    // False when the change left the document as it was.
+    bool Apply(const Change& c) {
+        switch (c.What) {
+        case Change::Write: return Write(c.SectionName, c.Ident, c.Value);
+        case Change::Erase: return EraseSection(c.SectionName);
+        case Change::Delete: return DeleteKey(c.SectionName, c.Ident);
+        }
+        return false;
+    }
+
+    // Writes the document over the file when it has changes; a file that another program changed
+    // since it was read is read again first and the changes are made on it. False when the file
+    // cannot be written (the changes stay).
+    bool Save() {
+        if (!Dirty) return true;
+        if (!(FileStampOf(Path) == Identity)) {
+            std::vector<Change> changes = std::move(Pending);
+            Load();
+            for (const Change& c : changes) Apply(c);
+            Pending = std::move(changes);
+            Dirty = true;
+        }
+        if (!WriteFileAtomically(Path, Text())) return false;
+        Dirty = false;
+        Pending.clear();
+        Identity = FileStampOf(Path);
+        return true;
+    }
+
+    bool EraseSection(const std::string& section) {
+        std::string key = Folded(section);
+        size_t before = Sections.size();
+        std::erase_if(Sections, [&](const Section& s) { return s.Key == key; });
+        if (Sections.size() == before) return false;
+        ReindexSections();
+        return true;
+    }
+
+    bool DeleteKey(const std::string& section, const std::string& ident) {
+        Section* s = FindSection(section);
         std::string key = Folded(ident);
-        if (key.empty()) return;
+        if (!s || !s->Find(key)) return false;
+        std::erase_if(s->Lines, [&](const Line& line) { return line.Key == key; });
+        s->Reindex();
+        return true;
+    }
+
+    bool Write(const std::string& section, const std::string& ident, const std::string& value) {
+        std::string key = Folded(ident);
+        if (key.empty()) return false;
         Section* s = FindSection(section);
         if (!s) {
             // a blank line between the file so far and the new section
@@ -190,19 +258,83 @@ struct TIniFile::Document {
             s->Lines.insert(s->Lines.begin() + static_cast<std::ptrdiff_t>(at), Line{keyText + "=" + value, keyText, key});
             s->FirstLine.emplace(key, at);  // only blank lines moved
         }
-        Dirty = true;
+        return true;
     }
 };
 
 namespace {
 
+// Every document in use or with changes not yet on disk, by absolute file name. Lock order: this
+// mutex, then a document's.
 std::mutex g_documentsMutex;
-std::map<std::string, std::weak_ptr<TIniFile::Document>>& Documents() {
-    static auto* documents = new std::map<std::string, std::weak_ptr<TIniFile::Document>>;
+std::map<std::string, std::shared_ptr<TIniFile::Document>>& Documents() {
+    static auto* documents = new std::map<std::string, std::shared_ptr<TIniFile::Document>>;
     return *documents;
 }
 
+// Writes the documents with changes; a write behind that failed waits for the next change unless
+// Retry. Documents nobody uses any more are dropped once they are on disk.
+void SaveDocuments(bool Retry) {
+    std::lock_guard<std::mutex> lock(g_documentsMutex);
+    auto& documents = Documents();
+    for (auto it = documents.begin(); it != documents.end();) {
+        TIniFile::Document& doc = *it->second;
+        bool drop;
+        {
+            std::lock_guard<std::mutex> docLock(doc.Mutex);
+            if (doc.Dirty && (Retry || !doc.WriteFailed)) {
+                try {
+                    doc.WriteFailed = !doc.Save();
+                } catch (...) {
+                    doc.WriteFailed = true;  // the old file stays; the changes are kept
+                }
+            }
+            drop = !doc.Dirty && it->second.use_count() == 1;
+        }
+        it = drop ? documents.erase(it) : std::next(it);
+    }
+}
+
+// When the program ends with an exception nobody caught, the changes are written before it goes,
+// unless a lock is held (the exception came from inside a write).
+std::terminate_handler g_previousTerminate = nullptr;
+
+void SaveBeforeTerminating() {
+    if (g_documentsMutex.try_lock()) {
+        for (auto& [path, doc] : Documents()) {
+            if (!doc->Mutex.try_lock()) continue;
+            try {
+                doc->Save();
+            } catch (...) {
+            }
+            doc->Mutex.unlock();
+        }
+        g_documentsMutex.unlock();
+    }
+    if (g_previousTerminate) g_previousTerminate();
+    std::abort();
+}
+
+// Changes are written on every idle turn of the application loop, when the program ends, and
+// before it is ended by an uncaught exception. The idle hook is added while the program starts,
+// before any thread could run a loop; the exit handlers once the first file is opened, so that
+// they run before anything they use is destroyed.
+const Integer g_idleHook = TApplication::AddIdleHook([] { SaveDocuments(false); });
+
+void WriteBehind() {
+    static const bool installed = [] {
+        std::atexit([] { SaveDocuments(true); });
+        g_previousTerminate = std::set_terminate(SaveBeforeTerminating);
+        return true;
+    }();
+    (void)installed;
+}
+
 }  // namespace
+
+void UpdateIniFiles() {
+    SaveDocuments(true);
+}
 
 std::string ProfileFolder() {
     std::string folder = RegistryFolder();
@@ -211,14 +343,19 @@ std::string ProfileFolder() {
 }
 
 TIniFile::TIniFile(const std::string& FileName) : fileName_(FileName) {
+    WriteBehind();
     std::string path = AbsoluteName(FileName);
     std::lock_guard<std::mutex> lock(g_documentsMutex);
     auto& documents = Documents();
     auto it = documents.find(path);
-    if (it != documents.end()) doc_ = it->second.lock();
-    if (doc_) {
+    if (it != documents.end()) {
+        doc_ = it->second;
         std::lock_guard<std::mutex> docLock(doc_->Mutex);
-        if (!doc_->Dirty && !(FileStampOf(path) == doc_->Identity)) doc_->Load();  // changed on disk
+        if (!(FileStampOf(path) == doc_->Identity)) {
+            // Changed on disk: read again, with the changes not yet written made on it and written.
+            if (!doc_->Dirty) doc_->Load();
+            else doc_->WriteFailed = !doc_->Save();
+        }
         return;
     }
     doc_ = std::make_shared<Document>();
@@ -227,17 +364,7 @@ TIniFile::TIniFile(const std::string& FileName) : fileName_(FileName) {
     documents[path] = doc_;
 }
 
-TIniFile::~TIniFile() {
-    std::lock_guard<std::mutex> lock(g_documentsMutex);
-    if (doc_.use_count() == 1) {
-        try {
-            UpdateFile();
-        } catch (const EIniFileException&) {
-            // nothing to report to from a destructor; the file keeps its old content
-        }
-        Documents().erase(doc_->Path);
-    }
-}
+TIniFile::~TIniFile() = default;
 
 bool TIniFile::SectionExists(const std::string& Section) const {
     std::lock_guard<std::mutex> lock(doc_->Mutex);
@@ -290,7 +417,7 @@ TDateTime TIniFile::ReadDateTime(const std::string& Section, const std::string& 
 
 void TIniFile::WriteString(const std::string& Section, const std::string& Ident, const std::string& Value) {
     std::lock_guard<std::mutex> lock(doc_->Mutex);
-    doc_->Write(Section, Ident, Value);
+    doc_->Make({Document::Change::Write, Section, Ident, Value});
 }
 
 void TIniFile::WriteInteger(const std::string& Section, const std::string& Ident, Integer Value) {
@@ -364,29 +491,15 @@ void TIniFile::ReadSectionValues(const std::string& Section, TStrings* Strings) 
 
 void TIniFile::EraseSection(const std::string& Section) {
     std::lock_guard<std::mutex> lock(doc_->Mutex);
-    std::string key = Folded(Section);
-    size_t before = doc_->Sections.size();
-    std::erase_if(doc_->Sections, [&](const Document::Section& s) { return s.Key == key; });
-    if (doc_->Sections.size() != before) {
-        doc_->ReindexSections();
-        doc_->Dirty = true;
-    }
+    doc_->Make({Document::Change::Erase, Section, {}, {}});
 }
 
 void TIniFile::DeleteKey(const std::string& Section, const std::string& Ident) {
     std::lock_guard<std::mutex> lock(doc_->Mutex);
-    Document::Section* s = doc_->FindSection(Section);
-    std::string key = Folded(Ident);
-    if (!s || !s->Find(key)) return;
-    std::erase_if(s->Lines, [&](const Document::Line& line) { return line.Key == key; });
-    s->Reindex();
-    doc_->Dirty = true;
+    doc_->Make({Document::Change::Delete, Section, Ident, {}});
 }
 
 void TIniFile::UpdateFile() {
     std::lock_guard<std::mutex> lock(doc_->Mutex);
-    if (!doc_->Dirty) return;
-    if (!WriteFileAtomically(doc_->Path, doc_->Text())) throw EIniFileException("Unable to write to " + fileName_);
-    doc_->Dirty = false;
-    doc_->Identity = FileStampOf(doc_->Path);
+    if (!doc_->Save()) throw EIniFileException("Unable to write to " + fileName_);
 }

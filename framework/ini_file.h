@@ -9,9 +9,12 @@
 //   - a missing file reads as empty, so every read gives its default;
 //   - a file name without a folder names a file in the profile folder (ProfileFolder).
 // The parsed file is kept in memory and shared by every TIniFile open on the same file, so
-// writes are seen at once and thousands of them stay cheap. Changes reach the disk, atomically,
-// on UpdateFile and when the last TIniFile on the file is freed; the rest of the file (comments,
-// blank lines, the order of everything) is written back unchanged.
+// writes are seen at once and thousands of them stay cheap, also when each is made by a TIniFile
+// of its own. Changes are written behind, atomically: on UpdateFile, on the next idle turn of the
+// application loop, when the program ends (also by an uncaught exception), and when a TIniFile is
+// opened on a file another program changed meanwhile (the file is read again and the changes made
+// on it). Freeing a TIniFile writes nothing. The rest of the file (comments, blank lines, the
+// order of everything) is written back unchanged.
 
 #include <memory>
 #include <string>
@@ -25,6 +28,10 @@ LUMORA_DECLARE_EXCEPTION(EIniFileException, Exception)
 // The folder that holds profile files named without a folder ("win.ini"): the registry store's
 // folder, with a trailing "/" (made when missing).
 std::string ProfileFolder();
+
+// Writes every INI file with changes not yet on disk, as an idle turn does. A file that cannot be
+// written keeps its old content, and the changes stay.
+void UpdateIniFiles();
 
 class TIniFile : public TObject {
     LUMORA_CLASS(TIniFile, TObject)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "framework/memory_limits.h"
 #include "framework/sysutils.h"
 
 namespace {
@@ -34,14 +35,17 @@ TList* TList::Expand() {
 void TList::SetCapacity(int NewCapacity) {
     if (NewCapacity < GetCount() || NewCapacity > MaxListSize) Error(SListCapacityError, NewCapacity);
     if (NewCapacity == FCapacity) return;
-    if (NewCapacity < FCapacity) {
-        std::vector<void*> shrunk;
-        shrunk.reserve(static_cast<size_t>(NewCapacity));
-        shrunk.assign(FList.begin(), FList.end());
-        FList.swap(shrunk);
-    } else {
-        FList.reserve(static_cast<size_t>(NewCapacity));
-    }
+    if (!MemoryCanHold(UInt64(NewCapacity) * sizeof(void*))) OutOfMemoryError();
+    AllocateOrRaise([&] {
+        if (NewCapacity < FCapacity) {
+            std::vector<void*> shrunk;
+            shrunk.reserve(static_cast<size_t>(NewCapacity));
+            shrunk.assign(FList.begin(), FList.end());
+            FList.swap(shrunk);
+        } else {
+            FList.reserve(static_cast<size_t>(NewCapacity));
+        }
+    });
     FCapacity = NewCapacity;
 }
 

@@ -308,6 +308,37 @@ Picture MainIcon(int size) {
     return a.Take(true);
 }
 
+// The shell's own icons, for files and folders the icon theme has no picture for.
+enum ShellIconKind { kFolder, kOpenFolder, kDocument, kDrive };
+
+Picture ShellIcon(ShellIconKind kind, int size) {
+    Art a(size, size, kKey);
+    const int u = size / 16;
+    const COLORREF manila = RGB(240, 200, 80), edge = RGB(150, 110, 20);
+    switch (kind) {
+    case kFolder:
+        a.Poly({{u, 3 * u}, {6 * u, 3 * u}, {7 * u, 4 * u}, {7 * u, 5 * u}, {u, 5 * u}}, manila, edge);
+        a.Rect(u, 4 * u, 15 * u, 14 * u, manila);
+        a.Frame(u, 4 * u, 15 * u, 14 * u, edge);
+        break;
+    case kOpenFolder:
+        a.Rect(u, 4 * u, 14 * u, 14 * u, RGB(210, 170, 60));
+        a.Frame(u, 4 * u, 14 * u, 14 * u, edge);
+        a.Poly({{3 * u, 7 * u}, {16 * u - 1, 7 * u}, {13 * u, 14 * u - 1}, {u, 14 * u - 1}}, manila, edge);
+        break;
+    case kDocument:
+        a.Poly({{3 * u, u}, {10 * u, u}, {13 * u, 4 * u}, {13 * u, 15 * u - 1}, {3 * u, 15 * u - 1}}, kWhite, kGray);
+        for (int y = 5 * u; y < 13 * u; y += 2 * u) a.Line(5 * u, y, 11 * u, y, RGB(160, 160, 200));
+        break;
+    case kDrive:
+        a.Rect(u, 6 * u, 15 * u, 12 * u, RGB(200, 200, 200));
+        a.Frame(u, 6 * u, 15 * u, 12 * u, kGray);
+        a.Rect(11 * u, 9 * u, 13 * u, 10 * u + 1, RGB(0, 200, 0));
+        break;
+    }
+    return a.Take(true);
+}
+
 struct Store {
     std::mutex m;
     std::map<std::string, std::function<Picture()>> bitmapMakers;
@@ -439,6 +470,12 @@ Store::Store() {
     c["GX_HANDPOINT"] = [] { return Hand(kPointingHand, 5, 0); };
 
     iconMakers["MAINICON"] = [] { return MainIcon(32); };
+    const std::pair<const char*, ShellIconKind> shellIcons[] = {
+        {"SHELL_FOLDER", kFolder}, {"SHELL_FOLDER_OPEN", kOpenFolder}, {"SHELL_DOCUMENT", kDocument}, {"SHELL_DRIVE", kDrive}};
+    for (const auto& [name, kind] : shellIcons) {
+        iconMakers[name] = [kind = kind] { return ShellIcon(kind, 32); };
+        iconMakers[std::string(name) + "_SMALL"] = [kind = kind] { return ShellIcon(kind, 16); };
+    }
 }
 
 Store& TheStore() {

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "framework/memory_limits.h"
 #include "framework/sysutils.h"
 
 // ---------------------------------------------------------------------------------------------
@@ -142,19 +144,19 @@ void TCustomMemoryStream::SaveToFile(const std::string& FileName) {
     SaveToStream(&file);
 }
 
+namespace {
+const char* const SMemoryStreamError = "Out of memory while expanding memory stream";
+}
+
 void TMemoryStream::Resize(Int64 NewSize) {
-    try {
-        FBuffer.resize(static_cast<size_t>(NewSize));
-    } catch (const std::bad_alloc&) {
-        throw EStreamError("Out of memory while expanding memory stream");
-    } catch (const std::length_error&) {
-        throw EStreamError("Out of memory while expanding memory stream");
-    }
+    if (!MemoryCanHold(UInt64(NewSize))) throw EOutOfMemory(SMemoryStreamError);
+    AllocateOrRaise([&] { FBuffer.resize(static_cast<size_t>(NewSize)); }, SMemoryStreamError);
     SetPointer(FBuffer.empty() ? nullptr : FBuffer.data(), NewSize);
 }
 
 Int64 TMemoryStream::Write(const void* Buffer, Int64 Count) {
     if (FPosition < 0 || Count <= 0) return 0;
+    if (Count > INT64_MAX - FPosition) throw EOutOfMemory(SMemoryStreamError);
     Int64 end = FPosition + Count;
     if (end > GetSize()) Resize(end);
     std::memcpy(FBuffer.data() + FPosition, Buffer, static_cast<size_t>(Count));

@@ -107,7 +107,8 @@ class TMemoryStream : public TCustomMemoryStream {
 public:
     Int64 Write(const void* Buffer, Int64 Count) override;
     // Keeps the contents up to NewSize; a position past the new end moves to the end. Raises
-    // EStreamError "Out of memory while expanding memory stream" when memory runs out.
+    // EOutOfMemory "Out of memory while expanding memory stream" when memory runs out, and so
+    // does Write when the stream would grow past the largest size there is.
     void SetSize(Int64 NewSize) override;
     // Empties the stream and frees its memory.
     void Clear();

@@ -5,6 +5,7 @@
 
 #include "framework/file_utils.h"
 #include "framework/list.h"
+#include "framework/memory_limits.h"
 #include "framework/stream.h"
 #include "framework/sysutils.h"
 
@@ -363,14 +364,17 @@ void TStringList::Grow() {
 
 void TStringList::SetCapacity(int NewCapacity) {
     if (NewCapacity < GetCount() || NewCapacity > MaxListSize) Error(SListCapacityError, NewCapacity);
-    if (NewCapacity < FCapacity) {
-        std::vector<TStringItem> shrunk;
-        shrunk.reserve(static_cast<size_t>(NewCapacity));
-        std::move(FList.begin(), FList.end(), std::back_inserter(shrunk));
-        FList.swap(shrunk);
-    } else {
-        FList.reserve(static_cast<size_t>(NewCapacity));
-    }
+    if (!MemoryCanHold(UInt64(NewCapacity) * sizeof(TStringItem))) OutOfMemoryError();
+    AllocateOrRaise([&] {
+        if (NewCapacity < FCapacity) {
+            std::vector<TStringItem> shrunk;
+            shrunk.reserve(static_cast<size_t>(NewCapacity));
+            std::move(FList.begin(), FList.end(), std::back_inserter(shrunk));
+            FList.swap(shrunk);
+        } else {
+            FList.reserve(static_cast<size_t>(NewCapacity));
+        }
+    });
     FCapacity = NewCapacity;
 }
 

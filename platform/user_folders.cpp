@@ -1,6 +1,7 @@
 #include "platform/user_folders.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -33,4 +34,28 @@ std::string UserDataFolder() {
 
 std::string UserDataFolder(const std::string& Name) {
     return UserDataFolder() + Name + "/";
+}
+
+std::string UserConfigFolder() {
+    std::string config = AbsoluteFolderFromEnvironment("XDG_CONFIG_HOME");
+    if (!config.empty()) return config;
+    return UserHomeFolder() + ".config/";
+}
+
+std::string UserSpecialFolder(const std::string& Key) {
+    // Lines read XDG_<KEY>_DIR="$HOME/Pictures" or an absolute path in quotes.
+    std::ifstream in(UserConfigFolder() + "user-dirs.dirs");
+    std::string wanted = "XDG_" + Key + "_DIR=", line;
+    while (std::getline(in, line)) {
+        if (line.rfind(wanted, 0) != 0) continue;
+        std::string value = line.substr(wanted.size());
+        if (value.size() < 2 || value.front() != '"' || value.back() != '"') continue;
+        value = value.substr(1, value.size() - 2);
+        if (value.rfind("$HOME", 0) == 0)
+            value = ExcludeTrailingPathDelimiter(UserHomeFolder()) + value.substr(5);
+        else if (value.empty() || value[0] != '/')
+            continue;
+        return IncludeTrailingPathDelimiter(value);
+    }
+    return Key == "DESKTOP" ? UserHomeFolder() + "Desktop/" : std::string();
 }

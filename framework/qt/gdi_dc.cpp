@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "framework/graphics.h"
+#include "framework/memory_limits.h"
 #include "framework/qt/gdi_backend.h"
 
 using namespace lumora_gdi;
@@ -269,12 +270,27 @@ QImage BitmapToImage(HBITMAP__* bmp) {
 
 // ---------------------------------------------------------------------------------------------
 
+// Sizes, strides and offsets of pixel blocks are Integer throughout the framework, so a row or a
+// block of more than 2^31 - 1 bytes is refused before anything is allocated: a row that long is
+// not a valid bitmap (EInvalidGraphic), a block that large is more than the system gives
+// (EOutOfResources). A block the memory cannot hold raises EOutOfMemory. On any failure the
+// bitmap keeps its old pixels.
 void HBITMAP__::Allocate(int w, int h, int newBpp, uint32_t fill) {
-    width = std::max(0, w);
-    height = std::max(0, h);
-    bpp = newBpp == 1 ? 1 : 24;
-    stride = DibRowBytes(width, bpp);
-    bits.assign(size_t(stride) * size_t(height), 0);
+    w = std::max(0, w);
+    h = std::max(0, h);
+    const int newBits = newBpp == 1 ? 1 : 24;
+    const int64_t rowBytes = ((int64_t(w) * newBits + 31) / 32) * 4;
+    if (rowBytes > INT32_MAX) throw EInvalidGraphic("Bitmap image is not valid");
+    const uint64_t bytes = uint64_t(rowBytes) * uint64_t(h);
+    if (bytes > uint64_t(INT32_MAX)) throw EOutOfResources("Out of system resources");
+    if (!MemoryCanHold(bytes)) OutOfMemoryError();
+    std::vector<uint8_t> block;
+    AllocateOrRaise([&] { block.assign(size_t(bytes), 0); });
+    width = w;
+    height = h;
+    bpp = newBits;
+    stride = int(rowBytes);
+    bits.swap(block);
     if (bpp == 1) {
         if (NearestIsWhite(fill)) std::fill(bits.begin(), bits.end(), 0xFF);
     } else {
@@ -441,11 +457,27 @@ HFONT CreateFont(int height, int width, int escapement, int orientation, int wei
     return CreateFontIndirect(&lf);
 }
 
+namespace {
+
+// Sizes the pixels of a new bitmap; the Windows calls answer null when that fails, so the bitmap
+// is released then.
+bool AllocateOrFail(HBITMAP__* b, int width, int height, int bpp) {
+    try {
+        b->Allocate(width, height, bpp, 0);
+        return true;
+    } catch (const Exception&) {
+        Release(b);
+        return false;
+    }
+}
+
+}  // namespace
+
 HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits) {
     if (width < 0 || height < 0) return nullptr;
     auto* b = new HBITMAP__;
     const int bpp = (planes * bitsPerPixel) == 1 ? 1 : 24;
-    b->Allocate(width, height, bpp, 0);
+    if (!AllocateOrFail(b, width, height, bpp)) return nullptr;
     if (bits && width > 0 && height > 0) {
         // The Windows call takes rows padded to 2 bytes, at the given depth.
         const int depth = int(planes * bitsPerPixel);
@@ -479,8 +511,7 @@ HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
     if (d && d->kind == HDC__::Kind::Memory && d->bitmap && d->bitmap->bpp == 1) bpp = 1;
     if (!d) bpp = 24;
     auto* b = new HBITMAP__;
-    b->Allocate(width, height, bpp, 0);
-    return b;
+    return AllocateOrFail(b, width, height, bpp) ? b : nullptr;
 }
 
 bool DeleteObject(HGDIOBJ obj) {

@@ -2,7 +2,8 @@
 // painter samples pixel centres, which gives the Windows rule that right and bottom edges lie
 // outside a filled area) and then mixed into the surface with the device context's raster
 // operation. One-pixel pens are walked by our own line algorithm, which leaves out end points and
-// carries the dash pattern from segment to segment.
+// carries the dash pattern from segment to segment. The brush of a closed figure drawn with a pen
+// fills exactly the pixels the pen's outline encloses, so brush and pen meet without a gap.
 
 #include <QImage>
 #include <QPainter>
@@ -128,67 +129,20 @@ void ComposeOutline(HDC__* d, const PenInfo& pen, Mask& m) {
     CompositeMask(d, m.img, m.origin, pen.on, pen.hasGap ? &pen.gap : nullptr, d->st.rop2, Coverage::Dual);
 }
 
-// Draws polylines (device coordinates) with the pen. Closed ones return to their first point.
-void StrokePolylines(HDC__* d, const PenInfo& pen, const std::vector<QPolygon>& polys, bool closed) {
-    if (pen.null || polys.empty()) return;
-    Mask m = NewMask(d, BoundsOf(polys, pen.width));
-    if (!m.ok()) return;
-    if (pen.cosmetic) {
-        CosmeticWalker w(m, pen.dashes);
-        for (const QPolygon& p : polys) {
-            w.Restart();
-            for (int i = 0; i + 1 < p.size(); ++i) w.Segment(p[i].x(), p[i].y(), p[i + 1].x(), p[i + 1].y());
-            if (closed && p.size() > 1) w.Segment(p.last().x(), p.last().y(), p[0].x(), p[0].y());
-            else if (closed && p.size() == 1) w.Plot(p[0].x(), p[0].y());
-        }
-    } else {
-        QPainter qp(&m.img);
-        qp.setRenderHint(QPainter::Antialiasing, false);
-        QPen qpen(Qt::white, pen.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-        qp.setPen(qpen);
-        qp.setBrush(Qt::NoBrush);
-        qp.translate(-m.origin.x() + 0.5, -m.origin.y() + 0.5);
-        for (const QPolygon& p : polys) {
-            if (closed) qp.drawPolygon(p);
-            else qp.drawPolyline(p);
-        }
-        qp.end();
-        QImage& img = m.img;
-        for (int y = 0; y < img.height(); ++y) {
-            uint8_t* row = img.scanLine(y);
-            for (int x = 0; x < img.width(); ++x) row[x] = row[x] >= 128 ? 255 : 0;
-        }
+// Walks one-pixel polylines into the mask. Closed ones return to their first point; open ones
+// plot their last point when asked (flattened curves, which the walk would leave it out of).
+void WalkInto(Mask& m, const PenInfo& pen, const std::vector<QPolygon>& polys, bool closed, bool plotLast) {
+    CosmeticWalker w(m, pen.dashes);
+    for (const QPolygon& p : polys) {
+        w.Restart();
+        for (int i = 0; i + 1 < p.size(); ++i) w.Segment(p[i].x(), p[i].y(), p[i + 1].x(), p[i + 1].y());
+        if (closed && p.size() > 1) w.Segment(p.last().x(), p.last().y(), p[0].x(), p[0].y());
+        else if ((closed || plotLast) && !p.isEmpty()) w.Plot(p.last().x(), p.last().y());
     }
-    ComposeOutline(d, pen, m);
 }
 
-// Strokes a curved outline: one-pixel pens walk the flattened path, wide pens are stroked.
-void StrokePath(HDC__* d, const PenInfo& pen, const QPainterPath& path) {
-    if (pen.null || path.isEmpty()) return;
-    if (pen.cosmetic) {
-        std::vector<QPolygon> polys;
-        for (const QPolygonF& sub : path.toSubpathPolygons()) {
-            QPolygon p;
-            for (const QPointF& pt : sub) {
-                const QPoint ip(int(std::floor(pt.x() + 0.5)), int(std::floor(pt.y() + 0.5)));
-                if (p.isEmpty() || p.last() != ip) p << ip;
-            }
-            if (!p.isEmpty()) polys.push_back(p);
-        }
-        // Flattened curves are closed by their own last point; plot the final point too.
-        Mask m = NewMask(d, BoundsOf(polys, 1));
-        if (!m.ok()) return;
-        CosmeticWalker w(m, pen.dashes);
-        for (const QPolygon& p : polys) {
-            w.Restart();
-            for (int i = 0; i + 1 < p.size(); ++i) w.Segment(p[i].x(), p[i].y(), p[i + 1].x(), p[i + 1].y());
-            w.Plot(p.last().x(), p.last().y());
-        }
-        ComposeOutline(d, pen, m);
-        return;
-    }
-    Mask m = NewMask(d, path.boundingRect().toAlignedRect().adjusted(-pen.width, -pen.width, pen.width + 1, pen.width + 1));
-    if (!m.ok()) return;
+// Strokes a path (pixel-centre coordinates) with a wide round pen into the mask.
+void StrokeInto(Mask& m, const PenInfo& pen, const QPainterPath& path) {
     QPainter qp(&m.img);
     qp.setRenderHint(QPainter::Antialiasing, false);
     qp.setPen(QPen(Qt::white, pen.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
@@ -196,7 +150,155 @@ void StrokePath(HDC__* d, const PenInfo& pen, const QPainterPath& path) {
     qp.translate(-m.origin.x() + 0.5, -m.origin.y() + 0.5);
     qp.drawPath(path);
     qp.end();
+    QImage& img = m.img;
+    for (int y = 0; y < img.height(); ++y) {
+        uint8_t* row = img.scanLine(y);
+        for (int x = 0; x < img.width(); ++x) row[x] = row[x] >= 128 ? 255 : 0;
+    }
+}
+
+QPainterPath PathOf(const std::vector<QPolygon>& polys, bool closed) {
+    QPainterPath path;
+    for (const QPolygon& p : polys) {
+        path.addPolygon(p);
+        if (closed) path.closeSubpath();
+    }
+    return path;
+}
+
+// A curve flattened to polylines through pixel centres.
+std::vector<QPolygon> PixelPolylines(const QPainterPath& path) {
+    std::vector<QPolygon> polys;
+    for (const QPolygonF& sub : path.toSubpathPolygons()) {
+        QPolygon p;
+        for (const QPointF& pt : sub) {
+            const QPoint ip(int(std::floor(pt.x() + 0.5)), int(std::floor(pt.y() + 0.5)));
+            if (p.isEmpty() || p.last() != ip) p << ip;
+        }
+        if (!p.isEmpty()) polys.push_back(p);
+    }
+    return polys;
+}
+
+// Draws polylines (device coordinates) with the pen. Closed ones return to their first point.
+void StrokePolylines(HDC__* d, const PenInfo& pen, const std::vector<QPolygon>& polys, bool closed) {
+    if (pen.null || polys.empty()) return;
+    Mask m = NewMask(d, BoundsOf(polys, pen.width));
+    if (!m.ok()) return;
+    if (pen.cosmetic) WalkInto(m, pen, polys, closed, false);
+    else StrokeInto(m, pen, PathOf(polys, closed));
     ComposeOutline(d, pen, m);
+}
+
+// Strokes a curved outline: one-pixel pens walk the flattened path, wide pens are stroked.
+void StrokePath(HDC__* d, const PenInfo& pen, const QPainterPath& path) {
+    if (pen.null || path.isEmpty()) return;
+    if (pen.cosmetic) {
+        const std::vector<QPolygon> polys = PixelPolylines(path);
+        Mask m = NewMask(d, BoundsOf(polys, 1));
+        if (!m.ok()) return;
+        WalkInto(m, pen, polys, false, true);
+        ComposeOutline(d, pen, m);
+        return;
+    }
+    Mask m = NewMask(d, path.boundingRect().toAlignedRect().adjusted(-pen.width, -pen.width, pen.width + 1, pen.width + 1));
+    if (!m.ok()) return;
+    StrokeInto(m, pen, path);
+    ComposeOutline(d, pen, m);
+}
+
+// The brush's part of a closed figure: the pixels its outline encloses (outline pixels are
+// non-zero in the mask). Each piece of the box that the outline cuts off is filled or not as a
+// whole: pieces touching the box's edge are outside, unless the box was cut by the visible area
+// there; the rest are inside, except the holes the fill rule leaves in a polygon that crosses
+// itself. Those pieces, and pieces at a cut edge, go by whether most of their pixel centres lie
+// inside the figure.
+QImage EnclosedArea(const Mask& outline, QRect whole, const QPainterPath& area, bool mayHaveHoles) {
+    const int w = outline.img.width(), h = outline.img.height();
+    QImage centres(w, h, QImage::Format_Alpha8);
+    centres.fill(0);
+    {
+        QPainter qp(&centres);
+        qp.setRenderHint(QPainter::Antialiasing, false);
+        qp.setPen(Qt::NoPen);
+        qp.setBrush(Qt::white);
+        qp.translate(-outline.origin.x() + 0.5, -outline.origin.y() + 0.5);
+        qp.drawPath(area);
+    }
+    const QRect box(outline.origin, outline.img.size());
+    const bool cut[4] = {box.left() > whole.left(), box.right() < whole.right(), box.top() > whole.top(),
+                         box.bottom() < whole.bottom()};
+
+    // 0: not looked at yet, 1: outline, 2: seen
+    std::vector<uint8_t> state(size_t(w) * size_t(h), 0);
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* line = outline.img.constScanLine(y);
+        for (int x = 0; x < w; ++x)
+            if (line[x]) state[size_t(y) * size_t(w) + size_t(x)] = 1;
+    }
+    QImage fill(w, h, QImage::Format_Alpha8);
+    fill.fill(0);
+    std::vector<int> piece;
+    for (int start = 0; start < w * h; ++start) {
+        if (state[size_t(start)]) continue;
+        piece.assign(1, start);
+        state[size_t(start)] = 2;
+        bool outside = false, atCut = false;
+        size_t centresInside = 0;
+        for (size_t i = 0; i < piece.size(); ++i) {
+            const int at = piece[i], x = at % w, y = at / w;
+            if (centres.constScanLine(y)[x]) ++centresInside;
+            const bool edge[4] = {x == 0, x == w - 1, y == 0, y == h - 1};
+            const int next[4] = {at - 1, at + 1, at - w, at + w};
+            for (int k = 0; k < 4; ++k) {
+                if (edge[k]) {
+                    (cut[k] ? atCut : outside) = true;
+                } else if (!state[size_t(next[k])]) {
+                    state[size_t(next[k])] = 2;
+                    piece.push_back(next[k]);
+                }
+            }
+        }
+        const bool byCentres = atCut || mayHaveHoles;
+        if (outside || (byCentres && centresInside * 2 < piece.size())) continue;
+        for (int i : piece) fill.scanLine(i / w)[i % w] = 255;
+    }
+    return fill;
+}
+
+// Draws a closed figure given as a path (device pixel-centre coordinates, with its fill rule) and
+// as the polylines a one-pixel pen walks. The brush fills exactly the pixels the pen's outline
+// encloses and the pen draws the outline, so the two never leave a gap or overlap (an xor pen
+// mixes every pixel once). Under a dashed pen with transparent gaps the brush shows in the gaps.
+// With a null pen the brush covers what a one-pixel pen and the brush would.
+void DrawFigure(HDC__* d, const PenInfo& pen, const QPainterPath& area, const std::vector<QPolygon>& outline,
+                bool mayHaveHoles) {
+    HBRUSH__* b = d->st.brush.get();
+    const bool brush = b && b->style != BS_NULL;
+    if (!brush) {
+        if (pen.cosmetic) StrokePolylines(d, pen, outline, true);
+        else StrokePath(d, pen, area);
+        return;
+    }
+    PenInfo edge = pen;
+    if (pen.null) {
+        edge = PenInfo{};
+        edge.null = false;
+    }
+    const QRect whole = BoundsOf(outline, edge.width + 1);
+    Mask m = NewMask(d, whole);
+    if (!m.ok()) return;
+    if (edge.cosmetic) WalkInto(m, edge, outline, true, false);
+    else StrokeInto(m, edge, area);
+    QImage fill = EnclosedArea(m, whole, area, mayHaveHoles);
+    for (int y = 0; y < fill.height(); ++y) {
+        uint8_t* row = fill.scanLine(y);
+        const uint8_t* line = m.img.constScanLine(y);
+        for (int x = 0; x < fill.width(); ++x)
+            if (line[x] == 255 ? pen.null : (line[x] == 128 && !pen.hasGap)) row[x] = 255;
+    }
+    CompositeMask(d, fill, m.origin, BrushPaint(d, b), nullptr, d->st.rop2, Coverage::Binary);
+    if (!pen.null) ComposeOutline(d, pen, m);
 }
 
 // Fills a path (device coordinates, pixel-centre rule) with the selected brush.
@@ -222,11 +324,13 @@ QPolygon DevicePoly(HDC__* d, const TPoint* pts, int n) {
     return p;
 }
 
-// The figure box of a closed shape: pixels left..right-1, top..bottom-1, shrunk for an inside
-// frame pen.
-QRectF FigureRect(HDC__* d, const PenInfo& pen, int l, int t, int r, int b) {
+// The figure box of a shape in pixel-centre coordinates: pixels left..right-1, top..bottom-1,
+// shrunk for an inside frame pen. A filled figure without a pen is one pixel smaller to the right
+// and bottom, as Windows draws it.
+QRectF FigureRect(HDC__* d, const PenInfo& pen, int l, int t, int r, int b, bool filled = true) {
     QRect rc = NormRect(l, t, r, b).translated(d->dx(), d->dy());
     QRectF f(rc.left(), rc.top(), rc.width() - 1, rc.height() - 1);
+    if (pen.null && filled) f.adjust(0, 0, -1, -1);
     if (!pen.null && pen.insideFrame && pen.width > 1) {
         const double h = pen.width / 2.0;
         f.adjust(h - 0.5, h - 0.5, -(h - 0.5), -(h - 0.5));
@@ -259,7 +363,8 @@ bool ArcShape(HDC dc, ArcKind kind, int l, int t, int r, int b, int xs, int ys, 
     HDC__* d = DC(dc);
     if (!d) return false;
     const PenInfo pen = PenOf(d);
-    const QRectF e = FigureRect(d, pen, l, t, r, b);
+    const QRectF e = FigureRect(d, pen, l, t, r, b, kind != ArcKind::Arc);
+    if (e.width() < 0 || e.height() < 0) return true;
     const double a1 = RayAngle(e, xs + d->dx(), ys + d->dy());
     const double a2 = RayAngle(e, xe + d->dx(), ye + d->dy());
     const double sweep = Sweep(d, a1, a2);
@@ -267,12 +372,21 @@ bool ArcShape(HDC dc, ArcKind kind, int l, int t, int r, int b, int xs, int ys, 
     if (kind == ArcKind::Pie) path.moveTo(e.center());
     else path.arcMoveTo(e, a1);
     path.arcTo(e, a1, sweep);
-    if (kind != ArcKind::Arc) {
-        path.closeSubpath();
-        FillPath(d, path);
+    if (kind == ArcKind::Arc) {
+        StrokePath(d, pen, path);
+        return true;
     }
-    StrokePath(d, pen, path);
+    path.closeSubpath();
+    DrawFigure(d, pen, path, PixelPolylines(path), false);
     return true;
+}
+
+// Polygons: without a pen the brush fills the pixels whose centres lie inside them, with their
+// vertices at pixel corners, which leaves out the right and bottom edges.
+void FillPolygons(HDC__* d, const PenInfo& pen, const QPainterPath& path, const std::vector<QPolygon>& polys) {
+    if (polys.empty()) return;
+    if (pen.null) FillPath(d, path);
+    else DrawFigure(d, pen, path, polys, true);
 }
 
 }  // namespace
@@ -327,8 +441,7 @@ bool Polygon(HDC dc, const TPoint* points, int count) {
     path.setFillRule(d->st.fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
     path.addPolygon(poly);
     path.closeSubpath();
-    FillPath(d, path);
-    StrokePolylines(d, PenOf(d), {poly}, true);
+    FillPolygons(d, PenOf(d), path, {poly});
     return true;
 }
 
@@ -347,8 +460,7 @@ bool PolyPolygon(HDC dc, const TPoint* points, const int* counts, int polygons) 
         }
         at += size_t(std::max(0, counts[i]));
     }
-    FillPath(d, path);
-    StrokePolylines(d, PenOf(d), polys, true);
+    FillPolygons(d, PenOf(d), path, polys);
     return true;
 }
 
@@ -383,31 +495,26 @@ bool Rectangle(HDC dc, int left, int top, int right, int bottom) {
     const QRect rc = NormRect(left, top, right, bottom).translated(d->dx(), d->dy());
     if (rc.width() < 1 || rc.height() < 1) return true;
     const PenInfo pen = PenOf(d);
-    // The brush covers the figure box (one pixel short of right and bottom), the pen its border.
-    QRectF f = FigureRect(d, pen, left, top, right, bottom);
+    QPolygon corners;
+    corners << rc.topLeft() << rc.topRight() << rc.bottomRight() << rc.bottomLeft();
+    if (!pen.null && !(pen.cosmetic && pen.dashes.empty())) {
+        QPainterPath path;
+        path.addRect(FigureRect(d, pen, left, top, right, bottom, false));
+        DrawFigure(d, pen, path, {corners}, false);
+        return true;
+    }
+    // A solid one-pixel pen draws the border and the brush fills inside it; without a pen the
+    // brush covers the box one pixel short of right and bottom.
     HBRUSH__* b = d->st.brush.get();
-    if (b && b->style != BS_NULL) {
-        const QRect fill(int(std::ceil(f.left())), int(std::ceil(f.top())), int(std::floor(f.right())) - int(std::ceil(f.left())),
-                         int(std::floor(f.bottom())) - int(std::ceil(f.top())));
-        if (fill.width() > 0 && fill.height() > 0) {
-            Mask m = NewMask(d, fill);
-            if (m.ok()) {
-                m.img.fill(255);
-                CompositeMask(d, m.img, m.origin, BrushPaint(d, b), nullptr, d->st.rop2, Coverage::Binary);
-            }
+    const QRect fill = pen.null ? rc.adjusted(0, 0, -1, -1) : rc.adjusted(1, 1, -1, -1);
+    if (b && b->style != BS_NULL && fill.width() > 0 && fill.height() > 0) {
+        Mask m = NewMask(d, fill);
+        if (m.ok()) {
+            m.img.fill(255);
+            CompositeMask(d, m.img, m.origin, BrushPaint(d, b), nullptr, d->st.rop2, Coverage::Binary);
         }
     }
-    if (pen.null) return true;
-    if (pen.cosmetic) {
-        QPolygon p;
-        const int l = rc.left(), t = rc.top(), r = rc.right(), btm = rc.bottom();
-        p << QPoint(l, t) << QPoint(r, t) << QPoint(r, btm) << QPoint(l, btm);
-        StrokePolylines(d, pen, {p}, true);
-    } else {
-        QPainterPath path;
-        path.addRect(f);
-        StrokePath(d, pen, path);
-    }
+    StrokePolylines(d, pen, {corners}, true);
     return true;
 }
 
@@ -416,10 +523,10 @@ bool RoundRect(HDC dc, int left, int top, int right, int bottom, int width, int 
     if (!d) return false;
     const PenInfo pen = PenOf(d);
     const QRectF f = FigureRect(d, pen, left, top, right, bottom);
+    if (f.width() < 0 || f.height() < 0) return true;
     QPainterPath path;
     path.addRoundedRect(f, std::abs(width) / 2.0, std::abs(height) / 2.0);
-    FillPath(d, path);
-    StrokePath(d, pen, path);
+    DrawFigure(d, pen, path, PixelPolylines(path), false);
     return true;
 }
 
@@ -428,10 +535,10 @@ bool Ellipse(HDC dc, int left, int top, int right, int bottom) {
     if (!d) return false;
     const PenInfo pen = PenOf(d);
     const QRectF f = FigureRect(d, pen, left, top, right, bottom);
+    if (f.width() < 0 || f.height() < 0) return true;
     QPainterPath path;
     path.addEllipse(f);
-    FillPath(d, path);
-    StrokePath(d, pen, path);
+    DrawFigure(d, pen, path, PixelPolylines(path), false);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "framework/graphics.h"
@@ -330,6 +331,38 @@ TEST_F(BitmapTest, BrokenBmpFilesRaiseAndLeaveTheBitmapAlone) {
     EXPECT_THROW(a->LoadFromBytes(d.data(), d.size()), EInvalidGraphic);
     EXPECT_EQ(a->GetWidth(), 2);
     EXPECT_EQ(Px(a, 1, 1), clRed);
+}
+
+TEST_F(BitmapTest, SizesThatCannotBeHadRaiseFrameworkExceptionsAndKeepThePixels) {
+    struct Case {
+        Integer width, height;
+        TPixelFormat format;
+        const char* error;  // class name of the exception
+    };
+    const Case cases[] = {
+        {100000, 100000, pf24bit, "EOutOfResources"},  // 30 GB: more than an Integer counts
+        {20000, 40000, pf24bit, "EOutOfResources"},    // 2.4 GB, just past 2^31 bytes
+        {800000000, 1, pf24bit, "EInvalidGraphic"},    // one row of 2.4 GB
+        {0x7FFFFFFF, 8, pf1bit, "EOutOfResources"},    // eight rows of 256 MB fit no Integer
+    };
+    for (const Case& c : cases) {
+        TBitmap* b = Bitmap(3, 2, clRed);
+        b->SetPixelFormat(c.format);
+        const TColor corner = Px(b, 2, 1);
+        std::string raised;
+        try {
+            b->SetSize(c.width, c.height);
+        } catch (Exception& e) {
+            raised = e.ClassName();
+        }
+        EXPECT_EQ(raised, c.error) << c.width << " x " << c.height;
+        EXPECT_EQ(b->GetWidth(), 3);
+        EXPECT_EQ(b->GetHeight(), 2);
+        EXPECT_EQ(Px(b, 2, 1), corner);
+    }
+    // The Windows calls answer null instead.
+    EXPECT_EQ(CreateBitmap(100000, 100000, 1, 24, nullptr), nullptr);
+    EXPECT_EQ(CreateCompatibleBitmap(nullptr, 100000, 100000), nullptr);
 }
 
 TEST_F(BitmapTest, FilesLoadAndSave) {

@@ -2,16 +2,20 @@
 
 #include <dirent.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "framework/atomic_file.h"
 #include "framework/date_time.h"
 #include "framework/format_settings.h"
 #include "framework/ini_file.h"
 #include "framework/string_list.h"
+#include "framework/testing/ui_test.h"
 
 namespace {
 
@@ -118,7 +122,8 @@ TEST_F(IniFiles, WritesKeepTheRestOfTheFile) {
         ini.DeleteKey("b", "Y");
         ini.EraseSection("c");
         ini.DeleteKey("Nowhere", "x");
-    }  // freeing the last TIniFile writes the changes
+    }
+    uitest::IdleTurns();  // written behind
     EXPECT_EQ(ReadText("w.ini"), "; top\r\n[A]\r\nx=10\r\nNew=n\r\n\r\n[B]\r\nflag=1\r\noff=0\r\n\r\n");
 
     // Line ends of the file are kept; typed values read back.
@@ -130,6 +135,7 @@ TEST_F(IniFiles, WritesKeepTheRestOfTheFile) {
         ini.WriteDate("S", "d", EncodeDate(2024, 3, 5));
         ini.WriteDateTime("S", "dt", EncodeDate(2024, 3, 5) + 0.75);
     }
+    UpdateIniFiles();
     EXPECT_EQ(ReadText("lf.ini"), "[S]\nk=1\nn=-7\nf=1.25\nd=3/5/2024\ndt=3/5/2024 6:00:00 PM\n");
     TIniFile back(Path("lf.ini"));
     EXPECT_EQ(back.ReadInteger("s", "N", 0), -7);
@@ -156,8 +162,9 @@ TEST_F(IniFiles, MissingFilesAndSharedDocuments) {
         first->WriteString("S", "k", "v");
         EXPECT_EQ(second.ReadString("s", "K", ""), "v");  // seen before any write to disk
         first->Free();
-        EXPECT_FALSE(std::filesystem::exists(Path("shared.ini")));  // still in use
     }
+    EXPECT_FALSE(std::filesystem::exists(Path("shared.ini")));  // freeing writes nothing
+    uitest::IdleTurns();
     EXPECT_EQ(ReadText("shared.ini"), "[S]\r\nk=v\r\n");
 
     // A file changed on disk is read again.
@@ -171,6 +178,7 @@ TEST_F(IniFiles, MissingFilesAndSharedDocuments) {
         TIniFile profile("lumora-test-profile.ini");
         profile.WriteString("MCI Extensions", "avi", "MPEGVideo");
     }
+    UpdateIniFiles();
     EXPECT_TRUE(std::filesystem::exists(ProfileFolder() + "lumora-test-profile.ini"));
 }
 
@@ -199,4 +207,68 @@ TEST_F(IniFiles, FailedAndInterruptedWritesKeepTheOldFile) {
     EXPECT_EQ(temps, 1);  // the stale temporary file is left behind and harms nothing
     ini.UpdateFile();
     EXPECT_EQ(ReadText("c.ini").size(), std::string("[S]\r\nk=\r\n").size() + 100000);
+}
+
+TEST_F(IniFiles, ObjectsMadeForOneWriteEachAreWrittenOnceBehind) {
+    WriteText("cache.ini", "; dimensions\r\n[Dimensions]\r\nold=1x1\r\n");
+    int writes = 0;
+    SetAtomicWriteHookForTesting([&](const std::string&) { ++writes; });
+    for (int i = 0; i < 200; ++i) {
+        TIniFile ini(Path("cache.ini"));
+        ini.WriteString("Dimensions", "image" + std::to_string(i), std::to_string(i) + "x10");
+    }
+    try {  // an object freed by an exception keeps its write too
+        TIniFile ini(Path("cache.ini"));
+        ini.WriteString("Dimensions", "thrown", "1x2");
+        throw EAbort("");
+    } catch (const EAbort&) {
+    }
+    EXPECT_EQ(writes, 0);
+    EXPECT_EQ(ReadText("cache.ini"), "; dimensions\r\n[Dimensions]\r\nold=1x1\r\n");
+    uitest::IdleTurns(2);
+    SetAtomicWriteHookForTesting(nullptr);
+    EXPECT_EQ(writes, 1);
+    TStringList lines;
+    lines.SetText(ReadText("cache.ini"));
+    ASSERT_EQ(lines.GetCount(), 3 + 200 + 1);
+    EXPECT_EQ(lines.Get(3), "image0=0x10");
+    EXPECT_EQ(lines.Get(202), "image199=199x10");
+    EXPECT_EQ(lines.Get(203), "thrown=1x2");
+}
+
+TEST_F(IniFiles, AFileChangedElsewhereGetsTheChangesNotYetWritten) {
+    WriteText("m.ini", "[S]\r\na=1\r\nb=2\r\n");
+    {
+        TIniFile ini(Path("m.ini"));
+        ini.WriteString("S", "a", "ours");
+        ini.DeleteKey("S", "b");
+        ini.WriteString("T", "t", "new");
+    }
+    // Another program rewrites the file before our changes are on disk.
+    WriteText("m.ini", "; theirs\n[S]\na=theirs\nb=2\nc=3\n");
+    TIniFile reader(Path("m.ini"));
+    EXPECT_EQ(reader.ReadString("S", "a", ""), "ours");
+    EXPECT_FALSE(reader.ValueExists("S", "b"));
+    EXPECT_EQ(reader.ReadString("S", "c", ""), "3");
+    EXPECT_EQ(ReadText("m.ini"), "; theirs\n[S]\na=ours\nc=3\n\n[T]\nt=new\n");  // written at once
+}
+
+TEST_F(IniFiles, TheProgramEndingWritesWhatIsPending) {
+    // In a child process: one ends normally, one by an exception nobody catches.
+    for (bool thrown : {false, true}) {
+        const std::string name = thrown ? "thrown.ini" : "exit.ini";
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            {
+                TIniFile ini(Path(name));
+                ini.WriteString("S", "k", "v");
+            }
+            if (thrown) std::thread([] { throw EAbort("uncaught"); }).join();  // nobody catches it there
+            std::exit(0);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_EQ(ReadText(name), "[S]\r\nk=v\r\n") << name;
+    }
 }

@@ -141,6 +141,20 @@ TEST(MemoryStream, CopyFromZeroCopiesTheWholeSource) {
     EXPECT_EQ(std::memcmp(fromTrickle.GetMemory(), Bytes(1000).data(), 1000), 0);
 }
 
+TEST(MemoryStream, GrowingPastWhatMemoryHoldsRaisesOutOfMemoryAndKeepsTheData) {
+    TMemoryStream s;
+    const Byte data[4] = {1, 2, 3, 4};
+    s.WriteBuffer(data, 4);
+    const std::string oom = "EOutOfMemory: Out of memory while expanding memory stream";
+    EXPECT_EQ(ErrorOf([&] { s.SetSize(Int64(1) << 50); }), oom);
+    s.SetPosition(INT64_MAX - 2);  // position + count would pass the largest Int64
+    EXPECT_EQ(ErrorOf([&] { s.Write(data, 4); }), oom);
+    s.SetPosition(Int64(1) << 50);
+    EXPECT_EQ(ErrorOf([&] { s.Write(data, 4); }), oom);
+    ASSERT_EQ(s.GetSize(), 4);
+    EXPECT_EQ(std::memcmp(s.GetMemory(), data, 4), 0);
+}
+
 TEST(MemoryStream, ForeignMemoryIsReadInPlace) {
     std::array<Byte, 6> block = {1, 2, 3, 4, 5, 6};
     TReadOnlyMemory ro(block.data(), Int64(block.size()));
