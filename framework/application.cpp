@@ -12,6 +12,7 @@
 #include "framework/string_list.h"
 #include "framework/thread.h"
 #include "framework/window_backend.h"
+#include "framework/window_hooks.h"
 
 using lumora_detail::IsLiveControl;
 
@@ -99,6 +100,8 @@ bool PostMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
 
 LRESULT SendMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
     if (!IsLiveControl(Wnd)) return 0;
+    lumora_detail::RunCallWndProcHooks(Wnd, Msg, WParam, LParam);
+    if (!IsLiveControl(Wnd)) return 0;
     return Wnd->Perform(Msg, WParam, LParam);
 }
 
@@ -184,6 +187,7 @@ void TApplication::DeliverPostedMessages() {
         TMsg msg{pm.Wnd, pm.Msg, pm.WParam, pm.LParam, pm.Time, GetMessagePos()};
         bool handled = false;
         try {
+            lumora_detail::RunGetMessageHooks(msg);
             if (OnMessage) OnMessage(msg, handled);
             if (handled) continue;
             if (msg.message == WM_QUIT) {
@@ -302,6 +306,14 @@ void TApplication::SetActiveState(bool Value) {
     if (FActive == Value) return;
     FActive = Value;
     if (!Value) CancelHint();
+    // Every top-level window learns that the program gained or lost the activation.
+    std::vector<TCustomForm*> tops;
+    for (int i = 0; i < Screen->GetCustomFormCount(); ++i) {
+        TCustomForm* f = Screen->GetCustomForm(i);
+        if (f->HandleAllocated() && !f->GetParent()) tops.push_back(f);
+    }
+    for (TCustomForm* f : tops)
+        if (IsLiveControl(f)) Guard(f, [&] { SendMessage(f, WM_ACTIVATEAPP, Value ? 1 : 0, 0); });
     TNotifyEvent& e = Value ? OnActivate : OnDeactivate;
     if (e) Guard(this, [&] { e(this); });
 }
@@ -702,6 +714,7 @@ void RunSynchronizeHook() {
 
 bool TApplication::DispatchInputMessage(TMsg& Msg) {
     bool handled = false;
+    lumora_detail::RunGetMessageHooks(Msg);
     if (OnMessage) OnMessage(Msg, handled);
     if (handled) return true;
     HWND w = Msg.hwnd;

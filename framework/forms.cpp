@@ -270,7 +270,10 @@ void TCustomForm::SetFormStyle(TFormStyle Value) {
 void TCustomForm::SetWindowState(TWindowState Value) {
     if (FWindowState == Value) return;
     FWindowState = Value;
-    if (HandleAllocated()) TWindowBackend::SetWindowState(this, int(Value));
+    if (HandleAllocated()) {
+        TWindowBackend::SetWindowState(this, int(Value));
+        lumora_detail::TopLevelPosChanged(this, SWP_FRAMECHANGED);
+    }
 }
 
 bool TCustomForm::GetFullScreen() {

@@ -7,6 +7,7 @@
 #include "framework/graphics.h"
 #include "framework/system_metrics.h"
 #include "framework/window_backend.h"
+#include "framework/window_hooks.h"
 
 using namespace lumora_controls;
 
@@ -134,6 +135,7 @@ void TWinControl::DestroyHandle() {
 void TWinControl::DestroyWnd() {
     FControlState.Include(csDestroyingHandle);
     try {
+        lumora_detail::RunDestroyWindowHooks(this);
         if (gCapture == this) ReleaseCapture();
         if (gFocus == this) {
             // The focus leaves with the window (without the form's exit notifications).
@@ -224,6 +226,7 @@ void TWinControl::UpdateShowing() {
             FShowing = !show;
             throw;
         }
+        if (!FParent) lumora_detail::TopLevelPosChanged(this, show ? SWP_SHOWWINDOW : SWP_HIDEWINDOW);
     }
 }
 

@@ -159,6 +159,9 @@ void ReportOutsideClick(TPoint ScreenPos, TWinControl* Target);
 bool AnyPopupOpen();
 
 void DropPostedMessagesFor(TControl* Control);
+// A top-level window was shown, hidden or re-framed (minimised, restored): WM_WINDOWPOSCHANGED
+// with a TWindowPos carrying Flags, sent as SendMessage sends.
+void TopLevelPosChanged(TWinControl* Wnd, UINT Flags);
 void KillWindowTimers(HWND Wnd);
 // Runs the calls other threads queued for the main thread.
 void RunSynchronizeHook();

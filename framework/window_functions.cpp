@@ -5,6 +5,7 @@
 #include "framework/controls_internal.h"
 #include "framework/forms.h"
 #include "framework/window_backend.h"
+#include "framework/window_hooks.h"
 
 using namespace lumora_controls;
 
@@ -106,6 +107,13 @@ TControl* FindDragTarget(TPoint Pos, bool AllowDisabled) {
 
 // ---- Windows ---------------------------------------------------------------------------------
 
+void lumora_detail::TopLevelPosChanged(TWinControl* Wnd, UINT Flags) {
+    if (!IsLive(Wnd) || Wnd->GetParent()) return;
+    TWindowPos pos{Wnd, nullptr, Wnd->GetLeft(), Wnd->GetTop(), Wnd->GetWidth(), Wnd->GetHeight(),
+                   Flags | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE};
+    SendMessage(Wnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
+}
+
 bool IsWindow(HWND Wnd) { return IsLive(Wnd) && Wnd->HandleAllocated(); }
 
 bool IsWindowVisible(HWND Wnd) { return IsWindow(Wnd) && TWindowBackend::IsWindowVisible(Wnd); }
@@ -129,6 +137,7 @@ bool ShowWindow(HWND Wnd, Integer CmdShow) {
         if (wasVisible) {
             Wnd->Perform(WM_SHOWWINDOW, 0);
             TWindowBackend::ShowWindow(Wnd, false, false);
+            lumora_detail::TopLevelPosChanged(Wnd, SWP_HIDEWINDOW);
             if (gFocus && IsDescendantOrSelf(gFocus, Wnd)) SetFocusWindow(nullptr);
             if (Wnd == lumora_detail::ActiveTopLevel()) lumora_detail::ActivateNextAfter(Wnd);
         }
@@ -137,17 +146,23 @@ bool ShowWindow(HWND Wnd, Integer CmdShow) {
     case SW_SHOWMINIMIZED:
     case SW_SHOWMINNOACTIVE:
         TWindowBackend::SetWindowState(Wnd, 1);
+        lumora_detail::TopLevelPosChanged(Wnd, SWP_FRAMECHANGED);
         break;
     case SW_SHOWMAXIMIZED:
         TWindowBackend::SetWindowState(Wnd, 2);
+        lumora_detail::TopLevelPosChanged(Wnd, SWP_FRAMECHANGED);
         break;
     default: {
         bool activate = CmdShow == SW_SHOW || CmdShow == SW_SHOWNORMAL || CmdShow == SW_RESTORE;
         if (!wasVisible) {
             Wnd->Perform(WM_SHOWWINDOW, 1);
             TWindowBackend::ShowWindow(Wnd, true, false);
+            lumora_detail::TopLevelPosChanged(Wnd, SWP_SHOWWINDOW);
         }
-        if (CmdShow == SW_RESTORE || CmdShow == SW_SHOWNORMAL) TWindowBackend::SetWindowState(Wnd, 0);
+        if (CmdShow == SW_RESTORE || CmdShow == SW_SHOWNORMAL) {
+            TWindowBackend::SetWindowState(Wnd, 0);
+            lumora_detail::TopLevelPosChanged(Wnd, SWP_FRAMECHANGED);
+        }
         if (activate && Wnd->IsTopLevelCached() && !lumora_detail::NeverActivates(Wnd)) lumora_detail::ActivateTopLevel(Wnd);
         break;
     }
@@ -162,6 +177,7 @@ bool SetWindowPos(HWND Wnd, HWND InsertAfter, Integer X, Integer Y, Integer CX, 
         Wnd->FrameChanged();
         TRect after = Wnd->GetClientRect();
         if (!(before == after)) Wnd->Perform(WM_SIZE, SIZE_RESTORED, MAKELPARAM(Word(after.Right), Word(after.Bottom)));
+        lumora_detail::TopLevelPosChanged(Wnd, SWP_FRAMECHANGED);
     }
     if (!(Flags & (SWP_NOMOVE | SWP_NOSIZE)))
         Wnd->SetBounds(X, Y, CX, CY);

@@ -332,6 +332,13 @@ bool ScrollBarVisible(TWinControl* C, Integer Bar) {
     return qb && qb->isVisible();
 }
 
+void DeactivateProgram() {
+    Start();
+    // The other program's window takes the activation: ours lose it, and the capture ends.
+    lumora_detail::DeactivateApplication();
+    Application->ProcessMessages();
+}
+
 void ProcessEvents() {
     Start();
     Application->ProcessMessages();

@@ -181,6 +181,7 @@ void TWindowBackend::WindowStateChangedByUser(TWinControl* Control, int State) {
     TRect cr = form->GetClientRect();
     WPARAM kind = State == wsMinimized ? SIZE_MINIMIZED : State == wsMaximized ? SIZE_MAXIMIZED : SIZE_RESTORED;
     form->Perform(WM_SIZE, kind, MAKELPARAM(Word(cr.Right), Word(cr.Bottom)));
+    lumora_detail::TopLevelPosChanged(form, SWP_FRAMECHANGED);
     if (State == wsMinimized && Application->OnMinimize && Application->GetMainForm() == form) Application->OnMinimize(Application);
 }
 

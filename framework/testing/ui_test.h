@@ -50,6 +50,9 @@ void ScrollBarDrag(TWinControl* C, Integer Bar, const std::vector<Integer>& Posi
 // Whether the window's scroll bar widget is shown.
 bool ScrollBarVisible(TWinControl* C, Integer Bar);
 
+// The program loses the activation, as by a click in another program's window.
+void DeactivateProgram();
+
 // The event loop.
 void ProcessEvents();
 // N idle turns: what is pending, then OnIdle (without waiting for more).

@@ -1,0 +1,636 @@
+#include "components/tool_window.h"
+
+#include <algorithm>
+
+#include "framework/exceptions.h"
+#include "framework/forms.h"
+#include "framework/system_metrics.h"
+#include "framework/sysutils.h"
+#include "framework/window_backend.h"
+#include "framework/window_hooks.h"
+#include "framework/windows_gdi.h"
+
+// ---- Helpers ---------------------------------------------------------------------------------
+
+Integer DragHandleSize(TDragHandleStyle Style, bool CloseButtonWhenDocked) {
+    if (CloseButtonWhenDocked) return 14;
+    switch (Style) {
+    case dhDouble: return 9;
+    case dhSingle: return 6;
+    default: return 0;
+    }
+}
+
+TRect MoveRectOnScreen(const TRect& R, const TRect& WorkArea, bool OnlyIfFullyOffscreen) {
+    bool meets = R.Left < WorkArea.Right && WorkArea.Left < R.Right && R.Top < WorkArea.Bottom && WorkArea.Top < R.Bottom;
+    if (OnlyIfFullyOffscreen && meets) return R;
+    TRect r = R;
+    auto shift = [&](Integer dx, Integer dy) { r = {r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy}; };
+    if (r.Right > WorkArea.Right) shift(WorkArea.Right - r.Right, 0);
+    if (r.Bottom > WorkArea.Bottom) shift(0, WorkArea.Bottom - r.Bottom);
+    if (r.Left < WorkArea.Left) shift(WorkArea.Left - r.Left, 0);
+    if (r.Top < WorkArea.Top) shift(0, WorkArea.Top - r.Top);
+    return r;
+}
+
+namespace {
+
+Integer DistanceTo(const TRect& M, TPoint P) {
+    Integer dx = P.X < M.Left ? M.Left - P.X : P.X >= M.Right ? P.X - M.Right + 1 : 0;
+    Integer dy = P.Y < M.Top ? M.Top - P.Y : P.Y >= M.Bottom ? P.Y - M.Bottom + 1 : 0;
+    return dx + dy;
+}
+
+Int64 Overlap(const TRect& A, const TRect& B) {
+    Int64 w = std::min(A.Right, B.Right) - std::max(A.Left, B.Left);
+    Int64 h = std::min(A.Bottom, B.Bottom) - std::max(A.Top, B.Top);
+    return w > 0 && h > 0 ? w * h : 0;
+}
+
+// The monitor with the most of R, else the nearest to R's centre.
+TRect NearestWorkArea(const TRect& R) {
+    int n = Screen->GetMonitorCount();
+    // One monitor (or none known): the system's work area.
+    if (n <= 1) return Screen->GetWorkAreaRect();
+    TMonitor* best = nullptr;
+    Int64 bestOverlap = 0;
+    for (int i = 0; i < n; ++i) {
+        Int64 o = Overlap(Screen->GetMonitor(i)->BoundsRect, R);
+        if (o > bestOverlap) {
+            bestOverlap = o;
+            best = Screen->GetMonitor(i);
+        }
+    }
+    if (!best) {
+        TPoint c{R.Left + R.Width() / 2, R.Top + R.Height() / 2};
+        Integer bestDistance = 0;
+        for (int i = 0; i < n; ++i) {
+            Integer d = DistanceTo(Screen->GetMonitor(i)->BoundsRect, c);
+            if (!best || d < bestDistance) {
+                best = Screen->GetMonitor(i);
+                bestDistance = d;
+            }
+        }
+    }
+    return best->WorkareaRect;
+}
+
+}  // namespace
+
+TRect WorkAreaOfRect(const TRect& R) { return NearestWorkArea(R); }
+
+TRect WorkAreaOfPoint(TPoint P) { return NearestWorkArea({P.X, P.Y, P.X + 1, P.Y + 1}); }
+
+// ---- TFloatingWindowParent -------------------------------------------------------------------
+
+TFloatingWindowParent::TFloatingWindowParent(TComponent* AOwner) : TForm(AOwner) {
+    // Eight lower-case hex digits of the address, as "%.8x" prints them.
+    std::string hex = LowerCase(IntToHex(uint32_t(reinterpret_cast<uintptr_t>(this)), 8));
+    SetName("DockBarsFloatingWindowParent_" + hex);
+    SetBorderStyle(bsNone);
+    SetBounds(0, 0, 0, 0);
+    SetShowHint(true);
+}
+
+void TFloatingWindowParent::SetParentForm(TCustomForm* Value) {
+    if (FParentForm == Value) return;
+    if (FParentForm) FParentForm->RemoveFreeNotification(this);
+    FParentForm = Value;
+    if (Value) Value->FreeNotification(this);
+}
+
+void TFloatingWindowParent::Notification(TComponent* AComponent, TOperation Operation) {
+    TForm::Notification(AComponent, Operation);
+    if (Operation != opRemove || AComponent != FParentForm) return;
+    FParentForm = nullptr;
+    // A bar on top of its form has nothing to show over any more.
+    for (int i = 0; i < GetControlCount(); ++i)
+        if (auto* bar = dynamic_cast<TCustomToolWindowX*>(GetControl(i))) bar->UpdateVisibility();
+}
+
+// The host is never mapped (X11 maps no empty window); its bar shows on its own.
+void TFloatingWindowParent::CMShowingChanged(TMessage& /*Message*/) {}
+
+void TFloatingWindowParent::CMDialogKey(TMessage& Message) {
+    bool shifts = GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
+    if (Word(Message.WParam) == VK_ESCAPE && !shifts) {
+        if (FParentForm && FParentForm->CanFocus()) FParentForm->SetFocus();
+        Message.Result = 1;
+        return;
+    }
+    TForm::CMDialogKey(Message);
+}
+
+// ---- TCustomToolWindowX ----------------------------------------------------------------------
+
+namespace {
+
+// The bars that float now.
+std::vector<TCustomToolWindowX*>& FloatingBars() {
+    static std::vector<TCustomToolWindowX*> v;
+    return v;
+}
+
+void Reframe(TWinControl* W) {
+    SetWindowPos(W, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void NoteFloating(TCustomToolWindowX* Bar, bool Floating) {
+    auto& v = FloatingBars();
+    auto it = std::find(v.begin(), v.end(), Bar);
+    if (Floating && it == v.end()) v.push_back(Bar);
+    if (!Floating && it != v.end()) v.erase(it);
+}
+
+}  // namespace
+
+TCustomToolWindowX::TCustomToolWindowX(TComponent* AOwner) : TCustomControl(AOwner) {
+    SetControlStyle(GetControlStyle() + TControlStyle{csAcceptsControls});
+    SetColor(clBtnFace);
+    RegisterHookCallback(HookCallback, {hpSendActivateApp, hpSendWindowPosChanged, hpPreDestroy});
+}
+
+TCustomToolWindowX::~TCustomToolWindowX() {
+    UnregisterHookCallback(HookCallback);
+    NoteFloating(this, false);
+    if (TDockX* d = GetDockedTo()) {
+        d->UpdateVisibleBar(this, true);
+        d->RemoveBar(this);
+    }
+    if (FHost) {
+        TFloatingWindowParent* host = FHost;
+        FHost = nullptr;
+        if (GetParent() == host) TCustomControl::SetParent(nullptr);
+        host->Free();
+    }
+}
+
+void TCustomToolWindowX::HookCallback(THookProcCode Code, HWND Wnd, WPARAM /*WParam*/, LPARAM LParam) {
+    std::vector<TCustomToolWindowX*> bars = FloatingBars();
+    switch (Code) {
+    case hpSendActivateApp:
+        for (TCustomToolWindowX* b : bars) b->UpdateVisibility();
+        break;
+    case hpSendWindowPosChanged: {
+        auto* pos = reinterpret_cast<const TWindowPos*>(LParam);
+        if (!pos || !(pos->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED))) break;
+        for (TCustomToolWindowX* b : bars) {
+            TCustomForm* f = b->GetFloatingParentForm();
+            if (b->FFloatingMode == fmOnTopOfParentForm && f && (f == Wnd || Wnd->ContainsControl(f))) b->UpdateVisibility();
+        }
+        break;
+    }
+    case hpPreDestroy:
+        // The window that owns a floating bar goes: the bar's window is made again without it.
+        for (TCustomToolWindowX* b : bars)
+            if (b->GetFloatingParentForm() == Wnd && !b->FOwnerGone) {
+                b->FOwnerGone = true;
+                if (b->HandleAllocated()) b->RecreateWnd();
+            }
+        break;
+    default: break;
+    }
+}
+
+bool TCustomToolWindowX::GetFloating() const { return dynamic_cast<TFloatingWindowParent*>(GetParent()) != nullptr; }
+
+TCustomForm* TCustomToolWindowX::GetFloatingParentForm() const {
+    auto* host = dynamic_cast<TFloatingWindowParent*>(GetParent());
+    return host ? host->GetParentForm() : nullptr;
+}
+
+void TCustomToolWindowX::SetFloatingPosition(TPoint Value) {
+    FFloatingPosition = Value;
+    if (GetFloating()) SetBounds(Value.X, Value.Y, GetWidth(), GetHeight());
+}
+
+void TCustomToolWindowX::SetHideWhenInactive(bool Value) {
+    if (Value == FHideWhenInactive) return;
+    FHideWhenInactive = Value;
+    UpdateVisibility();
+}
+
+void TCustomToolWindowX::SetFloatingMode(TToolWindowFloatingMode Value) {
+    if (Value == FFloatingMode) return;
+    FFloatingMode = Value;
+    if (GetFloating() && HandleAllocated()) RecreateWnd();
+    UpdateVisibility();
+}
+
+void TCustomToolWindowX::SetShowCaption(bool Value) {
+    if (Value == FShowCaption) return;
+    FShowCaption = Value;
+    if (GetFloating()) {
+        Reframe(this);
+        Arrange();
+    }
+}
+
+bool TCustomToolWindowX::ShouldBeVisible() {
+    if (!IsShowing()) return false;
+    if (!GetFloating()) return true;
+    if (FFloatingMode == fmOnTopOfParentForm) {
+        TCustomForm* f = GetFloatingParentForm();
+        if (!f || !f->HandleAllocated() || Application->GetMinimized() || !f->GetVisible() || f->GetWindowState() == wsMinimized)
+            return false;
+    }
+    if (FHideWhenInactive && !Application->GetActive()) return false;
+    return true;
+}
+
+void TCustomToolWindowX::UpdateVisibility() {
+    bool inactive = GetFloating() && !FHideWhenInactive && !Application->GetActive();
+    if (inactive != FInactiveCaption) {
+        FInactiveCaption = inactive;
+        if (HandleAllocated()) InvalidateFrame();
+    }
+    if (!HandleAllocated() || !GetFloating()) return;
+    if (TWindowBackend::IsWindowVisible(this) != ShouldBeVisible()) Perform(CM_SHOWINGCHANGED);
+}
+
+void TCustomToolWindowX::CMShowingChanged(TMessage& Message) {
+    if (!GetFloating()) {
+        TCustomControl::CMShowingChanged(Message);
+        return;
+    }
+    bool show = ShouldBeVisible();
+    if (show == TWindowBackend::IsWindowVisible(this)) return;
+    // Shown and hidden without activation.
+    ShowWindow(this, show ? SW_SHOWNA : SW_HIDE);
+}
+
+void TCustomToolWindowX::CreateParams(TCreateParams& Params) {
+    TCustomControl::CreateParams(Params);
+    if (!GetFloating()) return;
+    Params.Style = WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    Params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
+    // Owned by the form it floats over; an fmOnTopOfAllForms bar has no owner here.
+    Params.WndParent = FFloatingMode == fmOnTopOfParentForm && !FOwnerGone ? GetFloatingParentForm() : nullptr;
+    if (FFloatingMode == fmOnTopOfAllForms && GetEnabled()) Params.ExStyle |= WS_EX_TOPMOST;
+}
+
+void TCustomToolWindowX::WMMouseActivate(TMessage& Message) {
+    if (!GetFloating()) {
+        TCustomControl::WMMouseActivate(Message);
+        return;
+    }
+    Message.Result = MA_NOACTIVATE;
+    SetWindowPos(this, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    TCustomForm* f = GetFloatingParentForm();
+    if (FFloatingMode == fmOnTopOfParentForm && FActivateParent && f && f->GetVisible()) f->SetFocus();
+}
+
+void TCustomToolWindowX::Dispatch(TMessage& Message) {
+    // A close request of a floating bar (Alt+F4) goes to its form.
+    bool close = Message.Msg == WM_CLOSE || (Message.Msg == WM_SYSCOMMAND && (Message.WParam & 0xFFF0) == SC_CLOSE);
+    if (close && GetFloating()) {
+        if (TCustomForm* f = GetFloatingParentForm()) PostMessage(f, WM_CLOSE, 0, 0);
+        return;
+    }
+    TCustomControl::Dispatch(Message);
+}
+
+TDockX* TCustomToolWindowX::GetDockedTo() const { return dynamic_cast<TDockX*>(GetParent()); }
+
+void TCustomToolWindowX::SetDockedTo(TDockX* Value) {
+    if (Value) {
+        SetParent(Value);
+        return;
+    }
+    TCustomForm* form = GetFloating() ? GetFloatingParentForm() : ::GetParentForm(this);
+    if (!form) throw EInvalidOperation("Control '" + GetName() + "' has no parent window");
+    SetParent(form);
+}
+
+void TCustomToolWindowX::SetDockRow(Integer Value) {
+    if (Value == FDockRow) return;
+    FDockRow = Value;
+    if (TDockX* d = GetDockedTo()) d->ArrangeDockedBars();
+}
+
+void TCustomToolWindowX::SetDockPos(Integer Value) {
+    if (Value == FDockPos) return;
+    FDockPos = Value;
+    if (TDockX* d = GetDockedTo()) d->ArrangeDockedBars();
+}
+
+void TCustomToolWindowX::SetFullSize(bool Value) {
+    if (Value == FFullSize) return;
+    FFullSize = Value;
+    Arrange();
+    if (TDockX* d = GetDockedTo()) d->ArrangeDockedBars();
+}
+
+void TCustomToolWindowX::SetBorderStyle(TBorderStyle Value) {
+    if (Value == FBorderStyle) return;
+    FBorderStyle = Value;
+    if (GetDocked()) Reframe(this);
+}
+
+void TCustomToolWindowX::SetDragHandleStyle(TDragHandleStyle Value) {
+    if (Value == FDragHandleStyle) return;
+    FDragHandleStyle = Value;
+    if (GetDocked()) {
+        Reframe(this);
+        Arrange();
+    }
+}
+
+void TCustomToolWindowX::SetCloseButtonWhenDocked(bool Value) {
+    if (Value == FCloseButtonWhenDocked) return;
+    FCloseButtonWhenDocked = Value;
+    if (GetDocked()) {
+        Reframe(this);
+        Arrange();
+    }
+}
+
+void TCustomToolWindowX::GetBarCrossSize(Integer& CrossSize, TDockOrientation Orientation) {
+    TRect m = GetNonClientMargins();
+    CrossSize = Orientation == doVertical ? GetWidth() - m.Left - m.Right : GetHeight() - m.Top - m.Bottom;
+}
+
+void TCustomToolWindowX::GetMinimumSize(Integer& MinWidth, Integer& MinHeight) {
+    MinWidth = 0;
+    MinHeight = 0;
+}
+
+void TCustomToolWindowX::ArrangeControls(bool /*CanMove*/, TDockOrientation /*OldOrientation*/, TPoint& NewClientSize,
+                                         TDockX* /*Dock*/) {
+    TRect c = GetClientRect();
+    NewClientSize = {c.Right, c.Bottom};
+}
+
+void TCustomToolWindowX::ResizeBar(Integer /*NewWidth*/, Integer /*NewHeight*/) {}
+
+void TCustomToolWindowX::DoDockChangingHidden(TDockX* NewDock) {
+    if (!IsDestroying() && OnDockChangingHidden) OnDockChangingHidden(this, NewDock);
+}
+
+void TCustomToolWindowX::DoMove() {
+    if (OnMove) OnMove(this);
+}
+
+void TCustomToolWindowX::BeginArrange() { ++FDisableArrange; }
+
+void TCustomToolWindowX::EndArrange() {
+    if (FDisableArrange > 0 && --FDisableArrange == 0 && FArrangeNeeded) Arrange();
+}
+
+void TCustomToolWindowX::Arrange() {
+    if (FDisableArrange > 0 || IsLoading() || IsDestroying() || !GetParent() || GetParent()->GetComponentState().Contains(csDestroying)) {
+        FArrangeNeeded = true;
+        return;
+    }
+    FArrangeNeeded = false;
+    ++FDisableArrange;
+    struct Done {
+        Integer& Counter;
+        ~Done() { --Counter; }
+    } done{FDisableArrange};
+    TDockX* dock = GetDockedTo();
+    TPoint size;
+    ArrangeControls(true, FLastOrientation, size, dock);
+    TRect m = GetNonClientMargins();
+    if (dock) {
+        bool horizontal = dock->GetOrientation() == doHorizontal;
+        Integer across = dock->GetRowSize(FDockRow, this);
+        if (horizontal)
+            size.Y = std::max(size.Y, across);
+        else
+            size.X = std::max(size.X, across);
+        if (FFullSize) {
+            TRect dc = dock->GetClientRect();
+            if (horizontal)
+                size.X = dc.Right - m.Left - m.Right;
+            else
+                size.Y = dc.Bottom - m.Top - m.Bottom;
+        }
+    }
+    Integer w = size.X + m.Left + m.Right, h = size.Y + m.Top + m.Bottom;
+    if (w == GetWidth() && h == GetHeight()) return;
+    ++FUpdatingBounds;
+    struct Bounds {
+        Integer& Counter;
+        ~Bounds() { --Counter; }
+    } bounds{FUpdatingBounds};
+    SetBounds(GetLeft(), GetTop(), w, h);
+}
+
+void TCustomToolWindowX::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
+    if (FUpdatingBounds == 0 && (AWidth != GetWidth() || AHeight != GetHeight())) ResizeBar(AWidth, AHeight);
+    TCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+    // A floating bar remembers where it floats.
+    if (GetFloating() && FUpdatingBounds == 0 && !IsLoading()) FFloatingPosition = {GetLeft(), GetTop()};
+}
+
+void TCustomToolWindowX::SetParent(TWinControl* AParent) {
+    if (AParent && !dynamic_cast<TDockX*>(AParent) && !dynamic_cast<TCustomForm*>(AParent))
+        throw EInvalidOperation("A tool window can only be placed on a TDockX or directly on the form");
+    auto* form = dynamic_cast<TCustomForm*>(AParent);
+    if (form && !dynamic_cast<TFloatingWindowParent*>(form)) {
+        // Floating: the bar's parent becomes a hidden host form that belongs to the form.
+        if (!FHost || FHost->GetParentForm() != form) {
+            auto* host = new TFloatingWindowParent(nullptr);
+            try {
+                host->SetParentForm(form);
+                host->SetVisible(true);
+            } catch (...) {
+                host->Free();
+                throw;
+            }
+            if (FHost && GetParent() != FHost) FHost->Free();
+            FHost = host;
+            FOwnerGone = false;
+        }
+        AParent = FHost;
+    }
+    if (AParent == GetParent()) {
+        NoteFloating(this, GetFloating());
+        if (GetFloating()) SetBounds(FFloatingPosition.X, FFloatingPosition.Y, GetWidth(), GetHeight());
+        return;
+    }
+    TFloatingWindowParent* oldHost = dynamic_cast<TFloatingWindowParent*>(GetParent());
+    TDockX* oldDock = GetDockedTo();
+    TDockX* newDock = dynamic_cast<TDockX*>(AParent);
+    bool announce = !IsDestroying() && AParent;
+    if (announce) {
+        if (OnDockChanging) OnDockChanging(this);
+        if (OnDockChangingEx) OnDockChangingEx(this, newDock);
+        if (OnRecreating) OnRecreating(this);
+    }
+    ++FDisableOnMove;
+    if (oldDock) oldDock->BeginUpdate();
+    if (newDock) newDock->BeginUpdate();
+    ++FUpdatingBounds;
+    struct Done {
+        TCustomToolWindowX* Bar;
+        TDockX* OldDock;
+        TDockX* NewDock;
+        ~Done() {
+            --Bar->FUpdatingBounds;
+            if (NewDock) NewDock->EndUpdate();
+            if (OldDock) OldDock->EndUpdate();
+            --Bar->FDisableOnMove;
+        }
+    } done{this, oldDock, newDock};
+    if (AParent) DoDockChangingHidden(newDock);
+    BeginArrange();
+    try {
+        if (oldDock) {
+            oldDock->UpdateVisibleBar(this, true);
+            oldDock->RemoveBar(this);
+        }
+        bool hadHandle = HandleAllocated();
+        if (hadHandle) DestroyHandle();
+        TCustomControl::SetParent(AParent);
+        // A host left behind goes (the bar's own is forgotten).
+        if (oldHost && oldHost != AParent) {
+            if (oldHost == FHost) FHost = nullptr;
+            oldHost->Free();
+        }
+        NoteFloating(this, GetFloating());
+        if (GetFloating()) SetBounds(FFloatingPosition.X, FFloatingPosition.Y, GetWidth(), GetHeight());
+        if (newDock) {
+            newDock->AddBar(this);
+            newDock->UpdateVisibleBar(this);
+        }
+        if (AParent) FLastOrientation = newDock ? newDock->GetOrientation() : doNone;
+    } catch (...) {
+        EndArrange();
+        throw;
+    }
+    EndArrange();
+    if (announce) {
+        if (OnRecreated) OnRecreated(this);
+        if (OnDockChanged) OnDockChanged(this);
+    }
+}
+
+void TCustomToolWindowX::MoveOnScreen(bool OnlyIfFullyOffscreen) {
+    if (!GetFloating()) return;
+    TRect r = GetBoundsRect();
+    TRect moved = MoveRectOnScreen(r, WorkAreaOfRect(r), OnlyIfFullyOffscreen);
+    if (!(moved == r)) SetBounds(moved.Left, moved.Top, moved.Width(), moved.Height());
+}
+
+void TCustomToolWindowX::Loaded() {
+    TCustomControl::Loaded();
+    Arrange();
+}
+
+void TCustomToolWindowX::Notification(TComponent* AComponent, TOperation Operation) {
+    TCustomControl::Notification(AComponent, Operation);
+}
+
+TRect TCustomToolWindowX::DockedMargins(TDockX* Dock) const {
+    TRect m{2, 2, 2, 2};
+    if (Dock && Dock->GetAllowDrag()) {
+        Integer handle = DragHandleSize(FDragHandleStyle, FCloseButtonWhenDocked);
+        if (Dock->GetOrientation() == doVertical)
+            m.Top += handle;
+        else
+            m.Left += handle;
+    }
+    return m;
+}
+
+void TCustomToolWindowX::WMNCCalcSize(TMessage& Message) {
+    TDockX* dock = GetDockedTo();
+    auto* r = reinterpret_cast<TRect*>(Message.LParam);
+    if (!r || (!dock && !GetFloating())) {
+        TCustomControl::WMNCCalcSize(Message);
+        return;
+    }
+    TRect m = DockedMargins(dock);
+    if (!dock) {
+        // Floating: the fixed frame on each side and the small caption on top.
+        Integer fx = GetSystemMetrics(SM_CXFIXEDFRAME), fy = GetSystemMetrics(SM_CYFIXEDFRAME);
+        m = {fx, fy + (FShowCaption ? GetSystemMetrics(SM_CYSMCAPTION) : 0), fx, fy};
+    }
+    r->Left += m.Left;
+    r->Top += m.Top;
+    r->Right = std::max(r->Left, r->Right - m.Right);
+    r->Bottom = std::max(r->Top, r->Bottom - m.Bottom);
+}
+
+void TCustomToolWindowX::WMNCPaint(TMessage& Message) {
+    TCanvas* c = GetWindowCanvas();
+    if (GetDocked() && c)
+        DrawDockedFrame(c);
+    else if (GetFloating() && c)
+        DrawFloatingFrame(c);
+    else
+        TCustomControl::WMNCPaint(Message);
+}
+
+void TCustomToolWindowX::DrawFloatingFrame(TCanvas* C) {
+    Integer w = GetWidth(), h = GetHeight();
+    Integer fx = GetSystemMetrics(SM_CXFIXEDFRAME), fy = GetSystemMetrics(SM_CYFIXEDFRAME);
+    Integer ch = FShowCaption ? GetSystemMetrics(SM_CYSMCAPTION) : 0;
+    HDC dc = C->GetHandle();
+    C->GetBrush()->SetStyle(bsSolid);
+    C->GetBrush()->SetColor(clBtnFace);
+    C->FillRect({0, 0, w, fy + ch});
+    C->FillRect({0, h - fy, w, h});
+    C->FillRect({0, 0, fx, h});
+    C->FillRect({w - fx, 0, w, h});
+    TRect outer{0, 0, w, h};
+    DrawEdge(dc, &outer, EDGE_RAISED, BF_RECT);
+    if (!ch) return;
+    TRect cap{fx, fy, w - fx, fy + ch - 1};
+    C->GetBrush()->SetColor(FInactiveCaption ? clInactiveCaption : clActiveCaption);
+    C->FillRect(cap);
+    C->GetFont()->SetColor(FInactiveCaption ? clInactiveCaptionText : clCaptionText);
+    C->GetBrush()->SetStyle(bsClear);
+    TRect text{cap.Left + 2, cap.Top, cap.Right - ch, cap.Bottom};
+    DrawText(dc, GetCaption(), &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    C->GetBrush()->SetStyle(bsSolid);
+    TRect close{cap.Right - ch + 1, cap.Top + 1, cap.Right - 1, cap.Bottom - 1};
+    DrawFrameControl(dc, &close, DFC_CAPTION, DFCS_CAPTIONCLOSE);
+}
+
+void TCustomToolWindowX::DrawDockedFrame(TCanvas* C) {
+    TDockX* dock = GetDockedTo();
+    Integer w = GetWidth(), h = GetHeight();
+    TRect m = DockedMargins(dock);
+    TRect outer{0, 0, w, h};
+    HDC dc = C->GetHandle();
+    C->GetBrush()->SetStyle(bsSolid);
+    C->GetBrush()->SetColor(GetColor());
+    // The frame area (the client area is the bar's own).
+    C->FillRect({0, 0, w, m.Top});
+    C->FillRect({0, h - m.Bottom, w, h});
+    C->FillRect({0, 0, m.Left, h});
+    C->FillRect({w - m.Right, 0, w, h});
+    if (FBorderStyle == bsSingle) DrawEdge(dc, &outer, BDR_RAISEDINNER, BF_RECT);
+    // Grips: raised lines 3 pixels thick across the handle.
+    if (!dock->GetAllowDrag() || FDragHandleStyle == dhNone) return;
+    bool vertical = dock->GetOrientation() == doVertical;
+    Integer first = FCloseButtonWhenDocked ? (FDragHandleStyle == dhDouble ? 5 : 7) : (FDragHandleStyle == dhDouble ? 4 : 3);
+    Integer grips = FDragHandleStyle == dhDouble ? 2 : 1;
+    Integer skip = FCloseButtonWhenDocked ? 14 : 0;
+    for (Integer g = 0; g < grips; ++g) {
+        Integer at = first + g * 3;
+        TRect grip = vertical ? TRect{2, at, w - 2 - skip, at + 3} : TRect{at, 2 + skip, at + 3, h - 2};
+        DrawEdge(dc, &grip, BDR_RAISEDINNER, BF_RECT);
+    }
+    if (FCloseButtonWhenDocked) {
+        TRect b = vertical ? Bounds(w - 2 - 9 - 2, 3, 11, 11) : Bounds(3, 2, 11, 11);
+        DrawFrameControl(dc, &b, DFC_CAPTION, DFCS_CAPTIONCLOSE);
+    }
+}
+
+void TCustomToolWindowX::WMWindowPosChanged(TMessage& Message) {
+    TCustomControl::WMWindowPosChanged(Message);
+    if ((Message.WParam & 2) && FDisableOnMove == 0 && !IsLoading()) {
+        DoMove();
+        if (TDockX* d = GetDockedTo(); d && d->GetBackground()->GetWidth() > 0) Invalidate();
+    }
+}
+
+void TCustomToolWindowX::CMVisibleChanged(TMessage& Message) {
+    TCustomControl::CMVisibleChanged(Message);
+    if (TDockX* d = GetDockedTo()) d->UpdateVisibleBar(this);
+    if (OnVisibleChanged) OnVisibleChanged(this);
+}

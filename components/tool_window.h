@@ -1,0 +1,160 @@
+#pragma once
+// The base of the bars that sit on docks (components/dock.h) or float above their form.
+
+#include <functional>
+
+#include "components/dock.h"
+#include "components/thread_hooks.h"
+#include "framework/controls.h"
+#include "framework/forms.h"
+
+enum TDragHandleStyle { dhDouble, dhNone, dhSingle };
+enum TToolWindowDockMode { dmCanFloat, dmCannotFloat, dmCannotFloatOrChangeDocks };
+enum TToolWindowFloatingMode { fmOnTopOfParentForm, fmOnTopOfAllForms };
+
+// The width of a docked bar's drag handle (the dock allows dragging).
+Integer DragHandleSize(TDragHandleStyle Style, bool CloseButtonWhenDocked);
+// A rectangle moved into a work area: by the overhang on the right and bottom, then on the left
+// and top (left and top win). With OnlyIfFullyOffscreen it stays while it meets the work area.
+TRect MoveRectOnScreen(const TRect& R, const TRect& WorkArea, bool OnlyIfFullyOffscreen);
+// The work area of the monitor nearest a rectangle or a point; with one monitor the system's.
+TRect WorkAreaOfRect(const TRect& R);
+TRect WorkAreaOfPoint(TPoint P);
+
+// The hidden form a floating bar belongs to: never shown on screen, 0 x 0 at 0, 0, named
+// "DockBarsFloatingWindowParent_%.8x" after its address. Esc (no shift keys) inside it gives the
+// focus to ParentForm.
+class TFloatingWindowParent : public TForm {
+    LUMORA_CLASS(TFloatingWindowParent, TForm)
+public:
+    explicit TFloatingWindowParent(TComponent* AOwner);
+    TCustomForm* GetParentForm() const { return FParentForm; }
+    void SetParentForm(TCustomForm* Value);
+
+protected:
+    void CMShowingChanged(TMessage& Message) override;
+    void CMDialogKey(TMessage& Message) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    TCustomForm* FParentForm = nullptr;
+};
+
+class TCustomToolWindowX : public TCustomControl {
+    LUMORA_CLASS(TCustomToolWindowX, TCustomControl)
+public:
+    explicit TCustomToolWindowX(TComponent* AOwner);
+    ~TCustomToolWindowX() override;
+
+    TDockX* GetDockedTo() const;
+    // nullptr floats the bar on its form.
+    void SetDockedTo(TDockX* Value);
+    bool GetDocked() const { return GetDockedTo() != nullptr; }
+    Integer GetDockRow() const { return FDockRow; }
+    void SetDockRow(Integer Value);
+    Integer GetDockPos() const { return FDockPos; }
+    void SetDockPos(Integer Value);
+    TDockableTo GetDockableTo() const { return FDockableTo; }
+    void SetDockableTo(TDockableTo Value) { FDockableTo = Value; }
+    TToolWindowDockMode GetDockMode() const { return FDockMode; }
+    void SetDockMode(TToolWindowDockMode Value) { FDockMode = Value; }
+    bool GetFullSize() const { return FFullSize; }
+    void SetFullSize(bool Value);
+    TBorderStyle GetBorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle Value);
+    TDragHandleStyle GetDragHandleStyle() const { return FDragHandleStyle; }
+    void SetDragHandleStyle(TDragHandleStyle Value);
+    bool GetCloseButtonWhenDocked() const { return FCloseButtonWhenDocked; }
+    void SetCloseButtonWhenDocked(bool Value);
+    bool GetFloating() const;
+    // The form a floating bar belongs to (nullptr when docked).
+    TCustomForm* GetFloatingParentForm() const;
+    TPoint GetFloatingPosition() const { return FFloatingPosition; }
+    void SetFloatingPosition(TPoint Value);
+    bool GetHideWhenInactive() const { return FHideWhenInactive; }
+    void SetHideWhenInactive(bool Value);
+    bool GetActivateParent() const { return FActivateParent; }
+    void SetActivateParent(bool Value) { FActivateParent = Value; }
+    TToolWindowFloatingMode GetFloatingMode() const { return FFloatingMode; }
+    void SetFloatingMode(TToolWindowFloatingMode Value);
+    bool GetShowCaption() const { return FShowCaption; }
+    void SetShowCaption(bool Value);
+    // A floating bar of an inactive program that stays shown draws its caption inactive.
+    bool GetInactiveCaption() const { return FInactiveCaption; }
+    // Applies the visibility rules of floating bars.
+    void UpdateVisibility();
+
+    // Fits the bar to its controls (ArrangeControls) and to its row on the dock.
+    void Arrange();
+    void BeginArrange();
+    void EndArrange();
+    // A bar with no parent window, placed by screen coordinates, moved into the work area.
+    void MoveOnScreen(bool OnlyIfFullyOffscreen);
+
+    void SetParent(TWinControl* AParent) override;
+    void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
+
+    TNotifyEvent OnDockChanged;
+    TNotifyEvent OnDockChanging;
+    std::function<void(TObject* Sender, TDockX* DockingTo)> OnDockChangingEx;
+    std::function<void(TObject* Sender, TDockX* DockingTo)> OnDockChangingHidden;
+    TNotifyEvent OnMove;
+    TNotifyEvent OnRecreated;
+    TNotifyEvent OnRecreating;
+    TNotifyEvent OnVisibleChanged;
+
+protected:
+    friend class TDockX;
+    // Thickness across a dock of that orientation, in client pixels.
+    virtual void GetBarCrossSize(Integer& CrossSize, TDockOrientation Orientation);
+    virtual void GetMinimumSize(Integer& MinWidth, Integer& MinHeight);
+    // The client size the bar needs on Dock (nullptr: floating); places the controls when CanMove.
+    virtual void ArrangeControls(bool CanMove, TDockOrientation OldOrientation, TPoint& NewClientSize, TDockX* Dock);
+    virtual void ResizeBar(Integer NewWidth, Integer NewHeight);
+    virtual void DoDockChangingHidden(TDockX* NewDock);
+    virtual void DoMove();
+
+    void Loaded() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void WMNCCalcSize(TMessage& Message) override;
+    void WMNCPaint(TMessage& Message) override;
+    void WMWindowPosChanged(TMessage& Message) override;
+    void CMVisibleChanged(TMessage& Message) override;
+    void CreateParams(TCreateParams& Params) override;
+    void CMShowingChanged(TMessage& Message) override;
+    void WMMouseActivate(TMessage& Message) override;
+    void Dispatch(TMessage& Message) override;
+
+    // The frame a docked bar has: 2 pixels each side plus the handle on the leading side.
+    TRect DockedMargins(TDockX* Dock) const;
+    bool IsUpdatingBounds() const { return FUpdatingBounds > 0; }
+
+private:
+    Integer FDockRow = 0;
+    Integer FDockPos = -1;
+    TDockableTo FDockableTo{dpTop, dpBottom, dpLeft, dpRight};
+    TToolWindowDockMode FDockMode = dmCanFloat;
+    bool FFullSize = false;
+    TBorderStyle FBorderStyle = bsSingle;
+    TDragHandleStyle FDragHandleStyle = dhDouble;
+    bool FCloseButtonWhenDocked = false;
+    TDockOrientation FLastOrientation = doNone;
+    Integer FUpdatingBounds = 0;
+    Integer FDisableArrange = 0;
+    Integer FDisableOnMove = 0;
+    bool FArrangeNeeded = false;
+    TPoint FFloatingPosition;
+    TFloatingWindowParent* FHost = nullptr;
+    bool FHideWhenInactive = true;
+    bool FActivateParent = true;
+    TToolWindowFloatingMode FFloatingMode = fmOnTopOfParentForm;
+    bool FShowCaption = true;
+    bool FInactiveCaption = false;
+    // The form that owned the floating window was destroyed.
+    bool FOwnerGone = false;
+
+    void DrawDockedFrame(TCanvas* C);
+    void DrawFloatingFrame(TCanvas* C);
+    bool ShouldBeVisible();
+    static void HookCallback(THookProcCode Code, HWND Wnd, WPARAM WParam, LPARAM LParam);
+};
