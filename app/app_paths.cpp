@@ -117,7 +117,8 @@ void StrToStringlist(TStringList* List, const std::string& Text, const std::stri
         return;
     }
     std::string text = Text;
-    if (text.size() < Delimiter.size() || text.compare(text.size() - Delimiter.size(), Delimiter.size(), Delimiter) != 0)
+    if (text.size() < Delimiter.size() ||
+        text.compare(text.size() - Delimiter.size(), Delimiter.size(), Delimiter) != 0)
         text += Delimiter;
     size_t start = 0;
     for (size_t at = text.find(Delimiter); at != std::string::npos; at = text.find(Delimiter, start)) {

@@ -249,7 +249,8 @@ void TfrmMain::Setup() {
         Guarded("Start Up Error #2", [&] { ModePosition.fill(-1); });
 
         // 3. The cache folders.
-        if (FileExists(fixpath(ProgramFolder, true) + "Missing.ico")) MissingIconFile = fixpath(ProgramFolder, true) + "Missing.ico";
+        if (FileExists(fixpath(ProgramFolder, true) + "Missing.ico"))
+            MissingIconFile = fixpath(ProgramFolder, true) + "Missing.ico";
         if (!Guarded(nullptr, [&] {
                 const std::string cache = WorkFolder + "Cache/";
                 Require(DirectoryExists(cache) || ForceDirectories(cache));
@@ -292,7 +293,8 @@ void TfrmMain::Setup() {
                         // The current file's kind becomes image with the file record.
                         UpdateToolbarDisplay();
                         UpdateButtonDisplay();
-                        if (!Settings.LastDir.empty() && DirectoryExists(Settings.LastDir)) SetDirTreePath(Settings.LastDir);
+                        if (!Settings.LastDir.empty() && DirectoryExists(Settings.LastDir))
+                            SetDirTreePath(Settings.LastDir);
                     });
                     SetBounds(Settings.QLLeft, Settings.QLTop, Settings.QLWidth, Settings.QLHeight);
                     if (Settings.LMax) SetWindowState(wsMaximized);
@@ -313,7 +315,8 @@ void TfrmMain::Setup() {
         Guarded("Error encountered on start up", [&] {
             CreateDescriptionsFile();
             Guarded("Start Up Error #12", [&] {
-                if (AllFormatRecordsEmpty() && FormatRecordHooks.ResetToDefaults) FormatRecordHooks.ResetToDefaults(true);
+                if (AllFormatRecordsEmpty() && FormatRecordHooks.ResetToDefaults)
+                    FormatRecordHooks.ResetToDefaults(true);
             });
             if (ScreenBitsPerPixel() < 16) {
                 Settings.ThumbQualityHigh = false;

@@ -319,7 +319,8 @@ void ReadToolbarSettings(TRegistry& Reg, TLumoraSettings& Settings) {
 }
 
 void WriteToolbarSettings(TRegistry& Reg, const TLumoraSettings& Settings) {
-    for (int i = 0; i < ToolbarEntryCount; ++i) Reg.WriteString(ToolbarEntryNames[i], BoolToText(Settings.ToolbarVisible[i]));
+    for (int i = 0; i < ToolbarEntryCount; ++i)
+        Reg.WriteString(ToolbarEntryNames[i], BoolToText(Settings.ToolbarVisible[i]));
 }
 
 namespace {

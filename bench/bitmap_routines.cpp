@@ -105,7 +105,8 @@ int main() {
         }
         std::vector<Byte> pixels(s.bytes);
         for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = Byte(i * 2654435761u >> 24);
-        const double t = Time([&] { DIBToBitmap(header.data(), header.size(), dest.get(), pixels.data(), pixels.size()); });
+        const double t =
+            Time([&] { DIBToBitmap(header.data(), header.size(), dest.get(), pixels.data(), pixels.size()); });
         Report(s.name, t, bytes24);
     }
     return 0;

@@ -71,10 +71,13 @@ int main(int argc, char** argv) {
         PCXDecodeStream(s, b, p, s->GetSize(), r, false);
     };
     auto tgaEncode = [](TStream* s, TBitmap* b, TIOParamsVals& p, TProgressRec& r) { TGAEncodeStream(s, b, p, r); };
-    auto tgaDecode = [](TStream* s, TBitmap* b, TIOParamsVals& p, TProgressRec& r) { TGADecodeStream(s, b, p, false, r); };
+    auto tgaDecode = [](TStream* s, TBitmap* b, TIOParamsVals& p, TProgressRec& r) {
+        TGADecodeStream(s, b, p, false, r);
+    };
     const TFormat formats[] = {
         {"bmp 24-bit", "bmp", "-type TrueColor BMP3:", 8, 3, false, bmpEncode, bmpDecode},
-        {"bmp 8-bit RLE", "bmp", "+dither -colors 256 -type Palette -compress RLE BMP3:", 8, 1, true, bmpEncode, bmpDecode},
+        {"bmp 8-bit RLE", "bmp", "+dither -colors 256 -type Palette -compress RLE BMP3:", 8, 1, true, bmpEncode,
+         bmpDecode},
         {"pcx 24-bit RLE", "pcx", "PCX:", 8, 3, true, pcxEncode, pcxDecode},
         {"pcx 8-bit RLE", "pcx", "+dither -colors 256 -type Palette PCX:", 8, 1, true, pcxEncode, pcxDecode},
         {"tga 24-bit", "tga", "-compress None TGA:", 8, 3, false, tgaEncode, tgaDecode},

@@ -52,7 +52,8 @@ void FillDocumentPage(TBitmap* b, Integer W, Integer H) {
             if (inWord >= 130 || inLetter >= 16) continue;
             // Strokes of letters: a few vertical and horizontal bars per letter cell.
             const Integer shape = (word * 7 + letter * 13 + line) % 5;
-            const bool stroke = inLetter < 3 || (shape > 1 && inLetter > 12) || (shape % 2 && (inLine < 3 || inLine > 26)) ||
+            const bool stroke = inLetter < 3 || (shape > 1 && inLetter > 12) ||
+                                (shape % 2 && (inLine < 3 || inLine > 26)) ||
                                 (shape == 4 && inLine > 13 && inLine < 17);
             if (stroke) black(x);
         }

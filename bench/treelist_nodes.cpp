@@ -73,8 +73,8 @@ int main() {
         largeTotal += large[p];
     }
     const double ratio = largeTotal / smallTotal;
-    std::printf("treelist_nodes total, %d nodes: ours %.2f ms, %d nodes %.2f ms, ratio %.2f\n", Large, largeTotal, Small,
-                smallTotal, ratio);
+    std::printf("treelist_nodes total, %d nodes: ours %.2f ms, %d nodes %.2f ms, ratio %.2f\n", Large, largeTotal,
+                Small, smallTotal, ratio);
     std::printf("linear growth (total ratio at most %.0f): %s\n", Limit, ratio <= Limit ? "met" : "NOT met");
     return ratio <= Limit ? 0 : 1;
 }

@@ -81,4 +81,6 @@ std::string TCachedDoubleStringList::FindInMemory(const std::string& Key) const 
     return {};
 }
 
-std::string TCachedDoubleStringList::ReadFromFile(const std::string& Key) { return File()->ReadString(kSection, Key, ""); }
+std::string TCachedDoubleStringList::ReadFromFile(const std::string& Key) {
+    return File()->ReadString(kSection, Key, "");
+}

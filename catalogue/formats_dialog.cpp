@@ -44,7 +44,8 @@ constexpr TLMFileTypes kLoadOrder[] = {lmImage, lmSound, lmText, lmCustom, lmOff
 
 // Parses one "mask#description#KIND#SUPPORTED" value; false when it is malformed. The support
 // of sound and video entries not marked TRUE is asked of Plays.
-bool ParseKnownFormat(const std::string& Value, TFileFormat& Entry, const std::function<bool(const std::string&)>& Plays) {
+bool ParseKnownFormat(const std::string& Value, TFileFormat& Entry,
+                      const std::function<bool(const std::string&)>& Plays) {
     std::vector<std::string> items;
     size_t start = 0;
     for (size_t at = Value.find('#'); items.size() < 4; at = Value.find('#', start)) {
@@ -151,7 +152,8 @@ void TdlgFormats::GetDefaultSettings() {
         {lmImage, 3, 4}, {lmVideo, 3, 4}, {lmOffice, 3, 4}, {lmSound, 3, 3}, {lmText, 3, 4},
     };
     TFormatRecords& records = FormatRecords();
-    for (const TDefaults& row : kListed) records[row.Kind] = {GetAllFormats(row.Kind, true), row.Select, row.DoubleClick, "", 0};
+    for (const TDefaults& row : kListed)
+        records[row.Kind] = {GetAllFormats(row.Kind, true), row.Select, row.DoubleClick, "", 0};
     records[lmCustom] = {"", 0, 1, "", -1};
     records[lmOther] = {"", 0, 1, "", -1};
 }

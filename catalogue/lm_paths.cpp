@@ -158,8 +158,8 @@ bool CreateShellLink(const std::string& Target, const std::string& LinkName) {
 // ---------------------------------------------------------------------------------------------
 // Path compaction
 
-std::string CompactPath(const std::string& Path, Integer Width, const std::function<Integer(const std::string&)>& Measure,
-                        bool AsText) {
+std::string CompactPath(const std::string& Path, Integer Width,
+                        const std::function<Integer(const std::string&)>& Measure, bool AsText) {
     if (AsText && (Path.empty() || Path[0] != '/')) {
         std::string text = Path;
         while (!text.empty() && Measure(text + "..") > Width) text = Utf8Copy(text, 1, Utf8Length(text) - 1);

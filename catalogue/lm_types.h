@@ -139,8 +139,8 @@ bool CreateShellLink(const std::string& Target, const std::string& LinkName);
 // Shortens a path to fit a width as measured by Measure: leading folder levels become ".../"
 // until it fits or only the name is left. A text that is not a path (no leading "/") loses its
 // last characters instead and ends in "..", when AsText is set.
-std::string CompactPath(const std::string& Path, Integer Width, const std::function<Integer(const std::string&)>& Measure,
-                        bool AsText);
+std::string CompactPath(const std::string& Path, Integer Width,
+                        const std::function<Integer(const std::string&)>& Measure, bool AsText);
 // The same in the window's font against the window's width, or a given width.
 std::string CompactPathToWindow(TControl* Window, const std::string& Path);
 std::string CompactPathToWidth(TControl* Window, const std::string& Text, Integer Width);

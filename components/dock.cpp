@@ -140,7 +140,9 @@ void TDockX::SetAllowDrag(bool Value) {
     if (Value == FAllowDrag) return;
     FAllowDrag = Value;
     // The bars' drag handles come or go.
-    for (TCustomToolWindowX* b : FVisibleBars) SetWindowPos(b, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (TCustomToolWindowX* b : FVisibleBars)
+        SetWindowPos(b, nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ArrangeDockedBars();
 }
 
@@ -175,7 +177,9 @@ void TDockX::SetBackgroundOnToolbars(bool Value) {
     for (TCustomToolWindowX* b : FVisibleBars) b->Invalidate();
 }
 
-TDockOrientation TDockX::GetOrientation() const { return FPosition == dpTop || FPosition == dpBottom ? doHorizontal : doVertical; }
+TDockOrientation TDockX::GetOrientation() const {
+    return FPosition == dpTop || FPosition == dpBottom ? doHorizontal : doVertical;
+}
 
 void TDockX::BeginUpdate() { ++FUpdateCount; }
 
@@ -187,8 +191,8 @@ void TDockX::EndUpdate() {
 bool TDockX::IsPlaced(TCustomToolWindowX* Bar) { return Bar->GetParent() == this && Bar->GetVisible(); }
 
 TRect TDockX::BoundLineMargins() const {
-    return {FBoundLines.Contains(blLeft) ? 1 : 0, FBoundLines.Contains(blTop) ? 1 : 0, FBoundLines.Contains(blRight) ? 1 : 0,
-            FBoundLines.Contains(blBottom) ? 1 : 0};
+    return {FBoundLines.Contains(blLeft) ? 1 : 0, FBoundLines.Contains(blTop) ? 1 : 0,
+            FBoundLines.Contains(blRight) ? 1 : 0, FBoundLines.Contains(blBottom) ? 1 : 0};
 }
 
 void TDockX::ArrangeDockedBars(bool ClipPositions) {

@@ -93,7 +93,8 @@ void UninstallHooks(THookProcCodes Codes) {
 }
 
 std::vector<TCallbackRecord>::iterator FindRecord(THookCallback Callback) {
-    return std::find_if(gRecords->begin(), gRecords->end(), [&](const TCallbackRecord& r) { return r.Callback == Callback; });
+    return std::find_if(gRecords->begin(), gRecords->end(),
+                        [&](const TCallbackRecord& r) { return r.Callback == Callback; });
 }
 
 }  // namespace
@@ -118,6 +119,8 @@ void UnregisterHookCallback(THookCallback Callback) {
     UninstallHooks(codes);
 }
 
-Integer HookInstallCount(Integer HookType) { return HookType >= 0 && HookType < kHookTypes ? gHooks[HookType].Count : 0; }
+Integer HookInstallCount(Integer HookType) {
+    return HookType >= 0 && HookType < kHookTypes ? gHooks[HookType].Count : 0;
+}
 
 bool HookInstalled(Integer HookType) { return HookType >= 0 && HookType < kHookTypes && gHooks[HookType].Handle; }

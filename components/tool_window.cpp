@@ -22,7 +22,8 @@ Integer DragHandleSize(TDragHandleStyle Style, bool CloseButtonWhenDocked) {
 }
 
 TRect MoveRectOnScreen(const TRect& R, const TRect& WorkArea, bool OnlyIfFullyOffscreen) {
-    bool meets = R.Left < WorkArea.Right && WorkArea.Left < R.Right && R.Top < WorkArea.Bottom && WorkArea.Top < R.Bottom;
+    bool meets =
+        R.Left < WorkArea.Right && WorkArea.Left < R.Right && R.Top < WorkArea.Bottom && WorkArea.Top < R.Bottom;
     if (OnlyIfFullyOffscreen && meets) return R;
     TRect r = R;
     auto shift = [&](Integer dx, Integer dy) { r = {r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy}; };
@@ -176,7 +177,8 @@ void TCustomToolWindowX::HookCallback(THookProcCode Code, HWND Wnd, WPARAM /*WPa
         if (!pos || !(pos->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED))) break;
         for (TCustomToolWindowX* b : bars) {
             TCustomForm* f = b->GetFloatingParentForm();
-            if (b->FFloatingMode == fmOnTopOfParentForm && f && (f == Wnd || Wnd->ContainsControl(f))) b->UpdateVisibility();
+            if (b->FFloatingMode == fmOnTopOfParentForm && f && (f == Wnd || Wnd->ContainsControl(f)))
+                b->UpdateVisibility();
         }
         break;
     }
@@ -231,7 +233,8 @@ bool TCustomToolWindowX::ShouldBeVisible() {
     if (!GetFloating()) return true;
     if (FFloatingMode == fmOnTopOfParentForm) {
         TCustomForm* f = GetFloatingParentForm();
-        if (!f || !f->HandleAllocated() || Application->GetMinimized() || !f->GetVisible() || f->GetWindowState() == wsMinimized)
+        if (!f || !f->HandleAllocated() || Application->GetMinimized() || !f->GetVisible() ||
+            f->GetWindowState() == wsMinimized)
             return false;
     }
     if (FHideWhenInactive && !Application->GetActive()) return false;
@@ -378,7 +381,8 @@ void TCustomToolWindowX::EndArrange() {
 }
 
 void TCustomToolWindowX::Arrange() {
-    if (FDisableArrange > 0 || IsLoading() || IsDestroying() || !GetParent() || GetParent()->GetComponentState().Contains(csDestroying)) {
+    if (FDisableArrange > 0 || IsLoading() || IsDestroying() || !GetParent() ||
+        GetParent()->GetComponentState().Contains(csDestroying)) {
         FArrangeNeeded = true;
         return;
     }
@@ -607,7 +611,8 @@ void TCustomToolWindowX::DrawDockedFrame(TCanvas* C) {
     // Grips: raised lines 3 pixels thick across the handle.
     if (!dock->GetAllowDrag() || FDragHandleStyle == dhNone) return;
     bool vertical = dock->GetOrientation() == doVertical;
-    Integer first = FCloseButtonWhenDocked ? (FDragHandleStyle == dhDouble ? 5 : 7) : (FDragHandleStyle == dhDouble ? 4 : 3);
+    Integer first =
+        FCloseButtonWhenDocked ? (FDragHandleStyle == dhDouble ? 5 : 7) : (FDragHandleStyle == dhDouble ? 4 : 3);
     Integer grips = FDragHandleStyle == dhDouble ? 2 : 1;
     Integer skip = FCloseButtonWhenDocked ? 14 : 0;
     for (Integer g = 0; g < grips; ++g) {

@@ -97,7 +97,8 @@ void TgxMemData::InternalInitFieldDefs() {
 void TgxMemData::InternalOpen() {
     auto checkTypes = [this] {
         for (TField* f : *GetFields())
-            if (!SupportedFieldType(f->GetDataType())) DatabaseErrorFmt(SUnsupportedFieldType, {f->GetFieldName()}, this);
+            if (!SupportedFieldType(f->GetDataType()))
+                DatabaseErrorFmt(SUnsupportedFieldType, {f->GetFieldName()}, this);
     };
     checkTypes();
     FRecords.clear();

@@ -10,8 +10,8 @@
 
 namespace {
 
-TCustomToolWindowX* AddBar(TForm* Form, TWinControl* Parent, const std::string& Caption, TRect Bounds, TDragHandleStyle Style,
-                           bool CloseButton, Integer Row) {
+TCustomToolWindowX* AddBar(TForm* Form, TWinControl* Parent, const std::string& Caption, TRect Bounds,
+                           TDragHandleStyle Style, bool CloseButton, Integer Row) {
     auto* bar = new TCustomToolWindowX(Form);
     bar->SetCaption(Caption);
     bar->SetDragHandleStyle(Style);

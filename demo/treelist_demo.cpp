@@ -93,14 +93,16 @@ struct TDepartment {
 const std::vector<TDepartment> Departments = {
     {"Research",
      {{"Imaging",
-       {{"Ada Lindqvist", "Lead", "Uppsala", "ada@example.org", "03/01/2015", 38, 5200, "Owns the resampling work and the quantizer review."},
+       {{"Ada Lindqvist", "Lead", "Uppsala", "ada@example.org", "03/01/2015", 38, 5200,
+         "Owns the resampling work and the quantizer review."},
         {"Bruno Keller", "Engineer", "Basel", "bruno@example.org", "11/15/2018", 40, 4100, nullptr},
         {"Chiara Rossi", "Engineer", "Torino", "chiara@example.org", "06/02/2021", 32, 3900,
          "Part time until June; pairs with Bruno on the codecs."}}},
       {"Formats", {{"Dmitri Volkov", "Engineer", "Riga", "dmitri@example.org", "01/10/2017", 40, 4300, nullptr}}}}},
     {"Product",
      {{"Catalogue",
-       {{"Emma Novak", "Designer", "Brno", "emma@example.org", "09/23/2019", 36, 3700, "Thumbnail grid and the details pane."},
+       {{"Emma Novak", "Designer", "Brno", "emma@example.org", "09/23/2019", 36, 3700,
+         "Thumbnail grid and the details pane."},
         {"Farid Haddad", "Engineer", "Lyon", "farid@example.org", "04/04/2020", 40, 4000, nullptr}}},
       {"Viewer", {{"Greta Holm", "Engineer", "Aarhus", "greta@example.org", "02/14/2022", 24, 2600, nullptr}}}}},
     {"Support", {{"Desk", {{"Hugo Marin", "Agent", "Porto", "hugo@example.org", "10/30/2016", 40, 2900, nullptr}}}}},
@@ -153,7 +155,8 @@ int main(int argc, char** argv) {
         column("Hours", 2, 0, 90, taRightJustify);
         column("Budget", 2, 0, 170, taRightJustify)->SetSorted(csDown);
         column("Share of budget", 2, 1, 260, taCenter);
-        auto* since = static_cast<TgxTreeListMaskColumn*>(list->CreateColumn(TgxTreeListMaskColumn::StaticClass(), form));
+        auto* since =
+            static_cast<TgxTreeListMaskColumn*>(list->CreateColumn(TgxTreeListMaskColumn::StaticClass(), form));
         since->SetCaption("Since");
         since->SetBandIndex(1);
         since->SetRowIndex(1);

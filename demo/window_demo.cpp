@@ -15,7 +15,8 @@ namespace {
 class TDemoPanel : public TCustomControl {
     LUMORA_CLASS(TDemoPanel, TCustomControl)
 public:
-    TDemoPanel(TComponent* AOwner, TWinControl* AParent, TAlign AAlign, Integer Size, TColor AColor, const std::string& ACaption)
+    TDemoPanel(TComponent* AOwner, TWinControl* AParent, TAlign AAlign, Integer Size, TColor AColor,
+               const std::string& ACaption)
         : TCustomControl(AOwner) {
         SetParent(AParent);
         SetBounds(0, 0, Size, Size);
@@ -78,7 +79,8 @@ protected:
         for (Integer row = 0; row < Rows; ++row)
             for (Integer col = 0; col < Cols; ++col) {
                 TRect r{col * Cell - FX, row * Cell - FY, (col + 1) * Cell - FX, (row + 1) * Cell - FY};
-                if (r.Right <= clip.Left || r.Left >= clip.Right || r.Bottom <= clip.Top || r.Top >= clip.Bottom) continue;
+                if (r.Right <= clip.Left || r.Left >= clip.Right || r.Bottom <= clip.Top || r.Top >= clip.Bottom)
+                    continue;
                 bool dark = (row + col) % 2 == 1;
                 c->GetBrush()->SetColor(dark ? TColor(0xE8D8C8) : clWindow);
                 c->GetBrush()->SetStyle(bsSolid);

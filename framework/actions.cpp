@@ -202,7 +202,9 @@ bool TControlActionLink::IsEnabledLinked() {
 bool TControlActionLink::IsHelpContextLinked() {
     return TActionLink::IsHelpContextLinked() && FClient->GetHelpContext() == CustomAction()->GetHelpContext();
 }
-bool TControlActionLink::IsHintLinked() { return TActionLink::IsHintLinked() && FClient->GetHint() == CustomAction()->GetHint(); }
+bool TControlActionLink::IsHintLinked() {
+    return TActionLink::IsHintLinked() && FClient->GetHint() == CustomAction()->GetHint();
+}
 bool TControlActionLink::IsVisibleLinked() {
     return TActionLink::IsVisibleLinked() && FClient->GetVisible() == CustomAction()->GetVisible();
 }
@@ -487,7 +489,8 @@ bool TCustomActionList::IsShortCut(TMessage& Message) {
         auto* ca = dynamic_cast<TCustomAction*>(a);
         if (!ca) continue;
         const auto& more = ca->GetSecondaryShortCuts();
-        if (ca->GetShortCut() == sc || std::find(more.begin(), more.end(), sc) != more.end()) return ca->HandleShortCut();
+        if (ca->GetShortCut() == sc || std::find(more.begin(), more.end(), sc) != more.end())
+            return ca->HandleShortCut();
     }
     return false;
 }
@@ -536,7 +539,9 @@ void TEditCopy::ExecuteTarget(TObject* Target) { static_cast<TWinControl*>(Targe
 void TEditPaste::UpdateTarget(TObject* Target) { SetEnabled(Clipboard()->HasFormat(CF_TEXT)); }
 void TEditPaste::ExecuteTarget(TObject* Target) { static_cast<TWinControl*>(Target)->Perform(WM_PASTE); }
 
-void TEditUndo::UpdateTarget(TObject* Target) { SetEnabled(static_cast<TWinControl*>(Target)->Perform(EM_CANUNDO) != 0); }
+void TEditUndo::UpdateTarget(TObject* Target) {
+    SetEnabled(static_cast<TWinControl*>(Target)->Perform(EM_CANUNDO) != 0);
+}
 void TEditUndo::ExecuteTarget(TObject* Target) { static_cast<TWinControl*>(Target)->Perform(WM_UNDO); }
 
 void THelpContents::ExecuteTarget(TObject* Target) { Application->HelpCommand(HELP_FINDER, 0); }

@@ -569,7 +569,8 @@ TRect TScreen::GetDesktopRect() {
             r = m;
             first = false;
         } else {
-            r = {std::min(r.Left, m.Left), std::min(r.Top, m.Top), std::max(r.Right, m.Right), std::max(r.Bottom, m.Bottom)};
+            r = {std::min(r.Left, m.Left), std::min(r.Top, m.Top), std::max(r.Right, m.Right),
+                 std::max(r.Bottom, m.Bottom)};
         }
     }
     return r;

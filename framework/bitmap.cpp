@@ -102,7 +102,8 @@ HBITMAP DecodeDib(const uint8_t* dib, size_t dibSize, const uint8_t* pix, size_t
     try {
         if (h.RunLength()) {
             TBlockRuns runs(s, f);
-            if (!DibDecodeRunLength(d.Pixels, d.PixelBytes, w, ht, h.Compression == BI_RLE4, false, runs)) InvalidBitmap();
+            if (!DibDecodeRunLength(d.Pixels, d.PixelBytes, w, ht, h.Compression == BI_RLE4, false, runs))
+                InvalidBitmap();
             return out;
         }
         const size_t rowBytes = h.RowBytes();
@@ -266,7 +267,8 @@ HBITMAP TBitmap::GetMaskHandle() {
     FMaskHandle = NewBlock(b->width, b->height, 1, 0, false);
     FMaskColor = key;
     const lumora_gdi::Surface src = b->surface(), dst = BitmapOf(FMaskHandle)->surface();
-    const uint32_t k = b->bpp == 1 ? lumora_gdi::ToMono(RgbOf(COLORREF(ColorToRGB(key)))) : RgbOf(COLORREF(ColorToRGB(key)));
+    const uint32_t k =
+        b->bpp == 1 ? lumora_gdi::ToMono(RgbOf(COLORREF(ColorToRGB(key)))) : RgbOf(COLORREF(ColorToRGB(key)));
     std::vector<uint32_t> row(size_t(b->width));
     for (int y = 0; y < b->height; ++y) {
         lumora_gdi::ReadSpan(src, 0, y, b->width, row.data());
@@ -361,7 +363,8 @@ void TBitmap::Draw(TCanvas* ACanvas, const TRect& Rect) {
         TransparentBlt(dst, Rect.Left, Rect.Top, Rect.Width(), Rect.Height(), src, 0, 0, w, h,
                        COLORREF(ColorToRGB(key)) & 0xFFFFFF);
     } else {
-        StretchBlt(dst, Rect.Left, Rect.Top, Rect.Width(), Rect.Height(), src, 0, 0, w, h, DWORD(ACanvas->GetCopyMode()));
+        StretchBlt(dst, Rect.Left, Rect.Top, Rect.Width(), Rect.Height(), src, 0, 0, w, h,
+                   DWORD(ACanvas->GetCopyMode()));
     }
     SetStretchBltMode(dst, oldMode);
     SelectObject(src, old);
@@ -413,8 +416,8 @@ std::vector<Byte> TBitmap::SaveToBytes() {
         v[58] = v[59] = v[60] = 0xFF;
     }
     for (int y = 0; y < b->height; ++y)
-        std::memcpy(v.data() + off + rowBytes * size_t(b->height - 1 - y), b->bits.data() + size_t(y) * size_t(b->stride),
-                    rowBytes);
+        std::memcpy(v.data() + off + rowBytes * size_t(b->height - 1 - y),
+                    b->bits.data() + size_t(y) * size_t(b->stride), rowBytes);
     return v;
 }
 

@@ -240,8 +240,8 @@ void TCustomButton::WMGetDlgCode(TMessage& Message) {
 
 void TCustomButton::CMDialogKey(TMessage& Message) {
     Word key = Word(Message.WParam);
-    if (((key == VK_RETURN && FActive) || (key == VK_ESCAPE && FCancel)) && KeyDataToShiftState(Message.LParam).Empty() &&
-        CanFocus()) {
+    if (((key == VK_RETURN && FActive) || (key == VK_ESCAPE && FCancel)) &&
+        KeyDataToShiftState(Message.LParam).Empty() && CanFocus()) {
         Click();
         Message.Result = 1;
         return;
@@ -339,7 +339,8 @@ TRect TButtonGlyph::Draw(TCanvas* Canvas, const TRect& Client, TPoint Offset, co
     TRect textBounds{0, 0, Client.Width(), 0};
     TSize textSize{0, 0};
     if (!Caption.empty()) {
-        DrawText(Canvas->GetHandle(), Caption, &textBounds, DT_CALCRECT | DT_SINGLELINE | (ShowAccel ? 0 : DT_NOPREFIX));
+        DrawText(Canvas->GetHandle(), Caption, &textBounds,
+                 DT_CALCRECT | DT_SINGLELINE | (ShowAccel ? 0 : DT_NOPREFIX));
         textSize = {textBounds.Right - textBounds.Left, textBounds.Bottom - textBounds.Top};
     }
     TSize glyph = ImageSize();
@@ -495,7 +496,8 @@ void TBitBtn::SetSpacing(Integer Value) {
 void TBitBtn::DrawFace(TCanvas* Canvas, TRect R, bool Down) {
     Canvas->SetFont(GetFont());
     TButtonState state = !GetEnabled() ? bsDisabled : Down ? bsDown : bsUp;
-    FGlyph.Draw(Canvas, R, Down ? TPoint{1, 1} : TPoint{0, 0}, GetCaption(), FLayout, FMargin, FSpacing, state, true, true);
+    FGlyph.Draw(Canvas, R, Down ? TPoint{1, 1} : TPoint{0, 0}, GetCaption(), FLayout, FMargin, FSpacing, state, true,
+                true);
 }
 
 // ---- TSpeedButton ----------------------------------------------------------------------------
@@ -566,7 +568,8 @@ void TSpeedButton::Paint() {
                 c->GetBrush()->SetColor(GetColor());
                 c->GetBrush()->SetStyle(bsSolid);
             }
-            DrawEdge(c->GetHandle(), &r, down ? BDR_SUNKENOUTER : BDR_RAISEDINNER, (FTransparent ? 0 : BF_MIDDLE) | BF_RECT);
+            DrawEdge(c->GetHandle(), &r, down ? BDR_SUNKENOUTER : BDR_RAISEDINNER,
+                     (FTransparent ? 0 : BF_MIDDLE) | BF_RECT);
         } else if (!FTransparent) {
             c->GetBrush()->SetColor(GetColor());
             c->GetBrush()->SetStyle(bsSolid);

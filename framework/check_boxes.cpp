@@ -19,11 +19,13 @@ void PaintCheckControl(TButtonControl* Control, TCanvas* C, UINT BoxFlags, TAlig
     C->FillRect(r);
     const Integer box = 13;
     Integer top = (r.Height() - box) / 2;
-    TRect boxRect = Alignment == taRightJustify ? TRect{0, top, box, top + box} : TRect{r.Right - box, top, r.Right, top + box};
+    TRect boxRect =
+        Alignment == taRightJustify ? TRect{0, top, box, top + box} : TRect{r.Right - box, top, r.Right, top + box};
     if (!Control->GetEnabled()) BoxFlags |= DFCS_INACTIVE;
     DrawFrameControl(C->GetHandle(), &boxRect, DFC_BUTTON, BoxFlags);
     C->SetFont(Control->GetFont());
-    TRect text = Alignment == taRightJustify ? TRect{box + 4, 0, r.Right, r.Bottom} : TRect{0, 0, r.Right - box - 4, r.Bottom};
+    TRect text =
+        Alignment == taRightJustify ? TRect{box + 4, 0, r.Right, r.Bottom} : TRect{0, 0, r.Right - box - 4, r.Bottom};
     TRect calc{0, 0, text.Width(), 0};
     std::string caption = Control->GetCaption();
     DrawText(lumora_paint::MeasureCanvas(Control->GetFont())->GetHandle(), caption.empty() ? " " : caption, &calc,
@@ -131,7 +133,8 @@ void TRadioButton::WMGetDlgCode(TMessage& Message) { Message.Result = DLGC_BUTTO
 void TRadioButton::WMSetFocus(TMessage& Message) {
     TButtonControl::WMSetFocus(Message);
     // Reaching a radio button with the arrow keys checks it.
-    bool arrows = GetKeyState(VK_LEFT) < 0 || GetKeyState(VK_RIGHT) < 0 || GetKeyState(VK_UP) < 0 || GetKeyState(VK_DOWN) < 0;
+    bool arrows =
+        GetKeyState(VK_LEFT) < 0 || GetKeyState(VK_RIGHT) < 0 || GetKeyState(VK_UP) < 0 || GetKeyState(VK_DOWN) < 0;
     if (arrows && !FChecked && lumora_detail::IsLiveControl(this)) SetChecked(true);
 }
 
@@ -267,7 +270,8 @@ TStrings* TCustomRadioGroup::GetItems() const { return FItems; }
 void TCustomRadioGroup::SetItems(TStrings* Value) { FItems->Assign(Value); }
 
 TRadioButton* TCustomRadioGroup::GetButton(Integer Index) const {
-    if (Index < 0 || Index >= Integer(FButtons.size())) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+    if (Index < 0 || Index >= Integer(FButtons.size()))
+        throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
     return FButtons[size_t(Index)];
 }
 

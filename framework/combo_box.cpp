@@ -83,7 +83,9 @@ public:
     Integer Hot = -1;
     Integer Top = 0;
 
-    Integer Visible() const { return std::max(1, std::min(FCombo->GetItems()->GetCount(), FCombo->GetDropDownCount())); }
+    Integer Visible() const {
+        return std::max(1, std::min(FCombo->GetItems()->GetCount(), FCombo->GetDropDownCount()));
+    }
     TRect ItemRect(Integer Index) {
         Integer y = 0;
         for (Integer i = Top; i < Index; ++i) y += FCombo->HeightOf(i);
@@ -500,7 +502,8 @@ void TCustomComboBox::WMSetText(TMessage& Message) {
 }
 
 void TCustomComboBox::WMGetText(TMessage& Message) {
-    std::string text = HasEdit() && FEdit ? FEdit->GetText() : (FItemIndex >= 0 ? FItems->Get(FItemIndex) : std::string());
+    std::string text =
+        HasEdit() && FEdit ? FEdit->GetText() : (FItemIndex >= 0 ? FItems->Get(FItemIndex) : std::string());
     if (auto* s = reinterpret_cast<std::string*>(Message.LParam)) *s = text;
     Message.Result = LRESULT(text.size());
 }
@@ -564,8 +567,9 @@ void TCustomComboBox::Paint() {
     c->GetBrush()->SetStyle(bsSolid);
     c->FillRect(cr);
     TRect button = ButtonRect();
-    DrawFrameControl(c->GetHandle(), &button, DFC_SCROLL,
-                     DFCS_SCROLLCOMBOBOX | (FButtonDown ? DFCS_PUSHED | DFCS_FLAT : 0) | (GetEnabled() ? 0 : DFCS_INACTIVE));
+    DrawFrameControl(
+        c->GetHandle(), &button, DFC_SCROLL,
+        DFCS_SCROLLCOMBOBOX | (FButtonDown ? DFCS_PUSHED | DFCS_FLAT : 0) | (GetEnabled() ? 0 : DFCS_INACTIVE));
     if (HasEdit()) return;
     TRect r = EditRect();
     bool focused = Focused() && !GetDroppedDown();
@@ -657,7 +661,8 @@ void TCustomComboBox::KeyDown(Word& Key, TShiftState Shift) {
 void TCustomComboBox::KeyPress(Char& Key) {
     TCustomControl::KeyPress(Key);
     if (Key < 32 || HasEdit() || FItems->GetCount() == 0) return;
-    Integer i = FTypeAhead.Find(Key, 500, FAutoComplete, FItems->GetCount(), FItemIndex, [&](Integer n) { return FItems->Get(n); });
+    Integer i = FTypeAhead.Find(Key, 500, FAutoComplete, FItems->GetCount(), FItemIndex,
+                                [&](Integer n) { return FItems->Get(n); });
     if (i >= 0) UserSelect(i);
 }
 

@@ -26,7 +26,8 @@ enum TTabPosition { tpTop, tpBottom, tpLeft, tpRight };
 enum TTabStyle { tsTabs, tsButtons, tsFlatButtons };
 
 using TTabChangingEvent = std::function<void(TObject* Sender, bool& AllowChange)>;
-using TDrawTabEvent = std::function<void(class TCustomTabControl* Control, Integer TabIndex, const TRect& Rect, bool Active)>;
+using TDrawTabEvent =
+    std::function<void(class TCustomTabControl* Control, Integer TabIndex, const TRect& Rect, bool Active)>;
 using TTabGetImageEvent = std::function<void(TObject* Sender, Integer TabIndex, Integer& ImageIndex)>;
 
 class TCustomTabControl : public TCustomControl {
@@ -567,7 +568,8 @@ enum TUDBtnType { btNext, btPrev };
 enum TUpDownDirection { updNone, updUp, updDown };
 using TUDClickEvent = std::function<void(TObject* Sender, TUDBtnType Button)>;
 using TUDChangingEvent = std::function<void(TObject* Sender, bool& AllowChange)>;
-using TUDChangingEventEx = std::function<void(TObject* Sender, bool& AllowChange, SmallInt NewValue, TUpDownDirection Direction)>;
+using TUDChangingEventEx =
+    std::function<void(TObject* Sender, bool& AllowChange, SmallInt NewValue, TUpDownDirection Direction)>;
 
 class TCustomUpDown : public TCustomControl {
     LUMORA_CLASS(TCustomUpDown, TCustomControl)

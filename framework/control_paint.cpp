@@ -129,10 +129,18 @@ void DrawArrow(TCanvas* Canvas, const TRect& R, UINT Direction, bool Enabled) {
         Canvas->GetBrush()->SetStyle(bsSolid);
         Integer x = cx + dx, y = cy + dx;
         switch (Direction) {
-        case DFCS_SCROLLUP: Canvas->Polygon({{x - size, y + size / 2}, {x + size, y + size / 2}, {x, y - size / 2 - 1}}); break;
-        case DFCS_SCROLLDOWN: Canvas->Polygon({{x - size, y - size / 2}, {x + size, y - size / 2}, {x, y + size / 2 + 1}}); break;
-        case DFCS_SCROLLLEFT: Canvas->Polygon({{x + size / 2, y - size}, {x + size / 2, y + size}, {x - size / 2 - 1, y}}); break;
-        default: Canvas->Polygon({{x - size / 2, y - size}, {x - size / 2, y + size}, {x + size / 2 + 1, y}}); break;
+            case DFCS_SCROLLUP:
+                Canvas->Polygon({{x - size, y + size / 2}, {x + size, y + size / 2}, {x, y - size / 2 - 1}});
+                break;
+            case DFCS_SCROLLDOWN:
+                Canvas->Polygon({{x - size, y - size / 2}, {x + size, y - size / 2}, {x, y + size / 2 + 1}});
+                break;
+            case DFCS_SCROLLLEFT:
+                Canvas->Polygon({{x + size / 2, y - size}, {x + size / 2, y + size}, {x - size / 2 - 1, y}});
+                break;
+            default:
+                Canvas->Polygon({{x - size / 2, y - size}, {x - size / 2, y + size}, {x + size / 2 + 1, y}});
+                break;
         }
     };
     if (!Enabled) draw(1, clBtnHighlight);

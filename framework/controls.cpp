@@ -99,7 +99,8 @@ void TSizeConstraints::Assign(TPersistent* Source) {
 }
 
 void TSizeConstraints::Changed() {
-    if (FControl) FControl->SetBounds(FControl->GetLeft(), FControl->GetTop(), FControl->GetWidth(), FControl->GetHeight());
+    if (FControl)
+        FControl->SetBounds(FControl->GetLeft(), FControl->GetTop(), FControl->GetWidth(), FControl->GetHeight());
     if (OnChange) OnChange(this);
 }
 
@@ -813,7 +814,9 @@ void TControl::CMSysColorChange(TMessage& Message) { Invalidate(); }
 
 void TControl::CMEnabledChanged(TMessage& Message) { Invalidate(); }
 
-void TControl::CMVisibleChanged(TMessage& Message) { InvalidateControl(true, FVisible && FControlStyle.Contains(csOpaque)); }
+void TControl::CMVisibleChanged(TMessage& Message) {
+    InvalidateControl(true, FVisible && FControlStyle.Contains(csOpaque));
+}
 
 void TControl::CMFontChanged(TMessage& Message) { Invalidate(); }
 

@@ -586,7 +586,8 @@ protected:
     bool DoKeyDown(TMessage& Message);
     bool DoKeyPress(TMessage& Message);
     bool DoKeyUp(TMessage& Message);
-    bool DoKey(TMessage& Message, bool (TWinControl::*Preview)(TMessage&), void (TWinControl::*Handler)(Word&, TShiftState));
+    bool DoKey(TMessage& Message, bool (TWinControl::*Preview)(TMessage&),
+               void (TWinControl::*Handler)(Word&, TShiftState));
     virtual void DoEnter();
     virtual void DoExit();
     // True when Message (a menu key) was a shortcut of the parent form or the application.

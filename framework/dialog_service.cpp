@@ -12,7 +12,8 @@ TDialogService& RealService() {
 }
 
 std::string ButtonsText(TMsgDlgButtons b) {
-    static const char* names[] = {"Yes", "No", "OK", "Cancel", "Abort", "Retry", "Ignore", "All", "NoToAll", "YesToAll", "Help"};
+    static const char* names[] = {"Yes",    "No",  "OK",      "Cancel",   "Abort", "Retry",
+                                  "Ignore", "All", "NoToAll", "YesToAll", "Help"};
     std::string s;
     for (int i = 0; i <= int(mbHelp); ++i)
         if (b.Contains(TMsgDlgBtn(i))) s += std::string(s.empty() ? "" : ",") + names[i];

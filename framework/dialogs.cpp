@@ -254,7 +254,8 @@ public:
         } catch (Exception&) {
         }
         if (!loaded) FPicture->Assign(nullptr);
-        FText = loaded ? std::to_string(FPicture->GetWidth()) + " x " + std::to_string(FPicture->GetHeight()) : "(None)";
+        FText =
+            loaded ? std::to_string(FPicture->GetWidth()) + " x " + std::to_string(FPicture->GetHeight()) : "(None)";
         Invalidate();
     }
     void Clear() {

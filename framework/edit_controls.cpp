@@ -472,7 +472,9 @@ void TCustomEdit::WMContextMenu(TMessage& Message) {
     Message.Result = 1;
 }
 
-void TCustomEdit::WMGetDlgCode(TMessage& Message) { Message.Result = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS; }
+void TCustomEdit::WMGetDlgCode(TMessage& Message) {
+    Message.Result = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+}
 
 void TCustomEdit::WMSetText(TMessage& Message) {
     if (auto* s = reinterpret_cast<std::string*>(Message.LParam)) SetTextFromCode(*s);
@@ -646,10 +648,12 @@ void TCustomEdit::DefaultHandler(TMessage& Message) {
         if (HandleAllocated()) TEditBackend::ApplyStyle(this);
         return;
     case EM_CHARFROMPOS:
-        Message.Result = HandleAllocated() ? FromDisplay(TEditBackend::CharFromPos(this, LParamToPoint(Message.LParam))) : 0;
+        Message.Result =
+            HandleAllocated() ? FromDisplay(TEditBackend::CharFromPos(this, LParamToPoint(Message.LParam))) : 0;
         return;
     case EM_POSFROMCHAR: {
-        TPoint p = HandleAllocated() ? TEditBackend::PosFromChar(this, ToDisplay(Integer(Message.WParam))) : TPoint{0, 0};
+        TPoint p =
+            HandleAllocated() ? TEditBackend::PosFromChar(this, ToDisplay(Integer(Message.WParam))) : TPoint{0, 0};
         Message.Result = PointToLParam(p);
         return;
     }
@@ -772,7 +776,8 @@ namespace {
 
 // The line's first character and its length (without the break), or false for a line that
 // does not exist.
-bool LineSpan(const std::u32string& Text, const std::vector<Integer>& Starts, int Index, Integer& Start, Integer& Length) {
+bool LineSpan(const std::u32string& Text, const std::vector<Integer>& Starts, int Index, Integer& Start,
+              Integer& Length) {
     if (Index < 0 || Index >= int(Starts.size())) return false;
     Start = Starts[size_t(Index)];
     Integer end = Index + 1 < int(Starts.size()) ? Starts[size_t(Index + 1)] - 2 : Integer(Text.size());

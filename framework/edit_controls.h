@@ -160,7 +160,8 @@ protected:
     std::u32string FChars;
     // True when a line break (CR LF) starts at Pos of FChars.
     bool BreakAt(Integer Pos) const {
-        return Pos >= 0 && Pos + 1 < Integer(FChars.size()) && FChars[size_t(Pos)] == U'\r' && FChars[size_t(Pos + 1)] == U'\n';
+        return Pos >= 0 && Pos + 1 < Integer(FChars.size()) && FChars[size_t(Pos)] == U'\r' &&
+               FChars[size_t(Pos + 1)] == U'\n';
     }
     Integer FSelStart = 0;
     Integer FSelLength = 0;

@@ -136,7 +136,8 @@ std::vector<std::string> SplitPath(std::string_view path) {
 
 std::string ExpandFileName(std::string_view FileName) {
     if (FileName.empty()) return {};
-    std::string full = FileName[0] == '/' ? Str(FileName) : IncludeTrailingPathDelimiter(GetCurrentDir()) + Str(FileName);
+    std::string full =
+        FileName[0] == '/' ? Str(FileName) : IncludeTrailingPathDelimiter(GetCurrentDir()) + Str(FileName);
     std::vector<std::string> out;
     for (std::string& part : SplitPath(full)) {
         if (part == ".") continue;

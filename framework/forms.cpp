@@ -315,7 +315,8 @@ void TCustomForm::ApplyPosition() {
     FPositioned = true;
     TRect area = Screen->GetWorkAreaRect();
     auto center = [&](const TRect& r) {
-        SetBounds(r.Left + (r.Width() - GetWidth()) / 2, r.Top + (r.Height() - GetHeight()) / 2, GetWidth(), GetHeight());
+        SetBounds(r.Left + (r.Width() - GetWidth()) / 2, r.Top + (r.Height() - GetHeight()) / 2, GetWidth(),
+                  GetHeight());
     };
     switch (FPosition) {
     case poScreenCenter:
@@ -815,7 +816,9 @@ bool TCustomPopupWindow::IsPoppedUp() { return IsWindowVisible(this); }
 
 bool TCustomPopupWindow::CanFocus() { return FActivating && GetEnabled(); }
 
-void TCustomPopupWindow::WMMouseActivate(TMessage& Message) { Message.Result = FActivating ? MA_ACTIVATE : MA_NOACTIVATE; }
+void TCustomPopupWindow::WMMouseActivate(TMessage& Message) {
+    Message.Result = FActivating ? MA_ACTIVATE : MA_NOACTIVATE;
+}
 
 void TCustomPopupWindow::WMActivate(TMessage& Message) {
     DefaultHandler(Message);

@@ -568,7 +568,8 @@ void TCanvas::FillRect(const TRect& Rect) {
 void TCanvas::FloodFill(Integer X, Integer Y, TColor Color, TFillStyle FillStyle) {
     Changing();
     RequiredState({csHandleValid, csBrushValid});
-    ExtFloodFill(FHandle, X, Y, COLORREF(ColorToRGB(Color)), FillStyle == fsSurface ? FLOODFILLSURFACE : FLOODFILLBORDER);
+    ExtFloodFill(FHandle, X, Y, COLORREF(ColorToRGB(Color)),
+                 FillStyle == fsSurface ? FLOODFILLSURFACE : FLOODFILLBORDER);
     Changed();
 }
 

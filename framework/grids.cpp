@@ -15,7 +15,9 @@ constexpr UINT_PTR kSelectTimer = 1;
 
 [[noreturn]] void InvalidOp(const char* Message) { throw EInvalidGridOperation(Message); }
 
-bool InRect(const TGridRect& R, Integer X, Integer Y) { return X >= R.Left && X <= R.Right && Y >= R.Top && Y <= R.Bottom; }
+bool InRect(const TGridRect& R, Integer X, Integer Y) {
+    return X >= R.Left && X <= R.Right && Y >= R.Top && Y <= R.Bottom;
+}
 }  // namespace
 
 TCustomGrid::TCustomGrid(TComponent* AOwner) : TCustomControl(AOwner) {

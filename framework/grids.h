@@ -215,7 +215,8 @@ private:
     TPoint FMovePoint;
 };
 
-using TDrawCellEvent = std::function<void(TObject* Sender, Integer ACol, Integer ARow, TRect Rect, TGridDrawState State)>;
+using TDrawCellEvent =
+    std::function<void(TObject* Sender, Integer ACol, Integer ARow, TRect Rect, TGridDrawState State)>;
 using TSelectCellEvent = std::function<void(TObject* Sender, Integer ACol, Integer ARow, bool& CanSelect)>;
 using TMovedEvent = std::function<void(TObject* Sender, Integer FromIndex, Integer ToIndex)>;
 

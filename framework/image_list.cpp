@@ -47,12 +47,14 @@ HBITMAP MaskBitmap(int w, int h, const std::vector<uint8_t>& flags) {
     std::vector<uint8_t> bits(size_t(stride) * size_t(h), 0);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            if (flags[size_t(y) * size_t(w) + size_t(x)]) bits[size_t(y) * size_t(stride) + size_t(x >> 3)] |= uint8_t(0x80 >> (x & 7));
+            if (flags[size_t(y) * size_t(w) + size_t(x)])
+                bits[size_t(y) * size_t(stride) + size_t(x >> 3)] |= uint8_t(0x80 >> (x & 7));
     return CreateBitmap(w, h, 1, 1, bits.data());
 }
 
 // Copies pixels onto a device context where keep is zero.
-void Put(HDC dst, int x, int y, int w, int h, const std::vector<uint32_t>& px, const std::vector<uint8_t>& transparent) {
+void Put(HDC dst, int x, int y, int w, int h, const std::vector<uint32_t>& px,
+         const std::vector<uint8_t>& transparent) {
     HBITMAP colour = ColourBitmap(w, h, px);
     HBITMAP mask = MaskBitmap(w, h, transparent);
     HDC src = CreateCompatibleDC(nullptr);

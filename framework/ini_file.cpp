@@ -143,7 +143,8 @@ struct TIniFile::Document {
             if (!t.empty() && t[0] == '[') {
                 size_t close = t.find(']');
                 Section s;
-                s.Name = Trim(std::string_view(t).substr(1, close == std::string::npos ? std::string::npos : close - 1));
+                s.Name =
+                    Trim(std::string_view(t).substr(1, close == std::string::npos ? std::string::npos : close - 1));
                 s.Key = AnsiUpperCase(s.Name);
                 s.Header = raw;
                 Sections.push_back(std::move(s));
@@ -255,7 +256,8 @@ struct TIniFile::Document {
             size_t at = s->Lines.size();
             while (at > 0 && Trim(s->Lines[at - 1].Raw).empty()) --at;
             std::string keyText = Trim(ident);
-            s->Lines.insert(s->Lines.begin() + static_cast<std::ptrdiff_t>(at), Line{keyText + "=" + value, keyText, key});
+            s->Lines.insert(s->Lines.begin() + static_cast<std::ptrdiff_t>(at),
+                            Line{keyText + "=" + value, keyText, key});
             s->FirstLine.emplace(key, at);  // only blank lines moved
         }
         return true;

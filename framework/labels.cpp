@@ -139,7 +139,8 @@ void TCustomLabel::CMFontChanged(TMessage& Message) {
 }
 
 void TCustomLabel::CMDialogChar(TMessage& Message) {
-    if (lumora_paint::FocusByAccelerator(FFocusControl, GetEnabled(), FShowAccelChar, Word(Message.WParam), GetCaption()))
+    if (lumora_paint::FocusByAccelerator(FFocusControl, GetEnabled(), FShowAccelChar, Word(Message.WParam),
+                                         GetCaption()))
         Message.Result = 1;
 }
 
@@ -165,7 +166,8 @@ void TCustomStaticText::Paint() {
     c->FillRect(r);
     c->GetBrush()->SetStyle(bsClear);
     c->SetFont(GetFont());
-    UINT flags = DT_EXPANDTABS | DT_WORDBREAK | lumora_paint::AlignmentFlags(FAlignment) | (FShowAccelChar ? 0 : DT_NOPREFIX);
+    UINT flags =
+        DT_EXPANDTABS | DT_WORDBREAK | lumora_paint::AlignmentFlags(FAlignment) | (FShowAccelChar ? 0 : DT_NOPREFIX);
     if (!GetEnabled()) c->GetFont()->SetColor(clGrayText);
     DrawText(c->GetHandle(), GetCaption(), &r, flags);
 }
@@ -211,7 +213,9 @@ void TCustomStaticText::SetShowAccelChar(bool Value) {
     Invalidate();
 }
 
-void TCustomStaticText::SetFocusControl(TWinControl* Value) { lumora_paint::SetLinkedControl(this, FFocusControl, Value); }
+void TCustomStaticText::SetFocusControl(TWinControl* Value) {
+    lumora_paint::SetLinkedControl(this, FFocusControl, Value);
+}
 
 void TCustomStaticText::Notification(TComponent* AComponent, TOperation Operation) {
     TCustomControl::Notification(AComponent, Operation);
@@ -234,7 +238,8 @@ void TCustomStaticText::CMFontChanged(TMessage& Message) {
 }
 
 void TCustomStaticText::CMDialogChar(TMessage& Message) {
-    if (lumora_paint::FocusByAccelerator(FFocusControl, GetEnabled(), FShowAccelChar, Word(Message.WParam), GetCaption())) {
+    if (lumora_paint::FocusByAccelerator(FFocusControl, GetEnabled(), FShowAccelChar, Word(Message.WParam),
+                                         GetCaption())) {
         Message.Result = 1;
         return;
     }

@@ -130,7 +130,9 @@ private:
 // A filled triangle pointing in direction (dx, dy) with its tip at (x, y).
 void Head(Art& a, int x, int y, int dx, int dy, int size, COLORREF c) {
     const int px = -dy, py = dx;  // perpendicular
-    a.Poly({{x, y}, {x - dx * size + px * size, y - dy * size + py * size}, {x - dx * size - px * size, y - dy * size - py * size}},
+    a.Poly({{x, y},
+            {x - dx * size + px * size, y - dy * size + py * size},
+            {x - dx * size - px * size, y - dy * size - py * size}},
            c, c);
 }
 
@@ -470,8 +472,10 @@ Store::Store() {
     c["GX_HANDPOINT"] = [] { return Hand(kPointingHand, 5, 0); };
 
     iconMakers["MAINICON"] = [] { return MainIcon(32); };
-    const std::pair<const char*, ShellIconKind> shellIcons[] = {
-        {"SHELL_FOLDER", kFolder}, {"SHELL_FOLDER_OPEN", kOpenFolder}, {"SHELL_DOCUMENT", kDocument}, {"SHELL_DRIVE", kDrive}};
+    const std::pair<const char*, ShellIconKind> shellIcons[] = {{"SHELL_FOLDER", kFolder},
+                                                                {"SHELL_FOLDER_OPEN", kOpenFolder},
+                                                                {"SHELL_DOCUMENT", kDocument},
+                                                                {"SHELL_DRIVE", kDrive}};
     for (const auto& [name, kind] : shellIcons) {
         iconMakers[name] = [kind = kind] { return ShellIcon(kind, 32); };
         iconMakers[std::string(name) + "_SMALL"] = [kind = kind] { return ShellIcon(kind, 16); };

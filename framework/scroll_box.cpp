@@ -192,7 +192,8 @@ void TScrollingWinControl::WMVScroll(TMessage& Message) { FVertScrollBar->Scroll
 
 bool TScrollingWinControl::DoMouseWheel(TShiftState Shift, Integer WheelDelta, TPoint MousePos) {
     if (TCustomControl::DoMouseWheel(Shift, WheelDelta, MousePos)) return true;
-    TControlScrollBar* b = Shift.Contains(ssShift) || !FVertScrollBar->IsScrollBarVisible() ? FHorzScrollBar : FVertScrollBar;
+    TControlScrollBar* b =
+        Shift.Contains(ssShift) || !FVertScrollBar->IsScrollBarVisible() ? FHorzScrollBar : FVertScrollBar;
     if (!b->IsScrollBarVisible()) return false;
     b->SetPosition(b->GetPosition() - WheelDelta / WHEEL_DELTA * b->GetIncrement() * Mouse->GetWheelScrollLines());
     return true;

@@ -169,12 +169,14 @@ void TSplitter::UpdateControlSize() {
     case alTop: FControl->SetHeight(FNewSize); break;
     case alRight:
         p->DisableAlign();
-        FControl->SetBounds(FControl->GetLeft() + FControl->GetWidth() - FNewSize, FControl->GetTop(), FNewSize, FControl->GetHeight());
+        FControl->SetBounds(FControl->GetLeft() + FControl->GetWidth() - FNewSize, FControl->GetTop(), FNewSize,
+                            FControl->GetHeight());
         p->EnableAlign();
         break;
     case alBottom:
         p->DisableAlign();
-        FControl->SetBounds(FControl->GetLeft(), FControl->GetTop() + FControl->GetHeight() - FNewSize, FControl->GetWidth(), FNewSize);
+        FControl->SetBounds(FControl->GetLeft(), FControl->GetTop() + FControl->GetHeight() - FNewSize,
+                            FControl->GetWidth(), FNewSize);
         p->EnableAlign();
         break;
     default: break;

@@ -52,7 +52,8 @@ void TStatusPanel::SetStyle(TStatusPanelStyle Value) {
     Changed(false);
 }
 
-TStatusPanels::TStatusPanels(TStatusBar* StatusBar) : TCollection(TStatusPanel::StaticClass(), StatusBar), FStatusBar(StatusBar) {}
+TStatusPanels::TStatusPanels(TStatusBar* StatusBar)
+    : TCollection(TStatusPanel::StaticClass(), StatusBar), FStatusBar(StatusBar) {}
 
 void TStatusPanels::Update(TCollectionItem* Item) {
     if (!FStatusBar || FStatusBar->IsDestroying()) return;
@@ -114,7 +115,8 @@ void TStatusBar::Paint() {
         InflateRect(&r, -2, -1);
         r.Left += 1;
         c->GetBrush()->SetStyle(bsClear);
-        DrawText(c->GetHandle(), text, &r, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS | lumora_paint::AlignmentFlags(a));
+        DrawText(c->GetHandle(), text, &r,
+                 DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS | lumora_paint::AlignmentFlags(a));
     };
     if (FSimplePanel || FPanels->GetCount() == 0) {
         TRect r{cr.Left, cr.Top + 2, cr.Right - grip, cr.Bottom};

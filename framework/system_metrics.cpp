@@ -27,7 +27,9 @@ Integer GetSystemMetrics(Integer Index) {
         for (int i = 0; i < n; ++i) {
             TRect m = lumora_backend::MonitorRect(i);
             if (i == 0) r = m;
-            else r = {std::min(r.Left, m.Left), std::min(r.Top, m.Top), std::max(r.Right, m.Right), std::max(r.Bottom, m.Bottom)};
+            else
+                r = {std::min(r.Left, m.Left), std::min(r.Top, m.Top), std::max(r.Right, m.Right),
+                     std::max(r.Bottom, m.Bottom)};
         }
         if (Index == SM_XVIRTUALSCREEN) return r.Left;
         if (Index == SM_YVIRTUALSCREEN) return r.Top;

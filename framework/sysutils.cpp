@@ -1122,7 +1122,8 @@ private:
         }
         case 'X': {
             if (!isInt) Invalid();
-            UInt64 bits = a.Kind == TVarRec::vtInteger ? static_cast<uint32_t>(a.VInt64) : static_cast<UInt64>(a.VInt64);
+            UInt64 bits =
+                a.Kind == TVarRec::vtInteger ? static_cast<uint32_t>(a.VInt64) : static_cast<UInt64>(a.VInt64);
             return lumora_detail::HexDigits(bits, precision);
         }
         case 'E':

@@ -358,7 +358,8 @@ void TCustomTabControl::Paint() {
             a.Right = a.Left + half;
             b.Left = a.Right;
         }
-        DrawFrameControl(c->GetHandle(), &a, DFC_SCROLL, (vertical ? DFCS_SCROLLUP : DFCS_SCROLLLEFT) | (FFirstTab == 0 ? DFCS_INACTIVE : 0));
+        DrawFrameControl(c->GetHandle(), &a, DFC_SCROLL,
+                         (vertical ? DFCS_SCROLLUP : DFCS_SCROLLLEFT) | (FFirstTab == 0 ? DFCS_INACTIVE : 0));
         DrawFrameControl(c->GetHandle(), &b, DFC_SCROLL, vertical ? DFCS_SCROLLDOWN : DFCS_SCROLLRIGHT);
     }
 }
@@ -367,7 +368,8 @@ void TCustomTabControl::MouseDown(TMouseButton Button, TShiftState Shift, Intege
     if (Button == mbLeft) {
         TRect scroller = ScrollerRect();
         if (scroller.Right > scroller.Left && PtInRect(&scroller, {X, Y})) {
-            bool back = Vertical() ? Y < (scroller.Top + scroller.Bottom) / 2 : X < (scroller.Left + scroller.Right) / 2;
+            bool back =
+                Vertical() ? Y < (scroller.Top + scroller.Bottom) / 2 : X < (scroller.Left + scroller.Right) / 2;
             FFirstTab = std::clamp(FFirstTab + (back ? -1 : 1), 0, std::max(0, FTabs->GetCount() - 1));
             Invalidate();
         } else {
@@ -557,7 +559,8 @@ TPageControl::~TPageControl() {
 }
 
 TTabSheet* TPageControl::GetPage(Integer Index) const {
-    if (Index < 0 || Index >= Integer(FPages.size())) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+    if (Index < 0 || Index >= Integer(FPages.size()))
+        throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
     return FPages[size_t(Index)];
 }
 
@@ -612,7 +615,8 @@ Integer TPageControl::GetImageIndex(Integer TabIndex) {
 void TPageControl::ChangeActivePage(TTabSheet* Page) {
     if (FActivePage == Page) return;
     TCustomForm* form = GetParentForm(this);
-    bool focusInside = form && FActivePage && form->GetActiveControl() && FActivePage->ContainsControl(form->GetActiveControl());
+    bool focusInside =
+        form && FActivePage && form->GetActiveControl() && FActivePage->ContainsControl(form->GetActiveControl());
     TTabSheet* old = FActivePage;
     FActivePage = Page;
     if (Page) {

@@ -266,7 +266,8 @@ void TThread::Queue(TThread* AThread, TThreadMethod Method) {
 void TThread::RemoveQueuedEvents(TThread* AThread) {
     MainQueue& q = MainThreadQueue();
     std::lock_guard<std::mutex> lock(q.Mutex);
-    std::erase_if(q.Calls, [&](const std::shared_ptr<QueuedCall>& c) { return !c->Synchronous && c->Thread == AThread; });
+    std::erase_if(q.Calls,
+                  [&](const std::shared_ptr<QueuedCall>& c) { return !c->Synchronous && c->Thread == AThread; });
 }
 
 TThread* TThread::CurrentThread() {

@@ -125,7 +125,8 @@ Integer TTrackBar::PositionAt(TPoint P) {
 
 TRect TTrackBar::ChannelRect() {
     TRect cr = GetClientRect();
-    Integer across = FTickMarks == tmTopLeft ? (FOrientation == trHorizontal ? cr.Bottom : cr.Right) - FThumbLength / 2 - kTrackMargin
+    Integer across = FTickMarks == tmTopLeft
+                         ? (FOrientation == trHorizontal ? cr.Bottom : cr.Right) - FThumbLength / 2 - kTrackMargin
                      : FTickMarks == tmBoth ? (FOrientation == trHorizontal ? cr.Height() : cr.Width()) / 2
                                             : kTrackMargin + FThumbLength / 2;
     TRect s = ChannelSpan();

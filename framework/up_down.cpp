@@ -176,8 +176,10 @@ void TCustomUpDown::Paint() {
         b.Left = a.Right;
     }
     UINT inactive = GetEnabled() ? 0 : DFCS_INACTIVE;
-    DrawFrameControl(c->GetHandle(), &a, DFC_SCROLL, (vertical ? DFCS_SCROLLUP : DFCS_SCROLLLEFT) | inactive | (FPressed == 0 ? DFCS_PUSHED : 0));
-    DrawFrameControl(c->GetHandle(), &b, DFC_SCROLL, (vertical ? DFCS_SCROLLDOWN : DFCS_SCROLLRIGHT) | inactive | (FPressed == 1 ? DFCS_PUSHED : 0));
+    DrawFrameControl(c->GetHandle(), &a, DFC_SCROLL,
+                     (vertical ? DFCS_SCROLLUP : DFCS_SCROLLLEFT) | inactive | (FPressed == 0 ? DFCS_PUSHED : 0));
+    DrawFrameControl(c->GetHandle(), &b, DFC_SCROLL,
+                     (vertical ? DFCS_SCROLLDOWN : DFCS_SCROLLRIGHT) | inactive | (FPressed == 1 ? DFCS_PUSHED : 0));
 }
 
 void TCustomUpDown::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {

@@ -28,7 +28,8 @@ void TWinControl::KeyUp(Word& Key, TShiftState Shift) {
 bool TWinControl::DoKey(TMessage& Message, bool (TWinControl::*Preview)(TMessage&),
                         void (TWinControl::*Handler)(Word&, TShiftState)) {
     TCustomForm* form = GetParentForm(this);
-    if (form && form != this && form->GetKeyPreview() && ((static_cast<TWinControl*>(form)->*Preview)(Message) || !IsLive(this)))
+    if (form && form != this && form->GetKeyPreview() &&
+        ((static_cast<TWinControl*>(form)->*Preview)(Message) || !IsLive(this)))
         return true;
     if (!FControlStyle.Contains(csNoStdEvents)) {
         Word key = Word(Message.WParam);
@@ -39,7 +40,9 @@ bool TWinControl::DoKey(TMessage& Message, bool (TWinControl::*Preview)(TMessage
     return false;
 }
 
-bool TWinControl::DoKeyDown(TMessage& Message) { return DoKey(Message, &TWinControl::DoKeyDown, &TWinControl::KeyDown); }
+bool TWinControl::DoKeyDown(TMessage& Message) {
+    return DoKey(Message, &TWinControl::DoKeyDown, &TWinControl::KeyDown);
+}
 
 bool TWinControl::DoKeyUp(TMessage& Message) { return DoKey(Message, &TWinControl::DoKeyUp, &TWinControl::KeyUp); }
 
@@ -262,7 +265,8 @@ void TWinControl::WMPaste(TMessage& Message) { DefaultHandler(Message); }
 void TWinControl::WMClear(TMessage& Message) { DefaultHandler(Message); }
 
 void TWinControl::WMSetCursor(TMessage& Message) {
-    if (Screen->GetCursor() == 0 && reinterpret_cast<HWND>(Message.WParam) == this && int16_t(LOWORD(Message.LParam)) == HTCLIENT) {
+    if (Screen->GetCursor() == 0 && reinterpret_cast<HWND>(Message.WParam) == this &&
+        int16_t(LOWORD(Message.LParam)) == HTCLIENT) {
         TPoint p = ScreenToClient(GetMessagePos());
         TControl* c = ControlAtPos(p, false);
         TCursor cursor = c ? c->GetCursor() : GetCursor();
@@ -338,7 +342,8 @@ void TWinControl::DefaultHandler(TMessage& Message) {
         break;
     }
     case WM_CONTEXTMENU:
-        if (FParent && !IsTopLevelCached()) Message.Result = FParent->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
+        if (FParent && !IsTopLevelCached())
+            Message.Result = FParent->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
         break;
     case WM_CLOSE:
         if (!dynamic_cast<TCustomForm*>(this)) DestroyHandle();

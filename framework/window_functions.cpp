@@ -43,7 +43,8 @@ HWND SetCapture(HWND Wnd) {
     HWND old = gCapture;
     if (old == Wnd) return old;
     gCapture = Wnd;
-    if (gCaptureControl && gCaptureControl != Wnd && (!Wnd || gCaptureControl->GetParent() != Wnd)) gCaptureControl = nullptr;
+    if (gCaptureControl && gCaptureControl != Wnd && (!Wnd || gCaptureControl->GetParent() != Wnd))
+        gCaptureControl = nullptr;
     if (Wnd && !gCaptureControl) gCaptureControl = Wnd;
     TWindowBackend::CaptureMouse(Wnd);
     if (old && IsLive(old)) old->Perform(WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(Wnd));
@@ -58,7 +59,8 @@ bool ReleaseCapture() {
 
 TControl* GetCaptureControl() {
     if (!gCapture) return nullptr;
-    if (gCaptureControl && (gCaptureControl == gCapture || gCaptureControl->GetParent() == gCapture)) return gCaptureControl;
+    if (gCaptureControl && (gCaptureControl == gCapture || gCaptureControl->GetParent() == gCapture))
+        return gCaptureControl;
     return gCapture;
 }
 
@@ -92,7 +94,8 @@ TCustomForm* GetParentForm(TControl* Control) {
 
 TCustomForm* ValidParentForm(TControl* Control) {
     TCustomForm* f = GetParentForm(Control);
-    if (!f) throw EInvalidOperation("Control '" + (Control ? Control->GetName() : std::string()) + "' has no parent form");
+    if (!f)
+        throw EInvalidOperation("Control '" + (Control ? Control->GetName() : std::string()) + "' has no parent form");
     return f;
 }
 
@@ -163,7 +166,8 @@ bool ShowWindow(HWND Wnd, Integer CmdShow) {
             TWindowBackend::SetWindowState(Wnd, 0);
             lumora_detail::TopLevelPosChanged(Wnd, SWP_FRAMECHANGED);
         }
-        if (activate && Wnd->IsTopLevelCached() && !lumora_detail::NeverActivates(Wnd)) lumora_detail::ActivateTopLevel(Wnd);
+        if (activate && Wnd->IsTopLevelCached() && !lumora_detail::NeverActivates(Wnd))
+            lumora_detail::ActivateTopLevel(Wnd);
         break;
     }
     }
@@ -457,7 +461,8 @@ Integer ScrollWindowEx(HWND Wnd, Integer DX, Integer DY, const TRect* Scroll, co
         for (int i = 0; i < Wnd->GetControlCount(); ++i) {
             TControl* c = Wnd->GetControl(i);
             TRect b = c->GetBoundsRect();
-            if (TRect hit; IntersectRect(&hit, &b, &scroll)) c->SetBounds(b.Left + DX, b.Top + DY, b.Width(), b.Height());
+            if (TRect hit; IntersectRect(&hit, &b, &scroll))
+                c->SetBounds(b.Left + DX, b.Top + DY, b.Width(), b.Height());
         }
     }
     if (Update) *Update = upd;
@@ -466,7 +471,8 @@ Integer ScrollWindowEx(HWND Wnd, Integer DX, Integer DY, const TRect* Scroll, co
 }
 
 bool ScrollWindow(HWND Wnd, Integer DX, Integer DY, const TRect* Scroll, const TRect* Clip) {
-    return ScrollWindowEx(Wnd, DX, DY, Scroll, Clip, nullptr, SW_INVALIDATE | SW_ERASE | (Scroll ? 0 : SW_SCROLLCHILDREN)) != 0;
+    return ScrollWindowEx(Wnd, DX, DY, Scroll, Clip, nullptr,
+                          SW_INVALIDATE | SW_ERASE | (Scroll ? 0 : SW_SCROLLCHILDREN)) != 0;
 }
 
 TCursor SetCursorShape(TCursor Cursor) { return lumora_detail::SetCurrentCursor(Cursor); }

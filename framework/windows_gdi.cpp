@@ -557,7 +557,9 @@ bool DrawFrameControl(HDC dc, TRect* rect, UINT type, UINT state) {
         const TRect box(l, t, l + g, t + g);
         switch (state & 0xFF) {
         case DFCS_MENUCHECK: Glyph(dc, kCheck, 7, 7, box, 0); break;
-        case DFCS_MENUBULLET: Glyph(dc, kBullet, 6, 6, TRect(l + g / 4, t + g / 4, l + g - g / 4, t + g - g / 4), 0); break;
+        case DFCS_MENUBULLET:
+            Glyph(dc, kBullet, 6, 6, TRect(l + g / 4, t + g / 4, l + g - g / 4, t + g - g / 4), 0);
+            break;
         default: {
             // A right-pointing arrow.
             const int n = std::max(1, g / 2);
@@ -613,8 +615,8 @@ bool DrawCaptionBar(HDC dc, const TRect* rect, const std::string& text, UINT fla
         FillColor(dc, *rect, from);
     }
     if (!(flags & DC_TEXT) || text.empty()) return true;
-    HFONT font = CreateFont(-11, 0, 0, 0, (flags & DC_SMALLCAP) ? FW_NORMAL : FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0,
-                            VARIABLE_PITCH, "MS Sans Serif");
+    HFONT font = CreateFont(-11, 0, 0, 0, (flags & DC_SMALLCAP) ? FW_NORMAL : FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0,
+                            0, VARIABLE_PITCH, "MS Sans Serif");
     HGDIOBJ old = SelectObject(dc, font);
     const int oldMode = SetBkMode(dc, TRANSPARENT);
     const COLORREF oldText =

@@ -569,7 +569,8 @@ bool DrawFocusRect(HDC dc, const TRect* r);
 // Caption bars: DC_ACTIVE draws the active colours, DC_GRADIENT a gradient towards the gradient
 // caption colour, DC_SMALLCAP the small caption font; the text is shortened with "..." to fit.
 // (The window layer's DrawCaption takes the window's text and draws it through this.)
-inline constexpr UINT DC_ACTIVE = 0x1, DC_SMALLCAP = 0x2, DC_ICON = 0x4, DC_TEXT = 0x8, DC_INBUTTON = 0x10, DC_GRADIENT = 0x20;
+inline constexpr UINT DC_ACTIVE = 0x1, DC_SMALLCAP = 0x2, DC_ICON = 0x4, DC_TEXT = 0x8, DC_INBUTTON = 0x10,
+                      DC_GRADIENT = 0x20;
 bool DrawCaptionBar(HDC dc, const TRect* rect, const std::string& text, UINT flags);
 
 // ---------------------------------------------------------------------------------------------

@@ -30,8 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TMemoryStream again;
     copy->WriteData(&again);
     FUZZ_CHECK(again.GetSize() == out.GetSize());
-    FUZZ_CHECK(std::vector<Byte>(static_cast<Byte*>(out.GetMemory()), static_cast<Byte*>(out.GetMemory()) + out.GetSize()) ==
-               std::vector<Byte>(static_cast<Byte*>(again.GetMemory()), static_cast<Byte*>(again.GetMemory()) + again.GetSize()));
+    FUZZ_CHECK(
+        std::vector<Byte>(static_cast<Byte*>(out.GetMemory()), static_cast<Byte*>(out.GetMemory()) + out.GetSize()) ==
+        std::vector<Byte>(static_cast<Byte*>(again.GetMemory()),
+                          static_cast<Byte*>(again.GetMemory()) + again.GetSize()));
     FUZZ_CHECK(!whole || out.GetSize() <= Int64(size) || size < 4);
     copy->Free();
     list->Free();

@@ -185,7 +185,8 @@ void RotateSheared(TBitmap* Source, TBitmap* Dest, Integer Angle, bool AntiAlias
         if (AntiAlias)
             for (Integer c = 0; c < W1; ++c) {
                 const Integer u = weight[size_t(c)], row = shift[size_t(c)] + h;
-                if (u > 0 && row >= 0 && row < H2) pass2[size_t(row) * W1 + c] = Blend(prev[size_t(c)], Background, u, 4096 - u);
+                if (u > 0 && row >= 0 && row < H2)
+                    pass2[size_t(row) * W1 + c] = Blend(prev[size_t(c)], Background, u, 4096 - u);
             }
         progress.To(h + W1);
         pass1 = std::vector<TImgRGB>();

@@ -44,7 +44,8 @@ void ForRows24(TBitmap* Bitmap, Integer x1, Integer y1, Integer x2, Integer y2, 
 
 }  // namespace
 
-void GrayscaleRect(TBitmap* Bitmap, Integer x1, Integer y1, Integer x2, Integer y2, const TImgProgressTarget& Progress) {
+void GrayscaleRect(TBitmap* Bitmap, Integer x1, Integer y1, Integer x2, Integer y2,
+                   const TImgProgressTarget& Progress) {
     ForRows24(Bitmap, x1, y1, x2, y2, Progress, [](TImgRGB* p, Integer n) {
         for (Integer i = 0; i < n; ++i) {
             const Byte g = Byte(ImgRGBGrayLevel(p[i]));

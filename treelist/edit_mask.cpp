@@ -133,7 +133,8 @@ std::u32string TgxEditMask::Format(const std::u32string& Value) const {
                 continue;
             }
             size_t at = Value.find(p.Literal, from);
-            std::u32string run = Value.substr(std::min(from, Value.size()), at == std::u32string::npos ? std::u32string::npos : at - from);
+            std::u32string run = Value.substr(std::min(from, Value.size()),
+                                              at == std::u32string::npos ? std::u32string::npos : at - from);
             from = at == std::u32string::npos ? Value.size() : at + 1;
             shown += FitRun(run, width);
             shown += p.Literal;

@@ -288,7 +288,9 @@ TDateTime DateTextToDateTime(const std::string& Text) {
     }
     std::string date, rest;
     size_t i = 0;
-    for (; i < words.size() && i < 3 && std::all_of(words[i].begin(), words[i].end(), [](char c) { return c >= '0' && c <= '9'; }); ++i)
+    for (; i < words.size() && i < 3 &&
+           std::all_of(words[i].begin(), words[i].end(), [](char c) { return c >= '0' && c <= '9'; });
+         ++i)
         date += (i ? std::string(1, FormatSettings.DateSeparator) : std::string()) + words[i];
     for (; i < words.size(); ++i) rest += ' ' + words[i];
     TDateTime value = 0;

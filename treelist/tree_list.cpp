@@ -495,7 +495,9 @@ void TgxTreeListNode::MoveTo(TgxTreeListNode* Destination, TgxTreeListNodeAttach
         } else {
             TgxTreeListNode* parent = Destination->FParent;
             TgxTreeListNodeList& list = parent ? parent->FChildren : owner->FNodes;
-            const Integer index = Mode == amAddLast ? list.GetCount() : Mode == amAddFirst ? 0 : Destination->GetIndex();
+            const Integer index = Mode == amAddLast    ? list.GetCount()
+                                  : Mode == amAddFirst ? 0
+                                                       : Destination->GetIndex();
             list.Insert(index, this);
             FParent = parent;
             // A parent whose list was emptied by the detach gets its children back.

@@ -199,8 +199,9 @@ TgxTreeListBand* TgxTreeListBands::GetVisibleItem(Integer VisibleIndex) {
 Integer TgxTreeListBands::GetAbsoluteIndex(Integer VisibleIndex) {
     if (VisibleIndex < 0) return -1;
     if (FTreeList && !FTreeList->FBandCacheBuilding && !FTreeList->FVisibleBandIndexes.empty())
-        return VisibleIndex < Integer(FTreeList->FVisibleBandIndexes.size()) ? FTreeList->FVisibleBandIndexes[VisibleIndex]
-                                                                             : -1;
+        return VisibleIndex < Integer(FTreeList->FVisibleBandIndexes.size())
+                   ? FTreeList->FVisibleBandIndexes[VisibleIndex]
+                   : -1;
     for (int i = 0; i < GetCount(); ++i)
         if (GetItem(i)->GetVisible() && VisibleIndex-- == 0) return i;
     return -1;

@@ -178,7 +178,8 @@ void TCustomgxTreeListControl::SetHeaderPanelRowCount(Integer Value) {
 }
 
 void TCustomgxTreeListControl::ResetAutoHeaderPanelHeight() {
-    if (GetOptionsEx().Contains(aoAutoHeaderPanelHeight)) SetOptionsEx(GetOptionsEx() - TgxTreeListOptionsEx{aoAutoHeaderPanelHeight});
+    if (GetOptionsEx().Contains(aoAutoHeaderPanelHeight))
+        SetOptionsEx(GetOptionsEx() - TgxTreeListOptionsEx{aoAutoHeaderPanelHeight});
 }
 
 void TCustomgxTreeListControl::BandRowCountChanged() {

@@ -23,7 +23,8 @@ void TCustomgxTreeListControl::DoBandClick(Integer VisibleBand) {
 
 void TCustomgxTreeListControl::GetNodeDragText(TgxTreeListNode* Node, Integer Column, std::string& Text) {
     TCustomgxTreeList::GetNodeDragText(Node, Column, Text);
-    if (OnGetNodeDragText) OnGetNodeDragText(this, Node, Column >= 0 && Column < GetColumnCount() ? GetColumn(Column) : nullptr, Text);
+    if (OnGetNodeDragText)
+        OnGetNodeDragText(this, Node, Column >= 0 && Column < GetColumnCount() ? GetColumn(Column) : nullptr, Text);
 }
 
 // ---- bands -----------------------------------------------------------------------------------
@@ -183,7 +184,8 @@ void TCustomgxTreeListControl::DoCustomDrawCell(TCanvas* ACanvas, TRect& ARect, 
                                                 std::string& AText, TColor& AColor, TFont* AFont,
                                                 TAlignment& AAlignment, bool& ADone) {
     TgxTreeListColumn* column = GetColumn(Column);
-    if (OnCustomDraw) OnCustomDraw(this, ACanvas, ARect, ANode, column, AText, AFont, AColor, ASelected, AFocused, ADone);
+    if (OnCustomDraw)
+        OnCustomDraw(this, ACanvas, ARect, ANode, column, AText, AFont, AColor, ASelected, AFocused, ADone);
     if (ADone) return;
     if (OnCustomDrawCell)
         OnCustomDrawCell(this, ACanvas, ARect, ANode, column, ASelected, AFocused, ANewItemRow, AText, AColor, AFont,

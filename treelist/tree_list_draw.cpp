@@ -28,7 +28,8 @@ HBRUSH TreeListCheckerBrush() {
 TCustomImageList* TreeListIndicatorImages() {
     static TCustomImageList* images = [] {
         TCustomImageList* list = nullptr;
-        for (const char* name : {"GXGRID_ARROW", "GXGRID_EDIT", "GXGRID_INSERT", "GXGRID_MULTIDOT", "GXGRID_MULTIARROW"}) {
+        for (const char* name :
+             {"GXGRID_ARROW", "GXGRID_EDIT", "GXGRID_INSERT", "GXGRID_MULTIDOT", "GXGRID_MULTIARROW"}) {
             TBitmap bitmap;
             bitmap.LoadFromResourceName(HInstance, name);
             // The list takes the size of the first picture.
@@ -96,8 +97,8 @@ void DrawBitmapOnBrush(HDC DC, const TRect& R, TBitmap* Bitmap, HBRUSH Brush) {
 
 void DrawImageCentered(TCanvas* Canvas, const TRect& R, TCustomImageList* Images, Integer Index) {
     if (!Images || Index < 0 || Index >= Images->GetCount()) return;
-    Images->Draw(Canvas, (R.Left + R.Right - Images->GetWidth() + 1) / 2, (R.Top + R.Bottom - Images->GetHeight() + 1) / 2,
-                 Index);
+    Images->Draw(Canvas, (R.Left + R.Right - Images->GetWidth() + 1) / 2,
+                 (R.Top + R.Bottom - Images->GetHeight() + 1) / 2, Index);
 }
 
 void DrawBitmapCentered(TCanvas* Canvas, const TRect& R, TBitmap* Bitmap) {

@@ -228,7 +228,8 @@ void TCustomgxTreeListControl::GetHeaderCaption(Integer Column, std::string& Tex
 }
 
 Integer TCustomgxTreeListControl::GetColumnLineHeight(TCanvas* Canvas, Integer Column) {
-    return std::max(TCustomgxTreeList::GetColumnLineHeight(Canvas, Column), GetColumn(Column)->GetMinCellHeight(Canvas));
+    return std::max(TCustomgxTreeList::GetColumnLineHeight(Canvas, Column),
+                    GetColumn(Column)->GetMinCellHeight(Canvas));
 }
 
 bool TCustomgxTreeListControl::DoCalcRowLineHeight(TgxTreeListNode* Node, Integer Column, const std::string& Text,
@@ -256,7 +257,8 @@ bool TCustomgxTreeListControl::IsExistFooterCell(Integer Column) {
 void TCustomgxTreeListControl::CalcHeaderPanelRowCount() {
     Integer highest = -1;
     for (Integer i = 0; i < FColumns.GetCount(); ++i)
-        if (IsColumnShown(i) && GetColumn(i)->GetStoredRowIndex() > highest) highest = GetColumn(i)->GetStoredRowIndex();
+        if (IsColumnShown(i) && GetColumn(i)->GetStoredRowIndex() > highest)
+            highest = GetColumn(i)->GetStoredRowIndex();
     if (highest < 0) return;
     TgxFlagGuard internal(FInternalRowCount);
     SetHeaderPanelRowCount(highest + 1);

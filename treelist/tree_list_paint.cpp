@@ -232,7 +232,8 @@ private:
                     TClipKeeper clip(DC());
                     if (!(item.Clip == item.Rect))
                         IntersectClipRect(DC(), item.Clip.Left, item.Clip.Top, item.Clip.Right, item.Clip.Bottom);
-                    L.DoCustomDrawBand(item.Band, C, item.Rect, content.Text, color, C->GetFont(), content.Alignment, done);
+                    L.DoCustomDrawBand(item.Band, C, item.Rect, content.Text, color, C->GetFont(), content.Alignment,
+                                       done);
                 }
                 if (!done)
                     DrawHeaderCellBuffered(DC(), Buffer, item.Rect, item.Clip, Brushes.Get(color), C->GetFont(),
@@ -253,7 +254,8 @@ private:
         C->GetFont()->Assign(L.FHeaderFont);
         HBRUSH shadow = GetSysColorBrush(COLOR_BTNSHADOW);
         for (const TgxHeaderDrawItem& h : DI.Headers) {
-            const TRect below = IntersectionOf(h.EmptyRect, TRect(h.Clip.Left, h.EmptyRect.Top, h.Clip.Right, h.EmptyRect.Bottom));
+            const TRect below =
+                IntersectionOf(h.EmptyRect, TRect(h.Clip.Left, h.EmptyRect.Top, h.Clip.Right, h.EmptyRect.Bottom));
             if (Visible(below)) Fill(below, shadow);
             if (!Visible(h.Clip)) continue;
             TgxHeaderCellContent content;
@@ -283,7 +285,8 @@ private:
         for (const TgxEmptyBandDrawItem& band : DI.EmptyBands) {
             TRect r = band.Rect;
             for (const TgxBandDrawItem& item : DI.Bands)
-                if (item.Band == band.Band) r = IntersectionOf(r, TRect(item.Clip.Left, r.Top, item.Clip.Right, r.Bottom));
+                if (item.Band == band.Band)
+                    r = IntersectionOf(r, TRect(item.Clip.Left, r.Top, item.Clip.Right, r.Bottom));
             if (Visible(r)) Fill(r, shadow);
         }
         FixedBandSeparators(DI.HeaderPanelRect.Top, DI.HeaderPanelRect.Bottom);
@@ -332,11 +335,13 @@ private:
             if (focused && !L.IsRowSelect() && !L.IsInvertSelect() && h.Column == FocusedColumn) FocusFrame(cell);
         }
         for (const TgxEmptyBandDrawItem& band : DI.EmptyBands)
-            Fill(IntersectionOf(TRect(band.Rect.Left, row.Top, band.Rect.Right, cellsBottom), row), Brushes.Get(L.GetColor()));
+            Fill(IntersectionOf(TRect(band.Rect.Left, row.Top, band.Rect.Right, cellsBottom), row),
+                 Brushes.Get(L.GetColor()));
         if (focused && (L.IsRowSelect() || L.IsInvertSelect()))
             FocusFrame(TRect(DI.RowsRect.Left, row.Top, DI.CellsRight + 1, cellsBottom));
         if (L.FShowGrid && !grid.empty()) {
-            grid.insert(grid.end(), {TPoint(DI.RowsRect.Left, cellsBottom - 1), TPoint(DI.CellsRight + 1, cellsBottom - 1)});
+            grid.insert(grid.end(),
+                        {TPoint(DI.RowsRect.Left, cellsBottom - 1), TPoint(DI.CellsRight + 1, cellsBottom - 1)});
             DrawSegments(grid, L.GetGridLineColor());
         }
     }
@@ -548,12 +553,14 @@ private:
             for (const TgxEmptyBandDrawItem& band : DI.EmptyBands) {
                 TRect r(band.Rect.Left, parts.CellsTop, band.Rect.Right, parts.PreviewTop);
                 for (const TgxBandDrawItem& item : DI.Bands)
-                    if (item.Band == band.Band) r = IntersectionOf(r, TRect(item.Clip.Left, r.Top, item.Clip.Right, r.Bottom));
+                    if (item.Band == band.Band)
+                        r = IntersectionOf(r, TRect(item.Clip.Left, r.Top, item.Clip.Right, r.Bottom));
                 if (Visible(r)) Fill(r, rowBrush);
             }
         }
         if (Row.PreviewLineCount > 0 && !Row.GroupNode) {
-            const TRect preview(treeEnd, parts.PreviewTop, DI.CellsRight + 1 - (L.FShowGrid ? 1 : 0), parts.PreviewBottom);
+            const TRect preview(treeEnd, parts.PreviewTop, DI.CellsRight + 1 - (L.FShowGrid ? 1 : 0),
+                                parts.PreviewBottom);
             if (Visible(preview)) L.DrawPreview(C, preview, rowSelected, rowBrush, rowText, rowBack, node);
         }
         for (Integer f = 0; f < Row.FooterCount; ++f) PaintRowFooter(Row, f);
@@ -620,8 +627,8 @@ private:
             IntersectClipRect(DC(), clip.Left, clip.Top, clip.Right, clip.Bottom);
             DrawEdge(DC(), &cell, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
             C->GetFont()->SetColor(L.FRowFooterTextColor);
-            L.DrawNodeCell(C, cell, h.LastColumnOfLastBand, h.FirstColumnOfFirstBand, 1, false, brush, L.FRowFooterColor,
-                           false, false, Index, h.Column, Row.Node);
+            L.DrawNodeCell(C, cell, h.LastColumnOfLastBand, h.FirstColumnOfFirstBand, 1, false, brush,
+                           L.FRowFooterColor, false, false, Index, h.Column, Row.Node);
         }
     }
 

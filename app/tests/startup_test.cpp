@@ -340,7 +340,9 @@ TEST_F(StartupTest, UnreadableFormatRecordsAreRebuiltWhenTheUserAgrees) {
         std::vector<bool> resets;
         dialogs_.Answer(answer);
         CreateProgramForms();
-        frmMain->FormatRecordHooks.Valid = [](TFormatRecordKind, const std::string& Text) { return Text != "not a record"; };
+        frmMain->FormatRecordHooks.Valid = [](TFormatRecordKind, const std::string& Text) {
+            return Text != "not a record";
+        };
         frmMain->FormatRecordHooks.ResetToDefaults = [&](bool Ask) { resets.push_back(Ask); };
         frmMain->Show();
         uitest::ProcessEvents();
@@ -356,7 +358,9 @@ TEST_F(StartupTest, UnreadableFormatRecordsAreRebuiltWhenTheUserAgrees) {
     Store(MainSettingsKey, {{"Version", "Lumora v4.000"}});
     std::vector<bool> resets;
     CreateProgramForms();
-    frmMain->FormatRecordHooks.Valid = [](TFormatRecordKind, const std::string& Text) { return Text != "not a record"; };
+    frmMain->FormatRecordHooks.Valid = [](TFormatRecordKind, const std::string& Text) {
+        return Text != "not a record";
+    };
     frmMain->FormatRecordHooks.ResetToDefaults = [&](bool Ask) { resets.push_back(Ask); };
     frmMain->Show();
     uitest::ProcessEvents();

@@ -181,7 +181,8 @@ TEST_F(FormatsDialogTest, TheShippedListReadsQuietlyAndEachImageMaskLoads) {
     Open()->GetDefaultSettings();
     EXPECT_TRUE(dialogs_.Requests().empty());
     ASSERT_FALSE(dlg_->GetAllFormats(lmImage, true).empty());
-    for (TLMFileTypes kind : {lmText, lmSound, lmVideo, lmOffice}) EXPECT_FALSE(dlg_->GetAllFormats(kind, true).empty());
+    for (TLMFileTypes kind : {lmText, lmSound, lmVideo, lmOffice})
+        EXPECT_FALSE(dlg_->GetAllFormats(kind, true).empty());
     // "*.cur;" holds ".C", but a C source is no image.
     EXPECT_EQ(getlmtype("/x/main.c"), lmnone);
 
@@ -242,7 +243,8 @@ TEST_F(FormatsDialogTest, ExchangeFilesSaveAndRestoreTheSevenRecords) {
     WriteKnownFormats({"END"});
     Open();
     TFormatRecords& r = FormatRecords();
-    for (int k = 0; k < FormatKindCount; ++k) r[k] = {"*.k" + std::to_string(k) + ";", Byte(k), 4, "/ed#" + std::to_string(k), 0};
+    for (int k = 0; k < FormatKindCount; ++k)
+        r[k] = {"*.k" + std::to_string(k) + ";", Byte(k), 4, "/ed#" + std::to_string(k), 0};
     const TFormatRecords saved = r;
 
     dialogs_.Answer(mrOk, dir_ + "mine");
@@ -278,7 +280,8 @@ TEST_F(FormatsDialogTest, ExchangeFilesSaveAndRestoreTheSevenRecords) {
     const TFormatRecords before = r;
     dialogs_.Answer(mrOk, dir_ + "bad.fmt").Answer(mrOk);
     dlg_->btnloadClick(nullptr);
-    EXPECT_EQ(dialogs_.Requests().back().Text, "Error encountered loading format entries from the file, " + dir_ + "bad.fmt");
+    EXPECT_EQ(dialogs_.Requests().back().Text,
+              "Error encountered loading format entries from the file, " + dir_ + "bad.fmt");
     EXPECT_EQ(r[lmImage].Extensions, "*.i;");
     EXPECT_EQ(r[lmSound].Extensions, "*.s;");
     for (TLMFileTypes k : {lmText, lmCustom, lmOffice, lmVideo, lmOther}) EXPECT_EQ(r[k], before[k]) << k;

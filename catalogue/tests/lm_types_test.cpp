@@ -190,7 +190,8 @@ TEST(CataloguePaths, NamePartsAndDelimiters) {
 
 TEST(CatalogueGeometry, FittedRectanglesMatchTheOracle) {
     for (const TFitCase& c : kFitCases) {
-        const TRect r = FitRectInBox(c.W, c.H, c.BoxW, c.BoxH, c.Left, c.Top, c.Stretch, c.Shrink, c.CenterV, c.CenterH);
+        const TRect r =
+            FitRectInBox(c.W, c.H, c.BoxW, c.BoxH, c.Left, c.Top, c.Stretch, c.Shrink, c.CenterV, c.CenterH);
         EXPECT_EQ((std::array<Integer, 4>{r.Left, r.Top, r.Right, r.Bottom}),
                   (std::array<Integer, 4>{c.Expected[0], c.Expected[1], c.Expected[2], c.Expected[3]}))
             << c.W << "x" << c.H << " in " << c.BoxW << "x" << c.BoxH;
@@ -306,7 +307,8 @@ TEST_F(CatalogueFiles, FolderChainsAreMadeAfterAskingAndUndoneOnFailure) {
     const std::string bad = dir_ + "n1/n2/" + std::string(300, 'x') + "/n4";
     dialogs_.Answer(mrOk);
     EXPECT_FALSE(ForceDirectoriesPrompt(bad, false));
-    EXPECT_EQ(dialogs_.Requests().back().Text, "An error was encountered whilst trying to create the directory, " + bad);
+    EXPECT_EQ(dialogs_.Requests().back().Text,
+              "An error was encountered whilst trying to create the directory, " + bad);
     EXPECT_FALSE(DirectoryExists(dir_ + "n1"));
 
     EXPECT_FALSE(ForceDirectoriesPrompt("/", true));

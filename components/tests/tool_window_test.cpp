@@ -37,7 +37,8 @@ TEST_F(ToolWindowTest, ADockedBarsClientAreaLeavesTheFrameAndTheDragHandle) {
         TRect client = bar->GetClientRect();
         TRect inWindow{origin.X - bar->GetLeft(), origin.Y - bar->GetTop(), origin.X - bar->GetLeft() + client.Right,
                        origin.Y - bar->GetTop() + client.Bottom};
-        EXPECT_EQ(inWindow, c.Client) << "position " << c.Position << ", style " << c.Style << ", close " << c.CloseButton;
+        EXPECT_EQ(inWindow, c.Client) << "position " << c.Position << ", style " << c.Style << ", close "
+                                      << c.CloseButton;
         bar->Free();
         dock->Free();
     }
@@ -53,13 +54,16 @@ TEST_F(ToolWindowTest, MovingBetweenDocksFiresTheSwitchEventsInOrder) {
     std::vector<std::string> log;
     auto note = [&](const char* s) { return [&log, s](TObject*) { log.push_back(s); }; };
     bar->OnDockChanging = note("changing");
-    bar->OnDockChangingEx = [&](TObject*, TDockX* To) { log.push_back(To == left ? "changing-ex left" : "changing-ex ?"); };
+    bar->OnDockChangingEx = [&](TObject*, TDockX* To) {
+        log.push_back(To == left ? "changing-ex left" : "changing-ex ?");
+    };
     bar->OnRecreating = note("recreating");
     bar->OnDockChangingHidden = [&](TObject*, TDockX* To) { log.push_back(To == left ? "hidden left" : "hidden ?"); };
     bar->OnRecreated = note("recreated");
     bar->OnDockChanged = note("changed");
     bar->SetParent(left);
-    EXPECT_EQ(log, (std::vector<std::string>{"changing", "changing-ex left", "recreating", "hidden left", "recreated", "changed"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"changing", "changing-ex left", "recreating", "hidden left", "recreated",
+                                             "changed"}));
     EXPECT_EQ(bar->GetDockedTo(), left);
     EXPECT_TRUE(top->GetBars().empty());
     ASSERT_EQ(left->GetBars().size(), 1u);

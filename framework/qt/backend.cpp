@@ -43,7 +43,8 @@ bool SaveBitmapAsPng(TBitmap* Bitmap, const std::string& FileName) {
         const auto* row = static_cast<const uint8_t*>(Bitmap->ScanLine(y));
         auto* out = reinterpret_cast<QRgb*>(img.scanLine(y));
         for (int x = 0; x < w; ++x) {
-            if (Bitmap->GetPixelFormat() == pf1bit) out[x] = (row[x >> 3] & (0x80 >> (x & 7))) ? 0xFFFFFFFFu : 0xFF000000u;
+            if (Bitmap->GetPixelFormat() == pf1bit)
+                out[x] = (row[x >> 3] & (0x80 >> (x & 7))) ? 0xFFFFFFFFu : 0xFF000000u;
             else out[x] = qRgb(row[x * 3 + 2], row[x * 3 + 1], row[x * 3]);
         }
     }

@@ -81,7 +81,8 @@ void lumora_qt::DrawImageOnCanvas(TCanvas* Canvas, int X, int Y, const QImage& I
                     const uint32_t c = p[i];
                     const unsigned a = c >> 24, ia = 255 - a;
                     auto ch = [&](int sh) {
-                        return std::min(255u, ((c >> sh) & 0xFF) + (((row[size_t(i)] >> sh) & 0xFF) * ia + 127) / 255) << sh;
+                        return std::min(255u, ((c >> sh) & 0xFF) + (((row[size_t(i)] >> sh) & 0xFF) * ia + 127) / 255)
+                               << sh;
                     };
                     row[size_t(i)] = ch(16) | ch(8) | ch(0);
                 }

@@ -162,7 +162,9 @@ bool lumora_dialogs::RunFileDialog(const TFileDialogSpec& Spec, TDialogAnswer& A
     dlg.setOption(QFileDialog::HideNameFilterDetails);
     dlg.setWindowTitle(QString::fromStdString(Spec.Title));
     dlg.setAcceptMode(Spec.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dlg.setFileMode(Spec.Save ? QFileDialog::AnyFile : Spec.MultiSelect ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
+    dlg.setFileMode(Spec.Save          ? QFileDialog::AnyFile
+                    : Spec.MultiSelect ? QFileDialog::ExistingFiles
+                                       : QFileDialog::AnyFile);
     dlg.Filters = NameFilters(Spec.Filter);
     if (!dlg.Filters.isEmpty()) {
         dlg.setNameFilters(dlg.Filters);
@@ -196,7 +198,8 @@ bool lumora_dialogs::RunFileDialog(const TFileDialogSpec& Spec, TDialogAnswer& A
         // The file offered is the selection the dialog opens with.
         QFileInfo chosen(QDir(dlg.directory()).filePath(QFileInfo(file).fileName()));
         if (session && chosen.isFile())
-            Application->Guard(Application, [&] { session->SelectionChanged(chosen.absoluteFilePath().toStdString()); });
+            Application->Guard(Application,
+                               [&] { session->SelectionChanged(chosen.absoluteFilePath().toStdString()); });
     }
     bool ok = dlg.exec() == QDialog::Accepted;
     if (session) {

@@ -60,7 +60,8 @@ void DragImageSet(int w, int h, const std::vector<uint32_t>& argb) {
     DragImageWindow* win = Window();
     QImage img(w, h, QImage::Format_ARGB32);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) reinterpret_cast<uint32_t*>(img.scanLine(y))[x] = argb[size_t(y) * size_t(w) + size_t(x)];
+        for (int x = 0; x < w; ++x)
+            reinterpret_cast<uint32_t*>(img.scanLine(y))[x] = argb[size_t(y) * size_t(w) + size_t(x)];
     win->picture = img.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     win->resize(w, h);
     win->update();

@@ -35,13 +35,15 @@ std::u32string ToChars(const QString& s) {
 // Characters to UTF-16 units of Text, and back.
 int ToUnits(const QString& Text, int Chars) {
     int i = 0;
-    for (int c = 0; c < Chars && i < Text.size(); ++c) i += (Text.at(i).isHighSurrogate() && i + 1 < Text.size()) ? 2 : 1;
+    for (int c = 0; c < Chars && i < Text.size(); ++c)
+        i += (Text.at(i).isHighSurrogate() && i + 1 < Text.size()) ? 2 : 1;
     return i;
 }
 
 int ToCharCount(const QString& Text, int Units) {
     int c = 0;
-    for (int i = 0; i < Units && i < Text.size(); ++c) i += (Text.at(i).isHighSurrogate() && i + 1 < Text.size()) ? 2 : 1;
+    for (int i = 0; i < Units && i < Text.size(); ++c)
+        i += (Text.at(i).isHighSurrogate() && i + 1 < Text.size()) ? 2 : 1;
     return c;
 }
 
@@ -71,7 +73,8 @@ class PasswordStyle : public QProxyStyle {
 public:
     explicit PasswordStyle(QObject* Parent) { setParent(Parent); }
     char32_t Ch = U'*';
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget, QStyleHintReturn* ret) const override {
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* ret) const override {
         if (hint == SH_LineEdit_PasswordCharacter) return int(Ch);
         if (hint == SH_LineEdit_PasswordMaskDelay) return 0;
         return QProxyStyle::styleHint(hint, option, widget, ret);
@@ -289,7 +292,8 @@ void TEditBackend::ApplyStyle(TCustomEdit* Edit) {
         const TRect& fr = FormatRect(Edit);
         if (fr.Right > fr.Left && fr.Bottom > fr.Top)
             // The text keeps to the formatting rectangle.
-            l->setTextMargins(fr.Left, fr.Top, std::max(0, l->width() - fr.Right), std::max(0, l->height() - fr.Bottom));
+            l->setTextMargins(fr.Left, fr.Top, std::max(0, l->width() - fr.Right),
+                              std::max(0, l->height() - fr.Bottom));
         else
             l->setTextMargins(border + 1 + LeftMargin(Edit), border, border + 1 + RightMargin(Edit), border);
         Char pc = PasswordChar(Edit);
@@ -310,8 +314,10 @@ void TEditBackend::ApplyStyle(TCustomEdit* Edit) {
         t->viewport()->setPalette(pal);
         t->setLineWrapMode(WordWrap(Edit) ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
         TScrollStyle sb = ScrollBars(Edit);
-        t->setVerticalScrollBarPolicy(sb == ssVertical || sb == ssBoth ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-        t->setHorizontalScrollBarPolicy(sb == ssHorizontal || sb == ssBoth ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+        t->setVerticalScrollBarPolicy(sb == ssVertical || sb == ssBoth ? Qt::ScrollBarAlwaysOn
+                                                                       : Qt::ScrollBarAlwaysOff);
+        t->setHorizontalScrollBarPolicy(sb == ssHorizontal || sb == ssBoth ? Qt::ScrollBarAlwaysOn
+                                                                           : Qt::ScrollBarAlwaysOff);
         QTextOption opt = t->document()->defaultTextOption();
         TAlignment a = Alignment(Edit);
         opt.setAlignment(a == taRightJustify ? Qt::AlignRight : a == taCenter ? Qt::AlignHCenter : Qt::AlignLeft);

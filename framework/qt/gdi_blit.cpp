@@ -299,7 +299,8 @@ bool Blit(HDC__* dst, int x, int y, int w, int h, const BlitSource* src, int sx,
                 if (srcMonoToColour) {
                     for (auto& v : sbuf) v = v ? src->mono1 : src->mono0;
                 } else if (srcColourToMono) {
-                    for (auto& v : sbuf) v = (src->matchBk ? v == (src->bk & 0xFFFFFF) : NearestIsWhite(v)) ? 0xFFFFFF : 0;
+                    for (auto& v : sbuf)
+                        v = (src->matchBk ? v == (src->bk & 0xFFFFFF) : NearestIsWhite(v)) ? 0xFFFFFF : 0;
                 }
             }
             ReadSpan(ds, r.left(), yy, n, dbuf.data());
@@ -665,7 +666,8 @@ bool DrawIconEx(HDC dc, int x, int y, HICON icon, int width, int height, UINT, H
                 uint32_t& v = buf[size_t(i)];
                 if (classic) {
                     const bool andBit = ic->andMask.pixelIndex(sx, sy) != 0;
-                    const uint32_t xr = reinterpret_cast<const uint32_t*>(ic->xorImage.constScanLine(sy))[sx] & 0xFFFFFF;
+                    const uint32_t xr =
+                        reinterpret_cast<const uint32_t*>(ic->xorImage.constScanLine(sy))[sx] & 0xFFFFFF;
                     if ((flags & DI_MASK) && (flags & DI_IMAGE)) v = (andBit ? v : 0) ^ xr;
                     else if (flags & DI_IMAGE) v = xr;
                     else if (flags & DI_MASK) v = andBit ? 0xFFFFFF : 0;

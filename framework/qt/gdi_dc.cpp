@@ -491,11 +491,14 @@ HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, cons
             } else {
                 for (int x = 0; x < width; ++x) {
                     uint32_t rgb = 0;
-                    if (depth == 24) rgb = (uint32_t(row[x * 3 + 2]) << 16) | (uint32_t(row[x * 3 + 1]) << 8) | row[x * 3];
-                    else if (depth == 32) rgb = (uint32_t(row[x * 4 + 2]) << 16) | (uint32_t(row[x * 4 + 1]) << 8) | row[x * 4];
+                    if (depth == 24)
+                        rgb = (uint32_t(row[x * 3 + 2]) << 16) | (uint32_t(row[x * 3 + 1]) << 8) | row[x * 3];
+                    else if (depth == 32)
+                        rgb = (uint32_t(row[x * 4 + 2]) << 16) | (uint32_t(row[x * 4 + 1]) << 8) | row[x * 4];
                     else if (depth == 16) {
                         const unsigned v = row[x * 2] | (unsigned(row[x * 2 + 1]) << 8);
-                        rgb = (((v >> 10) & 31) * 255 / 31) << 16 | (((v >> 5) & 31) * 255 / 31) << 8 | ((v & 31) * 255 / 31);
+                        rgb = (((v >> 10) & 31) * 255 / 31) << 16 | (((v >> 5) & 31) * 255 / 31) << 8 |
+                              ((v & 31) * 255 / 31);
                     }
                     WritePixel(s, x, y, rgb);
                 }

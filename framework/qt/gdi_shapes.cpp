@@ -201,7 +201,8 @@ void StrokePath(HDC__* d, const PenInfo& pen, const QPainterPath& path) {
         ComposeOutline(d, pen, m);
         return;
     }
-    Mask m = NewMask(d, path.boundingRect().toAlignedRect().adjusted(-pen.width, -pen.width, pen.width + 1, pen.width + 1));
+    Mask m =
+        NewMask(d, path.boundingRect().toAlignedRect().adjusted(-pen.width, -pen.width, pen.width + 1, pen.width + 1));
     if (!m.ok()) return;
     StrokeInto(m, pen, path);
     ComposeOutline(d, pen, m);

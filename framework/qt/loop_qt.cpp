@@ -126,7 +126,8 @@ void lumora_backend::StopTimer(Integer Id) {
 
 bool lumora_qt::Offscreen() {
     static int offscreen = -1;
-    if (offscreen < 0 && QCoreApplication::instance()) offscreen = QGuiApplication::platformName() == "offscreen" ? 1 : 0;
+    if (offscreen < 0 && QCoreApplication::instance())
+        offscreen = QGuiApplication::platformName() == "offscreen" ? 1 : 0;
     return offscreen == 1;
 }
 

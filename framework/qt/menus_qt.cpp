@@ -62,8 +62,10 @@ TMenuItem* ItemOf(QAction* a) {
 // Menus take the system colours of menus (the classic ones, as every window does).
 void ApplyMenuColors(QWidget* Widget, TColor Background) {
     QPalette p = Widget->palette();
-    for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button}) p.setColor(role, lumora_qt::ToQColor(Background));
-    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) p.setColor(role, lumora_qt::ToQColor(clMenuText));
+    for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+        p.setColor(role, lumora_qt::ToQColor(Background));
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(role, lumora_qt::ToQColor(clMenuText));
     p.setColor(QPalette::Disabled, QPalette::WindowText, lumora_qt::ToQColor(clGrayText));
     p.setColor(QPalette::Disabled, QPalette::Text, lumora_qt::ToQColor(clGrayText));
     p.setColor(QPalette::Disabled, QPalette::ButtonText, lumora_qt::ToQColor(clGrayText));

@@ -38,7 +38,8 @@ QString PdfFolder() {
 // A new file in the print folder named after the job's title.
 QString NewPdfName(const std::string& Title) {
     QString base = QString::fromStdString(Title).trimmed();
-    for (QChar bad : {QChar('/'), QChar('\\'), QChar(':'), QChar('*'), QChar('?'), QChar('"'), QChar('<'), QChar('>'), QChar('|')})
+    for (QChar bad :
+         {QChar('/'), QChar('\\'), QChar(':'), QChar('*'), QChar('?'), QChar('"'), QChar('<'), QChar('>'), QChar('|')})
         base.replace(bad, '_');
     if (base.isEmpty()) base = "Untitled";
     QDir dir(PdfFolder());

@@ -53,7 +53,8 @@ HBITMAP BitmapFromArt(const lumora_art::Picture& p) {
     BitmapOf(b)->dib = true;  // loaded from a resource, as a device-independent bitmap
     const Surface s = BitmapOf(b)->surface();
     for (int y = 0; y < p.height; ++y)
-        for (int x = 0; x < p.width; ++x) WritePixel(s, x, y, p.pixels[size_t(y) * size_t(p.width) + size_t(x)] & 0xFFFFFF);
+        for (int x = 0; x < p.width; ++x)
+            WritePixel(s, x, y, p.pixels[size_t(y) * size_t(p.width) + size_t(x)] & 0xFFFFFF);
     return b;
 }
 

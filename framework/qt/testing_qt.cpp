@@ -76,7 +76,8 @@ QWidget* WidgetFor(TControl* C) {
 
 // Sends a mouse event at a screen point to the widget real input would reach: the one holding the
 // press, else the captured window, else Fallback.
-void SendMouseAt(TPoint g, QWidget* Fallback, QEvent::Type type, Qt::MouseButton button, TShiftState shift, ulong time) {
+void SendMouseAt(TPoint g, QWidget* Fallback, QEvent::Type type, Qt::MouseButton button, TShiftState shift,
+                 ulong time) {
     QWidget* target = nullptr;
     HWND capture = GetCapture();
     if (gPressed)
@@ -101,7 +102,8 @@ void SendMouseAt(TPoint g, QWidget* Fallback, QEvent::Type type, Qt::MouseButton
     uitest::ProcessEvents();
 }
 
-void SendMouse(TControl* C, QEvent::Type type, Integer X, Integer Y, Qt::MouseButton button, TShiftState shift, ulong time) {
+void SendMouse(TControl* C, QEvent::Type type, Integer X, Integer Y, Qt::MouseButton button, TShiftState shift,
+               ulong time) {
     uitest::Start();
     TPoint g = C->ClientToScreen({X, Y});
     SendMouseAt(g, gPressed || GetCapture() ? nullptr : WidgetFor(C), type, button, shift, time);
@@ -246,8 +248,11 @@ void TypeText(TWinControl* C, const std::string& Text) {
             static const Word keys[] = {VK_OEM_PLUS, VK_OEM_MINUS, VK_OEM_COMMA, VK_OEM_PERIOD, VK_OEM_2, VK_OEM_1,
                                         VK_OEM_3, VK_OEM_4, VK_OEM_5, VK_OEM_6, VK_OEM_7};
             if (auto p = plain.find(ch); p != std::string::npos) key = keys[p];
-            else if (auto q = shifted.find(ch); q != std::string::npos) { key = keys[q]; shift = {ssShift}; }
-            else if (auto d = digitsShifted.find(ch); d != std::string::npos) { key = Word('0' + d); shift = {ssShift}; }
+            else if (auto q = shifted.find(ch); q != std::string::npos) { key = keys[q]; shift = {ssShift};
+            } else if (auto d = digitsShifted.find(ch); d != std::string::npos) {
+                key = Word('0' + d);
+                shift = {ssShift};
+            }
         }
         if (!key) continue;
         PressKey(C, key, shift);
@@ -304,8 +309,8 @@ void ScrollBarAction(TWinControl* C, Integer Bar, Word Code) {
     }
     qb->triggerAction(a);
     // The button is let go: the scroll ends.
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(1, 1), QPointF(qb->mapToGlobal(QPoint(1, 1))), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(1, 1), QPointF(qb->mapToGlobal(QPoint(1, 1))),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(qb, &release);
     ProcessEvents();
 }

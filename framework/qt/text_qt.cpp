@@ -98,7 +98,8 @@ QString SubstituteFontName(const std::string& name, int pitch) {
     QString fam = it != t.end() ? QString::fromLatin1(it->second) : QString::fromUtf8(name.c_str());
     if (fam.isEmpty() || !FamilyInstalled(fam))
         fam = (pitch & 3) == FIXED_PITCH ? QStringLiteral("Liberation Mono") : QStringLiteral("Liberation Sans");
-    if (!FamilyInstalled(fam)) fam = (pitch & 3) == FIXED_PITCH ? QStringLiteral("DejaVu Sans Mono") : QStringLiteral("DejaVu Sans");
+    if (!FamilyInstalled(fam))
+        fam = (pitch & 3) == FIXED_PITCH ? QStringLiteral("DejaVu Sans Mono") : QStringLiteral("DejaVu Sans");
     return fam;
 }
 
@@ -353,7 +354,8 @@ struct TextLayout {
     QFontMetrics fm;
     int tabWidth;
     bool expandTabs;
-    explicit TextLayout(const FontEngine& f, int tab, bool expand) : fe(f), fm(f.font), tabWidth(tab), expandTabs(expand) {}
+    explicit TextLayout(const FontEngine& f, int tab, bool expand)
+        : fe(f), fm(f.font), tabWidth(tab), expandTabs(expand) {}
 
     // Width of a line with tabs stopping at multiples of the tab width.
     int Width(const QString& s) const {

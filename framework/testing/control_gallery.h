@@ -151,7 +151,8 @@ private:
         Colour = Make<TComboBox>(c, {60, 132, 220, 153});
         Colour->SetStyle(csOwnerDrawFixed);
         Colour->SetItemHeight(15);
-        for (TColor col : {clRed, clGreen, clBlue, clOlive}) Colour->GetItems()->AddObject(ColorToString(col), reinterpret_cast<TObject*>(uintptr_t(col)));
+        for (TColor col : {clRed, clGreen, clBlue, clOlive})
+            Colour->GetItems()->AddObject(ColorToString(col), reinterpret_cast<TObject*>(uintptr_t(col)));
         Colour->OnDrawItem = [this](TWinControl*, Integer Index, TRect R, TOwnerDrawState) {
             TCanvas* cv = Colour->GetCanvas();
             cv->FillRect(R);
@@ -194,7 +195,8 @@ private:
         Static->SetBorderStyle(sbsSunken);
 
         Files = Make<TListBox>(c, {230, 8, 380, 120});
-        for (const char* s : {"beach.jpg", "boat.jpg", "cliff.png", "dunes.jpg", "harbour.gif", "lighthouse.jpg", "sunset.jpg"})
+        for (const char* s :
+             {"beach.jpg", "boat.jpg", "cliff.png", "dunes.jpg", "harbour.gif", "lighthouse.jpg", "sunset.jpg"})
             Files->GetItems()->Add(s);
         Files->SetMultiSelect(true);
         Files->SetSelected(1, true);

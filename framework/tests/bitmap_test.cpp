@@ -28,7 +28,9 @@ struct BmpBuilder {
 
     std::vector<uint8_t> Build() const {
         std::vector<uint8_t> v(14 + headerSize, 0);
-        auto p32 = [&](size_t at, uint32_t x) { for (int i = 0; i < 4; ++i) v[at + size_t(i)] = uint8_t(x >> (8 * i)); };
+        auto p32 = [&](size_t at, uint32_t x) {
+            for (int i = 0; i < 4; ++i) v[at + size_t(i)] = uint8_t(x >> (8 * i));
+        };
         auto p16 = [&](size_t at, uint16_t x) { v[at] = uint8_t(x); v[at + 1] = uint8_t(x >> 8); };
         v[0] = 'B';
         v[1] = 'M';

@@ -102,7 +102,9 @@ TEST_F(BarsTest, TabControlGeometryAndOwnerDrawing) {
     std::vector<std::pair<Integer, bool>> drawn;
     tc->SetTabPosition(tpTop);
     tc->SetOwnerDraw(true);
-    tc->OnDrawTab = [&](TCustomTabControl*, Integer Index, const TRect&, bool Active) { drawn.push_back({Index, Active}); };
+    tc->OnDrawTab = [&](TCustomTabControl*, Integer Index, const TRect&, bool Active) {
+        drawn.push_back({Index, Active});
+    };
     uitest::Capture(tc);
     EXPECT_EQ(drawn.size(), 3u);
     EXPECT_NE(std::find(drawn.begin(), drawn.end(), std::make_pair(Integer(0), true)), drawn.end());

@@ -37,8 +37,12 @@ protected:
         Messages.push_back("size " + std::to_string(M.LParamLo()) + "x" + std::to_string(M.LParamHi()));
         TCustomControl::WMSize(M);
     }
-    void WMVScroll(TMessage& M) override { Messages.push_back("vscroll " + std::to_string(ScrollCode(M)) + " " + std::to_string(ScrollPos(M))); }
-    void WMHScroll(TMessage& M) override { Messages.push_back("hscroll " + std::to_string(ScrollCode(M)) + " " + std::to_string(ScrollPos(M))); }
+    void WMVScroll(TMessage& M) override {
+        Messages.push_back("vscroll " + std::to_string(ScrollCode(M)) + " " + std::to_string(ScrollPos(M)));
+    }
+    void WMHScroll(TMessage& M) override {
+        Messages.push_back("hscroll " + std::to_string(ScrollCode(M)) + " " + std::to_string(ScrollPos(M)));
+    }
 };
 
 class TBlock : public TGraphicControl {

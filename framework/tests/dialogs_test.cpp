@@ -192,7 +192,8 @@ TEST_F(FileDialogs, EventsWhileOpenSeeTheCurrentChoiceAndCanKeepItOpen) {
     d->OnTypeChange = [&](TObject*) {
         log.push_back("type " + std::to_string(d->GetFilterIndex()));
         // As a picture dialog does: the name box follows the type.
-        d->SetFileNameText(ChangeFileExt(ExtractFileName(d->GetFileName()), d->GetFilterIndex() == 1 ? ".txt" : ".dat"));
+        d->SetFileNameText(
+            ChangeFileExt(ExtractFileName(d->GetFileName()), d->GetFilterIndex() == 1 ? ".txt" : ".dat"));
     };
     d->OnSelectionChange = [&](TObject*) { log.push_back("select " + ExtractFileName(d->GetFileName())); };
     int tries = 0;

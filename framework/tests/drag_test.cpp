@@ -26,7 +26,8 @@ protected:
         Accepting->OnDragOver = over;
         Refusing->OnDragOver = over;
         Accepting->OnDragDrop = [this](TObject*, TObject* Src, Integer X, Integer Y) {
-            Log.push_back("drop " + std::to_string(X) + "," + std::to_string(Y) + (Src == Source ? " from source" : ""));
+            Log.push_back("drop " + std::to_string(X) + "," + std::to_string(Y) +
+                          (Src == Source ? " from source" : ""));
         };
         Source->OnEndDrag = [this](TObject*, TObject* Target, Integer X, Integer Y) {
             Log.push_back(std::string("end ") + (Target ? static_cast<TControl*>(Target)->GetName() : "nothing"));
@@ -51,8 +52,8 @@ TEST_F(Dragging, DropOnATargetThatAccepts) {
     uitest::MouseMove(Accepting, 20, 30);
     uitest::MouseUp(Accepting, 20, 30);
     EXPECT_FALSE(Source->Dragging());
-    EXPECT_EQ(Log, (Strings{"start", "accepting over enter", "accepting over move", "accepting over move", "source:capturechanged",
-                            "drop 20,30 from source", "end accepting"}));
+    EXPECT_EQ(Log, (Strings{"start", "accepting over enter", "accepting over move", "accepting over move",
+                            "source:capturechanged", "drop 20,30 from source", "end accepting"}));
     EXPECT_EQ(GetCapture(), nullptr);
 }
 
@@ -63,8 +64,9 @@ TEST_F(Dragging, ATargetThatRefusesGetsNoDrop) {
     EXPECT_FALSE(TDragManager::TargetAccepts());
     EXPECT_EQ(TDragManager::CurrentCursor(), crNoDrop);
     uitest::MouseUp(Refusing, 10, 10);
-    EXPECT_EQ(Log, (Strings{"start", "accepting over enter", "accepting over move", "accepting over leave", "refusing over enter",
-                            "refusing over move", "source:capturechanged", "refusing over leave", "end nothing"}));
+    EXPECT_EQ(Log, (Strings{"start", "accepting over enter", "accepting over move", "accepting over leave",
+                            "refusing over enter", "refusing over move", "source:capturechanged", "refusing over leave",
+                            "end nothing"}));
 }
 
 TEST_F(Dragging, EscapeCancelsAndTheThresholdDelaysTheStart) {
@@ -73,13 +75,15 @@ TEST_F(Dragging, EscapeCancelsAndTheThresholdDelaysTheStart) {
     uitest::KeyDown(Source, VK_ESCAPE);
     EXPECT_FALSE(Source->Dragging());
     uitest::MouseUp(Accepting, 10, 10);
-    EXPECT_EQ(Log, (Strings{"start", "accepting over enter", "accepting over move", "source:capturechanged", "accepting over leave",
-                            "end nothing"}));
+    EXPECT_EQ(Log, (Strings{"start", "accepting over enter", "accepting over move", "source:capturechanged",
+                            "accepting over leave", "end nothing"}));
 
     // A manual drag that waits for the mouse to move 5 pixels: a click stays a click.
     Log.clear();
     Source->SetDragMode(dmManual);
-    Source->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, Integer, Integer) { Source->BeginDrag(false, 5); };
+    Source->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, Integer, Integer) {
+        Source->BeginDrag(false, 5);
+    };
     int clicks = 0;
     Source->OnClick = [&](TObject*) { ++clicks; };
     uitest::MouseDown(Source, 5, 5);

@@ -144,7 +144,8 @@ TEST_F(Fields, BadTextAndRangesRaiseTheFieldMessages) {
     };
     std::vector<Case> cases = {
         {"Int", "12x", "'12x' is not a valid integer value for field 'Int'"},
-        {"Int", "2147483648", "2147483648 is not a valid value for field 'Int'. The allowed range is -2147483648 to 2147483647"},
+        {"Int", "2147483648",
+         "2147483648 is not a valid value for field 'Int'. The allowed range is -2147483648 to 2147483647"},
         {"Small", "40000", "40000 is not a valid value for field 'Small'. The allowed range is -32768 to 32767"},
         {"Word", "-1", "-1 is not a valid value for field 'Word'. The allowed range is 0 to 65535"},
         {"Real", "1,5", "'1,5' is not a valid floating point value for field 'Real'"},
@@ -163,7 +164,8 @@ TEST_F(Fields, BadTextAndRangesRaiseTheFieldMessages) {
               "11 is not a valid value for field 'Int'. The allowed range is 1 to 10");
     auto* r = static_cast<TFloatField*>(F("Real"));
     r->SetMaxValue(2.5);
-    EXPECT_EQ(Error([&] { r->SetAsFloat(3); }), "3 is not a valid value for field 'Real'. The allowed range is 0 to 2.5");
+    EXPECT_EQ(Error([&] { r->SetAsFloat(3); }),
+              "3 is not a valid value for field 'Real'. The allowed range is 0 to 2.5");
     EXPECT_EQ(Error([&] { F("Flag")->GetAsDateTime(); }), "Cannot access field 'Flag' as type DateTime");
     EXPECT_EQ(Error([&] { F("Day")->GetAsInteger(); }), "Cannot access field 'Day' as type Integer");
 }

@@ -68,7 +68,8 @@ TEST_F(Formatting, FormatFloatPatterns) {
         {"", 1.5, "1.5"},
         {"0", 1e20, "1E20"},
     };
-    for (const PatternCase& c : cases) EXPECT_EQ(FormatFloat(c.format, c.value), c.expected) << c.format << " " << c.value;
+    for (const PatternCase& c : cases)
+        EXPECT_EQ(FormatFloat(c.format, c.value), c.expected) << c.format << " " << c.value;
 }
 
 TEST_F(Formatting, FormatFloatRoundsHalfAwayFromZero) {
@@ -77,7 +78,8 @@ TEST_F(Formatting, FormatFloatRoundsHalfAwayFromZero) {
         {"0.00", 0.125, "0.13"}, {"0.00", 1.005, "1.01"}, {"0.00", 2.675, "2.68"}, {"0.0", 0.05, "0.1"},
         {"0.00", 9.995, "10.00"}, {"#,##0", 999.5, "1,000"}, {"0.000", 1.0 / 3, "0.333"},
     };
-    for (const PatternCase& c : cases) EXPECT_EQ(FormatFloat(c.format, c.value), c.expected) << c.format << " " << c.value;
+    for (const PatternCase& c : cases)
+        EXPECT_EQ(FormatFloat(c.format, c.value), c.expected) << c.format << " " << c.value;
 }
 
 TEST_F(Formatting, FormatFloatSections) {
@@ -93,7 +95,8 @@ TEST_F(Formatting, FormatFloatSections) {
         {"'pos';'neg'", -3, "neg"},
         {"0.0;'a;b'", -1, "a;b"},               // quoted semicolons do not split
     };
-    for (const PatternCase& c : cases) EXPECT_EQ(FormatFloat(c.format, c.value), c.expected) << c.format << " " << c.value;
+    for (const PatternCase& c : cases)
+        EXPECT_EQ(FormatFloat(c.format, c.value), c.expected) << c.format << " " << c.value;
 }
 
 TEST_F(Formatting, FormatFloatUsesTheSettings) {

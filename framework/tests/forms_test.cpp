@@ -58,8 +58,8 @@ TEST_F(WindowTest, AModalFormIsAnsweredByTheScript) {
     });
     EXPECT_EQ(ask->ShowModal(), mrOk);
     EXPECT_FALSE(ask->GetVisible());
-    EXPECT_EQ(Log, (Strings{"show", "answer:enter", "answer:setfocus", "answer:down 89", "answer:char 121", "answer:up 89",
-                            "closequery", "close 1", "answer:killfocus"}));
+    EXPECT_EQ(Log, (Strings{"show", "answer:enter", "answer:setfocus", "answer:down 89", "answer:char 121",
+                            "answer:up 89", "closequery", "close 1", "answer:killfocus"}));
 
     ASSERT_EQ(dialogs.Requests().size(), 2u);
     EXPECT_EQ(dialogs.Requests()[1].Kind, dkForm);
@@ -227,7 +227,10 @@ TEST(ApplicationDeathTest, RunShowsTheMainFormAndEndsWhenItCloses) {
             closer.SetInterval(20);
             closer.OnTimer = [&](TObject*) { main->Close(); };
             Application->Run();
-            std::exit(Application->GetMainForm() == main && shown && !second->GetVisible() && Application->GetTerminated() ? 0 : 1);
+            std::exit(Application->GetMainForm() == main && shown && !second->GetVisible() &&
+                              Application->GetTerminated()
+                          ? 0
+                          : 1);
         },
         ::testing::ExitedWithCode(0), "");
 }

@@ -200,7 +200,8 @@ TEST_F(GdiTest, PatBltAndInvertRect) {
 }
 
 // A packed DIB: header, optional palette, rows.
-std::vector<uint8_t> Dib(int w, int h, int bpp, const std::vector<uint32_t>& palette, const std::vector<uint8_t>& rows) {
+std::vector<uint8_t> Dib(int w, int h, int bpp, const std::vector<uint32_t>& palette,
+                         const std::vector<uint8_t>& rows) {
     std::vector<uint8_t> v(sizeof(BITMAPINFOHEADER));
     auto* hdr = reinterpret_cast<BITMAPINFOHEADER*>(v.data());
     *hdr = BITMAPINFOHEADER{40, w, h, 1, WORD(bpp), BI_RGB, 0, 0, 0, DWORD(palette.size()), 0};
@@ -378,7 +379,8 @@ TEST_F(GdiTest, AnObjectDeletedWhileHeldIsNeverHandedOut) {
     const Case cases[] = {
         {OBJ_PEN, [] { return HGDIOBJ(CreatePen(PS_SOLID, 2, RGB(255, 0, 0))); }},
         {OBJ_BRUSH, [] { return HGDIOBJ(CreateSolidBrush(RGB(255, 0, 0))); }},
-        {OBJ_FONT, [] { return HGDIOBJ(CreateFont(-12, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial")); }},
+        {OBJ_FONT,
+         [] { return HGDIOBJ(CreateFont(-12, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Arial")); }},
         {OBJ_BITMAP, [] { return HGDIOBJ(CreateBitmap(4, 4, 1, 24, nullptr)); }},
     };
     for (const Case& c : cases) {

@@ -64,8 +64,9 @@ TEST_F(KeyRouting, KeyZeroedOrCharacterDiscardedInTheControlStopsKeyPress) {
     uitest::KeyDown(Edit, 'C');
     uitest::KeyDown(Edit, 'D');
     uitest::KeyDown(Edit, 'E');
-    EXPECT_EQ(Log, (Strings{"shortcut 67", "form:down 67", "edit:down 67", "shortcut 68", "form:down 68", "edit:down 68",
-                            "shortcut 69", "form:down 69", "edit:down 69", "form:char 101", "edit:char 101"}));
+    EXPECT_EQ(Log,
+              (Strings{"shortcut 67", "form:down 67", "edit:down 67", "shortcut 68", "form:down 68", "edit:down 68",
+                       "shortcut 69", "form:down 69", "edit:down 69", "form:char 101", "edit:char 101"}));
 }
 
 TEST_F(KeyRouting, ControlCharactersAndRepeats) {
@@ -195,7 +196,8 @@ TEST_F(WindowTest, FocusLeavesAndEntersInOrderThroughContainers) {
     edit1->SetFocus();
     Log.clear();
     edit2->SetFocus();
-    EXPECT_EQ(Log, (Strings{"edit1:killfocus", "edit1:exit", "panel1:exit", "panel2:enter", "edit2:enter", "edit2:setfocus"}));
+    EXPECT_EQ(Log, (Strings{"edit1:killfocus", "edit1:exit", "panel1:exit", "panel2:enter", "edit2:enter",
+                            "edit2:setfocus"}));
     EXPECT_EQ(Form->GetActiveControl(), edit2);
     EXPECT_EQ(Screen->GetActiveControl(), edit2);
     EXPECT_TRUE(edit2->Focused());
@@ -304,13 +306,15 @@ TEST_F(WindowTest, DoubleClicksAndGraphicChildren) {
     label->SetParent(probe);
     label->SetBounds(50, 20, 40, 20);
     std::vector<TPoint> labelDowns;
-    label->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, Integer X, Integer Y) { labelDowns.push_back({X, Y}); };
+    label->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, Integer X, Integer Y) {
+        labelDowns.push_back({X, Y});
+    };
     uitest::ShowForm(Form);
 
     uitest::DoubleClick(probe, 5, 5);
     EXPECT_EQ(dbl, 1);
-    EXPECT_EQ(Log, (Strings{"probe:mousedown 5,5", "probe:capturechanged", "probe:mouseup 5,5", "probe:mousedown 5,5 double",
-                            "probe:capturechanged", "probe:mouseup 5,5"}));
+    EXPECT_EQ(Log, (Strings{"probe:mousedown 5,5", "probe:capturechanged", "probe:mouseup 5,5",
+                            "probe:mousedown 5,5 double", "probe:capturechanged", "probe:mouseup 5,5"}));
     // Two separate clicks are not a double click.
     uitest::Click(probe, 5, 5);
     uitest::Click(probe, 5, 5);

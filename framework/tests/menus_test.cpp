@@ -348,7 +348,8 @@ protected:
         Edit = AddProbe("edit", {10, 10, 110, 40});
         Popup = new TPopupMenu(Form);
         Popup->OnPopup = [this](TObject*) {
-            Log.push_back("popup for " + (Popup->GetPopupComponent() ? Popup->GetPopupComponent()->GetName() : std::string("-")));
+            Log.push_back("popup for " +
+                          (Popup->GetPopupComponent() ? Popup->GetPopupComponent()->GetName() : std::string("-")));
         };
         Cut = new TMenuItem(Form);
         Cut->SetCaption("Cu&t");

@@ -91,7 +91,10 @@ Picture Classify(TBitmap* b, bool xorMode) {
     for (int y = 0; y < p.h; ++y)
         for (int x = 0; x < p.w; ++x) {
             const TColor c = Px(b, x, y);
-            p.px += c == kBack ? '.' : c == Mixed(kBack, kPen, xorMode) ? 'P' : c == Mixed(kBack, kBrush, xorMode) ? 'B' : '?';
+            p.px += c == kBack                           ? '.'
+                    : c == Mixed(kBack, kPen, xorMode)   ? 'P'
+                    : c == Mixed(kBack, kBrush, xorMode) ? 'B'
+                                                         : '?';
         }
     return p;
 }
@@ -175,8 +178,9 @@ TEST_F(ShapeFillTest, FilledFiguresFillExactlyInsideTheirOutlines) {
                         const bool cut = figure == Figure::Chord || figure == Figure::Pie;
                         const bool inside = box.Left >= want.Left && box.Top >= want.Top && box.Right <= want.Right &&
                                             box.Bottom <= want.Bottom;
-                        if (cut ? !inside : !(box == want)) fault = "pen box " + std::to_string(box.Left) + "," + std::to_string(box.Top) +
-                                                 "-" + std::to_string(box.Right) + "," + std::to_string(box.Bottom);
+                        if (cut ? !inside : !(box == want))
+                            fault = "pen box " + std::to_string(box.Left) + "," + std::to_string(box.Top) + "-" +
+                                    std::to_string(box.Right) + "," + std::to_string(box.Bottom);
                         if (p.Box('B').Right < 0 && w > 12 && h > 12) fault = "nothing filled";
                     }
                     if (!fault.empty()) ++failures;
@@ -196,8 +200,10 @@ TEST_F(ShapeFillTest, PolygonsWithSlantedEdgesLeaveNoGapAndNoSpill) {
         {"triangle", {Point(4, 4), Point(30, 9), Point(11, 27)}, false, false},
         {"steep sliver", {Point(5, 4), Point(9, 4), Point(20, 30)}, false, false},
         {"shallow sliver", {Point(4, 5), Point(33, 12), Point(4, 10)}, false, false},
-        {"arrow", {Point(4, 16), Point(18, 4), Point(18, 11), Point(33, 11), Point(33, 21), Point(18, 21), Point(18, 28)},
-         false, false},
+        {"arrow",
+         {Point(4, 16), Point(18, 4), Point(18, 11), Point(33, 11), Point(33, 21), Point(18, 21), Point(18, 28)},
+         false,
+         false},
         {"concave", {Point(4, 4), Point(33, 30), Point(17, 13), Point(6, 29)}, false, false},
         {"diamond", {Point(18, 4), Point(33, 17), Point(18, 30), Point(4, 17)}, false, false},
         {"star", {Point(18, 4), Point(26, 30), Point(4, 13), Point(33, 13), Point(9, 30)}, false, true},

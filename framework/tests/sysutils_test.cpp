@@ -188,11 +188,12 @@ TEST(TextRoutines, AnsiCaseMappingCoversLatinGreekAndCyrillic) {
         const char* lower;
         const char* upper;
     } pairs[] = {
-        {"\xC3\xA0\xC3\xA9\xC3\xAE\xC3\xB5\xC3\xBC\xC3\xBF", "\xC3\x80\xC3\x89\xC3\x8E\xC3\x95\xC3\x9C\xC5\xB8"},  // àéîõüÿ
+        {"\xC3\xA0\xC3\xA9\xC3\xAE\xC3\xB5\xC3\xBC\xC3\xBF",
+         "\xC3\x80\xC3\x89\xC3\x8E\xC3\x95\xC3\x9C\xC5\xB8"},  // àéîõüÿ
         {"\xC4\x9F\xC5\x82\xC5\x93\xC5\xBE\xC4\x91", "\xC4\x9E\xC5\x81\xC5\x92\xC5\xBD\xC4\x90"},  // ğłœžđ
         {"\xCE\xB1\xCE\xB2\xCE\xB3\xCE\xB4\xCF\x89 \xCE\xAC\xCE\xAD\xCF\x8E",
-         "\xCE\x91\xCE\x92\xCE\x93\xCE\x94\xCE\xA9 \xCE\x86\xCE\x88\xCE\x8F"},                 // αβγδω άέώ
-        {"\xD0\xB6\xD1\x91\xD1\x8F \xD1\x97", "\xD0\x96\xD0\x81\xD0\xAF \xD0\x87"},             // жёя ї
+         "\xCE\x91\xCE\x92\xCE\x93\xCE\x94\xCE\xA9 \xCE\x86\xCE\x88\xCE\x8F"},  // αβγδω άέώ
+        {"\xD0\xB6\xD1\x91\xD1\x8F \xD1\x97", "\xD0\x96\xD0\x81\xD0\xAF \xD0\x87"},  // жёя ї
     };
     for (const auto& p : pairs) {
         EXPECT_EQ(AnsiUpperCase(p.lower), p.upper) << p.lower;
@@ -262,8 +263,9 @@ TEST(TextRoutines, StringReplace) {
     EXPECT_EQ(StringReplace("One one", "one", "2", {rfIgnoreCase}), "2 one");
     // Case-insensitive over letters whose forms differ in byte length.
     EXPECT_EQ(StringReplace("x\xC4\xB1y Iy", "iy", "-", {rfReplaceAll, rfIgnoreCase}), "x- -");
-    EXPECT_EQ(StringReplace("\xC3\x84\xC3\x96 \xC3\xA4\xC3\xB6!", "\xC3\xA4\xC3\xB6", "-", {rfReplaceAll, rfIgnoreCase}),
-              "- -!");
+    EXPECT_EQ(
+        StringReplace("\xC3\x84\xC3\x96 \xC3\xA4\xC3\xB6!", "\xC3\xA4\xC3\xB6", "-", {rfReplaceAll, rfIgnoreCase}),
+        "- -!");
 }
 
 TEST(TextRoutines, OneBasedSubstringRoutines) {

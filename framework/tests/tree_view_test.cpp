@@ -31,7 +31,9 @@ protected:
             Events.push_back("changing " + (N ? N->GetText() : std::string("-")));
             Allow = Veto.empty() || !N || N->GetText() != Veto;
         };
-        Tree->OnChange = [this](TObject*, TTreeNode* N) { Events.push_back("change " + (N ? N->GetText() : std::string("-"))); };
+        Tree->OnChange = [this](TObject*, TTreeNode* N) {
+            Events.push_back("change " + (N ? N->GetText() : std::string("-")));
+        };
         Tree->OnExpanding = [this](TObject*, TTreeNode* N, bool& Allow) {
             Events.push_back("expanding " + N->GetText());
             Allow = N->GetText() != Veto;

@@ -28,7 +28,10 @@ LRESULT SecondProc(Integer Code, WPARAM W, LPARAM L) {
         if (cwp->message == WM_WINDOWPOSCHANGED) {
             auto* pos = reinterpret_cast<TWindowPos*>(cwp->lParam);
             UINT f = pos->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW | SWP_FRAMECHANGED);
-            gSeen.back() += f == SWP_SHOWWINDOW ? " show" : f == SWP_HIDEWINDOW ? " hide" : f == SWP_FRAMECHANGED ? " frame" : " ?";
+            gSeen.back() += f == SWP_SHOWWINDOW     ? " show"
+                            : f == SWP_HIDEWINDOW   ? " hide"
+                            : f == SWP_FRAMECHANGED ? " frame"
+                                                    : " ?";
         }
         if (cwp->message == WM_ACTIVATEAPP) gSeen.back() += cwp->wParam ? " active" : " inactive";
     }

@@ -346,7 +346,8 @@ void PNGEncodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TP
                 for (Integer y = 0; y < height && !Progress.IsAborting(); ++y) {
                     auto* line = static_cast<png_bytep>(work->ScanLine(y));
                     if (palette) {
-                        ConvertRowDepth(line, indexRow.data(), 24, 8, width, source.Palette.data(), source.Quantizer.get());
+                        ConvertRowDepth(line, indexRow.data(), 24, 8, width, source.Palette.data(),
+                                        source.Quantizer.get());
                         line = indexRow.data();
                     }
                     png_write_row(png, line);

@@ -220,7 +220,8 @@ void DecodeTGA(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, bool Par
                 const Integer n = std::min(packetLeft, units - filled);
                 Byte* dest = raw.data() + size_t(filled) * size_t(unitBytes);
                 if (run)
-                    for (Integer i = 0; i < n; ++i) std::memcpy(dest + size_t(i) * size_t(unitBytes), runValue, size_t(unitBytes));
+                    for (Integer i = 0; i < n; ++i)
+                        std::memcpy(dest + size_t(i) * size_t(unitBytes), runValue, size_t(unitBytes));
                 else
                     in.ReadBytes(dest, n * unitBytes);
                 filled += n;
@@ -240,12 +241,17 @@ void DecodeTGA(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, bool Par
         } else {
             for (Integer x = 0; x < w; ++x) {
                 switch (bits) {
-                case 4: pixels[size_t(x)] = work[(x & 1) ? (raw[size_t(x >> 1)] & 0x0F) : (raw[size_t(x >> 1)] >> 4)]; break;
-                case 8: pixels[size_t(x)] = work[raw[size_t(x)]]; break;
-                case 16:
-                    pixels[size_t(x)] = greyAlpha ? work[raw[size_t(x) * 2]] : TrueColour(raw.data() + size_t(x) * 2, 2);
-                    break;
-                default: pixels[size_t(x)] = TrueColour(raw.data() + size_t(x) * size_t(unitBytes), unitBytes); break;
+                    case 4:
+                        pixels[size_t(x)] = work[(x & 1) ? (raw[size_t(x >> 1)] & 0x0F) : (raw[size_t(x >> 1)] >> 4)];
+                        break;
+                    case 8: pixels[size_t(x)] = work[raw[size_t(x)]]; break;
+                    case 16:
+                        pixels[size_t(x)] =
+                            greyAlpha ? work[raw[size_t(x) * 2]] : TrueColour(raw.data() + size_t(x) * 2, 2);
+                        break;
+                    default:
+                        pixels[size_t(x)] = TrueColour(raw.data() + size_t(x) * size_t(unitBytes), unitBytes);
+                        break;
                 }
             }
             if (mirror) std::reverse(pixels.begin(), pixels.end());
@@ -299,7 +305,8 @@ void EncodeTGA(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, TProgres
     std::vector<Byte> coded(size_t(w) * size_t(pixelBytes + 1) + 1);
     for (Integer y = 0; y < h; ++y) {
         std::fill(row.begin(), row.end(), 0);
-        ConvertRowDepth(source.Bitmap->ScanLine(y), row.data(), depth == 1 ? 1 : 24, depth, w, nullptr, source.Quantizer.get());
+        ConvertRowDepth(source.Bitmap->ScanLine(y), row.data(), depth == 1 ? 1 : 24, depth, w, nullptr,
+                        source.Quantizer.get());
         if (grey)
             for (Integer x = 0; x < w; ++x) row[size_t(x)] = Byte(ImgRGBGrayLevel(palette[row[size_t(x)]]));
         if (encoded)

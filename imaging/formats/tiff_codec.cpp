@@ -355,7 +355,8 @@ public:
         }
         case cmGroup3:
             if (FVars.T4Options & 1)
-                FBit = CCITTDecode2D(Out, FData.data(), Int64(FDataSize), width, FVars.FillOrder, FBit, FReference.data());
+                FBit =
+                    CCITTDecode2D(Out, FData.data(), Int64(FDataSize), width, FVars.FillOrder, FBit, FReference.data());
             else
                 FBit = CCITTDecode1D(Out, FData.data(), Int64(FDataSize), width, FVars.FillOrder, FBit);
             return true;
@@ -363,7 +364,8 @@ public:
             FBit = CCITTDecode2D(Out, FData.data(), Int64(FDataSize), width, FVars.FillOrder, FBit, FReference.data());
             return true;
         case cmLZW: {
-            const Byte* row = FLZW(FData.data(), Integer(FRowLength), FState, Integer(std::min<size_t>(FDataSize, 0x7FFFFFFF)));
+            const Byte* row =
+                FLZW(FData.data(), Integer(FRowLength), FState, Integer(std::min<size_t>(FDataSize, 0x7FFFFFFF)));
             if (!row) return false;
             std::memcpy(Out, row, size_t(FRowLength));
             return true;

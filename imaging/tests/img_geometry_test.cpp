@@ -21,7 +21,8 @@ struct Proc {
 };
 
 bool SamePixels(TBitmap* a, TBitmap* b) {
-    if (a->GetWidth() != b->GetWidth() || a->GetHeight() != b->GetHeight() || a->GetPixelFormat() != b->GetPixelFormat())
+    if (a->GetWidth() != b->GetWidth() || a->GetHeight() != b->GetHeight() ||
+        a->GetPixelFormat() != b->GetPixelFormat())
         return false;
     for (Integer y = 0; y < a->GetHeight(); ++y)
         for (Integer x = 0; x < a->GetWidth(); ++x) {
@@ -105,7 +106,8 @@ TEST(ProcRotate, QuarterTurnsAndWholeTurns) {
 TEST(ProcRotate, ShearedSizesAndBackgroundCorners) {
     struct Case {
         Integer w, h, angle, rw, rh;
-    } cases[] = {{100, 100, 30, 138, 137}, {100, 100, -30, 138, 137}, {100, 100, 45, 143, 141}, {100, 100, 120, 138, 137}};
+    } cases[] = {
+        {100, 100, 30, 138, 137}, {100, 100, -30, 138, 137}, {100, 100, 45, 143, 141}, {100, 100, 120, 138, 137}};
     for (const Case& c : cases) {
         for (bool aa : {false, true}) {
             SCOPED_TRACE(testing::Message() << c.angle << (aa ? " anti-aliased" : ""));
@@ -130,7 +132,8 @@ TEST(ProcRotate, PositiveAnglesTurnCounterClockwise) {
     // A black block in the top-right corner of a white square: turned counter-clockwise it becomes
     // the topmost part of the picture; clockwise the top-left corner does.
     auto square = [] {
-        return Make24(60, 60, [](Integer x, Integer y) { return x >= 50 && y < 10 ? ImgRGB(0, 0, 0) : ImgRGB(255, 255, 255); });
+        return Make24(60, 60,
+                      [](Integer x, Integer y) { return x >= 50 && y < 10 ? ImgRGB(0, 0, 0) : ImgRGB(255, 255, 255); });
     };
     for (Integer angle : {30, -30}) {
         SCOPED_TRACE(angle);

@@ -115,7 +115,9 @@ TEST_F(ProcTest, GreyAndNegativeStayInsideTheSelection) {
              View->SelectRectangle(1, 1, 3, 3, 0);
              View->SelectRectangle(6, 4, 9, 7, 1);
          },
-         [](Integer x, Integer y) { return (x >= 1 && x < 3 && y >= 1 && y < 3) || (x >= 6 && x < 9 && y >= 4 && y < 7); }},
+         [](Integer x, Integer y) {
+             return (x >= 1 && x < 3 && y >= 1 && y < 3) || (x >= 6 && x < 9 && y >= 4 && y < 7);
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -135,7 +137,8 @@ TEST_F(ProcTest, GreyAndNegativeStayInsideTheSelection) {
                     TImgRGB expect = was;
                     if (c.inside(x, y)) {
                         const Byte g = Byte(ImgRGBGrayLevel(was));
-                        expect = grey ? TImgRGB{g, g, g} : TImgRGB{Byte(255 - was.b), Byte(255 - was.g), Byte(255 - was.r)};
+                        expect =
+                            grey ? TImgRGB{g, g, g} : TImgRGB{Byte(255 - was.b), Byte(255 - was.g), Byte(255 - was.r)};
                     }
                     ASSERT_EQ(now, expect) << x << "," << y << (grey ? " grey" : " negative");
                 }
@@ -299,7 +302,9 @@ TEST_F(ProcTest, PreviewsApplyTheDialogsResult) {
         seen.h = image->GetHeight();
         seen.pages = pages;
         // The "effect": the picture turned a quarter, filled with one colour.
-        CopyBitmap(Make24(image->GetHeight(), image->GetWidth(), [](Integer, Integer) { return ImgRGB(9, 9, 9); }).get(), image);
+        CopyBitmap(
+            Make24(image->GetHeight(), image->GetWidth(), [](Integer, Integer) { return ImgRGB(9, 9, 9); }).get(),
+            image);
         return accept;
     });
     Fill(Bitmap(), 1, 1, Code);

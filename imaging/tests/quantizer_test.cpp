@@ -127,7 +127,8 @@ TEST(QuantizerNeuQuant, NeighbourhoodWeightsStayExactForLargeRadii) {
 }
 
 TEST(QuantizerNeuQuant, SixtyFiveThousandColoursMapClosely) {
-    Bmp b = Make24(48, 48, [](Integer x, Integer y) { return ImgRGB(Byte(x * 5), Byte(y * 5), Byte(255 - x * 2 - y * 2)); });
+    Bmp b = Make24(48, 48,
+                   [](Integer x, Integer y) { return ImgRGB(Byte(x * 5), Byte(y * 5), Byte(255 - x * 2 - y * 2)); });
     std::vector<TImgRGB> palette(65536, kMarker);
     TImgQuantizer q(b.get(), palette.data(), 65536);
     EXPECT_EQ(q.GetColorCount(), 65536);
@@ -139,7 +140,8 @@ TEST(QuantizeBitmap, ReplacesPixelsByPaletteColours) {
     Bmp b = Make24(32, 8, [](Integer x, Integer y) { return ImgRGB(Byte(x * 8), Byte(y * 30), 100); });
     std::vector<TImgRGB> palette(4, kMarker);
     std::vector<Integer> reports;
-    QuantizeBitmap(b.get(), 4, palette.data(), TImgProgressTarget([&](TObject*, Integer p) { reports.push_back(p); }, nullptr));
+    QuantizeBitmap(b.get(), 4, palette.data(),
+                   TImgProgressTarget([&](TObject*, Integer p) { reports.push_back(p); }, nullptr));
     std::set<Cardinal> colours;
     for (Integer y = 0; y < 8; ++y)
         for (Integer x = 0; x < 32; ++x) colours.insert(ImgPackRGB(Px(b.get(), x, y)));

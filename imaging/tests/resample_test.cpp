@@ -198,7 +198,8 @@ TEST(ResampleTest, EnlargeFiltersOnlyTheEnlargedDirection) {
     // Down in both directions: a plain stretch, with no progress at all.
     Bmp small = Blank(40, 20);
     reports = 0;
-    ResampleEnlarge(src.get(), small.get(), rfTriangle, TImgProgressTarget([&](TObject*, Integer) { ++reports; }, nullptr));
+    ResampleEnlarge(src.get(), small.get(), rfTriangle,
+                    TImgProgressTarget([&](TObject*, Integer) { ++reports; }, nullptr));
     Bmp plain = Blank(40, 20);
     StretchPlain(src.get(), plain.get());
     EXPECT_EQ(reports, 0);

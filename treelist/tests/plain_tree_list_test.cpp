@@ -267,7 +267,8 @@ TEST_F(PlainList, AnswersAndTheMaskColumn) {
         bool selected;
         bool multi;
         Integer image;
-    } cases[] = {{b, false, false, 0}, {b, true, false, 4}, {a, false, false, 1}, {a, true, false, 1}, {a, true, true, 5}};
+    } cases[] = {
+        {b, false, false, 0}, {b, true, false, 4}, {a, false, false, 1}, {a, true, false, 1}, {a, true, true, 5}};
     for (const Case& c : cases) {
         TgxTreeListOptions o = list->GetOptions();
         if (c.multi) o.Include(aoMultiSelect);

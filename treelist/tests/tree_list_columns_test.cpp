@@ -34,7 +34,8 @@ struct ColumnsFixture : testing::Test {
     }
     std::vector<std::string> Captions() {
         std::vector<std::string> captions;
-        for (int i = 0; i < list->GetBands()->GetCount(); ++i) captions.push_back(list->GetBands()->GetItem(i)->GetCaption());
+        for (int i = 0; i < list->GetBands()->GetCount(); ++i)
+            captions.push_back(list->GetBands()->GetItem(i)->GetCaption());
         return captions;
     }
 };

@@ -360,7 +360,9 @@ TEST_F(ControlFixture, ShowingAndHidingBandsAndHeaders) {
     list->GetBands()->Add();
     TgxTreeListBand* last = list->GetBands()->GetItem(2);
     std::vector<std::string> log;
-    list->OnHideBand = [&](TObject*, TgxTreeListBand* Band) { log.push_back("hide " + std::to_string(Band->GetIndex())); };
+    list->OnHideBand = [&](TObject*, TgxTreeListBand* Band) {
+        log.push_back("hide " + std::to_string(Band->GetIndex()));
+    };
     list->OnShowBand = [&](TObject*, TgxTreeListBand* Band, Integer At) {
         log.push_back("show " + std::to_string(Band->GetIndex()) + " at " + std::to_string(At));
     };
@@ -409,7 +411,9 @@ TEST_F(ControlFixture, DraggingPermissionsAndTheSingleBandColumnMove) {
 
     // OnColumnMoved and OnEndDragColumn follow a header drag only with exactly one band shown.
     std::vector<std::string> log;
-    list->OnDragEndHeader = [&](TObject*, TgxTreeListColumn*, TPoint, TgxHeaderPosInfo&, bool&) { log.push_back("end"); };
+    list->OnDragEndHeader = [&](TObject*, TgxTreeListColumn*, TPoint, TgxHeaderPosInfo&, bool&) {
+        log.push_back("end");
+    };
     list->OnColumnMoved = [&](TObject*, Integer From, Integer To) {
         log.push_back("moved " + std::to_string(From) + ">" + std::to_string(To));
     };

@@ -142,17 +142,21 @@ TEST_F(EditingHost, RefusalsOpenNothing) {
         const char* what;
         std::function<void()> arrange;
     } cases[] = {
-        {"refused OnEditing", [this] { list->OnEditing = [](TObject*, TgxTreeListNode*, bool& Allow) { Allow = false; }; }},
-        {"row select", [this] {
+        {"refused OnEditing",
+         [this] { list->OnEditing = [](TObject*, TgxTreeListNode*, bool& Allow) { Allow = false; }; }},
+        {"row select",
+         [this] {
              TgxTreeListOptions o = list->GetOptions();
              o.Include(aoRowSelect);
              list->SetOptions(o);
          }},
-        {"no visible column", [this] {
+        {"no visible column",
+         [this] {
              list->GetColumn(0)->SetVisible(false);
              list->GetColumn(1)->SetVisible(false);
          }},
-        {"editing off", [this] {
+        {"editing off",
+         [this] {
              TgxTreeListOptions o = list->GetOptions();
              o.Exclude(aoEditing);
              list->SetOptions(o);

@@ -75,13 +75,17 @@ TEST(TreeListOptions, QueriesReadTheirFlags) {
         bool (TCustomgxTreeList::*query)();
     };
     const Query queries[] = {
-        {aoEditing, &TCustomgxTreeList::IsEditingAllowed},   {aoTabThrough, &TCustomgxTreeList::IsTabThrough},
-        {aoRowSelect, &TCustomgxTreeList::IsRowSelect},       {aoMultiSelect, &TCustomgxTreeList::IsMultiSelect},
+        {aoEditing, &TCustomgxTreeList::IsEditingAllowed},
+        {aoTabThrough, &TCustomgxTreeList::IsTabThrough},
+        {aoRowSelect, &TCustomgxTreeList::IsRowSelect},
+        {aoMultiSelect, &TCustomgxTreeList::IsMultiSelect},
         {aoDrawEndEllipsis, &TCustomgxTreeList::IsDrawEndEllipsis},
-        {aoAutoWidth, &TCustomgxTreeList::IsAutoWidth},       {aoExtMultiSelect, &TCustomgxTreeList::IsExtMultiSelect},
+        {aoAutoWidth, &TCustomgxTreeList::IsAutoWidth},
+        {aoExtMultiSelect, &TCustomgxTreeList::IsExtMultiSelect},
         {aoExtCustomizing, &TCustomgxTreeList::IsExtCustomizing},
         {aoHideFocusRect, &TCustomgxTreeList::IsHideFocusRect},
-        {aoAutoSort, &TCustomgxTreeList::IsAutoSort},         {aoCaseInsensitive, &TCustomgxTreeList::IsCaseInsensitive},
+        {aoAutoSort, &TCustomgxTreeList::IsAutoSort},
+        {aoCaseInsensitive, &TCustomgxTreeList::IsCaseInsensitive},
     };
     for (const Query& q : queries) {
         list->SetOptions({q.option});

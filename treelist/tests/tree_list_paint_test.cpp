@@ -60,7 +60,8 @@ struct PaintFixture : testing::Test {
     }
     // Top of row Index (the rows start below the header).
     Integer RowTop(Integer Index) {
-        return List->GetHeaderPanelHeight() + Index * List->CalcRowHeight(List->GetItem(0), List->GetDefaultRowHeight());
+        return List->GetHeaderPanelHeight() +
+               Index * List->CalcRowHeight(List->GetItem(0), List->GetDefaultRowHeight());
     }
     // The leftmost and rightmost columns between Left and Right whose pixels in the rows Top to
     // Bottom are not Background.

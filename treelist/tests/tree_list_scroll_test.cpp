@@ -115,7 +115,8 @@ TEST_F(ScrollFixture, RowsOfDifferentHeightsFillTheLastPageUpwards) {
     const Integer top = List->GetTopIndex();
     ASSERT_GT(top, 0);
     std::vector<Integer> heights;
-    for (Integer i = 0; i < 30; ++i) heights.push_back(List->CalcRowHeight(List->GetItem(i), List->GetDefaultRowHeight()));
+    for (Integer i = 0; i < 30; ++i)
+        heights.push_back(List->CalcRowHeight(List->GetItem(i), List->GetDefaultRowHeight()));
     EXPECT_NE(heights[0], heights[1]);
     // The rows from the top to the end fit wholly; one row more would not.
     const Integer rows = List->GetClientHeight();
@@ -255,12 +256,14 @@ INSTANTIATE_TEST_SUITE_P(
     Table, TreeListRowHeight,
     testing::Values(
         RowHeightCase{"plain", false, true, false, true, 0, [](Integer L, Integer) { return L; }},
-        RowHeightCase{"outlook parent one pixel taller", false, true, true, true, 0, [](Integer L, Integer) { return L + 1; }},
+        RowHeightCase{"outlook parent one pixel taller", false, true, true, true, 0,
+                      [](Integer L, Integer) { return L + 1; }},
         RowHeightCase{"outlook leaf", false, true, true, false, 0, [](Integer L, Integer) { return L; }},
         RowHeightCase{"grid line below", true, false, false, false, 0, [](Integer L, Integer) { return L + 1; }},
         RowHeightCase{"grid inside the line", true, true, false, false, 0, [](Integer L, Integer) { return L; }},
         RowHeightCase{"preview", false, true, false, false, 2, [](Integer L, Integer P) { return L + 2 * P + 2; }},
-        RowHeightCase{"preview with grid", true, true, false, false, 2, [](Integer L, Integer P) { return L + 2 * P + 3; }}));
+        RowHeightCase{"preview with grid", true, true, false, false, 2,
+                      [](Integer L, Integer P) { return L + 2 * P + 3; }}));
 
 TEST(TreeListRowHeights, PreviewLinesMinusOneNeverShortensARow) {
     Owned<TScrollTreeList> list(new TScrollTreeList);
@@ -363,12 +366,17 @@ INSTANTIATE_TEST_SUITE_P(
     Table, TreeListBandWidths,
     testing::Values(
         DistributionCase{"fixed widths", false, 500, {{100, 30, true}, {120, 30, true}}, {100, 120}},
-        DistributionCase{"by preferred width", true, 500, {{100, 30, true}, {100, 30, true}, {200, 30, true}}, {125, 125, 250}},
+        DistributionCase{
+            "by preferred width", true, 500, {{100, 30, true}, {100, 30, true}, {200, 30, true}}, {125, 125, 250}},
         DistributionCase{"halves round away from zero", true, 301, {{100, 30, true}, {100, 30, true}}, {151, 150}},
-        DistributionCase{"a band that is not sizable keeps its width", true, 500,
-                         {{100, 30, false}, {100, 30, true}, {200, 30, true}}, {100, 143, 257}},
+        DistributionCase{"a band that is not sizable keeps its width",
+                         true,
+                         500,
+                         {{100, 30, false}, {100, 30, true}, {200, 30, true}},
+                         {100, 143, 257}},
         DistributionCase{"narrower than the minimums", true, 80, {{100, 50, true}, {100, 50, true}}, {50, 50}},
-        DistributionCase{"no preferred width at all", true, 300, {{0, 0, true}, {0, 0, true}, {0, 0, true}}, {0, 0, 300}}));
+        DistributionCase{
+            "no preferred width at all", true, 300, {{0, 0, true}, {0, 0, true}, {0, 0, true}}, {0, 0, 300}}));
 
 TEST_P(TreeListColumnWidths, ShareTheBandWidth) {
     const DistributionCase c = GetParam();

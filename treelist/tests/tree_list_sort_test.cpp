@@ -102,7 +102,8 @@ TEST_F(SortFixture, AFailingValueComparisonLeavesEveryListAsItWas) {
 }
 
 TEST_F(SortFixture, EqualValuesKeepTheNodeOrderInBothDirections) {
-    list->AddRoots({{"p", {Variant("same")}}, {"q", {Variant("same")}}, {"r", {Variant("same")}}, {"s", {Variant("")}}});
+    list->AddRoots(
+        {{"p", {Variant("same")}}, {"q", {Variant("same")}}, {"r", {Variant("same")}}, {"s", {Variant("")}}});
     std::vector<TgxTreeListNode*> byAddress;
     for (Integer i = 0; i < 3; ++i) byAddress.push_back(list->GetItem(i));
     std::sort(byAddress.begin(), byAddress.end(), std::less<TgxTreeListNode*>());
@@ -322,7 +323,8 @@ TEST_F(SortFixture, AnInconsistentOnCompareNeverLosesANode) {
         if (failed) {
             EXPECT_EQ(afterOrder, beforeOrder);
         }
-        for (Integer i = 0; i < list->GetAbsoluteCount(); ++i) ASSERT_EQ(list->GetAbsoluteIndex(list->GetAbsoluteNode(i)), i);
+        for (Integer i = 0; i < list->GetAbsoluteCount(); ++i)
+            ASSERT_EQ(list->GetAbsoluteIndex(list->GetAbsoluteNode(i)), i);
     }
 }
 
@@ -369,10 +371,10 @@ TEST_F(SortFixture, HeaderClicksToggleTheSort) {
     };
     list->OnColumnSorting = [&](TObject*, TgxTreeListColumn*, bool& Allow) { Allow = allow; };
     int n = 0;
-    for (const ClickCase& c : {ClickCase{csNone, {}, true, csUp}, ClickCase{csUp, {}, true, csDown},
-                               ClickCase{csDown, {}, true, csUp}, ClickCase{csUp, {ssCtrl}, true, csNone},
-                               ClickCase{csDown, {ssCtrl, ssShift}, true, csNone}, ClickCase{csNone, {ssShift}, true, csUp},
-                               ClickCase{csUp, {}, false, csUp}}) {
+    for (const ClickCase& c :
+         {ClickCase{csNone, {}, true, csUp}, ClickCase{csUp, {}, true, csDown}, ClickCase{csDown, {}, true, csUp},
+          ClickCase{csUp, {ssCtrl}, true, csNone}, ClickCase{csDown, {ssCtrl, ssShift}, true, csNone},
+          ClickCase{csNone, {ssShift}, true, csUp}, ClickCase{csUp, {}, false, csUp}}) {
         SCOPED_TRACE(n++);
         column->SetSorted(c.from);
         allow = c.allow;

@@ -281,7 +281,8 @@ TEST(CCITTFax, DamagedStripsEndEveryRow) {
     for (TCoding c : {TCoding::MH, TCoding::G3_1D, TCoding::G3_2D, TCoding::G4}) {
         const Bytes strip = EncodeStrip(page, w, c);
         // Cut short at many lengths: the rows end, positions stay within the data.
-        for (size_t n = 0; n < strip.size(); n += 7) DecodeStrip(Bytes(strip.begin(), strip.begin() + long(n)), w, 24, c);
+        for (size_t n = 0; n < strip.size(); n += 7)
+            DecodeStrip(Bytes(strip.begin(), strip.begin() + long(n)), w, 24, c);
         // Flipped bits and random bytes.
         for (int k = 0; k < 40; ++k) {
             Bytes bad = strip;

@@ -170,7 +170,8 @@ TEST_F(GifConformance, WrittenGifsPassTheReferenceTools) {
     Bmp photo = Make24(40, 30, [](Integer x, Integer y) {
         return ImgRGB(Byte(x * 6), Byte(y * 8), Byte((x * y) % 256));
     });
-    Bmp twoColours = Make24(13, 7, [](Integer x, Integer y) { return (x * y) % 3 ? ImgRGB(255, 0, 0) : ImgRGB(0, 0, 255); });
+    Bmp twoColours =
+        Make24(13, 7, [](Integer x, Integer y) { return (x * y) % 3 ? ImgRGB(255, 0, 0) : ImgRGB(0, 0, 255); });
     Bmp grid = Make24(16, 9, [](Integer x, Integer y) { return ImgRGB(Byte((x % 4) * 64), Byte((y % 4) * 64), 128); });
     Bmp oneBit = Make1(21, 5, [](Integer x, Integer y) { return (x + 2 * y) % 3 == 0; });
 

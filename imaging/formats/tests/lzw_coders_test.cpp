@@ -462,7 +462,8 @@ TEST(TiffLZW, StripsGoBothWaysWithLibtiff) {
     // Ours, read by libtiff.
     const std::vector<Byte> tiff = GreyTiff(w, h, TiffEncode(grey, size_t(w)));
     const std::string ours = folder + "/ours.tif";
-    std::ofstream(ours, std::ios::binary).write(reinterpret_cast<const char*>(tiff.data()), std::streamsize(tiff.size()));
+    std::ofstream(ours, std::ios::binary)
+        .write(reinterpret_cast<const char*>(tiff.data()), std::streamsize(tiff.size()));
     oracle::TImage read;
     ASSERT_TRUE(oracle::RunPNM("convert '" + ours + "' -depth 8 pgm:-", read));
     ASSERT_EQ(read.RGB.size(), grey.size() * 3);

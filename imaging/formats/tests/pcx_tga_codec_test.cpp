@@ -394,7 +394,8 @@ TEST(FormatsTga, RowCoderAndOneBit) {
     };
     Bytes distinct(300), equal(200, 5);
     for (size_t i = 0; i < distinct.size(); ++i) distinct[i] = Byte(i % 3);
-    const TCase cases[] = {{distinct, {127, 127, 43}}, {equal, {0xFF, 0x80 + 71}}, {{1, 2, 2}, {0, 0x81}}, {{1, 2}, {1}}};
+    const TCase cases[] = {
+        {distinct, {127, 127, 43}}, {equal, {0xFF, 0x80 + 71}}, {{1, 2, 2}, {0, 0x81}}, {{1, 2}, {1}}};
     for (const TCase& c : cases) {
         Bytes out(c.Row.size() * 2);
         out.resize(size_t(TGAEncodeRLERow(c.Row.data(), Integer(c.Row.size()), 1, out.data())));

@@ -28,7 +28,8 @@ Bytes Encode(TBitmap* Bitmap, TIOParamsVals& Params) { return EncodeWith(PNGEnco
 Bytes Chunk(const Bytes& File, const char* Type) {
     size_t pos = 8;
     while (pos + 12 <= File.size()) {
-        const size_t len = size_t(File[pos]) << 24 | size_t(File[pos + 1]) << 16 | size_t(File[pos + 2]) << 8 | File[pos + 3];
+        const size_t len =
+            size_t(File[pos]) << 24 | size_t(File[pos + 1]) << 16 | size_t(File[pos + 2]) << 8 | File[pos + 3];
         if (std::memcmp(&File[pos + 4], Type, 4) == 0 && pos + 8 + len <= File.size())
             return Bytes(File.begin() + pos + 8, File.begin() + pos + 8 + len);
         pos += 12 + len;

@@ -528,8 +528,9 @@ TEST(TIFFCodec, MalformedInputs) {
     };
     auto drop = [](int Tag) {
         return [Tag](TTiffBuilder& b) {
-            b.Entries.erase(std::remove_if(b.Entries.begin(), b.Entries.end(), [&](const auto& e) { return e.Tag == Tag; }),
-                            b.Entries.end());
+            b.Entries.erase(
+                std::remove_if(b.Entries.begin(), b.Entries.end(), [&](const auto& e) { return e.Tag == Tag; }),
+                b.Entries.end());
         };
     };
     Bytes loop = grey(2, 2).Build();
@@ -573,7 +574,12 @@ TEST(TIFFCodec, MalformedInputs) {
         {"short colour map", shortMap.Build(), true},
         {"directory chain in a loop", loop, true},
         {"entry count past the file", Bytes{'I', 'I', 42, 0, 8, 0, 0, 0, 0xFF, 0xFF, 1, 1}, false},
-        {"huge colour map count", with(palette1, [](TTiffBuilder& b) { b.Entries.push_back({320, 3, 0xFFFFFFFFu, Bytes{16, 0, 0, 0}}); }), true},
+        {"huge colour map count",
+         with(palette1,
+              [](TTiffBuilder& b) {
+                  b.Entries.push_back({320, 3, 0xFFFFFFFFu, Bytes{16, 0, 0, 0}});
+              }),
+         true},
         {"fax compression with 8 bits", with(grey(2, 2), setLong(259, {4}, 3)), false},
         {"unknown compression", with(grey(2, 2), setLong(259, {34712}, 3)), true},
         {"rows per strip 2^32 - 1", with(grey(2, 2), setLong(278, {0xFFFFFFFFu})), true},
