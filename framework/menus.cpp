@@ -133,8 +133,7 @@ TShortCut TextToShortCut(const std::string& Text) {
     TShortCut mods = 0;
     for (bool found = true; found;) {
         found = false;
-        for (auto [prefix, bit] :
-             {std::pair<const char*, TShortCut>{"Shift+", scShift}, {"Ctrl+", scCtrl}, {"Alt+", scAlt}}) {
+        for (auto [prefix, bit] : {std::pair<const char*, TShortCut>{"Shift+", scShift}, {"Ctrl+", scCtrl}, {"Alt+", scAlt}}) {
             size_t n = std::char_traits<char>::length(prefix);
             if (rest.size() > n && SameText(rest.substr(0, n), prefix)) {
                 mods |= bit;
@@ -192,34 +191,21 @@ bool IsAccel(Word VK, const std::string& Str) {
 
 TMenuActionLink::TMenuActionLink(TMenuItem* AClient) : TActionLink(AClient), FClient(AClient) {}
 
-bool TMenuActionLink::IsCaptionLinked() {
-    return TActionLink::IsCaptionLinked() && FClient->GetCaption() == CustomAction()->GetCaption();
-}
-bool TMenuActionLink::IsCheckedLinked() {
-    return TActionLink::IsCheckedLinked() && FClient->GetChecked() == CustomAction()->GetChecked();
-}
-bool TMenuActionLink::IsEnabledLinked() {
-    return TActionLink::IsEnabledLinked() && FClient->GetEnabled() == CustomAction()->GetEnabled();
-}
+bool TMenuActionLink::IsCaptionLinked() { return TActionLink::IsCaptionLinked() && FClient->GetCaption() == CustomAction()->GetCaption(); }
+bool TMenuActionLink::IsCheckedLinked() { return TActionLink::IsCheckedLinked() && FClient->GetChecked() == CustomAction()->GetChecked(); }
+bool TMenuActionLink::IsEnabledLinked() { return TActionLink::IsEnabledLinked() && FClient->GetEnabled() == CustomAction()->GetEnabled(); }
 bool TMenuActionLink::IsGroupIndexLinked() {
-    return FClient->GetRadioItem() && TActionLink::IsGroupIndexLinked() &&
-           FClient->GetGroupIndex() == CustomAction()->GetGroupIndex();
+    return FClient->GetRadioItem() && TActionLink::IsGroupIndexLinked() && FClient->GetGroupIndex() == CustomAction()->GetGroupIndex();
 }
 bool TMenuActionLink::IsHelpContextLinked() {
     return TActionLink::IsHelpContextLinked() && FClient->GetHelpContext() == CustomAction()->GetHelpContext();
 }
-bool TMenuActionLink::IsHintLinked() {
-    return TActionLink::IsHintLinked() && FClient->GetHint() == CustomAction()->GetHint();
-}
+bool TMenuActionLink::IsHintLinked() { return TActionLink::IsHintLinked() && FClient->GetHint() == CustomAction()->GetHint(); }
 bool TMenuActionLink::IsImageIndexLinked() {
     return TActionLink::IsImageIndexLinked() && FClient->GetImageIndex() == CustomAction()->GetImageIndex();
 }
-bool TMenuActionLink::IsShortCutLinked() {
-    return TActionLink::IsShortCutLinked() && FClient->GetShortCut() == CustomAction()->GetShortCut();
-}
-bool TMenuActionLink::IsVisibleLinked() {
-    return TActionLink::IsVisibleLinked() && FClient->GetVisible() == CustomAction()->GetVisible();
-}
+bool TMenuActionLink::IsShortCutLinked() { return TActionLink::IsShortCutLinked() && FClient->GetShortCut() == CustomAction()->GetShortCut(); }
+bool TMenuActionLink::IsVisibleLinked() { return TActionLink::IsVisibleLinked() && FClient->GetVisible() == CustomAction()->GetVisible(); }
 
 void TMenuActionLink::SetAutoCheck(bool Value) {
     if (CustomAction()) FClient->SetAutoCheck(Value);
@@ -560,8 +546,7 @@ enum class ClickResult { Disabled, Clicked, ShortCutMoved };
 ClickResult ClickDown(TMenuItem* Item, int Level, TShortCut ShortCut) {
     ClickResult r = ClickResult::Clicked;
     if (TMenuItem* parent = Item->GetParent()) r = ClickDown(parent, Level + 1, ShortCut);
-    if (r != ClickResult::Clicked || !lumora_menus::IsLiveItem(Item))
-        return r == ClickResult::Clicked ? ClickResult::Disabled : r;
+    if (r != ClickResult::Clicked || !lumora_menus::IsLiveItem(Item)) return r == ClickResult::Clicked ? ClickResult::Disabled : r;
     if (!Item->GetEnabled()) return ClickResult::Disabled;
     bool moved = false;
     Application->Guard(Item, [&] {

@@ -370,8 +370,7 @@ TTreeNodes::~TTreeNodes() {
 
 HWND TTreeNodes::GetHandle() const { return FOwner ? FOwner->GetHandle() : nullptr; }
 
-TTreeNode* TTreeNodes::AddNode(TTreeNode* Node, TTreeNode* Relative, const std::string& S, void* Ptr,
-                               TNodeAttachMode Method) {
+TTreeNode* TTreeNodes::AddNode(TTreeNode* Node, TTreeNode* Relative, const std::string& S, void* Ptr, TNodeAttachMode Method) {
     TTreeNode* parent = nullptr;
     Integer index = 0;
     switch (Method) {
@@ -402,21 +401,15 @@ TTreeNode* TTreeNodes::AddNode(TTreeNode* Node, TTreeNode* Relative, const std::
     return Node;
 }
 
-TTreeNode* TTreeNodes::Add(TTreeNode* Sibling, const std::string& S) {
-    return AddNode(nullptr, Sibling, S, nullptr, naAdd);
-}
+TTreeNode* TTreeNodes::Add(TTreeNode* Sibling, const std::string& S) { return AddNode(nullptr, Sibling, S, nullptr, naAdd); }
 TTreeNode* TTreeNodes::AddObject(TTreeNode* Sibling, const std::string& S, void* Ptr) {
     return AddNode(nullptr, Sibling, S, Ptr, naAdd);
 }
-TTreeNode* TTreeNodes::AddFirst(TTreeNode* Sibling, const std::string& S) {
-    return AddNode(nullptr, Sibling, S, nullptr, naAddFirst);
-}
+TTreeNode* TTreeNodes::AddFirst(TTreeNode* Sibling, const std::string& S) { return AddNode(nullptr, Sibling, S, nullptr, naAddFirst); }
 TTreeNode* TTreeNodes::AddObjectFirst(TTreeNode* Sibling, const std::string& S, void* Ptr) {
     return AddNode(nullptr, Sibling, S, Ptr, naAddFirst);
 }
-TTreeNode* TTreeNodes::AddChild(TTreeNode* Parent, const std::string& S) {
-    return AddNode(nullptr, Parent, S, nullptr, naAddChild);
-}
+TTreeNode* TTreeNodes::AddChild(TTreeNode* Parent, const std::string& S) { return AddNode(nullptr, Parent, S, nullptr, naAddChild); }
 TTreeNode* TTreeNodes::AddChildObject(TTreeNode* Parent, const std::string& S, void* Ptr) {
     return AddNode(nullptr, Parent, S, Ptr, naAddChild);
 }
@@ -426,9 +419,7 @@ TTreeNode* TTreeNodes::AddChildFirst(TTreeNode* Parent, const std::string& S) {
 TTreeNode* TTreeNodes::AddChildObjectFirst(TTreeNode* Parent, const std::string& S, void* Ptr) {
     return AddNode(nullptr, Parent, S, Ptr, naAddChildFirst);
 }
-TTreeNode* TTreeNodes::Insert(TTreeNode* Sibling, const std::string& S) {
-    return AddNode(nullptr, Sibling, S, nullptr, naInsert);
-}
+TTreeNode* TTreeNodes::Insert(TTreeNode* Sibling, const std::string& S) { return AddNode(nullptr, Sibling, S, nullptr, naInsert); }
 TTreeNode* TTreeNodes::InsertObject(TTreeNode* Sibling, const std::string& S, void* Ptr) {
     return AddNode(nullptr, Sibling, S, Ptr, naInsert);
 }
@@ -1116,8 +1107,7 @@ void TCustomTreeView::DrawRow(TTreeNode* Node, Integer Row, TCanvas* C) {
         x += FStateImages->GetWidth();
     }
     bool selected = Node == FSelected || Node == FDropTarget || Node == FRClickNode;
-    bool showSelection = (FDropTarget == Node || FRClickNode == Node) ||
-                         (Node == FSelected && (Focused() || !FHideSelection || IsEditing()));
+    bool showSelection = (FDropTarget == Node || FRClickNode == Node) || (Node == FSelected && (Focused() || !FHideSelection || IsEditing()));
     if (FImages) {
         GetImageIndex(Node);
         if (Node == FSelected) GetSelectedIndex(Node);
@@ -1216,8 +1206,7 @@ void TCustomTreeView::MouseDown(TMouseButton Button, TShiftState Shift, Integer 
             FPressNode = node;
             FPressWasSelected = node == FSelected && !Shift.Contains(ssDouble);
             UserSelect(node);
-            if (Shift.Contains(ssDouble) && IsLiveControl(this) && node->FHasChildren)
-                ExpandNode(node, !node->FExpanded);
+            if (Shift.Contains(ssDouble) && IsLiveControl(this) && node->FHasChildren) ExpandNode(node, !node->FExpanded);
         }
     } else if (Button == mbRight && node && onItem) {
         FRClickNode = node;

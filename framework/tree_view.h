@@ -31,32 +31,9 @@ enum TNodeStateItem { nsCut, nsDropHilited, nsFocused, nsSelected, nsExpanded };
 using TNodeState = TSet<TNodeStateItem>;
 enum TNodeAttachMode { naAdd, naAddFirst, naAddChild, naAddChildFirst, naInsert };
 enum TSortType { stNone, stData, stText, stBoth };
-enum THitTest {
-    htAbove,
-    htBelow,
-    htNowhere,
-    htOnItem,
-    htOnButton,
-    htOnIcon,
-    htOnIndent,
-    htOnLabel,
-    htOnRight,
-    htOnStateIcon,
-    htToLeft,
-    htToRight
-};
+enum THitTest { htAbove, htBelow, htNowhere, htOnItem, htOnButton, htOnIcon, htOnIndent, htOnLabel, htOnRight, htOnStateIcon, htToLeft, htToRight };
 using THitTests = TSet<THitTest>;
-enum TCustomDrawStateItem {
-    cdsSelected,
-    cdsGrayed,
-    cdsDisabled,
-    cdsChecked,
-    cdsFocused,
-    cdsDefault,
-    cdsHot,
-    cdsMarked,
-    cdsIndeterminate
-};
+enum TCustomDrawStateItem { cdsSelected, cdsGrayed, cdsDisabled, cdsChecked, cdsFocused, cdsDefault, cdsHot, cdsMarked, cdsIndeterminate };
 using TCustomDrawState = TSet<TCustomDrawStateItem>;
 
 // Compares two nodes for sorting: negative, 0 or positive.
@@ -222,8 +199,7 @@ using TTVCollapsingEvent = std::function<void(TObject* Sender, TTreeNode* Node, 
 using TTVExpandedEvent = std::function<void(TObject* Sender, TTreeNode* Node)>;
 using TTVEditingEvent = std::function<void(TObject* Sender, TTreeNode* Node, bool& AllowEdit)>;
 using TTVEditedEvent = std::function<void(TObject* Sender, TTreeNode* Node, std::string& S)>;
-using TTVCompareEvent =
-    std::function<void(TObject* Sender, TTreeNode* Node1, TTreeNode* Node2, Integer Data, Integer& Compare)>;
+using TTVCompareEvent = std::function<void(TObject* Sender, TTreeNode* Node1, TTreeNode* Node2, Integer Data, Integer& Compare)>;
 using TTVCustomDrawEvent = std::function<void(TCustomTreeView* Sender, const TRect& ARect, bool& DefaultDraw)>;
 using TTVCustomDrawItemEvent =
     std::function<void(TCustomTreeView* Sender, TTreeNode* Node, TCustomDrawState State, bool& DefaultDraw)>;

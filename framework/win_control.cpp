@@ -386,8 +386,7 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
     try {
         auto doAlign = [&](TAlign a) {
             std::vector<TControl*> list;
-            if (AControl && AControl->FParent == this && AControl->FAlign == a && AControl->FVisible)
-                list.push_back(AControl);
+            if (AControl && AControl->FParent == this && AControl->FAlign == a && AControl->FVisible) list.push_back(AControl);
             for (int i = 0; i < GetControlCount(); ++i) {
                 TControl* c = GetControl(i);
                 if (c == AControl || c->FAlign != a || !c->FVisible) continue;
@@ -413,15 +412,9 @@ void TWinControl::AlignControls(TControl* AControl, TRect& Rect) {
                 // area follows what it took.
                 switch (a) {
                 case alTop: Rect.Top += c->FHeight; break;
-                case alBottom:
-                    Rect.Bottom -= c->FHeight;
-                    if (c->FTop != Rect.Bottom) c->SetBounds(c->FLeft, Rect.Bottom, c->FWidth, c->FHeight);
-                    break;
+                case alBottom: Rect.Bottom -= c->FHeight; if (c->FTop != Rect.Bottom) c->SetBounds(c->FLeft, Rect.Bottom, c->FWidth, c->FHeight); break;
                 case alLeft: Rect.Left += c->FWidth; break;
-                case alRight:
-                    Rect.Right -= c->FWidth;
-                    if (c->FLeft != Rect.Right) c->SetBounds(Rect.Right, c->FTop, c->FWidth, c->FHeight);
-                    break;
+                case alRight: Rect.Right -= c->FWidth; if (c->FLeft != Rect.Right) c->SetBounds(Rect.Right, c->FTop, c->FWidth, c->FHeight); break;
                 default: break;
                 }
             }
@@ -468,11 +461,9 @@ bool TWinControl::CanAutoSize(Integer& NewWidth, Integer& NewHeight) {
         TControl* c = GetControl(i);
         if (!c->FVisible) continue;
         any = true;
-        if (c->FAlign != alClient && c->FAlign != alTop && c->FAlign != alBottom)
-            right = std::max(right, c->FLeft + c->FWidth);
+        if (c->FAlign != alClient && c->FAlign != alTop && c->FAlign != alBottom) right = std::max(right, c->FLeft + c->FWidth);
         else right = std::max(right, c->FWidth);
-        if (c->FAlign != alClient && c->FAlign != alLeft && c->FAlign != alRight)
-            bottom = std::max(bottom, c->FTop + c->FHeight);
+        if (c->FAlign != alClient && c->FAlign != alLeft && c->FAlign != alRight) bottom = std::max(bottom, c->FTop + c->FHeight);
         else bottom = std::max(bottom, c->FHeight);
     }
     if (!any) return false;
@@ -888,8 +879,7 @@ void TWinControl::GetTabOrderList(std::vector<TWinControl*>& List) {
     }
 }
 
-TWinControl* TWinControl::FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop,
-                                          bool CheckParent) {
+TWinControl* TWinControl::FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop, bool CheckParent) {
     std::vector<TWinControl*> list;
     GetTabOrderList(list);
     if (list.empty()) return nullptr;

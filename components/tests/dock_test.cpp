@@ -33,32 +33,14 @@ TEST(DockArrangement, BarsAreFittedIntoRows) {
         Integer Thickness;
     };
     const Case cases[] = {
-        {"overlap removed, the forward pass wins",
-         {{0, 0, 50}, {0, 10, 50}},
-         80,
-         false,
-         {{0, 0, 0, 0}, {0, 50, 50, 0}},
-         24},
-        {"pushed back from the end, stored position kept",
-         {{0, 0, 50}, {0, 90, 50}},
-         120,
-         false,
-         {{0, 0, 0, 0}, {0, 90, 70, 0}},
-         24},
+        {"overlap removed, the forward pass wins", {{0, 0, 50}, {0, 10, 50}}, 80, false, {{0, 0, 0, 0}, {0, 50, 50, 0}}, 24},
+        {"pushed back from the end, stored position kept", {{0, 0, 50}, {0, 90, 50}}, 120, false,
+         {{0, 0, 0, 0}, {0, 90, 70, 0}}, 24},
         {"clipped positions are stored", {{0, 0, 50}, {0, 90, 50}}, 120, true, {{0, 0, 0, 0}, {0, 70, 70, 0}}, 24},
-        {"a full-size bar gets a row of its own",
-         {{0, 0, 30}, {1, 0, 30, true}, {1, 40, 30}, {2, 0, 30}},
-         200,
-         false,
-         {{0, 0, 0, 0}, {1, 0, 0, 24}, {2, 40, 40, 48}, {3, 0, 0, 72}},
-         96},
+        {"a full-size bar gets a row of its own", {{0, 0, 30}, {1, 0, 30, true}, {1, 40, 30}, {2, 0, 30}}, 200, false,
+         {{0, 0, 0, 0}, {1, 0, 0, 24}, {2, 40, 40, 48}, {3, 0, 0, 72}}, 96},
         {"of two empty rows one is closed up", {{0, 0, 30}, {3, 0, 30}}, 200, false, {{0, 0, 0, 0}, {2, 0, 0, 24}}, 48},
-        {"a hidden bar takes no space",
-         {{0, 0, 30}, {1, 0, 30, false, false}},
-         200,
-         false,
-         {{0, 0, 0, 0}, {1, 0, 0, 0}},
-         24},
+        {"a hidden bar takes no space", {{0, 0, 30}, {1, 0, 30, false, false}}, 200, false, {{0, 0, 0, 0}, {1, 0, 0, 0}}, 24},
         {"only hidden bars", {{0, 0, 30, false, false}}, 200, false, {{0, 0, 0, 0}}, 0},
     };
     for (const Case& c : cases) {
@@ -115,18 +97,14 @@ using DockTest = DockFixture;
 TEST_F(DockTest, DocksRefuseWrongPlacesAndPositionChangesWithBars) {
     TDockX* top = AddDock(dpTop);
     auto* inner = new TDockX(Form);
-    EXPECT_EQ(InvalidOperation([&] { inner->SetParent(top); }),
-              "A TDockX control cannot be placed inside a tool window or another TDockX");
+    EXPECT_EQ(InvalidOperation([&] { inner->SetParent(top); }), "A TDockX control cannot be placed inside a tool window or another TDockX");
     TCustomToolWindowX* bar = AddBar(top, 60, 26);
-    EXPECT_EQ(InvalidOperation([&] { inner->SetParent(bar); }),
-              "A TDockX control cannot be placed inside a tool window or another TDockX");
-    EXPECT_EQ(InvalidOperation([&] { top->SetPosition(dpLeft); }),
-              "Cannot change Position of a TDockX if it already contains controls");
+    EXPECT_EQ(InvalidOperation([&] { inner->SetParent(bar); }), "A TDockX control cannot be placed inside a tool window or another TDockX");
+    EXPECT_EQ(InvalidOperation([&] { top->SetPosition(dpLeft); }), "Cannot change Position of a TDockX if it already contains controls");
     auto* panel = new TProbe(Form);
     panel->SetParent(Form);
     auto* other = new TCustomToolWindowX(Form);
-    EXPECT_EQ(InvalidOperation([&] { other->SetParent(panel); }),
-              "A tool window can only be placed on a TDockX or directly on the form");
+    EXPECT_EQ(InvalidOperation([&] { other->SetParent(panel); }), "A tool window can only be placed on a TDockX or directly on the form");
     EXPECT_EQ(top->GetPosition(), dpTop);
 
     auto* orphan = new TCustomToolWindowX(Form);
@@ -142,9 +120,7 @@ TEST_F(DockTest, ADockFollowsItsBarsAndShrinksTowardsItsEdge) {
     uitest::ShowForm(Form);
     TDockX* bottom = AddDock(dpBottom);
     std::vector<std::string> log;
-    bottom->OnInsertRemoveBar = [&](TObject*, bool Inserting, TCustomToolWindowX*) {
-        log.push_back(Inserting ? "in" : "out");
-    };
+    bottom->OnInsertRemoveBar = [&](TObject*, bool Inserting, TCustomToolWindowX*) { log.push_back(Inserting ? "in" : "out"); };
     TCustomToolWindowX* bar = AddBar(bottom, 60, 26);
     EXPECT_EQ(bottom->GetHeight(), 26);
     Integer clientBottom = Form->GetClientHeight();

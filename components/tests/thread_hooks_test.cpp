@@ -42,21 +42,11 @@ TEST_F(ThreadHooksTest, HookTypesAreInstalledWhileARegistrationNeedsThem) {
         Counts Want;
     };
     const Step steps[] = {
-        {"first button",
-         [] {
-             RegisterHookCallback(ButtonCallback, {hpSendActivateApp, hpGetMessageMouseMove});
-         },
-         {1, 0, 1}},
+        {"first button", [] { RegisterHookCallback(ButtonCallback, {hpSendActivateApp, hpGetMessageMouseMove}); }, {1, 0, 1}},
         {"first tool window",
-         [] {
-             RegisterHookCallback(ToolWindowCallback, {hpSendActivateApp, hpSendWindowPosChanged, hpPreDestroy});
-         },
+         [] { RegisterHookCallback(ToolWindowCallback, {hpSendActivateApp, hpSendWindowPosChanged, hpPreDestroy}); },
          {2, 1, 1}},
-        {"second button",
-         [] {
-             RegisterHookCallback(ButtonCallback, {hpSendActivateApp, hpGetMessageMouseMove});
-         },
-         {3, 1, 2}},
+        {"second button", [] { RegisterHookCallback(ButtonCallback, {hpSendActivateApp, hpGetMessageMouseMove}); }, {3, 1, 2}},
         {"design time", [] { RegisterHookCallback(ToolWindowCallback, {hpSendActivateApp}, true); }, {3, 1, 2}},
         {"unknown callback", [] { UnregisterHookCallback(NeverRegistered); }, {3, 1, 2}},
         {"one button goes", [] { UnregisterHookCallback(ButtonCallback); }, {2, 1, 1}},
@@ -94,7 +84,6 @@ TEST_F(ThreadHooksTest, EveryRecordIsCalledOnceAndARaisingOneIsPassedOver) {
     p->Free();
     EXPECT_EQ(gCalls, (Strings{"raising 2", "bar 2"}));
 
-    for (auto cb : {RaisingCallback, ToolWindowCallback, ToolWindowCallback, ButtonCallback})
-        UnregisterHookCallback(cb);
+    for (auto cb : {RaisingCallback, ToolWindowCallback, ToolWindowCallback, ButtonCallback}) UnregisterHookCallback(cb);
     EXPECT_EQ(Now(), (Counts{0, 0, 0}));
 }

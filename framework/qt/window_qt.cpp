@@ -152,9 +152,7 @@ void TrackMouseControl(TControl* Now) {
 
 TWindowHandle* TWindowBackend::HandleOf(TWinControl* Control) { return Control ? Control->FHandle : nullptr; }
 void TWindowBackend::SetHandle(TWinControl* Control, TWindowHandle* Handle) { Control->FHandle = Handle; }
-TWindowScrollBar& TWindowBackend::ScrollState(TWinControl* Control, int Bar) {
-    return Control->FScrollBars[Bar == SB_VERT ? 1 : 0];
-}
+TWindowScrollBar& TWindowBackend::ScrollState(TWinControl* Control, int Bar) { return Control->FScrollBars[Bar == SB_VERT ? 1 : 0]; }
 TRect TWindowBackend::SystemFrame(TWinControl* Control) { return Control->SystemFrame(); }
 TRect TWindowBackend::StandardMargins(TWinControl* Control) { return Control->StandardMargins(); }
 bool TWindowBackend::FrameworkPainted(TWinControl* Control) { return Control->FrameworkPainted(); }
@@ -164,8 +162,7 @@ void TWindowBackend::WindowMovedByUser(TWinControl* Control, const TRect& Rect) 
     TRect sys = Control->SystemFrame();
     Integer l = Rect.Left - sys.Left, t = Rect.Top - sys.Top;
     Integer w = Rect.Width() + sys.Left + sys.Right, h = Rect.Height() + sys.Top + sys.Bottom;
-    if (l == Control->GetLeft() && t == Control->GetTop() && w == Control->GetWidth() && h == Control->GetHeight())
-        return;
+    if (l == Control->GetLeft() && t == Control->GetTop() && w == Control->GetWidth() && h == Control->GetHeight()) return;
     Control->FBackendMoving = true;
     try {
         Control->SetBounds(l, t, w, h);
@@ -185,8 +182,7 @@ void TWindowBackend::WindowStateChangedByUser(TWinControl* Control, int State) {
     WPARAM kind = State == wsMinimized ? SIZE_MINIMIZED : State == wsMaximized ? SIZE_MAXIMIZED : SIZE_RESTORED;
     form->Perform(WM_SIZE, kind, MAKELPARAM(Word(cr.Right), Word(cr.Bottom)));
     lumora_detail::TopLevelPosChanged(form, SWP_FRAMECHANGED);
-    if (State == wsMinimized && Application->OnMinimize && Application->GetMainForm() == form)
-        Application->OnMinimize(Application);
+    if (State == wsMinimized && Application->OnMinimize && Application->GetMainForm() == form) Application->OnMinimize(Application);
 }
 
 // ---- The widget ------------------------------------------------------------------------------
@@ -265,9 +261,7 @@ bool LumoraWindow::event(QEvent* e) {
     }
     case QEvent::WindowStateChange:
         if (isWindow()) {
-            int state = (windowState() & Qt::WindowMinimized)   ? wsMinimized
-                        : (windowState() & Qt::WindowMaximized) ? wsMaximized
-                                                                : wsNormal;
+            int state = (windowState() & Qt::WindowMinimized) ? wsMinimized : (windowState() & Qt::WindowMaximized) ? wsMaximized : wsNormal;
             Guarded(c, [&] { B::WindowStateChangedByUser(c, state); });
         }
         return QWidget::event(e);
@@ -372,8 +366,8 @@ void TWindowBackend::DestroyWindow(TWinControl* Control) {
         for (TWinControl* t : gTopLevels)
             if (t != Control && IsLiveControl(t)) {
                 TWindowHandle* th = HandleOf(t);
-                if (th && th->Widget && th->Widget->parentWidget() &&
-                    th->Widget->parentWidget()->window() == h->Widget->window() && h->TopLevel)
+                if (th && th->Widget && th->Widget->parentWidget() && th->Widget->parentWidget()->window() == h->Widget->window() &&
+                    h->TopLevel)
                     owned.push_back(t);
             }
         for (TWinControl* t : owned)
@@ -387,8 +381,7 @@ void TWindowBackend::DestroyWindow(TWinControl* Control) {
         // Child windows go with their own controls; keep Qt from deleting them twice.
         for (QObject* child : w->children())
             if (auto* cw = qobject_cast<QWidget*>(child))
-                if (lumora_qt::ControlOf(cw) && lumora_qt::ControlOf(cw) != Control && cw->parentWidget() == w)
-                    cw->setParent(nullptr);
+                if (lumora_qt::ControlOf(cw) && lumora_qt::ControlOf(cw) != Control && cw->parentWidget() == w) cw->setParent(nullptr);
         w->hide();
         lumora_qt::DisposeWidget(w);
     }
@@ -428,9 +421,8 @@ void TWindowBackend::SyncGeometry(TWinControl* Control) {
             TSizeConstraints* c = Control->GetConstraints();
             w->setMinimumSize(c->GetMinWidth() > 0 ? std::max(0, c->GetMinWidth() - sys.Left - sys.Right) : 0,
                               c->GetMinHeight() > 0 ? std::max(0, c->GetMinHeight() - sys.Top - sys.Bottom) : 0);
-            w->setMaximumSize(
-                c->GetMaxWidth() > 0 ? std::max(0, c->GetMaxWidth() - sys.Left - sys.Right) : QWIDGETSIZE_MAX,
-                c->GetMaxHeight() > 0 ? std::max(0, c->GetMaxHeight() - sys.Top - sys.Bottom) : QWIDGETSIZE_MAX);
+            w->setMaximumSize(c->GetMaxWidth() > 0 ? std::max(0, c->GetMaxWidth() - sys.Left - sys.Right) : QWIDGETSIZE_MAX,
+                              c->GetMaxHeight() > 0 ? std::max(0, c->GetMaxHeight() - sys.Top - sys.Bottom) : QWIDGETSIZE_MAX);
         }
         // A window whose client area covers a whole screen is shown full screen.
         bool full = false;
@@ -484,10 +476,8 @@ void TWindowBackend::SyncScrollBars(TWinControl* Control) {
             continue;
         }
         if (!qb) qb = lumora_qt::NewWindowScrollBar(Control, w, bar == 1 ? SB_VERT : SB_HORZ);
-        QRect g = bar == 1 ? QRect(ww - border.Right - cx, border.Top, cx,
-                                   std::max(0, wh - border.Top - border.Bottom - (hShown ? cy : 0)))
-                           : QRect(border.Left, wh - border.Bottom - cy,
-                                   std::max(0, ww - border.Left - border.Right - (vShown ? cx : 0)), cy);
+        QRect g = bar == 1 ? QRect(ww - border.Right - cx, border.Top, cx, std::max(0, wh - border.Top - border.Bottom - (hShown ? cy : 0)))
+                           : QRect(border.Left, wh - border.Bottom - cy, std::max(0, ww - border.Left - border.Right - (vShown ? cx : 0)), cy);
         qb->setGeometry(g);
         lumora_qt::UpdateScrollBarWidget(qb, sb);
         qb->show();
@@ -649,8 +639,7 @@ bool TWindowBackend::DefaultWindowProc(TWinControl* Control, TMessage& Message) 
     return lumora_qt::NativeDefaultProc(Control, h->Widget, Message);
 }
 
-void TWindowBackend::ScrollWindow(TWinControl* Control, Integer DX, Integer DY, const TRect& Scroll,
-                                  const TRect& Clip) {
+void TWindowBackend::ScrollWindow(TWinControl* Control, Integer DX, Integer DY, const TRect& Scroll, const TRect& Clip) {
     TWindowHandle* h = HandleOf(Control);
     if (!h || !h->Widget) return;
     if (h->Native) {
@@ -778,9 +767,7 @@ bool lumora_qt::RouteMouseEvent(TWinControl* Window, QMouseEvent* Event) {
         Cardinal msg = WM_MOUSEMOVE;
         if (press || release) {
             Qt::MouseButton b = Event->button();
-            Cardinal base = b == Qt::RightButton    ? WM_RBUTTONDOWN
-                            : b == Qt::MiddleButton ? WM_MBUTTONDOWN
-                                                    : WM_LBUTTONDOWN;
+            Cardinal base = b == Qt::RightButton ? WM_RBUTTONDOWN : b == Qt::MiddleButton ? WM_MBUTTONDOWN : WM_LBUTTONDOWN;
             if (b != Qt::LeftButton && b != Qt::RightButton && b != Qt::MiddleButton) return;
             if (release) {
                 msg = base + 1;
@@ -795,11 +782,9 @@ bool lumora_qt::RouteMouseEvent(TWinControl* Window, QMouseEvent* Event) {
                 // Clicking a window that is not active activates it unless it declines.
                 TWinControl* top = TopLevelOf(target);
                 if (top != lumora_detail::ActiveTopLevel()) {
-                    LRESULT r = target->Perform(WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top),
-                                                MAKELPARAM(HTCLIENT, Word(msg)));
+                    LRESULT r = target->Perform(WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(top), MAKELPARAM(HTCLIENT, Word(msg)));
                     if (!IsLiveControl(target)) return;
-                    if ((r == MA_ACTIVATE || r == MA_ACTIVATEANDEAT) && !lumora_detail::NeverActivates(top))
-                        lumora_detail::ActivateTopLevel(top);
+                    if ((r == MA_ACTIVATE || r == MA_ACTIVATEANDEAT) && !lumora_detail::NeverActivates(top)) lumora_detail::ActivateTopLevel(top);
                     if (r == MA_ACTIVATEANDEAT || r == MA_NOACTIVATEANDEAT) return;
                     if (!IsLiveControl(target)) return;
                 }
@@ -870,8 +855,7 @@ void lumora_qt::RouteFocusIn(TWinControl* Window, Qt::FocusReason Reason) {
 Word lumora_qt::VirtualKeyOf(int k, Qt::KeyboardModifiers mods) {
     bool keypad = (mods & Qt::KeypadModifier) != 0;
     if (k >= Qt::Key_A && k <= Qt::Key_Z) return Word('A' + (k - Qt::Key_A));
-    if (k >= Qt::Key_0 && k <= Qt::Key_9)
-        return keypad ? Word(VK_NUMPAD0 + (k - Qt::Key_0)) : Word('0' + (k - Qt::Key_0));
+    if (k >= Qt::Key_0 && k <= Qt::Key_9) return keypad ? Word(VK_NUMPAD0 + (k - Qt::Key_0)) : Word('0' + (k - Qt::Key_0));
     if (k >= Qt::Key_F1 && k <= Qt::Key_F24) return Word(VK_F1 + (k - Qt::Key_F1));
     switch (k) {
     case Qt::Key_Escape: return VK_ESCAPE;
@@ -1039,8 +1023,7 @@ bool lumora_qt::RouteKeyEvent(TWinControl* Window, QKeyEvent* Event) {
         if (pressed && TDragManager::KeyDown(vk)) return;
         bool pass = true;
         if (vk) {
-            Cardinal msg =
-                pressed ? (alt || vk == VK_F10 ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt ? WM_SYSKEYUP : WM_KEYUP);
+            Cardinal msg = pressed ? (alt || vk == VK_F10 ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt ? WM_SYSKEYUP : WM_KEYUP);
             TMsg m{Window, msg, vk, keyData, DWORD(Event->timestamp()), GetMessagePos()};
             lumora_detail::SetDiscardChar(false);
             lumora_detail::SetInKeyDown(pressed);

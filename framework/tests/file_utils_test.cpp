@@ -99,24 +99,11 @@ TEST(PathParts, MatchesMaskIgnoresCase) {
         const char* mask;
         bool match;
     } cases[] = {
-        {"Photo.JPG", "*.jpg", true},
-        {"a.jpeg", "*.jpg", false},
-        {"abc", "a?c", true},
-        {"ac", "a?c", false},
-        {"file1.txt", "file[0-9].txt", true},
-        {"filex.txt", "file[!0-9].txt", true},
-        {"file5.txt", "file[!0-9].txt", false},
-        {"x", "*", true},
-        {"\xC3\x84"
-         "BC.txt",
-         "\xC3\xA4"
-         "bc.*",
-         true},
-        {"a[b", "a[b", true},
-        {"abc", "*.*", false},
-        {"a.b.c", "*.c", true},
-        {"aaa", "*a*a*a*", true},
-        {"aa", "*a*a*a*", false},
+        {"Photo.JPG", "*.jpg", true},       {"a.jpeg", "*.jpg", false},        {"abc", "a?c", true},
+        {"ac", "a?c", false},               {"file1.txt", "file[0-9].txt", true}, {"filex.txt", "file[!0-9].txt", true},
+        {"file5.txt", "file[!0-9].txt", false}, {"x", "*", true},              {"\xC3\x84" "BC.txt", "\xC3\xA4" "bc.*", true},
+        {"a[b", "a[b", true},               {"abc", "*.*", false},             {"a.b.c", "*.c", true},
+        {"aaa", "*a*a*a*", true},           {"aa", "*a*a*a*", false},
     };
     for (const auto& c : cases) EXPECT_EQ(MatchesMask(c.name, c.mask), c.match) << c.name << " ~ " << c.mask;
 }

@@ -67,24 +67,13 @@ TEST(IeBitmapRoutines, MalformedDIBsAreRefused) {
         {"negative width", [](auto& b) { Put32(b, 4, Cardinal(-4)); }, 24, 0, TImgDIBError::BadHeader},
         {"zero height", [](auto& b) { Put32(b, 8, 0); }, 24, 0, TImgDIBError::BadHeader},
         {"absurd width", [](auto& b) { Put32(b, 4, 0x7FFFFFFF); }, 24, 0, TImgDIBError::BadHeader},
-        {"absurd pixel count",
-         [](auto& b) {
-             Put32(b, 4, 60000);
-             Put32(b, 8, 60000);
-         },
-         1, 0, TImgDIBError::BadHeader},
+        {"absurd pixel count", [](auto& b) { Put32(b, 4, 60000); Put32(b, 8, 60000); }, 1, 0, TImgDIBError::BadHeader},
         {"most negative height", [](auto& b) { Put32(b, 8, 0x80000000u); }, 24, 0, TImgDIBError::BadHeader},
         {"width that overflows the rows", [](auto& b) { Put32(b, 4, 65535); }, 32, 0, TImgDIBError::Truncated},
         {"colour count over 256", [](auto& b) { Put32(b, 32, 257); }, 8, 0, TImgDIBError::BadHeader},
         {"colour count past the block", [](auto& b) { Put32(b, 32, 0x40000000); }, 24, 0, TImgDIBError::Truncated},
         {"zero red mask", [](auto& b) { Put32(b, 40, 0); }, 16, 3, TImgDIBError::BadMasks},
-        {"all masks zero",
-         [](auto& b) {
-             Put32(b, 40, 0);
-             Put32(b, 44, 0);
-             Put32(b, 48, 0);
-         },
-         16, 3, TImgDIBError::BadMasks},
+        {"all masks zero", [](auto& b) { Put32(b, 40, 0); Put32(b, 44, 0); Put32(b, 48, 0); }, 16, 3, TImgDIBError::BadMasks},
         {"split green mask", [](auto& b) { Put32(b, 44, 0x0660); }, 16, 3, TImgDIBError::BadMasks},
         {"mask wider than a pixel", [](auto& b) { Put32(b, 48, 0x1F0000); }, 16, 3, TImgDIBError::BadMasks},
         {"YUV without pixels", nullptr, 16, FourCC("YUY2"), TImgDIBError::MissingPixels},

@@ -51,8 +51,7 @@ protected:
         View->Update();
     }
     std::vector<TPoint> Points() const {
-        return std::vector<TPoint>(View->GetSelectionPoints(),
-                                   View->GetSelectionPoints() + View->GetSelectionPointCount());
+        return std::vector<TPoint>(View->GetSelectionPoints(), View->GetSelectionPoints() + View->GetSelectionPointCount());
     }
     TRect Box() const { return TRect{View->GetSelX1(), View->GetSelY1(), View->GetSelX2(), View->GetSelY2()}; }
     void Drag(Integer x1, Integer y1, Integer x2, Integer y2, TShiftState shift = {}) {
@@ -399,23 +398,13 @@ TEST(MagicWand, TracedOutlineCoversTheFloodRegion) {
     } cases[] = {
         {"uniform", [](Integer, Integer) { return true; }, {3, 3}},
         {"block", [](Integer x, Integer y) { return x >= 3 && x < 8 && y >= 2 && y < 6; }, {4, 4}},
-        {"background around a block",
-         [](Integer x, Integer y) { return !(x >= 3 && x < 8 && y >= 2 && y < 6); },
-         {0, 0}},
+        {"background around a block", [](Integer x, Integer y) { return !(x >= 3 && x < 8 && y >= 2 && y < 6); }, {0, 0}},
         {"ring with a hole",
-         [](Integer x, Integer y) {
-             return x >= 2 && x < 10 && y >= 1 && y < 9 && !(x >= 4 && x < 7 && y >= 4 && y < 6);
-         },
+         [](Integer x, Integer y) { return x >= 2 && x < 10 && y >= 1 && y < 9 && !(x >= 4 && x < 7 && y >= 4 && y < 6); },
          {2, 1}},
-        {"L",
-         [](Integer x, Integer y) {
-             return (x >= 1 && x < 4 && y >= 1 && y < 10) || (x >= 1 && x < 11 && y >= 7 && y < 10);
-         },
+        {"L", [](Integer x, Integer y) { return (x >= 1 && x < 4 && y >= 1 && y < 10) || (x >= 1 && x < 11 && y >= 7 && y < 10); },
          {2, 2}},
-        {"plus",
-         [](Integer x, Integer y) {
-             return (x >= 5 && x < 7 && y >= 1 && y < 10) || (x >= 1 && x < 11 && y >= 4 && y < 6);
-         },
+        {"plus", [](Integer x, Integer y) { return (x >= 5 && x < 7 && y >= 1 && y < 10) || (x >= 1 && x < 11 && y >= 4 && y < 6); },
          {5, 1}},
     };
     for (const Case& c : cases) {
@@ -462,8 +451,7 @@ TEST(MagicWand, MaximumFilterTakesInTheNeighbours) {
 }
 
 TEST_F(SelectionTest, MagicWandByMouse) {
-    Picture(60, 40,
-            [](Integer x, Integer y) { return x >= 10 && x < 30 && y >= 5 && y < 25 ? ImgRGB(250, 0, 0) : kGrey; });
+    Picture(60, 40, [](Integer x, Integer y) { return x >= 10 && x < 30 && y >= 5 && y < 25 ? ImgRGB(250, 0, 0) : kGrey; });
     View->SetMouseInteract({miSelectMagicWand});
     uitest::Click(View, 15, 15);
     EXPECT_EQ(Box(), (TRect{10, 5, 30, 25}));

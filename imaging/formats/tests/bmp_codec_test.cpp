@@ -225,12 +225,10 @@ TEST(FormatsBmp, RunLengthRowCoder) {
     for (int w = 1; w <= 40; ++w)
         for (int pattern = 0; pattern < 3; ++pattern) {
             Bytes row(static_cast<size_t>(w));
-            for (int x = 0; x < w; ++x)
-                row[size_t(x)] = Byte(pattern == 0 ? x : pattern == 1 ? (x + 1) / 2 : (x / 3) * 2 + (x % 3 == 2));
+            for (int x = 0; x < w; ++x) row[size_t(x)] = Byte(pattern == 0 ? x : pattern == 1 ? (x + 1) / 2 : (x / 3) * 2 + (x % 3 == 2));
             for (bool four : {false, true}) {
                 std::vector<Byte> out(size_t(2 * w + 4));
-                const Integer n =
-                    four ? BMPEncodeRLE4Row(row.data(), w, out.data()) : BMPEncodeRLE8Row(row.data(), w, out.data());
+                const Integer n = four ? BMPEncodeRLE4Row(row.data(), w, out.data()) : BMPEncodeRLE8Row(row.data(), w, out.data());
                 EXPECT_LE(n, 2 * w + 4);
             }
         }
@@ -304,20 +302,9 @@ Bytes MakeIcon(int type, int entryW, int entryH, int headerW, int headerH, int b
     b.U16(0).U16(unsigned(type)).U16(1);
     b.U8(unsigned(entryW)).U8(unsigned(entryH)).U8(colours).U8(0).U16(field4).U16(field6 ? field6 : Word(bits));
     b.U32(Cardinal(size)).U32(22);
-    b.U32(40)
-        .U32(Cardinal(headerW))
-        .U32(Cardinal(headerH))
-        .U16(1)
-        .U16(unsigned(bits))
-        .U32(0)
-        .U32(0)
-        .U32(3780)
-        .U32(0)
-        .U32(0)
-        .U32(0);
+    b.U32(40).U32(Cardinal(headerW)).U32(Cardinal(headerH)).U16(1).U16(unsigned(bits)).U32(0).U32(0).U32(3780).U32(0).U32(0).U32(0);
     // Palette: entry 0 red, entry 1 green, the rest black.
-    for (size_t i = 0; i < paletteSize / 4; ++i)
-        b.Raw(i == 0 ? Bytes{0, 0, 255, 0} : i == 1 ? Bytes{0, 255, 0, 0} : Bytes{0, 0, 0, 0});
+    for (size_t i = 0; i < paletteSize / 4; ++i) b.Raw(i == 0 ? Bytes{0, 0, 255, 0} : i == 1 ? Bytes{0, 255, 0, 0} : Bytes{0, 0, 0, 0});
     // Colour rows: every pixel index 1 (or light grey); mask: the left pixel of each row transparent.
     for (int y = 0; y < h; ++y) {
         Bytes row(xorRow, 0);

@@ -86,43 +86,27 @@ TEST(FormatsCodecRobustness, MalformedInputs) {
         {"bmp: zero width", TKind::BMP, BMPHead(0, 54, 0, 10, 24, 0).Zeros(64).B, false},
         {"bmp: header length past the file", TKind::BMP, BMPHead(0, 0, 4, 4, 24, 0, 0, 0xFFFFFFF0u).B, true},
         {"bmp: truncated rows", TKind::BMP, BMPHead(0, 54, 40, 40, 24, 0).Zeros(100).B, true},
-        {"bmp: indexes past 16 colours", TKind::BMP,
-         BMPHead(0, 118, 4, 1, 8, 0, 16).Zeros(64).Raw({200, 255, 16, 17}).B, true},
-        {"bmp: indexes past 16 colours, RLE8", TKind::BMP,
-         BMPHead(0, 118, 4, 1, 8, 1, 16).Zeros(64).Raw({4, 200, 0, 1}).B, true},
+        {"bmp: indexes past 16 colours", TKind::BMP, BMPHead(0, 118, 4, 1, 8, 0, 16).Zeros(64).Raw({200, 255, 16, 17}).B, true},
+        {"bmp: indexes past 16 colours, RLE8", TKind::BMP, BMPHead(0, 118, 4, 1, 8, 1, 16).Zeros(64).Raw({4, 200, 0, 1}).B, true},
         {"bmp: colours used 2^32 - 1", TKind::BMP, BMPHead(0, 0, 2, 2, 8, 0, 0xFFFFFFFFu).Zeros(2000).B, true},
-        {"bmp: file size below the data offset", TKind::BMP,
-         BMPHead(20, 1078, 8, 8, 8, 1).Zeros(1024).Raw({8, 1, 0, 1}).B, true},
+        {"bmp: file size below the data offset", TKind::BMP, BMPHead(20, 1078, 8, 8, 8, 1).Zeros(1024).Raw({8, 1, 0, 1}).B, true},
         {"bmp: runs and literals past a 1-pixel row", TKind::BMP, BMPHead(0, 54, 1, 3, 8, 1).Raw(rle255).B, true},
         {"bmp: RLE4 literal past the data", TKind::BMP, BMPHead(0, 54, 9, 2, 4, 2).Raw({0, 200, 0x12}).B, true},
         {"bmp: delta far past the image", TKind::BMP, BMPHead(0, 54, 4, 4, 8, 1).Raw({0, 2, 255, 255, 3, 1}).B, true},
         {"bmp: empty bit-field masks", TKind::BMP, BMPHead(0, 66, 2, 2, 16, 3).Zeros(12).Zeros(8).B, true},
         {"bmp: 1-bit run-length (not decoded)", TKind::BMP, BMPHead(0, 62, 8, 8, 1, 1).Zeros(8).Raw({8, 1}).B, true},
         {"ico: PNG entry of absurd size", TKind::ICO,
-         TBytesBuilder()
-             .U16(0)
-             .U16(1)
-             .U16(1)
-             .Zeros(8)
-             .U32(40)
-             .U32(22)
-             .Raw({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A})
-             .U32(0x0D000000)
-             .Text("IHDR")
-             .Raw({0x0A, 0x1A, 0x0A, 0x0D, 0x0A, 0x1A, 0x0A, 0x0D})
-             .Zeros(20)
-             .B,
+         TBytesBuilder().U16(0).U16(1).U16(1).Zeros(8).U32(40).U32(22).Raw({0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A})
+             .U32(0x0D000000).Text("IHDR").Raw({0x0A, 0x1A, 0x0A, 0x0D, 0x0A, 0x1A, 0x0A, 0x0D}).Zeros(20).B,
          false},
         {"ico: header length not 40", TKind::ICO, IconHead(1, 16, 16, 0, 22, 108, 16, 32, 8).Zeros(500).B, false},
         {"ico: entry past the file", TKind::ICO, IconHead(1, 16, 16, 0, 0x7FFFFFF0, 40, 16, 32, 8).B, false},
         {"ico: entries past the file", TKind::ICO, TBytesBuilder().U16(0).U16(1).U16(65535).Zeros(30).B, false},
         {"ico: negative header height", TKind::ICO, IconHead(1, 0, 0, 0, 22, 40, 16, -32, 4).Zeros(200).B, false},
-        {"ico: huge header, small entry, short data", TKind::ICO,
-         IconHead(1, 255, 255, 0, 22, 40, 1 << 30, 1 << 30, 8).Zeros(100).B, true},
+        {"ico: huge header, small entry, short data", TKind::ICO, IconHead(1, 255, 255, 0, 22, 40, 1 << 30, 1 << 30, 8).Zeros(100).B, true},
         {"ico: 1 bit with 255 colours", TKind::ICO, IconHead(1, 8, 8, 255, 22, 40, 8, 16, 1).Zeros(40).B, true},
         {"ico: no bit count", TKind::ICO, IconHead(1, 8, 8, 0, 22, 40, 8, 16, 0).Zeros(40).B, false},
-        {"cur: absurd entry size from the header", TKind::CUR, IconHead(2, 0, 0, 0, 22, 40, 70000, 4, 1).Zeros(40).B,
-         false},
+        {"cur: absurd entry size from the header", TKind::CUR, IconHead(2, 0, 0, 0, 22, 40, 70000, 4, 1).Zeros(40).B, false},
         {"cur: 24 bits (not decoded)", TKind::CUR, IconHead(2, 2, 2, 0, 22, 40, 2, 4, 24).Zeros(40).B, true},
         {"pcx: short header", TKind::PCX, TBytesBuilder().U8(0x0A).Zeros(60).B, false},
         {"pcx: window ends before it starts", TKind::PCX, PCXHead(8, 1, 2, 0, 0, 5).Zeros(20).B, false},
@@ -137,16 +121,13 @@ TEST(FormatsCodecRobustness, MalformedInputs) {
         {"tga: zero width", TKind::TGA, TGAHead(0, 0, 2, 0, 0, 0, 0, 2, 24).Zeros(12).B, false},
         {"tga: map far past 256 entries", TKind::TGA, TGAHead(0, 1, 1, 65535, 65535, 32, 2, 2, 8).Zeros(64).B, true},
         {"tga: map of a count past 256", TKind::TGA, TGAHead(0, 1, 1, 0, 1000, 24, 2, 2, 8).Zeros(3004).B, true},
-        {"tga: run packets past the image", TKind::TGA,
-         TGAHead(0, 0, 10, 0, 0, 0, 3, 3, 24).Raw({0xFF, 1, 2, 3, 0xFF, 4, 5, 6}).B, true},
+        {"tga: run packets past the image", TKind::TGA, TGAHead(0, 0, 10, 0, 0, 0, 3, 3, 24).Raw({0xFF, 1, 2, 3, 0xFF, 4, 5, 6}).B, true},
         {"tga: raw packet past the data", TKind::TGA, TGAHead(0, 0, 9, 0, 0, 0, 300, 3, 8).Raw({0x7F, 1}).B, true},
         {"tga: ID past the data", TKind::TGA, TGAHead(255, 0, 2, 0, 0, 0, 2, 2, 32).Raw({1, 2}).B, true},
         {"tga: footer pointing past the file", TKind::TGA,
          TGAHead(0, 0, 3, 0, 0, 0, 1, 1, 8).Raw({9}).U32(0xFFFFFFF0u).U32(0).Text("TRUEVISION-XFILE.").U8(0).B, true},
-        {"tga: 16-bit RLE crossing rows", TKind::TGA, TGAHead(0, 0, 10, 0, 0, 0, 1, 5, 16).Raw({0x84, 0xFF, 0x7F}).B,
-         true},
-        {"tga: 4 bits, right to left", TKind::TGA,
-         TGAHead(0, 0, 3, 0, 0, 0, 3, 2, 4, 0x10).Raw({0x12, 0x30, 0x45, 0x60}).B, true},
+        {"tga: 16-bit RLE crossing rows", TKind::TGA, TGAHead(0, 0, 10, 0, 0, 0, 1, 5, 16).Raw({0x84, 0xFF, 0x7F}).B, true},
+        {"tga: 4 bits, right to left", TKind::TGA, TGAHead(0, 0, 3, 0, 0, 0, 3, 2, 4, 0x10).Raw({0x12, 0x30, 0x45, 0x60}).B, true},
     };
     for (const TCase& c : cases) {
         TBitmap bitmap;

@@ -174,43 +174,20 @@ TEST_F(GifCodecTest, BitmapFormatAndPaletteLookups) {
         TPixelFormat format;
         std::vector<TImgRGB> pixels;  // of the 4 x 1 frame with indexes 0, 1, 2, 3 (or 0, 1, 1, 0)
     } cases[] = {
-        {"black and white",
-         TGifBuilder("GIF89a", 4, 1, 1, {{0, 0, 0}, {255, 255, 255}})
-             .Image(0, 0, 4, 1, {0, 1, 1, 0}, 1)
-             .Trailer()
-             .Bytes,
-         pf1bit,
-         {ImgRGB(0, 0, 0), ImgRGB(255, 255, 255), ImgRGB(255, 255, 255), ImgRGB(0, 0, 0)}},
-        {"red and blue",
-         TGifBuilder("GIF89a", 4, 1, 1, {{255, 0, 0}, {0, 0, 255}}).Image(0, 0, 4, 1, {0, 1, 1, 0}, 1).Trailer().Bytes,
-         pf24bit,
-         {ImgRGB(255, 0, 0), ImgRGB(0, 0, 255), ImgRGB(0, 0, 255), ImgRGB(255, 0, 0)}},
-        {"white and black",
-         TGifBuilder("GIF89a", 4, 1, 1, {{255, 255, 255}, {0, 0, 0}})
-             .Image(0, 0, 4, 1, {0, 1, 1, 0}, 1)
-             .Trailer()
-             .Bytes,
-         pf24bit,
-         {ImgRGB(255, 255, 255), ImgRGB(0, 0, 0), ImgRGB(0, 0, 0), ImgRGB(255, 255, 255)}},
-        {"indexes past a local table",
-         TGifBuilder("GIF89a", 4, 1, 2, kFour)
-             .Image(0, 0, 4, 1, {0, 1, 2, 3}, 2, 1, {{10, 20, 30}, {40, 50, 60}})
-             .Trailer()
-             .Bytes,
-         pf24bit,
-         {ImgRGB(10, 20, 30), ImgRGB(40, 50, 60), ImgRGB(0, 0, 0), ImgRGB(0, 0, 0)}},
-        {"no table, one bit",
-         TGifBuilder("GIF89a", 4, 1, 0, {}, 0, 1).Image(0, 0, 4, 1, {0, 1, 1, 0}, 1).Trailer().Bytes,
-         pf1bit,
-         {ImgRGB(0, 0, 0), ImgRGB(255, 255, 255), ImgRGB(255, 255, 255), ImgRGB(0, 0, 0)}},
-        {"no table, two bits",
-         TGifBuilder("GIF87a", 4, 1, 0, {}, 0, 2).Image(0, 0, 4, 1, {0, 1, 2, 3}, 2).Trailer().Bytes,
-         pf24bit,
-         {ImgRGB(0, 0, 0), ImgRGB(85, 85, 85), ImgRGB(170, 170, 170), ImgRGB(255, 255, 255)}},
-        {"no table, indexes past its size",
-         TGifBuilder("GIF89a", 4, 1, 0, {}, 0, 1).Image(0, 0, 4, 1, {0, 1, 2, 3}, 2).Trailer().Bytes,
-         pf1bit,
-         {ImgRGB(0, 0, 0), ImgRGB(255, 255, 255), ImgRGB(0, 0, 0), ImgRGB(0, 0, 0)}},
+        {"black and white", TGifBuilder("GIF89a", 4, 1, 1, {{0, 0, 0}, {255, 255, 255}}).Image(0, 0, 4, 1, {0, 1, 1, 0}, 1).Trailer().Bytes,
+         pf1bit, {ImgRGB(0, 0, 0), ImgRGB(255, 255, 255), ImgRGB(255, 255, 255), ImgRGB(0, 0, 0)}},
+        {"red and blue", TGifBuilder("GIF89a", 4, 1, 1, {{255, 0, 0}, {0, 0, 255}}).Image(0, 0, 4, 1, {0, 1, 1, 0}, 1).Trailer().Bytes,
+         pf24bit, {ImgRGB(255, 0, 0), ImgRGB(0, 0, 255), ImgRGB(0, 0, 255), ImgRGB(255, 0, 0)}},
+        {"white and black", TGifBuilder("GIF89a", 4, 1, 1, {{255, 255, 255}, {0, 0, 0}}).Image(0, 0, 4, 1, {0, 1, 1, 0}, 1).Trailer().Bytes,
+         pf24bit, {ImgRGB(255, 255, 255), ImgRGB(0, 0, 0), ImgRGB(0, 0, 0), ImgRGB(255, 255, 255)}},
+        {"indexes past a local table", TGifBuilder("GIF89a", 4, 1, 2, kFour).Image(0, 0, 4, 1, {0, 1, 2, 3}, 2, 1, {{10, 20, 30}, {40, 50, 60}}).Trailer().Bytes,
+         pf24bit, {ImgRGB(10, 20, 30), ImgRGB(40, 50, 60), ImgRGB(0, 0, 0), ImgRGB(0, 0, 0)}},
+        {"no table, one bit", TGifBuilder("GIF89a", 4, 1, 0, {}, 0, 1).Image(0, 0, 4, 1, {0, 1, 1, 0}, 1).Trailer().Bytes,
+         pf1bit, {ImgRGB(0, 0, 0), ImgRGB(255, 255, 255), ImgRGB(255, 255, 255), ImgRGB(0, 0, 0)}},
+        {"no table, two bits", TGifBuilder("GIF87a", 4, 1, 0, {}, 0, 2).Image(0, 0, 4, 1, {0, 1, 2, 3}, 2).Trailer().Bytes,
+         pf24bit, {ImgRGB(0, 0, 0), ImgRGB(85, 85, 85), ImgRGB(170, 170, 170), ImgRGB(255, 255, 255)}},
+        {"no table, indexes past its size", TGifBuilder("GIF89a", 4, 1, 0, {}, 0, 1).Image(0, 0, 4, 1, {0, 1, 2, 3}, 2).Trailer().Bytes,
+         pf1bit, {ImgRGB(0, 0, 0), ImgRGB(255, 255, 255), ImgRGB(0, 0, 0), ImgRGB(0, 0, 0)}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -285,13 +262,7 @@ TEST_F(GifCodecTest, MalformedInput) {
         {"code size 12 in a frame not asked for", with(data0, 12), 2, false, 3},
         {"data not starting with a clear code", with(data0 + 2, 0), 0, true, 0},
         {"no trailer", cut(good.size() - 1), 2, false, 3},
-        {"stray bytes between blocks",
-         [&] {
-             auto b = good;
-             b.insert(b.begin() + long(image0), {0, 7, 0x99});
-             return b;
-         }(),
-         0, false, 3},
+        {"stray bytes between blocks", [&] { auto b = good; b.insert(b.begin() + long(image0), {0, 7, 0x99}); return b; }(), 0, false, 3},
         {"frame of 65535 x 65535", huge, 0, true, 0},
         {"frame of 65535 x 65535, parameters only", huge, -1, false, 1},
         {"image without data bytes", noData, 0, false, 1},
@@ -360,10 +331,8 @@ TEST_F(GifCodecTest, WritesOneFrameWithAGlobalTable) {
 }
 
 TEST_F(GifCodecTest, BitsPerSampleChoosesTheImageWritten) {
-    Bmp redBlue =
-        Make24(8, 2, [](Integer x, Integer y) { return (x + y) % 3 ? ImgRGB(255, 0, 0) : ImgRGB(0, 0, 255); });
-    Bmp colourful =
-        Make24(16, 16, [](Integer x, Integer y) { return ImgRGB(Byte(x * 16), Byte(y * 16), Byte(x * y)); });
+    Bmp redBlue = Make24(8, 2, [](Integer x, Integer y) { return (x + y) % 3 ? ImgRGB(255, 0, 0) : ImgRGB(0, 0, 255); });
+    Bmp colourful = Make24(16, 16, [](Integer x, Integer y) { return ImgRGB(Byte(x * 16), Byte(y * 16), Byte(x * y)); });
     Bmp oneBit = Make1(9, 3, [](Integer x, Integer y) { return (x + y) % 2 == 0; });
     const struct {
         const char* name;
