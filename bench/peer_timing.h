@@ -29,6 +29,14 @@ inline double Best(int Runs, const std::function<void()>& Work) {
     return best;
 }
 
+// Wall time of one run of a command in ms (negative when it failed).
+inline double RunOnce(const std::string& Command) {
+    const auto t0 = Clock::now();
+    const int rc = std::system(Command.c_str());
+    const double t = Ms(t0, Clock::now());
+    return rc == 0 ? t : -1;
+}
+
 // Wall time of a command in ms, best of three (negative when it failed).
 inline double RunBest(const std::string& Command) {
     double best = 1e300;

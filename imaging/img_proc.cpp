@@ -7,42 +7,14 @@
 #include "framework/std_controls.h"
 #include "imaging/bitmap_routines.h"
 #include "imaging/img_lists.h"
+#include "imaging/img_proc_internal.h"
 #include "imaging/img_view.h"
 #include "imaging/quantizer.h"
 
 // ---- Kernels ---------------------------------------------------------------------------------
 
-namespace {
-
-// Clips the rectangle to the bitmap; false when nothing is left.
-bool ClipRect(TBitmap* Bitmap, Integer& x1, Integer& y1, Integer& x2, Integer& y2) {
-    x1 = std::max(x1, 0);
-    y1 = std::max(y1, 0);
-    x2 = std::min(x2, Bitmap->GetWidth() - 1);
-    y2 = std::min(y2, Bitmap->GetHeight() - 1);
-    return x1 <= x2 && y1 <= y2;
-}
-
-void ReportKernelRow(const TImgProgressTarget& Progress, Integer Row, Integer y1, Integer y2) {
-    if (Progress.OnProgress)
-        Progress.OnProgress(Progress.Sender, Integer(Trunc((Row - y1 + 1) * (100 / (y2 - y1 + 0.5)))));
-}
-
-// Calls Fn(first pixel, count) for each row of the rectangle of a 24-bit bitmap, reporting after
-// each row.
-template <class Fn>
-void ForRows24(TBitmap* Bitmap, Integer x1, Integer y1, Integer x2, Integer y2, const TImgProgressTarget& Progress,
-               Fn fn) {
-    if (!Bitmap || Bitmap->GetPixelFormat() != pf24bit) return;
-    const Integer top = y1;
-    if (!ClipRect(Bitmap, x1, y1, x2, y2)) return;
-    for (Integer y = y1; y <= y2; ++y) {
-        fn(static_cast<TImgRGB*>(Bitmap->ScanLine(y)) + x1, x2 - x1 + 1);
-        ReportKernelRow(Progress, y, top, y2);
-    }
-}
-
-}  // namespace
+using img_kernel::ClipRect;
+using img_kernel::ForRows24;
 
 void GrayscaleRect(TBitmap* Bitmap, Integer x1, Integer y1, Integer x2, Integer y2,
                    const TImgProgressTarget& Progress) {

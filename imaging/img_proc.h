@@ -19,6 +19,8 @@ class TImgView;
 class TImage;
 class TForm;
 class TImagoProc;
+class TImgFtImage;
+struct TImgHistogramTable;
 
 // Operations restricted to a rectangle x1..x2, y1..y2 (inclusive; x2 and y2 are clipped to the
 // bitmap). They work on 24-bit bitmaps (NegativeRect on 1-bit ones too) and do nothing on other
@@ -32,6 +34,11 @@ void NegativeRect(TBitmap* Bitmap, Integer x1, Integer y1, Integer x2, Integer y
                   const TImgProgressTarget& Progress = {});
 // The number of distinct colours in the rectangle of a 24-bit bitmap; 0 for other formats.
 Integer CountRectColors(TBitmap* Bitmap, Integer x1, Integer y1, Integer x2, Integer y2);
+// Blends Other, stretched to the rectangle, into it: each channel becomes Clamp(Round(c * Percent /
+// 100 + o * (100 - Percent) / 100)), so Percent is the image's share. Bitmap must be 24-bit; Other
+// may be of any format.
+void MergeBitmaps(TBitmap* Bitmap, TBitmap* Other, Integer Percent, Integer x1, Integer y1, Integer x2, Integer y2,
+                  const TImgProgressTarget& Progress = {});
 
 enum TPRPreviewsParamsItems { prppDefaultLockPreview };
 using TPRPreviewsParams = TSet<TPRPreviewsParamsItems>;
@@ -114,6 +121,32 @@ public:
     void ReduceColors(Integer N);
     // As ReduceColors, filling Palette (room for N entries; black and white for N <= 2).
     void ReduceColorsGetPalette(Integer N, TImgRGB* Palette);
+
+    // The clipboard, as device-independent bitmaps (see img_clipboard.cpp). None of them raises:
+    // without a working bitmap, or without an image on the clipboard, nothing happens.
+    // The whole picture goes on the clipboard.
+    void CopyToClipboard();
+    // The clipboard's image becomes the picture (its size; 1-bit stays 1-bit, the rest 24-bit).
+    void PasteFromClipboard();
+    // The clipboard's image stretched into the selection's bounding box; without a selection it is
+    // PasteFromClipboard.
+    void PasteIntoSelection();
+    // The selection's bounding box (white outside a polygon selection) goes on the clipboard;
+    // without a selection the whole picture.
+    void CopySelectionToClipboard();
+    // As CopySelectionToClipboard, then the selection is filled with the Background. Nothing
+    // without a selection.
+    void CutSelectionToClipboard();
+    // Blends Bitmap over the selection (MergeBitmaps); a 24-bit picture only.
+    void MergeBitmap(TBitmap* Bitmap, Integer Percent);
+
+    // The red, green, blue and grey counts of the selection's bounding box of a 24-bit picture
+    // (see histogram.h); Table is left alone otherwise.
+    void GetHistogram(TImgHistogramTable& Table);
+    // The picture becomes the transform's spectrum, or the image transformed back (fourier.h).
+    // Neither saves an undo image.
+    void ShowFTSpectrum(TImgFtImage* Transform);
+    void ApplyInverseFT(TImgFtImage* Transform);
 
     // Geometry (whole image; see img_geometry.h for the routines).
     // Resizes to W x H with the filter (rfNone and 1-bit pictures stretch plainly); a negative

@@ -34,3 +34,12 @@ inline Bmp Make1(Integer w, Integer h, const std::function<bool(Integer, Integer
 
 inline TImgRGB Px(TBitmap* b, Integer x, Integer y) { return static_cast<TImgRGB*>(b->ScanLine(y))[x]; }
 inline bool Bit(TBitmap* b, Integer x, Integer y) { return GetRowBit(b->ScanLine(y), x) != 0; }
+
+// Same size and the same 24-bit pixels.
+inline bool SameRGBPixels(TBitmap* a, TBitmap* b) {
+    if (a->GetWidth() != b->GetWidth() || a->GetHeight() != b->GetHeight()) return false;
+    for (Integer y = 0; y < a->GetHeight(); ++y)
+        for (Integer x = 0; x < a->GetWidth(); ++x)
+            if (Px(a, x, y) != Px(b, x, y)) return false;
+    return true;
+}

@@ -4,6 +4,7 @@
 #include <set>
 #include <vector>
 
+#include "framework/clipboard.h"
 #include "framework/forms.h"
 #include "framework/std_controls.h"
 #include "framework/testing/ui_test.h"
@@ -336,6 +337,168 @@ TEST_F(ProcTest, PreviewsApplyTheDialogsResult) {
     EXPECT_EQ(Px(Bitmap(), 1, 1), Code(1, 1));
     SetImgPreviewsRunner(nullptr);
     EXPECT_FALSE(Proc->ShowPreviews(4190));
+}
+
+// ---- Clipboard and merging -------------------------------------------------------------------
+
+TEST_F(ProcTest, ClipboardRoundTripsKeepFormatSizeAndPixels) {
+    // 24-bit.
+    Fill(Bitmap(), 7, 5, Code);
+    View->Update();
+    Bmp before(CloneBitmap(Bitmap()));
+    Proc->CopyToClipboard();
+    Fill(Bitmap(), 2, 2, [](Integer, Integer) { return ImgRGB(1, 1, 1); });
+    Proc->PasteFromClipboard();
+    ASSERT_EQ(Bitmap()->GetPixelFormat(), pf24bit);
+    EXPECT_TRUE(SameRGBPixels(Bitmap(), before.get()));
+    EXPECT_TRUE(Proc->CanUndo());
+
+    // 1-bit, odd width.
+    Bmp one = Make1(11, 3, [](Integer x, Integer y) { return (x + y) % 3 == 0; });
+    CopyBitmap(one.get(), Bitmap());
+    Proc->CopyToClipboard();
+    Fill(Bitmap(), 2, 2, Code);
+    Proc->PasteFromClipboard();
+    ASSERT_EQ(Bitmap()->GetPixelFormat(), pf1bit);
+    ASSERT_EQ(Bitmap()->GetWidth(), 11);
+    for (Integer y = 0; y < 3; ++y)
+        for (Integer x = 0; x < 11; ++x) EXPECT_EQ(Bit(Bitmap(), x, y), (x + y) % 3 == 0) << x << "," << y;
+
+    // A 1-bit block whose palette is white, black keeps its bits (0 shows black).
+    std::vector<uint8_t> dib(40 + 8 + 2 * 4, 0);
+    dib[0] = 40;
+    dib[4] = 8;
+    dib[8] = 2;
+    dib[12] = 1;
+    dib[14] = 1;
+    dib[40] = dib[41] = dib[42] = 255;  // entry 0 white, entry 1 black
+    dib[48] = 0xF0;  // bottom row
+    dib[52] = 0x0F;  // top row
+    Clipboard()->SetAsBytes(CF_DIB, dib);
+    Proc->PasteFromClipboard();
+    ASSERT_EQ(Bitmap()->GetPixelFormat(), pf1bit);
+    EXPECT_FALSE(Bit(Bitmap(), 0, 0));
+    EXPECT_TRUE(Bit(Bitmap(), 7, 0));
+    EXPECT_TRUE(Bit(Bitmap(), 0, 1));
+
+    // Another program's image pastes as 24-bit.
+    uitest::TCapture given;
+    given.Width = 2;
+    given.Height = 1;
+    given.Pixels = {0xFF102030u, 0xFFFFFFFFu};
+    uitest::SetClipboardImageFromOtherProgram(given);
+    Proc->PasteFromClipboard();
+    ASSERT_EQ(Bitmap()->GetPixelFormat(), pf24bit);
+    EXPECT_EQ(Px(Bitmap(), 0, 0), ImgRGB(0x10, 0x20, 0x30));
+
+    // Text on the clipboard: pasting changes nothing.
+    Clipboard()->SetAsText("no picture");
+    Fill(Bitmap(), 3, 3, Code);
+    Proc->PasteFromClipboard();
+    Proc->PasteIntoSelection();
+    EXPECT_EQ(Bitmap()->GetWidth(), 3);
+    EXPECT_EQ(Px(Bitmap(), 2, 2), Code(2, 2));
+
+    // Without a working bitmap nothing happens at all.
+    TImagoProc bare(nullptr);
+    bare.CopyToClipboard();
+    bare.PasteFromClipboard();
+    EXPECT_EQ(Clipboard()->GetAsText(), "no picture");
+}
+
+TEST_F(ProcTest, SelectionsGoToTheClipboardAndTakePastedImages) {
+    Fill(Bitmap(), 12, 9, Code);
+    View->Update();
+    // Without a selection: Cut does nothing, Copy takes the whole picture.
+    Clipboard()->SetAsText("kept");
+    Proc->CutSelectionToClipboard();
+    EXPECT_EQ(Clipboard()->GetAsText(), "kept");
+    EXPECT_EQ(Px(Bitmap(), 5, 5), Code(5, 5));
+    Proc->CopySelectionToClipboard();
+    TBitmap whole;
+    whole.Assign(Clipboard());
+    EXPECT_EQ(whole.GetWidth(), 12);
+
+    // A rectangle is copied as it is and cut to the background.
+    View->SelectRectangle(2, 1, 6, 4, 0);
+    Proc->SetBackground(clRed);
+    Proc->CutSelectionToClipboard();
+    TBitmap part;
+    part.Assign(Clipboard());
+    ASSERT_EQ(part.GetWidth(), 5);
+    ASSERT_EQ(part.GetHeight(), 4);
+    EXPECT_EQ(part.GetCanvas()->GetPixels(0, 0), ImgRGBToColor(Code(2, 1)));
+    EXPECT_EQ(Px(Bitmap(), 2, 1), ImgRGB(255, 0, 0));
+    EXPECT_EQ(Px(Bitmap(), 6, 4), ImgRGB(255, 0, 0));
+    EXPECT_EQ(Px(Bitmap(), 7, 4), Code(7, 4));
+    Proc->Undo();
+    EXPECT_EQ(Px(Bitmap(), 2, 1), Code(2, 1));
+
+    // A polygon selection is white outside its polygons within the bounding box.
+    View->Deselect();
+    View->SelectRectangle(1, 1, 3, 3, 0);
+    View->SelectRectangle(6, 4, 9, 7, 1);
+    Proc->CopySelectionToClipboard();
+    TBitmap poly;
+    poly.Assign(Clipboard());
+    ASSERT_GE(poly.GetWidth(), 8);
+    EXPECT_EQ(poly.GetCanvas()->GetPixels(0, 0), ImgRGBToColor(Code(1, 1)));
+    EXPECT_EQ(poly.GetCanvas()->GetPixels(4, 0), clWhite);
+    EXPECT_EQ(poly.GetCanvas()->GetPixels(0, 4), clWhite);
+    EXPECT_EQ(poly.GetCanvas()->GetPixels(5, 3), ImgRGBToColor(Code(6, 4)));
+
+    // A 10 x 10 image pasted into a 20 x 20 selection is stretched to fill it.
+    Fill(Bitmap(), 30, 30, [](Integer, Integer) { return ImgRGB(0, 0, 0); });
+    View->Update();
+    Bmp small = Make24(10, 10, [](Integer x, Integer y) { return ImgRGB(Byte(x * 25), Byte(y * 25), 77); });
+    Clipboard()->Assign(small.get());
+    View->SelectRectangle(5, 5, 24, 24, 0);
+    Proc->PasteIntoSelection();
+    EXPECT_EQ(Bitmap()->GetWidth(), 30);
+    for (Integer y = 0; y < 20; ++y)
+        for (Integer x = 0; x < 20; ++x)
+            ASSERT_EQ(Px(Bitmap(), 5 + x, 5 + y), Px(small.get(), x / 2, y / 2)) << x << "," << y;
+    EXPECT_EQ(Px(Bitmap(), 25, 25), ImgRGB(0, 0, 0));
+    EXPECT_EQ(Px(Bitmap(), 4, 4), ImgRGB(0, 0, 0));
+    // Without a selection it replaces the picture.
+    View->Deselect();
+    Proc->PasteIntoSelection();
+    EXPECT_EQ(Bitmap()->GetWidth(), 10);
+}
+
+TEST_F(ProcTest, MergeBlendsTheOtherBitmapStretchedOverTheSelection) {
+    Bmp other = Make24(3, 2, [](Integer x, Integer y) { return ImgRGB(Byte(x * 100), Byte(y * 200), 1); });
+    Fill(Bitmap(), 6, 4, Code);
+    View->Update();
+    Bmp before(CloneBitmap(Bitmap()));
+    Proc->MergeBitmap(other.get(), 100);
+    EXPECT_TRUE(SameRGBPixels(Bitmap(), before.get()));
+    Proc->MergeBitmap(other.get(), 0);
+    for (Integer y = 0; y < 4; ++y)
+        for (Integer x = 0; x < 6; ++x) ASSERT_EQ(Px(Bitmap(), x, y), Px(other.get(), x / 2, y / 2));
+    Proc->Undo();
+    EXPECT_TRUE(SameRGBPixels(Bitmap(), before.get()));
+
+    // Halves round to even: 50% of 1 and 2 is 1.5, which gives 2; of 1 and 0, 0.5 gives 0.
+    Bmp a = Make24(2, 1, [](Integer x, Integer) { return ImgRGB(1, Byte(x), 0); });
+    Bmp b = Make24(2, 1, [](Integer, Integer) { return ImgRGB(2, 0, 0); });
+    MergeBitmaps(a.get(), b.get(), 50, 0, 0, 1, 0);
+    EXPECT_EQ(Px(a.get(), 0, 0), ImgRGB(2, 0, 0));
+    EXPECT_EQ(Px(a.get(), 1, 0).g, 0);
+
+    // Within a rectangle selection only; a 1-bit picture is left alone.
+    Fill(Bitmap(), 6, 4, Code);
+    View->Update();
+    View->SelectRectangle(2, 1, 3, 2, 0);
+    Bmp black = Make24(1, 1, [](Integer, Integer) { return ImgRGB(0, 0, 0); });
+    Proc->MergeBitmap(black.get(), 0);
+    EXPECT_EQ(Px(Bitmap(), 2, 1), ImgRGB(0, 0, 0));
+    EXPECT_EQ(Px(Bitmap(), 1, 1), Code(1, 1));
+    View->Deselect();
+    Bmp one = Make1(4, 4, [](Integer, Integer) { return true; });
+    CopyBitmap(one.get(), Bitmap());
+    Proc->MergeBitmap(black.get(), 0);
+    EXPECT_TRUE(Bit(Bitmap(), 1, 1));
 }
 
 }  // namespace
