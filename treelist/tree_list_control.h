@@ -7,6 +7,7 @@
 // report every change to their tree list, which relayouts.
 
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include "framework/collection.h"
@@ -305,21 +306,23 @@ public:
     explicit TgxTreeListTextNode(TCustomgxTreeList* AOwner);
 
     // Text i belongs to column i; the list may be shorter than the column count.
-    TStringList* GetTexts() const { return FTexts; }
+    TStringList* GetTexts() { return &FTexts; }
     // The stored indexes (the tree list's GetImageIndex and its kin pass them through events).
     Integer GetStoredImageIndex() const { return FImageIndex; }
     Integer GetStoredSelectedIndex() const { return FSelectedIndex; }
     Integer GetStoredStateIndex() const { return FStateIndex; }
 
 protected:
-    ~TgxTreeListTextNode() override;
+    ~TgxTreeListTextNode() override = default;
 
 private:
     friend class TCustomgxTreeListControl;
     Integer FImageIndex = 0;
     Integer FSelectedIndex = -1;
     Integer FStateIndex = -1;
-    TStringList* FTexts;
+    // Held in the node, so that reading a text (as a sort does for every node) does not first
+    // reach for a list object elsewhere in memory.
+    TStringList FTexts;
 };
 
 using TTLGetImageEvent = std::function<void(TObject* Sender, TgxTreeListNode* Node, Integer& Index)>;
@@ -654,8 +657,12 @@ protected:
     void UnlockColumnChanges() { --FColumnChangeLock; }
     // Columns without a font of their own take the list's font again.
     void CMFontChanged(TMessage& Message) override;
-    // Node as a text node; nullptr for other nodes.
-    static TgxTreeListTextNode* AsTextNode(TgxTreeListNode* Node) { return dynamic_cast<TgxTreeListTextNode*>(Node); }
+    // Node as a text node; nullptr for other nodes. The plain text node is recognised by its type
+    // alone, without searching the class hierarchy.
+    static TgxTreeListTextNode* AsTextNode(TgxTreeListNode* Node) {
+        if (Node && typeid(*Node) == typeid(TgxTreeListTextNode)) return static_cast<TgxTreeListTextNode*>(Node);
+        return dynamic_cast<TgxTreeListTextNode*>(Node);
+    }
 
     // Visible band index to collection index and back; valid while not empty and not being
     // rebuilt.

@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -39,16 +40,15 @@ private:
     TCursor FSaved = 0;
 };
 
-// Orders Items by Less with a merge sort whose every loop is bounded by its range: whatever Less
-// answers (a user comparison that contradicts itself included) the result is a permutation and
-// nothing outside the range is read. When Less raises, Items is left half done and the caller
-// drops it.
+// Orders Items[0..Count) by Less with a merge sort whose every loop is bounded by its range:
+// whatever Less answers (a user comparison that contradicts itself included) the result is a
+// permutation and nothing outside the range is read. Items that Less finds equal keep their order.
+// Buffer holds Count items. When Less raises, Items is left half done and the caller drops it.
 template <class T, class Less>
-void MergeSort(std::vector<T>& Items, Less less) {
+void MergeSort(T* Items, T* Buffer, size_t Count, Less less) {
     constexpr size_t Run = 16;
-    const size_t count = Items.size();
-    for (size_t low = 0; low < count; low += Run) {
-        const size_t high = std::min(low + Run, count);
+    for (size_t low = 0; low < Count; low += Run) {
+        const size_t high = std::min(low + Run, Count);
         for (size_t i = low + 1; i < high; ++i) {
             const T item = Items[i];
             size_t j = i;
@@ -56,16 +56,13 @@ void MergeSort(std::vector<T>& Items, Less less) {
             Items[j] = item;
         }
     }
-    if (count <= Run) return;
-    std::vector<T> buffer(count);
-    std::vector<T>* from = &Items;
-    std::vector<T>* to = &buffer;
-    for (size_t width = Run; width < count; width *= 2) {
-        const T* in = from->data();
-        T* out = to->data();
-        for (size_t low = 0; low < count; low += 2 * width) {
-            const size_t middle = std::min(low + width, count);
-            const size_t high = std::min(low + 2 * width, count);
+    if (Count <= Run) return;
+    T* in = Items;
+    T* out = Buffer;
+    for (size_t width = Run; width < Count; width *= 2) {
+        for (size_t low = 0; low < Count; low += 2 * width) {
+            const size_t middle = std::min(low + width, Count);
+            const size_t high = std::min(low + 2 * width, Count);
             size_t a = low;
             size_t b = middle;
             size_t o = low;
@@ -75,9 +72,39 @@ void MergeSort(std::vector<T>& Items, Less less) {
             while (a < middle) out[o++] = in[a++];
             while (b < high) out[o++] = in[b++];
         }
+        std::swap(in, out);
+    }
+    if (in != Items) std::copy(in, in + Count, Items);
+}
+
+// A position in a list with a 64-bit word that orders it.
+struct TItem {
+    uint64_t Word;
+    uint32_t Index;
+};
+
+// Orders Items[0..Count) by their words, keeping items with equal words in their order: a radix
+// sort by bytes that skips the bytes all words share. Buffer holds Count items.
+void SortByWords(TItem* Items, TItem* Buffer, size_t Count) {
+    if (Count < 64) {
+        MergeSort(Items, Buffer, Count, [](const TItem& A, const TItem& B) { return A.Word < B.Word; });
+        return;
+    }
+    std::vector<uint32_t> counts(8 * 256);
+    for (size_t i = 0; i < Count; ++i)
+        for (unsigned byte = 0; byte < 8; ++byte) ++counts[byte * 256 + uint8_t(Items[i].Word >> (8 * byte))];
+    TItem* from = Items;
+    TItem* to = Buffer;
+    for (unsigned byte = 0; byte < 8; ++byte) {
+        uint32_t* start = &counts[byte * 256];
+        const unsigned shift = 8 * byte;
+        if (start[uint8_t(from[0].Word >> shift)] == Count) continue;
+        uint32_t offset = 0;
+        for (unsigned digit = 0; digit < 256; ++digit) offset += std::exchange(start[digit], offset);
+        for (size_t i = 0; i < Count; ++i) to[start[uint8_t(from[i].Word >> shift)]++] = from[i];
         std::swap(from, to);
     }
-    if (from != &Items) Items.swap(buffer);
+    if (from != Items) std::copy(from, from + Count, Items);
 }
 
 bool IsIntegerType(TVarType Type) {
@@ -121,9 +148,12 @@ public:
         FValues[Index] = std::move(Value);
     }
 
-    // The word of value Index, ordered like the values where two words differ (0 while the values
-    // are Variants).
-    uint64_t Word(uint32_t Index) const { return FKind == skValues ? 0 : FWords[Index]; }
+    // The word of value Index, ordered like the values in this column's direction where two words
+    // differ (the same for every value while the values are Variants).
+    uint64_t Word(uint32_t Index) const {
+        if (FKind == skValues) return 0;
+        return FDescending ? ~FWords[Index] : FWords[Index];
+    }
 
     // A's and B's order by this column, in its direction.
     int Compare(uint32_t A, uint32_t B) const {
@@ -215,8 +245,10 @@ private:
 };
 
 // One sort of one node list: the values of every node are read once, then the nodes' positions
-// are sorted (with the first column's word beside each, which decides most comparisons without
-// looking further) and the nodes are handed back in their new order.
+// are ordered by the first column's words, which decide most comparisons by themselves. Positions
+// with equal words are ordered by the next column's words when their first values are all equal,
+// else by the whole comparison, and the nodes are handed back in their new order. A user
+// comparison orders all positions itself.
 class TNodeSorter {
 public:
     TNodeSorter(TCustomgxTreeList* AList, Integer Column, bool Descending) : FList(AList) {
@@ -238,43 +270,57 @@ public:
     void Sort(const TgxTreeListNodeList& List, std::vector<TgxTreeListNode*>& Sorted) {
         FNodes = List.begin();
         FCount = size_t(List.GetCount());
+        FItems.resize(FCount);
+        FBuffer.resize(FCount);
         ReadValues();
-        const TSortKeys& first = FKeys.front();
-        std::vector<TItem> items(FCount);
-        for (uint32_t i = 0; i < items.size(); ++i) items[i] = {FUserCompare ? 0 : first.Word(i), i};
-        const bool descending = first.Descending();
-        MergeSort(items, [this, descending](const TItem& A, const TItem& B) {
-            if (A.Word != B.Word) return (A.Word < B.Word) != descending;
-            return Compare(A.Index, B.Index) < 0;
-        });
-        Sorted.resize(items.size());
-        for (size_t i = 0; i < items.size(); ++i) Sorted[i] = FNodes[items[i].Index];
+        for (uint32_t i = 0; i < FCount; ++i) FItems[i] = {0, i};
+        SortItems(FItems.data(), FBuffer.data(), FCount, 0);
+        Sorted.resize(FCount);
+        for (size_t i = 0; i < FCount; ++i) Sorted[i] = FNodes[FItems[i].Index];
     }
 
 private:
-    struct TItem {
-        uint64_t Word;
-        uint32_t Index;
-    };
-
     // The nodes are visited in the order they lie in memory, which after an earlier sort is far
     // from the list order: neighbours share cache lines and pages.
     void ReadValues() {
         for (TSortKeys& keys : FKeys) keys.Reset(FCount);
         const std::less<const TgxTreeListNode*> before;
         if (std::is_sorted(FNodes, FNodes + FCount, before)) {
-            for (uint32_t i = 0; i < FCount; ++i) ReadNode(i);
+            for (uint32_t i = 0; i < FCount; ++i) ReadNode(i, FNodes[i]);
             return;
         }
-        std::vector<uint32_t> visits(FCount);
-        for (uint32_t i = 0; i < FCount; ++i) visits[i] = i;
-        std::sort(visits.begin(), visits.end(), [&](uint32_t A, uint32_t B) { return before(FNodes[A], FNodes[B]); });
-        for (uint32_t i : visits) ReadNode(i);
+        for (uint32_t i = 0; i < FCount; ++i) FItems[i] = {reinterpret_cast<uintptr_t>(FNodes[i]), i};
+        SortByWords(FItems.data(), FBuffer.data(), FCount);
+        for (size_t i = 0; i < FCount; ++i)
+            ReadNode(FItems[i].Index, reinterpret_cast<TgxTreeListNode*>(uintptr_t(FItems[i].Word)));
     }
 
-    void ReadNode(uint32_t Index) {
-        for (size_t k = 0; k < FKeys.size(); ++k)
-            FKeys[k].Set(Index, FList->GetNodeSortValue(FNodes[Index], FColumns[k]));
+    void ReadNode(uint32_t Index, TgxTreeListNode* Node) {
+        for (size_t k = 0; k < FKeys.size(); ++k) FKeys[k].Set(Index, FList->GetNodeSortValue(Node, FColumns[k]));
+    }
+
+    // Orders Count items whose values are equal in the columns before Key.
+    void SortItems(TItem* Items, TItem* Buffer, size_t Count, size_t Key) {
+        if (Count < 2) return;
+        auto less = [this](const TItem& A, const TItem& B) { return Compare(A.Index, B.Index) < 0; };
+        if (FUserCompare || Key == FKeys.size()) {
+            MergeSort(Items, Buffer, Count, less);
+            return;
+        }
+        const TSortKeys& keys = FKeys[Key];
+        for (size_t i = 0; i < Count; ++i) Items[i].Word = keys.Word(Items[i].Index);
+        SortByWords(Items, Buffer, Count);
+        for (size_t low = 0, high; low < Count; low = high) {
+            high = low + 1;
+            while (high < Count && Items[high].Word == Items[low].Word) ++high;
+            if (high - low < 2) continue;
+            size_t same = low + 1;
+            while (same < high && keys.Compare(Items[low].Index, Items[same].Index) == 0) ++same;
+            if (same == high)
+                SortItems(Items + low, Buffer + low, high - low, Key + 1);
+            else
+                MergeSort(Items + low, Buffer + low, high - low, less);
+        }
     }
 
     int Compare(uint32_t A, uint32_t B) {
@@ -293,9 +339,11 @@ private:
     std::vector<Integer> FColumns;
     std::vector<TSortKeys> FKeys;
     bool FUserCompare = false;
-    // The list's nodes while it is sorted.
+    // The list's nodes while it is sorted, and the positions being ordered with room to merge them.
     TgxTreeListNode* const* FNodes = nullptr;
     size_t FCount = 0;
+    std::vector<TItem> FItems;
+    std::vector<TItem> FBuffer;
 };
 
 }  // namespace

@@ -3,12 +3,7 @@
 
 #include "treelist/tree_list_control.h"
 
-TgxTreeListTextNode::TgxTreeListTextNode(TCustomgxTreeList* AOwner)
-    : TgxTreeListNode(AOwner), FTexts(new TStringList) {}
-
-TgxTreeListTextNode::~TgxTreeListTextNode() {
-    FTexts->Free();
-}
+TgxTreeListTextNode::TgxTreeListTextNode(TCustomgxTreeList* AOwner) : TgxTreeListNode(AOwner) {}
 
 TgxTreeListNode* TCustomgxTreeListControl::CreateNode() {
     return new TgxTreeListTextNode(this);
@@ -52,8 +47,8 @@ void TCustomgxTreeListControl::SetStateIndex(TgxTreeListNode* Node, Integer Valu
 
 std::string TCustomgxTreeListControl::GetNodeString(TgxTreeListNode* Node, Integer Column) {
     TgxTreeListTextNode* node = AsTextNode(Node);
-    if (!node || Column < 0 || Column >= node->FTexts->GetCount()) return {};
-    return node->FTexts->Get(Column);
+    if (!node || Column < 0 || Column >= node->FTexts.GetCount()) return {};
+    return node->FTexts.Get(Column);
 }
 
 Variant TCustomgxTreeListControl::GetNodeValue(TgxTreeListNode* Node, Integer Column) {
@@ -63,7 +58,7 @@ Variant TCustomgxTreeListControl::GetNodeValue(TgxTreeListNode* Node, Integer Co
 void TCustomgxTreeListControl::SetNodeString(TgxTreeListNode* Node, Integer Column, const std::string& Text) {
     TgxTreeListTextNode* node = AsTextNode(Node);
     if (!node || Column < 0) return;
-    TStringList* texts = node->FTexts;
+    TStringList* texts = &node->FTexts;
     while (texts->GetCount() <= Column) texts->Add("");
     texts->Put(Column, Text);
 }
@@ -75,7 +70,7 @@ void TCustomgxTreeListControl::SetNodeValue(TgxTreeListNode* Node, Integer Colum
 
 void TCustomgxTreeListControl::DeleteColumnValues(TgxTreeListNode* Node, Integer Column) {
     TgxTreeListTextNode* node = AsTextNode(Node);
-    if (node && Column >= 0 && Column < node->FTexts->GetCount()) node->FTexts->Delete(Column);
+    if (node && Column >= 0 && Column < node->FTexts.GetCount()) node->FTexts.Delete(Column);
     TCustomgxTreeList::DeleteColumnValues(Node, Column);
 }
 
@@ -99,7 +94,7 @@ void TCustomgxTreeListControl::ColumnMoved(Integer FromIndex, Integer ToIndex) {
         }
         auto* textNode = AsTextNode(node);
         if (!textNode) throw EInvalidCast("Invalid class typecast");
-        TStringList* texts = textNode->FTexts;
+        TStringList* texts = &textNode->FTexts;
         const Integer needed = (FromIndex > ToIndex ? FromIndex : ToIndex) + 1;
         while (texts->GetCount() < needed) texts->Add("");
         const std::string text = texts->Get(FromIndex);

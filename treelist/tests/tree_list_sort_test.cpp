@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <random>
 #include <set>
 
@@ -187,6 +188,107 @@ TEST_F(SortFixture, EveryKindOfListSortsInTheVariantOrder) {
                 for (TgxTreeListNode* node : nodes)
                     for (Integer c = 0; c <= column; ++c) EXPECT_EQ((list->Reads[{node, c}]), 1);
             }
+}
+
+// Long lists whose values repeat, in one to three sorted columns and any directions: strings that
+// share their first eight bytes, integers of every width, values of several kinds, two values
+// only, and strings in the locale order. The order is each column's order in its direction, the
+// next column deciding between equal values and the node addresses between equal rows; each value
+// is read once.
+TEST_F(SortFixture, LongListsSortColumnByColumn) {
+    std::mt19937 random(20261210);
+    auto pick = [&](size_t Count) { return size_t(random() % Count); };
+    const std::vector<std::function<Variant()>> kinds = {
+        // 0: strings, many of them alike in their first eight bytes
+        [&] {
+            static const char* const starts[] = {"", "a", "abcdefgh", "abcdefghij", "abcdefgi", "b"};
+            std::string text = starts[pick(6)];
+            for (size_t n = pick(3); n > 0; --n) text += char('x' + pick(2));
+            return pick(12) == 0 ? Null() : Variant(text);
+        },
+        // 1: integers
+        [&] {
+            switch (pick(6)) {
+                case 0: return Null();
+                case 1: return Variant(Int64(pick(2) ? INT64_MIN : INT64_MAX));
+                case 2: return Variant(Byte(pick(3)));
+                case 3: return Variant(ShortInt(int(pick(5)) - 2));
+                default: return Variant(Integer(int(pick(7)) - 3));
+            }
+        },
+        // 2: several kinds, compared as numbers
+        [&] {
+            switch (pick(4)) {
+                case 0: return Variant(std::to_string(pick(4)));
+                case 1: return Variant(0.5 * double(pick(8)));
+                case 2: return Null();
+                default: return Variant(Integer(pick(4)));
+            }
+        },
+        // 3: two values
+        [&] { return Variant(pick(2) ? "yes" : "no"); },
+    };
+    struct LongCase {
+        std::vector<int> kinds;
+        std::vector<bool> descending;
+        bool ansi;
+    };
+    const std::vector<LongCase> cases = {
+        {{0}, {false}, false},
+        {{0}, {true}, false},
+        {{1}, {false}, false},
+        {{1}, {true}, false},
+        {{2}, {true}, false},
+        {{3, 0}, {false, true}, false},
+        {{0, 1}, {true, false}, false},
+        {{3, 1, 0}, {false, true, false}, false},
+        {{2, 3, 1}, {true, false, true}, false},
+        {{0}, {false}, true},
+        {{3, 0}, {true, false}, true},
+    };
+    std::vector<TgxTreeListColumn*> columns;
+    for (int i = 0; i < 3; ++i) columns.push_back(AddColumn());
+    for (size_t n = 0; n < cases.size(); ++n) {
+        const LongCase& c = cases[n];
+        SCOPED_TRACE(n);
+        TgxTreeListOptionsEx options = list->GetOptionsEx();
+        options.Exclude(aoMultiSort);
+        options.Exclude(aoAnsiSort);
+        if (c.kinds.size() > 1) options.Include(aoMultiSort);
+        if (c.ansi) options.Include(aoAnsiSort);
+        list->SetOptionsEx(options);
+        for (TgxTreeListColumn* column : columns) column->SetSorted(csNone);
+        if (c.kinds.size() > 1)
+            for (size_t k = 0; k < c.kinds.size(); ++k) columns[k]->SetSorted(c.descending[k] ? csDown : csUp);
+        list->ClearNodes();
+        list->Values.clear();
+        std::vector<TgxTreeListNode*> nodes;
+        for (int i = 0; i < 300; ++i) {
+            nodes.push_back(list->Add());
+            Values values;
+            for (int kind : c.kinds) values.push_back(kinds[size_t(kind)]());
+            list->Values[nodes.back()] = values;
+        }
+        list->Reads.clear();
+        list->SortNodes(-1, 0, c.descending[0]);
+
+        auto compare = [&](const Variant& A, const Variant& B) {
+            if (!c.ansi || A.IsNull() || B.IsNull()) return VariantCompare(A, B);
+            return VariantCompare(A, B) == 0 ? 0 : AnsiCompareStr(A.AsString(), B.AsString());
+        };
+        std::vector<TgxTreeListNode*> expected = nodes;
+        std::sort(expected.begin(), expected.end(), [&](TgxTreeListNode* A, TgxTreeListNode* B) {
+            for (size_t k = 0; k < c.kinds.size(); ++k)
+                if (const int result = compare(list->Values[A][k], list->Values[B][k]))
+                    return c.descending[k] ? result > 0 : result < 0;
+            return std::less<TgxTreeListNode*>()(A, B);
+        });
+        std::vector<TgxTreeListNode*> actual(list->GetCount());
+        for (Integer i = 0; i < list->GetCount(); ++i) actual[size_t(i)] = list->GetItem(i);
+        EXPECT_EQ(actual, expected);
+        for (TgxTreeListNode* node : nodes)
+            for (Integer k = 0; k < Integer(c.kinds.size()); ++k) EXPECT_EQ((list->Reads[{node, k}]), 1);
+    }
 }
 
 // ---- several columns -------------------------------------------------------------------------
