@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "components/tool_window.h"
+#include "components/window_print.h"
 #include "framework/exceptions.h"
 #include "framework/forms.h"
 #include "framework/windows_gdi.h"
@@ -109,6 +110,8 @@ TDockArrangeResult ArrangeDockBars(std::vector<TDockBarLayout>& Bars, Integer Cl
 
 // ---- TDockX --------------------------------------------------------------------------------------
 
+const char* const ToolbarXVersionText = "Lumora docking bars 1.0";
+
 TDockX::TDockX(TComponent* AOwner) : TCustomControl(AOwner), FBackground(new TBitmap) {
     SetAlign(alTop);
     SetColor(clBtnFace);
@@ -116,7 +119,7 @@ TDockX::TDockX(TComponent* AOwner) : TCustomControl(AOwner), FBackground(new TBi
 }
 
 TDockX::~TDockX() {
-    for (TCustomToolWindowX* b : FBars) b->RemoveFreeNotification(this);
+    delete FDrawnBackground;
     delete FBackground;
 }
 
@@ -167,14 +170,74 @@ void TDockX::SetBoundLines(TDockBoundLines Value) {
 
 void TDockX::SetBackground(TBitmap* Value) {
     FBackground->Assign(Value);
-    Invalidate();
-    for (TCustomToolWindowX* b : FVisibleBars) b->Invalidate();
+    BackgroundChanged();
 }
 
 void TDockX::SetBackgroundOnToolbars(bool Value) {
     if (Value == FBackgroundOnToolbars) return;
     FBackgroundOnToolbars = Value;
-    for (TCustomToolWindowX* b : FVisibleBars) b->Invalidate();
+    BackgroundChanged();
+}
+
+void TDockX::SetBackgroundTransparent(bool Value) {
+    if (Value == FBackgroundTransparent) return;
+    FBackgroundTransparent = Value;
+    BackgroundChanged();
+}
+
+void TDockX::BackgroundChanged() {
+    FDrawnBackgroundValid = false;
+    Invalidate();
+    for (TCustomToolWindowX* b : FVisibleBars) {
+        b->InvalidateFrame();
+        b->Invalidate();
+    }
+}
+
+void TDockX::CMColorChanged(TMessage& Message) {
+    TCustomControl::CMColorChanged(Message);
+    if (FBackgroundTransparent) BackgroundChanged();
+}
+
+void TDockX::CMSysColorChange(TMessage& Message) {
+    TCustomControl::CMSysColorChange(Message);
+    if (FBackgroundTransparent) BackgroundChanged();
+}
+
+TBitmap* TDockX::DrawnBackground() {
+    if (!FBackgroundTransparent || FBackground->GetEmpty()) return FBackground;
+    if (!FDrawnBackgroundValid) {
+        // The dock's colour under the bitmap drawn with its bottom-left colour left out.
+        if (!FDrawnBackground) FDrawnBackground = new TBitmap;
+        TBitmap see;
+        see.Assign(FBackground);
+        see.SetTransparentMode(tmAuto);
+        see.SetTransparent(true);
+        FDrawnBackground->SetSize(FBackground->GetWidth(), FBackground->GetHeight());
+        TCanvas* c = FDrawnBackground->GetCanvas();
+        c->GetBrush()->SetStyle(bsSolid);
+        c->GetBrush()->SetColor(GetColor());
+        c->FillRect({0, 0, FBackground->GetWidth(), FBackground->GetHeight()});
+        c->Draw(0, 0, &see);
+        FDrawnBackgroundValid = true;
+    }
+    return FDrawnBackground;
+}
+
+bool TDockX::PaintBackground(TCanvas* C, const TRect& R, TPoint Origin, bool ForBar) {
+    if (ForBar && !FBackgroundOnToolbars) return false;
+    TBitmap* bg = DrawnBackground();
+    Integer bw = bg->GetWidth(), bh = bg->GetHeight();
+    if (bw <= 0 || bh <= 0) return false;
+    // The tiles line up on a grid of the dock's parent, so neighbouring docks and bars match.
+    TRect m = BoundLineMargins();
+    Origin = {Origin.X + GetLeft() + m.Left, Origin.Y + GetTop() + m.Top};
+    Integer x0 = -(((Origin.X % bw) + bw) % bw), y0 = -(((Origin.Y % bh) + bh) % bh);
+    x0 += (R.Left - x0) / bw * bw;
+    y0 += (R.Top - y0) / bh * bh;
+    for (Integer y = y0; y < R.Bottom; y += bh)
+        for (Integer x = x0; x < R.Right; x += bw) C->Draw(x, y, bg);
+    return true;
 }
 
 TDockOrientation TDockX::GetOrientation() const {
@@ -295,8 +358,8 @@ void TDockX::AddBar(TCustomToolWindowX* Bar) {
 void TDockX::RemoveBar(TCustomToolWindowX* Bar) {
     auto it = std::find(FBars.begin(), FBars.end(), Bar);
     if (it == FBars.end()) return;
+    // The free notification stays: the bar may still name this dock (DefaultDock).
     FBars.erase(it);
-    Bar->RemoveFreeNotification(this);
 }
 
 void TDockX::UpdateVisibleBar(TCustomToolWindowX* Bar, bool ForceRemove) {
@@ -349,8 +412,18 @@ void TDockX::WMNCCalcSize(TMessage& Message) {
 }
 
 void TDockX::WMNCPaint(TMessage& /*Message*/) {
-    TCanvas* c = GetWindowCanvas();
-    if (!c) return;
+    if (TCanvas* c = GetWindowCanvas()) DrawFrame(c);
+}
+
+void TDockX::Dispatch(TMessage& Message) {
+    switch (Message.Msg) {
+    case WM_PRINT: PrintFramedWindow(this, Message, [this](TCanvas* C) { DrawFrame(C); }); break;
+    case WM_PRINTCLIENT: PrintClientArea(this, Message); break;
+    default: TCustomControl::Dispatch(Message);
+    }
+}
+
+void TDockX::DrawFrame(TCanvas* c) {
     TRect m = BoundLineMargins();
     Integer w = GetWidth(), h = GetHeight();
     c->GetBrush()->SetStyle(bsSolid);
@@ -374,14 +447,7 @@ void TDockX::WMNCPaint(TMessage& /*Message*/) {
 void TDockX::Paint() {
     TCanvas* c = GetCanvas();
     TRect r = GetClientRect();
-    if (FBackground->GetWidth() > 0 && FBackground->GetHeight() > 0) {
-        // Tiled from an origin aligned with the dock's place in its parent, so neighbours line up.
-        Integer bw = FBackground->GetWidth(), bh = FBackground->GetHeight();
-        Integer ox = -(((GetLeft() % bw) + bw) % bw), oy = -(((GetTop() % bh) + bh) % bh);
-        for (Integer y = oy; y < r.Bottom; y += bh)
-            for (Integer x = ox; x < r.Right; x += bw) c->Draw(x, y, FBackground);
-        return;
-    }
+    if (PaintBackground(c, r, {0, 0}, false)) return;
     c->GetBrush()->SetStyle(bsSolid);
     c->GetBrush()->SetColor(GetColor());
     c->FillRect(r);

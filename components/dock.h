@@ -2,6 +2,7 @@
 // Docks: strips along a form's edges on which tool windows sit in rows.
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "framework/controls.h"
@@ -14,6 +15,10 @@ using TDockableTo = TSet<TDockPosition>;
 enum TDockBoundLinesValues { blTop, blBottom, blLeft, blRight };
 using TDockBoundLines = TSet<TDockBoundLinesValues>;
 enum TDockOrientation { doNone, doHorizontal, doVertical };
+
+// The version text docks, bars and buttons report (writing it changes nothing).
+using TToolbarXVersion = std::string;
+extern const char* const ToolbarXVersionText;
 
 // ---- The arrangement, apart from any window ----------------------------------------------------
 
@@ -71,6 +76,14 @@ public:
     void SetBackground(TBitmap* Value);
     bool GetBackgroundOnToolbars() const { return FBackgroundOnToolbars; }
     void SetBackgroundOnToolbars(bool Value);
+    // The background's colour at its bottom-left pixel shows the dock's Color instead.
+    bool GetBackgroundTransparent() const { return FBackgroundTransparent; }
+    void SetBackgroundTransparent(bool Value);
+    // Paints the background tiles over R on C, whose origin lies at Origin in the dock's client
+    // area (a bar's window or client area); false when there is no background to paint there.
+    bool PaintBackground(TCanvas* C, const TRect& R, TPoint Origin, bool ForBar);
+    TToolbarXVersion GetVersion() const { return ToolbarXVersionText; }
+    void SetVersion(const TToolbarXVersion& /*Value*/) {}
     TDockOrientation GetOrientation() const;
 
     void BeginUpdate();
@@ -105,6 +118,9 @@ protected:
     void WMNCCalcSize(TMessage& Message) override;
     void WMNCPaint(TMessage& Message) override;
     void AlignControls(TControl* AControl, TRect& Rect) override;
+    void CMColorChanged(TMessage& Message) override;
+    void CMSysColorChange(TMessage& Message) override;
+    void Dispatch(TMessage& Message) override;
 
 private:
     TDockPosition FPosition = dpTop;
@@ -114,6 +130,10 @@ private:
     TDockBoundLines FBoundLines;
     TBitmap* FBackground;
     bool FBackgroundOnToolbars = true;
+    bool FBackgroundTransparent = false;
+    // The background as drawn: the bitmap itself, or with its transparent colour replaced.
+    TBitmap* FDrawnBackground = nullptr;
+    bool FDrawnBackgroundValid = false;
     std::vector<TCustomToolWindowX*> FBars;
     std::vector<TCustomToolWindowX*> FVisibleBars;
     std::vector<Integer> FRowSizes;
@@ -124,4 +144,7 @@ private:
 
     bool IsPlaced(TCustomToolWindowX* Bar);
     TRect BoundLineMargins() const;
+    void DrawFrame(TCanvas* C);
+    TBitmap* DrawnBackground();
+    void BackgroundChanged();
 };

@@ -74,11 +74,27 @@ LRESULT GetMessageHook(Integer Code, WPARAM WParam, LPARAM LParam) {
 
 constexpr THookProc kHookProc[kHookTypes] = {CallWndProcHook, CBTHook, GetMessageHook};
 
+// At program end every hook still set goes, whatever its counter says, and the list with it.
+struct TProgramEnd {
+    ~TProgramEnd() {
+        for (THookType& h : gHooks) {
+            if (h.Handle) UnhookWindowsHookEx(h.Handle);
+            h = {};
+        }
+        gRecords.reset();
+    }
+};
+
+// Made after the first hook is set, so it is undone before the framework's hook chains are.
+void RemoveHooksAtProgramEnd() { static TProgramEnd atEnd; }
+
 void InstallHooks(THookProcCodes Codes) {
     for (Integer t = 0; t < kHookTypes; ++t) {
         if ((Codes * CodesOfType(t)).Empty()) continue;
         ++gHooks[t].Count;
-        if (!gHooks[t].Handle) gHooks[t].Handle = SetWindowsHookEx(kSystemHook[t], kHookProc[t], nullptr, 0);
+        if (gHooks[t].Handle) continue;
+        gHooks[t].Handle = SetWindowsHookEx(kSystemHook[t], kHookProc[t], nullptr, 0);
+        RemoveHooksAtProgramEnd();
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "components/window_print.h"
 #include "framework/exceptions.h"
 #include "framework/forms.h"
 #include "framework/system_metrics.h"
@@ -158,6 +159,7 @@ TCustomToolWindowX::~TCustomToolWindowX() {
         d->UpdateVisibleBar(this, true);
         d->RemoveBar(this);
     }
+    if (FLastDock) FLastDock->RemoveBar(this);
     if (FHost) {
         TFloatingWindowParent* host = FHost;
         FHost = nullptr;
@@ -183,11 +185,11 @@ void TCustomToolWindowX::HookCallback(THookProcCode Code, HWND Wnd, WPARAM /*WPa
         break;
     }
     case hpPreDestroy:
-        // The window that owns a floating bar goes: the bar's window is made again without it.
+        // The window that owns a floating bar goes: the bar's window stays, owned by none.
         for (TCustomToolWindowX* b : bars)
             if (b->GetFloatingParentForm() == Wnd && !b->FOwnerGone) {
                 b->FOwnerGone = true;
-                if (b->HandleAllocated()) b->RecreateWnd();
+                b->ApplyOwner();
             }
         break;
     default: break;
@@ -215,7 +217,7 @@ void TCustomToolWindowX::SetHideWhenInactive(bool Value) {
 void TCustomToolWindowX::SetFloatingMode(TToolWindowFloatingMode Value) {
     if (Value == FFloatingMode) return;
     FFloatingMode = Value;
-    if (GetFloating() && HandleAllocated()) RecreateWnd();
+    ApplyOwner();
     UpdateVisibility();
 }
 
@@ -247,8 +249,10 @@ void TCustomToolWindowX::UpdateVisibility() {
         FInactiveCaption = inactive;
         if (HandleAllocated()) InvalidateFrame();
     }
-    if (!HandleAllocated() || !GetFloating()) return;
-    if (TWindowBackend::IsWindowVisible(this) != ShouldBeVisible()) Perform(CM_SHOWINGCHANGED);
+    if (!GetFloating()) return;
+    // A bar floated before its form was shown has no window yet: showing it makes one.
+    bool visible = HandleAllocated() && TWindowBackend::IsWindowVisible(this);
+    if (visible != ShouldBeVisible()) Perform(CM_SHOWINGCHANGED);
 }
 
 void TCustomToolWindowX::CMShowingChanged(TMessage& Message) {
@@ -257,6 +261,7 @@ void TCustomToolWindowX::CMShowingChanged(TMessage& Message) {
         return;
     }
     bool show = ShouldBeVisible();
+    if (show) ApplyOwner();
     if (show == TWindowBackend::IsWindowVisible(this)) return;
     // Shown and hidden without activation.
     ShowWindow(this, show ? SW_SHOWNA : SW_HIDE);
@@ -267,8 +272,7 @@ void TCustomToolWindowX::CreateParams(TCreateParams& Params) {
     if (!GetFloating()) return;
     Params.Style = WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
     Params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE;
-    // Owned by the form it floats over; an fmOnTopOfAllForms bar has no owner here.
-    Params.WndParent = FFloatingMode == fmOnTopOfParentForm && !FOwnerGone ? GetFloatingParentForm() : nullptr;
+    Params.WndParent = FloatingOwner();
     if (FFloatingMode == fmOnTopOfAllForms && GetEnabled()) Params.ExStyle |= WS_EX_TOPMOST;
 }
 
@@ -284,6 +288,28 @@ void TCustomToolWindowX::WMMouseActivate(TMessage& Message) {
 }
 
 void TCustomToolWindowX::Dispatch(TMessage& Message) {
+    bool press = Message.Msg == WM_NCLBUTTONDOWN || Message.Msg == WM_NCLBUTTONDBLCLK;
+    if (press && LRESULT(Message.WParam) == HTCLOSE) {
+        // The close button is held: drawn pressed while the mouse stays over it.
+        FCloseButtonTracking = true;
+        SetCapture(this);
+        SetCloseButtonDown(true);
+        return;
+    }
+    if (FCloseButtonTracking && TrackCloseButton(Message)) return;
+    if (Message.Msg == WM_PRINT) {
+        PrintFramedWindow(this, Message, [this](TCanvas* C) {
+            if (GetDocked())
+                DrawDockedFrame(C);
+            else if (GetFloating())
+                DrawFloatingFrame(C);
+        });
+        return;
+    }
+    if (Message.Msg == WM_PRINTCLIENT) {
+        PrintClientArea(this, Message);
+        return;
+    }
     // A close request of a floating bar (Alt+F4) goes to its form.
     bool close = Message.Msg == WM_CLOSE || (Message.Msg == WM_SYSCOMMAND && (Message.WParam & 0xFFF0) == SC_CLOSE);
     if (close && GetFloating()) {
@@ -291,6 +317,106 @@ void TCustomToolWindowX::Dispatch(TMessage& Message) {
         return;
     }
     TCustomControl::Dispatch(Message);
+}
+
+bool TCustomToolWindowX::TrackCloseButton(TMessage& Message) {
+    auto over = [&] {
+        TRect m = GetNonClientMargins();
+        TPoint p = LParamToPoint(Message.LParam);
+        TRect button = CloseButtonRect();
+        return PtInRect(&button, {p.X + m.Left, p.Y + m.Top});
+    };
+    switch (Message.Msg) {
+    case WM_MOUSEMOVE: SetCloseButtonDown(over()); return true;
+    case WM_LBUTTONUP: EndCloseButton(over()); return true;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: EndCloseButton(false); return true;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK: return true;
+    case WM_CAPTURECHANGED: EndCloseButton(false); return false;
+    default: return false;
+    }
+}
+
+void TCustomToolWindowX::EndCloseButton(bool Accept) {
+    FCloseButtonTracking = false;
+    SetCloseButtonDown(false);
+    if (GetCapture() == this) ReleaseCapture();
+    if (Accept) Close();
+}
+
+void TCustomToolWindowX::SetCloseButtonDown(bool Down) {
+    if (Down == FCloseButtonDown) return;
+    FCloseButtonDown = Down;
+    InvalidateFrame();
+}
+
+void TCustomToolWindowX::Close() {
+    bool canClose = true;
+    if (OnCloseQuery) OnCloseQuery(this, canClose);
+    if (!canClose) return;
+    Hide();
+    if (OnClose) OnClose(this);
+}
+
+void TCustomToolWindowX::WMNCHitTest(TMessage& Message) {
+    TCustomControl::WMNCHitTest(Message);
+    if (!GetDocked() && !GetFloating()) return;
+    TRect m = GetNonClientMargins();
+    TPoint c = ScreenToClient(LParamToPoint(Message.LParam));
+    TPoint p{c.X + m.Left, c.Y + m.Top};
+    TRect button = CloseButtonRect();
+    if (PtInRect(&button, p)) {
+        Message.Result = HTCLOSE;
+        return;
+    }
+    // A docked bar's frame and handle, and a floating bar's caption, take presses as the client
+    // area does (a press there starts a drag).
+    TRect caption{m.Left, m.Bottom, GetWidth() - m.Right, m.Top};
+    if (GetDocked() || PtInRect(&caption, p)) Message.Result = HTCLIENT;
+}
+
+void TCustomToolWindowX::Paint() {
+    TDockX* dock = GetDockedTo();
+    TRect m = GetNonClientMargins();
+    if (dock && dock->PaintBackground(GetCanvas(), GetClientRect(), {GetLeft() + m.Left, GetTop() + m.Top}, true))
+        return;
+    TCustomControl::Paint();
+}
+
+void TCustomToolWindowX::CMTextChanged(TMessage& Message) {
+    TCustomControl::CMTextChanged(Message);
+    if (GetFloating()) InvalidateFrame();
+}
+
+void TCustomToolWindowX::CMEnabledChanged(TMessage& Message) {
+    TCustomControl::CMEnabledChanged(Message);
+    ApplyOwner();
+}
+
+TWinControl* TCustomToolWindowX::FloatingOwner() {
+    // Owned by the form it floats over; an fmOnTopOfAllForms bar has no owner here (there is
+    // no application window), nor has a bar whose form has gone.
+    return FFloatingMode == fmOnTopOfParentForm && !FOwnerGone ? GetFloatingParentForm() : nullptr;
+}
+
+void TCustomToolWindowX::ApplyOwner() {
+    if (!GetFloating() || !HandleAllocated()) return;
+    const UINT quiet = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    TWinControl* owner = FloatingOwner();
+    if (GetWindowOwner(this) != owner) {
+        SetWindowOwner(this, owner);
+        // Directly above the form and the windows it owns.
+        if (owner) SetWindowPos(this, HWND_TOP, 0, 0, 0, 0, quiet);
+    }
+    // A bar above all forms stays on top while it can be used.
+    bool topmost = FFloatingMode == fmOnTopOfAllForms && GetEnabled();
+    if (topmost != ((GetWindowLong(this, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0))
+        SetWindowPos(this, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, quiet);
 }
 
 TDockX* TCustomToolWindowX::GetDockedTo() const { return dynamic_cast<TDockX*>(GetParent()); }
@@ -348,6 +474,52 @@ void TCustomToolWindowX::SetCloseButtonWhenDocked(bool Value) {
     }
 }
 
+void TCustomToolWindowX::SetCloseButton(bool Value) {
+    if (Value == FCloseButton) return;
+    FCloseButton = Value;
+    if (GetFloating()) InvalidateFrame();
+}
+
+void TCustomToolWindowX::SetResizable(bool Value) {
+    if (Value == FResizable) return;
+    FResizable = Value;
+    if (!GetFloating()) return;
+    // The frame changes thickness: the window is made again around the same client size.
+    Reframe(this);
+    if (HandleAllocated()) RecreateWnd();
+    Arrange();
+}
+
+void TCustomToolWindowX::SetDefaultDock(TDockX* Value) {
+    if (Value == FDefaultDock) return;
+    FDefaultDock = Value;
+    if (Value) Value->FreeNotification(this);
+}
+
+void TCustomToolWindowX::SetLastDock(TDockX* Value) {
+    if (Value == FLastDock) return;
+    if (Value) FUseLastDock = true;
+    // While docked, the last dock is the one the bar sits on.
+    if (TDockX* docked = GetDockedTo()) Value = FUseLastDock ? docked : nullptr;
+    NoteLastDock(Value);
+}
+
+void TCustomToolWindowX::SetUseLastDock(bool Value) {
+    if (Value == FUseLastDock) return;
+    FUseLastDock = Value;
+    NoteLastDock(Value ? GetDockedTo() : nullptr);
+}
+
+void TCustomToolWindowX::NoteLastDock(TDockX* Dock) {
+    if (Dock == FLastDock) return;
+    // A floating bar keeps its place in its last dock's list; the old one lets it go.
+    if (FLastDock && FLastDock != GetDockedTo()) FLastDock->RemoveBar(this);
+    FLastDock = Dock;
+    if (!Dock) return;
+    Dock->FreeNotification(this);
+    Dock->AddBar(this);
+}
+
 void TCustomToolWindowX::GetBarCrossSize(Integer& CrossSize, TDockOrientation Orientation) {
     TRect m = GetNonClientMargins();
     CrossSize = Orientation == doVertical ? GetWidth() - m.Left - m.Right : GetHeight() - m.Top - m.Bottom;
@@ -365,6 +537,26 @@ void TCustomToolWindowX::ArrangeControls(bool /*CanMove*/, TDockOrientation /*Ol
 }
 
 void TCustomToolWindowX::ResizeBar(Integer /*NewWidth*/, Integer /*NewHeight*/) {}
+
+bool TCustomToolWindowX::ChildIsSeparator(TControl* /*Control*/) { return false; }
+
+void TCustomToolWindowX::InitParams(TToolWindowParams& /*Params*/) {}
+
+const TToolWindowParams& TCustomToolWindowX::GetParams() {
+    if (!FParamsKnown) {
+        FParamsKnown = true;
+        InitParams(FParams);
+    }
+    return FParams;
+}
+
+void TCustomToolWindowX::AfterLoaded() {}
+void TCustomToolWindowX::BeginSizing(Integer /*SizeHandle*/) {}
+void TCustomToolWindowX::EndSizing(bool /*Accepted*/) {}
+void TCustomToolWindowX::Sizing(TRect& /*NewRect*/, const TRect& /*OrigRect*/) {}
+void TCustomToolWindowX::PositionDataLoaded(const TPositionReadData& /*Data*/) {}
+void TCustomToolWindowX::ReadPositionData(const TPositionReadData& /*Data*/) {}
+void TCustomToolWindowX::WritePositionData(const TPositionWriteData& /*Data*/) {}
 
 void TCustomToolWindowX::DoDockChangingHidden(TDockX* NewDock) {
     if (!IsDestroying() && OnDockChangingHidden) OnDockChangingHidden(this, NewDock);
@@ -483,7 +675,7 @@ void TCustomToolWindowX::SetParent(TWinControl* AParent) {
     try {
         if (oldDock) {
             oldDock->UpdateVisibleBar(this, true);
-            oldDock->RemoveBar(this);
+            if (!FUseLastDock) oldDock->RemoveBar(this);
         }
         bool hadHandle = HandleAllocated();
         if (hadHandle) DestroyHandle();
@@ -496,6 +688,7 @@ void TCustomToolWindowX::SetParent(TWinControl* AParent) {
         NoteFloating(this, GetFloating());
         if (GetFloating()) SetBounds(FFloatingPosition.X, FFloatingPosition.Y, GetWidth(), GetHeight());
         if (newDock) {
+            if (FUseLastDock) NoteLastDock(newDock);
             newDock->AddBar(this);
             newDock->UpdateVisibleBar(this);
         }
@@ -520,11 +713,20 @@ void TCustomToolWindowX::MoveOnScreen(bool OnlyIfFullyOffscreen) {
 
 void TCustomToolWindowX::Loaded() {
     TCustomControl::Loaded();
+    AfterLoaded();
+    Arrange();
+}
+
+void TCustomToolWindowX::AlignControls(TControl* AControl, TRect& Rect) {
+    if (GetParams().CallAlignControls) TCustomControl::AlignControls(AControl, Rect);
     Arrange();
 }
 
 void TCustomToolWindowX::Notification(TComponent* AComponent, TOperation Operation) {
     TCustomControl::Notification(AComponent, Operation);
+    if (Operation != opRemove) return;
+    if (AComponent == FLastDock) FLastDock = nullptr;
+    if (AComponent == FDefaultDock) FDefaultDock = nullptr;
 }
 
 TRect TCustomToolWindowX::DockedMargins(TDockX* Dock) const {
@@ -546,12 +748,7 @@ void TCustomToolWindowX::WMNCCalcSize(TMessage& Message) {
         TCustomControl::WMNCCalcSize(Message);
         return;
     }
-    TRect m = DockedMargins(dock);
-    if (!dock) {
-        // Floating: the fixed frame on each side and the small caption on top.
-        Integer fx = GetSystemMetrics(SM_CXFIXEDFRAME), fy = GetSystemMetrics(SM_CYFIXEDFRAME);
-        m = {fx, fy + (FShowCaption ? GetSystemMetrics(SM_CYSMCAPTION) : 0), fx, fy};
-    }
+    TRect m = dock ? DockedMargins(dock) : FloatingMargins();
     r->Left += m.Left;
     r->Top += m.Top;
     r->Right = std::max(r->Left, r->Right - m.Right);
@@ -568,10 +765,31 @@ void TCustomToolWindowX::WMNCPaint(TMessage& Message) {
         TCustomControl::WMNCPaint(Message);
 }
 
+TRect TCustomToolWindowX::FloatingMargins() const {
+    // The sizing frame for a bar that can be resized, else the fixed one; the small caption on top.
+    Integer fx = GetSystemMetrics(FResizable ? SM_CXSIZEFRAME : SM_CXFIXEDFRAME);
+    Integer fy = GetSystemMetrics(FResizable ? SM_CYSIZEFRAME : SM_CYFIXEDFRAME);
+    return {fx, fy + (FShowCaption ? GetSystemMetrics(SM_CYSMCAPTION) : 0), fx, fy};
+}
+
+TRect TCustomToolWindowX::CloseButtonRect() const {
+    Integer w = GetWidth();
+    if (TDockX* dock = GetDockedTo()) {
+        if (!FCloseButtonWhenDocked || !dock->GetAllowDrag()) return {};
+        return dock->GetOrientation() == doVertical ? Bounds(w - 2 - 9 - 2, 3, 11, 11) : Bounds(3, 2, 11, 11);
+    }
+    if (!GetFloating() || !FShowCaption || !FCloseButton) return {};
+    // A square as high as the caption strip at its right end.
+    TRect m = FloatingMargins();
+    Integer side = m.Top - m.Bottom - 1;
+    return {w - m.Right - side, m.Bottom, w - m.Right, m.Bottom + side};
+}
+
 void TCustomToolWindowX::DrawFloatingFrame(TCanvas* C) {
     Integer w = GetWidth(), h = GetHeight();
-    Integer fx = GetSystemMetrics(SM_CXFIXEDFRAME), fy = GetSystemMetrics(SM_CYFIXEDFRAME);
-    Integer ch = FShowCaption ? GetSystemMetrics(SM_CYSMCAPTION) : 0;
+    TRect fm = FloatingMargins();
+    Integer fx = fm.Left, fy = fm.Bottom;
+    Integer ch = fm.Top - fm.Bottom;
     HDC dc = C->GetHandle();
     C->GetBrush()->SetStyle(bsSolid);
     C->GetBrush()->SetColor(clBtnFace);
@@ -585,13 +803,15 @@ void TCustomToolWindowX::DrawFloatingFrame(TCanvas* C) {
     TRect cap{fx, fy, w - fx, fy + ch - 1};
     C->GetBrush()->SetColor(FInactiveCaption ? clInactiveCaption : clActiveCaption);
     C->FillRect(cap);
-    C->GetFont()->SetColor(FInactiveCaption ? clInactiveCaptionText : clCaptionText);
-    C->GetBrush()->SetStyle(bsClear);
-    TRect text{cap.Left + 2, cap.Top, cap.Right - ch, cap.Bottom};
+    TRect close = CloseButtonRect();
+    TRect text{cap.Left + 2, cap.Top, IsRectEmpty(&close) ? cap.Right - 2 : close.Left, cap.Bottom};
+    SetTextColor(dc, ColorToRGB(FInactiveCaption ? clInactiveCaptionText : clCaptionText));
+    SetBkMode(dc, TRANSPARENT);
     DrawText(dc, GetCaption(), &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
-    C->GetBrush()->SetStyle(bsSolid);
-    TRect close{cap.Right - ch + 1, cap.Top + 1, cap.Right - 1, cap.Bottom - 1};
-    DrawFrameControl(dc, &close, DFC_CAPTION, DFCS_CAPTIONCLOSE);
+    if (IsRectEmpty(&close)) return;
+    // The button inside a frame of the caption colour.
+    TRect button{close.Left + 1, close.Top + 1, close.Right - 1, close.Bottom - 1};
+    DrawFrameControl(dc, &button, DFC_CAPTION, DFCS_CAPTIONCLOSE | (FCloseButtonDown ? DFCS_PUSHED : 0));
 }
 
 void TCustomToolWindowX::DrawDockedFrame(TCanvas* C) {
@@ -602,11 +822,11 @@ void TCustomToolWindowX::DrawDockedFrame(TCanvas* C) {
     HDC dc = C->GetHandle();
     C->GetBrush()->SetStyle(bsSolid);
     C->GetBrush()->SetColor(GetColor());
-    // The frame area (the client area is the bar's own).
-    C->FillRect({0, 0, w, m.Top});
-    C->FillRect({0, h - m.Bottom, w, h});
-    C->FillRect({0, 0, m.Left, h});
-    C->FillRect({w - m.Right, 0, w, h});
+    // The frame area (the client area is the bar's own), in the dock's background when the
+    // dock lends it to its bars.
+    const TRect bands[] = {{0, 0, w, m.Top}, {0, h - m.Bottom, w, h}, {0, 0, m.Left, h}, {w - m.Right, 0, w, h}};
+    for (const TRect& band : bands)
+        if (!dock->PaintBackground(C, band, {GetLeft(), GetTop()}, true)) C->FillRect(band);
     if (FBorderStyle == bsSingle) DrawEdge(dc, &outer, BDR_RAISEDINNER, BF_RECT);
     // Grips: raised lines 3 pixels thick across the handle.
     if (!dock->GetAllowDrag() || FDragHandleStyle == dhNone) return;
@@ -620,17 +840,19 @@ void TCustomToolWindowX::DrawDockedFrame(TCanvas* C) {
         TRect grip = vertical ? TRect{2, at, w - 2 - skip, at + 3} : TRect{at, 2 + skip, at + 3, h - 2};
         DrawEdge(dc, &grip, BDR_RAISEDINNER, BF_RECT);
     }
-    if (FCloseButtonWhenDocked) {
-        TRect b = vertical ? Bounds(w - 2 - 9 - 2, 3, 11, 11) : Bounds(3, 2, 11, 11);
-        DrawFrameControl(dc, &b, DFC_CAPTION, DFCS_CAPTIONCLOSE);
-    }
+    TRect b = CloseButtonRect();
+    if (!IsRectEmpty(&b))
+        DrawFrameControl(dc, &b, DFC_CAPTION, DFCS_CAPTIONCLOSE | (FCloseButtonDown ? DFCS_PUSHED : 0));
 }
 
 void TCustomToolWindowX::WMWindowPosChanged(TMessage& Message) {
     TCustomControl::WMWindowPosChanged(Message);
     if ((Message.WParam & 2) && FDisableOnMove == 0 && !IsLoading()) {
         DoMove();
-        if (TDockX* d = GetDockedTo(); d && d->GetBackground()->GetWidth() > 0) Invalidate();
+        if (TDockX* d = GetDockedTo(); d && d->GetBackground()->GetWidth() > 0) {
+            InvalidateFrame();
+            Invalidate();
+        }
     }
 }
 

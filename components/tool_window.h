@@ -2,6 +2,7 @@
 // The base of the bars that sit on docks (components/dock.h) or float above their form.
 
 #include <functional>
+#include <string>
 
 #include "components/dock.h"
 #include "components/thread_hooks.h"
@@ -11,6 +12,27 @@
 enum TDragHandleStyle { dhDouble, dhNone, dhSingle };
 enum TToolWindowDockMode { dmCanFloat, dmCannotFloat, dmCannotFloatOrChangeDocks };
 enum TToolWindowFloatingMode { fmOnTopOfParentForm, fmOnTopOfAllForms };
+
+// What a bar can do, chosen by its class (InitParams): let the framework align its child
+// controls, be resized from all eight directions, keep the cursor inside the work area while
+// being resized.
+struct TToolWindowParams {
+    bool CallAlignControls = true;
+    bool ResizeEightCorner = true;
+    bool ResizeClipCursor = true;
+};
+
+// Stored placement data of a bar: reading an integer or a text with its default, writing one.
+// Which store and key they reach is the caller's business.
+struct TPositionReadData {
+    std::function<Integer(const std::string& Name, const std::string& Value, Integer Default)> ReadInteger;
+    std::function<std::string(const std::string& Name, const std::string& Value, const std::string& Default)>
+        ReadString;
+};
+struct TPositionWriteData {
+    std::function<void(const std::string& Name, const std::string& Value, Integer Data)> WriteInteger;
+    std::function<void(const std::string& Name, const std::string& Value, const std::string& Data)> WriteString;
+};
 
 // The width of a docked bar's drag handle (the dock allows dragging).
 Integer DragHandleSize(TDragHandleStyle Style, bool CloseButtonWhenDocked);
@@ -66,6 +88,26 @@ public:
     void SetDragHandleStyle(TDragHandleStyle Value);
     bool GetCloseButtonWhenDocked() const { return FCloseButtonWhenDocked; }
     void SetCloseButtonWhenDocked(bool Value);
+    // The close button in the floating caption.
+    bool GetCloseButton() const { return FCloseButton; }
+    void SetCloseButton(bool Value);
+    // A floating bar with a sizing frame.
+    bool GetResizable() const { return FResizable; }
+    void SetResizable(bool Value);
+    // The dock a double-click sends a floating bar to when it has no LastDock.
+    TDockX* GetDefaultDock() const { return FDefaultDock; }
+    void SetDefaultDock(TDockX* Value);
+    // The dock the bar returns to. While UseLastDock it is the dock the bar sits on, and a
+    // floating bar keeps its row and position in that dock's bar list. Setting a dock turns
+    // UseLastDock on; turning it off forgets the dock.
+    TDockX* GetLastDock() const { return FLastDock; }
+    void SetLastDock(TDockX* Value);
+    bool GetUseLastDock() const { return FUseLastDock; }
+    void SetUseLastDock(bool Value);
+    TToolbarXVersion GetVersion() const { return ToolbarXVersionText; }
+    void SetVersion(const TToolbarXVersion& /*Value*/) {}
+    // The class's capabilities (InitParams, asked the first time).
+    const TToolWindowParams& GetParams();
     bool GetFloating() const;
     // The form a floating bar belongs to (nullptr when docked).
     TCustomForm* GetFloatingParentForm() const;
@@ -83,6 +125,8 @@ public:
     bool GetInactiveCaption() const { return FInactiveCaption; }
     // Applies the visibility rules of floating bars.
     void UpdateVisibility();
+    // What the close buttons do: OnCloseQuery may refuse, else the bar hides and OnClose fires.
+    void Close();
 
     // Fits the bar to its controls (ArrangeControls) and to its row on the dock.
     void Arrange();
@@ -94,6 +138,8 @@ public:
     void SetParent(TWinControl* AParent) override;
     void SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) override;
 
+    TNotifyEvent OnClose;
+    TCloseQueryEvent OnCloseQuery;
     TNotifyEvent OnDockChanged;
     TNotifyEvent OnDockChanging;
     std::function<void(TObject* Sender, TDockX* DockingTo)> OnDockChangingEx;
@@ -111,8 +157,24 @@ protected:
     // The client size the bar needs on Dock (nullptr: floating); places the controls when CanMove.
     virtual void ArrangeControls(bool CanMove, TDockOrientation OldOrientation, TPoint& NewClientSize, TDockX* Dock);
     virtual void ResizeBar(Integer NewWidth, Integer NewHeight);
+    // Separators do not take a press on the bar (it drags the bar); base: none is one.
+    virtual bool ChildIsSeparator(TControl* Control);
     virtual void DoDockChangingHidden(TDockX* NewDock);
     virtual void DoMove();
+    // Chooses the capabilities of TToolWindowParams (asked once, when first needed).
+    virtual void InitParams(TToolWindowParams& Params);
+    // After loading, before the bar arranges itself.
+    virtual void AfterLoaded();
+    // The resizing of a floating bar: its start with the grabbed edge (0 left, 1 right, 2 top,
+    // 3 top-left, 4 top-right, 5 bottom, 6 bottom-left, 7 bottom-right), each proposed
+    // rectangle (which may be replaced), and its end.
+    virtual void BeginSizing(Integer SizeHandle);
+    virtual void EndSizing(bool Accepted);
+    virtual void Sizing(TRect& NewRect, const TRect& OrigRect);
+    // The bar's own entries in a stored placement.
+    virtual void PositionDataLoaded(const TPositionReadData& Data);
+    virtual void ReadPositionData(const TPositionReadData& Data);
+    virtual void WritePositionData(const TPositionWriteData& Data);
 
     void Loaded() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
@@ -120,6 +182,11 @@ protected:
     void WMNCPaint(TMessage& Message) override;
     void WMWindowPosChanged(TMessage& Message) override;
     void CMVisibleChanged(TMessage& Message) override;
+    void CMEnabledChanged(TMessage& Message) override;
+    void AlignControls(TControl* AControl, TRect& Rect) override;
+    void WMNCHitTest(TMessage& Message) override;
+    void Paint() override;
+    void CMTextChanged(TMessage& Message) override;
     void CreateParams(TCreateParams& Params) override;
     void CMShowingChanged(TMessage& Message) override;
     void WMMouseActivate(TMessage& Message) override;
@@ -127,6 +194,10 @@ protected:
 
     // The frame a docked bar has: 2 pixels each side plus the handle on the leading side.
     TRect DockedMargins(TDockX* Dock) const;
+    // The frame of a floating bar: the frame on each side, the caption on top.
+    TRect FloatingMargins() const;
+    // Where the close button is (window coordinates), empty when the bar shows none.
+    TRect CloseButtonRect() const;
     bool IsUpdatingBounds() const { return FUpdatingBounds > 0; }
 
 private:
@@ -138,6 +209,16 @@ private:
     TBorderStyle FBorderStyle = bsSingle;
     TDragHandleStyle FDragHandleStyle = dhDouble;
     bool FCloseButtonWhenDocked = false;
+    bool FCloseButton = true;
+    bool FResizable = true;
+    TDockX* FDefaultDock = nullptr;
+    TDockX* FLastDock = nullptr;
+    bool FUseLastDock = true;
+    TToolWindowParams FParams;
+    bool FParamsKnown = false;
+    // The close button is held (drawn pressed while the mouse is over it).
+    bool FCloseButtonTracking = false;
+    bool FCloseButtonDown = false;
     TDockOrientation FLastOrientation = doNone;
     Integer FUpdatingBounds = 0;
     Integer FDisableArrange = 0;
@@ -156,5 +237,11 @@ private:
     void DrawDockedFrame(TCanvas* C);
     void DrawFloatingFrame(TCanvas* C);
     bool ShouldBeVisible();
+    void NoteLastDock(TDockX* Dock);
+    TWinControl* FloatingOwner();
+    void ApplyOwner();
+    bool TrackCloseButton(TMessage& Message);
+    void EndCloseButton(bool Accept);
+    void SetCloseButtonDown(bool Down);
     static void HookCallback(THookProcCode Code, HWND Wnd, WPARAM WParam, LPARAM LParam);
 };

@@ -21,9 +21,17 @@ inline std::string StartDemo(int argc, char** argv, const char* Title) {
     return png;
 }
 
+inline bool ReportSaved(bool Saved, const std::string& File) {
+    std::printf("%s %s\n", Saved ? "saved" : "could not save", File.c_str());
+    return Saved;
+}
+
 // Saves what Control shows as the PNG file File and prints whether it could.
 inline bool SaveDemoPng(TControl* Control, const std::string& File) {
-    const bool ok = uitest::SavePng(Control, File);
-    std::printf("%s %s\n", ok ? "saved" : "could not save", File.c_str());
-    return ok;
+    return ReportSaved(uitest::SavePng(Control, File), File);
+}
+
+// Saves the whole screen (every window shown, in its place) as the PNG file File.
+inline bool SaveDemoScreenPng(const std::string& File) {
+    return ReportSaved(uitest::CaptureScreen().SavePng(File), File);
 }

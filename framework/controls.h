@@ -796,6 +796,10 @@ bool IsWindowEnabled(HWND Wnd);
 bool EnableWindow(HWND Wnd, bool Enable);
 bool ShowWindow(HWND Wnd, Integer CmdShow);
 bool SetWindowPos(HWND Wnd, HWND InsertAfter, Integer X, Integer Y, Integer CX, Integer CY, UINT Flags);
+// The window that owns a top-level window (it stays above its owner and goes with it), nullptr
+// for none; it may change while the window exists.
+HWND GetWindowOwner(HWND Wnd);
+void SetWindowOwner(HWND Wnd, HWND Owner);
 bool DestroyWindow(HWND Wnd);
 bool GetWindowRect(HWND Wnd, TRect& R);
 bool GetClientRect(HWND Wnd, TRect& R);

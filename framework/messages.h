@@ -94,6 +94,8 @@ constexpr Cardinal WM_NCACTIVATE = 0x0086;
 constexpr Cardinal WM_GETDLGCODE = 0x0087;
 constexpr Cardinal WM_NCMOUSEMOVE = 0x00A0;
 constexpr Cardinal WM_NCLBUTTONDOWN = 0x00A1;
+constexpr Cardinal WM_NCLBUTTONUP = 0x00A2;
+constexpr Cardinal WM_NCLBUTTONDBLCLK = 0x00A3;
 constexpr Cardinal WM_KEYFIRST = 0x0100;
 constexpr Cardinal WM_KEYDOWN = 0x0100;
 constexpr Cardinal WM_KEYUP = 0x0101;
@@ -134,6 +136,13 @@ constexpr Cardinal WM_DRAWCLIPBOARD = 0x0308;
 constexpr Cardinal WM_CHANGECBCHAIN = 0x030D;
 constexpr Cardinal WM_PRINT = 0x0317;
 constexpr Cardinal WM_PRINTCLIENT = 0x0318;
+// WM_PRINT, WM_PRINTCLIENT: WParam the canvas (TCanvas*), LParam what to draw.
+constexpr LPARAM PRF_CHECKVISIBLE = 0x01;
+constexpr LPARAM PRF_NONCLIENT = 0x02;
+constexpr LPARAM PRF_CLIENT = 0x04;
+constexpr LPARAM PRF_ERASEBKGND = 0x08;
+constexpr LPARAM PRF_CHILDREN = 0x10;
+constexpr LPARAM PRF_OWNED = 0x20;
 constexpr Cardinal WM_USER = 0x0400;
 constexpr Cardinal WM_APP = 0x8000;
 
@@ -240,6 +249,7 @@ constexpr LRESULT HTBOTTOM = 15;
 constexpr LRESULT HTBOTTOMLEFT = 16;
 constexpr LRESULT HTBOTTOMRIGHT = 17;
 constexpr LRESULT HTBORDER = 18;
+constexpr LRESULT HTCLOSE = 20;
 // WM_GETDLGCODE
 constexpr LRESULT DLGC_WANTARROWS = 0x0001;
 constexpr LRESULT DLGC_WANTTAB = 0x0002;

@@ -25,6 +25,9 @@ struct TWindowBackend {
     static void SetText(TWinControl* Control, const std::string& Text);
     static void SetZOrder(TWinControl* Control, bool TopMost);
     static void SetTopMost(TWinControl* Control, bool TopMost);
+    // The owner of a top-level window (the window it stays above), and a new one.
+    static TWinControl* Owner(TWinControl* Control);
+    static void SetOwner(TWinControl* Control, TWinControl* Owner);
     static void SetIcon(TWinControl* Control, HICON Icon);
     // Asks for a paint of part of the window (window coordinates; nullptr: all).
     static void InvalidateWindow(TWinControl* Control, const TRect* WindowRect);

@@ -192,6 +192,11 @@ bool SetWindowPos(HWND Wnd, HWND InsertAfter, Integer X, Integer Y, Integer CX, 
     if (!(Flags & SWP_NOZORDER)) {
         if (InsertAfter == HWND_TOPMOST || InsertAfter == HWND_NOTOPMOST) {
             Wnd->HandleNeeded();
+            // The extended style says whether the window stays on top.
+            if (InsertAfter == HWND_TOPMOST)
+                Wnd->FExStyle |= WS_EX_TOPMOST;
+            else
+                Wnd->FExStyle &= ~DWORD(WS_EX_TOPMOST);
             TWindowBackend::SetTopMost(Wnd, InsertAfter == HWND_TOPMOST);
         } else if (InsertAfter == HWND_TOP) {
             Wnd->SetZOrder(true);
@@ -263,6 +268,14 @@ bool SetForegroundWindow(HWND Wnd) {
     lumora_detail::ActivateTopLevel(top);
     TWindowBackend::ActivateWindow(top);
     return true;
+}
+
+HWND GetWindowOwner(HWND Wnd) { return IsLive(Wnd) ? TWindowBackend::Owner(Wnd) : nullptr; }
+
+void SetWindowOwner(HWND Wnd, HWND Owner) {
+    if (!IsLive(Wnd) || (Owner && !IsLive(Owner)) || Owner == Wnd) return;
+    if (Owner) Owner->HandleNeeded();
+    TWindowBackend::SetOwner(Wnd, Owner);
 }
 
 HWND GetActiveWindow() { return lumora_detail::ActiveTopLevel(); }

@@ -113,7 +113,10 @@ TEST_F(DockTest, DocksRefuseWrongPlacesAndPositionChangesWithBars) {
     bar->SetDockedTo(nullptr);
     EXPECT_TRUE(bar->GetFloating());
     EXPECT_EQ(bar->GetFloatingParentForm(), Form);
-    EXPECT_TRUE(top->GetBars().empty());
+    // It keeps its place on the dock it came from.
+    EXPECT_EQ(bar->GetLastDock(), top);
+    EXPECT_EQ(top->GetBars(), std::vector<TCustomToolWindowX*>{bar});
+    EXPECT_TRUE(top->GetVisibleBars().empty());
 }
 
 TEST_F(DockTest, ADockFollowsItsBarsAndShrinksTowardsItsEdge) {

@@ -19,17 +19,21 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
+#include <QScreen>
 #include <QPointer>
 #include <QTimer>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 #include "framework/graphics.h"
 #include "framework/system_metrics.h"
 #include "framework/window_backend.h"
+#include "framework/qt/backend_qt.h"
 #include "framework/qt/surface_qt.h"
 #include "framework/qt/window_qt.h"
 
@@ -431,6 +435,73 @@ TCapture Capture(TControl* C) {
         part = {o.X - wo.x(), o.Y - wo.y(), o.X - wo.x() + C->GetWidth(), o.Y - wo.y() + C->GetHeight()};
     }
     return CaptureOf(img.copy(QRect(part.Left, part.Top, part.Width(), part.Height())));
+}
+
+namespace {
+
+// A window the window manager frames: its frame in the button face and a caption strip over the
+// widget, as a plain window manager draws them.
+void PaintSystemFrame(QPainter& P, TWinControl* W, const QRect& Outer, const QRect& Inner) {
+    P.fillRect(Outer, lumora_qt::ToQColor(clBtnFace));
+    if (Inner.top() - Outer.top() < 4) return;
+    const bool active = lumora_detail::ActiveTopLevel() == W;
+    QRect caption(Outer.left() + 2, Outer.top() + 2, Outer.width() - 4, Inner.top() - Outer.top() - 3);
+    P.fillRect(caption, lumora_qt::ToQColor(active ? clActiveCaption : clInactiveCaption));
+    P.setPen(lumora_qt::ToQColor(active ? clCaptionText : clInactiveCaptionText));
+    P.drawText(caption.adjusted(4, 0, -4, 0), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
+               QString::fromStdString(W->GetText()));
+}
+
+}  // namespace
+
+TCapture CaptureScreen() {
+    Start();
+    ProcessEvents();
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect desk = screen ? screen->virtualGeometry() : QRect(0, 0, 800, 600);
+    QImage img(desk.size(), QImage::Format_ARGB32);
+    img.fill(lumora_qt::ToQColor(clBackground));
+    QPainter painter(&img);
+    painter.translate(-desk.topLeft());
+    // Back to front, each window right under the windows it owns.
+    std::vector<TWinControl*> backToFront;
+    for (auto it = lumora_qt::TopLevelOrder().rbegin(); it != lumora_qt::TopLevelOrder().rend(); ++it)
+        if (lumora_detail::IsLiveControl(*it) && TWindowBackend::IsWindowVisible(*it)) backToFront.push_back(*it);
+    std::vector<TWinControl*> order;
+    std::function<void(TWinControl*)> stack = [&](TWinControl* Owner) {
+        for (TWinControl* w : backToFront)
+            if (TWindowBackend::Owner(w) == Owner && std::find(order.begin(), order.end(), w) == order.end()) {
+                order.push_back(w);
+                stack(w);
+            }
+    };
+    stack(nullptr);
+    // Owners that are not shown: their windows as they come.
+    for (TWinControl* w : backToFront)
+        if (std::find(order.begin(), order.end(), w) == order.end()) order.push_back(w);
+    // The ordinary windows, then those that stay on top.
+    for (int pass = 0; pass < 2; ++pass)
+        for (TWinControl* w : order) {
+            const bool topmost = (GetWindowLong(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+            if ((pass == 1) != topmost) continue;
+            TRect inner, outer;
+            if (!TWindowBackend::WidgetScreenRect(w, inner)) continue;
+            GetWindowRect(w, outer);
+            w->Update();
+            const QRect in(inner.Left, inner.Top, inner.Width(), inner.Height());
+            const QRect out(outer.Left, outer.Top, outer.Width(), outer.Height());
+            if (out != in && out.contains(in)) PaintSystemFrame(painter, w, out, in);
+            painter.drawImage(in.topLeft(), lumora_qt::WidgetOf(w)->grab().toImage());
+        }
+    painter.end();
+    return CaptureOf(img);
+}
+
+uint64_t NativeWindowId(TWinControl* W) {
+    Start();
+    W->HandleNeeded();
+    QWidget* widget = lumora_qt::WidgetOf(W);
+    return widget ? uint64_t(widget->winId()) : 0;
 }
 
 TCapture CaptureOpenDialog() {

@@ -559,6 +559,32 @@ void TWindowBackend::SetTopMost(TWinControl* Control, bool TopMost) {
     if (TopMost) Raise(Control);
 }
 
+TWinControl* TWindowBackend::Owner(TWinControl* Control) {
+    TWindowHandle* h = HandleOf(Control);
+    if (!h || !h->Widget || !h->TopLevel || !h->Widget->parentWidget()) return nullptr;
+    return lumora_qt::ControlOf(h->Widget->parentWidget()->window());
+}
+
+void TWindowBackend::SetOwner(TWinControl* Control, TWinControl* Owner) {
+    TWindowHandle* h = HandleOf(Control);
+    if (!h || !h->Widget || !h->TopLevel) return;
+    TWindowHandle* oh = Owner ? HandleOf(Owner) : nullptr;
+    QWidget* owner = oh && oh->Widget ? oh->Widget->window() : nullptr;
+    QWidget* w = h->Widget;
+    if (w->parentWidget() == owner) return;
+    // Qt hides a widget given a new parent: show it again the way it was shown.
+    const bool visible = w->isVisible();
+    w->setParent(owner, w->windowFlags());
+    SyncGeometry(Control);
+    if (visible) {
+        const bool quiet = w->testAttribute(Qt::WA_ShowWithoutActivating);
+        w->setAttribute(Qt::WA_ShowWithoutActivating, true);
+        w->show();
+        w->setAttribute(Qt::WA_ShowWithoutActivating, quiet);
+    }
+    Raise(Control);
+}
+
 void TWindowBackend::SetIcon(TWinControl* Control, HICON Icon) {
     TWindowHandle* h = HandleOf(Control);
     if (!h || !h->Widget || !h->TopLevel) return;
@@ -750,8 +776,19 @@ bool lumora_qt::RouteMouseEvent(TWinControl* Window, QMouseEvent* Event) {
         if (!capture) {
             TRect cr = target->GetClientRect();
             bool inClient = client.X >= 0 && client.Y >= 0 && client.X < cr.Right && client.Y < cr.Bottom;
-            if (!inClient) {
+            // Outside the client area the window says what is there: a part it calls client
+            // gets ordinary mouse messages, the others the non-client left-button messages.
+            LRESULT hit = inClient ? HTCLIENT : target->Perform(WM_NCHITTEST, 0, PointToLParam(global));
+            if (!IsLiveControl(target)) return;
+            if (hit != HTCLIENT) {
                 if (type == QEvent::MouseMove) TrackMouseControl(target);
+                bool left = Event->button() == Qt::LeftButton;
+                Cardinal nc = type == QEvent::MouseMove ? WM_NCMOUSEMOVE
+                              : !left                   ? 0
+                              : release                 ? WM_NCLBUTTONUP
+                              : type == QEvent::MouseButtonDblClick ? WM_NCLBUTTONDBLCLK
+                                                                    : WM_NCLBUTTONDOWN;
+                if (nc) target->Perform(nc, WPARAM(hit), PointToLParam(global));
                 return;
             }
         }

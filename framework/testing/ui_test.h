@@ -111,6 +111,13 @@ struct TCapture {
 };
 TCapture Capture(TControl* C);
 bool SavePng(TControl* C, const std::string& FileName);
+// The screen as someone looking at it would see it: the desktop in its colour and every visible
+// top-level window at its place in the z-order (each just above the window that owns it,
+// stay-on-top windows above the others), windows the window manager frames with a plain frame
+// and caption.
+TCapture CaptureScreen();
+// The window system's id of a window (an X11 window id under xcb); the window is made if needed.
+uint64_t NativeWindowId(TWinControl* W);
 // What the innermost open menu shows, and the modal dialog open now.
 TCapture CaptureOpenMenu();
 TCapture CaptureOpenDialog();

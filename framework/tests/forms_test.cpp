@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "framework/dialog_service.h"
+#include "framework/graphics.h"
 #include "framework/timer.h"
 
 using Strings = std::vector<std::string>;
@@ -397,4 +398,46 @@ TEST(Timers, IntervalZeroNeverFiresAndWindowTimersSendWMTimer) {
     SetTimer(p, 11, 5);
     f->Free();  // the window's timers go with it
     uitest::Wait(30);
+}
+
+// ---- The whole screen ------------------------------------------------------------------------
+
+TEST_F(WindowTest, TheScreenCaptureStacksTheShownWindows) {
+    Form->SetColor(clRed);
+    uitest::ShowForm(Form);
+    auto* over = new TForm(Form);
+    over->SetColor(clBlue);
+    over->SetBounds(300, 250, 200, 150);
+    uitest::ShowForm(over);
+    auto* onTop = new TForm(Form);
+    onTop->SetFormStyle(fsStayOnTop);
+    onTop->SetBorderStyle(bsNone);
+    onTop->SetColor(clLime);
+    onTop->SetBounds(480, 380, 40, 40);
+    ShowWindow(onTop, SW_SHOWNOACTIVATE);
+    onTop->SetVisible(true);
+    uitest::ProcessEvents();
+
+    // A client point of each form, and one where the blue form covers the red one.
+    TPoint red = Form->ClientToScreen({20, 20}), covered = over->ClientToScreen({5, 5});
+    TPoint lime = onTop->ClientToScreen({2, 2});
+    TRect frame, redFrame;
+    GetWindowRect(over, frame);
+    GetWindowRect(Form, redFrame);
+    uitest::TCapture screen = uitest::CaptureScreen();
+    EXPECT_EQ(screen.Pixel(red.X, red.Y), clRed);
+    EXPECT_EQ(screen.Pixel(covered.X, covered.Y), clBlue);
+    EXPECT_EQ(screen.Pixel(lime.X, lime.Y), clLime);
+    // The captions of the active form and of the other, and the desktop around the windows.
+    EXPECT_EQ(screen.Pixel(frame.Left + 3, frame.Top + 3), TColor(ColorToRGB(clActiveCaption)));
+    EXPECT_EQ(screen.Pixel(redFrame.Left + 3, redFrame.Top + 3), TColor(ColorToRGB(clInactiveCaption)));
+    EXPECT_EQ(screen.Pixel(2, screen.Height - 2), TColor(ColorToRGB(clBackground)));
+
+    // Activating the red form brings it over the blue one; the stay-on-top form stays above both.
+    Form->SetFocus();
+    uitest::ProcessEvents();
+    screen = uitest::CaptureScreen();
+    EXPECT_EQ(screen.Pixel(covered.X, covered.Y), clRed);
+    EXPECT_EQ(screen.Pixel(lime.X, lime.Y), clLime);
+    EXPECT_EQ(screen.Pixel(redFrame.Left + 3, redFrame.Top + 3), TColor(ColorToRGB(clActiveCaption)));
 }

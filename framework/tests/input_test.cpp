@@ -357,3 +357,37 @@ TEST_F(WindowTest, AControlFreedByItsOwnHandlersLeavesTheInputPathIntact) {
     EXPECT_EQ(Form->GetControlCount(), 0);
     EXPECT_EQ(GetFocus(), Form);
 }
+
+TEST_F(WindowTest, PressesOnTheFrameGoByTheHitTest) {
+    uitest::ShowForm(Form);
+    TProbe* p = AddProbe("p", {20, 20, 120, 80});
+    // A 10-pixel frame on the left and top: the left band counts as client area, the top as a caption.
+    p->WindowProcHook = [&](TMessage& M) {
+        if (M.Msg == WM_NCCALCSIZE && M.LParam) {
+            auto* r = reinterpret_cast<TRect*>(M.LParam);
+            r->Left += 10;
+            r->Top += 10;
+            return true;
+        }
+        if (M.Msg == WM_NCHITTEST) {
+            M.Result = p->ScreenToClient(LParamToPoint(M.LParam)).Y < 0 ? HTCAPTION : HTCLIENT;
+            return true;
+        }
+        if (M.Msg == WM_NCLBUTTONDOWN || M.Msg == WM_NCLBUTTONUP) {
+            TPoint at = LParamToPoint(M.LParam);
+            Log.push_back(std::string(M.Msg == WM_NCLBUTTONDOWN ? "ncdown " : "ncup ") + std::to_string(M.WParam) +
+                          (at == p->ClientToScreen({5, -5}) ? " at the press" : " elsewhere"));
+            return true;
+        }
+        return false;
+    };
+    SetWindowPos(p, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+    ASSERT_EQ(p->ClientToParent({0, 0}, Form), TPoint(30, 30));
+    uitest::Click(p, -5, 5);
+    uitest::Click(p, 5, -5);
+    std::vector<std::string> mouse;
+    for (const std::string& s : Log)
+        if (s.find("mouse") != std::string::npos || s.find("nc") == 0) mouse.push_back(s);
+    EXPECT_EQ(mouse, (std::vector<std::string>{"p:mousedown -5,5", "p:mouseup -5,5", "ncdown 2 at the press",
+                                               "ncup 2 at the press"}));
+}
