@@ -257,17 +257,19 @@ void EqualizeHistogram(TBitmap* Bitmap, Integer x1, Integer y1, Integer x2, Inte
     const Integer w = Bitmap->GetWidth(), h = Bitmap->GetHeight();
     const Integer top = y1;
     if (!img_kernel::ClipRect(Bitmap, x1, y1, x2, y2)) return;
-    Int64 count[256] = {};
+    // The grey histogram of the whole bitmap, in four interleaved parts so that neighbouring
+    // pixels of one level do not wait on each other.
+    std::vector<Int64> parts(256 * 4, 0);
     for (Integer y = 0; y < h; ++y) {
         const TImgRGB* row = img_kernel::Row24(Bitmap, y);
-        for (Integer x = 0; x < w; ++x) ++count[ImgRGBGrayLevel(row[x])];
+        for (Integer x = 0; x < w; ++x) ++parts[size_t(ImgRGBGrayLevel(row[x])) * 4 + (x & 3)];
     }
     const Int64 n = std::max<Int64>(Int64(w) * h / 256, 1);
     Byte low[256], high[256];
     Int64 s = 0, o = 0;
     for (Integer L = 0; L < 256; ++L) {
         low[L] = Byte(std::min<Int64>(o, 255));
-        s += count[L];
+        s += parts[size_t(L) * 4] + parts[size_t(L) * 4 + 1] + parts[size_t(L) * 4 + 2] + parts[size_t(L) * 4 + 3];
         if (s > n) {
             const Int64 steps = (s - 1) / n;  // the number of times s > n holds while taking n away
             s -= steps * n;
@@ -276,37 +278,50 @@ void EqualizeHistogram(TBitmap* Bitmap, Integer x1, Integer y1, Integer x2, Inte
         high[L] = Byte(std::min<Int64>(o, 255));
     }
 
-    // The 3 x 3 neighbourhoods read the image as it was: results wait in a work buffer.
-    const Integer rw = x2 - x1 + 1, rh = y2 - y1 + 1;
-    std::vector<TImgRGB> work(size_t(rw) * rh);
-    std::vector<Integer> sums(size_t(rw + 2) * 3);
+    // The 3 x 3 neighbourhoods read the image as it was: the rows above, at and below stay as
+    // copies while the results go into the bitmap. Sums are per channel byte; columns beyond the
+    // edges repeat the edge, so each row copy has one more pixel at each end.
+    const size_t bytes = size_t(w + 2) * 3;
+    std::vector<Byte> rows[3] = {std::vector<Byte>(bytes), std::vector<Byte>(bytes), std::vector<Byte>(bytes)};
+    auto load = [&](std::vector<Byte>& Into, Integer y) {
+        const Byte* src = static_cast<const Byte*>(Bitmap->ScanLine(ImgIntLimit(y, 0, h - 1)));
+        std::copy_n(src, size_t(w) * 3, Into.begin() + 3);
+        std::copy_n(src, 3, Into.begin());
+        std::copy_n(src + size_t(w - 1) * 3, 3, Into.begin() + 3 + size_t(w) * 3);
+    };
+    load(rows[0], y1 - 1);
+    load(rows[1], y1);
+    std::vector<uint16_t> columns(bytes);
+    std::vector<Byte> average(bytes);
     for (Integer y = y1; y <= y2; ++y) {
-        const TImgRGB* rows[3] = {img_kernel::Row24(Bitmap, std::max(y - 1, 0)), img_kernel::Row24(Bitmap, y),
-                                  img_kernel::Row24(Bitmap, std::min(y + 1, h - 1))};
-        // Column sums of the three rows for columns x1 - 1 .. x2 + 1, limited to the bitmap.
-        for (Integer i = 0; i < rw + 2; ++i) {
-            const Integer x = ImgIntLimit(x1 - 1 + i, 0, w - 1);
-            Integer* sum = &sums[size_t(i) * 3];
-            sum[0] = rows[0][x].r + rows[1][x].r + rows[2][x].r;
-            sum[1] = rows[0][x].g + rows[1][x].g + rows[2][x].g;
-            sum[2] = rows[0][x].b + rows[1][x].b + rows[2][x].b;
+        load(rows[2], y + 1);
+        const Byte *a = rows[0].data(), *b = rows[1].data(), *c = rows[2].data();
+        for (size_t j = 0; j < bytes; ++j) columns[j] = uint16_t(a[j] + b[j] + c[j]);
+        // average[j]: the neighbourhood of padded byte j (pixel x sits at padded pixel x + 1).
+        for (size_t j = size_t(x1) * 3; j < size_t(x2 + 1) * 3; ++j)
+            average[j] = Byte((columns[j] + columns[j + 3] + columns[j + 6]) / 9);
+        TImgRGB* out = img_kernel::Row24(Bitmap, y);
+        const TImgRGB* cur = reinterpret_cast<const TImgRGB*>(b) + 1;
+        const TImgRGB* avg = reinterpret_cast<const TImgRGB*>(average.data());
+        for (Integer x = x1; x <= x2; ++x) {
+            const TImgRGB p = cur[x];
+            const Integer g = ImgRGBGrayLevel(p);
+            const Byte lo = low[g], hi = high[g];
+            if (lo != hi) {
+                const Integer ag = ImgRGBGrayLevel(avg[x]);
+                if (ag > hi) {
+                    out[x] = TImgRGB{high[p.b], high[p.g], high[p.r]};
+                    continue;
+                }
+                if (ag >= lo) {
+                    out[x] = avg[x];
+                    continue;
+                }
+            }
+            out[x] = TImgRGB{low[p.b], low[p.g], low[p.r]};
         }
-        TImgRGB* out = &work[size_t(y - y1) * rw];
-        for (Integer i = 0; i < rw; ++i) {
-            const TImgRGB c = rows[1][x1 + i];
-            const Integer* s0 = &sums[size_t(i) * 3];
-            const TImgRGB avg =
-                ImgRGB(Byte(ImgClampByte((s0[0] + s0[3] + s0[6]) / 9)), Byte(ImgClampByte((s0[1] + s0[4] + s0[7]) / 9)),
-                       Byte(ImgClampByte((s0[2] + s0[5] + s0[8]) / 9)));
-            const Integer g = ImgRGBGrayLevel(c), a = ImgRGBGrayLevel(avg);
-            if (low[g] == high[g] || a < low[g])
-                out[i] = TImgRGB{low[c.b], low[c.g], low[c.r]};
-            else if (a > high[g])
-                out[i] = TImgRGB{high[c.b], high[c.g], high[c.r]};
-            else
-                out[i] = avg;
-        }
+        std::swap(rows[0], rows[1]);
+        std::swap(rows[1], rows[2]);
         img_kernel::ReportRow(Progress, y, top, y2);
     }
-    for (Integer y = y1; y <= y2; ++y) std::copy_n(&work[size_t(y - y1) * rw], rw, img_kernel::Row24(Bitmap, y) + x1);
 }

@@ -113,25 +113,55 @@ void LensEffect(TBitmap* Bitmap, Integer CentreX, Integer CentreY, Integer Width
 
 // ---- Wave ------------------------------------------------------------------------------------
 
+namespace {
+
+// The sampling of BilinearSample on a bitmap's rows, without its checks for each pixel.
+struct TBilinearSource {
+    TBitmap* Bitmap;
+    Integer W, H;
+    std::vector<const TImgRGB*> Rows;  // bottom row first
+
+    explicit TBilinearSource(TBitmap* B) : Bitmap(B), W(B->GetWidth()), H(B->GetHeight()) {
+        Rows.resize(size_t(std::max(H, 0)));
+        for (Integer y = 0; y < H; ++y) Rows[size_t(y)] = Row24(B, H - 1 - y);
+    }
+    TImgRGB At(Integer x, Integer y) const {
+        if (x < 0 || x >= W || y < 0 || y >= H) return TImgRGB{};
+        return Rows[size_t(y)][x];
+    }
+    TImgRGB Sample(double Px, double Py) const {
+        // Positions far outside only need to stay far outside.
+        Px = std::clamp(Px, -1e9, 1e9);
+        Py = std::clamp(Py, -1e9, 1e9);
+        const double tx = std::trunc(Px), ty = std::trunc(Py);
+        // The base cell stays inside; an image one pixel wide or high has no next column or row.
+        const Integer bx = Integer(std::clamp(tx, 0.0, double(std::max(W - 2, 0))));
+        const Integer by = Integer(std::clamp(ty, 0.0, double(std::max(H - 2, 0))));
+        double fx = Px - tx, fy = Py - ty;
+        if (fx < 0) fx += 1;
+        if (fy < 0) fy += 1;
+        TImgRGB p00, p10, p01, p11;
+        if (bx + 1 < W && by + 1 < H) {
+            p00 = Rows[size_t(by)][bx];
+            p10 = Rows[size_t(by)][bx + 1];
+            p01 = Rows[size_t(by) + 1][bx];
+            p11 = Rows[size_t(by) + 1][bx + 1];
+        } else {
+            p00 = At(bx, by), p10 = At(bx + 1, by), p01 = At(bx, by + 1), p11 = At(bx + 1, by + 1);
+        }
+        const double gx = 1 - fx, gy = 1 - fy;
+        auto mix = [&](Byte c00, Byte c10, Byte c01, Byte c11) {
+            return Byte(int(gy * (gx * c00 + fx * c10) + fy * (gx * c01 + fx * c11)));
+        };
+        return TImgRGB{mix(p00.b, p10.b, p01.b, p11.b), mix(p00.g, p10.g, p01.g, p11.g),
+                       mix(p00.r, p10.r, p01.r, p11.r)};
+    }
+};
+
+}  // namespace
+
 TImgRGB BilinearSample(TBitmap* Bitmap, double Px, double Py) {
-    const Integer w = Bitmap->GetWidth(), h = Bitmap->GetHeight();
-    const Int64 tx = Trunc(Px), ty = Trunc(Py);
-    // The base cell stays inside; an image one pixel wide or high has no next column or row.
-    const Integer bx = Integer(std::clamp<Int64>(tx, 0, std::max(w - 2, 0)));
-    const Integer by = Integer(std::clamp<Int64>(ty, 0, std::max(h - 2, 0)));
-    double fx = Px - double(tx), fy = Py - double(ty);
-    if (fx < 0) fx += 1;
-    if (fy < 0) fy += 1;
-    // Rows count from the bottom.
-    auto at = [&](Integer x, Integer y) -> TImgRGB {
-        if (x < 0 || x >= w || y < 0 || y >= h) return TImgRGB{};
-        return Row24(Bitmap, h - 1 - y)[x];
-    };
-    const TImgRGB p00 = at(bx, by), p10 = at(bx + 1, by), p01 = at(bx, by + 1), p11 = at(bx + 1, by + 1);
-    auto mix = [&](Byte c00, Byte c10, Byte c01, Byte c11) {
-        return Byte(Trunc((1 - fy) * ((1 - fx) * c00 + fx * c10) + fy * ((1 - fx) * c01 + fx * c11)));
-    };
-    return TImgRGB{mix(p00.b, p10.b, p01.b, p11.b), mix(p00.g, p10.g, p01.g, p11.g), mix(p00.r, p10.r, p01.r, p11.r)};
+    return TBilinearSource(Bitmap).Sample(Px, Py);
 }
 
 void WaveEffect(TBitmap* Bitmap, Integer Amplitude, Integer WaveLength, Integer Phase, bool Reflective,
@@ -140,6 +170,7 @@ void WaveEffect(TBitmap* Bitmap, Integer Amplitude, Integer WaveLength, Integer 
     const Integer w = Bitmap->GetWidth(), h = Bitmap->GetHeight();
     if (w < 1 || h < 1) return;
     std::unique_ptr<TBitmap> source(CloneBitmap(Bitmap));
+    const TBilinearSource sampler(source.get());
     const double cx = (w - 1) / 2.0, cy = (h - 1) / 2.0;
     double sx = 1, sy = 1;
     if (w > h)
@@ -147,12 +178,18 @@ void WaveEffect(TBitmap* Bitmap, Integer Amplitude, Integer WaveLength, Integer 
     else if (w < h)
         sx = double(h) / w;
     const double twice = 2.0 * WaveLength, phase = Phase * std::numbers::pi / 180;
+    // Columns x and w - 1 - x lie at the same distance from the centre: one sine serves both.
+    std::vector<double> sines(static_cast<size_t>(w));
     for (Integer yb = 0; yb < h; ++yb) {
         TImgRGB* row = Row24(Bitmap, h - 1 - yb);
         const double dy = (yb - cy) * sy;
-        for (Integer x = 0; x < w; ++x) {
+        for (Integer x = 0; x <= (w - 1) / 2; ++x) {
             const double dx = (x - cx) * sx;
-            const double s = std::sin(std::sqrt(dx * dx + dy * dy) / twice * (2 * std::numbers::pi) + phase);
+            sines[size_t(x)] = sines[size_t(w - 1 - x)] =
+                std::sin(std::sqrt(dx * dx + dy * dy) / twice * (2 * std::numbers::pi) + phase);
+        }
+        for (Integer x = 0; x < w; ++x) {
+            const double dx = (x - cx) * sx, s = sines[size_t(x)];
             double px, py;
             if (Reflective) {
                 const double m = std::abs(s) * Amplitude;
@@ -163,7 +200,7 @@ void WaveEffect(TBitmap* Bitmap, Integer Amplitude, Integer WaveLength, Integer 
                 px = (m + dx) / sx + cx;
                 py = (m + dy) / sy + cy;
             }
-            row[x] = BilinearSample(source.get(), px, py);
+            row[x] = sampler.Sample(px, py);
         }
         if (Progress.OnProgress) Progress.OnProgress(Progress.Sender, Integer(Trunc(yb * 100.0 / h)));
     }

@@ -53,13 +53,16 @@ void ApplyUserFilter(TBitmap* Bitmap, const TImgUserFilter& Filter, Integer x1, 
     for (Integer c : Filter.Coef) reach += std::llabs(Int64(c));
     const bool narrow = reach * 255 <= std::numeric_limits<int32_t>::max() && divisor != -1;
 
-    const Integer rw = x2 - x1 + 1, rh = y2 - y1 + 1;
-    std::vector<Byte> work(size_t(rw) * rh * 3);
-    std::vector<Byte> line(size_t(w) * 3);
+    // Results go straight back; the rows above and at the pixel are kept as they were.
+    const size_t bytes = size_t(w) * 3;
+    std::vector<Byte> line(bytes), above(bytes), here(bytes);
+    auto source = [&](Integer y) { return static_cast<const Byte*>(Bitmap->ScanLine(y)); };
+    std::copy_n(source(std::max(y1 - 1, 0)), bytes, here.begin());
     for (Integer y = y1; y <= y2; ++y) {
-        const Byte* rows[3] = {static_cast<const Byte*>(Bitmap->ScanLine(std::max(y - 1, 0))),
-                               static_cast<const Byte*>(Bitmap->ScanLine(y)),
-                               static_cast<const Byte*>(Bitmap->ScanLine(std::min(y + 1, h - 1)))};
+        above.swap(here);
+        std::copy_n(source(y), bytes, here.begin());
+        const Byte* rows[3] = {y > 0 ? above.data() : here.data(), here.data(),
+                               y + 1 < h ? source(y + 1) : here.data()};
         // Pixels with both side neighbours inside the bitmap, then the edge pixels.
         const Integer ia = std::max(x1, 1), ib = std::min(x2, w - 2);
         if (ia <= ib) {
@@ -78,12 +81,10 @@ void ApplyUserFilter(TBitmap* Bitmap, const TImgUserFilter& Filter, Integer x1, 
                 line[size_t(x) * 3 + ch] = Byte(sum < 0 ? 0 : (sum > 255 ? 255 : sum));
             }
         }
-        std::memcpy(&work[size_t(y - y1) * rw * 3], &line[size_t(x1) * 3], size_t(rw) * 3);
+        std::memcpy(static_cast<Byte*>(Bitmap->ScanLine(y)) + size_t(x1) * 3, &line[size_t(x1) * 3],
+                    size_t(x2 - x1 + 1) * 3);
         img_kernel::ReportRow(Progress, y, top, y2);
     }
-    for (Integer y = y1; y <= y2; ++y)
-        std::memcpy(static_cast<Byte*>(Bitmap->ScanLine(y)) + size_t(x1) * 3, &work[size_t(y - y1) * rw * 3],
-                    size_t(rw) * 3);
 }
 
 // ---- ".flt" files ----------------------------------------------------------------------------
