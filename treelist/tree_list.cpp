@@ -1,8 +1,9 @@
 // The node model of the tree list: nodes, adding, moving, deleting and clearing, expansion, the
 // display-order walks and their cache, the update and selection brackets.
 
-#include "treelist/inplace_edit.h"
 #include "treelist/tree_list.h"
+#include "framework/forms.h"
+#include "treelist/inplace_edit.h"
 
 #include "framework/system_metrics.h"
 
@@ -577,6 +578,14 @@ TCustomgxTreeList::TCustomgxTreeList(TComponent* AOwner)
 
 void TCustomgxTreeList::BeforeDestruction() {
     TCustomgxContainer::BeforeDestruction();
+    if (FCustomizingForm) {
+        // The window goes with the list, without telling anyone.
+        TForm* form = FCustomizingForm;
+        FCustomizingForm = nullptr;
+        FCustomizingBands = FCustomizingHeaders = nullptr;
+        form->OnClose = nullptr;
+        form->Free();
+    }
     PrepareDestroy();
     ClearCache();
     ClearNodes();
@@ -589,6 +598,8 @@ TCustomgxTreeList::~TCustomgxTreeList() {
         TgxTreeListNodeList roots(std::move(FNodes));
         for (TgxTreeListNode* root : roots) root->Free();
     }
+    if (FDragImageList && FDragImageList->GetDragging()) FDragImageList->EndDrag();
+    delete FDragImageList;
     FPreviewFont->Free();
     FHeaderFont->Free();
     FBandFont->Free();

@@ -54,6 +54,11 @@ enum TgxTreeListState : Byte {
     tsHeaderPanelSizing,
     tsRowSizing,
 };
+// One of the five sizing states (a size line shows).
+inline bool IsSizingState(TgxTreeListState State) {
+    return State == tsColumnSizing || State == tsBandSizing || State == tsBandPanelSizing ||
+           State == tsHeaderPanelSizing || State == tsRowSizing;
+}
 
 // Options (16 bits, bit = ordinal).
 enum TgxTreeListOption {
@@ -161,6 +166,15 @@ inline TgxHeaderPosInfo MakeHeaderPosInfo(Integer BandIndex, Integer RowIndex, I
 // Three-way comparison of two nodes by identity (a true pointer ordering, never an address
 // difference): the tie-break of sorting and the order of address-sorted selection lists.
 Integer CompareNodePointers(const TgxTreeListNode* Node1, const TgxTreeListNode* Node2);
+// Tree order of two nodes of one list: an ancestor before its descendants, else the order of the
+// two ancestors that are siblings (negative, 0 or positive).
+Integer CompareNodesByPosition(const TgxTreeListNode* A, const TgxTreeListNode* B);
+
+class TStrings;
+class TImageList;
+class TForm;
+class TgxCustomizingListBox;
+class TDragObject;
 
 // ---------------------------------------------------------------------------------------------
 
@@ -387,6 +401,18 @@ public:
         }
         EndUpdate();
     }
+    // Runs Body inside the selection bracket, which closes also when Body raises.
+    template <class F>
+    void InSelectionBracket(F&& Body) {
+        BeginSelectionUpdate();
+        try {
+            Body();
+        } catch (...) {
+            EndSelectionUpdate();
+            throw;
+        }
+        EndSelectionUpdate();
+    }
     bool IsUpdating() const { return FLockUpdate > 0; }
     // Closes the editor and marks the control as being destroyed (descendants call it first when
     // they are destroyed).
@@ -500,6 +526,80 @@ public:
     TgxInplaceEdit* GetInplaceEditor() const { return FInplaceEditor; }
     Integer GetEditedColumn() const { return FEditedColumn; }
     TgxTreeListNode* GetEditedNode() const { return FEditedNode; }
+
+    // -- keyboard and mouse (tree_list_keys.cpp, tree_list_mouse.cpp)
+    // Ends a sizing, a pressed band, header or corner, or a band or header drag (cancelled).
+    void CancelSizingAndDragging();
+    // Incremental search: starts it in Column (-1: the focused column) with Text and searches;
+    // answers whether Text survived the search.
+    bool StartSearch(Integer Column, const std::string& Text);
+    // Focuses the node found for Text (Mode 0 from the focused node, 1 backwards and 2 forwards
+    // from its neighbour); on no match ClearOnFail empties Text, else Mode 0 drops its last
+    // character.
+    void DoSearch(std::string& Text, Integer Mode, bool ClearOnFail);
+    // The first node whose text in Column starts with Text ignoring case, walking from the
+    // focused node and wrapping once.
+    bool SearchNodeByText(Integer Column, const std::string& Text, TgxTreeListNode*& Node, Integer Mode);
+    // The focused column becomes the search column (its text emptied) when it is another one.
+    void SyncSearchColumn();
+    bool IsSearching() const { return FSearching; }
+    Integer GetSearchColumn() const { return FSearchColumn; }
+    const std::string& GetSearchText() const { return FSearchText; }
+
+    // -- sizing and dragging (tree_list_sizing.cpp, tree_list_dragging.cpp)
+    // Where the size line stands (client X or Y) while sizing.
+    Integer GetSizeLinePos() const { return FSizeLinePos; }
+    bool IsSizeLineShown() const { return FSizeLineShown; }
+    // The screen point of the drop arrows, (-100, -100) when there are none.
+    TPoint GetDropArrowPos() const { return FDropArrowPos; }
+    bool AreDropArrowsShown() const { return FArrowsShown; }
+    // The pressed band (visible index) and header (column), the dragged band (absolute index)
+    // and column; -1 when none.
+    Integer GetPressedBand() const { return FPressedBand; }
+    Integer GetPressedColumn() const { return FPressedColumn; }
+    Integer GetDraggedBand() const { return FDraggedBand; }
+    Integer GetDraggedColumn() const { return FDraggedColumn; }
+    // The node armed to expand when a dragged node stays over its button.
+    TgxTreeListNode* GetDragExpandNode() const { return FDragExpandNode; }
+    // Where a drop at the screen point P would go. Bands: the visible index in PosInfo.BandIndex
+    // (-1 none, -2 nothing changes); headers: all four fields. P goes out as the arrows' screen
+    // point, (-100, -100) without a drop position. PressedItem is -1 for an item dragged out of
+    // the customizing window.
+    virtual void CalcDropPosition(TPoint& P, TgxHeaderPosInfo& PosInfo, Integer DraggedItem, Integer PressedItem,
+                                  bool IsBand);
+    // The cursor of a header drag at the screen point P.
+    virtual void GetHeaderDragCursor(TPoint P, TCursor& Cursor);
+    // Ends a band or header drag: with Drop the band or header moves, shows or hides.
+    virtual void EndDragBand(bool Drop);
+    virtual void EndDragHeader(bool Drop);
+    // Moves the drag image and the arrows of a band or header drag to the screen point P.
+    void MoveDragBandOrHeader(TPoint P);
+    TImageList* GetDragImageList() const { return FDragImageList; }
+    TCustomImageList* GetDragImages() override;
+
+    // -- clipboard text (tree_list_clipboard.cpp)
+    // A header line of captions (each followed by TAB, then CR), then one line per displayed node.
+    virtual void SaveToStrings(TStrings* Strings);
+    // The header line, then the selected nodes in tree order (the focused node without
+    // multi-select).
+    virtual void SaveSelectedToStrings(TStrings* Strings);
+    void CopyNodesToClipboard();
+
+    // -- the customizing window (tree_list_customizing.cpp)
+    // Opens the window listing the hidden bands and columns (closing an open one first); nothing
+    // without bands and columns or with neither bands nor header shown.
+    void ColumnsCustomizing();
+    // Closes the window when it is open.
+    void EndColumnsCustomizing();
+    // P (screen) lies in the client area of the open, visible customizing window.
+    bool IsPointInCustomizingForm(TPoint P);
+    TForm* GetCustomizingForm() const { return FCustomizingForm; }
+    TgxCustomizingListBox* GetCustomizingBandsListBox() const { return FCustomizingBands; }
+    TgxCustomizingListBox* GetCustomizingHeadersListBox() const { return FCustomizingHeaders; }
+    // Fills the open window's lists again (after a band or column was shown or hidden).
+    void RefreshCustomizingListBoxes();
+    // The open window shows its bands page, or its headers page.
+    void ShowCustomizingPage(bool Bands);
 
     // -- options
     TgxTreeListOptions GetOptions() const { return FOptions; }
@@ -684,7 +784,7 @@ public:
     virtual void NodeChanged(TgxTreeListNode* Node, bool Structural);
     virtual bool CanSetNodeData() { return true; }
     // Stops the drag auto-scroll timer.
-    virtual void StopScrollTimer() {}
+    virtual void StopScrollTimer();
 
     // -- 2. node data
     virtual TgxTreeListNode* CreateNode() = 0;
@@ -850,7 +950,7 @@ public:
     virtual Integer GetHeaderPanelMaxRowCount() { return 4; }
     virtual Integer GetHeaderPanelRowCount() { return 1; }
     virtual Integer GetHeaderMinRowCount() { return 1; }
-    virtual bool IsCustomizing() { return false; }
+    virtual bool IsCustomizing() { return FCustomizingForm != nullptr; }
     virtual void GetNodeDragText(TgxTreeListNode* /*Node*/, Integer /*Column*/, std::string& /*Text*/) {}
     virtual bool CanBandDragging(Integer /*VisibleBand*/) { return FOptionsEx.Contains(aoBandMoving); }
     virtual bool CanHeaderDragging(Integer /*Column*/) { return FOptions.Contains(aoColumnMoving); }
@@ -868,7 +968,7 @@ public:
     virtual bool IsBandDisableCustomizing(Integer /*Band*/) { return false; }
     virtual void HideBand(Integer /*Band*/) {}
     virtual bool IsBandHidden(Integer /*Band*/) { return false; }
-    virtual void StartDragBand(Integer /*Band*/) {}
+    virtual void StartDragBand(Integer Band);
     virtual void ShowBand(Integer /*NewIndex*/, Integer /*Band*/) {}
     // Headers: VisibleBand, Row and ColIndex name a place in the header panel.
     virtual void DoDragOverHeader(TPoint /*P*/, Integer /*Column*/, bool& /*Accept*/) {}
@@ -877,7 +977,7 @@ public:
     virtual void MoveHeader(Integer /*Column*/, Integer /*VisibleBand*/, Integer /*Row*/, Integer /*ColIndex*/) {}
     virtual void HideHeader(Integer /*Column*/) {}
     virtual bool IsColumnInCustomizeBox(Integer /*Column*/) { return false; }
-    virtual void StartDragHeader(Integer /*Column*/) {}
+    virtual void StartDragHeader(Integer Column);
     virtual void ShowHeader(Integer /*Column*/, Integer /*VisibleBand*/, Integer /*Row*/, Integer /*ColIndex*/) {}
 
     // -- 6. node dragging and rows
@@ -1015,6 +1115,7 @@ protected:
     friend class TgxTreeListLayout;
     friend class TgxTreeListHitTester;
     friend class TgxTreeListPainter;
+    friend class TgxTreeListKeys;
 
     bool IsLoading() const { return GetComponentState().Contains(csLoading); }
     bool IsDestroying() const { return GetComponentState().Contains(csDestroying); }
@@ -1045,8 +1146,6 @@ protected:
     // The running incremental search: its column and text (the keyboard handling starts, extends
     // and ends it).
     void SetSearch(Integer Column, const std::string& Text);
-    Integer GetSearchColumn() const { return FSearchColumn; }
-    const std::string& GetSearchText() const { return FSearchText; }
 
     // Every repaint of part of the control goes through here.
     virtual void InvalidateArea(const TRect& R);
@@ -1105,19 +1204,50 @@ protected:
     Integer GetTreeOrigin(const TgxTreeListDrawInfo& DrawInfo);
     // The header item at X covering header row Row (-1: any row), nullptr when none.
     const TgxHeaderDrawItem* FindHeaderItem(const TgxTreeListDrawInfo& DrawInfo, Integer X, Integer Row);
-    // The dragging code hides its images around every scroll and paint here.
-    void HideDragImages() {}
-    void ShowDragImages() {}
+    // The paint lock of the transient drawings, nested: the first HideDragImages takes the size
+    // line, the drag image, the drop arrows and another drag's image off; the last
+    // ShowDragImages puts them back. Every scroll and paint runs inside it.
+    void HideDragImages();
+    void ShowDragImages();
     void SetState(TgxTreeListState Value);
     // Forgets the cell the editor belongs to and closes the editor.
     void ResetEditedCell();
-    // The keys, characters and presses that open and close the editor.
+    // Keys, characters, presses, moves and releases.
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyPress(Char& Key) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+    void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+    void WndProc(TMessage& Message) override;
     void WMLButtonDown(TMessage& Message) override;
     void WMTimer(TMessage& Message) override;
+    void WMSetCursor(TMessage& Message) override;
+    void WMCancelMode(TMessage& Message) override;
+    void CMCancelMode(TMessage& Message) override;
+    void CMDrag(TMessage& Message) override;
     void DoExit() override;
+    // Node dragging through the framework's drag manager.
+    void DoStartDrag(TDragObject*& DragObject) override;
+    void DragOver(TObject* Source, Integer X, Integer Y, TDragState State, bool& Accept) override;
+    void DoEndDrag(TObject* Target, Integer X, Integer Y) override;
+    // The size line: drawn twice it is gone.
+    void DrawSizeLine();
+    // A size line position kept inside the limits of the current sizing state (and on whole rows
+    // for the band and header panels).
+    Integer ClampSizeLine(Integer Pos);
+    // Ends the sizing at the line's position (mouse up).
+    void EndSizing();
+    // The arrows on or off at FDropArrowPos.
+    void ToggleDropArrows();
+    // Ends the image drag, the arrows and the pressed item of a band (or header) drag and gives
+    // back the pressed and the dragged item.
+    void FinishBandOrHeaderDrag(bool Band, Integer& Pressed, Integer& Dragged);
+    void SetDragOverObject(TDragObject* Object);
+    // Width distribution of the sizing gestures.
+    void SizeBand(Integer VisibleBand, Integer NewWidth);
+    void SizeBandInAutoWidth(Integer VisibleBand, Integer NewWidth);
+    void SizeColumnInBand(Integer VisibleBand, Integer Column, Integer NewWidth);
+    void SizeColumnWithBand(Integer VisibleBand, Integer Column, Integer NewWidth);
     // The delayed editor: a click on the focused cell opens it after the double-click time.
     void StartEditorTimer();
     void StopEditorTimer();
@@ -1127,7 +1257,6 @@ protected:
     // The top index that makes row Index the last wholly visible row.
     Integer GetTopIndexForLastRow(Integer Index);
     void EndSearch();
-    bool IsSearching() const { return FSearching; }
     TgxTreeListNode* GetSelectionReference();
     // The node a range selection is judged against while it is built.
     void SetSelectionReference(TgxTreeListNode* Node) { FSelectionReference = Node; }
@@ -1236,6 +1365,44 @@ private:
     TgxInplaceEdit* FInplaceEditor = nullptr;
     Integer FEditorColumn = -1;
     bool FEditorTimer = false;
+    // The input state: the press, its hit, the click flags, the Shift range and the search.
+    TgxTreeListHitInfo FDownHit;
+    TPoint FDownPoint;
+    bool FCtrlShiftClicked = false;
+    bool FDownOnSelected = false;
+    bool FShiftExtending = false;
+    Integer FSearchDepth = 0;
+    // Timer 1: scroll-select (FScrollSelectDir) or drag-scroll (FDragScrollX / FDragScrollY).
+    bool FScrollTimer = false;
+    Integer FScrollSelectDir = 0;
+    Integer FDragScrollX = 0;
+    Integer FDragScrollY = 0;
+    // Sizing: the line, where it started, what is sized.
+    Integer FSizeLinePos = 0;
+    Integer FSizeLineStart = 0;
+    bool FSizeLineShown = false;
+    Integer FSizingBand = -1;
+    Integer FSizingColumn = -1;
+    TgxTreeListNode* FSizingNode = nullptr;
+    TCursor FSavedCursor = 0;
+    // Band and header dragging.
+    Integer FDraggedBand = -1;
+    Integer FDraggedColumn = -1;
+    TPoint FDropArrowPos{-100, -100};
+    bool FArrowsShown = false;
+    TImageList* FDragImageList = nullptr;
+    TPoint FDragHotSpot;
+    // Node dragging: another drag's object over the list, the node armed to expand.
+    TDragObject* FDragOverObject = nullptr;
+    TgxTreeListNode* FDragExpandNode = nullptr;
+    bool FDragExpandTimer = false;
+    Integer FPaintLock = 0;
+    // The paint lock took the transient drawings off.
+    bool FLockedLine = false;
+    // The screen point of the last move of a band or header drag.
+    TPoint FDragPoint;
+    // Middle-button panning runs.
+    bool FPanning = false;
     // Binds the editor to the focused cell and shows it there (only while IsEditing).
     void ShowEditorWindow(bool Focus);
     // Writes the text back, forgets the cell and hides the editor.
@@ -1268,6 +1435,9 @@ private:
     Integer FPressedBand = -1;
     Integer FPressedColumn = -1;
     TPoint FCustomizingPos{-1000, -1000};
+    TForm* FCustomizingForm = nullptr;
+    TgxCustomizingListBox* FCustomizingBands = nullptr;
+    TgxCustomizingListBox* FCustomizingHeaders = nullptr;
     Integer FCustomizingBandIndex = -1;
     Integer FCustomizingHeaderIndex = -1;
 

@@ -67,6 +67,7 @@ bool TCustomgxTreeListControl::IsBandDisableCustomizing(Integer Band) {
 void TCustomgxTreeListControl::HideBand(Integer Band) {
     TgxTreeListBand* band = FBands->GetItem(Band);
     band->SetVisible(false);
+    RefreshCustomizingListBoxes();
     if (OnHideBand) OnHideBand(this, band);
 }
 
@@ -87,6 +88,7 @@ void TCustomgxTreeListControl::ShowBand(Integer NewIndex, Integer Band) {
                 band->SetIndex(FBands->GetAbsoluteIndex(NewIndex));
         }
     });
+    RefreshCustomizingListBoxes();
     if (OnShowBand) OnShowBand(this, band, NewIndex);
 }
 
@@ -135,6 +137,7 @@ void TCustomgxTreeListControl::MoveHeader(Integer Column, Integer VisibleBand, I
 void TCustomgxTreeListControl::HideHeader(Integer Column) {
     TgxTreeListColumn* column = GetColumn(Column);
     column->SetVisible(false);
+    RefreshCustomizingListBoxes();
     if (OnHideHeader) OnHideHeader(this, column);
 }
 
@@ -146,6 +149,7 @@ void TCustomgxTreeListControl::ShowHeader(Integer Column, Integer VisibleBand, I
         column->SetRowIndex(Row);
         column->SetColIndex(ColIndex);
     });
+    RefreshCustomizingListBoxes();
     if (OnShowHeader) OnShowHeader(this, column, VisibleBand, Row, ColIndex);
 }
 

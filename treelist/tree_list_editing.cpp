@@ -1,6 +1,6 @@
 // The in-place editing host of the tree list: opening the editor over the focused cell, binding
-// it to that cell, writing its text back, closing it, the container answers the editor asks for,
-// the delayed editor, and the keys and presses that open and close it.
+// it to that cell, writing its text back, closing it, and the container answers the editor asks
+// for. The keys and presses that open it are the keyboard's and the mouse's.
 
 #include <exception>
 
@@ -9,13 +9,6 @@
 #include "framework/timer.h"
 #include "treelist/inplace_text_edit.h"
 #include "treelist/tree_list.h"
-
-namespace {
-
-// The delayed-editor timer (the auto-scroll timers use 1 and 2).
-constexpr UINT_PTR EditorTimerId = 3;
-
-}  // namespace
 
 // ---- the editor and its text -----------------------------------------------------------------
 
@@ -170,90 +163,4 @@ void TCustomgxTreeList::ResetEditedCell() {
 
 void TCustomgxTreeList::HideEditorWindow() {
     if (FInplaceEditor) FInplaceEditor->HideEditWindow();
-}
-
-// ---- the delayed editor ------------------------------------------------------------------------
-
-void TCustomgxTreeList::StartEditorTimer() {
-    if (!HandleAllocated()) return;
-    StopEditorTimer();
-    FEditorTimer = SetTimer(this, EditorTimerId, GetDoubleClickTime()) != 0;
-}
-
-void TCustomgxTreeList::StopEditorTimer() {
-    if (!FEditorTimer) return;
-    FEditorTimer = false;
-    if (HandleAllocated()) KillTimer(this, EditorTimerId);
-}
-
-void TCustomgxTreeList::WMTimer(TMessage& Message) {
-    if (Message.WParam != EditorTimerId) {
-        TCustomgxContainer::WMTimer(Message);
-        return;
-    }
-    StopEditorTimer();
-    if (FState == tsNormal) ShowEditor();
-}
-
-// ---- keys and presses that open and close the editor ------------------------------------------
-
-void TCustomgxTreeList::KeyDown(Word& Key, TShiftState Shift) {
-    TCustomgxContainer::KeyDown(Key, Shift);
-    if (Key != 0 && !CanProcessKey(Key, Shift)) Key = 0;
-    if (Key == 0 || !GetFirstNode()) return;
-    if (FState == tsEditing && IsCellLeavingKey(Key)) {
-        HideEditorAndFocus();
-        if (Key == VK_ESCAPE) return;
-    }
-    if (Key == VK_F2 && !Shift.Contains(ssCtrl)) ShowEditor();
-}
-
-void TCustomgxTreeList::KeyPress(Char& Key) {
-    if (IsSearching() || !IsEnterShowEditor() || FState == tsEditing) {
-        TCustomgxContainer::KeyPress(Key);
-        return;
-    }
-    if (Key == 13)
-        ShowEditor();
-    else if (Key == 8 || Key == 22 || Key == 24 || Key >= 32)
-        ShowEditorAndSendChar(Key);
-    if (FState != tsEditing) TCustomgxContainer::KeyPress(Key);
-}
-
-void TCustomgxTreeList::WMLButtonDown(TMessage& Message) {
-    StopEditorTimer();
-    if (FInplaceEditor) FInplaceEditor->SetClickTime(GetMessageTime());
-    TCustomgxContainer::WMLButtonDown(Message);
-}
-
-void TCustomgxTreeList::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
-    if (FState == tsEditing && FInplaceEditor && !FInplaceEditor->NeedsValidation()) HideEditorAndFocus();
-    const bool wasFocused = Focused();
-    if (!GetComponentState().Contains(csDesigning) && CanFocus() && !Focused()) {
-        SetFocus();
-        if (!Focused()) return;
-    }
-    const TgxTreeListHitInfo hit = GetHitInfo(TPoint{X, Y});
-    if (FState == tsEditing) HideEditorAndFocus();
-    if (Shift.Contains(ssDouble)) {
-        StopEditorTimer();
-    } else if (hit.Node && hit.HitCode == hcCell && hit.Column >= 0) {
-        const bool nodeWasFocused = hit.Node == FFocusedNode;
-        const Integer column = AbsoluteToVisibleIndex(hit.Column);
-        const bool cellWasFocused = nodeWasFocused && column == GetFocusedColumn();
-        SetFocusedCell(hit.Node, column, true);
-        if (Button == mbLeft && !IsRowSelect()) {
-            if (IsEditorButtonAt(X, Y, nodeWasFocused)) {
-                ShowEditorAndClick(X, Y);
-            } else if (cellWasFocused && wasFocused && FState != tsEditing && !FEditorTimer) {
-                StartEditorTimer();
-            }
-        }
-    }
-    TCustomgxContainer::MouseDown(Button, Shift, X, Y);
-}
-
-void TCustomgxTreeList::DoExit() {
-    TCustomgxContainer::DoExit();
-    HideEditor();
 }

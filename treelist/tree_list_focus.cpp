@@ -68,7 +68,8 @@ void TCustomgxTreeList::SetFocusedCell(TgxTreeListNode* Node, Integer Column, bo
     if (FFocusedNode && MakeVisible) FFocusedNode->MakeVisible();
     const bool nodeChanged = FFocusedNode != oldNode;
     const bool columnChanged = GetFocusedColumn() != oldColumn;
-    if (nodeChanged || columnChanged) EndSearch();
+    // A search moves the focus itself and goes on.
+    if ((nodeChanged || columnChanged) && FSearchDepth == 0) EndSearch();
     if (nodeChanged) DoChangeNode(oldNode, FFocusedNode);
     if (columnChanged) DoChangeColumn(FFocusedNode, GetFocusedColumn());
     if (failure) std::rethrow_exception(failure);
