@@ -49,6 +49,7 @@ void TTreeNode::Detach() {
 void TTreeNode::SetText(const std::string& Value) {
     if (FText == Value) return;
     FText = Value;
+    FTextWidth = -1;
     TCustomTreeView* tv = GetTreeView();
     if (!tv) return;
     TSortType st = tv->GetSortType();
@@ -704,7 +705,8 @@ TRect TCustomTreeView::LabelRect(TTreeNode* Node) {
 }
 
 void TCustomTreeView::InvalidateNode(TTreeNode* Node) {
-    if (!Node || !HandleAllocated()) return;
+    // Within an update the whole tree is repainted at its end.
+    if (!Node || !HandleAllocated() || FTreeNodes->FUpdateCount > 0) return;
     Integer row = RowOf(Node);
     if (row < 0) return;
     Integer h = GetItemHeight();
@@ -737,7 +739,9 @@ void TCustomTreeView::UpdateScrollBars() {
     Integer width = 0;
     TCanvas* mc = lumora_paint::MeasureCanvas(GetFont());
     for (TTreeNode* n : rows) {
-        Integer x = NodeLeft(n) + FLeftPos + mc->TextWidth(n->FText) + 6;
+        // Measured once per text and font: layouts follow every change of a large tree.
+        if (n->FTextWidth < 0) n->FTextWidth = mc->TextWidth(n->FText);
+        Integer x = NodeLeft(n) + FLeftPos + n->FTextWidth + 6;
         if (FImages) x += FImages->GetWidth() + 1;
         width = std::max(width, x);
     }
@@ -1394,5 +1398,6 @@ void TCustomTreeView::WMKillFocus(TMessage& Message) {
 
 void TCustomTreeView::CMFontChanged(TMessage& Message) {
     TCustomControl::CMFontChanged(Message);
+    for (TTreeNode* n = FTreeNodes->GetFirstNode(); n; n = n->GetNext()) n->FTextWidth = -1;
     LayoutChanged();
 }

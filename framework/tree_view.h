@@ -146,6 +146,7 @@ private:
     bool FExpanded = false;
     bool FCut = false;
     bool FDeleting = false;
+    Integer FTextWidth = -1;  // the label's width in the tree's font; -1: not measured yet
 };
 
 class TTreeNodes : public TPersistent {

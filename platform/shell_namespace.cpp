@@ -284,8 +284,7 @@ Integer TShellFolder::CompareIDs(Integer Column, const TItemIDList& A, const TIt
             case 3: result = Sign(Int64(sa.st_mtime) - Int64(sb.st_mtime)); break;
             default: break;
         }
-        if (result == 0) result = Sign(CompareText(A[0], B[0]));
-        if (result == 0 && A[0] != B[0]) result = A[0] < B[0] ? -1 : 1;
+        if (result == 0) result = CompareItemNames(A[0], B[0]);
     }
     if (result != 0) return result;
     // The same first step: the rest decides, inside that item.
@@ -303,6 +302,12 @@ bool TShellFolder::SetNameOf(const TItemIDList& Item, const std::string& NewName
     if (!RenameFile(PathOf(Item), Join(FPath, NewName))) return false;
     NewItem = {NewName};
     return true;
+}
+
+Integer CompareItemNames(const std::string& A, const std::string& B) {
+    Integer result = Sign(CompareText(A, B));
+    if (result == 0 && A != B) result = A < B ? -1 : 1;
+    return result;
 }
 
 bool SHGetPathFromIDList(const TItemIDList& IDList, std::string& Path) {

@@ -144,6 +144,10 @@ private:
     TItemIDList FIDList;
 };
 
+// The order of two names in one folder (column 0 of CompareIDs for two folders or two files):
+// without regard to case, then by their bytes.
+Integer CompareItemNames(const std::string& A, const std::string& B);
+
 // The path of an absolute list; false for the desktop.
 bool SHGetPathFromIDList(const TItemIDList& IDList, std::string& Path);
 // The absolute list of a special folder; false for folders the system has no place for.
