@@ -2,8 +2,10 @@
 
 #include "framework/graphics.h"
 
+#include "framework/byte_order.h"
 #include "framework/file_utils.h"
 #include "framework/math_utils.h"
+#include "framework/metafile_player.h"
 #include "framework/stream.h"
 #include "framework/sysutils.h"
 
@@ -1015,7 +1017,7 @@ std::string GraphicFileMask(TGraphicClass GraphicClass) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Metafiles: size from the header, data kept for a player.
+// Metafiles: the size from the header, drawn by the metafile player.
 
 void TMetafile::Assign(TPersistent* Source) {
     if (!Source) {
@@ -1051,32 +1053,42 @@ void TMetafile::SetWidth(Integer Value) {
 
 void TMetafile::LoadFromBytes(const void* Data, size_t Size) {
     const auto* p = static_cast<const uint8_t*>(Data);
-    auto u16 = [&](size_t at) { return int(p[at] | (p[at + 1] << 8)); };
-    auto i16 = [&](size_t at) { return int(int16_t(u16(at))); };
-    auto i32 = [&](size_t at) { return int(int32_t(uint32_t(u16(at)) | (uint32_t(u16(at + 2)) << 16))); };
+    const TMetafileKind kind = MetafileKindOf(p, Size);
+    if (kind == TMetafileKind::None) throw EInvalidGraphic("Metafile is not valid");
     const int ppi = ScreenPixelsPerInch();
-    if (p && Size >= 22 && i32(0) == int(0x9AC6CDD7)) {
-        // Placeable metafile: bounding box in units of 1/inch.
-        FInch = u16(14);
+    TRect b;
+    const bool sized = MetafileBounds(p, Size, b);
+    FInch = 0;
+    FEnhanced = kind == TMetafileKind::Enhanced;
+    FWidth = FHeight = 0;
+    // Sides in 64 bits: an enhanced frame may span more than an int holds.
+    const int64_t w = int64_t(b.Right) - b.Left, h = int64_t(b.Bottom) - b.Top;
+    auto scaled = [](int64_t v, int64_t num, int64_t den) {
+        const int64_t p = v * num;
+        return Integer(std::clamp<int64_t>((p >= 0 ? p + den / 2 : p - den / 2) / den, INT32_MIN, INT32_MAX));
+    };
+    if (kind == TMetafileKind::Placeable) {
+        // The bounding box in units of 1/inch.
+        FInch = LoadLE16(p + 14);
         const int inch = FInch ? FInch : 1440;
-        FWidth = MulDiv(i16(10) - i16(6), ppi, inch);
-        FHeight = MulDiv(i16(12) - i16(8), ppi, inch);
-        FEnhanced = false;
-    } else if (p && Size >= 88 && i32(0) == 1 && i32(40) == 0x464D4520) {
-        // Enhanced metafile: the frame in hundredths of a millimetre.
-        FInch = 0;
-        FWidth = MulDiv(i32(32) - i32(24), ppi, 2540);
-        FHeight = MulDiv(i32(36) - i32(28), ppi, 2540);
-        FEnhanced = true;
-    } else if (p && Size >= 18 && (u16(0) == 1 || u16(0) == 2) && u16(2) == 9) {
-        FInch = 0;
-        FWidth = FHeight = 0;
-        FEnhanced = false;
-    } else {
-        throw EInvalidGraphic("Metafile is not valid");
+        FWidth = scaled(w, ppi, inch);
+        FHeight = scaled(h, ppi, inch);
+    } else if (kind == TMetafileKind::Enhanced) {
+        // The frame in hundredths of a millimetre.
+        FWidth = scaled(w, ppi, 2540);
+        FHeight = scaled(h, ppi, 2540);
+    } else if (sized) {
+        // No header gives a size: the window the records set, a logical unit to a pixel.
+        FWidth = Integer(std::abs(w));
+        FHeight = Integer(std::abs(h));
     }
     FData.assign(p, p + Size);
     Changed(this);
+}
+
+void TMetafile::Draw(TCanvas* ACanvas, const TRect& Rect) {
+    if (FData.empty()) return;
+    PlayMetafileBytes(ACanvas->GetHandle(), Rect, FData.data(), FData.size());
 }
 
 void TMetafile::LoadFromStream(TStream* Stream) {

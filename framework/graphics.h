@@ -524,8 +524,9 @@ private:
     std::vector<Byte> FData;  // the file as loaded
 };
 
-// Windows metafiles: the size is read from the file header and the data kept; playback is not
-// available yet, so drawing leaves the canvas unchanged.
+// Windows and enhanced metafiles: the size is read from the file header (a Windows metafile
+// without a placeable header takes the window its records set, a logical unit to a pixel) and
+// drawing plays the records scaled into the rectangle (framework/metafile_player.h).
 class TMetafile : public TGraphic {
     LUMORA_CLASS(TMetafile, TGraphic)
 public:
@@ -547,7 +548,7 @@ public:
     const std::vector<Byte>& GetData() const { return FData; }
 
 protected:
-    void Draw(TCanvas* ACanvas, const TRect& Rect) override {}
+    void Draw(TCanvas* ACanvas, const TRect& Rect) override;
 
 private:
     std::vector<Byte> FData;

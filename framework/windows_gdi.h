@@ -202,6 +202,15 @@ struct BITMAP {
 HGDIOBJ GetStockObject(int index);
 HPEN CreatePen(int style, int width, COLORREF color);
 HPEN CreatePenIndirect(const LOGPEN* lp);
+// Pen types, end caps, joins and the user-defined dash style of ExtCreatePen.
+inline constexpr DWORD
+    PS_USERSTYLE = 7, PS_ALTERNATE = 8, PS_STYLE_MASK = 0xF,
+    PS_ENDCAP_ROUND = 0x0, PS_ENDCAP_SQUARE = 0x100, PS_ENDCAP_FLAT = 0x200, PS_ENDCAP_MASK = 0xF00,
+    PS_JOIN_ROUND = 0x0, PS_JOIN_BEVEL = 0x1000, PS_JOIN_MITER = 0x2000, PS_JOIN_MASK = 0xF000,
+    PS_COSMETIC = 0x0, PS_GEOMETRIC = 0x10000, PS_TYPE_MASK = 0xF0000;
+// A pen of the brush's colour. A geometric pen of more than one pixel keeps its end caps and joins,
+// and a user style its dashes (lengths in pixels, dash first); a cosmetic pen is one pixel wide.
+HPEN ExtCreatePen(DWORD style, DWORD width, const LOGBRUSH* brush, DWORD styleCount, const DWORD* styles);
 HBRUSH CreateSolidBrush(COLORREF color);
 HBRUSH CreateHatchBrush(int hatch, COLORREF color);
 // A brush from a copy of the bitmap's pixels. A monochrome pattern draws its clear bits in the

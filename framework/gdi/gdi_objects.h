@@ -64,6 +64,10 @@ struct HPEN__ : lumora_gdi::GdiObject {
     int style = PS_SOLID;
     int width = 1;
     COLORREF color = 0;
+    // Wide pens: the end cap and join (PS_ENDCAP_*, PS_JOIN_*) and the dashes of a user style.
+    DWORD endCap = PS_ENDCAP_ROUND;
+    DWORD join = PS_JOIN_ROUND;
+    std::vector<DWORD> userDashes;
 };
 
 // Pixels of a bitmap: one block, top row first, rows padded to 4 bytes; 1 or 24 bits per pixel.

@@ -378,6 +378,19 @@ HPEN CreatePenIndirect(const LOGPEN* lp) {
     return lp ? CreatePen(int(lp->lopnStyle), lp->lopnWidth.X, lp->lopnColor) : nullptr;
 }
 
+HPEN ExtCreatePen(DWORD style, DWORD width, const LOGBRUSH* brush, DWORD styleCount, const DWORD* styles) {
+    const bool geometric = (style & PS_TYPE_MASK) == PS_GEOMETRIC;
+    const DWORD kind = style & PS_STYLE_MASK;
+    const bool hollow = !brush || brush->lbStyle == BS_NULL;
+    HPEN p = CreatePen(hollow ? PS_NULL : kind == PS_ALTERNATE ? PS_DOT : kind == PS_USERSTYLE ? PS_SOLID : int(kind),
+                       geometric ? int(std::min<DWORD>(width, 0x7FFF)) : 1, brush ? brush->lbColor : 0);
+    p->endCap = style & PS_ENDCAP_MASK;
+    p->join = style & PS_JOIN_MASK;
+    if (kind == PS_USERSTYLE && styles && styleCount > 0 && styleCount <= 16)
+        p->userDashes.assign(styles, styles + styleCount);
+    return p;
+}
+
 HBRUSH CreateSolidBrush(COLORREF color) {
     auto* b = new HBRUSH__;
     b->style = BS_SOLID;

@@ -51,6 +51,10 @@ struct PenInfo {
     bool insideFrame = false;
     int width = 1;
     std::vector<int> dashes;  // on, off, on, off ... in pixels; empty = solid
+    // Wide pens: their end caps, joins and dashes (in pen widths; empty = solid).
+    Qt::PenCapStyle cap = Qt::RoundCap;
+    Qt::PenJoinStyle join = Qt::RoundJoin;
+    QVector<qreal> wideDashes;
     Paint on;
     Paint gap;  // the background colour in gaps when the background mode is opaque
     bool hasGap = false;
@@ -73,6 +77,22 @@ PenInfo PenOf(HDC__* d) {
         case PS_DASHDOTDOT: pi.dashes = {9, 3, 3, 3, 3, 3}; break;
         default: break;
         }
+    } else {
+        pi.cap = p->endCap == PS_ENDCAP_FLAT ? Qt::FlatCap : p->endCap == PS_ENDCAP_SQUARE ? Qt::SquareCap : Qt::RoundCap;
+        pi.join = p->join == PS_JOIN_MITER ? Qt::MiterJoin : p->join == PS_JOIN_BEVEL ? Qt::BevelJoin : Qt::RoundJoin;
+        const double w = pi.width;
+        switch (p->style) {
+        case PS_DASH: pi.wideDashes = {3, 1}; break;
+        case PS_DOT: pi.wideDashes = {1, 1}; break;
+        case PS_DASHDOT: pi.wideDashes = {3, 1, 1, 1}; break;
+        case PS_DASHDOTDOT: pi.wideDashes = {3, 1, 1, 1, 1, 1}; break;
+        default: break;
+        }
+        for (DWORD v : p->userDashes) pi.wideDashes << std::max(0.0, double(v) / w);
+        if (pi.wideDashes.size() % 2) pi.wideDashes << pi.wideDashes;
+        bool any = false;
+        for (qreal v : pi.wideDashes) any = any || v > 0;
+        if (!any) pi.wideDashes.clear();
     }
     if (!pi.dashes.empty() && d->st.bkMode == OPAQUE) {
         pi.hasGap = true;
@@ -145,7 +165,9 @@ void WalkInto(Mask& m, const PenInfo& pen, const std::vector<QPolygon>& polys, b
 void StrokeInto(Mask& m, const PenInfo& pen, const QPainterPath& path) {
     QPainter qp(&m.img);
     qp.setRenderHint(QPainter::Antialiasing, false);
-    qp.setPen(QPen(Qt::white, pen.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    QPen qpen(Qt::white, pen.width, Qt::SolidLine, pen.cap, pen.join);
+    if (!pen.wideDashes.isEmpty()) qpen.setDashPattern(pen.wideDashes);
+    qp.setPen(qpen);
     qp.setBrush(Qt::NoBrush);
     qp.translate(-m.origin.x() + 0.5, -m.origin.y() + 0.5);
     qp.drawPath(path);

@@ -585,9 +585,6 @@ void TImagoIO::LoadFromFileMetafile(const std::string& FileName, Integer Width, 
     ApplyViewDPI();
     ClearToBackground();
     FTarget->GetCanvas()->Draw(0, 0, &metafile);
-    // The framework's metafile knows only its header: its records are not played, so the picture
-    // stays the background and the load is reported as failed.
-    FAborting = true;
     UpdateTarget();
 }
 

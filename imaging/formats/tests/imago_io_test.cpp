@@ -12,6 +12,7 @@
 #include "framework/file_utils.h"
 #include "framework/forms.h"
 #include "framework/std_controls.h"
+#include "framework/testing/metafile_writer.h"
 #include "framework/testing/ui_test.h"
 #include "imaging/formats/imago_io.h"
 #include "imaging/img_view.h"
@@ -640,13 +641,13 @@ std::string EnhancedMetafile(int32_t Width, int32_t Height) {
 
 }  // namespace
 
-TEST_F(ImagoIOTest, MetafilesLoadTheirSizeAndReportTheyWereNotDrawn) {
+TEST_F(ImagoIOTest, MetafilesLoadAtTheirSizeAndAreDrawn) {
     SetImgDefaultDpiOverride(123);
     const Integer ppi = ScreenPixelsPerInch();
     IO->SetBackground(clRed);
     const std::string wmf = Write("pic.WMF", PlaceableWMF(2880, 1440, 1440));
     IO->LoadFromFile(wmf);
-    EXPECT_TRUE(IO->GetAborting());
+    EXPECT_FALSE(IO->GetAborting());
     EXPECT_EQ(Params().FileType, ioWMF);
     EXPECT_EQ(Params().FileName, wmf);
     EXPECT_EQ(Target->GetWidth(), 2 * ppi - 1);
@@ -663,7 +664,7 @@ TEST_F(ImagoIOTest, MetafilesLoadTheirSizeAndReportTheyWereNotDrawn) {
 
     const std::string emf = Write("pic.emf", EnhancedMetafile(2540, 1270));
     IO->LoadFromFileMetafile(emf, 400, -1);
-    EXPECT_TRUE(IO->GetAborting());
+    EXPECT_FALSE(IO->GetAborting());
     EXPECT_EQ(Params().FileType, ioEMF);
     EXPECT_EQ(Target->GetWidth(), 399);
     EXPECT_EQ(Target->GetHeight(), 199);
@@ -677,6 +678,36 @@ TEST_F(ImagoIOTest, MetafilesLoadTheirSizeAndReportTheyWereNotDrawn) {
 
     // Not a metafile at all: the framework's error reaches the caller.
     EXPECT_THROW(IO->LoadFromFile(Write("bad.wmf", "not a metafile at all")), EInvalidGraphic);
+}
+
+TEST_F(ImagoIOTest, MetafileDrawingsFillTheTarget) {
+    // A blue disc in a 100 x 50 window of a metafile without a placeable header, which is sized
+    // by that window; and an enhanced metafile with a blue right half, asked for at 200 wide.
+    IO->SetBackground(clWhite);
+    lumora_test::TWmfWriter w(false);
+    w.WindowOrg(0, 0);
+    w.WindowExt(100, 50);
+    w.Brush(BS_SOLID, 0xFF0000);
+    w.Select(0);
+    w.Ellipse(0, 0, 100, 50);
+    const auto wb = w.Bytes();
+    IO->LoadFromFile(Write("plain.wmf", std::string(wb.begin(), wb.end())));
+    EXPECT_FALSE(IO->GetAborting());
+    EXPECT_EQ(Target->GetWidth(), 99);
+    EXPECT_EQ(Target->GetHeight(), 49);
+    EXPECT_EQ(Px(Target.get(), 50, 25), ImgRGB(0, 0, 255));
+    EXPECT_EQ(Px(Target.get(), 2, 2), ImgRGB(255, 255, 255));
+
+    lumora_test::TEmfWriter e(TRect(0, 0, 100, 100));
+    e.Brush(1, BS_SOLID, 0xFF0000);
+    e.Select(1);
+    e.Rectangle(50, 0, 100, 100);
+    const auto eb = e.Bytes();
+    IO->LoadFromFileMetafile(Write("half.emf", std::string(eb.begin(), eb.end())), 200, -1);
+    EXPECT_FALSE(IO->GetAborting());
+    EXPECT_EQ(Target->GetWidth(), 199);
+    EXPECT_EQ(Px(Target.get(), 150, 100), ImgRGB(0, 0, 255));
+    EXPECT_EQ(Px(Target.get(), 50, 100), ImgRGB(255, 255, 255));
 }
 
 // ---- attached to a view ------------------------------------------------------------------------
