@@ -9,6 +9,7 @@
 #include "framework/drag.h"
 #include "framework/forms.h"
 #include "framework/graphics.h"
+#include "framework/message_loop.h"
 #include "framework/string_list.h"
 #include "framework/thread.h"
 #include "framework/window_backend.h"
@@ -105,6 +106,13 @@ LRESULT SendMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
     return Wnd->Perform(Msg, WParam, LParam);
 }
 
+bool lumora_detail::TakePostedMessage(TMsg& Msg) {
+    PostedMessage pm;
+    if (!PopPosted(pm)) return false;
+    Msg = TMsg{pm.Wnd, pm.Msg, pm.WParam, pm.LParam, pm.Time, GetMessagePos()};
+    return true;
+}
+
 void PostQuitMessage(Integer ExitCode) { PostMessage(nullptr, WM_QUIT, WPARAM(ExitCode), 0); }
 
 bool DiscardPendingMessage(HWND Wnd, UINT Msg) {
@@ -185,6 +193,7 @@ void TApplication::DeliverPostedMessages() {
         PostedMessage pm;
         if (!PopPosted(pm)) break;
         TMsg msg{pm.Wnd, pm.Msg, pm.WParam, pm.LParam, pm.Time, GetMessagePos()};
+        if (lumora_detail::TakenByGetMessage(msg)) continue;
         bool handled = false;
         try {
             lumora_detail::RunGetMessageHooks(msg);
@@ -714,10 +723,15 @@ void RunSynchronizeHook() {
 }  // namespace lumora_detail
 
 bool TApplication::DispatchInputMessage(TMsg& Msg) {
+    if (lumora_detail::TakenByGetMessage(Msg)) return true;
     bool handled = false;
     lumora_detail::RunGetMessageHooks(Msg);
     if (OnMessage) OnMessage(Msg, handled);
     if (handled) return true;
+    return lumora_detail::RouteInputMessage(Msg);
+}
+
+bool lumora_detail::RouteInputMessage(TMsg& Msg) {
     HWND w = Msg.hwnd;
     if (!w || !IsLiveControl(w)) return true;
     TMessage m{Msg.message, Msg.wParam, Msg.lParam, 0};

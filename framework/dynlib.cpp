@@ -56,6 +56,26 @@ std::string ProgramFolder() {
     return ExtractFilePath(ProgramFileName());
 }
 
+namespace {
+
+std::string& WindowsFolder() {
+    static std::string folder;
+    return folder;
+}
+
+}  // namespace
+
+std::string GetWindowsDirectory() {
+    if (!WindowsFolder().empty()) return WindowsFolder();
+    std::string folder = ProgramFolder();
+    if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder;
+}
+
+void SetWindowsDirectory(const std::string& Folder) {
+    WindowsFolder() = Folder;
+}
+
 HMODULE LoadLibrary(const std::string& FileName) {
     dlerror();
     void* handle = nullptr;

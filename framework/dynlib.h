@@ -26,6 +26,11 @@ bool FreeLibrary(HMODULE Module);
 std::string LastLibraryError();
 // The folder of the running program, with a trailing "/".
 std::string ProgramFolder();
+// The folder where system-wide modules such as the scanner source manager are looked for: the
+// program folder (without its trailing "/") unless SetWindowsDirectory chose another; "" goes
+// back to the program folder.
+std::string GetWindowsDirectory();
+void SetWindowsDirectory(const std::string& Folder);
 
 // Global memory. A fixed block's handle is its address; a moveable block has a separate handle
 // that GlobalLock turns into the address.

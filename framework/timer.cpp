@@ -3,6 +3,7 @@
 #include <map>
 
 #include "framework/forms.h"
+#include "framework/message_loop.h"
 #include "framework/window_backend.h"
 
 using lumora_detail::IsLiveControl;
@@ -59,6 +60,7 @@ namespace {
 
 struct WindowTimer {
     Integer BackendId = 0;
+    TIMERPROC Proc;
 };
 
 std::map<std::pair<HWND, UINT_PTR>, WindowTimer>& WindowTimers() {
@@ -82,25 +84,23 @@ UINT_PTR SetTimer(HWND Wnd, UINT_PTR Id, UINT Elapse, TIMERPROC Proc) {
         timers.erase(it);
     }
     if (Elapse == 0) Elapse = 1;
-    Integer backendId = lumora_backend::StartTimer(Integer(Elapse), [Wnd, Id, Proc] {
+    Integer backendId = lumora_backend::StartTimer(Integer(Elapse), [Wnd, Id] {
         if (Wnd && !IsLiveControl(Wnd)) {
             KillTimer(Wnd, Id);
             return;
         }
         TMsg msg{Wnd, WM_TIMER, Id, 0, GetTickCountInput(), GetMessagePos()};
+        if (lumora_detail::TakenByGetMessage(msg)) return;
         try {
             bool handled = false;
             if (Application->OnMessage) Application->OnMessage(msg, handled);
             if (handled) return;
-            if (Proc)
-                Proc(Wnd, WM_TIMER, Id, msg.time);
-            else if (Wnd)
-                Wnd->Perform(WM_TIMER, Id, 0);
+            lumora_detail::DeliverTimerMessage(msg);
         } catch (...) {
             Application->HandleException(Wnd ? static_cast<TObject*>(Wnd) : Application);
         }
     });
-    timers[key] = WindowTimer{backendId};
+    timers[key] = WindowTimer{backendId, Proc};
     return Wnd ? (Id ? Id : 1) : Id;
 }
 
@@ -128,3 +128,13 @@ void KillWindowTimers(HWND Wnd) {
 }
 
 }  // namespace lumora_detail
+
+void lumora_detail::DeliverTimerMessage(const TMsg& Msg) {
+    TIMERPROC proc;
+    auto it = WindowTimers().find(std::make_pair(Msg.hwnd, UINT_PTR(Msg.wParam)));
+    if (it != WindowTimers().end()) proc = it->second.Proc;
+    if (proc)
+        proc(Msg.hwnd, WM_TIMER, Msg.wParam, Msg.time);
+    else if (Msg.hwnd && IsLiveControl(Msg.hwnd))
+        Msg.hwnd->Perform(WM_TIMER, Msg.wParam, 0);
+}
