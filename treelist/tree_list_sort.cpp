@@ -268,11 +268,10 @@ public:
 
     // Sorts the nodes of List into Sorted (List itself is not touched).
     void Sort(const TgxTreeListNodeList& List, std::vector<TgxTreeListNode*>& Sorted) {
-        FNodes = List.begin();
         FCount = size_t(List.GetCount());
         FItems.resize(FCount);
         FBuffer.resize(FCount);
-        ReadValues();
+        ReadValues(List);
         for (uint32_t i = 0; i < FCount; ++i) FItems[i] = {0, i};
         SortItems(FItems.data(), FBuffer.data(), FCount, 0);
         Sorted.resize(FCount);
@@ -280,19 +279,20 @@ public:
     }
 
 private:
-    // The nodes are visited in the order they lie in memory, which after an earlier sort is far
-    // from the list order: neighbours share cache lines and pages.
-    void ReadValues() {
+    // The nodes are visited, and their values kept, in the order they lie in memory, which after
+    // an earlier sort is far from the list order: neighbours share cache lines and pages. A user
+    // comparison sees them in list order, so that nodes it finds equal keep their order.
+    void ReadValues(const TgxTreeListNodeList& List) {
         for (TSortKeys& keys : FKeys) keys.Reset(FCount);
-        const std::less<const TgxTreeListNode*> before;
-        if (std::is_sorted(FNodes, FNodes + FCount, before)) {
-            for (uint32_t i = 0; i < FCount; ++i) ReadNode(i, FNodes[i]);
-            return;
+        FNodes = List.begin();
+        if (!FUserCompare && !std::is_sorted(List.begin(), List.end(), std::less<const TgxTreeListNode*>())) {
+            for (uint32_t i = 0; i < FCount; ++i) FItems[i] = {reinterpret_cast<uintptr_t>(List[Integer(i)]), i};
+            SortByWords(FItems.data(), FBuffer.data(), FCount);
+            FVisits.resize(FCount);
+            for (size_t i = 0; i < FCount; ++i) FVisits[i] = List[Integer(FItems[i].Index)];
+            FNodes = FVisits.data();
         }
-        for (uint32_t i = 0; i < FCount; ++i) FItems[i] = {reinterpret_cast<uintptr_t>(FNodes[i]), i};
-        SortByWords(FItems.data(), FBuffer.data(), FCount);
-        for (size_t i = 0; i < FCount; ++i)
-            ReadNode(FItems[i].Index, reinterpret_cast<TgxTreeListNode*>(uintptr_t(FItems[i].Word)));
+        for (uint32_t i = 0; i < FCount; ++i) ReadNode(i, FNodes[i]);
     }
 
     void ReadNode(uint32_t Index, TgxTreeListNode* Node) {
@@ -339,8 +339,10 @@ private:
     std::vector<Integer> FColumns;
     std::vector<TSortKeys> FKeys;
     bool FUserCompare = false;
-    // The list's nodes while it is sorted, and the positions being ordered with room to merge them.
+    // The nodes of the list being sorted in the order their values are kept (the list itself or
+    // FVisits), and the positions being ordered with room to merge them.
     TgxTreeListNode* const* FNodes = nullptr;
+    std::vector<TgxTreeListNode*> FVisits;
     size_t FCount = 0;
     std::vector<TItem> FItems;
     std::vector<TItem> FBuffer;
