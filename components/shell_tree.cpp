@@ -187,13 +187,19 @@ TShellTree::TShellTree(TComponent* AOwner) : TCustomTreeView(AOwner) {
     SetHeight(270);
 }
 
-TShellTree::~TShellTree() = default;
+TShellTree::~TShellTree() {
+    StopMountWatch();
+}
 
 void TShellTree::BeforeDestruction() {
+    StopMountWatch();
+    TCustomTreeView::BeforeDestruction();
+}
+
+void TShellTree::StopMountWatch() {
     LiveTrees().erase(FId);
     if (FMountWatch) ChangeNotifier().Unwatch(FMountWatch);
     FMountWatch = 0;
-    TCustomTreeView::BeforeDestruction();
 }
 
 void TShellTree::SetDesktopProviderForTesting(std::function<std::shared_ptr<TShellFolder>()> Provider) {

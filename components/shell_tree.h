@@ -246,6 +246,8 @@ private:
     void BeginNodeUpdate();
     void EndNodeUpdate();
     std::shared_ptr<TShellFolder> NewDesktop() const;
+    // The tree no longer follows mounts, and calls queued for it find no tree.
+    void StopMountWatch();
 
     std::string FPendingPath;
     std::string FRootDir = "/";

@@ -40,6 +40,11 @@ int main(int argc, char** argv) {
     tree->SetAlign(alClient);
     tree->SetOptions({TF_FOLDERS, TF_HIDDEN});
     tree->SetShowVirtualFolders(false);
+    if (!sample.empty()) {
+        // The sample's own folder as the root, so that the picture shows it whole.
+        tree->SetRootUsePIDL(false);
+        tree->SetRootDir(sample);
+    }
     tree->SetPath(folder);
 
     if (png.empty()) {
@@ -48,7 +53,10 @@ int main(int argc, char** argv) {
     }
     uitest::ShowForm(form);
     uitest::IdleTurns(2);
-    if (TTreeNode* n = tree->GetSelected()) n->Expand(false);
+    if (TTreeNode* n = tree->GetSelected()) {
+        n->Expand(false);
+        n->MakeVisible();
+    }
     uitest::IdleTurns(2);
     bool ok = SaveDemoPng(form, png);
     form->Free();
