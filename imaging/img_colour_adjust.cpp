@@ -71,9 +71,12 @@ void AdjustRGB(TBitmap* Bitmap, Integer DRed, Integer DGreen, Integer DBlue, Int
 
 // ---- HSL -------------------------------------------------------------------------------------
 
-void RGBToHSL(Integer Packed, double& H, double& S, double& L) {
+namespace {
+
+// The conversions, inline for the per-pixel loop.
+inline void ToHSL(Integer Packed, double& H, double& S, double& L) {
     const double r = Channel(Packed, 16) / 255.0, g = Channel(Packed, 8) / 255.0, b = Channel(Packed, 0) / 255.0;
-    const double mx = std::max({r, g, b}), mn = std::min({r, g, b});
+    const double mx = std::max(r, std::max(g, b)), mn = std::min(r, std::min(g, b));
     L = (mx + mn) / 2;
     if (mx == mn) {
         S = 0;
@@ -92,7 +95,7 @@ void RGBToHSL(Integer Packed, double& H, double& S, double& L) {
     if (H < 0) H += 1;
 }
 
-double HueToRGB(double t, double q, double p) {
+inline double Hue(double t, double q, double p) {
     if (t < 0)
         t += 1;
     else if (t > 1)
@@ -103,20 +106,33 @@ double HueToRGB(double t, double q, double p) {
     return p;
 }
 
-void HSLToRGB(double H, double S, double L, TImgRGB& Pixel) {
+inline void ToRGB(double H, double S, double L, TImgRGB& Pixel) {
     H = std::clamp(H, 0.0, 1.0);
     S = std::clamp(S, 0.0, 1.0);
     L = std::clamp(L, 0.0, 1.0);
-    auto byte = [](double v) { return Byte(ImgClampByte(Integer(Trunc(v * 255)))); };
+    // v lies in 0..1, so the product truncates within a byte.
+    auto byte = [](double v) { return Byte(ImgClampByte(Integer(std::clamp(v * 255, -1.0, 256.0)))); };
     if (S == 0) {
         Pixel.r = Pixel.g = Pixel.b = byte(L);
         return;
     }
     const double q = L <= 0.5 ? L * (1 + S) : L + S - L * S;
     const double p = 2 * L - q;
-    Pixel.r = byte(HueToRGB(H + 1.0 / 3, q, p));
-    Pixel.g = byte(HueToRGB(H, q, p));
-    Pixel.b = byte(HueToRGB(H - 1.0 / 3, q, p));
+    Pixel.r = byte(Hue(H + 1.0 / 3, q, p));
+    Pixel.g = byte(Hue(H, q, p));
+    Pixel.b = byte(Hue(H - 1.0 / 3, q, p));
+}
+
+}  // namespace
+
+void RGBToHSL(Integer Packed, double& H, double& S, double& L) {
+    ToHSL(Packed, H, S, L);
+}
+double HueToRGB(double t, double q, double p) {
+    return Hue(t, q, p);
+}
+void HSLToRGB(double H, double S, double L, TImgRGB& Pixel) {
+    ToRGB(H, S, L, Pixel);
 }
 
 void AdjustHSL(TBitmap* Bitmap, Integer DHue, Integer DSat, Integer DLum, Integer x1, Integer y1, Integer x2,
@@ -130,8 +146,8 @@ void AdjustHSL(TBitmap* Bitmap, Integer DHue, Integer DSat, Integer DLum, Intege
             if (!have || p[i] != last) {
                 last = p[i];
                 double h, s, l;
-                RGBToHSL(Integer(ImgPackRGB(p[i])), h, s, l);
-                HSLToRGB(h + dh, s + ds, l + dl, lastOut);
+                ToHSL(Integer(ImgPackRGB(p[i])), h, s, l);
+                ToRGB(h + dh, s + ds, l + dl, lastOut);
                 have = true;
             }
             p[i] = lastOut;
