@@ -4,11 +4,12 @@
 
 #include <algorithm>
 #include <memory>
-#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "framework/clipboard.h"
 #include "framework/string_list.h"
+#include "framework/sysutils.h"
 #include "treelist/tree_list.h"
 
 Integer CompareNodesByPosition(const TgxTreeListNode* A, const TgxTreeListNode* B) {
@@ -88,29 +89,65 @@ void TCustomgxTreeList::SaveSelectedToStrings(TStrings* Strings) {
         return;
     }
     const Integer count = GetSelectedCount();
-    std::vector<TgxTreeListNode*> nodes;
-    nodes.reserve(size_t(std::max<Integer>(count, 0)));
-    for (Integer i = 0; i < count; ++i) nodes.push_back(GetSelectedNode(i));
-    // Tree order: one walk numbers the selected nodes, which then sort by their numbers (the
-    // order CompareNodesByPosition gives, without its sibling searches).
-    std::unordered_map<const TgxTreeListNode*, size_t> order;
-    order.reserve(nodes.size());
-    for (TgxTreeListNode* node : nodes) order.emplace(node, 0);
-    size_t n = 0;
+    Strings->SetCapacity(std::max(Strings->GetCapacity(), Strings->GetCount() + count));
+    // Tree order: one walk over the nodes meets the selected ones in the order CompareNodesByPosition
+    // gives, without its sibling searches.
+    std::unordered_set<const TgxTreeListNode*> selected;
+    selected.reserve(size_t(std::max<Integer>(count, 0)));
+    for (Integer i = 0; i < count; ++i) selected.insert(GetSelectedNode(i));
     size_t found = 0;
-    for (TgxTreeListNode* node = GetFirstNode(); node && found < order.size(); node = node->GetNext(), ++n) {
-        auto it = order.find(node);
-        if (it == order.end()) continue;
-        it->second = n;
-        ++found;
-    }
-    std::stable_sort(nodes.begin(), nodes.end(),
-                     [&](const TgxTreeListNode* A, const TgxTreeListNode* B) { return order[A] < order[B]; });
-    for (TgxTreeListNode* node : nodes) writer.Node(node);
+    for (TgxTreeListNode* node = GetFirstNode(); node && found < selected.size(); node = node->GetNext())
+        if (selected.count(node)) {
+            writer.Node(node);
+            ++found;
+        }
 }
 
+namespace {
+
+// Lines kept as the text the clipboard gets: each line followed by CR LF in one buffer, with
+// where each line starts.
+class TgxJoinedLines : public TStrings {
+    LUMORA_CLASS(TgxJoinedLines, TStrings)
+public:
+    std::string Get(int Index) const override {
+        const size_t start = FStarts.at(size_t(Index));
+        const size_t end = size_t(Index) + 1 < FStarts.size() ? FStarts[size_t(Index) + 1] : FText.size();
+        return FText.substr(start, end - start - 2);
+    }
+    int GetCount() const override { return int(FStarts.size()); }
+    void Insert(int Index, const std::string& S) override {
+        if (Index < 0 || Index > GetCount())
+            throw EStringListError("List index out of bounds (" + IntToStr(Index) + ")");
+        const size_t at = size_t(Index) < FStarts.size() ? FStarts[size_t(Index)] : FText.size();
+        FText.insert(at, S + LineBreak);
+        for (size_t i = size_t(Index); i < FStarts.size(); ++i) FStarts[i] += S.size() + 2;
+        FStarts.insert(FStarts.begin() + Index, at);
+    }
+    void Delete(int Index) override {
+        const size_t start = FStarts.at(size_t(Index));
+        const size_t length = Get(Index).size() + 2;
+        FText.erase(start, length);
+        FStarts.erase(FStarts.begin() + Index);
+        for (size_t i = size_t(Index); i < FStarts.size(); ++i) FStarts[i] -= length;
+    }
+    void Clear() override {
+        FText.clear();
+        FStarts.clear();
+    }
+    std::string GetText() const override { return FText; }
+    const std::string& Text() const { return FText; }
+
+private:
+    std::string FText;
+    std::vector<size_t> FStarts;
+};
+
+}  // namespace
+
 void TCustomgxTreeList::CopyNodesToClipboard() {
-    std::unique_ptr<TStringList, void (*)(TStringList*)> lines(new TStringList, [](TStringList* L) { L->Free(); });
+    std::unique_ptr<TgxJoinedLines, void (*)(TgxJoinedLines*)> lines(new TgxJoinedLines,
+                                                                     [](TgxJoinedLines* L) { L->Free(); });
     SaveSelectedToStrings(lines.get());
-    Clipboard()->SetAsText(lines->GetText());
+    Clipboard()->SetAsText(lines->Text());
 }

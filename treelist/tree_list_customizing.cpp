@@ -54,7 +54,6 @@ void TCustomgxTreeList::ColumnsCustomizing() {
         if (OnEndColumnsCustomizing) OnEndColumnsCustomizing(this);
     };
     FCustomizingForm = form;
-    bool sized = false;
     auto attach = [&](TgxCustomizingListBox* Box, TWinControl* Parent) {
         Box->SetParent(Parent);
         Box->SetAlign(alClient);
@@ -62,12 +61,6 @@ void TCustomgxTreeList::ColumnsCustomizing() {
         Box->SetColor(form->GetColor());
         Box->SetFlat(FLookAndFeel == lfFlat);
         Box->SetTreeList(this);
-        if (sized) return;
-        sized = true;
-        // The list's client area gets exactly the planned size.
-        const TRect client = Box->GetClientRect();
-        form->SetClientWidth(form->GetClientWidth() + width - client.Width());
-        form->SetClientHeight(form->GetClientHeight() + height - client.Height());
     };
     if (simple) {
         FCustomizingHeaders = new TgxHeadersListBox(form);
@@ -86,11 +79,16 @@ void TCustomgxTreeList::ColumnsCustomizing() {
         headersPage->SetName("tsHeaders");
         headersPage->SetPageControl(pages);
         headersPage->SetCaption("   Headers   ");
+        pages->SetActivePage(bandsPage);
         FCustomizingBands = new TgxBandsListBox(form);
         attach(FCustomizingBands, bandsPage);
         FCustomizingHeaders = new TgxHeadersListBox(form);
         attach(FCustomizingHeaders, headersPage);
     }
+    // The first list's client area gets exactly the planned size.
+    const TRect client = (FCustomizingBands ? FCustomizingBands : FCustomizingHeaders)->GetClientRect();
+    form->SetClientWidth(form->GetClientWidth() + width - client.Width());
+    form->SetClientHeight(form->GetClientHeight() + height - client.Height());
     if (FCustomizingPos.X == -1000) {
         TCustomForm* parent = GetParentForm(this);
         const TRect r = parent ? parent->GetBoundsRect() : TRect(0, 0, form->GetWidth(), form->GetHeight());

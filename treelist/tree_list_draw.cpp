@@ -295,3 +295,19 @@ void InvertFrame(HDC DC, const TRect& R) {
     for (const TRect& side : sides)
         if (side.Width() > 0 && side.Height() > 0) InvertRect(DC, &side);
 }
+
+void DrawDropArrows(TCanvas* Canvas, const TRect& R, TColor Color) {
+    Canvas->GetPen()->SetColor(clBlack);
+    Canvas->GetPen()->SetMode(pmCopy);
+    Canvas->GetBrush()->SetColor(Color);
+    Canvas->GetBrush()->SetStyle(bsSolid);
+    const Integer x = R.Left;
+    const Integer top = R.Top;
+    const Integer bottom = R.Bottom - 1;
+    // Shaft 4 pixels wide from the edge, head 11 pixels wide.
+    Canvas->Polygon({TPoint(x + 3, top), TPoint(x + 7, top), TPoint(x + 7, top + 3), TPoint(x + 10, top + 3),
+                     TPoint(x + 5, top + 8), TPoint(x, top + 3), TPoint(x + 3, top + 3)});
+    Canvas->Polygon({TPoint(x + 3, bottom), TPoint(x + 7, bottom), TPoint(x + 7, bottom - 4),
+                     TPoint(x + 10, bottom - 4), TPoint(x + 5, bottom - 9), TPoint(x, bottom - 4),
+                     TPoint(x + 3, bottom - 4)});
+}

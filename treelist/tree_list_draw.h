@@ -80,3 +80,7 @@ void DrawIndicatorCell(HDC DC, TBitmap* Buffer, const TRect& R, const TRect& Cli
 void DrawFocusRectangle(HDC DC, const TRect& R);
 // Inverts a frame one pixel wide along R's edges.
 void InvertFrame(HDC DC, const TRect& R);
+// The drop arrows of band and header dragging in R (11 pixels wide): a down arrow from the top
+// (its tip 8 pixels below it) and an up arrow from the bottom (its tip 9 pixels above it), with a
+// black outline on Color.
+void DrawDropArrows(TCanvas* Canvas, const TRect& R, TColor Color);
