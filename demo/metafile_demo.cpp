@@ -59,7 +59,8 @@ int main(int argc, char** argv) {
             ok = false;
             continue;
         }
-        const std::string base = (std::filesystem::path(out) / f.stem()).string() + "_" + f.extension().string().substr(1);
+        const std::string base =
+            (std::filesystem::path(out) / f.stem()).string() + "_" + f.extension().string().substr(1);
         ok = SaveAt(m, 1, base + ".png") && ok;
         ok = SaveAt(m, 2, base + "-2x.png") && ok;
     }

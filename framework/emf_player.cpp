@@ -205,7 +205,8 @@ void TEmfPlayer::Text(TRecord& r, bool wide) {
     std::vector<double> dx;
     if (!glyphs && offDx && r.Has(offDx, n * 4))
         for (uint64_t i = 0; i < n; ++i) dx.push_back(r.I32(offDx + 4 * i));
-    const bool hasRect = (options & (ETO_OPAQUE | ETO_CLIPPED)) != 0 && rect.Right > rect.Left && rect.Bottom > rect.Top;
+    const bool hasRect =
+        (options & (ETO_OPAQUE | ETO_CLIPPED)) != 0 && rect.Right > rect.Left && rect.Bottom > rect.Top;
     if (text.empty() && !(hasRect && (options & ETO_OPAQUE))) return;
     D.Text(at, text, options, hasRect ? &rect : nullptr, true, dx.empty() ? nullptr : &dx);
 }
@@ -575,7 +576,8 @@ bool TEmfPlayer::Play(const uint8_t* data, size_t size) {
     if (devX > 0 && devY > 0 && mmX > 0 && mmY > 0) pxPerMmX = devX / mmX, pxPerMmY = devY / mmY;
     // The frame in reference pixels; a file without one falls back on its bounds.
     TPointD origin{std::floor(frame.Left * pxPerMmX / 100), std::floor(frame.Top * pxPerMmY / 100)};
-    TPointD extent{std::ceil(frame.Right * pxPerMmX / 100) - origin.X, std::ceil(frame.Bottom * pxPerMmY / 100) - origin.Y};
+    TPointD extent{std::ceil(frame.Right * pxPerMmX / 100) - origin.X,
+                   std::ceil(frame.Bottom * pxPerMmY / 100) - origin.Y};
     if (extent.X <= 0 || extent.Y <= 0) {
         origin = {double(bounds.Left), double(bounds.Top)};
         extent = {double(bounds.Right) - bounds.Left, double(bounds.Bottom) - bounds.Top};

@@ -88,7 +88,8 @@ std::string Latin1ToUtf8(const uint8_t* text, size_t count) {
                                      0x90,   0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x9D,   0x017E, 0x0178};
     std::string s;
-    for (size_t i = 0; i < count && text[i]; ++i) AppendUtf8(s, text[i] >= 0x80 && text[i] < 0xA0 ? k80[text[i] - 0x80] : text[i]);
+    for (size_t i = 0; i < count && text[i]; ++i)
+        AppendUtf8(s, text[i] >= 0x80 && text[i] < 0xA0 ? k80[text[i] - 0x80] : text[i]);
     return s;
 }
 
@@ -383,7 +384,8 @@ void TMetaDevice::Realize(bool pen, bool brush, bool font) {
             const double h = lf.lfHeight * scale;
             lf.lfHeight = LONG(std::lround(std::clamp(Finite(h, 0), -2000.0, 2000.0)));
             if (lf.lfHeight == 0) lf.lfHeight = h < 0 ? -1 : 1;
-            lf.lfWidth = LONG(std::lround(std::clamp(Finite(lf.lfWidth * std::sqrt(t.A * t.A + t.B * t.B), 0), 0.0, 2000.0)));
+            const double width = Finite(lf.lfWidth * std::sqrt(t.A * t.A + t.B * t.B), 0);
+            lf.lfWidth = LONG(std::lround(std::clamp(width, 0.0, 2000.0)));
             // The transform's turn adds to the escapement; a mirrored y axis turns the other way.
             const double turn = std::atan2(-t.B, t.A) * 1800 / kPi;
             const double esc = (t.Det() < 0 ? -lf.lfEscapement : lf.lfEscapement) + turn;
@@ -763,7 +765,8 @@ void TMetaDevice::Bitmap(TPointD a, TPointD b, const TDecodedDib& dib, int sx, i
     if (FInPath) return;
     // The source rectangle cut to the bitmap.
     int x0 = std::clamp(sx, 0, dib.Width), y0 = std::clamp(sy, 0, dib.Height);
-    int x1 = std::clamp(int64_t(sx) + sw, int64_t(0), int64_t(dib.Width)), y1 = std::clamp(int64_t(sy) + sh, int64_t(0), int64_t(dib.Height));
+    const int x1 = int(std::clamp(int64_t(sx) + sw, int64_t(0), int64_t(dib.Width)));
+    const int y1 = int(std::clamp(int64_t(sy) + sh, int64_t(0), int64_t(dib.Height)));
     if (sw < 0 || sh < 0 || x1 <= x0 || y1 <= y0) return;
     const int w = x1 - x0, h = y1 - y0;
     // Where the cut source lands.
@@ -952,7 +955,8 @@ void TMetaDevice::ClipRects(const std::vector<TRect>* rects, int mode, bool logi
     }
     HRGN all = CreateRectRgn(0, 0, 0, 0);
     for (const TRect& r : *rects) {
-        const TPointD a = logical ? Out({double(r.Left), double(r.Top)}) : FPlacement.Map({double(r.Left), double(r.Top)});
+        const TPointD a =
+            logical ? Out({double(r.Left), double(r.Top)}) : FPlacement.Map({double(r.Left), double(r.Top)});
         const TPointD b =
             logical ? Out({double(r.Right), double(r.Bottom)}) : FPlacement.Map({double(r.Right), double(r.Bottom)});
         HRGN one = CreateRectRgn(Clamp(std::min(a.X, b.X)) + FDcDx, Clamp(std::min(a.Y, b.Y)) + FDcDy,

@@ -78,7 +78,9 @@ PenInfo PenOf(HDC__* d) {
         default: break;
         }
     } else {
-        pi.cap = p->endCap == PS_ENDCAP_FLAT ? Qt::FlatCap : p->endCap == PS_ENDCAP_SQUARE ? Qt::SquareCap : Qt::RoundCap;
+        pi.cap = p->endCap == PS_ENDCAP_FLAT     ? Qt::FlatCap
+                 : p->endCap == PS_ENDCAP_SQUARE ? Qt::SquareCap
+                                                 : Qt::RoundCap;
         pi.join = p->join == PS_JOIN_MITER ? Qt::MiterJoin : p->join == PS_JOIN_BEVEL ? Qt::BevelJoin : Qt::RoundJoin;
         const double w = pi.width;
         switch (p->style) {

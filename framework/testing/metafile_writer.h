@@ -172,7 +172,8 @@ public:
         Rec(38, {Index, Style, Width, 0, Color});
         Handle(Index);
     }
-    void ExtPen(uint32_t Index, uint32_t Style, uint32_t Width, uint32_t Color, std::initializer_list<uint32_t> Dashes = {}) {
+    void ExtPen(uint32_t Index, uint32_t Style, uint32_t Width, uint32_t Color,
+                std::initializer_list<uint32_t> Dashes = {}) {
         std::vector<uint8_t> b;
         for (uint32_t v : {Index, 0u, 0u, 0u, 0u, Style, Width, 0u, Color, 0u, uint32_t(Dashes.size())})
             TWmfWriter::Put32(b, v);
