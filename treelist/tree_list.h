@@ -1239,6 +1239,8 @@ protected:
     void EndSizing();
     // The arrows on or off at FDropArrowPos.
     void ToggleDropArrows();
+    // Takes Images as the drag image (held at HotSpot) and starts a band or header drag at the cursor.
+    void BeginBandOrHeaderDrag(TImageList* Images, TPoint HotSpot, TgxTreeListState State);
     // Ends the image drag, the arrows and the pressed item of a band (or header) drag and gives
     // back the pressed and the dragged item.
     void FinishBandOrHeaderDrag(bool Band, Integer& Pressed, Integer& Dragged);

@@ -110,17 +110,10 @@ void TCustomgxTreeList::StartDragBand(Integer Band) {
     content.Alignment = GetBandAlignment(Band);
     content.MultiLine = GetBandRowCount() > 1;
     content.Flat = FLookAndFeel == lfFlat;
-    delete FDragImageList;
-    FDragImageList = HeaderDragImage(width, std::max<Integer>(FBandPanelHeight, 1), FBandFont, FBandColor, content);
     FDraggedBand = Band;
-    const TPoint p = Mouse->GetCursorPos();
-    FDragPoint = p;
-    FDragHotSpot = TPoint{width / 2, FBandPanelHeight / 2};
-    FDragImageList->SetDragImage(0, FDragHotSpot.X, FDragHotSpot.Y);
-    FDropArrowPos = NoArrows;
-    ToggleDropArrows();
-    FDragImageList->BeginDrag(nullptr, p.X, p.Y);
-    SetState(tsBandDragging);
+    BeginBandOrHeaderDrag(
+        HeaderDragImage(width, std::max<Integer>(FBandPanelHeight, 1), FBandFont, FBandColor, content),
+        TPoint{width / 2, FBandPanelHeight / 2}, tsBandDragging);
     ShowCustomizingPage(true);
 }
 
@@ -145,18 +138,24 @@ void TCustomgxTreeList::StartDragHeader(Integer Column) {
     content.Sorted = GetColumnSorted(Column);
     content.Glyph = HasHeaderGlyph(Column) ? GetHeaderGlyph(Column) : nullptr;
     content.Flat = FLookAndFeel == lfFlat;
-    delete FDragImageList;
-    FDragImageList = HeaderDragImage(width, std::max<Integer>(FHeaderRowHeight, 1), FHeaderFont, FHeaderColor, content);
     FDraggedColumn = Column;
+    BeginBandOrHeaderDrag(
+        HeaderDragImage(width, std::max<Integer>(FHeaderRowHeight, 1), FHeaderFont, FHeaderColor, content),
+        TPoint{width / 2, FHeaderRowHeight / 2}, tsColumnDragging);
+    ShowCustomizingPage(false);
+}
+
+void TCustomgxTreeList::BeginBandOrHeaderDrag(TImageList* Images, TPoint HotSpot, TgxTreeListState State) {
+    delete FDragImageList;
+    FDragImageList = Images;
     const TPoint p = Mouse->GetCursorPos();
     FDragPoint = p;
-    FDragHotSpot = TPoint{width / 2, FHeaderRowHeight / 2};
+    FDragHotSpot = HotSpot;
     FDragImageList->SetDragImage(0, FDragHotSpot.X, FDragHotSpot.Y);
     FDropArrowPos = NoArrows;
     ToggleDropArrows();
     FDragImageList->BeginDrag(nullptr, p.X, p.Y);
-    SetState(tsColumnDragging);
-    ShowCustomizingPage(false);
+    SetState(State);
 }
 
 void TCustomgxTreeList::MoveDragBandOrHeader(TPoint P) {
