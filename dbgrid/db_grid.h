@@ -1,0 +1,586 @@
+#pragma once
+// TgxDBGrid: the tree list bound to a data source. Every record of the dataset becomes a node
+// (load-all mode), columns bound to fields by name show the record's values, records can be
+// grouped under group nodes by the values of chosen columns, and the focused node and the
+// dataset's current record follow each other.
+//
+// Sources: db_grid.cpp (binding and loading), db_grid_column.cpp (columns), db_grid_sync.cpp
+// (focus and dataset in step, dataset changes), db_grid_select.cpp (selection, keys, options),
+// db_grid_grouping.cpp (the grouping list and its bracket).
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/data_source.h"
+#include "framework/dataset.h"
+#include "treelist/tree_list_control.h"
+
+class TCustomgxDBGrid;
+class TgxDBTreeListColumn;
+
+// ---- options ----------------------------------------------------------------------------------
+
+enum TgxDBGridOption {
+    egoColumnSizing,
+    egoColumnMoving,
+    egoEditing,
+    egoTabs,
+    egoTabThrough,
+    egoRowSelect,
+    egoMultiSelect,
+    egoCanDelete,
+    egoConfirmDelete,
+    egoCanNavigation,
+    egoCanAppend,
+    egoCancelOnExit,
+    egoImmediateEditor,
+    egoCanInsert,
+    egoLoadAllRecords,
+    egoPreview,
+    egoDrawEndEllipsis,
+    egoStoreToRegistry,
+    egoAutoWidth,
+    egoShowHourGlass,
+    egoCaseInsensitive,
+    egoDblClick,
+    egoIndicator,
+    egoExtMultiSelect,
+    egoResetColumnFocus,
+    egoExtCustomizing,
+    egoHideFocusRect,
+    egoStoreToIniFile,
+    egoUseLocate,
+    egoSmartReload,
+    egoSmartRefresh,
+    egoSeekDetail,
+};
+using TgxDBGridOptions = TSet<TgxDBGridOption, 32>;
+
+enum TgxDBGridOptionEx {
+    egoInvertSelect,
+    egoUseBitmap,
+    egoBandHeaderWidth,
+    egoAutoCalcPreviewLines,
+    egoBandSizing,
+    egoBandMoving,
+    egoHorzThrough,
+    egoVertThrough,
+    egoCellMultiSelect,
+    egoEnterThrough,
+    egoEnterShowEditor,
+    egoFullSizing,
+    egoDragScroll,
+    egoDragExpand,
+    egoDragCollapse,
+    egoRowAutoHeight,
+    egoBandButtonClicking,
+    egoBandPanelSizing,
+    egoHeaderButtonClicking,
+    egoHeaderPanelSizing,
+    egoRowSizing,
+    egoAutoSort,
+    egoNotHideColumn,
+    egoMultiSort,
+    egoShowButtonAlways,
+    egoAutoHeaderPanelHeight,
+    egoKeepColumnWidth,
+    egoSyncSelection,
+    egoCollapsedReload,
+    egoAnsiSort,
+    egoMouseScroll,
+    egoAutoSearch,
+};
+using TgxDBGridOptionsEx = TSet<TgxDBGridOptionEx, 32>;
+
+constexpr TgxDBGridOptions DefaultDBGridOptions{egoColumnSizing,    egoColumnMoving,  egoEditing,       egoTabThrough,
+                                                egoCanDelete,       egoConfirmDelete, egoCanNavigation, egoCancelOnExit,
+                                                egoImmediateEditor, egoCanInsert};
+constexpr TgxDBGridOptionsEx DefaultDBGridOptionsEx{egoUseBitmap,   egoBandHeaderWidth, egoBandSizing, egoBandMoving,
+                                                    egoVertThrough, egoEnterShowEditor, egoDragScroll, egoAutoSort};
+
+enum TgxSummaryType { cstNone, cstSum, cstMin, cstMax, cstCount, cstAvg };
+
+// ---- nodes ------------------------------------------------------------------------------------
+
+// The value of one cell as the record held it: nvValue marks FieldValue, nvLookupKey LookupKey.
+inline constexpr Byte nvValue = 1;
+inline constexpr Byte nvLookupKey = 2;
+struct TNodeVariantData {
+    Byte Flags = 0;
+    Variant FieldValue = Null();
+    Variant LookupKey = Null();
+};
+
+class TgxDBTreeListControlNode : public TgxTreeListTextNode {
+    LUMORA_CLASS(TgxDBTreeListControlNode, TgxTreeListTextNode)
+public:
+    explicit TgxDBTreeListControlNode(TCustomgxTreeList* AOwner) : TgxTreeListTextNode(AOwner) {}
+
+protected:
+    ~TgxDBTreeListControlNode() override = default;
+};
+
+class TgxDBGridNode : public TgxDBTreeListControlNode {
+    LUMORA_CLASS(TgxDBGridNode, TgxDBTreeListControlNode)
+public:
+    explicit TgxDBGridNode(TCustomgxTreeList* AOwner) : TgxDBTreeListControlNode(AOwner) {}
+
+    // The key of the node's record; a group node carries its first leaf's.
+    Variant KeyValue;
+    // For a group node the value its grouping column stands for; Null for leaves.
+    Variant GroupValue = Null();
+    long double GroupSummary = 0;
+    bool GroupSummaryAssigned = false;
+    std::string PreviewText;
+    // Position of the record in the walk that loaded it; a group node carries its first leaf's.
+    Integer RecordIndex = 0;
+    // The record's own bookmark, taken when the leaf was loaded.
+    TBookmarkStr Bookmark;
+
+    // The cell records, indexed like the columns.
+    std::vector<TNodeVariantData> Cells;
+
+protected:
+    ~TgxDBGridNode() override = default;
+};
+
+// ---- the data link ----------------------------------------------------------------------------
+
+class TgxGridDataLink : public TDataLink {
+    LUMORA_CLASS(TgxGridDataLink, TDataLink)
+public:
+    explicit TgxGridDataLink(TCustomgxDBGrid* AGrid);
+
+    TCustomgxDBGrid* GetGrid() const { return FGrid; }
+    // The field of a name (asking it for free-notification to the grid); -1 when the dataset
+    // lacks it.
+    void AddFieldName(const std::string& Name);
+    TField* GetField(Integer Index) const;
+    Integer GetFieldCount() const { return Integer(FFieldIndexes.size()); }
+    void ClearFields() { FFieldIndexes.clear(); }
+    bool GetModified() const { return FModified; }
+    void SetModified(bool Value) { FModified = Value; }
+
+protected:
+    void ActiveChanged() override;
+    void DataSetChanged() override;
+    void DataSetScrolled(Integer Distance) override;
+    void RecordChanged(TField* Field) override;
+    void UpdateData() override;
+    void EditingChanged() override {}
+    void LayoutChanged() override;
+    void FocusControl(TField*& Field) override;
+
+private:
+    friend class TCustomgxDBGrid;
+    TCustomgxDBGrid* FGrid;
+    std::vector<Integer> FFieldIndexes;
+    bool FModified = false;
+};
+
+// ---- columns ----------------------------------------------------------------------------------
+
+using TColumnGetText = std::function<void(TObject* Sender, TgxTreeListNode* ANode, std::string& AText)>;
+using TgxSummaryEvent = std::function<void(TObject* Sender, TDataSet* DataSet, long double& Value)>;
+
+class TgxDBTreeListColumn : public TgxTreeListColumn {
+    LUMORA_CLASS(TgxDBTreeListColumn, TgxTreeListColumn)
+public:
+    explicit TgxDBTreeListColumn(TComponent* AOwner);
+    void BeforeDestruction() override;
+
+    TCustomgxDBGrid* GetGrid() const;
+    TField* GetField() const { return FField; }
+    const std::string& GetFieldName() const { return FFieldName; }
+    bool GetDisableGrouping() const { return FDisableGrouping; }
+    void SetDisableGrouping(bool Value);
+    Integer GetGroupIndex() const { return FGroupIndex; }
+    void SetGroupIndex(Integer Value);
+
+    TColumnGetText OnGetText;
+
+    void Assign(TPersistent* Source) override;
+    TAlignment GetDefaultAlignment() override;
+    void GetDefaultCaption(std::string& Text) override;
+    bool GetDefaultReadOnly() override;
+    Integer GetDefaultWidth() override;
+    void RestoreDefaults() override;
+
+    // -- new virtual operations
+    virtual void SetFieldName(const std::string& Value);
+    virtual bool NeedsFieldValue() { return false; }
+    // The field's display text; empty without a field.
+    virtual void GetFieldDisplayText(std::string& Text);
+    virtual void GetFieldEditText(TField* Field, std::string& Text) { Text = Field ? Field->GetText() : ""; }
+    virtual void ConvertEditText(const std::string& Text, std::string& Result) { Result = Text; }
+    virtual void VariantToText(const Variant& Value, std::string& Text) { Text = VarToStr(Value); }
+    // The Variant type by which the column's cells compare.
+    virtual TVarType GetSortKind();
+    virtual bool CanEditBlob() { return false; }
+    virtual void SetFieldEditText(TField* Field, const std::string& Text);
+
+protected:
+    friend class TCustomgxDBGrid;
+    // Looks the field up again (nil when the grid has no active dataset or the name is empty).
+    void BindField();
+
+    TField* FField = nullptr;
+    std::string FFieldName;
+    bool FDisableGrouping = false;
+    Integer FGroupIndex = -1;
+};
+
+class TgxDBGridColumn : public TgxDBTreeListColumn {
+    LUMORA_CLASS(TgxDBGridColumn, TgxDBTreeListColumn)
+public:
+    explicit TgxDBGridColumn(TComponent* AOwner) : TgxDBTreeListColumn(AOwner) {}
+
+    TgxSummaryType GetSummaryType() const { return FSummaryType; }
+    void SetSummaryType(TgxSummaryType Value);
+    bool GetSortBySummary() const { return FSortBySummary && FSummaryType != cstNone; }
+    void SetSortBySummary(bool Value) { FSortBySummary = Value && FSummaryType != cstNone; }
+    std::string SummaryField, SummaryFormat, SummaryGroupName;
+    TgxSummaryType SummaryFooterType = cstNone;
+    std::string SummaryFooterField, SummaryFooterFormat;
+    TgxSummaryEvent OnSummary, OnSummaryFooter;
+
+private:
+    TgxSummaryType FSummaryType = cstNone;
+    bool FSortBySummary = false;
+};
+
+// ---- the grid ---------------------------------------------------------------------------------
+
+using TgxGetEditColor =
+    std::function<void(TObject* Sender, TgxTreeListNode* Node, TgxTreeListColumn* Column, TColor& Color)>;
+using TgxGetPreviewTextEvent = std::function<void(TObject* Sender, TgxTreeListNode* Node, std::string& Text)>;
+using TAddGroupColumnEvent = std::function<void(TObject* Sender, TgxDBTreeListColumn* Column, bool& Allow)>;
+using TgxDBTreeListColumnSorting = std::function<void(TObject* Sender, TgxDBTreeListColumn* Column, bool& Allow)>;
+
+class TCustomgxDBTreeListControl : public TCustomgxTreeListControl {
+    LUMORA_CLASS(TCustomgxDBTreeListControl, TCustomgxTreeListControl)
+public:
+    explicit TCustomgxDBTreeListControl(TComponent* AOwner);
+
+    // Case-insensitive; raises "<Name>: Column by Field ''<name>'' not found" when none.
+    TgxDBTreeListColumn* ColumnByFieldName(const std::string& FieldName);
+    TgxDBTreeListColumn* FindColumnByFieldName(const std::string& FieldName);
+    TgxDBTreeListColumn* GetDBColumn(Integer Index) const;
+    Integer GetGrIndicatorWidth() override { return FGrIndicatorWidth; }
+    void SetGrIndicatorWidth(Integer Value);
+
+    TgxGetEditColor OnGetEditColor;
+
+    // -- new virtual operations
+    virtual TDataLink* GetDataLink() = 0;
+    virtual TDataSource* GetDataSource() = 0;
+    virtual bool GetDefaultFields() = 0;
+    virtual void UpdateColumnField(TgxDBTreeListColumn* /*Column*/) {}
+    virtual void ChangeGroupIndex(TgxDBTreeListColumn* /*Column*/, Integer /*NewIndex*/) {}
+    virtual void ColumnRenamed(const std::string& /*OldName*/, const std::string& /*NewName*/) {}
+    virtual void ClearGrouping() {}
+    // A column of ColumnClass owned by AOwner, named "<grid>Column<n>" and attached to the grid.
+    virtual TgxTreeListColumn* CreateColumn(TClass ColumnClass, TComponent* AOwner);
+
+    TColor GetEditColor() override;
+
+private:
+    Integer FGrIndicatorWidth = 12;
+};
+
+class TCustomgxDBGrid : public TCustomgxDBTreeListControl {
+    LUMORA_CLASS(TCustomgxDBGrid, TCustomgxDBTreeListControl)
+public:
+    explicit TCustomgxDBGrid(TComponent* AOwner);
+    void BeforeDestruction() override;
+    ~TCustomgxDBGrid() override;
+    void Loaded() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+    // -- binding
+    TDataLink* GetDataLink() override { return FDataLink; }
+    TgxGridDataLink* GetGridDataLink() const { return FDataLink; }
+    TDataSource* GetDataSource() override { return FDataLink->GetDataSource(); }
+    void SetDataSource(TDataSource* Value);
+    TDataSet* GetDataSet() const { return FDataLink->GetDataSet(); }
+    const std::string& GetKeyField() const { return FKeyField; }
+    void SetKeyField(const std::string& Value);
+    TField* GetKeyFieldObj() const { return FKeyFieldObj; }
+    bool GetDefaultFields() override { return FDefaultFields; }
+    void SetDefaultFields(bool Value);
+    const std::string& GetPreviewFieldName() const { return FPreviewFieldName; }
+    void SetPreviewFieldName(const std::string& Value);
+    Integer GetPreviewMaxLength() const { return FPreviewMaxLength; }
+    void SetPreviewMaxLength(Integer Value);
+    bool GetUseBookmarks() const { return FUseBookmarks; }
+    void SetUseBookmarks(bool Value);
+    bool GetPartialLoad() const { return FPartialLoad; }
+    Integer GetPartialLoadBufferCount() const { return FPartialLoadBufferCount; }
+    void SetPartialLoadBufferCount(Integer Value) { FPartialLoadBufferCount = Value; }
+    TgxDBGridOptions GetOptions() const { return FOptions; }
+    void SetOptions(TgxDBGridOptions Value);
+    TgxDBGridOptionsEx GetOptionsEx() const { return FOptionsEx; }
+    void SetOptionsEx(TgxDBGridOptionsEx Value);
+    Integer GetRecordCount() const { return FRecordCount; }
+
+    // -- modes
+    bool IsGridMode();
+    bool IsWindowMode() { return IsGridMode() && !FPartialLoad; }
+    bool IsPartialLoadMode() { return IsGridMode() && FPartialLoad; }
+    bool IsLoadAllMode() { return !IsGridMode(); }
+
+    // -- loading
+    void ReloadData(bool Active);
+    void ReloadNodes();
+    void RefreshNodes();
+    // The first leaf in tree order whose key equals Value; nil in window mode.
+    TgxTreeListNode* FindNodeByKeyValue(const Variant& Value);
+    void GetNodeVariantData(TgxTreeListNode* Node, Integer Column, TNodeVariantData& Data);
+    void SetNodeVariantData(TgxTreeListNode* Node, Integer Column, const TNodeVariantData& Data);
+    void LoadNodeData(TgxTreeListNode* Node);
+    void LoadCellData(TgxTreeListNode* Node, TgxDBTreeListColumn* Column);
+
+    // -- columns
+    TgxTreeListColumn* CreateColumn(TClass ColumnClass, TComponent* AOwner) override;
+    TgxTreeListColumn* CreateColumnByClass(TClass ColumnClass);
+    void CreateDefaultColumns(TDataSet* DataSet, TComponent* AOwner);
+    virtual TClass GetDefaultColumnClass();
+    virtual TClass GetColumnClassForField(TField* Field);
+    void LinkDefaultFields();
+    void DestroyColumns() override;
+    void RemoveColumn(TgxTreeListColumn* Column) override;
+
+    // -- grouping
+    void BeginGrouping();
+    void EndGrouping();
+    Integer GetGroupColumnCount() const { return Integer(FGroupColumns.size()); }
+    TgxDBTreeListColumn* GetGroupColumn(Integer Index) const;
+    bool AddGroupColumn(Integer Index, TgxDBTreeListColumn* Column);
+    void RemoveGroupColumn(Integer Index);
+    virtual bool CanAddGroupColumn(TgxDBTreeListColumn* Column);
+    void ChangeGroupIndex(TgxDBTreeListColumn* Column, Integer NewIndex) override;
+    void ClearGrouping() override;
+    void UpdateColumnField(TgxDBTreeListColumn* Column) override;
+    void RefreshGrouping();
+
+    // -- focus and dataset
+    void MoveDataSetToNode(TgxTreeListNode* Focused, TgxTreeListNode* Node, bool UseLocate, const Variant& Key);
+    void FocusCurrentRecord();
+    void SyncFocusedNode();
+    virtual Integer MoveBy(Integer Distance);
+
+    // -- selection
+    void SelectAll();
+    TgxDBTreeListColumn* GetSortedDBColumn();
+
+    // -- events
+    TNotifyEvent OnChangeNodeEx;
+    TNotifyEvent OnClearNodeData;
+    TTLNodeEvent OnRefreshNodeData;
+    TNotifyEvent OnReloadGroupList;
+    TgxGetPreviewTextEvent OnGetPreviewText;
+    // Extra text of a group row (appended after its value and summary).
+    TgxGetPreviewTextEvent OnGetGroupNodeText;
+    TAddGroupColumnEvent OnAddGroupColumn;
+    TgxDBTreeListColumnSorting OnColumnSorting;
+
+    // -- answers to the tree list
+    TgxTreeListNode* CreateNode() override;
+    Variant GetNodeValue(TgxTreeListNode* Node, Integer Column) override;
+    std::string GetNodeString(TgxTreeListNode* Node, Integer Column) override;
+    Variant GetNodeSortValue(TgxTreeListNode* Node, Integer Column) override;
+    void GetPreviewText(TgxTreeListNode* Node, std::string& Text) override;
+    void DeleteColumnValues(TgxTreeListNode* Node, Integer Column) override;
+    void AfterLayoutChanged() override;
+    void PrepareLayout() override;
+    void NodeDeleted(TgxTreeListNode* Node, TgxTreeListNode* PrevSiblingOrParent, TgxTreeListNode* NextVisible,
+                     bool IsLast, bool WasVisible) override;
+    bool IsGroupNode(TgxTreeListNode* Node) override { return Node && Node->GetCount() != 0; }
+    void SetFocusedCell(TgxTreeListNode* Node, Integer Column, bool MakeVisible) override;
+    void SetFocusedAbsoluteIndex(Integer Index) override;
+    bool FocusNodeOnCollapse(TgxTreeListNode* Node) override;
+    Integer GetIndicatorImage(TgxTreeListNode* Node, bool Selected) override;
+    bool CanScroll() override;
+    bool CanDblClick() override { return FOptions.Contains(egoDblClick); }
+    void SortNodes(Integer Level, Integer Column, bool Descending) override;
+    void ClearSorting() override;
+    bool CanSortNodes() override { return !IsWindowMode(); }
+    bool IsAutoSort() override { return FOptionsEx.Contains(egoAutoSort) && !IsGridMode(); }
+    bool IsMultiSort() override { return FOptionsEx.Contains(egoMultiSort) && !IsWindowMode(); }
+    bool CanColumnSorting(TgxTreeListColumn* Column) override;
+    void PrepareColumnSort(TgxTreeListColumn* Column) override;
+    void ColumnSortChanged(TgxTreeListColumn* Column) override;
+    void SortingChanged() override;
+
+    // -- the selection store
+    Integer GetSelectedCount() override { return Integer(FSelection.size()); }
+    TgxTreeListNode* GetSelectedNode(Integer Index) override;
+    bool IsNodeSelected(TgxTreeListNode* Node) override;
+    void SetNodeSelected(TgxTreeListNode* Node, bool Value) override;
+    bool CanSelectNode(TgxTreeListNode* Node) override;
+    void ClearSelection() override;
+    void DeleteSelection() override;
+    void SelectNodeRange(TgxTreeListNode* Node1, TgxTreeListNode* Node2) override;
+    void DoSelectedCountChange() override;
+    void BeginSelectionUpdate() override;
+    void EndSelectionUpdate() override;
+    Integer CompareSelectionItems(TgxTreeListNode* Node1, TgxTreeListNode* Node2) override;
+
+    // -- window mode: the buffer rows
+    void UpdateScrollBars() override;
+    bool IsFirstNode(TgxTreeListNode* Node) override;
+    bool IsLastVisibleNode(TgxTreeListNode* Node) override;
+    void GetVertScrollInfo(Integer& Min, Integer& Max, Integer& Page, Integer& Pos) override;
+
+    // Deletes the record of a leaf (the Ctrl+Delete key on one row).
+    void DeleteNodeRecord(TgxTreeListNode* Node);
+
+protected:
+    friend class TgxGridDataLink;
+    friend class TgxDBTreeListColumn;
+
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void WMVScroll(TMessage& Message) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+
+    // -- data link notifications
+    void DataSetChanged();
+    void RecordChanged(TField* Field);
+    void LinkLayoutChanged();
+    void LinkActiveChanged();
+
+    // The walk over the dataset that builds the nodes; OldNodes (sorted by key) are reused.
+    virtual void LoadNodes(std::vector<TgxDBGridNode*>* OldNodes);
+    virtual void DoClearNodeData();
+    virtual void DoRefreshNodeData(TgxTreeListNode* Node);
+    virtual void DoChangeNodeEx();
+
+private:
+    struct TSelectionEntry {
+        TBookmarkStr Bookmark;
+        TgxTreeListNode* Node;
+    };
+    struct TChangeNodeInfo {
+        Variant Id = Null();
+        Integer Level = -1;
+        bool Selected = false;
+    };
+
+    TgxDBGridNode* AsGridNode(TgxTreeListNode* Node) const { return static_cast<TgxDBGridNode*>(Node); }
+    void FindKeyField();
+    void FindPreviewField();
+    Variant CurrentKey();
+    // The position among the siblings (Parent's children, or the top level) where a group node
+    // of Value stands or belongs, searching from position From on; Found tells which.
+    TgxTreeListNode* FindGroupNode(TgxTreeListNode* Parent, const Variant& Value, bool Descending, bool& Found,
+                                   Integer From = 0);
+    TgxDBGridNode* AddGroupNode(TgxTreeListNode* Parent, TgxTreeListNode* Before, TgxDBTreeListColumn* Column,
+                                const Variant& Value, const Variant& Key, Integer RecordIndex);
+    // A group node that takes Column's cell from Leaf.
+    TgxDBGridNode* AddLeafGroupNode(TgxTreeListNode* Parent, TgxTreeListNode* Before, TgxDBTreeListColumn* Column,
+                                    const Variant& Value, TgxDBGridNode* Leaf);
+    // The group value of a leaf for a grouping column.
+    Variant GetLeafGroupValue(TgxDBGridNode* Node, TgxDBTreeListColumn* Column);
+    void UpdateGroupKeys();
+    // The row a reload found at the top before it, made the top row once the nodes are laid out.
+    void RestoreTopNode();
+    void FreeWithEmptyParents(TgxTreeListNode* Node);
+    void Resort();
+    bool CanSmartRefresh();
+    bool CanSmartReload() { return FOptions.Contains(egoSmartReload) && FGroupsChanged && !IsWindowMode(); }
+    void SmartRefreshCurrentRecord();
+    void RefreshNodeInPlace(TgxTreeListNode* Node);
+    TgxTreeListNode* RefreshFocusedNode(TgxTreeListNode* Node);
+    TgxTreeListNode* KeySearch(const Variant& Key, TgxTreeListNode* Exclude);
+    void AddInsertNode(bool AtEnd);
+    void SmartReload();
+    void ApplyGroupIndexes();
+    bool IsTouched(TgxTreeListNode* Node) const;
+    // Another grid on the same dataset is loading or locating.
+    bool OtherGridBusy() const;
+    TChangeNodeInfo TakeChangeNodeInfo();
+    void CompareChangeNodeInfo();
+    bool IsBookmarkSelection() { return FUseBookmarks || IsWindowMode(); }
+    // Where a bookmark is or belongs in the bookmark selection.
+    bool FindBookmark(const TBookmarkStr& Bookmark, Integer& Index);
+    Integer CompareBookmarkStr(const TBookmarkStr& A, const TBookmarkStr& B);
+    Integer NodeSelectionPlace(TgxTreeListNode* Node);
+    void SaveSelection();
+    void DropSavedSelection();
+    // Re-selects a loaded leaf that the saved selection held.
+    void RestoreLeafSelection(TgxDBGridNode* Leaf);
+    bool ConfirmDelete();
+    void InvalidateKeyIndex() { FKeyIndexValid = false; }
+    // Window mode: Read() with the data link's active record at Node's buffer row.
+    template <class F>
+    auto AtBufferRow(TgxTreeListNode* Node, F&& Read) -> decltype(Read());
+    Variant WindowNodeValue(TgxTreeListNode* Node, Integer Column);
+    std::string WindowNodeString(TgxTreeListNode* Node, Integer Column);
+    std::string WindowPreviewText(TgxTreeListNode* Node);
+    TBookmarkStr WindowBookmark(TgxTreeListNode* Node);
+    // Sizes the data link's buffer to the rows that fit and keeps one node per buffer record.
+    void UpdateWindowNodes();
+
+    TgxGridDataLink* FDataLink;
+    std::string FKeyField;
+    TField* FKeyFieldObj = nullptr;
+    TField* FPreviewField = nullptr;
+    std::string FPreviewFieldName;
+    Integer FPreviewMaxLength = 0;
+    bool FDefaultFields = false;
+    bool FGeneratingColumns = false;
+    bool FPartialLoad = false;
+    Integer FPartialLoadBufferCount = 100;
+    bool FUseBookmarks = true;
+    TgxDBGridOptions FOptions = DefaultDBGridOptions;
+    TgxDBGridOptionsEx FOptionsEx = DefaultDBGridOptionsEx;
+
+    bool FLoading = false;
+    bool FLocating = false;
+    bool FLocateEcho = false;
+    bool FInSync = false;
+    bool FMovingByIndex = false;
+    bool FRefreshing = false;
+    bool FSelectAllLoading = false;
+    bool FRegrouping = false;
+    bool FGroupsChanged = false;
+    bool FApplyingGroupIndexes = false;
+    bool FUpdatingColumnField = false;
+    bool FUpdatingWindow = false;
+    Integer FWindowRowCount = 1;
+    Variant FTopKey;
+    Integer FTopLevel = 0;
+    TgxTreeListNode* FTopNodeToRestore = nullptr;
+    Variant FPendingKey = Null();
+    TgxTreeListNode* FPendingNode = nullptr;
+    Integer FRecordCount = 0;
+    Integer FFocusedColumnIndex = -1;
+
+    std::vector<TgxDBTreeListColumn*> FGroupColumns;
+    std::vector<std::string> FSavedGroupFields;
+    Integer FGroupingLock = 0;
+    Integer FSavedMode = 0;
+
+    std::vector<TSelectionEntry> FSelection;
+    std::vector<TBookmarkStr> FSavedSelection;
+    std::vector<Variant> FSavedSelectionKeys;
+    std::vector<TgxTreeListNode*> FTouchedNodes;
+    Integer FSelectionBracket = 0;
+    TChangeNodeInfo FChangeNodeInfo;
+
+    // Key to first leaf, built on demand and dropped on every node change.
+    std::vector<std::pair<Variant, TgxTreeListNode*>> FKeyIndex;
+    bool FKeyIndexValid = false;
+};
+
+class TgxDBGrid : public TCustomgxDBGrid {
+    LUMORA_CLASS(TgxDBGrid, TCustomgxDBGrid)
+public:
+    explicit TgxDBGrid(TComponent* AOwner) : TCustomgxDBGrid(AOwner) {}
+};
+
+// Variant order for the grid: a comparison that fails counts as less; two unassigned values are
+// equal.
+int GridVarCompare(const Variant& A, const Variant& B);
+bool GridVarEquals(const Variant& A, const Variant& B);
