@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/peak_memory.h"
 #include "bench/peer_timing.h"
 #include "framework/backend.h"
 #include "framework/graphics.h"
@@ -29,18 +30,6 @@
 namespace {
 
 using namespace bench;
-
-// The peak resident memory of this process in MiB since the last ResetPeak.
-void ResetPeak() {
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-double PeakMiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::atof(line.c_str() + 6) / 1024;
-    return -1;
-}
 
 }  // namespace
 

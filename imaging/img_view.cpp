@@ -62,6 +62,38 @@ TBrushStyle HatchOf(TImgBackgroundStyle s) {
 
 }  // namespace
 
+void ImgSetViewScrollBar(TWinControl* Control, Integer Bar, Integer Max, Integer Page, Integer Pos) {
+    if (Max < 1) {
+        ShowScrollBar(Control, Bar, false);
+        return;
+    }
+    TScrollInfo si;
+    si.fMask = SIF_RANGE;
+    si.nMin = 0;
+    si.nMax = Page + Max - 1;
+    SetScrollInfo(Control, Bar, si, false);
+    si.fMask = SIF_PAGE;
+    si.nPage = UINT(std::max(Page, 0));
+    SetScrollInfo(Control, Bar, si, true);
+    si.fMask = SIF_POS;
+    si.nPos = Pos;
+    SetScrollInfo(Control, Bar, si, false);
+    ShowScrollBar(Control, Bar, true);
+}
+
+bool ImgScrollTarget(const TMessage& Message, Integer Current, Integer Page, Integer Max, Int64& Target) {
+    switch (ScrollCode(Message)) {
+    case SB_LINEUP: Target = Int64(Current) - 1; return true;
+    case SB_LINEDOWN: Target = Int64(Current) + 1; return true;
+    case SB_PAGEUP: Target = Int64(Current) - Page; return true;
+    case SB_PAGEDOWN: Target = Int64(Current) + Page; return true;
+    case SB_THUMBTRACK: Target = ScrollPos(Message); return true;
+    case SB_TOP: Target = 0; return true;
+    case SB_BOTTOM: Target = Max; return true;
+    default: return false;  // the final thumb position and the end of scrolling change nothing
+    }
+}
+
 // ---- TImgView --------------------------------------------------------------------------------
 
 TImgView::TImgView(TComponent* AOwner) : TCustomControl(AOwner), FBackground(clBtnFace) {
@@ -363,26 +395,10 @@ void TImagoView::UpdateLayout() {
                 lowered = true;
             }
             if (lowered) DoViewChange(0);
-            auto bar = [this](Integer which, Integer max, Integer page, Integer pos) {
-                if (max < 1) {
-                    ShowScrollBar(this, which, false);
-                    return;
-                }
-                TScrollInfo si;
-                si.fMask = SIF_RANGE;
-                si.nMin = 0;
-                si.nMax = page + max - 1;
-                SetScrollInfo(this, which, si, false);
-                si.fMask = SIF_PAGE;
-                si.nPage = UINT(std::max(page, 0));
-                SetScrollInfo(this, which, si, true);
-                si.fMask = SIF_POS;
-                si.nPos = pos;
-                SetScrollInfo(this, which, si, false);
-                ShowScrollBar(this, which, true);
-            };
-            if (FScrollBars == ssHorizontal || FScrollBars == ssBoth) bar(SB_HORZ, mx, clientW, FViewX);
-            if (FScrollBars == ssVertical || FScrollBars == ssBoth) bar(SB_VERT, my, clientH, FViewY);
+            if (FScrollBars == ssHorizontal || FScrollBars == ssBoth)
+                ImgSetViewScrollBar(this, SB_HORZ, mx, clientW, FViewX);
+            if (FScrollBars == ssVertical || FScrollBars == ssBoth)
+                ImgSetViewScrollBar(this, SB_VERT, my, clientH, FViewY);
             if (FSizedInUpdate || clientW != GetClientWidth() || clientH != GetClientHeight()) continue;
             if (FSelected) FSelection->Visible = true;
         }
@@ -622,24 +638,12 @@ void TImagoView::WMSize(TMessage& Message) {
 void TImagoView::WMEraseBkgnd(TMessage& Message) { Message.Result = 1; }
 
 void TImagoView::ScrollMessage(TMessage& Message, bool Vertical) {
-    const Integer current = Vertical ? FViewY : FViewX;
-    const Integer page = Vertical ? GetClientHeight() : GetClientWidth();
+    Integer mx, my;
+    GetMaxViewXY(mx, my);
     Int64 target;
-    switch (ScrollCode(Message)) {
-    case SB_LINEUP: target = Int64(current) - 1; break;
-    case SB_LINEDOWN: target = Int64(current) + 1; break;
-    case SB_PAGEUP: target = Int64(current) - page; break;
-    case SB_PAGEDOWN: target = Int64(current) + page; break;
-    case SB_THUMBTRACK: target = ScrollPos(Message); break;
-    case SB_TOP: target = 0; break;
-    case SB_BOTTOM: {
-        Integer mx, my;
-        GetMaxViewXY(mx, my);
-        target = Vertical ? my : mx;
-        break;
-    }
-    default: return;  // the final thumb position and the end of scrolling change nothing
-    }
+    if (!ImgScrollTarget(Message, Vertical ? FViewY : FViewX, Vertical ? GetClientHeight() : GetClientWidth(),
+                         Vertical ? my : mx, target))
+        return;
     const Integer v = Integer(std::clamp<Int64>(target, -kMaxZoomed, kMaxZoomed));
     if (Vertical)
         SetViewY(v);

@@ -17,6 +17,13 @@
 
 class TTimer;
 
+// A view's scroll bar for an origin that runs from 0 to Max over a client extent Page: hidden
+// when Max is below 1, else ranging 0..Page + Max - 1 with the thumb at Pos, and shown.
+void ImgSetViewScrollBar(TWinControl* Control, Integer Bar, Integer Max, Integer Page, Integer Pos);
+// The origin a view's scroll message asks for, from the origin now, the page step and the largest
+// origin; false for the messages that move nothing (the final thumb position, the end of a scroll).
+bool ImgScrollTarget(const TMessage& Message, Integer Current, Integer Page, Integer Max, Int64& Target);
+
 // ---------------------------------------------------------------------------------------------
 // TImgView
 
