@@ -68,7 +68,7 @@ Result Run(int Count) {
     std::vector<int> keys(Lookups);
     for (int& key : keys) key = 1 + int(rng() % unsigned(Count));
     Result r;
-    r.Load = bench::Best(3, [&] {
+    r.Load = bench::Best(2, [&] {
         bench::Table table;
         table.Fill(rows);
         table.T->First();
