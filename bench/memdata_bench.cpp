@@ -19,41 +19,14 @@
 #include <string>
 #include <vector>
 
-#include "dbgrid/mem_data.h"
-#include "framework/date_time.h"
+#include "bench/file_table.h"
+
+using namespace bench;
 
 namespace {
 
 constexpr int RowCount = 100000;
 constexpr int LocateCount = 200;
-constexpr int FileTypes = 7;
-
-struct Row {
-    int FileID, PathID, LMFileType, FileSize, StorageMethod;
-    std::string Filename, Path, Extension;
-    double FileDate;
-};
-
-std::vector<Row> MakeRows() {
-    std::mt19937 rng(2024);
-    const char* extensions[] = {"jpg", "png", "gif", "txt", "mp3", "avi", "htm"};
-    const std::string letters = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ_0123456789";
-    std::vector<Row> rows(RowCount);
-    for (int i = 0; i < RowCount; ++i) {
-        Row& r = rows[i];
-        int type = static_cast<int>(rng() % FileTypes);
-        std::string stem;
-        for (int n = 6 + static_cast<int>(rng() % 14); n > 0; --n) stem += letters[rng() % letters.size()];
-        r.Extension = extensions[type];
-        r.Filename = stem + "." + r.Extension;
-        r.Path = "/home/user/Pictures/" + std::to_string(2000 + i / 5000) + "/folder_" + std::to_string(i / 500) + "/";
-        r.FileID = r.PathID = r.StorageMethod = -5;
-        r.LMFileType = type;
-        r.FileSize = static_cast<int>(rng() % 5000000);
-        r.FileDate = EncodeDate(2020, 1, 1) + (rng() % 1500) + (rng() % 86400) / 86400.0;
-    }
-    return rows;
-}
 
 double Ms(const std::function<void()>& Work) {
     auto start = std::chrono::steady_clock::now();
@@ -70,56 +43,6 @@ double BestOf(int Runs, const std::function<double()>& Run) {
 void Report(const char* Name, double Ours, double Peer) {
     std::printf("%s: ours %.2f ms, SQLite %.2f ms, ratio %.3f\n", Name, Ours, Peer, Ours / Peer);
 }
-
-// ---- the memory table ----
-
-struct Table {
-    TComponent* Owner = new TComponent(nullptr);
-    TgxMemData* T = new TgxMemData(Owner);
-    TAutoIncField* KeyID;
-    TIntegerField *FileID, *PathID, *LMFileType, *FileSize, *StorageMethod;
-    TStringField *Filename, *Path, *OriginalExtension;
-    TDateTimeField* FileDate;
-
-    template <class F>
-    F* Add(const char* Name, Integer Size = 0) {
-        auto* f = new F(Owner);
-        f->SetFieldName(Name);
-        if (Size) f->SetSize(Size);
-        f->SetDataSet(T);
-        return f;
-    }
-    Table() {
-        KeyID = Add<TAutoIncField>("KeyID");
-        FileID = Add<TIntegerField>("FileID");
-        Filename = Add<TStringField>("Filename", 100);
-        PathID = Add<TIntegerField>("PathID");
-        Path = Add<TStringField>("Path", 250);
-        OriginalExtension = Add<TStringField>("OriginalExtension", 5);
-        LMFileType = Add<TIntegerField>("LMFileType");
-        FileDate = Add<TDateTimeField>("FileDate");
-        FileSize = Add<TIntegerField>("FileSize");
-        StorageMethod = Add<TIntegerField>("StorageMethod");
-        T->Open();
-    }
-    ~Table() { Owner->Free(); }
-
-    void Fill(const std::vector<Row>& Rows) {
-        for (const Row& r : Rows) {
-            T->Append();
-            FileID->SetAsInteger(r.FileID);
-            Filename->SetAsString(r.Filename);
-            PathID->SetAsInteger(r.PathID);
-            Path->SetAsString(r.Path);
-            OriginalExtension->SetAsString(r.Extension);
-            LMFileType->SetAsInteger(r.LMFileType);
-            FileDate->SetAsDateTime(r.FileDate);
-            FileSize->SetAsInteger(r.FileSize);
-            StorageMethod->SetAsInteger(r.StorageMethod);
-            T->Post();
-        }
-    }
-};
 
 // ---- SQLite ----
 
@@ -170,7 +93,7 @@ struct Sql {
 }  // namespace
 
 int main() {
-    std::vector<Row> rows = MakeRows();
+    std::vector<Row> rows = MakeRows(RowCount);
     std::vector<int> keys;
     std::mt19937 rng(99);
     for (int i = 0; i < LocateCount; ++i) keys.push_back(1 + static_cast<int>(rng() % RowCount));

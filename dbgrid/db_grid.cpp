@@ -352,12 +352,12 @@ void TCustomgxDBGrid::RefreshNodes() {
                 }
                 std::vector<TgxDBGridNode*> old;
                 if (GetCount() > 0 && GetItem(0)->GetCount() > 0) {
-                    for (TgxTreeListNode* n = GetFirstNode(); n; n = n->GetNext()) {
+                    WalkNodes([&](TgxTreeListNode* n) {
                         if (n->GetCount() > 0)
                             AsGridNode(n)->GroupSummaryAssigned = false;
                         else
                             old.push_back(AsGridNode(n));
-                    }
+                    });
                     std::stable_sort(old.begin(), old.end(), [](TgxDBGridNode* A, TgxDBGridNode* B) {
                         return GridVarCompare(A->KeyValue, B->KeyValue) < 0;
                     });
@@ -469,7 +469,6 @@ void TCustomgxDBGrid::LoadNodes(std::vector<TgxDBGridNode*>* OldNodes) {
         const bool wasBOF = dataSet->GetBOF(), wasEOF = dataSet->GetEOF();
         dataSet->First();
         DoClearNodeData();
-        const bool bookmarkSelection = IsBookmarkSelection();
         while (!dataSet->GetEOF()) {
             TgxTreeListNode* parent = nullptr;
             for (TgxDBTreeListColumn* column : FGroupColumns) {
@@ -502,7 +501,7 @@ void TCustomgxDBGrid::LoadNodes(std::vector<TgxDBGridNode*>* OldNodes) {
             if (!leaf) leaf = AsGridNode(parent ? parent->AddChild() : Add());
             leaf->GroupValue = Null();
             LoadNodeData(leaf);
-            if (bookmarkSelection || IsPartialLoadMode()) leaf->Bookmark = dataSet->GetBookmarkStr();
+            leaf->Bookmark = dataSet->GetBookmarkStr();
             leaf->RecordIndex = counter;
             DoRefreshNodeData(leaf);
             if (FSelectAllLoading)
@@ -560,8 +559,9 @@ void TCustomgxDBGrid::SmartReload() {
     // Flatten: the leaves go back to the top level in order, the group nodes go.
     if (GetCount() > 0 && GetItem(0)->GetCount() > 0) {
         std::vector<TgxTreeListNode*> leaves;
-        for (TgxTreeListNode* n = GetFirstNode(); n; n = n->GetNext())
+        WalkNodes([&](TgxTreeListNode* n) {
             if (n->GetCount() == 0) leaves.push_back(n);
+        });
         // Back in the dataset's order, so that every group lists its leaves in that order again.
         std::stable_sort(leaves.begin(), leaves.end(), [&](TgxTreeListNode* A, TgxTreeListNode* B) {
             return AsGridNode(A)->RecordIndex < AsGridNode(B)->RecordIndex;
@@ -626,8 +626,9 @@ Variant TCustomgxDBGrid::GetLeafGroupValue(TgxDBGridNode* Node, TgxDBTreeListCol
 void TCustomgxDBGrid::UpdateGroupKeys() {
     // Bottom-up: a group node's children are settled before it.
     std::vector<TgxTreeListNode*> groups;
-    for (TgxTreeListNode* n = GetFirstNode(); n; n = n->GetNext())
+    WalkNodes([&](TgxTreeListNode* n) {
         if (n->GetCount() > 0) groups.push_back(n);
+    });
     for (auto it = groups.rbegin(); it != groups.rend(); ++it) {
         auto* group = AsGridNode(*it);
         auto* first = AsGridNode(group->GetFirstChild());
@@ -650,8 +651,11 @@ void TCustomgxDBGrid::LoadNodeData(TgxTreeListNode* Node) {
         if (column && column->GetField()) LoadCellData(Node, column);
     }
     TgxDBGridNode* node = AsGridNode(Node);
-    node->KeyValue = CurrentKey();
-    InvalidateKeyIndex();
+    Variant key = CurrentKey();
+    if (!(node->KeyValue.VarType() == key.VarType() && GridVarEquals(node->KeyValue, key))) {
+        node->KeyValue = std::move(key);
+        InvalidateKeyIndex();
+    }
     if (!FPreviewField) return;
     try {
         std::string text;
@@ -771,18 +775,22 @@ void TCustomgxDBGrid::GetPreviewText(TgxTreeListNode* Node, std::string& Text) {
 
 // ---- finding nodes by key ---------------------------------------------------------------------
 
+void TCustomgxDBGrid::BuildKeyIndex() {
+    if (FKeyIndexValid) return;
+    FKeyIndex.clear();
+    FKeyIndex.reserve(size_t(GetCount()));
+    WalkNodes([&](TgxTreeListNode* n) {
+        if (n->GetCount() == 0) FKeyIndex.emplace_back(AsGridNode(n)->KeyValue, n);
+    });
+    // Stable: among equal keys the first leaf in tree order comes first.
+    std::stable_sort(FKeyIndex.begin(), FKeyIndex.end(),
+                     [](const auto& A, const auto& B) { return GridVarCompare(A.first, B.first) < 0; });
+    FKeyIndexValid = true;
+}
+
 TgxTreeListNode* TCustomgxDBGrid::FindNodeByKeyValue(const Variant& Value) {
     if (IsWindowMode()) return nullptr;
-    if (!FKeyIndexValid) {
-        FKeyIndex.clear();
-        FKeyIndex.reserve(size_t(GetCount()));
-        for (TgxTreeListNode* n = GetFirstNode(); n; n = n->GetNext())
-            if (n->GetCount() == 0) FKeyIndex.emplace_back(AsGridNode(n)->KeyValue, n);
-        // Stable: among equal keys the first leaf in tree order comes first.
-        std::stable_sort(FKeyIndex.begin(), FKeyIndex.end(),
-                         [](const auto& A, const auto& B) { return GridVarCompare(A.first, B.first) < 0; });
-        FKeyIndexValid = true;
-    }
+    BuildKeyIndex();
     auto it = std::lower_bound(FKeyIndex.begin(), FKeyIndex.end(), Value,
                                [](const auto& Entry, const Variant& V) { return GridVarCompare(Entry.first, V) < 0; });
     if (it != FKeyIndex.end() && GridVarEquals(it->first, Value)) return it->second;

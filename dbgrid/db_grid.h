@@ -512,6 +512,28 @@ private:
     void RestoreLeafSelection(TgxDBGridNode* Leaf);
     bool ConfirmDelete();
     void InvalidateKeyIndex() { FKeyIndexValid = false; }
+    // Every node in depth-first order (a node before its children), by child positions: walking
+    // by sibling links would search each sibling list again.
+    template <class F>
+    void WalkNodes(F&& Visit) {
+        std::vector<std::pair<TgxTreeListNode*, Integer>> stack;
+        for (Integer i = 0; i < GetCount(); ++i) {
+            stack.emplace_back(GetItem(i), 0);
+            Visit(GetItem(i));
+            while (!stack.empty()) {
+                auto& [node, next] = stack.back();
+                if (next >= node->GetCount()) {
+                    stack.pop_back();
+                    continue;
+                }
+                TgxTreeListNode* child = node->GetItem(next++);
+                Visit(child);
+                stack.emplace_back(child, 0);
+            }
+        }
+    }
+    // The key map, built when it is not valid.
+    void BuildKeyIndex();
     // Window mode: Read() with the data link's active record at Node's buffer row.
     template <class F>
     auto AtBufferRow(TgxTreeListNode* Node, F&& Read) -> decltype(Read());

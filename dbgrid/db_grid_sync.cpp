@@ -233,8 +233,19 @@ void TCustomgxDBGrid::DataSetChanged() {
 }
 
 TgxTreeListNode* TCustomgxDBGrid::KeySearch(const Variant& Key, TgxTreeListNode* Exclude) {
-    for (TgxTreeListNode* n = GetFirstNode(); n; n = n->GetNext())
-        if (n != Exclude && GridVarEquals(AsGridNode(n)->KeyValue, Key)) return n;
+    // The first node in tree order (a node before its children) whose key is Key: the outermost
+    // of the group nodes that carry the key of the first such leaf, or that leaf.
+    BuildKeyIndex();
+    auto it = std::lower_bound(FKeyIndex.begin(), FKeyIndex.end(), Key,
+                               [](const auto& Entry, const Variant& V) { return GridVarCompare(Entry.first, V) < 0; });
+    for (; it != FKeyIndex.end() && GridVarEquals(it->first, Key); ++it) {
+        std::vector<TgxTreeListNode*> chain{it->second};
+        for (TgxTreeListNode* p = it->second->GetParent(); p && GridVarEquals(AsGridNode(p)->KeyValue, Key);
+             p = p->GetParent())
+            chain.push_back(p);
+        for (auto n = chain.rbegin(); n != chain.rend(); ++n)
+            if (*n != Exclude) return *n;
+    }
     return nullptr;
 }
 
@@ -308,8 +319,8 @@ void TCustomgxDBGrid::RefreshNodeInPlace(TgxTreeListNode* Node) {
             }
             Resort();
             UpdateGroupKeys();
+            InvalidateKeyIndex();
         }
-        InvalidateKeyIndex();
     });
 }
 

@@ -1,0 +1,142 @@
+// The data-aware grid over a memory table with the file-table fields, 100,000 records against
+// 10,000, with the file grid's options:
+//   load      binding the table (every record a node) and paging to the end by the scroll bar,
+//             painting each page: at most 12 times
+//   find      1,000 FindNodeByKeyValue of random keys, per key, the key map already built (it is
+//             built once after the nodes change): at most 2 times
+//   locate    1,000 Locate moves of the table, each followed by the grid: at most 12 times
+//   memory    heap bytes per record the grid's nodes take, beside a QStandardItemModel holding
+//             the same cell texts: at most 1.5 times
+// Each time is the best of a few runs.
+
+#include <malloc.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "bench/file_table.h"
+#include "bench/peer_timing.h"
+#include "dbgrid/db_grid.h"
+#include "framework/forms.h"
+#include "framework/qt/bench/model_peer.h"
+#include "framework/testing/ui_test.h"
+
+namespace {
+
+constexpr int Small = 10000;
+constexpr int Large = 100000;
+constexpr int Lookups = 1000;
+const char* const Columns[] = {"Filename", "Path", "OriginalExtension", "LMFileType", "FileDate", "FileSize"};
+
+struct Result {
+    double Load = 0, Find = 0, Locate = 0;
+    double BytesPerRecord = 0, PeerBytesPerRecord = 0;
+};
+
+struct Grid {
+    TForm* Form = new TForm(nullptr);
+    TDataSource* Source = new TDataSource(Form);
+    TgxDBGrid* G = new TgxDBGrid(Form);
+
+    Grid() {
+        Form->SetBounds(0, 0, 800, 600);
+        G->SetParent(Form);
+        G->SetAlign(alClient);
+        G->SetOptions({egoColumnSizing, egoColumnMoving, egoTabThrough, egoMultiSelect, egoCanNavigation,
+                       egoLoadAllRecords, egoExtMultiSelect, egoUseLocate, egoSmartReload, egoSmartRefresh,
+                       egoSeekDetail, egoImmediateEditor, egoCanDelete});
+        G->SetUseBookmarks(false);
+        for (const char* field : Columns) {
+            auto* column = static_cast<TgxDBGridColumn*>(G->CreateColumn(TgxDBGridColumn::StaticClass(), Form));
+            column->SetFieldName(field);
+        }
+        G->SetKeyField("KeyID");
+        uitest::ShowForm(Form);
+    }
+    ~Grid() {
+        Form->Free();
+        uitest::ProcessEvents();
+    }
+};
+
+Result Run(int Count) {
+    const std::vector<bench::Row> rows = bench::MakeRows(Count);
+    std::mt19937 rng(11);
+    std::vector<int> keys(Lookups);
+    for (int& key : keys) key = 1 + int(rng() % unsigned(Count));
+    Result r;
+    r.Load = bench::Best(2, [&] {
+        bench::Table table;
+        table.Fill(rows);
+        table.T->First();
+        Grid grid;
+        grid.Source->SetDataSet(table.T);
+        const auto t0 = bench::Clock::now();
+        grid.G->SetDataSource(grid.Source);
+        for (Integer top = -1; top != grid.G->GetTopIndex();) {
+            top = grid.G->GetTopIndex();
+            grid.G->Perform(WM_VSCROLL, SB_PAGEDOWN, 0);
+            grid.G->Update();
+        }
+        r.Load = bench::Ms(t0, bench::Clock::now());
+        if (grid.G->GetAbsoluteCount() != Count)
+            std::fprintf(stderr, "loaded %d of %d\n", grid.G->GetAbsoluteCount(), Count);
+    });
+
+    bench::Table table;
+    table.Fill(rows);
+    table.T->First();
+    Grid grid;
+    grid.Source->SetDataSet(table.T);
+    const size_t before = mallinfo2().uordblks;
+    grid.G->SetDataSource(grid.Source);
+    r.BytesPerRecord = double(mallinfo2().uordblks - before) / Count;
+    std::vector<std::vector<std::string>> texts;
+    texts.reserve(size_t(Count));
+    for (Integer i = 0; i < grid.G->GetCount(); ++i) {
+        std::vector<std::string> row;
+        for (Integer c = 0; c < grid.G->GetColumnCount(); ++c) row.push_back(grid.G->GetItem(i)->GetString(c));
+        texts.push_back(std::move(row));
+    }
+    r.PeerBytesPerRecord = double(lumora_bench::QtStandardModelBytes(texts)) / Count;
+
+    grid.G->FindNodeByKeyValue(Variant(1));  // builds the key map
+    long found = 0;
+    r.Find = bench::Best(5, [&] {
+        for (int key : keys) found += grid.G->FindNodeByKeyValue(Variant(key)) != nullptr;
+    });
+    if (found != 5L * Lookups) std::fprintf(stderr, "found %ld keys of %d\n", found, 5 * Lookups);
+    r.Locate = bench::Best(3, [&] {
+        for (int key : keys) table.T->Locate("KeyID", Variant(key), {});
+    });
+    return r;
+}
+
+bool Line(const char* What, double Large, double Small, double Limit, const char* Unit = "ms") {
+    const double ratio = Large / Small;
+    std::printf("dbgrid_%s_100000: ours %.2f %s, dbgrid_%s_10000 %.2f %s, ratio %.2f (at most %.1f) %s\n", What, Large,
+                Unit, What, Small, Unit, ratio, Limit, ratio <= Limit ? "met" : "NOT met");
+    return ratio <= Limit;
+}
+
+}  // namespace
+
+int main() {
+    uitest::Start();
+    Run(1000);  // warm up
+    const Result small = Run(Small);
+    const Result large = Run(Large);
+    bool met = Line("load_and_page", large.Load, small.Load, 12);
+    met &= Line("find_1000_keys", large.Find, small.Find, 2);
+    met &= Line("locate_1000", large.Locate, small.Locate, 12);
+    const double ratio = large.BytesPerRecord / large.PeerBytesPerRecord;
+    std::printf(
+        "dbgrid_memory_per_record_100000: ours %.0f bytes, QStandardItemModel %.0f bytes, ratio %.2f (at most "
+        "1.5) %s\n",
+        large.BytesPerRecord, large.PeerBytesPerRecord, ratio, ratio <= 1.5 ? "met" : "NOT met");
+    met &= ratio <= 1.5;
+    return met ? 0 : 1;
+}
