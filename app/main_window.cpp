@@ -713,6 +713,12 @@ std::string TfrmMain::fixpath(const std::string& Path, bool AddSlash) {
     return FixPath(Path, AddSlash, ProgramFolder, Settings.CDRomDrive);
 }
 
+bool TfrmMain::IgnoreFileType(const std::string& FileName) {
+    const std::string name = UpperCase(FileName);
+    if (!Settings.ShowShortcuts && ExtractFileExt(name) == ".LNK") return true;
+    return !Settings.ShowTHBFiles && name.find("_THB.") != std::string::npos;
+}
+
 std::string TfrmMain::GetPathInfo(const std::string& Path, bool InfoPart) { return ::GetPathInfo(Path, InfoPart); }
 
 std::string TfrmMain::WildcardPathToPath(const std::string& Path) {

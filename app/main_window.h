@@ -140,6 +140,9 @@ public:
     void SetTabToMode(Integer AMode);
     void SetDirTreePath(const std::string& Path);
     const std::string& GetDirTreePath() const { return FDirTreePath; }
+    // True for a file the folder listing skips (compared upper-cased): a shortcut (".LNK")
+    // unless "ShowShortcuts", a name containing "_THB." unless "ShowTHBFiles".
+    bool IgnoreFileType(const std::string& FileName);
 
     // What reading the settings asks of the format records: whether a stored text is a record
     // (empty: every text that parses is taken) and resetting the seven records to their defaults,

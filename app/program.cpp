@@ -24,6 +24,16 @@ void InstallFormatRecordHooks() {
     };
 }
 
+// The data module reaches the main window's browse mode, listing settings and message handling.
+void InstallTempDBHooks() {
+    TTempDBHooks& hooks = dmTempDB->Hooks;
+    hooks.BrowseMode = [] { return frmMain ? frmMain->Mode : 0; };
+    hooks.IgnoreFileType = [](const std::string& Name) { return frmMain && frmMain->IgnoreFileType(Name); };
+    hooks.ShowHiddenFiles = [] { return frmMain && frmMain->Settings.ShowHiddenFiles; };
+    hooks.ShowSystemFiles = [] { return frmMain && frmMain->Settings.ShowSystemFiles; };
+    hooks.ProcessMessages = [] { Application->ProcessMessages(); };
+}
+
 }  // namespace
 
 void CreateProgramForms() {
@@ -36,6 +46,7 @@ void CreateProgramForms() {
     dlgSplash_LM->Update();
     Application->CreateForm(dlgOpenDirectory);
     dmTempDB = Create<TdmTempDB>(Application);
+    InstallTempDBHooks();
 }
 
 void FreeProgramForms() {

@@ -458,3 +458,24 @@ TEST(Balance, PanAndVolumeFromTheTwoChannelsAndBack) {
     EXPECT_TRUE(LeftRightToPanVolume(65535, 1, 32767, pan, volume));
     EXPECT_EQ(pan, -32766);
 }
+
+TEST_F(StartupTest, TheDataModuleListsWithTheMainWindowsModeAndSettings) {
+    Start();
+    const TTempDBHooks& hooks = dmTempDB->Hooks;
+    ASSERT_TRUE(hooks.BrowseMode && hooks.IgnoreFileType && hooks.ShowHiddenFiles && hooks.ShowSystemFiles);
+    EXPECT_EQ(hooks.BrowseMode(), frmMain->Mode);
+    struct Case {
+        const char* Name;
+        bool ShowShortcuts, ShowTHBFiles, Ignored;
+    };
+    for (const Case& c : {Case{"a.lnk", false, false, true}, Case{"A.LNK", true, false, false},
+                          Case{"x_thb.jpg", false, false, true}, Case{"x_THB.jpg", false, true, false},
+                          Case{"x_THBjpg", false, false, false}, Case{"lnk.jpg", false, false, false}}) {
+        frmMain->Settings.ShowShortcuts = c.ShowShortcuts;
+        frmMain->Settings.ShowTHBFiles = c.ShowTHBFiles;
+        EXPECT_EQ(frmMain->IgnoreFileType(c.Name), c.Ignored) << c.Name;
+        EXPECT_EQ(hooks.IgnoreFileType(UpperCase(c.Name)), c.Ignored) << c.Name;
+    }
+    frmMain->Settings.ShowHiddenFiles = true;
+    EXPECT_TRUE(hooks.ShowHiddenFiles());
+}
