@@ -7,6 +7,7 @@
 //                               gradient_bars.png, hsv_box.png and rulers.png
 //     mview_demo                shows the controls in a window
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -218,6 +219,8 @@ int main(int argc, char** argv) {
         // The bars and the rulers, each as the form shows it.
         uitest::TCapture all = uitest::Capture(form);
         auto crop = [&](Integer x0, Integer y0, Integer x1, Integer y1, const char* name) {
+            x1 = std::min(x1, all.Width);
+            y1 = std::min(y1, all.Height);
             uitest::TCapture part;
             part.Width = x1 - x0;
             part.Height = y1 - y0;

@@ -132,6 +132,16 @@ void TImagoMView::StoreBitmap(Integer Index, TBitmap* Bitmap) {
     TEntry& image = FImages[Index];
     FreeCache(image);
     if (!Bitmap) return;
+    // Packed images are 24-bit or 1-bit: other formats are drawn into a 24-bit copy first.
+    std::unique_ptr<TBitmap> wide;
+    const TPixelFormat format = Bitmap->GetPixelFormat();
+    if (format != pf24bit && format != pf1bit && Bitmap->GetWidth() > 0 && Bitmap->GetHeight() > 0) {
+        wide.reset(new TBitmap());
+        wide->SetPixelFormat(pf24bit);
+        wide->SetSize(Bitmap->GetWidth(), Bitmap->GetHeight());
+        wide->GetCanvas()->Draw(0, 0, Bitmap);
+        Bitmap = wide.get();
+    }
     if (FStoreType == ietThumb) {
         Integer w, h;
         FitSize(Bitmap->GetWidth(), Bitmap->GetHeight(), FThumbWidth, FThumbHeight - FBottomGap - FUpperGap, w, h);

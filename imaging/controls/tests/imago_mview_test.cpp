@@ -211,6 +211,19 @@ TEST_F(ImagoMViewTest, HoldingDecodesAndTheLastReleasePacks) {
     EXPECT_NE(View->GetImageDIB(0), nullptr);
 }
 
+TEST_F(ImagoMViewTest, BitmapsOfOtherFormatsArePackedAs24Bit) {
+    Bmp source(new TBitmap());
+    source->SetPixelFormat(pf32bit);
+    source->SetSize(4, 2);
+    source->GetCanvas()->GetBrush()->SetColor(TColor(0x3060C0));
+    source->GetCanvas()->FillRect(Rect(0, 0, 4, 2));
+    View->SetImage(View->AppendImage(), source.get());
+    TBitmap* b = View->GetBitmap();
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->GetPixelFormat(), pf24bit);
+    EXPECT_EQ(Px(b, 3, 1), ImgRGB(0xC0, 0x60, 0x30));
+}
+
 TEST_F(ImagoMViewTest, ThumbnailsAreStoredAtTheCellSize) {
     View->SetStoreType(ietThumb);
     View->SetThumbWidth(40);
