@@ -43,7 +43,7 @@ public:
     UINT GetFormat(int Index);
 
     std::string GetAsText();
-    void SetAsText(const std::string& Value);
+    void SetAsText(std::string Value);
     // The block of a format: CF_DIB is a packed DIB (BITMAPINFOHEADER, colour table, rows).
     std::vector<uint8_t> GetAsBytes(UINT Format);
     void SetAsBytes(UINT Format, const std::vector<uint8_t>& Data);

@@ -232,6 +232,11 @@ bool TDragManager::KeyDown(Word Key) {
         EndDrag(false);
         return true;
     }
+    // The keypad's plus and minus go to the source (a tree expands or collapses what it is over).
+    if (gDrag.Active && (Key == VK_ADD || Key == VK_SUBTRACT)) {
+        if (auto* source = dynamic_cast<TWinControl*>(gDrag.Source)) source->Perform(WM_KEYDOWN, Key, 0);
+        return true;
+    }
     return gDrag.Active;
 }
 

@@ -569,6 +569,7 @@ TCustomgxTreeList::TCustomgxTreeList(TComponent* AOwner)
     SetColor(clWindow);
     SetParentColor(false);
     SetTabStop(true);
+    LoadTreeListCursors();
     FPreviewFont->SetColor(clBlue);
     for (TFont* font : {FBandFont, FHeaderFont, FPreviewFont})
         font->OnChange = [this](TObject* Sender) { PanelFontChanged(Sender); };

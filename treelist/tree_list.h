@@ -169,6 +169,9 @@ Integer CompareNodePointers(const TgxTreeListNode* Node1, const TgxTreeListNode*
 // Tree order of two nodes of one list: an ancestor before its descendants, else the order of the
 // two ancestors that are siblings (negative, 0 or positive).
 Integer CompareNodesByPosition(const TgxTreeListNode* A, const TgxTreeListNode* B);
+// Puts the tree list's cursors (the delete cursor -1124, the panning cursors -1131 to -1137) into
+// the screen's cursor table, once.
+void LoadTreeListCursors();
 
 class TStrings;
 class TImageList;
@@ -382,6 +385,8 @@ public:
     TgxTreeListNode* GetPressedNode() const { return FPressedNode; }
     TgxTreeListNode* GetDragNode() const { return FDragNode; }
     TgxTreeListState GetState() const { return FState; }
+    // The middle-button panning mode runs.
+    bool IsPanning() const { return FPanning; }
 
     // -- update and selection brackets
     void BeginUpdate();
@@ -1192,6 +1197,11 @@ protected:
     Integer GetScrollDistance(Integer Rows);
     void ScrollVert(Integer DY);
     void ScrollHorz(Integer DX);
+    // Middle-button panning from the screen point Origin: a round window of arrows there, the
+    // cursor showing the direction, and line scrolls at a speed growing with the distance, until
+    // Esc, a click, or a middle release once the mouse has left the still zone. Other windows go
+    // on working meanwhile. False when the list was freed meanwhile.
+    bool DoMousePanning(TPoint Origin);
     // Height of the rows area.
     Integer GetRowsHeight();
     // The parts of a displayed row; the rectangle of a header item's cell in it (the first cell of
@@ -1403,8 +1413,9 @@ private:
     bool FLockedLine = false;
     // The screen point of the last move of a band or header drag.
     TPoint FDragPoint;
-    // Middle-button panning runs.
+    // Middle-button panning runs, with this cursor.
     bool FPanning = false;
+    TCursor FPanningCursor = 0;
     // Binds the editor to the focused cell and shows it there (only while IsEditing).
     void ShowEditorWindow(bool Focus);
     // Writes the text back, forgets the cell and hides the editor.

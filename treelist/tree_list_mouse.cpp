@@ -124,6 +124,14 @@ void TCustomgxTreeList::WndProc(TMessage& Message) {
         MoveDragBandOrHeader(ClientToScreen(TPoint{int16_t(LOWORD(Message.LParam)), int16_t(HIWORD(Message.LParam))}));
         return;
     }
+    if (msg == WM_KEYDOWN && (Message.WParam == VK_ADD || Message.WParam == VK_SUBTRACT) &&
+        GetDragMode() == dmAutomatic && Dragging() && TDragManager::Active() && TDragManager::DragObject()) {
+        // The node under the dragged image opens or closes.
+        const TgxTreeListHitInfo hit = GetHitInfo(ScreenToClient(TDragManager::DragObject()->GetDragPos()));
+        if (hit.Node && (NodeHasChildren(hit.Node) || hit.Node->GetHasChildren()))
+            hit.Node->SetExpanded(Message.WParam == VK_ADD);
+        return;
+    }
     if ((msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) && GetDragMode() == dmAutomatic &&
         !GetComponentState().Contains(csDesigning) && !Dragging()) {
         // The drag starts in MouseMove once the press moved past the threshold.
@@ -144,6 +152,7 @@ void TCustomgxTreeList::WMLButtonDown(TMessage& Message) {
 
 void TCustomgxTreeList::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
     bool handled = false;
+    bool pan = false;
     InSelectionBracket([&] {
         if (FState == tsEditing && FInplaceEditor && !FInplaceEditor->NeedsValidation()) HideEditorAndFocus();
         FCtrlShiftClicked = false;
@@ -304,8 +313,10 @@ void TCustomgxTreeList::MouseDown(TMouseButton Button, TShiftState Shift, Intege
         if (Button == mbLeft && dbl &&
             (hit.HitCode == hcNowhere || (hit.HitCode >= hcButton && hit.HitCode <= hcOutside)) && CanDblClick())
             DblClick();
+        pan = Button == mbMiddle && FState == tsNormal;
     });
     if (handled) return;
+    if (pan && !DoMousePanning(ClientToScreen(TPoint{X, Y}))) return;
     TCustomgxContainer::MouseDown(Button, Shift, X, Y);
 }
 
@@ -528,6 +539,11 @@ void TCustomgxTreeList::CMCancelMode(TMessage& Message) {
 // ---- the cursor ----------------------------------------------------------------------------------
 
 void TCustomgxTreeList::WMSetCursor(TMessage& Message) {
+    if (FPanning) {
+        SetCursorShape(FPanningCursor);
+        Message.Result = 1;
+        return;
+    }
     TCursor cursor = 0;
     if (reinterpret_cast<HWND>(Message.WParam) == this && int16_t(LOWORD(Message.LParam)) == HTCLIENT) {
         if (FState == tsNormal || FState == tsEditing) {

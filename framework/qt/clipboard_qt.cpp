@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <utility>
 
 #include "framework/clipboard.h"
 #include "framework/dib_reader.h"
@@ -23,6 +24,36 @@
 namespace {
 
 const char* kDibMime = "application/x-lumora-dib";
+const QString kTextMime = QStringLiteral("text/plain");
+
+// Clipboard data whose plain text is kept as the UTF-8 bytes it was given and converted only
+// when a reader asks for it, so putting a large text there costs neither a copy nor a conversion.
+class TTextMimeData : public QMimeData {
+public:
+    void SetPlainText(std::string Text) {
+        FText = std::move(Text);
+        FHasText = true;
+    }
+    bool hasFormat(const QString& Mime) const override {
+        return (FHasText && Mime == kTextMime) || QMimeData::hasFormat(Mime);
+    }
+    QStringList formats() const override {
+        QStringList list = QMimeData::formats();
+        if (FHasText && !list.contains(kTextMime)) list.prepend(kTextMime);
+        return list;
+    }
+
+protected:
+    QVariant retrieveData(const QString& Mime, QMetaType Type) const override {
+        if (!FHasText || Mime != kTextMime) return QMimeData::retrieveData(Mime, Type);
+        if (Type.id() == QMetaType::QString) return QString::fromUtf8(FText.data(), qsizetype(FText.size()));
+        return QByteArray(FText.data(), qsizetype(FText.size()));
+    }
+
+private:
+    std::string FText;
+    bool FHasText = false;
+};
 
 std::map<UINT, std::string>& FormatNames() {
     static std::map<UINT, std::string> m;
@@ -133,7 +164,7 @@ std::string GetClipboardFormatName(UINT Format) {
 // ---- TClipboard ------------------------------------------------------------------------------
 
 struct TClipboard::Pending {
-    QMimeData* Data = nullptr;
+    TTextMimeData* Data = nullptr;
 };
 
 TClipboard::TClipboard() = default;
@@ -165,7 +196,7 @@ void TClipboard::Adding() {
     if (!FPending) FPending = new Pending;
     if (!FEmptied) {
         delete FPending->Data;
-        FPending->Data = new QMimeData;
+        FPending->Data = new TTextMimeData;
         FEmptied = true;
     }
 }
@@ -224,11 +255,11 @@ std::string TClipboard::GetAsText() {
     return d && d->hasText() ? d->text().toStdString() : std::string();
 }
 
-void TClipboard::SetAsText(const std::string& Value) {
+void TClipboard::SetAsText(std::string Value) {
     Open();
     try {
         Adding();
-        FPending->Data->setText(QString::fromStdString(Value));
+        FPending->Data->SetPlainText(std::move(Value));
     } catch (...) {
         Close();
         throw;
@@ -265,7 +296,7 @@ void TClipboard::SetAsBytes(UINT Format, const std::vector<uint8_t>& Data) {
             QImage img = ImageOfDib(Data);
             if (!img.isNull()) FPending->Data->setImageData(img);
         } else if (Format == CF_TEXT || Format == CF_OEMTEXT || Format == CF_UNICODETEXT) {
-            FPending->Data->setText(QString::fromUtf8(bytes));
+            FPending->Data->SetPlainText(std::string(Data.begin(), Data.end()));
         } else {
             FPending->Data->setData(MimeOf(Format), bytes);
         }

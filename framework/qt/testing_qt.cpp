@@ -30,6 +30,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "framework/drag.h"
 #include "framework/graphics.h"
 #include "framework/system_metrics.h"
 #include "framework/window_backend.h"
@@ -369,6 +370,11 @@ void Wait(int Milliseconds) {
     Application->ProcessMessages();
 }
 
+void RunLater(int Milliseconds, std::function<void()> Action) {
+    Start();
+    QTimer::singleShot(Milliseconds, QApplication::instance(), std::move(Action));
+}
+
 bool WaitUntil(const std::function<bool()>& Condition, int TimeoutMilliseconds) {
     Start();
     QElapsedTimer clock;
@@ -411,6 +417,15 @@ TCapture CaptureOf(const QImage& Image) {
 }
 
 }  // namespace
+
+TCursor ShownCursor(TControl* C, Integer X, Integer Y) {
+    if (TDragManager::Active()) return TDragManager::CurrentCursor();
+    if (Screen->GetCursor() != crDefault) return Screen->GetCursor();
+    TWinControl* w = GetCapture();
+    if (!w || !lumora_detail::IsLiveControl(w)) w = lumora_detail::WindowAtScreenPoint(C->ClientToScreen(TPoint{X, Y}));
+    TWindowHandle* h = w ? TWindowBackend::HandleOf(w) : nullptr;
+    return h ? h->Cursor : crDefault;
+}
 
 TCapture Capture(TControl* C) {
     Start();

@@ -53,12 +53,21 @@ bool ScrollBarVisible(TWinControl* C, Integer Bar);
 // The program loses the activation, as by a click in another program's window.
 void DeactivateProgram();
 
+// The cursor shown with the mouse at (X, Y) of C's client area, as the last input there left it:
+// the application's override cursor while there is one (the screen's Cursor, a drag), else the
+// cursor last set on the window that has the mouse captured or, without a capture, the window
+// under the point (crDefault when none was set).
+TCursor ShownCursor(TControl* C, Integer X, Integer Y);
+
 // The event loop.
 void ProcessEvents();
 // N idle turns: what is pending, then OnIdle (without waiting for more).
 void IdleTurns(int N = 1);
 // Runs the loop for that many milliseconds (timers fire).
 void Wait(int Milliseconds);
+// Runs Action once the loop has run for that many milliseconds more, as input arriving then
+// would: a loop of the program's own (GetMessage) waiting meanwhile gets the input Action sends.
+void RunLater(int Milliseconds, std::function<void()> Action);
 // Runs the loop until Condition holds or the time is up; answers Condition.
 bool WaitUntil(const std::function<bool()>& Condition, int TimeoutMilliseconds = 3000);
 

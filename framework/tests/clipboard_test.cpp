@@ -89,6 +89,25 @@ TEST(ClipboardTest, BracketsReplaceOnceAndNotifyOnClose) {
     Clipboard()->RemoveChangeListener(&key);
 }
 
+TEST(ClipboardTest, TextKeepsItsBytesBesideAPicture) {
+    uitest::Start();
+    const std::string text = "Gr\xC3\xB6\xC3\x9F" "e\t\xE2\x82\xAC\r\n\r\nend";
+    std::vector<uint8_t> dib = MakeDib(2, 2, 24);
+    Clipboard()->Open();
+    Clipboard()->SetAsText(text);
+    Clipboard()->SetAsBytes(CF_DIB, dib);
+    Clipboard()->Close();
+    EXPECT_TRUE(Clipboard()->HasFormat(CF_TEXT));
+    EXPECT_EQ(Clipboard()->GetAsText(), text);
+    EXPECT_EQ(Clipboard()->GetAsBytes(CF_TEXT), std::vector<uint8_t>(text.begin(), text.end()));
+    EXPECT_EQ(Clipboard()->GetAsBytes(CF_DIB), dib);
+    EXPECT_EQ(uitest::ClipboardImage().Width, 2);
+    // Text given as bytes replaces it.
+    Clipboard()->SetAsBytes(CF_TEXT, {'a', 'b'});
+    EXPECT_EQ(Clipboard()->GetAsText(), "ab");
+    EXPECT_FALSE(Clipboard()->HasFormat(CF_DIB));
+}
+
 TEST(ClipboardTest, BitmapsGoOnAsDibsAndComeBack) {
     uitest::Start();
     TBitmap bmp;

@@ -1,6 +1,9 @@
 // The text the tree list copies: the header line with its TABs and CR, TAB-ended cells, a group
 // node's text alone, the selection in tree order, and Ctrl+C / Ctrl+Insert.
 
+#include <algorithm>
+#include <random>
+
 #include "framework/clipboard.h"
 #include "framework/string_list.h"
 #include "tree_list_input_fixture.h"
@@ -47,6 +50,35 @@ TEST_F(ClipboardText, TheSelectionIsCopiedInTreeOrder) {
               "A21\tsA21\t\r\n"
               "G\r\n"
               "B\tsB\t\r\n");
+}
+
+// Nodes inserted at random places, so that neither their addresses nor the order they were
+// selected in follow the tree: the copy lists the selection as CompareNodesByPosition orders it.
+TEST_F(ClipboardText, AnySelectionOfAShuffledTreeComesInTreeOrder) {
+    Options({aoMultiSelect, aoExtMultiSelect});
+    list->ClearNodes();
+    std::mt19937 random(11);
+    std::vector<TgxTreeListNode*> all;
+    for (int i = 0; i < 400; ++i) {
+        TgxTreeListNode* parent = all.empty() || random() % 4 == 0 ? nullptr : all[random() % all.size()];
+        const Integer siblings = parent ? parent->GetCount() : list->GetCount();
+        const Integer at = Integer(random() % size_t(siblings + 1));
+        TgxTreeListNode* before = at == siblings ? nullptr : parent ? parent->GetItem(at) : list->GetItem(at);
+        TgxTreeListNode* node = parent ? parent->InsertChild(before) : before ? list->Insert(before) : list->Add();
+        list->SetNodeString(node, 0, std::to_string(i));
+        all.push_back(node);
+    }
+    for (int round = 0; round < 3; ++round) {
+        std::shuffle(all.begin(), all.end(), random);
+        list->ClearSelection();
+        std::vector<TgxTreeListNode*> chosen(all.begin(), all.begin() + (round == 2 ? all.size() : 37u * (round + 1)));
+        for (TgxTreeListNode* node : chosen) list->SetNodeSelected(node, true);
+        std::sort(chosen.begin(), chosen.end(),
+                  [](TgxTreeListNode* A, TgxTreeListNode* B) { return CompareNodesByPosition(A, B) < 0; });
+        std::string expected = "Name\tSize\t\r\r\n";
+        for (TgxTreeListNode* node : chosen) expected += list->GetNodeString(node, 0) + "\t\t\r\n";
+        EXPECT_EQ(Copy(), expected) << round;
+    }
 }
 
 TEST_F(ClipboardText, WithoutMultiSelectTheFocusedNodeAndWithoutColumnsEmptyLines) {

@@ -167,3 +167,33 @@ TEST_F(Dragging, ANodeHeldOverAButtonExpandsAndWithDragCollapseKeepsToggling) {
     Release(button);
     EXPECT_EQ(list->GetState(), tsNormal);
 }
+
+TEST_F(Dragging, KeypadPlusAndMinusOpenAndCloseTheNodeUnderANodeDrag) {
+    AddColumns({"Name"});
+    Build("A,B[B1],C");
+    list->SetDragMode(dmAutomatic);
+    list->SetWaitForExpandNodeTime(60000);
+    const TPoint a = CellPoint("A");
+    const TPoint b = CellPoint("B");
+    const TPoint c = CellPoint("C");
+    Press(a);
+    Move(TPoint{a.X, a.Y + 7});
+    Move(b);
+    ASSERT_TRUE(TDragManager::Active());
+    uitest::KeyDown(list, VK_ADD);
+    EXPECT_TRUE(N("B")->GetExpanded());
+    uitest::KeyDown(list, VK_SUBTRACT);
+    EXPECT_FALSE(N("B")->GetExpanded());
+    // Over a node without children nothing opens; the drag goes on.
+    Move(c);
+    uitest::KeyDown(list, VK_ADD);
+    EXPECT_FALSE(N("C")->GetExpanded());
+    EXPECT_FALSE(N("B")->GetExpanded());
+    EXPECT_TRUE(TDragManager::Active());
+    Release(c);
+    EXPECT_EQ(list->GetState(), tsNormal);
+    // Without a drag the keys are the list's own again: they open and close the focused node.
+    ClickAt(CellPoint("B"));
+    uitest::PressKey(list, VK_ADD);
+    EXPECT_TRUE(N("B")->GetExpanded());
+}
