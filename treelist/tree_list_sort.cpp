@@ -2,6 +2,7 @@
 
 #include "framework/forms.h"
 #include "framework/resources.h"
+#include "framework/scratch_memory.h"
 #include "framework/sysutils.h"
 #include "treelist/tree_list.h"
 
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <memory_resource>
 #include <utility>
 #include <vector>
 
@@ -122,7 +124,8 @@ bool IsIntegerType(TVarType Type) {
 // string beside it; otherwise as the Variant, compared by the Variant rules.
 class TSortKeys {
 public:
-    TSortKeys(bool Descending, bool Ansi) : FDescending(Descending), FAnsi(Ansi) {}
+    TSortKeys(bool Descending, bool Ansi, std::pmr::memory_resource* Memory)
+        : FDescending(Descending), FAnsi(Ansi), FWords(Memory), FLengths(Memory), FTails(Memory), FTailStarts(Memory) {}
 
     bool Descending() const { return FDescending; }
 
@@ -169,12 +172,12 @@ private:
     bool FAnsi;
     TKind FKind = skUndecided;
     std::vector<Variant> FValues;
-    std::vector<uint64_t> FWords;
+    std::pmr::vector<uint64_t> FWords;
     // A string's length, NullLength for null; the bytes after the eighth of the strings longer
     // than eight, and where each starts (kept for those strings only).
-    std::vector<uint32_t> FLengths;
-    std::string FTails;
-    std::vector<size_t> FTailStarts;
+    std::pmr::vector<uint32_t> FLengths;
+    std::pmr::string FTails;
+    std::pmr::vector<size_t> FTailStarts;
 
     TKind KindOf(const Variant& Value) const {
         if (Value.IsNull()) return skUndecided;
@@ -251,31 +254,60 @@ private:
 // comparison orders all positions itself.
 class TNodeSorter {
 public:
-    TNodeSorter(TCustomgxTreeList* AList, Integer Column, bool Descending) : FList(AList) {
-        const bool ansi = AList->IsAnsiSort();
+    // The column that decides, and its direction, in the order they decide.
+    using TColumns = std::vector<std::pair<Integer, bool>>;
+    static TColumns SortColumns(TCustomgxTreeList* AList, Integer Column, bool Descending) {
         const Integer sorted = AList->GetSortedColumnCount();
-        if (AList->CanMultiSort(Column) && sorted > 1) {
-            for (Integer i = 0; i < sorted; ++i) {
-                FColumns.push_back(AList->GetSortedColumnIndex(i));
-                FKeys.emplace_back(AList->IsSortedColumnDesc(i), ansi);
-            }
-        } else {
-            FColumns.push_back(Column);
-            FKeys.emplace_back(Descending, ansi);
+        if (!AList->CanMultiSort(Column) || sorted <= 1) return {{Column, Descending}};
+        TColumns columns;
+        for (Integer i = 0; i < sorted; ++i)
+            columns.emplace_back(AList->GetSortedColumnIndex(i), AList->IsSortedColumnDesc(i));
+        return columns;
+    }
+
+    // Generous room for sorting lists of up to Nodes nodes by Columns columns (only what is used
+    // is ever given memory), the nodes of every list in their new order included.
+    static size_t ScratchBytes(size_t Nodes, size_t Columns) { return Nodes * (128 + 64 * Columns); }
+
+    TNodeSorter(TCustomgxTreeList* AList, const TColumns& Columns, std::pmr::memory_resource* Memory)
+        : FList(AList), FItems(Memory), FBuffer(Memory), FVisits(Memory), FIsParent(Memory), FParents(Memory) {
+        const bool ansi = AList->IsAnsiSort();
+        for (const auto& [column, descending] : Columns) {
+            FColumns.push_back(column);
+            FKeys.emplace_back(descending, ansi, Memory);
         }
         FUserCompare = bool(AList->OnCompare);
     }
 
     // Sorts the nodes of List into Sorted (List itself is not touched).
-    void Sort(const TgxTreeListNodeList& List, std::vector<TgxTreeListNode*>& Sorted) {
+    void Sort(const TgxTreeListNodeList& List, std::pmr::vector<TgxTreeListNode*>& Sorted) {
         FCount = size_t(List.GetCount());
         FItems.resize(FCount);
         FBuffer.resize(FCount);
+        FIsParent.resize(FCount);
         ReadValues(List);
         for (uint32_t i = 0; i < FCount; ++i) FItems[i] = {0, i};
         SortItems(FItems.data(), FBuffer.data(), FCount, 0);
         Sorted.resize(FCount);
-        for (size_t i = 0; i < FCount; ++i) Sorted[i] = FNodes[FItems[i].Index];
+        FParents.clear();
+        for (size_t i = 0; i < FCount; ++i) {
+            const uint32_t index = FItems[i].Index;
+            Sorted[i] = FNodes[index];
+            if (FIsParent[index]) FParents.push_back(FNodes[index]);
+        }
+    }
+
+    // The nodes with children of the list last sorted, in its new order.
+    const std::pmr::vector<TgxTreeListNode*>& Parents() const { return FParents; }
+
+    // Calls Visit(Node, Position) with each node of Sorted, the list last sorted in its new order,
+    // and its position there, in the order the nodes lie in memory (the list itself may have been
+    // rewritten since).
+    template <class F>
+    void VisitNewPositions(const std::pmr::vector<TgxTreeListNode*>& Sorted, F Visit) {
+        for (uint32_t i = 0; i < FCount; ++i) FBuffer[FItems[i].Index] = {reinterpret_cast<uintptr_t>(Sorted[i]), i};
+        for (uint32_t i = 0; i < FCount; ++i)
+            Visit(reinterpret_cast<TgxTreeListNode*>(FBuffer[i].Word), FBuffer[i].Index);
     }
 
 private:
@@ -296,6 +328,7 @@ private:
     }
 
     void ReadNode(uint32_t Index, TgxTreeListNode* Node) {
+        FIsParent[Index] = !Node->GetChildren().Empty();
         for (size_t k = 0; k < FKeys.size(); ++k) FKeys[k].Set(Index, FList->GetNodeSortValue(Node, FColumns[k]));
     }
 
@@ -342,10 +375,14 @@ private:
     // The nodes of the list being sorted in the order their values are kept (the list itself or
     // FVisits), and the positions being ordered with room to merge them.
     TgxTreeListNode* const* FNodes = nullptr;
-    std::vector<TgxTreeListNode*> FVisits;
     size_t FCount = 0;
-    std::vector<TItem> FItems;
-    std::vector<TItem> FBuffer;
+    std::pmr::vector<TItem> FItems;
+    std::pmr::vector<TItem> FBuffer;
+    std::pmr::vector<TgxTreeListNode*> FVisits;
+    // Per node in the order its values are kept: whether it has children; and those that have, in
+    // the new order.
+    std::pmr::vector<uint8_t> FIsParent;
+    std::pmr::vector<TgxTreeListNode*> FParents;
 };
 
 }  // namespace
@@ -353,14 +390,17 @@ private:
 void TCustomgxTreeList::SortNodes(Integer Level, Integer Column, bool Descending) {
     if (!CanSortNodes() || FNodes.GetCount() == 0) return;
     THourGlass hourGlass(IsShowHourGlass());
-    TNodeSorter sorter(this, Column, Descending);
+    const TNodeSorter::TColumns columns = TNodeSorter::SortColumns(this, Column, Descending);
+    TScratchMemory scratch(TNodeSorter::ScratchBytes(size_t(FNodeCount), columns.size()));
+    TNodeSorter sorter(this, columns, scratch.Resource());
 
     // Every list gets its new order before any list is rewritten, so a comparison that raises
     // leaves the whole tree as it was.
-    std::vector<std::pair<TgxTreeListNodeList*, std::vector<TgxTreeListNode*>>> sorted;
-    auto sortList = [&](TgxTreeListNodeList& List) -> const std::vector<TgxTreeListNode*>* {
+    using TOrder = std::pmr::vector<TgxTreeListNode*>;
+    std::vector<std::pair<TgxTreeListNodeList*, TOrder>> sorted;
+    auto sortList = [&](TgxTreeListNodeList& List) -> const TOrder* {
         if (List.GetCount() < 2) return nullptr;
-        sorted.emplace_back(&List, std::vector<TgxTreeListNode*>());
+        sorted.emplace_back(&List, TOrder(scratch.Resource()));
         sorter.Sort(List, sorted.back().second);
         return &sorted.back().second;
     };
@@ -368,17 +408,15 @@ void TCustomgxTreeList::SortNodes(Integer Level, Integer Column, bool Descending
     if (Level < 0) {
         // Parents before their children, each list in its new order.
         std::vector<TgxTreeListNodeList*> pending{&FNodes};
-        std::vector<TgxTreeListNode*> order;
         while (!pending.empty()) {
             TgxTreeListNodeList* list = pending.back();
             pending.pop_back();
-            const std::vector<TgxTreeListNode*>* result = sortList(*list);
-            if (result)
-                order = *result;
-            else
-                order.assign(list->begin(), list->end());
-            for (auto it = order.rbegin(); it != order.rend(); ++it)
-                if (!(*it)->FChildren.Empty()) pending.push_back(&(*it)->FChildren);
+            if (sortList(*list)) {
+                const auto& parents = sorter.Parents();
+                for (auto it = parents.rbegin(); it != parents.rend(); ++it) pending.push_back(&(*it)->FChildren);
+            } else if (list->GetCount() == 1 && !(*list)[0]->FChildren.Empty()) {
+                pending.push_back(&(*list)[0]->FChildren);
+            }
         }
     } else {
         std::vector<TgxTreeListNodeList*> lists{&FNodes};
@@ -402,7 +440,18 @@ void TCustomgxTreeList::SortNodes(Integer Level, Integer Column, bool Descending
     if (!changed) return;
     ClearCache();
     if (IsUpdating() || IsDestroying()) return;
-    RefreshCache();
+    if (FCacheLocked || sorted.size() != 1 || sorted.front().first != &FNodes || !sorter.Parents().empty()) {
+        RefreshCache();
+    } else {
+        // Only top-level nodes: the display order is the list's new order, and each node's display
+        // index its position, written in memory order rather than scattered over the nodes.
+        FDisplayOrder.assign(FNodes.begin(), FNodes.end());
+        sorter.VisitNewPositions(sorted.front().second, [](TgxTreeListNode* Node, uint32_t Position) {
+            Node->FDisplayIndex = Integer(Position);
+        });
+        FCacheBuilt = true;
+        ClearRowHeightCache();
+    }
     Invalidate();
 }
 

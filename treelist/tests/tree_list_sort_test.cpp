@@ -291,6 +291,57 @@ TEST_F(SortFixture, LongListsSortColumnByColumn) {
     }
 }
 
+// A tree large enough to be sorted in mapped working memory: the order, with ties by address in
+// both directions, and the rows as the control shows them afterwards, for top-level nodes only and
+// with parents (one expanded) whose children follow them.
+TEST_F(SortFixture, ALargeTreeSortsAndShowsItsRowsInTheNewOrder) {
+    AddColumn();
+    std::mt19937 random(11);
+    std::vector<TgxTreeListNode*> roots;
+    list->BeginUpdate();
+    for (int i = 0; i < 20000; ++i) {
+        roots.push_back(list->Add());
+        list->Values[roots.back()] = {Variant(std::to_string(random() % 3000))};
+    }
+    list->EndUpdate();
+    auto expectRoots = [&](bool Descending) {
+        std::vector<TgxTreeListNode*> expected = roots;
+        std::sort(expected.begin(), expected.end(), [&](TgxTreeListNode* A, TgxTreeListNode* B) {
+            if (const int c = VariantCompare(list->Values[A][0], list->Values[B][0])) return Descending ? c > 0 : c < 0;
+            return std::less<TgxTreeListNode*>()(A, B);
+        });
+        std::vector<TgxTreeListNode*> actual(list->GetCount());
+        for (Integer i = 0; i < list->GetCount(); ++i) actual[size_t(i)] = list->GetItem(i);
+        EXPECT_EQ(actual, expected);
+    };
+    auto expectRows = [&] {
+        std::vector<TgxTreeListNode*> rows;
+        for (Integer i = 0; i < list->GetCount(); ++i) {
+            TgxTreeListNode* root = list->GetItem(i);
+            rows.push_back(root);
+            if (root->GetExpanded())
+                for (Integer c = 0; c < root->GetCount(); ++c) rows.push_back(root->GetItem(c));
+        }
+        ASSERT_EQ(list->GetAbsoluteCount(), Integer(rows.size()));
+        for (size_t i = 0; i < rows.size(); ++i) {
+            ASSERT_EQ(list->GetAbsoluteNode(Integer(i)), rows[i]) << i;
+            ASSERT_EQ(list->GetAbsoluteIndex(rows[i]), Integer(i)) << i;
+        }
+    };
+    list->SortNodes(-1, 0, false);
+    expectRoots(false);
+    expectRows();
+
+    for (int parent : {3, 17}) {
+        for (int c = 0; c < 3; ++c) list->Values[roots[size_t(parent)]->AddChild()] = {Variant(std::to_string(c))};
+        roots[size_t(parent)]->SetExpanded(parent == 3);
+    }
+    list->SortNodes(-1, 0, true);
+    expectRoots(true);
+    EXPECT_EQ(list->Values[roots[3]->GetItem(0)][0], Variant("2"));
+    expectRows();
+}
+
 // ---- several columns -------------------------------------------------------------------------
 
 TEST_F(SortFixture, TiesInTheFirstSortedColumnGoByTheSecondInItsOwnDirection) {
