@@ -1,5 +1,6 @@
 #include "framework/gdi/raster.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace lumora_gdi {
@@ -92,6 +93,16 @@ void Paint::ToMonochrome() {
     for (auto& c : tile) c = ToMono(c);
 }
 
+int SkipRun(const uint8_t* c, int i, int n, uint8_t Value) {
+    const uint64_t all = 0x0101010101010101ull * Value;
+    for (uint64_t w; i + 8 <= n; i += 8) {
+        std::memcpy(&w, c + i, 8);
+        if (w != all) break;
+    }
+    while (i < n && c[i] == Value) ++i;
+    return i;
+}
+
 namespace {
 
 inline uint32_t Mix(uint32_t src, uint32_t dst, unsigned a) {
@@ -111,8 +122,19 @@ void FillSolid(const Surface& s, int x, int y, int n, uint32_t rgb) {
         const uint8_t b = uint8_t(rgb), g = uint8_t(rgb >> 8), rr = uint8_t(rgb >> 16);
         if (b == g && g == rr) {
             std::memset(p, b, size_t(n) * 3);
-        } else {
+        } else if (n < 16) {
             for (int i = 0; i < n; ++i, p += 3) { p[0] = b; p[1] = g; p[2] = rr; }
+        } else {
+            // One pixel, then copies of what is written, doubling.
+            p[0] = b;
+            p[1] = g;
+            p[2] = rr;
+            const size_t total = size_t(n) * 3;
+            for (size_t done = 3; done < total;) {
+                const size_t part = std::min(done, total - done);
+                std::memcpy(p + done, p, part);
+                done += part;
+            }
         }
         break;
     }
@@ -146,15 +168,29 @@ void FillSolid(const Surface& s, int x, int y, int n, uint32_t rgb) {
     }
 }
 
-}  // namespace
-
-void PaintSpan(const Surface& s, int x, int y, int n, const Paint& paint, int rop2, const uint8_t* cov,
-               bool blend) {
-    if (n <= 0 || paint.kind == Paint::None || rop2 == R2_NOP) return;
-    if (!cov && paint.kind == Paint::Solid && rop2 == R2_COPYPEN) {
-        FillSolid(s, x, y, n, s.fmt == PixFmt::Mono ? ToMono(paint.color) : paint.color);
-        return;
+// Where, from i, the first byte of c[.. n] of at least 128 lies, and the first byte below 128
+// (n when there is none); eight bytes are looked at a time.
+constexpr uint64_t kHighBits = 0x8080808080808080ull;
+int SkipBelowHalf(const uint8_t* c, int i, int n) {
+    for (uint64_t w; i + 8 <= n; i += 8) {
+        std::memcpy(&w, c + i, 8);
+        if (w & kHighBits) break;
     }
+    while (i < n && c[i] < 128) ++i;
+    return i;
+}
+int SkipFromHalf(const uint8_t* c, int i, int n) {
+    for (uint64_t w; i + 8 <= n; i += 8) {
+        std::memcpy(&w, c + i, 8);
+        if ((w & kHighBits) != kHighBits) break;
+    }
+    while (i < n && c[i] >= 128) ++i;
+    return i;
+}
+
+// Paints pixels x .. x + n - 1 of a row with the paint, each at full strength or by its coverage.
+void PaintPixels(const Surface& s, int x, int y, int n, const Paint& paint, int rop2, const uint8_t* cov,
+                 bool blend) {
     uint32_t buf[512];
     const bool mono = s.fmt == PixFmt::Mono;
     for (int start = 0; start < n; start += 512) {
@@ -181,6 +217,35 @@ void PaintSpan(const Surface& s, int x, int y, int n, const Paint& paint, int ro
             changed = true;
         }
         if (changed) WriteSpan(s, x + start, y, m, buf);
+    }
+}
+
+}  // namespace
+
+void PaintSpan(const Surface& s, int x, int y, int n, const Paint& paint, int rop2, const uint8_t* cov,
+               bool blend) {
+    if (n <= 0 || paint.kind == Paint::None || rop2 == R2_NOP) return;
+    const bool solidCopy = paint.kind == Paint::Solid && rop2 == R2_COPYPEN;
+    const uint32_t solid = s.fmt == PixFmt::Mono ? ToMono(paint.color) : paint.color;
+    if (!cov) {
+        if (solidCopy) FillSolid(s, x, y, n, solid);
+        else PaintPixels(s, x, y, n, paint, rop2, nullptr, false);
+        return;
+    }
+    // Coverage goes run by run: pixels left alone are skipped, runs painted at full strength
+    // are painted whole (one colour filled at once), and the rest are mixed pixel by pixel.
+    const bool partial = blend && rop2 == R2_COPYPEN && s.fmt != PixFmt::Mono;
+    int i = 0;
+    while (i < n) {
+        i = partial ? SkipRun(cov, i, n, 0x00) : SkipBelowHalf(cov, i, n);
+        if (i == n) break;
+        const int start = i;
+        i = partial ? SkipRun(cov, i, n, 0xFF) : SkipFromHalf(cov, i, n);
+        const bool full = i > start;
+        if (!full)
+            while (i < n && cov[i] != 0 && cov[i] != 0xFF) ++i;
+        if (solidCopy && full) FillSolid(s, x + start, y, i - start, solid);
+        else PaintPixels(s, x + start, y, i - start, paint, rop2, full ? nullptr : cov + start, blend);
     }
 }
 

@@ -100,6 +100,9 @@ struct Paint {
     void ToMonochrome();
 };
 
+// Where, from i, the first byte of c[0 .. n - 1] other than Value lies (n when there is none).
+int SkipRun(const uint8_t* c, int i, int n, uint8_t Value);
+
 // Puts the paint on n pixels of a row with the binary raster operation. cov, when given, holds
 // per-pixel coverage 0..255; blend mixes partial coverage (copy mode), otherwise pixels with
 // coverage of at least 128 are painted.

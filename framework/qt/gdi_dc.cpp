@@ -211,21 +211,22 @@ void CompositeMask(HDC__* dc, const QImage& mask, QPoint origin, const Paint& on
     if (!s.valid() || mask.isNull()) return;
     const QRect box(origin, mask.size());
     const QRegion vis = dc->Visible() & box;
-    std::vector<uint8_t> onCov, gapCov;
+    const uint8_t* bits = mask.constBits();
+    const qsizetype stride = mask.bytesPerLine();
     for (const QRect& r : vis) {
         for (int y = r.top(); y <= r.bottom(); ++y) {
-            const uint8_t* cov = mask.constScanLine(y - origin.y()) + (r.left() - origin.x());
-            if (mode == Coverage::Dual) {
-                onCov.assign(size_t(r.width()), 0);
-                gapCov.assign(size_t(r.width()), 0);
-                for (int i = 0; i < r.width(); ++i) {
-                    if (cov[i] == 255) onCov[size_t(i)] = 255;
-                    else if (cov[i] == 128) gapCov[size_t(i)] = 255;
-                }
-                PaintSpan(s, r.left(), y, r.width(), on, rop2, onCov.data(), false);
-                if (gap) PaintSpan(s, r.left(), y, r.width(), *gap, rop2, gapCov.data(), false);
-            } else {
+            const uint8_t* cov = bits + (y - origin.y()) * stride + (r.left() - origin.x());
+            if (mode != Coverage::Dual) {
                 PaintSpan(s, r.left(), y, r.width(), on, rop2, cov, mode == Coverage::Blend);
+                continue;
+            }
+            // Runs of 255 take the paint, runs of 128 the gap paint.
+            for (int i = 0, n = r.width(); i < n;) {
+                const uint8_t v = cov[i];
+                const int start = i;
+                i = SkipRun(cov, i, n, v);
+                if (v == 255) PaintSpan(s, r.left() + start, y, i - start, on, rop2, nullptr, false);
+                else if (v == 128 && gap) PaintSpan(s, r.left() + start, y, i - start, *gap, rop2, nullptr, false);
             }
         }
     }

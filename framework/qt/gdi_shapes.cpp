@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "framework/qt/gdi_backend.h"
@@ -35,12 +36,18 @@ struct Mask {
     bool ok() const { return !img.isNull(); }
 };
 
+// A clear coverage picture.
+QImage ClearMaskImage(QSize size) {
+    QImage img(size, QImage::Format_Alpha8);
+    if (!img.isNull()) std::memset(img.bits(), 0, size_t(img.sizeInBytes()));
+    return img;
+}
+
 Mask NewMask(HDC__* d, QRect box) {
     Mask m;
     box &= d->Visible().boundingRect();
     if (box.isEmpty()) return m;
-    m.img = QImage(box.size(), QImage::Format_Alpha8);
-    m.img.fill(0);
+    m.img = ClearMaskImage(box.size());
     m.origin = box.topLeft();
     return m;
 }
@@ -175,9 +182,10 @@ void StrokeInto(Mask& m, const PenInfo& pen, const QPainterPath& path) {
     qp.drawPath(path);
     qp.end();
     QImage& img = m.img;
-    for (int y = 0; y < img.height(); ++y) {
+    const int w = img.width(), h = img.height();
+    for (int y = 0; y < h; ++y) {
         uint8_t* row = img.scanLine(y);
-        for (int x = 0; x < img.width(); ++x) row[x] = row[x] >= 128 ? 255 : 0;
+        for (int x = 0; x < w; ++x) row[x] = row[x] >= 128 ? 255 : 0;
     }
 }
 
@@ -240,53 +248,87 @@ void StrokePath(HDC__* d, const PenInfo& pen, const QPainterPath& path) {
 // inside the figure.
 QImage EnclosedArea(const Mask& outline, QRect whole, const QPainterPath& area, bool mayHaveHoles) {
     const int w = outline.img.width(), h = outline.img.height();
-    QImage centres(w, h, QImage::Format_Alpha8);
-    centres.fill(0);
-    {
-        QPainter qp(&centres);
-        qp.setRenderHint(QPainter::Antialiasing, false);
-        qp.setPen(Qt::NoPen);
-        qp.setBrush(Qt::white);
-        qp.translate(-outline.origin.x() + 0.5, -outline.origin.y() + 0.5);
-        qp.drawPath(area);
-    }
     const QRect box(outline.origin, outline.img.size());
     const bool cut[4] = {box.left() > whole.left(), box.right() < whole.right(), box.top() > whole.top(),
                          box.bottom() < whole.bottom()};
 
-    // 0: not looked at yet, 1: outline, 2: seen
-    std::vector<uint8_t> state(size_t(w) * size_t(h), 0);
+    // The pieces are found row by row: each run of pixels off the outline joins the runs of the row
+    // above that it touches (a union-find over runs).
+    struct Run {
+        int y, x0, x1;  // pixels x0 .. x1 - 1 of row y
+        int parent;
+    };
+    std::vector<Run> runs;
+    auto root = [&](int i) {
+        while (runs[size_t(i)].parent != i) {
+            runs[size_t(i)].parent = runs[size_t(runs[size_t(i)].parent)].parent;
+            i = runs[size_t(i)].parent;
+        }
+        return i;
+    };
+    size_t above = 0, aboveEnd = 0;
     for (int y = 0; y < h; ++y) {
         const uint8_t* line = outline.img.constScanLine(y);
-        for (int x = 0; x < w; ++x)
-            if (line[x]) state[size_t(y) * size_t(w) + size_t(x)] = 1;
-    }
-    QImage fill(w, h, QImage::Format_Alpha8);
-    fill.fill(0);
-    std::vector<int> piece;
-    for (int start = 0; start < w * h; ++start) {
-        if (state[size_t(start)]) continue;
-        piece.assign(1, start);
-        state[size_t(start)] = 2;
-        bool outside = false, atCut = false;
-        size_t centresInside = 0;
-        for (size_t i = 0; i < piece.size(); ++i) {
-            const int at = piece[i], x = at % w, y = at / w;
-            if (centres.constScanLine(y)[x]) ++centresInside;
-            const bool edge[4] = {x == 0, x == w - 1, y == 0, y == h - 1};
-            const int next[4] = {at - 1, at + 1, at - w, at + w};
-            for (int k = 0; k < 4; ++k) {
-                if (edge[k]) {
-                    (cut[k] ? atCut : outside) = true;
-                } else if (!state[size_t(next[k])]) {
-                    state[size_t(next[k])] = 2;
-                    piece.push_back(next[k]);
+        const size_t rowStart = runs.size();
+        for (int x = 0; x < w;) {
+            const int x0 = x;
+            x = SkipRun(line, x, w, 0);
+            if (x > x0) {
+                const int id = int(runs.size());
+                runs.push_back({y, x0, x, id});
+                for (; above < aboveEnd && runs[above].x1 <= x0; ++above) {}
+                for (size_t a = above; a < aboveEnd && runs[a].x0 < x; ++a) {
+                    const int ra = root(int(a)), rb = root(id);
+                    if (ra != rb) runs[size_t(std::max(ra, rb))].parent = std::min(ra, rb);
                 }
             }
+            while (x < w && line[x] != 0) ++x;
         }
-        const bool byCentres = atCut || mayHaveHoles;
-        if (outside || (byCentres && centresInside * 2 < piece.size())) continue;
-        for (int i : piece) fill.scanLine(i / w)[i % w] = 255;
+        above = rowStart;
+        aboveEnd = runs.size();
+    }
+
+    struct Piece {
+        size_t pixels = 0, centresInside = 0;
+        bool outside = false, atCut = false;
+    };
+    std::vector<Piece> pieces(runs.size());
+    for (size_t i = 0; i < runs.size(); ++i) {
+        const Run& r = runs[i];
+        Piece& p = pieces[size_t(root(int(i)))];
+        p.pixels += size_t(r.x1 - r.x0);
+        const bool edge[4] = {r.x0 == 0, r.x1 == w, r.y == 0, r.y == h - 1};
+        for (int k = 0; k < 4; ++k)
+            if (edge[k]) (cut[k] ? p.atCut : p.outside) = true;
+    }
+    // The pixel centres inside the figure are counted only when a piece goes by them.
+    const bool anyByCentres = std::any_of(pieces.begin(), pieces.end(), [&](const Piece& p) {
+        return p.pixels && !p.outside && (p.atCut || mayHaveHoles);
+    });
+    if (anyByCentres) {
+        QImage centres = ClearMaskImage(QSize(w, h));
+        {
+            QPainter qp(&centres);
+            qp.setRenderHint(QPainter::Antialiasing, false);
+            qp.setPen(Qt::NoPen);
+            qp.setBrush(Qt::white);
+            qp.translate(-outline.origin.x() + 0.5, -outline.origin.y() + 0.5);
+            qp.drawPath(area);
+        }
+        for (size_t i = 0; i < runs.size(); ++i) {
+            const Run& r = runs[i];
+            Piece& p = pieces[size_t(root(int(i)))];
+            const uint8_t* c = centres.constScanLine(r.y);
+            for (int x = r.x0; x < r.x1; ++x) p.centresInside += c[x] != 0;
+        }
+    }
+    QImage fill = ClearMaskImage(QSize(w, h));
+    for (size_t i = 0; i < runs.size(); ++i) {
+        const Run& r = runs[i];
+        const Piece& p = pieces[size_t(root(int(i)))];
+        const bool byCentres = p.atCut || mayHaveHoles;
+        if (p.outside || (byCentres && p.centresInside * 2 < p.pixels)) continue;
+        std::memset(fill.scanLine(r.y) + r.x0, 255, size_t(r.x1 - r.x0));
     }
     return fill;
 }
@@ -316,11 +358,13 @@ void DrawFigure(HDC__* d, const PenInfo& pen, const QPainterPath& area, const st
     if (edge.cosmetic) WalkInto(m, edge, outline, true, false);
     else StrokeInto(m, edge, area);
     QImage fill = EnclosedArea(m, whole, area, mayHaveHoles);
-    for (int y = 0; y < fill.height(); ++y) {
+    const uint8_t onPen = pen.null ? 255 : 0, onGap = pen.hasGap ? 0 : 255;
+    const int w = fill.width(), h = fill.height();
+    for (int y = 0; y < h; ++y) {
         uint8_t* row = fill.scanLine(y);
         const uint8_t* line = m.img.constScanLine(y);
-        for (int x = 0; x < fill.width(); ++x)
-            if (line[x] == 255 ? pen.null : (line[x] == 128 && !pen.hasGap)) row[x] = 255;
+        for (int x = 0; x < w; ++x)
+            row[x] |= line[x] == 255 ? onPen : line[x] == 128 ? onGap : 0;
     }
     CompositeMask(d, fill, m.origin, BrushPaint(d, b), nullptr, d->st.rop2, Coverage::Binary);
     if (!pen.null) ComposeOutline(d, pen, m);
@@ -532,13 +576,8 @@ bool Rectangle(HDC dc, int left, int top, int right, int bottom) {
     // brush covers the box one pixel short of right and bottom.
     HBRUSH__* b = d->st.brush.get();
     const QRect fill = pen.null ? rc.adjusted(0, 0, -1, -1) : rc.adjusted(1, 1, -1, -1);
-    if (b && b->style != BS_NULL && fill.width() > 0 && fill.height() > 0) {
-        Mask m = NewMask(d, fill);
-        if (m.ok()) {
-            m.img.fill(255);
-            CompositeMask(d, m.img, m.origin, BrushPaint(d, b), nullptr, d->st.rop2, Coverage::Binary);
-        }
-    }
+    if (b && b->style != BS_NULL && fill.width() > 0 && fill.height() > 0)
+        FillDeviceRect(d, fill, BrushPaint(d, b), d->st.rop2);
     StrokePolylines(d, pen, {corners}, true);
     return true;
 }
