@@ -194,6 +194,8 @@ protected:
     void CMVisibleChanged(TMessage& Message) override;
     void CMEnabledChanged(TMessage& Message) override;
     void AlignControls(TControl* AControl, TRect& Rect) override;
+    // A control placed, sized or shown on the bar arranges it again.
+    bool TracksChildBounds() const override { return true; }
     void WMNCHitTest(TMessage& Message) override;
     void Paint() override;
     void CMTextChanged(TMessage& Message) override;

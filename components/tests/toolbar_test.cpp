@@ -89,7 +89,6 @@ TEST_F(ToolbarTest, AToolbarLinesUpItsControlsInTheOrderTheyCame) {
     auto* sep = new TToolbarSepX(Form);
     sep->SetParent(bar);
     TProbe* b = AddProbe("b", Bounds(0, 0, 30, 16), bar);
-    bar->Arrange();
     EXPECT_EQ(bar->GetOrderList(), (std::vector<TControl*>{a, sep, b}));
     // Docked: one line whatever the wrap width; the bar fits around it.
     EXPECT_EQ(a->GetBoundsRect(), Bounds(0, 0, 23, 22));
