@@ -235,3 +235,19 @@ TEST_F(ToolbarButtonTest, GlyphsSetTheirCountAndShareRenderedImagesPerSize) {
         EXPECT_STREQ(e.what(), "Invalid image size");
     }
 }
+
+TEST_F(ToolbarButtonTest, AnActionsCheckedIsTheDownOfItsGroupedButton) {
+    TToolbarButtonX* b = AddButton(10);
+    b->SetGroupIndex(3);
+    b->SetAllowAllUp(true);
+    auto* action = new TAction(Form);
+    action->SetChecked(true);
+    action->SetImageIndex(2);
+    b->SetAction(action);
+    EXPECT_TRUE(b->GetDown());
+    EXPECT_EQ(b->GetImageIndex(), 2);
+    action->SetChecked(false);
+    EXPECT_FALSE(b->GetDown());
+    action->SetChecked(true);
+    EXPECT_TRUE(b->GetDown());
+}
