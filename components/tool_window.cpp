@@ -153,6 +153,8 @@ TCustomToolWindowX::TCustomToolWindowX(TComponent* AOwner) : TCustomControl(AOwn
 }
 
 TCustomToolWindowX::~TCustomToolWindowX() {
+    EndDrag(false);
+    EndResize(false);
     UnregisterHookCallback(HookCallback);
     NoteFloating(this, false);
     if (TDockX* d = GetDockedTo()) {
@@ -296,7 +298,20 @@ void TCustomToolWindowX::Dispatch(TMessage& Message) {
         SetCloseButtonDown(true);
         return;
     }
-    if (FCloseButtonTracking && TrackCloseButton(Message)) return;
+    if (LoopMessage(Message)) return;
+    if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK) && HandlePress(Message)) return;
+    if (Message.Msg == WM_NCLBUTTONDOWN && LRESULT(Message.WParam) >= HTLEFT &&
+        LRESULT(Message.WParam) <= HTBOTTOMRIGHT && GetFloating() && FResizable) {
+        StartResize(Integer(LRESULT(Message.WParam) - HTLEFT), LParamToPoint(Message.LParam));
+        return;
+    }
+    if (Message.Msg == WM_GETMINMAXINFO) {
+        // Any size a bar's own arrangement gives it.
+        auto* info = reinterpret_cast<TMinMaxInfo*>(Message.LParam);
+        info->ptMinTrackSize = {1, 1};
+        info->ptMaxTrackSize = {32767, 32767};
+        return;
+    }
     if (Message.Msg == WM_PRINT) {
         PrintFramedWindow(this, Message, [this](TCanvas* C) {
             if (GetDocked())
@@ -317,29 +332,6 @@ void TCustomToolWindowX::Dispatch(TMessage& Message) {
         return;
     }
     TCustomControl::Dispatch(Message);
-}
-
-bool TCustomToolWindowX::TrackCloseButton(TMessage& Message) {
-    auto over = [&] {
-        TRect m = GetNonClientMargins();
-        TPoint p = LParamToPoint(Message.LParam);
-        TRect button = CloseButtonRect();
-        return PtInRect(&button, {p.X + m.Left, p.Y + m.Top});
-    };
-    switch (Message.Msg) {
-    case WM_MOUSEMOVE: SetCloseButtonDown(over()); return true;
-    case WM_LBUTTONUP: EndCloseButton(over()); return true;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK: EndCloseButton(false); return true;
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-    case WM_RBUTTONDBLCLK:
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-    case WM_MBUTTONDBLCLK: return true;
-    case WM_CAPTURECHANGED: EndCloseButton(false); return false;
-    default: return false;
-    }
 }
 
 void TCustomToolWindowX::EndCloseButton(bool Accept) {
@@ -377,7 +369,15 @@ void TCustomToolWindowX::WMNCHitTest(TMessage& Message) {
     // A docked bar's frame and handle, and a floating bar's caption, take presses as the client
     // area does (a press there starts a drag).
     TRect caption{m.Left, m.Bottom, GetWidth() - m.Right, m.Top};
-    if (GetDocked() || PtInRect(&caption, p)) Message.Result = HTCLIENT;
+    if (GetDocked() || PtInRect(&caption, p)) {
+        Message.Result = HTCLIENT;
+        return;
+    }
+    // The frame of a floating bar sizes it when it can be resized, else it does nothing.
+    if (Message.Result != HTCLIENT) {
+        Integer hit = SizingHitTest(p);
+        Message.Result = hit != HTNOWHERE ? hit : HTBORDER;
+    }
 }
 
 void TCustomToolWindowX::Paint() {
@@ -587,7 +587,7 @@ void TCustomToolWindowX::Arrange() {
     TDockX* dock = GetDockedTo();
     TPoint size;
     ArrangeControls(true, FLastOrientation, size, dock);
-    TRect m = GetNonClientMargins();
+    TRect m = FrameMargins();
     if (dock) {
         bool horizontal = dock->GetOrientation() == doHorizontal;
         Integer across = dock->GetRowSize(FDockRow, this);
@@ -611,6 +611,18 @@ void TCustomToolWindowX::Arrange() {
         ~Bounds() { --Counter; }
     } bounds{FUpdatingBounds};
     SetBounds(GetLeft(), GetTop(), w, h);
+    // The dock's rows take the new size; the controls go where they belong in them.
+    if (dock) {
+        dock->ArrangeDockedBars();
+        FArrangeNeeded = false;
+        ArrangeControls(true, FLastOrientation, size, dock);
+    }
+}
+
+TRect TCustomToolWindowX::FrameMargins() {
+    if (TDockX* dock = GetDockedTo()) return DockedMargins(dock);
+    if (GetFloating()) return FloatingMargins();
+    return GetNonClientMargins();
 }
 
 void TCustomToolWindowX::SetBounds(Integer ALeft, Integer ATop, Integer AWidth, Integer AHeight) {
@@ -698,6 +710,8 @@ void TCustomToolWindowX::SetParent(TWinControl* AParent) {
         throw;
     }
     EndArrange();
+    // Sized for its new place.
+    if (AParent) Arrange();
     if (announce) {
         if (OnRecreated) OnRecreated(this);
         if (OnDockChanged) OnDockChanged(this);
@@ -749,10 +763,11 @@ void TCustomToolWindowX::WMNCCalcSize(TMessage& Message) {
         return;
     }
     TRect m = dock ? DockedMargins(dock) : FloatingMargins();
+    // The frame is the same whatever the size (the client area of a small window is empty).
     r->Left += m.Left;
     r->Top += m.Top;
-    r->Right = std::max(r->Left, r->Right - m.Right);
-    r->Bottom = std::max(r->Top, r->Bottom - m.Bottom);
+    r->Right -= m.Right;
+    r->Bottom -= m.Bottom;
 }
 
 void TCustomToolWindowX::WMNCPaint(TMessage& Message) {

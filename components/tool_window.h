@@ -6,6 +6,7 @@
 
 #include "components/dock.h"
 #include "components/thread_hooks.h"
+#include "framework/window_hooks.h"
 #include "framework/controls.h"
 #include "framework/forms.h"
 
@@ -42,6 +43,11 @@ TRect MoveRectOnScreen(const TRect& R, const TRect& WorkArea, bool OnlyIfFullyOf
 // The work area of the monitor nearest a rectangle or a point; with one monitor the system's.
 TRect WorkAreaOfRect(const TRect& R);
 TRect WorkAreaOfPoint(TPoint P);
+
+class TScreenOverlay;
+// Shows the outline of a bar being dragged or resized on Overlay: a frame Thickness pixels wide
+// around R (screen coordinates) in a fine checker; an empty R hides it.
+void ShowDragOutline(TScreenOverlay& Overlay, const TRect& R, Integer Thickness);
 
 // The hidden form a floating bar belongs to: never shown on screen, 0 x 0 at 0, 0, named
 // "DockBarsFloatingWindowParent_%.8x" after its address. Esc (no shift keys) inside it gives the
@@ -151,6 +157,8 @@ public:
 
 protected:
     friend class TDockX;
+    friend void SaveBarPositions(TComponent* Form, const TPositionWriteData& Data);
+    friend void LoadBarPositions(TComponent* Form, const TPositionReadData& Data);
     // Thickness across a dock of that orientation, in client pixels.
     virtual void GetBarCrossSize(Integer& CrossSize, TDockOrientation Orientation);
     virtual void GetMinimumSize(Integer& MinWidth, Integer& MinHeight);
@@ -171,6 +179,8 @@ protected:
     virtual void BeginSizing(Integer SizeHandle);
     virtual void EndSizing(bool Accepted);
     virtual void Sizing(TRect& NewRect, const TRect& OrigRect);
+    // The cursor (screen coordinates) at the resize step being taken.
+    TPoint GetSizingCursor() const { return FSizingCursor; }
     // The bar's own entries in a stored placement.
     virtual void PositionDataLoaded(const TPositionReadData& Data);
     virtual void ReadPositionData(const TPositionReadData& Data);
@@ -184,6 +194,8 @@ protected:
     void CMVisibleChanged(TMessage& Message) override;
     void CMEnabledChanged(TMessage& Message) override;
     void AlignControls(TControl* AControl, TRect& Rect) override;
+    // A control placed, sized or shown on the bar arranges it again.
+    bool TracksChildBounds() const override { return true; }
     void WMNCHitTest(TMessage& Message) override;
     void Paint() override;
     void CMTextChanged(TMessage& Message) override;
@@ -196,6 +208,8 @@ protected:
     TRect DockedMargins(TDockX* Dock) const;
     // The frame of a floating bar: the frame on each side, the caption on top.
     TRect FloatingMargins() const;
+    // The frame the bar has where it is now, whatever its size.
+    TRect FrameMargins();
     // Where the close button is (window coordinates), empty when the bar shows none.
     TRect CloseButtonRect() const;
     bool IsUpdatingBounds() const { return FUpdatingBounds > 0; }
@@ -225,6 +239,7 @@ private:
     Integer FDisableOnMove = 0;
     bool FArrangeNeeded = false;
     TPoint FFloatingPosition;
+    TPoint FSizingCursor;
     TFloatingWindowParent* FHost = nullptr;
     bool FHideWhenInactive = true;
     bool FActivateParent = true;
@@ -234,13 +249,35 @@ private:
     // The form that owned the floating window was destroyed.
     bool FOwnerGone = false;
 
+    // Dragging and resizing while the left button is held (components/tool_window_drag.cpp):
+    // the bar holds the capture and sees the thread's keys until the button is released, Esc is
+    // pressed or the capture is lost.
+    struct TDragState;
+    struct TSizeState;
+    TDragState* FDrag = nullptr;
+    TSizeState* FSize = nullptr;
+    bool HandlePress(TMessage& Message);
+    void DoubleClickBar();
+    void StartDrag(TPoint Grab);
+    void DragUpdate(TPoint P);
+    void EndDrag(bool Drop);
+    void DropOnDock(TDockX* Dock, const TRect& Outline);
+    void StartResize(Integer SizeHandle, TPoint StartCursor);
+    void ResizeStep(TPoint P);
+    void EndResize(bool Accepted);
+    // What the mouse does while the close button is held, a drag or a resize runs.
+    bool LoopMessage(TMessage& Message);
+    void LeaveLoop(HHOOK Hook);
+    void LoopKey(UINT Msg, WPARAM Key);
+    Integer SizingHitTest(TPoint P);
+    static LRESULT LoopKeyHook(Integer Code, WPARAM WParam, LPARAM LParam);
+
     void DrawDockedFrame(TCanvas* C);
     void DrawFloatingFrame(TCanvas* C);
     bool ShouldBeVisible();
     void NoteLastDock(TDockX* Dock);
     TWinControl* FloatingOwner();
     void ApplyOwner();
-    bool TrackCloseButton(TMessage& Message);
     void EndCloseButton(bool Accept);
     void SetCloseButtonDown(bool Down);
     static void HookCallback(THookProcCode Code, HWND Wnd, WPARAM WParam, LPARAM LParam);

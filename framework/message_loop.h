@@ -6,6 +6,8 @@
 // Application->OnMessage, as they would under a foreign loop; WH_GETMESSAGE hooks see them in
 // GetMessage.
 
+#include <functional>
+
 #include "framework/messages.h"
 
 // Fills Msg with the next message; false when it is WM_QUIT (taken off the queue too). Every
@@ -17,6 +19,10 @@ bool TranslateMessage(const TMsg& Msg);
 // Delivers Msg as the framework's loop would have: input through the input path of its window,
 // WM_TIMER to its timer's procedure or window, other messages to the window.
 LRESULT DispatchMessage(const TMsg& Msg);
+
+// Takes out the mouse-button messages waiting for delivery (a press that closed a popup menu waits
+// until the menu has returned) for which Keep answers false; the others stay, in order.
+void PurgeMouseButtonMessages(const std::function<bool(const TMsg&)>& Keep);
 
 namespace lumora_detail {
 

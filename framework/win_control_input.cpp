@@ -324,10 +324,26 @@ void TWinControl::DefaultHandler(TMessage& Message) {
             Message.Result = 1;
             break;
         }
-        if (int16_t(LOWORD(Message.LParam)) == HTCLIENT) {
-            SetCursorShape(Screen->GetCursor() != 0 ? Screen->GetCursor() : 0);
-            Message.Result = 1;
+        {
+            // The client area shows the screen's cursor; sizing borders show which way they size.
+            TCursor shape = crDefault;
+            bool known = true;
+            switch (int16_t(LOWORD(Message.LParam))) {
+            case HTCLIENT: shape = Screen->GetCursor() != 0 ? Screen->GetCursor() : 0; break;
+            case HTLEFT:
+            case HTRIGHT: shape = crSizeWE; break;
+            case HTTOP:
+            case HTBOTTOM: shape = crSizeNS; break;
+            case HTTOPLEFT:
+            case HTBOTTOMRIGHT: shape = crSizeNWSE; break;
+            case HTTOPRIGHT:
+            case HTBOTTOMLEFT: shape = crSizeNESW; break;
+            default: known = false; break;
+            }
+            if (!known) break;
+            SetCursorShape(shape);
         }
+        Message.Result = 1;
         break;
     case WM_MOUSEACTIVATE:
         if (FParent && !IsTopLevelCached()) {

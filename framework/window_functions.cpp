@@ -4,6 +4,7 @@
 
 #include "framework/controls_internal.h"
 #include "framework/forms.h"
+#include "framework/system_metrics.h"
 #include "framework/window_backend.h"
 #include "framework/window_hooks.h"
 
@@ -115,6 +116,22 @@ void lumora_detail::TopLevelPosChanged(TWinControl* Wnd, UINT Flags) {
     TWindowPos pos{Wnd, nullptr, Wnd->GetLeft(), Wnd->GetTop(), Wnd->GetWidth(), Wnd->GetHeight(),
                    Flags | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE};
     SendMessage(Wnd, WM_WINDOWPOSCHANGED, 0, reinterpret_cast<LPARAM>(&pos));
+}
+
+TMinMaxInfo lumora_detail::WindowSizeLimits(TWinControl* Wnd) {
+    TRect screens = lumora_backend::PrimaryScreenRect();
+    for (Integer i = 0; i < lumora_backend::MonitorCount(); ++i) {
+        TRect m = lumora_backend::MonitorRect(i);
+        UnionRect(&screens, &screens, &m);
+    }
+    TRect f = TWindowBackend::SystemFrame(Wnd);
+    TMinMaxInfo info;
+    info.ptMaxSize = {screens.Width() + f.Left + f.Right, screens.Height() + f.Left + f.Right};
+    info.ptMaxPosition = {-f.Left, -f.Left};
+    info.ptMinTrackSize = {GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+    info.ptMaxTrackSize = info.ptMaxSize;
+    if (IsLive(Wnd)) Wnd->Perform(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    return info;
 }
 
 bool IsWindow(HWND Wnd) { return IsLive(Wnd) && Wnd->HandleAllocated(); }

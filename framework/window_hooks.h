@@ -6,6 +6,8 @@
 
 #include "framework/messages.h"
 
+class TWinControl;
+
 constexpr Integer WH_GETMESSAGE = 3;
 constexpr Integer WH_CALLWNDPROC = 4;
 constexpr Integer WH_CBT = 5;
@@ -32,6 +34,16 @@ struct TWindowPos {
     UINT flags = 0;
 };
 
+// WM_GETMINMAXINFO: LParam points at the limits of a top-level window, filled with the defaults;
+// the window may change them. Sizes are whole-window sizes.
+struct TMinMaxInfo {
+    TPoint ptReserved;
+    TPoint ptMaxSize;
+    TPoint ptMaxPosition;
+    TPoint ptMinTrackSize;
+    TPoint ptMaxTrackSize;
+};
+
 struct THookRecord;
 using HHOOK = THookRecord*;
 // WH_CALLWNDPROC: WParam non-zero when the current thread sent it, LParam a TCWPStruct*.
@@ -53,5 +65,9 @@ bool AnyWindowHook(Integer IdHook);
 void RunCallWndProcHooks(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
 void RunDestroyWindowHooks(HWND Wnd);
 void RunGetMessageHooks(TMsg& Msg);
+
+// The size limits of a top-level window: the defaults (the system's smallest tracking size, the
+// screens' extent plus the window's frame), then as its WM_GETMINMAXINFO answer changes them.
+TMinMaxInfo WindowSizeLimits(TWinControl* Wnd);
 
 }  // namespace lumora_detail

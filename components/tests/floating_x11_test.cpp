@@ -7,17 +7,18 @@
 #include <cstdlib>
 #include <string>
 
+#include "components/tests/x11_check.h"
 #include "components/tool_window.h"
 #include "framework/testing/tool_run.h"
 #include "framework/testing/ui_test.h"
 
 using testtools::RunTool;
+using x11check::After;
+using x11check::HaveTool;
 
 namespace {
 
 const char* const kChildVariable = "LUMORA_FLOATING_X11_CHILD";
-
-bool HaveTool(const std::string& Name) { return RunTool("command -v " + Name + " >/dev/null 2>&1").Status == 0; }
 
 std::string Hex(uint64_t Id) {
     char buf[32];
@@ -25,26 +26,12 @@ std::string Hex(uint64_t Id) {
     return buf;
 }
 
-// The word that follows Label in Text (blanks skipped), empty when Label does not occur.
-std::string After(const std::string& Text, const std::string& Label) {
-    size_t at = Text.find(Label);
-    if (at == std::string::npos) return {};
-    at = Text.find_first_not_of(" \t", at + Label.size());
-    if (at == std::string::npos) return {};
-    return Text.substr(at, Text.find_first_of(" \t\n", at) - at);
-}
-
 }  // namespace
 
 TEST(FloatingBarOnX11, TheServerSeesATransientWindowRefusingFocusAtItsPlace) {
     for (const char* tool : {"xvfb-run", "xprop", "xwininfo"})
         if (!HaveTool(tool)) GTEST_SKIP() << tool << " is not installed";
-    const std::string self = "/proc/" + std::to_string(getpid()) + "/exe";
-    const testtools::TToolRun run =
-        RunTool("xvfb-run -a -s '-screen 0 1024x768x24' env QT_QPA_PLATFORM=xcb " + std::string(kChildVariable) +
-                "=1 " + self + " --gtest_filter='FloatingBarOnX11.Child*' 2>&1");
-    EXPECT_EQ(run.Status, 0) << run.Output;
-    EXPECT_NE(run.Output.find("[  PASSED  ] 1 test"), std::string::npos) << run.Output;
+    x11check::RunChildOnDisplay("FloatingBarOnX11", kChildVariable);
 }
 
 // Runs on the virtual display only.

@@ -3,8 +3,10 @@
 #include "components/tool_window.h"
 
 #include "components/tests/dock_fixture.h"
+#include "framework/testing/ui_test_windows.h"
 #include "framework/system_metrics.h"
 #include "framework/window_backend.h"
+#include "framework/window_hooks.h"
 
 using ToolWindowTest = DockFixture;
 
@@ -485,4 +487,15 @@ TEST_F(ToolWindowTest, PrintingDrawsWhatTheScreenShows) {
     second->Hide();
     EXPECT_EQ(print(second, PRF_CHECKVISIBLE | PRF_NONCLIENT | PRF_CLIENT, alone), 0);
     EXPECT_EQ(alone.GetCanvas()->GetPixels(5, 5), clFuchsia);
+}
+
+TEST_F(FloatingTest, AFloatingBarTakesAnySizeWithinTheLargestWindow) {
+    // Smaller than the system's smallest tracking size and larger than the screen.
+    uitest::SizeWindowAsUser(Bar, 60, 26);
+    EXPECT_EQ(Bar->GetWidth(), 60);
+    EXPECT_EQ(Bar->GetHeight(), 26);
+    TMinMaxInfo info;
+    Bar->Perform(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(info.ptMinTrackSize, (TPoint{1, 1}));
+    EXPECT_EQ(info.ptMaxTrackSize, (TPoint{32767, 32767}));
 }

@@ -260,6 +260,9 @@ void FormMenuChanged(TCustomForm* Form) {
     }
 }
 
+// Popup menus whose loops run now.
+int gPopupDepth = 0;
+
 void PopupMenu(TPopupMenu* Menu, TPoint ScreenPos) {
     lumora_backend::EnsureBackend();
     TMenuItem* root = Menu->GetItems();
@@ -283,8 +286,11 @@ void PopupMenu(TPopupMenu* Menu, TPoint ScreenPos) {
     std::vector<TMenuItem*>* outer = gPopupChoices;
     gPopupChoices = &choices;
     qm->popup(pos);
+    ++gPopupDepth;
     if (guard && qm->isVisible()) loop.exec();
+    --gPopupDepth;
     gPopupChoices = outer;
+    if (gPopupDepth == 0) lumora_qt::ReleaseDeferredPresses();
     for (TMenuItem* item : choices) PostClick(item);
 }
 
@@ -302,6 +308,8 @@ bool OpenMenuBarItem(TCustomForm* Form, TMenuItem* Item) {
 }  // namespace lumora_menus
 
 // ---- Qt side ---------------------------------------------------------------------------------
+
+bool lumora_qt::PopupMenuRunning() { return lumora_menus::gPopupDepth > 0; }
 
 void lumora_qt::PlaceMenuBar(TCustomForm* Form, QWidget* Window) {
     QPointer<QMenuBar>& bar = Bars()[Form];

@@ -20,5 +20,9 @@ QMenuBar* MenuBarOf(TCustomForm* Form);
 TMenuItem* MenuItemOf(QAction* Action);
 // Runs once the next menu of ours has opened (the test toolkit answers menus with it).
 void SetMenuOpenHook(std::function<void()> Hook);
+// Whether a popup menu's loop runs now; presses that closed a menu are delivered once the last
+// has returned (ReleaseDeferredPresses, framework/qt/window_qt.cpp).
+bool PopupMenuRunning();
+void ReleaseDeferredPresses();
 
 }  // namespace lumora_qt

@@ -2,6 +2,7 @@
 // loop helpers and captures.
 
 #include "framework/testing/ui_test.h"
+#include "framework/testing/ui_test_windows.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -23,6 +24,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QPointer>
+#include <QRegion>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -36,6 +38,7 @@
 #include "framework/window_backend.h"
 #include "framework/qt/backend_qt.h"
 #include "framework/qt/surface_qt.h"
+#include "framework/qt/screen_overlay_qt.h"
 #include "framework/qt/window_qt.h"
 
 namespace {
@@ -349,6 +352,31 @@ void DeactivateProgram() {
     Application->ProcessMessages();
 }
 
+void SizeWindowAsUser(TWinControl* W, Integer Width, Integer Height) {
+    Start();
+    W->HandleNeeded();
+    QWidget* widget = lumora_qt::WidgetOf(W);
+    if (!widget || !widget->isWindow()) throw EInvalidOperation("The control is not a top-level window");
+    // The window manager sizes the widget within its limits; the frame stays as it is.
+    TRect inner, outer;
+    TWindowBackend::WidgetScreenRect(W, inner);
+    GetWindowRect(W, outer);
+    widget->resize(std::max(0, Width - (outer.Width() - inner.Width())),
+                   std::max(0, Height - (outer.Height() - inner.Height())));
+    Application->ProcessMessages();
+}
+
+std::vector<TShownOverlay> ShownOverlays() {
+    std::vector<TShownOverlay> v;
+    for (const TScreenOverlay* o : ShownScreenOverlays()) {
+        TShownOverlay s{o->GetBounds(), {}};
+        for (TRect r : o->GetShape()) s.Shape.push_back({r.Left + s.Bounds.Left, r.Top + s.Bounds.Top,
+                                                          r.Right + s.Bounds.Left, r.Bottom + s.Bounds.Top});
+        v.push_back(s);
+    }
+    return v;
+}
+
 void ProcessEvents() {
     Start();
     Application->ProcessMessages();
@@ -508,6 +536,15 @@ TCapture CaptureScreen() {
             if (out != in && out.contains(in)) PaintSystemFrame(painter, w, out, in);
             painter.drawImage(in.topLeft(), lumora_qt::WidgetOf(w)->grab().toImage());
         }
+    // The overlays above everything, only their shapes showing.
+    for (const TScreenOverlay* o : ShownScreenOverlays()) {
+        TRect b = o->GetBounds();
+        QRegion shape;
+        for (TRect r : o->GetShape()) shape += QRect(b.Left + r.Left, b.Top + r.Top, r.Width(), r.Height());
+        painter.setClipRegion(shape);
+        painter.drawImage(QPoint(b.Left, b.Top), lumora_qt::OverlayPicture(o));
+        painter.setClipping(false);
+    }
     painter.end();
     return CaptureOf(img);
 }

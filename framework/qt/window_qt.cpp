@@ -9,7 +9,9 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPainter>
 #include <QPaintEvent>
 #include <QScreen>
@@ -17,13 +19,17 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <deque>
+#include <memory>
 #include <cstdlib>
 
 #include "framework/dialog_service.h"
 #include "framework/drag.h"
 #include "framework/forms.h"
+#include "framework/message_loop.h"
 #include "framework/system_metrics.h"
 #include "framework/window_backend.h"
+#include "framework/window_hooks.h"
 #include "framework/qt/backend_qt.h"
 #include "framework/qt/gdi_backend.h"
 #include "framework/qt/menus_qt.h"
@@ -162,6 +168,12 @@ void TWindowBackend::WindowMovedByUser(TWinControl* Control, const TRect& Rect) 
     TRect sys = Control->SystemFrame();
     Integer l = Rect.Left - sys.Left, t = Rect.Top - sys.Top;
     Integer w = Rect.Width() + sys.Left + sys.Right, h = Rect.Height() + sys.Top + sys.Bottom;
+    // A size the user gives keeps to the window's limits.
+    if (w != Control->GetWidth() || h != Control->GetHeight()) {
+        TMinMaxInfo limits = lumora_detail::WindowSizeLimits(Control);
+        w = std::max(std::min(w, limits.ptMaxTrackSize.X), limits.ptMinTrackSize.X);
+        h = std::max(std::min(h, limits.ptMaxTrackSize.Y), limits.ptMinTrackSize.Y);
+    }
     if (l == Control->GetLeft() && t == Control->GetTop() && w == Control->GetWidth() && h == Control->GetHeight()) return;
     Control->FBackendMoving = true;
     try {
@@ -418,11 +430,22 @@ void TWindowBackend::SyncGeometry(TWinControl* Control) {
         if (!sizeable && (style & WS_CAPTION)) {
             w->setFixedSize(r.size());
         } else {
+            // The window manager keeps the window's limits while the user sizes it; the size the
+            // program gives stays even outside them.
             TSizeConstraints* c = Control->GetConstraints();
-            w->setMinimumSize(c->GetMinWidth() > 0 ? std::max(0, c->GetMinWidth() - sys.Left - sys.Right) : 0,
-                              c->GetMinHeight() > 0 ? std::max(0, c->GetMinHeight() - sys.Top - sys.Bottom) : 0);
-            w->setMaximumSize(c->GetMaxWidth() > 0 ? std::max(0, c->GetMaxWidth() - sys.Left - sys.Right) : QWIDGETSIZE_MAX,
-                              c->GetMaxHeight() > 0 ? std::max(0, c->GetMaxHeight() - sys.Top - sys.Bottom) : QWIDGETSIZE_MAX);
+            TMinMaxInfo limits = lumora_detail::WindowSizeLimits(Control);
+            Integer minW = std::max(c->GetMinWidth(), limits.ptMinTrackSize.X);
+            Integer minH = std::max(c->GetMinHeight(), limits.ptMinTrackSize.Y);
+            Integer maxW = limits.ptMaxTrackSize.X, maxH = limits.ptMaxTrackSize.Y;
+            if (c->GetMaxWidth() > 0) maxW = std::min(maxW, c->GetMaxWidth());
+            if (c->GetMaxHeight() > 0) maxH = std::min(maxH, c->GetMaxHeight());
+            minW = std::min(minW, Control->GetWidth());
+            minH = std::min(minH, Control->GetHeight());
+            maxW = std::max(maxW, Control->GetWidth());
+            maxH = std::max(maxH, Control->GetHeight());
+            auto client = [](Integer v, Integer frame) { return std::clamp(v - frame, 0, QWIDGETSIZE_MAX); };
+            w->setMinimumSize(client(minW, sys.Left + sys.Right), client(minH, sys.Top + sys.Bottom));
+            w->setMaximumSize(client(maxW, sys.Left + sys.Right), client(maxH, sys.Top + sys.Bottom));
         }
         // A window whose client area covers a whole screen is shown full screen.
         bool full = false;
@@ -747,7 +770,58 @@ TCursor lumora_detail::SetCurrentCursor(TCursor Cursor) {
 
 // ---- Mouse input -----------------------------------------------------------------------------
 
+namespace {
+
+// Presses that closed a popup menu, delivered once the menu's loop has returned (as the window
+// system replays them): the window they reached, the event and the message they stand for.
+struct DeferredPress {
+    QPointer<QWidget> Widget;
+    TWinControl* Window;
+    std::unique_ptr<QMouseEvent> Event;
+    TMsg Msg;
+};
+std::deque<DeferredPress> gDeferredPresses;
+
+void DeliverDeferredPress() {
+    if (gDeferredPresses.empty()) return;
+    DeferredPress d = std::move(gDeferredPresses.front());
+    gDeferredPresses.pop_front();
+    if (d.Widget && IsLiveControl(d.Window)) lumora_qt::RouteMouseEvent(d.Window, d.Event.get());
+}
+
+// A press reaching a window while a menu of ours is open closes the menus and comes again later.
+bool DeferPressUnderMenu(TWinControl* Window, QMouseEvent* Event) {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu) return false;
+    for (int guard = 0; guard < 16 && QApplication::activePopupWidget(); ++guard) QApplication::activePopupWidget()->close();
+    QPoint gp = Event->globalPosition().toPoint();
+    TPoint client = Window->ScreenToClient({gp.x(), gp.y()});
+    Qt::MouseButton b = Event->button();
+    UINT base = b == Qt::RightButton ? WM_RBUTTONDOWN : b == Qt::MiddleButton ? WM_MBUTTONDOWN : WM_LBUTTONDOWN;
+    UINT msg = Event->type() == QEvent::MouseButtonDblClick ? base + 2 : base;
+    DeferredPress d{lumora_qt::WidgetOf(Window), Window,
+                    std::unique_ptr<QMouseEvent>(static_cast<QMouseEvent*>(Event->clone())),
+                    TMsg{Window, msg, 0, PointToLParam(client), DWORD(Event->timestamp()), {gp.x(), gp.y()}}};
+    gDeferredPresses.push_back(std::move(d));
+    if (!lumora_qt::PopupMenuRunning()) lumora_backend::PostToLoop(DeliverDeferredPress);
+    return true;
+}
+
+}  // namespace
+
+void lumora_qt::ReleaseDeferredPresses() {
+    for (size_t i = 0; i < gDeferredPresses.size(); ++i) lumora_backend::PostToLoop(DeliverDeferredPress);
+}
+
+void PurgeMouseButtonMessages(const std::function<bool(const TMsg&)>& Keep) {
+    for (auto it = gDeferredPresses.begin(); it != gDeferredPresses.end();)
+        it = Keep(it->Msg) ? std::next(it) : gDeferredPresses.erase(it);
+}
+
 bool lumora_qt::RouteMouseEvent(TWinControl* Window, QMouseEvent* Event) {
+    if ((Event->type() == QEvent::MouseButtonPress || Event->type() == QEvent::MouseButtonDblClick) &&
+        DeferPressUnderMenu(Window, Event))
+        return true;
     QPoint gp = Event->globalPosition().toPoint();
     TPoint global{gp.x(), gp.y()};
     DWORD time = DWORD(Event->timestamp());
@@ -781,7 +855,13 @@ bool lumora_qt::RouteMouseEvent(TWinControl* Window, QMouseEvent* Event) {
             LRESULT hit = inClient ? HTCLIENT : target->Perform(WM_NCHITTEST, 0, PointToLParam(global));
             if (!IsLiveControl(target)) return;
             if (hit != HTCLIENT) {
-                if (type == QEvent::MouseMove) TrackMouseControl(target);
+                if (type == QEvent::MouseMove) {
+                    TrackMouseControl(target);
+                    gMouseWindow = target;
+                    target->Perform(WM_SETCURSOR, reinterpret_cast<WPARAM>(target),
+                                    MAKELPARAM(Word(int16_t(hit)), Word(WM_MOUSEMOVE)));
+                    if (!IsLiveControl(target)) return;
+                }
                 bool left = Event->button() == Qt::LeftButton;
                 Cardinal nc = type == QEvent::MouseMove ? WM_NCMOUSEMOVE
                               : !left                   ? 0

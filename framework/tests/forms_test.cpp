@@ -1,12 +1,15 @@
 // Forms, the application, the screen, popups, timers and the dialog service.
 
 #include "framework/tests/window_fixture.h"
+#include "framework/testing/ui_test_windows.h"
 
 #include <chrono>
 
 #include "framework/dialog_service.h"
 #include "framework/graphics.h"
+#include "framework/system_metrics.h"
 #include "framework/timer.h"
+#include "framework/window_hooks.h"
 
 using Strings = std::vector<std::string>;
 
@@ -440,4 +443,59 @@ TEST_F(WindowTest, TheScreenCaptureStacksTheShownWindows) {
     EXPECT_EQ(screen.Pixel(covered.X, covered.Y), clRed);
     EXPECT_EQ(screen.Pixel(lime.X, lime.Y), clLime);
     EXPECT_EQ(screen.Pixel(redFrame.Left + 3, redFrame.Top + 3), TColor(ColorToRGB(clActiveCaption)));
+}
+
+// ---- Size limits of top-level windows --------------------------------------------------------
+
+namespace {
+
+// A form that answers WM_GETMINMAXINFO with fixed tracking limits.
+class TLimitedForm : public TForm {
+    LUMORA_CLASS(TLimitedForm, TForm)
+public:
+    using TForm::TForm;
+    TPoint MinTrack{200, 150};
+    TPoint MaxTrack{400, 300};
+
+    void Dispatch(TMessage& M) override {
+        TForm::Dispatch(M);
+        if (M.Msg != WM_GETMINMAXINFO) return;
+        auto* info = reinterpret_cast<TMinMaxInfo*>(M.LParam);
+        info->ptMinTrackSize = MinTrack;
+        info->ptMaxTrackSize = MaxTrack;
+    }
+};
+
+}  // namespace
+
+TEST(WindowSizeLimits, TheUserSizesAWindowWithinWhatItAnswers) {
+    uitest::Start();
+    auto* f = new TLimitedForm(nullptr);
+    f->SetBounds(20, 20, 300, 250);
+    uitest::ShowForm(f);
+    struct Case {
+        Integer W, H, WantW, WantH;
+    };
+    for (Case c : {Case{100, 100, 200, 150}, Case{1000, 900, 400, 300}, Case{320, 260, 320, 260}}) {
+        uitest::SizeWindowAsUser(f, c.W, c.H);
+        EXPECT_EQ(f->GetWidth(), c.WantW) << c.W << "x" << c.H;
+        EXPECT_EQ(f->GetHeight(), c.WantH) << c.W << "x" << c.H;
+    }
+    // The program's own sizes are kept even outside the limits.
+    f->SetBounds(20, 20, 120, 90);
+    uitest::ProcessEvents();
+    EXPECT_EQ(f->GetWidth(), 120);
+    EXPECT_EQ(f->GetHeight(), 90);
+    f->Free();
+}
+
+TEST(WindowSizeLimits, WithoutAnAnswerTheSystemsSmallestTrackingSizeHolds) {
+    uitest::Start();
+    auto* f = new TForm(nullptr);
+    f->SetBounds(20, 20, 300, 250);
+    uitest::ShowForm(f);
+    uitest::SizeWindowAsUser(f, 30, 10);
+    EXPECT_EQ(f->GetWidth(), GetSystemMetrics(SM_CXMINTRACK));
+    EXPECT_EQ(f->GetHeight(), GetSystemMetrics(SM_CYMINTRACK));
+    f->Free();
 }
