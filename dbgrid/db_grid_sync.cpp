@@ -15,10 +15,24 @@ bool TCustomgxDBGrid::IsTouched(TgxTreeListNode* Node) const {
     return std::find(FTouchedNodes.begin(), FTouchedNodes.end(), Node) != FTouchedNodes.end();
 }
 
+namespace {
+
+// The nodes a focus request names live in the touched list for the request only.
+struct TTouchedScope {
+    std::vector<TgxTreeListNode*>& List;
+    const size_t Mark = List.size();
+    ~TTouchedScope() {
+        if (List.size() > Mark) List.resize(Mark);
+    }
+};
+
+}  // namespace
+
 // ---- focus to dataset -------------------------------------------------------------------------
 
 void TCustomgxDBGrid::SetFocusedCell(TgxTreeListNode* Node, Integer Column, bool MakeVisible) {
     if (!Node) return;
+    TTouchedScope touched{FTouchedNodes};
     if (!IsTouched(Node)) FTouchedNodes.push_back(Node);
     if (!FInSync) {
         if (GetFocusedNode()) TCustomgxDBTreeListControl::SetFocusedCell(GetFocusedNode(), Column, false);
@@ -99,6 +113,7 @@ void TCustomgxDBGrid::SetFocusedAbsoluteIndex(Integer Index) {
 }
 
 bool TCustomgxDBGrid::FocusNodeOnCollapse(TgxTreeListNode* Node) {
+    TTouchedScope touched{FTouchedNodes};
     if (!IsTouched(Node)) FTouchedNodes.push_back(Node);
     Node->SetFocused(true);
     return IsTouched(Node);
