@@ -3,6 +3,8 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/atomic_file.h"
+#include "framework/exceptions.h"
 #include "framework/file_utils.h"
 #include "framework/std_controls.h"
 #include "framework/sysutils.h"
@@ -590,6 +592,24 @@ void TImagoIO::LoadFromFileMetafile(const std::string& FileName, Integer Width, 
 
 // ---- saving ------------------------------------------------------------------------------------
 
+namespace {
+
+// Files are written whole: the encoded image goes to memory first, and only a complete one
+// replaces the file, through a temporary file in the same folder renamed over it. A failed or
+// aborted save (Aborting set by the encoder) leaves an existing file as it was; a file that
+// cannot be written raises EFCreateError.
+template <class Encode>
+void ReplaceFile(const std::string& FileName, const bool& Aborting, Encode&& EncodeImage) {
+    TMemoryStream data;
+    EncodeImage(static_cast<TStream*>(&data));
+    if (Aborting) return;
+    const std::string_view bytes(static_cast<const char*>(data.GetMemory()), static_cast<size_t>(data.GetSize()));
+    if (!WriteFileAtomically(FileName, bytes))
+        throw EFCreateError(Format("Cannot create file \"%s\". %s", {FileName, std::strerror(errno)}));
+}
+
+}  // namespace
+
 void TImagoIO::SaveToFile(const std::string& FileName) {
     RefreshTarget();
     const std::string ext = LowerExt(FileName);
@@ -615,8 +635,7 @@ void TImagoIO::SaveToFile(const std::string& FileName) {
             return;
         }
         Save([&](TProgressRec& progress) {
-            TFileStream stream(FileName, fmCreate);
-            info->Writer(&stream, FTarget, *FParams, progress);
+            ReplaceFile(FileName, FAborting, [&](TStream* stream) { info->Writer(stream, FTarget, *FParams, progress); });
         });
     }
 }
@@ -633,11 +652,10 @@ void TImagoIO::Save(Encode&& EncodeImage) {
     EncodeImage(progress);
 }
 
-// Creates the file (replacing an existing one) and hands it to Writer.
+// Writes the file through Writer (replacing an existing one).
 void TImagoIO::SaveFile(const std::string& FileName, TImgStreamWriter Writer) {
     Save([&](TProgressRec& progress) {
-        TFileStream stream(FileName, fmCreate);
-        Writer(&stream, FTarget, *FParams, progress);
+        ReplaceFile(FileName, FAborting, [&](TStream* stream) { Writer(stream, FTarget, *FParams, progress); });
     });
 }
 
@@ -651,18 +669,15 @@ void TImagoIO::SaveStream(TStream* Stream, TImgStreamWriter Writer, const char* 
     });
 }
 
-void TImagoIO::SaveToFileGIF(const std::string& FileName) {
-    Save([&](TProgressRec& progress) {
-        ImgCodecs().GIFEncodeFile(FileName, FTarget, *FParams, progress);
-    });
-}
+void TImagoIO::SaveToFileGIF(const std::string& FileName) { SaveFile(FileName, ImgCodecs().GIFEncodeStream); }
 
 void TImagoIO::SaveToStreamGIF(TStream* Stream) { SaveStream(Stream, ImgCodecs().GIFEncodeStream); }
 
 void TImagoIO::SaveToFileTIFF(const std::string& FileName) {
     Save([&](TProgressRec& progress) {
-        TFileStream stream(FileName, fmCreate);
-        ImgCodecs().TIFFEncodeStream(&stream, false, FTarget, *FParams, progress);
+        ReplaceFile(FileName, FAborting, [&](TStream* stream) {
+            ImgCodecs().TIFFEncodeStream(stream, false, FTarget, *FParams, progress);
+        });
     });
 }
 
