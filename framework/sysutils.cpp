@@ -694,6 +694,9 @@ struct CollationState {
     std::string Name;
     locale_t Locale = nullptr;                 // null: the built-in collation
     std::vector<locale_t> Keep;                 // locales stay valid for comparisons under way
+    ~CollationState() {
+        for (locale_t kept : Keep) freelocale(kept);
+    }
 };
 
 CollationState& Collation() {
@@ -736,6 +739,40 @@ std::wstring ToWide(std::string_view s, bool fold) {
     return w;
 }
 
+// Appends the Bytes low bytes of Value, most significant first.
+void AppendBigEndian(std::string& key, uint32_t value, int bytes) {
+    for (int i = bytes - 1; i >= 0; --i) key.push_back(static_cast<char>(value >> (8 * i)));
+}
+
+// One level of the built-in collation as key bytes: each element's weight plus one in Bytes bytes,
+// then a zero, which sorts before every element as a text that runs out first does.
+template <class Key>
+void AppendLevel(std::string& key, std::string_view s, int bytes, Key weight) {
+    ElementCursor cursor(s);
+    Element e;
+    while (cursor.Next(e)) AppendBigEndian(key, weight(e) + 1, bytes);
+    AppendBigEndian(key, 0, bytes);
+}
+
+// The levels of BuiltinCompare (case kept) one after another, then the bytes themselves.
+std::string BuiltinSortKey(std::string_view s) {
+    std::string key;
+    key.reserve(8 * s.size() + 16);
+    AppendLevel(key, s, 3, [](const Element& e) { return e.Primary; });  // below 0x150000
+    AppendLevel(key, s, 1, [](const Element& e) { return uint32_t(e.Secondary); });
+    AppendLevel(key, s, 1, [](const Element& e) { return uint32_t(e.Tertiary); });
+    for (size_t p = 0; p < s.size();)
+        if (char32_t c = Utf8Next(s, p); IsIgnorable(c)) AppendBigEndian(key, uint32_t(c) + 1, 3);
+    AppendBigEndian(key, 0, 3);
+    key.append(s);
+    return key;
+}
+
+// Wide characters compare as signed numbers: with the sign bit flipped, as unsigned bytes.
+void AppendWide(std::string& key, wchar_t c) {
+    AppendBigEndian(key, static_cast<uint32_t>(c) ^ 0x80000000u, 4);
+}
+
 int CollateCompare(std::string_view a, std::string_view b, bool ignoreCase) {
     locale_t loc = CurrentCollationLocale();
     if (!loc) return BuiltinCompare(a, b, ignoreCase);
@@ -755,6 +792,27 @@ void SetCollationLocale(const std::string& Name) {
 
 Integer AnsiCompareStr(std::string_view S1, std::string_view S2) {
     return CollateCompare(S1, S2, false);
+}
+
+std::string AnsiSortKey(std::string_view S) {
+    locale_t loc = CurrentCollationLocale();
+    if (!loc) return BuiltinSortKey(S);
+    // The locale's transformed text (its order is the locale comparison's, ending at the first
+    // null character as the comparison does) and its end, then the characters that break ties.
+    const std::wstring wide = ToWide(S, false);
+    std::wstring transformed(4 * wide.size() + 16, L'\0');
+    size_t length = wcsxfrm_l(transformed.data(), wide.c_str(), transformed.size(), loc);
+    if (length >= transformed.size()) {
+        transformed.assign(length + 1, L'\0');
+        length = wcsxfrm_l(transformed.data(), wide.c_str(), transformed.size(), loc);
+    }
+    transformed.resize(length);
+    std::string key;
+    key.reserve(4 * (transformed.size() + wide.size() + 1));
+    for (wchar_t c : transformed) AppendWide(key, c);
+    AppendWide(key, L'\0');
+    for (wchar_t c : wide) AppendWide(key, c);
+    return key;
 }
 
 Integer AnsiCompareText(std::string_view S1, std::string_view S2) {

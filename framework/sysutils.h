@@ -144,6 +144,11 @@ bool SameText(std::string_view S1, std::string_view S2);
 // The user's collation: -1, 0 or 1. AnsiCompareText ignores letter case.
 Integer AnsiCompareStr(std::string_view S1, std::string_view S2);
 Integer AnsiCompareText(std::string_view S1, std::string_view S2);
+// A key whose byte order is AnsiCompareStr's: compared byte by byte, the shorter first when one
+// begins the other (std::string's compare), two keys order as their texts do and are equal where
+// the collation finds the texts equal. Made once per text, it spares a sort the collation's work
+// for every pair it compares.
+std::string AnsiSortKey(std::string_view S);
 bool AnsiSameStr(std::string_view S1, std::string_view S2);
 bool AnsiSameText(std::string_view S1, std::string_view S2);
 // True when Text starts with SubText, ignoring letter case.

@@ -118,10 +118,12 @@ bool IsIntegerType(TVarType Type) {
 }
 
 // The sort values of one column in list order, read once per sort. While every value of the list
-// is null or a string (compared ordinally), or null or an integer, a value is kept as a word that
-// decides most comparisons by itself (null 0, a string its first eight bytes as a big-endian
-// number, an integer its value with the sign bit flipped) with the length and the rest of the
-// string beside it; otherwise as the Variant, compared by the Variant rules.
+// is null or a string, or null or an integer, a value is kept as a word that decides most
+// comparisons by itself (null 0, a string its first eight bytes as a big-endian number, an integer
+// its value with the sign bit flipped) with the length and the rest of the string beside it;
+// otherwise as the Variant, compared by the Variant rules. In the locale order a string is kept as
+// its collation key, which compares byte by byte as the locale comparison does, and as itself in
+// case the list turns out to hold values of several kinds.
 class TSortKeys {
 public:
     TSortKeys(bool Descending, bool Ansi, std::pmr::memory_resource* Memory)
@@ -182,7 +184,7 @@ private:
     TKind KindOf(const Variant& Value) const {
         if (Value.IsNull()) return skUndecided;
         if (IsIntegerType(Value.VarType())) return skIntegers;
-        return IsStringValue(Value) && !FAnsi ? skStrings : skValues;
+        return IsStringValue(Value) ? skStrings : skValues;
     }
 
     // False for a string too long to keep as a word.
@@ -193,8 +195,12 @@ private:
             FLengths[Index] = 0;
             return true;
         }
-        const std::string text = Value.AsString();
+        const std::string text = FAnsi ? AnsiSortKey(Value.AsString()) : Value.AsString();
         if (text.size() >= NullLength) return false;
+        if (FAnsi) {
+            FValues.resize(FWords.size());
+            FValues[Index] = Value;
+        }
         uint64_t word = 0;
         for (size_t i = 0; i < 8; ++i) word = word << 8 | (i < text.size() ? uint8_t(text[i]) : 0);
         FWords[Index] = word;
@@ -209,8 +215,10 @@ private:
 
     // The values kept as words as Variants again, for a list whose values are of several kinds.
     void MakeValues() {
+        const bool kept = FAnsi && FKind == skStrings;
         FValues.resize(FWords.size());
-        for (size_t i = 0; i < FWords.size(); ++i) FValues[i] = ValueOf(i);
+        for (size_t i = 0; i < FWords.size(); ++i)
+            if (!kept || FLengths[i] == NullLength) FValues[i] = ValueOf(i);
         FKind = skValues;
     }
 
@@ -266,8 +274,11 @@ public:
     }
 
     // Generous room for sorting lists of up to Nodes nodes by Columns columns (only what is used
-    // is ever given memory), the nodes of every list in their new order included.
-    static size_t ScratchBytes(size_t Nodes, size_t Columns) { return Nodes * (128 + 64 * Columns); }
+    // is ever given memory), the nodes of every list in their new order included. Collation keys
+    // are several times longer than their texts.
+    static size_t ScratchBytes(size_t Nodes, size_t Columns, bool Ansi) {
+        return Nodes * (128 + (Ansi ? 512 : 64) * Columns);
+    }
 
     TNodeSorter(TCustomgxTreeList* AList, const TColumns& Columns, std::pmr::memory_resource* Memory)
         : FList(AList), FItems(Memory), FBuffer(Memory), FVisits(Memory), FIsParent(Memory), FParents(Memory) {
@@ -391,7 +402,7 @@ void TCustomgxTreeList::SortNodes(Integer Level, Integer Column, bool Descending
     if (!CanSortNodes() || FNodes.GetCount() == 0) return;
     THourGlass hourGlass(IsShowHourGlass());
     const TNodeSorter::TColumns columns = TNodeSorter::SortColumns(this, Column, Descending);
-    TScratchMemory scratch(TNodeSorter::ScratchBytes(size_t(FNodeCount), columns.size()));
+    TScratchMemory scratch(TNodeSorter::ScratchBytes(size_t(FNodeCount), columns.size(), IsAnsiSort()));
     TNodeSorter sorter(this, columns, scratch.Resource());
 
     // Every list gets its new order before any list is rewritten, so a comparison that raises

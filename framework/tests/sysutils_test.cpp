@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <locale.h>
 
 #include "framework/format_settings.h"
 #include "framework/sysutils.h"
@@ -235,6 +236,38 @@ TEST(Collation, BuiltInOrderSortsLikeADictionary) {
     EXPECT_EQ(AnsiCompareText("apple", "APPLE"), 0);
     EXPECT_EQ(AnsiCompareText("b", "A"), 1);
     EXPECT_EQ(AnsiCompareStr("same", "same"), 0);
+    SetCollationLocale("C");
+}
+
+// Sort keys order texts as the collation compares them, in the built-in order and in the
+// system's locales: letter case, accents (precomposed and combining), ligatures, ignorable
+// punctuation, digits of several scripts, symbols, empty texts, null characters and stray bytes.
+TEST(Collation, SortKeysOrderTextsAsTheComparisonDoes) {
+    const std::vector<std::string> texts = {
+        "", " ", "a", "A", "b", "B", "ab", "aB", "Ab", "a b", "a-b", "ab-", "-ab", "a'b", "coop", "co-op", "Co-op",
+        "\xC3\xA4", "\xC3\x84", "ae", "\xC3\xA6", "AE", "ss", "\xC3\x9F", "eclair", "\xC3\xA9" "clair",
+        "\xC3\x89" "clair", "e\xCC\x81" "clair", "\xC5\x93uvre", "oeuvre", "1", "01", "10", "2", "1.5", "\xC2\xB9",
+        "\xD9\xA1", "_x", "x_", "!", "~", "\t", "\x7F", "\xCE\xA9mega", "\xCF\x89", "\xCE\xAC",
+        "\xD0\x96\xD1\x83\xD0\xBA", "\xD1\x91", "\xD0\xB5", "\xE6\x97\xA5", std::string("a\0b", 3),
+        std::string("a\0c", 3), std::string(1, '\0'),
+        "\xFF", "a\xFF", "\xE9t\xE9", "abcdefghij", "abcdefghiJ", "abcdefgh", "zebra", "Zebra", "\xC3\xA5", "z",
+    };
+    for (const char* name : {"C", "en_US.UTF-8", "de_DE.UTF-8", "sv_SE.UTF-8", "fr_FR.UTF-8"}) {
+        SCOPED_TRACE(name);
+        if (std::string(name) != "C") {
+            locale_t system = newlocale(LC_COLLATE_MASK, name, static_cast<locale_t>(nullptr));
+            ASSERT_TRUE(system) << "the system lacks the locale (package locales-all)";
+            freelocale(system);
+        }
+        SetCollationLocale(name);
+        std::vector<std::string> keys;
+        for (const std::string& text : texts) keys.push_back(AnsiSortKey(text));
+        for (size_t i = 0; i < texts.size(); ++i)
+            for (size_t j = 0; j < texts.size(); ++j) {
+                const int order = keys[i].compare(keys[j]);
+                EXPECT_EQ(order < 0 ? -1 : order > 0 ? 1 : 0, AnsiCompareStr(texts[i], texts[j])) << i << ", " << j;
+            }
+    }
     SetCollationLocale("C");
 }
 
