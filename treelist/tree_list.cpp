@@ -3,6 +3,7 @@
 
 #include "treelist/tree_list.h"
 #include "framework/forms.h"
+#include "framework/screen_overlay.h"
 #include "treelist/inplace_edit.h"
 
 #include "framework/system_metrics.h"
@@ -593,6 +594,7 @@ void TCustomgxTreeList::BeforeDestruction() {
 }
 
 TCustomgxTreeList::~TCustomgxTreeList() {
+    delete FArrowsOverlay;
     if (!FNodes.Empty()) {
         // Destroyed without Free(): the nodes still go, with the base class's bookkeeping only.
         FClearing = true;

@@ -20,6 +20,8 @@
 #include "treelist/container.h"
 #include "treelist/tree_list_geometry.h"
 
+class TScreenOverlay;
+
 class TgxTreeListNode;
 class TCustomgxTreeList;
 class TgxInplaceEdit;
@@ -1402,6 +1404,8 @@ private:
     Integer FDraggedColumn = -1;
     TPoint FDropArrowPos{-100, -100};
     bool FArrowsShown = false;
+    // Where the arrows show on the screen, made at the first drag.
+    TScreenOverlay* FArrowsOverlay = nullptr;
     TImageList* FDragImageList = nullptr;
     TPoint FDragHotSpot;
     // Node dragging: another drag's object over the list, the node armed to expand.

@@ -10,6 +10,7 @@
 #include "framework/graphics.h"
 #include "framework/image_list.h"
 #include "framework/resources.h"
+#include "framework/screen_overlay.h"
 #include "framework/timer.h"
 #include "treelist/tree_list.h"
 #include "treelist/tree_list_draw.h"
@@ -66,8 +67,26 @@ void TCustomgxTreeList::ShowDragImages() {
 }
 
 void TCustomgxTreeList::ToggleDropArrows() {
-    // The arrows are an overlay on the screen; the list keeps where they stand.
+    // The arrows stand on a screen overlay shaped like them, so what lies under them comes back by
+    // itself when they go.
     FArrowsShown = !FArrowsShown;
+    if (!FArrowsShown || FDropArrowPos == NoArrows) {
+        if (FArrowsOverlay) FArrowsOverlay->Hide();
+        return;
+    }
+    if (!FArrowsOverlay) FArrowsOverlay = new TScreenOverlay;
+    const Integer w = FDragArrowRect.Width();
+    const Integer h = FDragArrowRect.Height();
+    // The down arrow at the top and the up arrow at the bottom, row by row: a shaft 4 pixels wide
+    // and a head narrowing from 11 pixels to its tip.
+    std::vector<TRect> shape{TRect(3, 0, 8, 3), TRect(3, h - 4, 8, h)};
+    for (Integer i = 0; i <= 5; ++i) {
+        shape.push_back(TRect(i, 3 + i, w - i, 4 + i));
+        shape.push_back(TRect(i, h - 5 - i, w - i, h - 4 - i));
+    }
+    const TColor color = FArrowsColor;
+    FArrowsOverlay->Show(TRect(FDropArrowPos.X, FDropArrowPos.Y, FDropArrowPos.X + w, FDropArrowPos.Y + h), shape,
+                         [w, h, color](TCanvas* Canvas) { DrawDropArrows(Canvas, TRect(0, 0, w, h), color); });
 }
 
 // ---- band and header drag images -----------------------------------------------------------------

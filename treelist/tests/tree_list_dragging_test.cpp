@@ -2,6 +2,7 @@
 // others, at the end of another band's row), refusals and hiding, and nodes dragged over buttons.
 
 #include "framework/drag.h"
+#include "framework/testing/ui_test_windows.h"
 #include "tree_list_input_fixture.h"
 
 namespace {
@@ -69,6 +70,38 @@ TEST_F(Dragging, AHeaderDragsOnlyPastFivePixels) {
     Release(TPoint{from.X + 6, from.Y});
     EXPECT_EQ(Row(0), "ABC");
     EXPECT_TRUE(dropped.empty());
+}
+
+TEST_F(Dragging, TheDropArrowsShowOnTheScreenShapedLikeArrowsAndGoWithTheDrag) {
+    TwoBands();
+    const TPoint from = HeaderPoint(0);
+    Press(from);
+    Move(TPoint{from.X + 8, from.Y});
+    ASSERT_EQ(list->GetState(), tsColumnDragging);
+    Move(RightHalf(2));
+    ASSERT_TRUE(list->AreDropArrowsShown());
+    const TPoint at = list->GetDropArrowPos();
+    ASSERT_NE(at, (TPoint{-100, -100}));
+    auto shown = uitest::ShownOverlays();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].Bounds, TRect(at.X, at.Y, at.X + 11, at.Y + list->GetHeaderRowHeight() + 18));
+    // Only the arrows show: the middle of the rectangle and its corners stay uncovered (the shape
+    // comes in screen coordinates).
+    const Integer h = shown[0].Bounds.Height();
+    const auto covered = [&](TPoint p) {
+        p = TPoint{p.X + at.X, p.Y + at.Y};
+        return std::any_of(shown[0].Shape.begin(), shown[0].Shape.end(), [&](const TRect& r) { return PtInRect(&r, p); });
+    };
+    for (TPoint p : {TPoint{5, h / 2}, TPoint{0, 0}, TPoint{10, h - 1}}) EXPECT_FALSE(covered(p)) << p.X << "," << p.Y;
+    for (TPoint p : {TPoint{5, 1}, TPoint{5, 7}, TPoint{5, h - 2}, TPoint{5, h - 8}})
+        EXPECT_TRUE(covered(p)) << p.X << "," << p.Y;
+    Move(LeftHalf(2));
+    shown = uitest::ShownOverlays();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].Bounds.TopLeft(), list->GetDropArrowPos());
+    uitest::PressKey(list, VK_ESCAPE);
+    EXPECT_TRUE(uitest::ShownOverlays().empty());
+    Release(LeftHalf(2));
 }
 
 TEST_F(Dragging, WhereAHeaderDrops) {
