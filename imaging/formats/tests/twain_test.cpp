@@ -10,6 +10,7 @@
 #include <iterator>
 #include <map>
 #include <vector>
+#include <unistd.h>
 
 #include "framework/dialog_service.h"
 #include "framework/file_utils.h"
@@ -552,7 +553,8 @@ protected:
         return v;
     }
 
-    std::string name_ = GetTempPath() + "lumora_twain_dib.bmp";
+    // CTest runs the cases as parallel processes: each has its own file.
+    std::string name_ = GetTempPath() + "lumora_twain_dib_" + std::to_string(::getpid()) + ".bmp";
     std::vector<HGLOBAL> handles_;
 };
 
