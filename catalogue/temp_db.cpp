@@ -45,6 +45,25 @@ constexpr Integer kFilenameSize = 255;
 constexpr Integer kPathSize = 4096;
 constexpr Integer kExtensionSize = 5;
 
+// The ten fields both file tables hold; components are named Prefix + field name, the file name
+// component's own spelling differing between the two tables.
+void AddFileFields(TComponent* Owner, TDataSet* Table, const std::string& Prefix, const std::string& FilenameName,
+                   TAutoIncField*& KeyID, TIntegerField*& FileID, TStringField*& Filename, TIntegerField*& PathID,
+                   TStringField*& Path, TStringField*& OriginalExtension, TIntegerField*& LMFileType,
+                   TDateTimeField*& FileDate, TLargeintField*& FileSize, TIntegerField*& StorageMethod) {
+    KeyID = AddField<TAutoIncField>(Owner, Table, Prefix + "KeyID", "KeyID");
+    FileID = AddField<TIntegerField>(Owner, Table, Prefix + "FileID", "FileID");
+    Filename = AddField<TStringField>(Owner, Table, Prefix + FilenameName, "Filename", kFilenameSize);
+    PathID = AddField<TIntegerField>(Owner, Table, Prefix + "PathID", "PathID");
+    Path = AddField<TStringField>(Owner, Table, Prefix + "Path", "Path", kPathSize);
+    OriginalExtension =
+        AddField<TStringField>(Owner, Table, Prefix + "OriginalExtension", "OriginalExtension", kExtensionSize);
+    LMFileType = AddField<TIntegerField>(Owner, Table, Prefix + "LMFileType", "LMFileType");
+    FileDate = AddField<TDateTimeField>(Owner, Table, Prefix + "FileDate", "FileDate");
+    FileSize = AddField<TLargeintField>(Owner, Table, Prefix + "FileSize", "FileSize");
+    StorageMethod = AddField<TIntegerField>(Owner, Table, Prefix + "StorageMethod", "StorageMethod");
+}
+
 }  // namespace
 
 TdmTempDB::TdmTempDB(TComponent* AOwner) : TDataModule(AOwner) {
@@ -58,30 +77,13 @@ TdmTempDB::TdmTempDB(TComponent* AOwner) : TDataModule(AOwner) {
             return t;
         };
         memMode3 = makeTable("memMode3");
-        memMode3KeyID = AddField<TAutoIncField>(this, memMode3, "memMode3KeyID", "KeyID");
-        memMode3FileID = AddField<TIntegerField>(this, memMode3, "memMode3FileID", "FileID");
-        memMode3FileName = AddField<TStringField>(this, memMode3, "memMode3FileName", "Filename", kFilenameSize);
-        memMode3PathID = AddField<TIntegerField>(this, memMode3, "memMode3PathID", "PathID");
-        memMode3Path = AddField<TStringField>(this, memMode3, "memMode3Path", "Path", kPathSize);
-        memMode3OriginalExtension = AddField<TStringField>(this, memMode3, "memMode3OriginalExtension",
-                                                           "OriginalExtension", kExtensionSize);
-        memMode3LMFileType = AddField<TIntegerField>(this, memMode3, "memMode3LMFileType", "LMFileType");
-        memMode3FileDate = AddField<TDateTimeField>(this, memMode3, "memMode3FileDate", "FileDate");
-        memMode3FileSize = AddField<TLargeintField>(this, memMode3, "memMode3FileSize", "FileSize");
-        memMode3StorageMethod = AddField<TIntegerField>(this, memMode3, "memMode3StorageMethod", "StorageMethod");
-
+        AddFileFields(this, memMode3, "memMode3", "FileName", memMode3KeyID, memMode3FileID, memMode3FileName,
+                      memMode3PathID, memMode3Path, memMode3OriginalExtension, memMode3LMFileType,
+                      memMode3FileDate, memMode3FileSize, memMode3StorageMethod);
         memMode4 = makeTable("memMode4");
-        memMode4KeyID = AddField<TAutoIncField>(this, memMode4, "memMode4KeyID", "KeyID");
-        memMode4FileID = AddField<TIntegerField>(this, memMode4, "memMode4FileID", "FileID");
-        memMode4Filename = AddField<TStringField>(this, memMode4, "memMode4Filename", "Filename", kFilenameSize);
-        memMode4PathID = AddField<TIntegerField>(this, memMode4, "memMode4PathID", "PathID");
-        memMode4Path = AddField<TStringField>(this, memMode4, "memMode4Path", "Path", kPathSize);
-        memMode4OriginalExtension = AddField<TStringField>(this, memMode4, "memMode4OriginalExtension",
-                                                           "OriginalExtension", kExtensionSize);
-        memMode4LMFileType = AddField<TIntegerField>(this, memMode4, "memMode4LMFileType", "LMFileType");
-        memMode4FileDate = AddField<TDateTimeField>(this, memMode4, "memMode4FileDate", "FileDate");
-        memMode4FileSize = AddField<TLargeintField>(this, memMode4, "memMode4FileSize", "FileSize");
-        memMode4StorageMethod = AddField<TIntegerField>(this, memMode4, "memMode4StorageMethod", "StorageMethod");
+        AddFileFields(this, memMode4, "memMode4", "Filename", memMode4KeyID, memMode4FileID, memMode4Filename,
+                      memMode4PathID, memMode4Path, memMode4OriginalExtension, memMode4LMFileType,
+                      memMode4FileDate, memMode4FileSize, memMode4StorageMethod);
 
         dscMode3 = new TDataSource(this);
         dscMode3->SetName("dscMode3");
