@@ -100,13 +100,15 @@ void TWinControl::CreateWnd() {
     CreateParams(params);
     if ((params.Style & WS_CHILD) && !params.WndParent)
         throw EInvalidOperation("Control '" + GetName() + "' has no parent window");
-    // A window made with scroll bar styles shows those bars at once (range 0..100).
+    // A new window starts with fresh scroll bars: those its style names are shown at once (range
+    // 0..100); a recreated window keeps nothing of the old one's bars.
     for (int bar = 0; bar < 2; ++bar) {
         DWORD bit = bar == 0 ? WS_HSCROLL : WS_VSCROLL;
         TWindowScrollBar& sb = FScrollBars[bar];
-        if ((params.Style & bit) && !sb.Shown) {
+        sb = TWindowScrollBar{};
+        if (params.Style & bit) {
             sb.Shown = true;
-            if (sb.Min == 0 && sb.Max == 0) sb.Max = 100;
+            sb.Max = 100;
         }
     }
     FStyle = params.Style;

@@ -214,6 +214,51 @@ TEST_F(WindowTest, HandlesAreMadeOnDemandAndRecreatedWithTheirChildren) {
 
 namespace {
 
+class TScrolledSwatch : public TSwatch {
+    LUMORA_CLASS(TScrolledSwatch, TSwatch)
+public:
+    using TSwatch::TSwatch;
+    DWORD Bars = WS_VSCROLL;
+
+protected:
+    void CreateParams(TCreateParams& Params) override {
+        TSwatch::CreateParams(Params);
+        Params.Style |= Bars;
+    }
+};
+
+}  // namespace
+
+// A recreated window has the scroll bars of its new style, fresh, not the old window's.
+TEST_F(WindowTest, ARecreatedWindowHasTheScrollBarsOfItsNewStyle) {
+    auto* c = new TScrolledSwatch(Form);
+    c->SetParent(Form);
+    c->SetBounds(0, 0, 120, 90);
+    uitest::ShowForm(Form);
+    EXPECT_TRUE(c->ScrollBarState(SB_VERT).Shown);
+    EXPECT_FALSE(c->ScrollBarState(SB_HORZ).Shown);
+    ShowScrollBar(c->GetHandle(), SB_HORZ, true);
+    SetScrollRange(c->GetHandle(), SB_VERT, 0, 500, false);
+    SetScrollPos(c->GetHandle(), SB_VERT, 300, false);
+
+    c->Bars = WS_HSCROLL;
+    c->RecreateWnd();
+    EXPECT_FALSE(c->ScrollBarState(SB_VERT).Shown);
+    EXPECT_TRUE(c->ScrollBarState(SB_HORZ).Shown);
+    EXPECT_EQ(GetScrollPos(c->GetHandle(), SB_VERT), 0);
+    EXPECT_EQ(c->GetClientWidth(), 120);  // no room kept for the old vertical bar
+
+    c->Bars = WS_VSCROLL;
+    c->RecreateWnd();
+    Integer lo = -1, hi = -1;
+    GetScrollRange(c->GetHandle(), SB_VERT, lo, hi);
+    EXPECT_EQ(lo, 0);
+    EXPECT_EQ(hi, 100);
+    EXPECT_EQ(GetScrollPos(c->GetHandle(), SB_VERT), 0);
+}
+
+namespace {
+
 class TMessageProbe : public TSwatch {
     LUMORA_CLASS(TMessageProbe, TSwatch)
 public:
