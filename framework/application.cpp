@@ -194,30 +194,61 @@ void TApplication::DeliverPostedMessages() {
         if (!PopPosted(pm)) break;
         TMsg msg{pm.Wnd, pm.Msg, pm.WParam, pm.LParam, pm.Time, GetMessagePos()};
         if (lumora_detail::TakenByGetMessage(msg)) continue;
-        bool handled = false;
+        DeliverPostedMessage(msg);
+    }
+}
+
+void TApplication::DeliverPostedMessage(TMsg& Msg) {
+    bool handled = false;
+    try {
+        lumora_detail::RunGetMessageHooks(Msg);
+        if (OnMessage) OnMessage(Msg, handled);
+        if (handled) return;
+        if (Msg.message == WM_QUIT) {
+            FTerminated = true;
+            return;
+        }
+        if (Msg.hwnd && IsLiveControl(Msg.hwnd)) Msg.hwnd->Perform(Msg.message, Msg.wParam, Msg.lParam);
+    } catch (...) {
+        HandleException(Msg.hwnd && IsLiveControl(Msg.hwnd) ? static_cast<TObject*>(Msg.hwnd) : this);
+    }
+}
+
+bool TApplication::DeliverLeftOverMessages() {
+    bool any = false;
+    TMsg msg;
+    while (lumora_detail::TakeLeftOverMessage(msg)) {
+        any = true;
+        if (msg.message != WM_TIMER && !lumora_detail::IsInputMessage(msg.message)) {
+            DeliverPostedMessage(msg);
+            continue;
+        }
+        // Timers and input as their own paths deliver them.
         try {
-            lumora_detail::RunGetMessageHooks(msg);
-            if (OnMessage) OnMessage(msg, handled);
-            if (handled) continue;
-            if (msg.message == WM_QUIT) {
-                FTerminated = true;
-                continue;
+            if (msg.message == WM_TIMER) {
+                bool handled = false;
+                if (OnMessage) OnMessage(msg, handled);
+                if (!handled) lumora_detail::DeliverTimerMessage(msg);
+            } else {
+                DispatchInputMessage(msg);
             }
-            if (msg.hwnd && IsLiveControl(msg.hwnd)) msg.hwnd->Perform(msg.message, msg.wParam, msg.lParam);
         } catch (...) {
             HandleException(msg.hwnd && IsLiveControl(msg.hwnd) ? static_cast<TObject*>(msg.hwnd) : this);
         }
     }
+    return any;
 }
 
 bool TApplication::ProcessMessage() {
     lumora_backend::EnsureBackend();
+    bool leftOver = DeliverLeftOverMessages();
     bool any = false;
     {
         std::lock_guard<std::mutex> lock(gPostMutex);
         any = !gPosted.empty();
     }
     if (any) DeliverPostedMessages();
+    any = any || leftOver;
     bool events = lumora_backend::ProcessEvents(false);
     return any || events;
 }

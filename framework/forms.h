@@ -385,8 +385,11 @@ public:
     // The input path: runs Msg (a key or mouse message of a window) through OnMessage, the
     // shortcut and dialog-key steps, then dispatches it. Returns true when handled here.
     bool DispatchInputMessage(TMsg& Msg);
+    void DeliverPostedMessage(TMsg& Msg);
     // Delivers the posted messages queued now.
     void DeliverPostedMessages();
+    // Delivers what an ended loop of the program's own left untaken; false when there was nothing.
+    bool DeliverLeftOverMessages();
     // Runs on every idle turn that ends with Done (action updates and the like).
     static Integer AddIdleHook(std::function<void()> Hook);
     static void RemoveIdleHook(Integer Id);

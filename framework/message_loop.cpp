@@ -12,11 +12,18 @@ namespace {
 Integer gWaiting = 0;
 std::deque<TMsg> gTaken;
 
-bool IsInputMessage(UINT Msg) {
+}  // namespace
+
+bool lumora_detail::IsInputMessage(UINT Msg) {
     return (Msg >= WM_KEYFIRST && Msg <= WM_KEYLAST) || (Msg >= WM_MOUSEFIRST && Msg <= WM_MOUSELAST);
 }
 
-}  // namespace
+bool lumora_detail::TakeLeftOverMessage(TMsg& Msg) {
+    if (gWaiting != 0 || gTaken.empty()) return false;
+    Msg = gTaken.front();
+    gTaken.pop_front();
+    return true;
+}
 
 bool lumora_detail::TakenByGetMessage(const TMsg& Msg) {
     if (gWaiting == 0) return false;
@@ -57,7 +64,7 @@ LRESULT DispatchMessage(const TMsg& Msg) {
         return 0;
     }
     if (!m.hwnd || !lumora_detail::IsLiveControl(m.hwnd)) return 0;
-    if (IsInputMessage(m.message)) {
+    if (lumora_detail::IsInputMessage(m.message)) {
         lumora_detail::RouteInputMessage(m);
         return 0;
     }

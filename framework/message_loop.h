@@ -34,5 +34,9 @@ bool RouteInputMessage(TMsg& Msg);
 void DeliverTimerMessage(const TMsg& Msg);
 // Takes the oldest posted message; false when there is none.
 bool TakePostedMessage(TMsg& Msg);
+// Takes the oldest message an ended loop of the program's own did not take (false when there is
+// none, or a loop is waiting for it): the application's loop delivers it.
+bool TakeLeftOverMessage(TMsg& Msg);
+bool IsInputMessage(UINT Msg);
 
 }  // namespace lumora_detail

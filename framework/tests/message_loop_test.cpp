@@ -63,4 +63,36 @@ TEST_F(MessageLoopTest, TakesEachMessageUndeliveredUntilDispatched) {
     uitest::MouseUp(p, 3, 4);
 }
 
+// A loop that ends leaves what it did not take to the application's loop, in order, through the
+// application's own paths.
+TEST_F(MessageLoopTest, WhatAnEndedLoopDidNotTakeIsDeliveredByTheApplication) {
+    uitest::ShowForm(Form);
+    auto* p = AddProbe("p", {0, 0, 50, 50});
+    std::vector<UINT> seen;
+    p->WindowProcHook = [&](TMessage& M) {
+        if (M.Msg >= WM_APP) seen.push_back(M.Msg);
+        return false;
+    };
+    std::vector<UINT> onMessage;
+    Application->OnMessage = [&](TMsg& M, bool&) { onMessage.push_back(M.message); };
+    lumora_backend::PostToLoop([p] {
+        uitest::MouseDown(p, 3, 4);
+        uitest::MouseUp(p, 3, 4);
+        PostMessage(p, WM_APP + 3, 0, 0);
+    });
+    TMsg m;
+    do {
+        ASSERT_TRUE(GetMessage(m, nullptr, 0, 0));
+        DispatchMessage(m);
+    } while (m.message != WM_LBUTTONDOWN);
+    EXPECT_EQ(Log, std::vector<std::string>{"p:mousedown 3,4"});
+    EXPECT_TRUE(onMessage.empty());
+
+    Application->ProcessMessages();
+    EXPECT_EQ(Log, (std::vector<std::string>{"p:mousedown 3,4", "p:capturechanged", "p:mouseup 3,4"}));
+    EXPECT_EQ(seen, std::vector<UINT>{WM_APP + 3});
+    EXPECT_EQ(onMessage, (std::vector<UINT>{WM_LBUTTONUP, WM_APP + 3}));
+    Application->OnMessage = nullptr;
+}
+
 }  // namespace
