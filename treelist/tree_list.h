@@ -545,8 +545,8 @@ public:
     // character.
     void DoSearch(std::string& Text, Integer Mode, bool ClearOnFail);
     // The first node whose text in Column starts with Text ignoring case, walking from the
-    // focused node and wrapping once.
-    bool SearchNodeByText(Integer Column, const std::string& Text, TgxTreeListNode*& Node, Integer Mode);
+    // focused node and wrapping once. A true answer with Node nil: the match is not a node.
+    virtual bool SearchNodeByText(Integer Column, const std::string& Text, TgxTreeListNode*& Node, Integer Mode);
     // The focused column becomes the search column (its text emptied) when it is another one.
     void SyncSearchColumn();
     bool IsSearching() const { return FSearching; }
