@@ -134,46 +134,19 @@ void TCustomgxDBGrid::ClearSelection() {
 void TCustomgxDBGrid::SelectNodeRange(TgxTreeListNode* Node1, TgxTreeListNode* Node2) {
     TDataSet* dataSet = GetDataSet();
     if ((dataSet && IsEditingState(dataSet)) || !IsMultiSelect()) return;
-    RefreshCache();
-    Integer first = GetAbsoluteIndex(Node1);
-    Integer last = GetAbsoluteIndex(Node2);
-    if (first > last) std::swap(first, last);
-    if (first < 0) return;
-    std::vector<TgxTreeListNode*> range;
-    for (Integer i = first; i <= last; ++i)
-        if (TgxTreeListNode* node = GetAbsoluteNode(i)) range.push_back(node);
     InSelectionBracket([&] {
         if (IsBookmarkSelection()) {
-            // Every leaf knows its record: no dataset move is needed to select it.
-            for (TgxTreeListNode* node : range) SetNodeSelected(node, true);
+            // Every leaf knows its record: the displayed rows are selected without moving the
+            // dataset.
+            TCustomgxDBTreeListControl::SelectNodeRange(Node1, Node2);
             return;
         }
-        InUpdateBracket([&] {
-            std::vector<TgxTreeListNode*> chosen;
-            if (!range.empty()) SetSelectionReference(range.front());
-            try {
-                for (TgxTreeListNode* node : range)
-                    if (CanSelectNode(node)) chosen.push_back(node);
-            } catch (...) {
-                SetSelectionReference(nullptr);
-                throw;
-            }
-            SetSelectionReference(nullptr);
-            auto less = [](TgxTreeListNode* A, TgxTreeListNode* B) { return CompareNodePointers(A, B) < 0; };
-            std::sort(chosen.begin(), chosen.end(), less);
-            std::vector<TSelectionEntry> merged;
-            merged.reserve(chosen.size() + FSelection.size());
-            size_t a = 0, b = 0;
-            while (a < chosen.size() || b < FSelection.size()) {
-                if (b == FSelection.size() || (a < chosen.size() && less(chosen[a], FSelection[b].Node))) {
-                    merged.push_back({{}, chosen[a++]});
-                } else {
-                    if (a < chosen.size() && chosen[a] == FSelection[b].Node) ++a;
-                    merged.push_back(FSelection[b++]);
-                }
-            }
-            FSelection.swap(merged);
-        });
+        std::vector<TgxTreeListNode*> nodes;
+        nodes.reserve(FSelection.size());
+        for (const TSelectionEntry& entry : FSelection) nodes.push_back(entry.Node);
+        InUpdateBracket([&] { MergeNodeRange(Node1, Node2, nodes); });
+        FSelection.clear();
+        for (TgxTreeListNode* node : nodes) FSelection.push_back({{}, node});
         DoSelectedCountChange();
     });
 }

@@ -1274,6 +1274,9 @@ protected:
     TgxTreeListNode* GetSelectionReference();
     // The node a range selection is judged against while it is built.
     void SetSelectionReference(TgxTreeListNode* Node) { FSelectionReference = Node; }
+    // A range selection kept as nodes in address order: the displayed nodes from Node1's row to
+    // Node2's that may be selected (judged against the first of them) are merged into Selection.
+    void MergeNodeRange(TgxTreeListNode* Node1, TgxTreeListNode* Node2, std::vector<TgxTreeListNode*>& Selection);
 
     // The font the control measures and draws texts with.
     TFont* GetInternalFont() const { return FInternalFont; }
