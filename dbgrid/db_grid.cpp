@@ -426,6 +426,10 @@ TgxDBGridNode* TCustomgxDBGrid::AddGroupNode(TgxTreeListNode* Parent, TgxTreeLis
 
 void TCustomgxDBGrid::LoadNodes(std::vector<TgxDBGridNode*>* OldNodes) {
     if (IsLoading()) return;
+    if (IsPartialLoadMode()) {
+        PartialLoadRecords(0);
+        return;
+    }
     TgxFlagGuard loading(FLoading);
     struct TEndLoad {
         bool& Changed;

@@ -6,7 +6,8 @@
 //
 // Sources: db_grid.cpp (binding and loading), db_grid_column.cpp (columns), db_grid_sync.cpp
 // (focus and dataset in step, dataset changes), db_grid_select.cpp (selection, keys, options),
-// db_grid_grouping.cpp (the grouping list and its bracket).
+// db_grid_grouping.cpp (the grouping list and its bracket), db_grid_window.cpp (window mode),
+// db_grid_partial.cpp (partial-load mode).
 
 #include <functional>
 #include <string>
@@ -316,6 +317,7 @@ public:
     bool GetUseBookmarks() const { return FUseBookmarks; }
     void SetUseBookmarks(bool Value);
     bool GetPartialLoad() const { return FPartialLoad; }
+    void SetPartialLoad(bool Value);
     Integer GetPartialLoadBufferCount() const { return FPartialLoadBufferCount; }
     void SetPartialLoadBufferCount(Integer Value) { FPartialLoadBufferCount = Value; }
     TgxDBGridOptions GetOptions() const { return FOptions; }
@@ -369,6 +371,10 @@ public:
     void FocusCurrentRecord();
     void SyncFocusedNode();
     virtual Integer MoveBy(Integer Distance);
+    // Partial-load mode: 0 rebuilds the slice around the current record, 1 extends it at the
+    // end, 2 at the start, 3 loads every record. TopMode places the current row: 0 where the
+    // focused row was, 1 at the top, 2 on the last whole row.
+    void PartialLoadRecords(Integer Mode, Integer TopMode = 0, bool KeepSelection = false);
 
     // -- selection
     void SelectAll();
@@ -426,6 +432,10 @@ public:
     void BeginSelectionUpdate() override;
     void EndSelectionUpdate() override;
     Integer CompareSelectionItems(TgxTreeListNode* Node1, TgxTreeListNode* Node2) override;
+    void SetSelectionAnchor(TgxTreeListNode* Node) override;
+    void ChangeTopVisibleNode(TgxTreeListNode* Node) override;
+    // Window mode, and partial-load mode short of either end: the dataset is searched.
+    bool SearchNodeByText(Integer Column, const std::string& Text, TgxTreeListNode*& Node, Integer Mode) override;
 
     // -- window mode: the buffer rows
     void UpdateScrollBars() override;
@@ -442,6 +452,8 @@ protected:
 
     void KeyDown(Word& Key, TShiftState Shift) override;
     void WMVScroll(TMessage& Message) override;
+    // Line and thumb moves stop at column boundaries.
+    void WMHScroll(TMessage& Message) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
 
     // -- data link notifications
@@ -457,6 +469,7 @@ protected:
     virtual void DoChangeNodeEx();
 
 private:
+    class TPartialLoader;
     struct TSelectionEntry {
         TBookmarkStr Bookmark;
         TgxTreeListNode* Node;
@@ -543,6 +556,8 @@ private:
     TBookmarkStr WindowBookmark(TgxTreeListNode* Node);
     // Sizes the data link's buffer to the rows that fit and keeps one node per buffer record.
     void UpdateWindowNodes();
+    // Partial-load mode after a dataset move: the slice is rebuilt when it lost the current record.
+    void PartialMoveBy();
 
     TgxGridDataLink* FDataLink;
     std::string FKeyField;
@@ -571,6 +586,13 @@ private:
     bool FUpdatingColumnField = false;
     bool FUpdatingWindow = false;
     Integer FWindowRowCount = 1;
+    bool FBOFReached = false;
+    bool FEOFReached = false;
+    Integer FPartialLoadLock = 0;
+    // The record of the selection anchor (partial-load mode).
+    TBookmarkStr FAnchorBookmark;
+    // Where the horizontal position stood when the thumb drag began; -1 outside a drag.
+    Integer FThumbDragStart = -1;
     Variant FTopKey;
     Integer FTopLevel = 0;
     TgxTreeListNode* FTopNodeToRestore = nullptr;

@@ -9,6 +9,7 @@
 
 #include "framework/dialog_service.h"
 #include "framework/exceptions.h"
+#include "framework/sysutils.h"
 #include "treelist/tree_list_geometry.h"
 
 using namespace dbgrid_internal;
@@ -133,52 +134,37 @@ void TCustomgxDBGrid::ClearSelection() {
 void TCustomgxDBGrid::SelectNodeRange(TgxTreeListNode* Node1, TgxTreeListNode* Node2) {
     TDataSet* dataSet = GetDataSet();
     if ((dataSet && IsEditingState(dataSet)) || !IsMultiSelect()) return;
-    RefreshCache();
-    Integer first = GetAbsoluteIndex(Node1);
-    Integer last = GetAbsoluteIndex(Node2);
-    if (first > last) std::swap(first, last);
-    if (first < 0) return;
-    std::vector<TgxTreeListNode*> range;
-    for (Integer i = first; i <= last; ++i)
-        if (TgxTreeListNode* node = GetAbsoluteNode(i)) range.push_back(node);
     InSelectionBracket([&] {
         if (IsBookmarkSelection()) {
-            // Every leaf knows its record: no dataset move is needed to select it.
-            for (TgxTreeListNode* node : range) SetNodeSelected(node, true);
+            // Every leaf knows its record: the displayed rows are selected without moving the
+            // dataset.
+            TCustomgxDBTreeListControl::SelectNodeRange(Node1, Node2);
             return;
         }
-        InUpdateBracket([&] {
-            std::vector<TgxTreeListNode*> chosen;
-            if (!range.empty()) SetSelectionReference(range.front());
-            try {
-                for (TgxTreeListNode* node : range)
-                    if (CanSelectNode(node)) chosen.push_back(node);
-            } catch (...) {
-                SetSelectionReference(nullptr);
-                throw;
-            }
-            SetSelectionReference(nullptr);
-            auto less = [](TgxTreeListNode* A, TgxTreeListNode* B) { return CompareNodePointers(A, B) < 0; };
-            std::sort(chosen.begin(), chosen.end(), less);
-            std::vector<TSelectionEntry> merged;
-            merged.reserve(chosen.size() + FSelection.size());
-            size_t a = 0, b = 0;
-            while (a < chosen.size() || b < FSelection.size()) {
-                if (b == FSelection.size() || (a < chosen.size() && less(chosen[a], FSelection[b].Node))) {
-                    merged.push_back({{}, chosen[a++]});
-                } else {
-                    if (a < chosen.size() && chosen[a] == FSelection[b].Node) ++a;
-                    merged.push_back(FSelection[b++]);
-                }
-            }
-            FSelection.swap(merged);
-        });
+        std::vector<TgxTreeListNode*> nodes;
+        nodes.reserve(FSelection.size());
+        for (const TSelectionEntry& entry : FSelection) nodes.push_back(entry.Node);
+        InUpdateBracket([&] { MergeNodeRange(Node1, Node2, nodes); });
+        FSelection.clear();
+        for (TgxTreeListNode* node : nodes) FSelection.push_back({{}, node});
         DoSelectedCountChange();
     });
 }
 
 void TCustomgxDBGrid::SelectAll() {
-    if (!IsMultiSelect() || !FDataLink->GetActive() || GetCount() == 0 || !IsLoadAllMode()) return;
+    if (!IsMultiSelect() || !FDataLink->GetActive() || GetCount() == 0 || IsWindowMode()) return;
+    if (IsPartialLoadMode()) {
+        InSelectionBracket([&] {
+            const bool bookmarks = IsBookmarkSelection();
+            if (bookmarks || !FBOFReached || !FEOFReached) PartialLoadRecords(3, 0, bookmarks);
+            if (!bookmarks && GetCount() > 0) {
+                FSelection.clear();
+                SelectNodeRange(GetItem(0), GetItem(GetCount() - 1));
+            }
+            Invalidate();
+        });
+        return;
+    }
     InSelectionBracket([&] {
         InUpdateBracket([&] {
             ClearSelection();
@@ -261,6 +247,15 @@ void TCustomgxDBGrid::EndSelectionUpdate() {
     if (--FSelectionBracket == 0 && OnChangeNodeEx && !IsDestroying()) CompareChangeNodeInfo();
 }
 
+void TCustomgxDBGrid::SetSelectionAnchor(TgxTreeListNode* Node) {
+    if (IsPartialLoadMode() && FDataLink->GetActive()) {
+        // The anchor's own record, so that it outlives the node when the slice is rebuilt.
+        FAnchorBookmark.clear();
+        if (Node) FAnchorBookmark = Node->GetCount() == 0 ? AsGridNode(Node)->Bookmark : GetDataSet()->GetBookmarkStr();
+    }
+    TCustomgxDBTreeListControl::SetSelectionAnchor(Node);
+}
+
 Integer TCustomgxDBGrid::CompareSelectionItems(TgxTreeListNode* Node1, TgxTreeListNode* Node2) {
     const Variant& a = AsGridNode(Node1)->KeyValue;
     const Variant& b = AsGridNode(Node2)->KeyValue;
@@ -333,6 +328,8 @@ void TCustomgxDBGrid::KeyDown(Word& Key, TShiftState Shift) {
     InSelectionBracket([&] {
         TDataSet* dataSet = GetDataSet();
         const bool active = FDataLink->GetActive() && dataSet;
+        if (IsPartialLoadMode() && Shift.Contains(ssShift) && !GetSelectionAnchor() && active)
+            SetSelectionAnchor(GetFocusedNode());
         if (IsSearching() && (Key == VK_BACK || Key == VK_ESCAPE || Key == VK_DELETE ||
                               (Key == VK_RETURN && (Shift.Contains(ssShift) || Shift.Contains(ssCtrl))))) {
             TCustomgxDBTreeListControl::KeyDown(Key, Shift);
@@ -528,4 +525,113 @@ void TCustomgxDBGrid::SetOptionsEx(TgxDBGridOptionsEx Value) {
         TCustomgxTreeList::SetOptionsEx(ex);
         FOptionsEx = Value;
     });
+}
+
+// ---- horizontal scrolling ---------------------------------------------------------------------
+
+void TCustomgxDBGrid::WMHScroll(TMessage& Message) {
+    const Word code = ScrollCode(Message);
+    const bool snapped = code == SB_LINELEFT || code == SB_LINERIGHT || code == SB_THUMBTRACK || code == SB_THUMBPOSITION;
+    if (!snapped || !CanFocus() || GetVisibleColumnCount() == 0) {
+        TCustomgxDBTreeListControl::WMHScroll(Message);
+        return;
+    }
+    // Where the scrollable columns start, from the start of the scrollable bands.
+    std::vector<Integer> bounds;
+    {
+        TgxTreeListDrawInfo info;
+        CalcDrawInfo(info);
+        const Integer origin = GetScrollableRect().Left - GetLeftCoord();
+        for (const TgxHeaderDrawItem& header : info.Headers)
+            if (header.Band != info.LeftFixedBand && header.Band != info.RightFixedBand)
+                bounds.push_back(header.Rect.Left - origin);
+        FreeDrawInfo(info);
+    }
+    const Integer max = std::max(GetScrollableBandsWidth() - GetScrollableAreaWidth(), 0);
+    bounds.push_back(0);
+    bounds.push_back(max);
+    std::sort(bounds.begin(), bounds.end());
+    bounds.erase(std::unique(bounds.begin(), bounds.end()), bounds.end());
+    const Integer left = GetLeftCoord();
+    auto next = [&](Integer From) {
+        auto it = std::upper_bound(bounds.begin(), bounds.end(), From);
+        return it == bounds.end() ? max : std::min(*it, max);
+    };
+    auto previous = [&](Integer From) {
+        auto it = std::lower_bound(bounds.begin(), bounds.end(), From);
+        return it == bounds.begin() ? 0 : *std::prev(it);
+    };
+    Integer value;
+    if (code == SB_LINELEFT) {
+        value = previous(left);
+    } else if (code == SB_LINERIGHT) {
+        value = next(left);
+    } else {
+        TScrollInfo info;
+        info.fMask = SIF_TRACKPOS;
+        GetScrollInfo(this, SB_HORZ, info);
+        const Integer track = info.nTrackPos;
+        // The direction of travel is taken from where the drag began.
+        if (FThumbDragStart < 0) FThumbDragStart = left;
+        const Integer start = FThumbDragStart;
+        if (code == SB_THUMBPOSITION) FThumbDragStart = -1;
+        if (track <= 0 || track >= max)
+            value = track <= 0 ? 0 : max;
+        else if (track > start)
+            value = next(track - 1);
+        else if (track < start)
+            value = previous(track + 1);
+        else
+            value = start;
+    }
+    SetLeftCoord(value);
+}
+
+// ---- auto search ------------------------------------------------------------------------------
+
+bool TCustomgxDBGrid::SearchNodeByText(Integer Column, const std::string& Text, TgxTreeListNode*& Node,
+                                       Integer Mode) {
+    if (!IsWindowMode() && !(IsPartialLoadMode() && !(FBOFReached && FEOFReached)))
+        return TCustomgxDBTreeListControl::SearchNodeByText(Column, Text, Node, Mode);
+    Node = nullptr;
+    TDataSet* dataSet = GetDataSet();
+    TgxDBTreeListColumn* column = Column >= 0 && Column < GetColumnCount() ? GetDBColumn(Column) : nullptr;
+    TField* field = column ? column->GetField() : nullptr;
+    if (!FDataLink->GetActive() || dataSet->IsEmpty() || Text.empty() || !field) return false;
+    const Integer length = Utf8Length(Text);
+    auto matches = [&] {
+        const std::string value = field->GetAsString();
+        return CompareText(value.substr(0, Utf8CharToByte(value, length)), Text) == 0;
+    };
+    if (Mode == 0 && matches()) return true;
+    const TBookmarkStr start = dataSet->GetBookmarkStr();
+    if (start.empty()) return false;
+    auto step = [&] {
+        if (Mode == 1) {
+            dataSet->Prior();
+            if (dataSet->GetBOF()) dataSet->Last();
+        } else {
+            dataSet->Next();
+            if (dataSet->GetEOF()) dataSet->First();
+        }
+    };
+    bool found = false;
+    dataSet->DisableControls();
+    try {
+        // The current record was tested already, or is skipped by a search for the next match.
+        step();
+        while (CompareBookmarkStr(dataSet->GetBookmarkStr(), start) != 0) {
+            if (matches()) {
+                found = true;
+                break;
+            }
+            step();
+        }
+        if (!found && dataSet->BookmarkValid(AsBookmark(start))) dataSet->SetBookmarkStr(start);
+    } catch (...) {
+        dataSet->EnableControls();
+        throw;
+    }
+    dataSet->EnableControls();
+    return found;
 }

@@ -184,11 +184,12 @@ void TCustomgxDBGrid::SyncFocusedNode() {
 }
 
 Integer TCustomgxDBGrid::MoveBy(Integer Distance) {
-    (void)Distance;
-    if (IsWindowMode())
+    if (IsWindowMode()) {
         UpdateScrollBars();
-    else if (IsLoadAllMode() && !FLoading)
+    } else if (!FLoading) {
+        if (IsPartialLoadMode() && Distance != 0) PartialMoveBy();
         SyncFocusedNode();
+    }
     if (FOptionsEx.Contains(egoSyncSelection) && IsMultiSelect() && !Focused() && !IsEditing() && GetFocusedNode() &&
         !(GetSelectedCount() == 1 && GetSelectedNode(0) == GetFocusedNode())) {
         InSelectionBracket([&] {

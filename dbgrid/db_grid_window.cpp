@@ -116,13 +116,13 @@ void TCustomgxDBGrid::UpdateScrollBars() {
 
 bool TCustomgxDBGrid::IsFirstNode(TgxTreeListNode* Node) {
     if (IsWindowMode() && FDataLink->GetActive()) return Node == GetFirstNode() && GetDataSet()->GetBOF();
-    return TCustomgxDBTreeListControl::IsFirstNode(Node);
+    return TCustomgxDBTreeListControl::IsFirstNode(Node) && (!IsPartialLoadMode() || FBOFReached);
 }
 
 bool TCustomgxDBGrid::IsLastVisibleNode(TgxTreeListNode* Node) {
     if (IsWindowMode() && FDataLink->GetActive())
         return Node && Node == GetItem(GetCount() - 1) && GetDataSet()->GetEOF();
-    return TCustomgxDBTreeListControl::IsLastVisibleNode(Node);
+    return TCustomgxDBTreeListControl::IsLastVisibleNode(Node) && (!IsPartialLoadMode() || FEOFReached);
 }
 
 void TCustomgxDBGrid::GetVertScrollInfo(Integer& Min, Integer& Max, Integer& Page, Integer& Pos) {

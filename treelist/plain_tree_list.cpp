@@ -320,37 +320,7 @@ void TgxTreeList::DeleteSelection() {
 }
 
 void TgxTreeList::SelectNodeRange(TgxTreeListNode* Node1, TgxTreeListNode* Node2) {
-    RefreshCache();
-    Integer first = GetAbsoluteIndex(Node1);
-    Integer last = GetAbsoluteIndex(Node2);
-    if (first > last) std::swap(first, last);
-    if (first < 0) return;
-    std::vector<TgxTreeListNode*> range;
-    for (Integer i = first; i <= last; ++i)
-        if (TgxTreeListNode* node = GetAbsoluteNode(i)) range.push_back(node);
-    BeginSelectionUpdate();
-    try {
-        InUpdateBracket([&] {
-            std::vector<TgxTreeListNode*> chosen;
-            if (!range.empty()) SetSelectionReference(range.front());
-            for (TgxTreeListNode* node : range)
-                if (CanSelectNode(node)) chosen.push_back(node);
-            SetSelectionReference(nullptr);
-            if (chosen.empty()) return;
-            auto less = [](TgxTreeListNode* A, TgxTreeListNode* B) { return CompareNodePointers(A, B) < 0; };
-            std::sort(chosen.begin(), chosen.end(), less);
-            std::vector<TgxTreeListNode*> merged;
-            merged.reserve(chosen.size() + FSelection.size());
-            std::set_union(chosen.begin(), chosen.end(), FSelection.begin(), FSelection.end(),
-                           std::back_inserter(merged), less);
-            FSelection.swap(merged);
-        });
-    } catch (...) {
-        SetSelectionReference(nullptr);
-        EndSelectionUpdate();
-        throw;
-    }
-    EndSelectionUpdate();
+    InSelectionBracket([&] { InUpdateBracket([&] { MergeNodeRange(Node1, Node2, FSelection); }); });
 }
 
 // ---- the mask column and its editor ------------------------------------------------------------

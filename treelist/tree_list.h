@@ -545,8 +545,8 @@ public:
     // character.
     void DoSearch(std::string& Text, Integer Mode, bool ClearOnFail);
     // The first node whose text in Column starts with Text ignoring case, walking from the
-    // focused node and wrapping once.
-    bool SearchNodeByText(Integer Column, const std::string& Text, TgxTreeListNode*& Node, Integer Mode);
+    // focused node and wrapping once. A true answer with Node nil: the match is not a node.
+    virtual bool SearchNodeByText(Integer Column, const std::string& Text, TgxTreeListNode*& Node, Integer Mode);
     // The focused column becomes the search column (its text emptied) when it is another one.
     void SyncSearchColumn();
     bool IsSearching() const { return FSearching; }
@@ -1274,6 +1274,9 @@ protected:
     TgxTreeListNode* GetSelectionReference();
     // The node a range selection is judged against while it is built.
     void SetSelectionReference(TgxTreeListNode* Node) { FSelectionReference = Node; }
+    // A range selection kept as nodes in address order: the displayed nodes from Node1's row to
+    // Node2's that may be selected (judged against the first of them) are merged into Selection.
+    void MergeNodeRange(TgxTreeListNode* Node1, TgxTreeListNode* Node2, std::vector<TgxTreeListNode*>& Selection);
 
     // The font the control measures and draws texts with.
     TFont* GetInternalFont() const { return FInternalFont; }

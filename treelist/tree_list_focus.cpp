@@ -1,7 +1,10 @@
 // Focus, the selection contract, the top row and the editor state of the tree list.
 
+#include <algorithm>
 #include <cstdlib>
 #include <exception>
+#include <iterator>
+#include <vector>
 
 #include "treelist/inplace_edit.h"
 #include "treelist/tree_list.h"
@@ -175,6 +178,36 @@ void TCustomgxTreeList::SelectNodeRange(TgxTreeListNode* Node1, TgxTreeListNode*
         // A refused or failing selection ends the range; the bracket still closes.
     }
     EndSelectionUpdate();
+}
+
+void TCustomgxTreeList::MergeNodeRange(TgxTreeListNode* Node1, TgxTreeListNode* Node2,
+                                       std::vector<TgxTreeListNode*>& Selection) {
+    RefreshCache();
+    Integer first = GetAbsoluteIndex(Node1);
+    Integer last = GetAbsoluteIndex(Node2);
+    if (first > last) std::swap(first, last);
+    if (first < 0) return;
+    std::vector<TgxTreeListNode*> range;
+    for (Integer i = first; i <= last; ++i)
+        if (TgxTreeListNode* node = GetAbsoluteNode(i)) range.push_back(node);
+    if (range.empty()) return;
+    std::vector<TgxTreeListNode*> chosen;
+    SetSelectionReference(range.front());
+    try {
+        for (TgxTreeListNode* node : range)
+            if (CanSelectNode(node)) chosen.push_back(node);
+    } catch (...) {
+        SetSelectionReference(nullptr);
+        throw;
+    }
+    SetSelectionReference(nullptr);
+    if (chosen.empty()) return;
+    auto less = [](TgxTreeListNode* A, TgxTreeListNode* B) { return CompareNodePointers(A, B) < 0; };
+    std::sort(chosen.begin(), chosen.end(), less);
+    std::vector<TgxTreeListNode*> merged;
+    merged.reserve(chosen.size() + Selection.size());
+    std::set_union(chosen.begin(), chosen.end(), Selection.begin(), Selection.end(), std::back_inserter(merged), less);
+    Selection.swap(merged);
 }
 
 // ---- state and editing -----------------------------------------------------------------------

@@ -153,6 +153,67 @@ TEST_F(DbGridSelect, AFailingDeleteKeepsTheRowAndPropagates) {
     EXPECT_EQ(Remaining().size(), 5u);
 }
 
+TEST_F(DbGridSelect, CtrlDeleteRefusedByTheDatasetKeepsItsRows) {
+    Options({egoSmartRefresh});
+    // The dataset refuses to delete "c"; the refusal reaches the user as an error box.
+    table.T->BeforeDelete = [&](TDataSet*) {
+        if (Current() == "c") throw Exception("Record c is in use");
+    };
+    auto ctrlDelete = [&] {
+        dialogs.Clear();
+        dialogs.Answer(mrOk).Answer(mrOk);
+        uitest::PressKey(grid, VK_DELETE, {ssCtrl});
+    };
+    Leaf("c")->SetFocused(true);
+    ctrlDelete();
+    ASSERT_EQ(dialogs.Requests().size(), 2u);
+    EXPECT_EQ(dialogs.Requests()[1].Text, "Record c is in use.");
+    // The row stays where it was, focused on its record, and no deleted row is pending.
+    EXPECT_EQ(Tree(), "a,b,c,d,e");
+    EXPECT_EQ(Focused(), "c");
+    EXPECT_EQ(Current(), "c");
+    Leaf("d")->SetFocused(true);
+    ctrlDelete();
+    EXPECT_EQ(Tree(), "a,b,c,e");
+    EXPECT_EQ(Leaf("c"), grid->FindNodeByKeyValue(Variant(3)));
+    // Several rows: deleted from the last selected one until the refusal, which stops the rest.
+    Leaf("a")->SetFocused(true);
+    for (const char* file : {"a", "c", "e"}) Leaf(file)->SetSelected(true);
+    ctrlDelete();
+    ASSERT_EQ(dialogs.Requests().size(), 2u);
+    EXPECT_EQ(dialogs.Requests()[0].Text, "Delete all selected records?");
+    EXPECT_EQ(Current(), "a");
+    EXPECT_EQ(Focused(), "a");
+    EXPECT_EQ(Tree(), "a,b,c");
+    EXPECT_EQ(grid->GetSelectedCount(), 0);
+    EXPECT_EQ(Remaining(), (std::vector<std::string>{"a", "b", "c"}));
+}
+
+TEST_F(DbGridSelect, HorizontalScrollingStopsAtColumnBoundaries) {
+    grid->SetScrollBars(ssBoth);
+    for (TgxDBGridColumn* column : {name, type, AddColumn("Path")}) column->SetWidth(300);
+    uitest::ProcessEvents();
+    const Integer max = grid->GetScrollableBandsWidth() - grid->GetScrollableAreaWidth();
+    ASSERT_GT(max, 300);
+    ASSERT_LT(max, 600);
+    auto line = [&](Word Code) {
+        grid->Perform(WM_HSCROLL, Code, 0);
+        return grid->GetLeftCoord();
+    };
+    EXPECT_EQ(line(SB_LINERIGHT), 300);
+    EXPECT_EQ(line(SB_LINERIGHT), max);  // the last boundary lies past the end
+    EXPECT_EQ(line(SB_LINELEFT), 300);
+    EXPECT_EQ(line(SB_LINELEFT), 0);
+    EXPECT_EQ(line(SB_LINELEFT), 0);
+    // The thumb snaps to the next boundary in the direction it is dragged; the ends hold.
+    uitest::ScrollBarDrag(grid, SB_HORZ, {40, 120});
+    EXPECT_EQ(grid->GetLeftCoord(), 300);
+    uitest::ScrollBarDrag(grid, SB_HORZ, {310, 280});
+    EXPECT_EQ(grid->GetLeftCoord(), 0);
+    uitest::ScrollBarDrag(grid, SB_HORZ, {max});
+    EXPECT_EQ(grid->GetLeftCoord(), max);
+}
+
 TEST_F(DbGridSelect, OptionsMapOntoTheTreeList) {
     auto tl = [&] { return static_cast<TCustomgxTreeList*>(grid); };
     Options({egoRowSelect});

@@ -1,6 +1,7 @@
 // The grid over a memory table: records to nodes, key lookups, columns bound by field name, and
 // the focused node and current record following each other.
 
+#include "dbgrid/db_grid_mask_column.h"
 #include "dbgrid/tests/db_grid_fixture.h"
 
 using DbGridBind = GridFixture;
@@ -141,6 +142,41 @@ TEST_F(DbGridColumns, DefaultFieldsRefusesColumnsMadeOrFreedFromOutside) {
     EXPECT_EQ(grid->GetColumnCount(), 0);
     EXPECT_EQ(ErrorOf([&] { AddColumn("Path"); }), "");
     EXPECT_FALSE(grid->GetOptions().Contains(egoLoadAllRecords));
+}
+
+TEST_F(DbGridColumns, MaskColumnsEditWithTheFieldsMaskUnlessOneIsAssigned) {
+    table.Filename->SetEditMask(">LLL;0;_");
+    Fill({{"abc", 1}});
+    Bind();
+    auto* mask = static_cast<TgxDBGridMaskColumn*>(grid->CreateColumn(TgxDBGridMaskColumn::StaticClass(), form));
+    mask->SetFieldName("Filename");
+    EXPECT_EQ(mask->GetEditMask(), ">LLL;0;_");
+    EXPECT_FALSE(mask->IsEditMaskStored());
+    EXPECT_EQ(mask->GetEditorClass(), TgxInplaceDBTreeListMaskEdit::StaticClass());
+    mask->SetEditMask("000");
+    EXPECT_TRUE(mask->IsEditMaskStored());
+    // The focused cell's editor edits through the column's mask.
+    grid->GetItem(0)->SetFocused(true);
+    grid->SetFocusedColumn(grid->AbsoluteToVisibleIndex(mask->GetIndex()));
+    grid->ShowEditor();
+    auto* editor = dynamic_cast<TgxInplaceDBTreeListMaskEdit*>(grid->GetInplaceEditor());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->GetEditMask(), "000");
+    grid->HideEditor();
+    // Assign copies the mask (from either mask column kind); RestoreDefaults takes the field's.
+    auto* other =
+        static_cast<TgxDBTreeListMaskColumn*>(grid->CreateColumn(TgxDBTreeListMaskColumn::StaticClass(), form));
+    other->Assign(mask);
+    EXPECT_EQ(other->GetFieldName(), "Filename");
+    EXPECT_EQ(other->GetEditMask(), "000");
+    other->RestoreDefaults();
+    EXPECT_EQ(other->GetEditMask(), ">LLL;0;_");
+    EXPECT_FALSE(other->IsEditMaskStored());
+    // The grid's mask column groups like any grid column.
+    mask->SetGroupIndex(0);
+    EXPECT_EQ(grid->GetGroupColumn(0), mask);
+    EXPECT_NE(FindClass("TgxDBGridMaskColumn"), nullptr);
+    EXPECT_NE(FindClass("TgxDBTreeListMaskColumn"), nullptr);
 }
 
 // ---- focus and dataset in step ------------------------------------------------------------------

@@ -102,6 +102,25 @@ TEST_F(DbGridWindow, AnUnsequencedDatasetHasFiveScrollPositions) {
     EXPECT_EQ(pos, 4);
 }
 
+TEST_F(DbGridWindow, AutoSearchWalksTheDataset) {
+    grid->SetOptionsEx(grid->GetOptionsEx() + TgxDBGridOptionsEx{egoAutoSearch});
+    uitest::TypeText(grid, "F13");  // without regard to case
+    EXPECT_EQ(Current(), "f130");
+    EXPECT_EQ(Focused(), "f130");
+    // Ctrl+Enter finds the next match, wrapping past the last record; Shift+Enter the previous.
+    for (int i = 0; i < 9; ++i) uitest::PressKey(grid, VK_RETURN, {ssCtrl});
+    EXPECT_EQ(Current(), "f139");
+    uitest::PressKey(grid, VK_RETURN, {ssCtrl});
+    EXPECT_EQ(Current(), "f130");
+    uitest::PressKey(grid, VK_RETURN, {ssShift});
+    EXPECT_EQ(Current(), "f139");
+    // A character that matches nothing is taken back and the dataset stays.
+    uitest::TypeText(grid, "x");
+    EXPECT_EQ(Current(), "f139");
+    EXPECT_EQ(grid->GetSearchText(), "F13");
+    EXPECT_EQ(Focused(), "f139");
+}
+
 TEST_F(DbGridWindow, SelectionIsByBookmark) {
     Options({egoMultiSelect});
     grid->ClearSelection();
