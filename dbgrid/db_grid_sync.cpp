@@ -336,6 +336,7 @@ void TCustomgxDBGrid::RefreshNodeInPlace(TgxTreeListNode* Node) {
             UpdateGroupKeys();
             InvalidateKeyIndex();
         }
+        RecalcSummaries();
     });
 }
 
