@@ -1,5 +1,6 @@
 #include "dbgrid/db_grid.h"
 #include "dbgrid/db_grid_internal.h"
+#include "dbgrid/db_grid_summary.h"
 
 #include <algorithm>
 
@@ -165,6 +166,7 @@ TCustomgxDBGrid::TCustomgxDBGrid(TComponent* AOwner) : TCustomgxDBTreeListContro
 }
 
 void TCustomgxDBGrid::BeforeDestruction() {
+    SaveStoredLayout();
     PrepareDestroy();
     ClearCache();
     // The selection goes before the lists it points into.
@@ -182,6 +184,7 @@ void TCustomgxDBGrid::BeforeDestruction() {
 TCustomgxDBGrid::~TCustomgxDBGrid() {
     FDataLink->SetDataSource(nullptr);
     FDataLink->Free();
+    if (FSummaryGroups) FSummaryGroups->Free();
 }
 
 void TCustomgxDBGrid::Loaded() {
@@ -192,6 +195,7 @@ void TCustomgxDBGrid::Loaded() {
         RestoreDefaultColumnWidths();
         if (FGroupColumns.empty() && IsGridMode()) ClearSorting();
     });
+    LoadStoredLayout();
 }
 
 void TCustomgxDBGrid::Notification(TComponent* AComponent, TOperation Operation) {
@@ -458,6 +462,8 @@ void TCustomgxDBGrid::LoadNodes(std::vector<TgxDBGridNode*>* OldNodes) {
         return;
     }
     FindPreviewField();
+    UpdateGroupFields();
+    ResetFooterTotals();
     if (FTopKey.IsEmpty()) {
         FTopKey = Null();
         FTopLevel = 0;
@@ -473,6 +479,7 @@ void TCustomgxDBGrid::LoadNodes(std::vector<TgxDBGridNode*>* OldNodes) {
         const bool wasBOF = dataSet->GetBOF(), wasEOF = dataSet->GetEOF();
         dataSet->First();
         DoClearNodeData();
+        DoBeforeCalcSummary();
         while (!dataSet->GetEOF()) {
             TgxTreeListNode* parent = nullptr;
             for (TgxDBTreeListColumn* column : FGroupColumns) {
@@ -508,6 +515,8 @@ void TCustomgxDBGrid::LoadNodes(std::vector<TgxDBGridNode*>* OldNodes) {
             leaf->Bookmark = dataSet->GetBookmarkStr();
             leaf->RecordIndex = counter;
             DoRefreshNodeData(leaf);
+            if (parent) AddGroupRecord(parent, nullptr, nullptr);
+            AddFooterRecord(nullptr, nullptr);
             if (FSelectAllLoading)
                 leaf->SetSelected(true);
             else
@@ -524,6 +533,7 @@ void TCustomgxDBGrid::LoadNodes(std::vector<TgxDBGridNode*>* OldNodes) {
             for (TgxDBGridNode* old : *OldNodes) FreeWithEmptyParents(old);
         if (OldNodes) OldNodes->clear();
         Resort();
+        FinishSummaries(false);
         UpdateGroupKeys();
         if (!bookmark.empty() && dataSet->BookmarkValid(AsBookmark(bookmark))) dataSet->SetBookmarkStr(bookmark);
         if (wasBOF != wasEOF) {
@@ -599,6 +609,7 @@ void TCustomgxDBGrid::SmartReload() {
         for (Integer i = 0; i < GetCount(); ++i) AsGridNode(GetItem(i))->GroupValue = Null();
     }
     Resort();
+    RecalcSummaries(true);
     UpdateGroupKeys();
     InvalidateKeyIndex();
 }
@@ -749,7 +760,7 @@ std::string TCustomgxDBGrid::GetNodeString(TgxTreeListNode* Node, Integer Column
         if (group->OnGetText) group->OnGetText(group, Node, value);
         std::string extra;
         if (OnGetGroupNodeText) OnGetGroupNodeText(this, Node, extra);
-        return group->GetCaption() + " : " + value + " " + extra;
+        return group->GetCaption() + " : " + value + " " + GetGroupSummaryText(Node, group) + extra;
     }
     std::string text = TCustomgxDBTreeListControl::GetNodeString(Node, Column);
     if (TgxDBTreeListColumn* column = Column >= 0 && Column < GetColumnCount() ? GetDBColumn(Column) : nullptr)

@@ -19,6 +19,9 @@
 
 class TCustomgxDBGrid;
 class TgxDBTreeListColumn;
+class TgxDBGridSummaryGroup;
+class TgxDBGridSummaryGroups;
+class TRegIniWrapper;
 
 // ---- options ----------------------------------------------------------------------------------
 
@@ -133,6 +136,12 @@ public:
     Variant GroupValue = Null();
     long double GroupSummary = 0;
     bool GroupSummaryAssigned = false;
+    // One total per item of the grouping column's summary group; empty until first used.
+    struct TItemSummary {
+        long double Value = 0;
+        bool Assigned = false;
+    };
+    std::vector<TItemSummary> ItemSummaries;
     std::string PreviewText;
     // Position of the record in the walk that loaded it; a group node carries its first leaf's.
     Integer RecordIndex = 0;
@@ -246,6 +255,15 @@ public:
     std::string SummaryFooterField, SummaryFooterFormat;
     TgxSummaryEvent OnSummary, OnSummaryFooter;
 
+    // Found at the start of a load (db_grid_summary.cpp): the fields of SummaryField and of the
+    // footer summary, and the footer total.
+    TField* SummaryFieldObj = nullptr;
+    TField* FooterFieldObj = nullptr;
+    long double FooterValue = 0;
+    bool FooterValueAssigned = false;
+    // The footer cell: empty for cstNone, else the formatted footer total.
+    std::string GetFooterText();
+
 private:
     TgxSummaryType FSummaryType = cstNone;
     bool FSortBySummary = false;
@@ -258,6 +276,9 @@ using TgxGetEditColor =
 using TgxGetPreviewTextEvent = std::function<void(TObject* Sender, TgxTreeListNode* Node, std::string& Text)>;
 using TAddGroupColumnEvent = std::function<void(TObject* Sender, TgxDBTreeListColumn* Column, bool& Allow)>;
 using TgxDBTreeListColumnSorting = std::function<void(TObject* Sender, TgxDBTreeListColumn* Column, bool& Allow)>;
+using TEndDragGroupColumn =
+    std::function<void(TObject* Sender, TgxDBTreeListColumn* Column, Integer NewGroupIndex, bool& Allow)>;
+using TgxDBGridBackgroundDrawEvent = std::function<void(TObject* Sender, TCanvas* ACanvas, const TRect& ARect)>;
 
 class TCustomgxDBTreeListControl : public TCustomgxTreeListControl {
     LUMORA_CLASS(TCustomgxDBTreeListControl, TCustomgxTreeListControl)
@@ -366,6 +387,84 @@ public:
     void UpdateColumnField(TgxDBTreeListColumn* Column) override;
     void RefreshGrouping();
 
+    // -- summaries (db_grid_summary.cpp)
+    TgxDBGridSummaryGroups* GetSummaryGroups();
+    void SetSummaryGroups(TgxDBGridSummaryGroups* Value);
+    const std::string& GetSummarySeparator() const { return FSummarySeparator; }
+    void SetSummarySeparator(const std::string& Value);
+    bool GetShowSummaryFooter() const { return GetShowFooter(); }
+    void SetShowSummaryFooter(bool Value) { SetShowFooter(Value); }
+    // Without a SummaryGroupName or SummaryType the default group, else the group of that name
+    // (without regard to case); nil when none.
+    TgxDBGridSummaryGroup* FindSummaryGroup(TgxDBTreeListColumn* Column);
+    // The summary part of a group row.
+    std::string GetGroupSummaryText(TgxTreeListNode* Node, TgxDBTreeListColumn* Column);
+    virtual void UpdateGroupFields();
+    virtual long double GetNodeSummaryValue(TgxTreeListNode* Node);
+    void ColumnRenamed(const std::string& OldName, const std::string& NewName) override;
+    virtual void DoBeforeCalcSummary();
+    // Recomputes every group and footer summary from the nodes; KeepFooter (after a smart reload,
+    // which leaves the records as they were) recomputes only the group summaries.
+    void RecalcSummaries(bool KeepFooter = false);
+    std::function<void(TObject* Sender, TgxTreeListNode* Node, TDataSet* DataSet, long double& Value)>
+        OnGroupNodeSummary;
+    TNotifyEvent OnBeforeCalcSummary, OnAfterCalcSummary;
+    void GetRowFooterCellText(TgxTreeListNode* Node, Integer Column, Integer FooterIndex, std::string& Text) override;
+    bool IsExistFooterCell(Integer Column) override;
+    bool IsExistRowFooterCell(TgxTreeListNode* Node, Integer Column, Integer FooterIndex) override;
+    bool IsLevelFooter(Integer Level) override;
+    void ClearCache() override;
+
+    // -- the group panel above the headers (db_grid_group_panel.cpp): a box per grouping column,
+    // each one step right and half a header row lower than the previous; headers dragged onto it
+    // group, boxes dragged off it ungroup. Showing or hiding it slides the rows for at most 400 ms.
+    bool GetShowGroupPanel() const { return FShowGroupPanel; }
+    void SetShowGroupPanel(bool Value);
+    TColor GetGroupPanelColor() const { return FGroupPanelColor; }
+    void SetGroupPanelColor(TColor Value);
+    TColor GetGroupPanelFontColor() const { return FGroupPanelFontColor; }
+    void SetGroupPanelFontColor(TColor Value);
+    // The panel's height for Count grouping columns, shown or not.
+    Integer GroupPanelHeightFor(Integer Count);
+    Integer GetGroupPanelHeight() override { return FShowGroupPanel ? GroupPanelHeightFor(GetGroupColumnCount()) : 0; }
+    // Box Index of the panel in client coordinates.
+    TRect GetGroupPanelBox(Integer Index);
+    // Where a header dropped at client X goes: the first box whose centre lies right of X, else
+    // the grouping column count.
+    Integer GetGroupDropPosition(Integer X);
+    // The grouping column whose box holds the client point, nil when none.
+    TgxDBTreeListColumn* GetGroupColumnAt(Integer X, Integer Y);
+    bool IsOnGroupPanel(TPoint P);
+    void DrawTopPanel(TCanvas* ACanvas, const TRect& ARect, HBRUSH ABrush) override;
+    void CalcDropPosition(TPoint& P, TgxHeaderPosInfo& PosInfo, Integer DraggedItem, Integer PressedItem,
+                          bool IsBand) override;
+    void GetHeaderDragCursor(TPoint P, TCursor& Cursor) override;
+    bool IsCustomizing() override;
+    void EndDragHeader(bool Drop) override;
+    virtual void DoEndDragGroupColumn(TgxDBTreeListColumn* Column, Integer NewGroupIndex, bool& Allow);
+    TEndDragGroupColumn OnEndDragGroupColumn;
+    TgxDBGridBackgroundDrawEvent OnBackgroundDrawEvent;
+
+    // -- the stored layout (db_grid_layout.cpp): the visibility switches, bands, column places,
+    // widths, grouping and sorting, in an INI file section or under a registry key of the
+    // current user. With egoStoreToIniFile / egoStoreToRegistry the grid reads it when it is
+    // loaded and writes it when it is destroyed.
+    const std::string& GetIniFileName() const { return FIniFileName; }
+    void SetIniFileName(const std::string& Value) { FIniFileName = Value; }
+    const std::string& GetIniSectionName() const { return FIniSectionName; }
+    void SetIniSectionName(const std::string& Value) { FIniSectionName = Value; }
+    const std::string& GetRegistryPath() const { return FRegistryPath; }
+    void SetRegistryPath(const std::string& Value) { FRegistryPath = Value; }
+    // The section is IniSectionName, else "<form name>_<grid name>".
+    void LoadFromIniFile(const std::string& FileName);
+    void SaveToIniFile(const std::string& FileName);
+    // Reads nothing when the key does not exist.
+    void LoadFromRegistry(const std::string& Path);
+    void SaveToRegistry(const std::string& Path);
+    void LoadLayout(TRegIniWrapper* Store, const std::string& Section);
+    // Saving to an INI file first erases the section and the sections below it.
+    void SaveLayout(TRegIniWrapper* Store, const std::string& Section);
+
     // -- focus and dataset
     void MoveDataSetToNode(TgxTreeListNode* Focused, TgxTreeListNode* Node, bool UseLocate, const Variant& Key);
     void FocusCurrentRecord();
@@ -455,6 +554,8 @@ protected:
     // Line and thumb moves stop at column boundaries.
     void WMHScroll(TMessage& Message) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
+    void MouseMove(TShiftState Shift, Integer X, Integer Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
 
     // -- data link notifications
     void DataSetChanged();
@@ -612,6 +713,43 @@ private:
     std::vector<TgxTreeListNode*> FTouchedNodes;
     Integer FSelectionBracket = 0;
     TChangeNodeInfo FChangeNodeInfo;
+
+    // -- the group panel (db_grid_group_panel.cpp)
+    // Presses on a box: true when the press was the panel's.
+    bool GroupPanelMouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+    void SlideGroupPanel(bool Showing);
+    bool FShowGroupPanel = false;
+    TColor FGroupPanelColor = clBtnShadow;
+    TColor FGroupPanelFontColor = clBtnFace;
+    TgxDBTreeListColumn* FGroupPanelColumn = nullptr;
+    TPoint FGroupPanelPress;
+    bool FGroupPanelDragPending = false;
+    bool FGroupPanelDragging = false;
+
+    // -- the stored layout (db_grid_layout.cpp)
+    std::string LayoutSection();
+    void LoadStoredLayout();
+    void SaveStoredLayout();
+    std::string FIniFileName, FIniSectionName, FRegistryPath;
+    std::string FParentFormName;
+
+    // -- summaries (db_grid_summary.cpp)
+    void ResetFooterTotals();
+    void AddFooterRecord(TgxTreeListNode* Node, const std::vector<TgxDBTreeListColumn*>* Columns);
+    void AddGroupRecord(TgxTreeListNode* Group, TgxTreeListNode* Node,
+                        const std::vector<TgxDBTreeListColumn*>* Columns);
+    void FinishSummaries(bool NoDivide);
+    // The columns the footer and group summaries read from nodes, built before a recomputation.
+    void BuildSummaryColumns();
+    // The numeric value of a leaf in a column, 0 for none.
+    long double NodeNumber(TgxTreeListNode* Node, TgxDBTreeListColumn* Column);
+    // Item index per grouping level and column, -1 for none.
+    const std::vector<Integer>* RowFooterItems(Integer Level);
+    TgxDBGridSummaryGroups* FSummaryGroups = nullptr;
+    std::string FSummarySeparator = ", ";
+    std::vector<TgxDBTreeListColumn*> FFooterSummaryColumns, FGroupSummaryColumns;
+    std::vector<std::vector<Integer>> FRowFooterItems;
+    bool FRowFooterItemsValid = false;
 
     // Key to first leaf, built on demand and dropped on every node change.
     std::vector<std::pair<Variant, TgxTreeListNode*>> FKeyIndex;

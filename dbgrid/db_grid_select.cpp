@@ -415,6 +415,7 @@ void TCustomgxDBGrid::KeyDown(Word& Key, TShiftState Shift) {
 }
 
 void TCustomgxDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
+    if (GroupPanelMouseDown(Button, Shift, X, Y)) return;
     if (Button == mbLeft && Shift.Contains(ssDouble) && GetState() == tsNormal) {
         const TgxTreeListHitInfo hit = GetHitInfo({X, Y});
         const Integer code = Integer(hit.HitCode);

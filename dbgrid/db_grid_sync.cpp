@@ -337,6 +337,7 @@ void TCustomgxDBGrid::RefreshNodeInPlace(TgxTreeListNode* Node) {
             UpdateGroupKeys();
             InvalidateKeyIndex();
         }
+        RecalcSummaries();
     });
 }
 

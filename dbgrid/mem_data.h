@@ -30,6 +30,7 @@
 
 #include "framework/collection.h"
 #include "framework/dataset.h"
+#include "framework/stream.h"
 
 class TgxMemData;
 class TgxMemFields;
@@ -275,6 +276,18 @@ public:
     void SetFieldData(TField* Field, const void* Buffer) override;
     using TDataSet::SetFieldData;
 
+    // Blob values are read and written through a TMemBlobStream (mem_data_blob.cpp).
+    TStream* CreateBlobStream(TField* Field, TBlobStreamMode Mode) override;
+    void CloseBlob(TField* Field) override;
+
+    // The table as text (mem_data_text.cpp): a header line of the data fields' names (not
+    // calculated, lookup or blob fields) and one line per visible record of their edit texts,
+    // separated by TAB, with CR LF line ends and no quoting. Saving replaces the file as a whole;
+    // loading replaces the table's records (columns named for no such field are skipped, empty
+    // values leave a field null). A load that fails keeps the records read so far.
+    virtual void SaveToTextFile(const std::string& FileName);
+    virtual void LoadFromTextFile(const std::string& FileName);
+
 protected:
     TRecordBuffer AllocRecordBuffer() override;
     void FreeRecordBuffer(TRecordBuffer& Buffer) override;
@@ -323,6 +336,7 @@ protected:
 
 private:
     friend class TgxMemIndex;
+    friend class TMemBlobStream;
 
     // One stored record: its block, its id and its blob values (nullptr until it has any).
     struct Record {
@@ -398,4 +412,38 @@ private:
     // While Lookup runs, Locate reports the position it found instead of moving there.
     bool FInLookup = false;
     Integer FLookupPosition = -1;
+};
+
+// ---------------------------------------------------------------------------------------------
+// The stream on one blob value of a TgxMemData record (mem_data_blob.cpp). It works on the record
+// buffer the table uses in its state; writes need the active buffer in edit or insert state and
+// reach the stored record when it is posted. Positions outside the value read and write nothing
+// below 0; a write past the end fills the gap with zero bytes.
+
+class TMemBlobStream : public TStream {
+    LUMORA_CLASS(TMemBlobStream, TStream)
+public:
+    // Raises "Field '%s' cannot be modified" or "Dataset not in edit or insert mode" when a
+    // stream for writing cannot write; bmWrite empties the value at once.
+    TMemBlobStream(TBlobField* Field, TBlobStreamMode Mode);
+    // A changed value flags the field modified and tells the table's data links.
+    ~TMemBlobStream() override;
+
+    Int64 Read(void* Buffer, Int64 Count) override;
+    Int64 Write(const void* Buffer, Int64 Count) override;
+    Int64 Seek(Int64 Offset, TSeekOrigin Origin) override;
+
+private:
+    // The value the stream reads (nullptr: empty).
+    TgxMemBlobData Value() const;
+    size_t BlobIndex() const { return static_cast<size_t>(FField->GetOffset()); }
+
+    TBlobField* FField;
+    TgxMemData* FDataSet;
+    TRecordBuffer FBuffer = nullptr;
+    TBlobStreamMode FMode;
+    bool FOpened = false;
+    bool FModified = false;
+    bool FCached = false;
+    Int64 FPosition = 0;
 };

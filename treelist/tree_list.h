@@ -566,6 +566,8 @@ public:
     Integer GetPressedColumn() const { return FPressedColumn; }
     Integer GetDraggedBand() const { return FDraggedBand; }
     Integer GetDraggedColumn() const { return FDraggedColumn; }
+    // The screen point a band or header drag was last moved to.
+    TPoint GetDragPoint() const { return FDragPoint; }
     // The node armed to expand when a dragged node stays over its button.
     TgxTreeListNode* GetDragExpandNode() const { return FDragExpandNode; }
     // Where a drop at the screen point P would go. Bands: the visible index in PosInfo.BandIndex
