@@ -128,7 +128,20 @@ uintptr_t SHGetFileInfo(const TItemIDList& IDList, Cardinal FileAttributes, SHFI
 TCustomImageList* SystemImageList(bool Small) {
     static TCustomImageList* lists[2] = {TCustomImageList::CreateSize(LargeSize, LargeSize),
                                          TCustomImageList::CreateSize(SmallSize, SmallSize)};
-    return lists[Small ? 1 : 0];
+    // The first indexes are the system's standard icons, whoever asks first; the generic file
+    // at SystemGenericFileIcon stands for files without an icon of their own.
+    static bool seeded[2] = {false, false};
+    const int which = Small ? 1 : 0;
+    if (!seeded[which]) {
+        seeded[which] = true;
+        const TLook standard[] = {{{"text-x-generic"}, "SHELL_DOCUMENT", ""},
+                                  FolderLook(false),
+                                  FolderLook(true),
+                                  {{"drive-harddisk"}, "SHELL_DRIVE", "Drive"},
+                                  {{"unknown", "text-x-generic"}, "SHELL_DOCUMENT", ""}};
+        for (const TLook& look : standard) IconIndex(look, Small);
+    }
+    return lists[which];
 }
 
 std::string ShellFileType(const std::string& Path) {

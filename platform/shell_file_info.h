@@ -37,7 +37,10 @@ uintptr_t SHGetFileInfo(const std::string& Path, Cardinal FileAttributes, SHFILE
 // The same for an absolute item id list (SHGFI_PIDL); the empty list is the desktop.
 uintptr_t SHGetFileInfo(const TItemIDList& IDList, Cardinal FileAttributes, SHFILEINFO& Info, UINT Flags);
 
-// The system image list of small (16 pixels) or large (32 pixels) icons.
+// The system image list of small (16 pixels) or large (32 pixels) icons. It starts with the
+// standard icons: a document, a folder, an open folder, a drive and, at SystemGenericFileIcon, the
+// generic file that stands for files without an icon.
+constexpr Integer SystemGenericFileIcon = 4;
 TCustomImageList* SystemImageList(bool Small);
 // The MIME type name of a file by its name and content ("image/png", "inode/directory").
 std::string ShellFileType(const std::string& Path);

@@ -102,4 +102,16 @@ TEST_F(ShellFileInfoTest, TypeNamesIconsAndStableIndexes) {
     EXPECT_EQ(desktop.szDisplayName, "Desktop");
 }
 
+TEST_F(ShellFileInfoTest, SystemListsStartWithTheStandardIcons) {
+    std::filesystem::create_directories(dir_ + "folder");
+    for (bool small : {false, true}) {
+        SCOPED_TRACE(small ? "small" : "large");
+        EXPECT_GT(SystemImageList(small)->GetCount(), SystemGenericFileIcon);
+        // Whoever asks first, a folder is the second standard icon.
+        SHFILEINFO folder;
+        SHGetFileInfo(dir_ + "folder", 0, folder, SHGFI_SYSICONINDEX | (small ? SHGFI_SMALLICON : SHGFI_LARGEICON));
+        EXPECT_EQ(folder.iIcon, 1);
+    }
+}
+
 }  // namespace

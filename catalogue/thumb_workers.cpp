@@ -1,0 +1,151 @@
+#include "catalogue/thumb_workers.h"
+
+#include <algorithm>
+
+#include "catalogue/img_functions.h"
+#include "catalogue/lm_types.h"
+#include "catalogue/thumb_cache.h"
+#include "framework/graphics.h"
+#include "framework/thread.h"
+
+namespace {
+
+// Fits the picture into the job's box (smaller pictures are enlarged) and resamples it there.
+bool FitToBox(TImgFunctions* Img, TBitmap* Bitmap, const TThumbJob& Job) {
+    if (Bitmap->GetEmpty()) return false;
+    if (Bitmap->GetPixelFormat() != pf24bit) Bitmap->SetPixelFormat(pf24bit);
+    const TRect fit = FitRectInBox(Bitmap->GetWidth(), Bitmap->GetHeight(), Job.BoxWidth, Job.BoxHeight, 0, 0, true,
+                                   true, false, false);
+    const Integer w = std::max<Integer>(1, fit.Right - fit.Left), h = std::max<Integer>(1, fit.Bottom - fit.Top);
+    return Img->ResampleBitmap(Bitmap, w, false, false, Job.HighQuality, h);
+}
+
+}  // namespace
+
+void MakeThumbnail(TImgFunctions* Img, TThumbResult& Result) {
+    const TThumbJob& job = Result.Job;
+    auto bitmap = std::make_unique<TBitmap>();
+    if (!job.PermanentFile.empty() && Img->LoadGraphic(bitmap.get(), job.PermanentFile, false) &&
+        FitToBox(Img, bitmap.get(), job)) {
+        Result.Source = tsPermanent;
+    } else if (!job.DiskFile.empty() && ReadThumbnailFile(Img, bitmap.get(), job.DiskFile) &&
+               FitToBox(Img, bitmap.get(), job)) {
+        Result.Source = tsDisk;
+    } else if (Img->LoadGraphicAtSize(bitmap.get(), job.FullName, false, job.BoxWidth, job.BoxHeight) &&
+               FitToBox(Img, bitmap.get(), job)) {
+        Result.Source = tsDecoded;
+        if (!job.StoreFile.empty())
+            Result.Stored = WriteThumbnailFile(Img, bitmap.get(), job.StoreFile, job.StoreJPEG, 90);
+    } else {
+        Result.Source = tsFailed;
+        return;
+    }
+    Result.Bitmap = std::move(bitmap);
+}
+
+// What the queued deliveries share with the workers object: its address while it lives. Only
+// the user-interface thread reads or clears it.
+struct TThumbWorkers::TShared {
+    TThumbWorkers* Owner = nullptr;
+    TDeliver Deliver;
+};
+
+Integer TThumbWorkers::DefaultCount() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return std::clamp<Integer>(Integer(cores), 1, 8);
+}
+
+TThumbWorkers::TThumbWorkers(Integer Count, TDeliver Deliver, TThumbMaker Maker)
+    : FShared(std::make_shared<TShared>()), FMaker(std::move(Maker)) {
+    FShared->Owner = this;
+    FShared->Deliver = std::move(Deliver);
+    const Integer count = Count > 0 ? std::min<Integer>(Count, 8) : DefaultCount();
+    // The image components are made here, on the user-interface thread, and each is used by its
+    // worker alone until the workers have ended.
+    for (Integer i = 0; i < count; ++i) FImgs.push_back(new TImgFunctions(nullptr));
+    for (TImgFunctions* img : FImgs) FThreads.emplace_back([this, img] { Run(img); });
+}
+
+TThumbWorkers::~TThumbWorkers() {
+    {
+        std::lock_guard<std::mutex> lock(FMutex);
+        FStop = true;
+        FQueue.clear();
+    }
+    FWake.notify_all();
+    for (std::thread& t : FThreads) t.join();
+    for (TImgFunctions* img : FImgs) img->Free();
+    FShared->Owner = nullptr;
+    FShared->Deliver = nullptr;
+}
+
+void TThumbWorkers::Enqueue(TThumbJob Job) {
+    {
+        std::lock_guard<std::mutex> lock(FMutex);
+        const Integer item = Job.Item;
+        if (FQueue.count(item) || std::find(FBusy.begin(), FBusy.end(), item) != FBusy.end() ||
+            std::find(FDelivering.begin(), FDelivering.end(), item) != FDelivering.end())
+            return;
+        FQueue.emplace(item, std::move(Job));
+    }
+    FWake.notify_one();
+}
+
+bool TThumbWorkers::Pending(Integer Item) {
+    std::lock_guard<std::mutex> lock(FMutex);
+    return FQueue.count(Item) || std::find(FBusy.begin(), FBusy.end(), Item) != FBusy.end() ||
+           std::find(FDelivering.begin(), FDelivering.end(), Item) != FDelivering.end();
+}
+
+void TThumbWorkers::Clear() {
+    std::lock_guard<std::mutex> lock(FMutex);
+    FQueue.clear();
+}
+
+void TThumbWorkers::Retain(const std::function<bool(Integer Item)>& Keep) {
+    std::lock_guard<std::mutex> lock(FMutex);
+    std::erase_if(FQueue, [&](const auto& entry) { return !Keep(entry.first); });
+}
+
+Integer TThumbWorkers::Outstanding() {
+    std::lock_guard<std::mutex> lock(FMutex);
+    return Integer(FQueue.size() + FBusy.size() + FDelivering.size());
+}
+
+void TThumbWorkers::Run(TImgFunctions* Img) {
+    for (;;) {
+        auto result = std::make_shared<TThumbResult>();
+        {
+            std::unique_lock<std::mutex> lock(FMutex);
+            FWake.wait(lock, [this] { return FStop || !FQueue.empty(); });
+            if (FStop) return;
+            auto first = FQueue.begin();
+            result->Job = std::move(first->second);
+            FQueue.erase(first);
+            FBusy.push_back(result->Job.Item);
+        }
+        try {
+            FMaker(Img, *result);
+        } catch (...) {
+            result->Bitmap.reset();
+            result->Source = tsFailed;
+        }
+        {
+            std::lock_guard<std::mutex> lock(FMutex);
+            FBusy.erase(std::find(FBusy.begin(), FBusy.end(), result->Job.Item));
+            if (FStop) return;
+            FDelivering.push_back(result->Job.Item);
+        }
+        TThread::Queue(nullptr, [shared = FShared, result] {
+            TThumbWorkers* owner = shared->Owner;
+            if (!owner) return;
+            {
+                std::lock_guard<std::mutex> relock(owner->FMutex);
+                auto& delivering = owner->FDelivering;
+                if (auto it = std::find(delivering.begin(), delivering.end(), result->Job.Item); it != delivering.end())
+                    delivering.erase(it);
+            }
+            if (shared->Deliver) shared->Deliver(*result);
+        });
+    }
+}
