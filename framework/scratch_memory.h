@@ -6,8 +6,8 @@
 // keys that sort in milliseconds the faults of 4 KiB pages take a large share of the time. The
 // block is therefore mapped on 2 MiB boundaries with the advice to back it with large pages; only
 // the pages touched are ever given memory, so the block may be reserved generously. When the work
-// is done the block is kept for the next piece of work on the same thread that fits in it (the
-// system may take its pages back meanwhile), as the heap keeps small blocks. What does not fit in
+// is done the block is kept for the next piece of work on the same thread that fits in it, with the
+// pages of its first 32 MiB (the system may take back those beyond), as the heap keeps small blocks. What does not fit in
 // the block, and all of a request too small to gain from large pages, comes from the heap.
 
 #include <cstddef>

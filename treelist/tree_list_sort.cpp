@@ -7,6 +7,7 @@
 #include "treelist/tree_list.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -85,8 +86,32 @@ struct TItem {
     uint32_t Index;
 };
 
+// Scatters Items[0..Count) into order by Passes digits of Width bits each, the lowest first, with
+// Counts holding how often each value of each digit occurs; a digit that is the same in every item
+// is skipped. Buffer holds Count items; the result ends in Items.
+void ScatterByDigits(TItem* Items, TItem* Buffer, size_t Count, uint32_t* Counts, unsigned Passes, unsigned Width) {
+    const uint64_t mask = (uint64_t(1) << Width) - 1;
+    TItem* from = Items;
+    TItem* to = Buffer;
+    for (unsigned pass = 0; pass < Passes; ++pass) {
+        uint32_t* start = Counts + (size_t(pass) << Width);
+        const unsigned shift = pass * Width;
+        if (start[(from[0].Word >> shift) & mask] == Count) continue;
+        uint32_t offset = 0;
+        for (size_t digit = 0; digit <= mask; ++digit) offset += std::exchange(start[digit], offset);
+        for (size_t i = 0; i < Count; ++i) to[start[(from[i].Word >> shift) & mask]++] = from[i];
+        std::swap(from, to);
+    }
+    if (from != Items) std::copy(from, from + Count, Items);
+}
+
 // Orders Items[0..Count) by their words, keeping items with equal words in their order: a radix
-// sort by bytes that skips the bytes all words share. Buffer holds Count items.
+// sort. Words usually use few of the values each byte can take (digits, letters, the bytes of
+// addresses that lie close together), so each word is first replaced by its rank in a dense
+// numbering: each byte's values that occur are numbered in order and the word becomes the number
+// with those as its digits, which orders the items as the words do in a fraction of the bits and
+// so of the passes. Afterwards items whose words were equal still have equal words, and no others;
+// the words themselves are gone. Buffer holds Count items.
 void SortByWords(TItem* Items, TItem* Buffer, size_t Count) {
     if (Count < 64) {
         MergeSort(Items, Buffer, Count, [](const TItem& A, const TItem& B) { return A.Word < B.Word; });
@@ -95,18 +120,40 @@ void SortByWords(TItem* Items, TItem* Buffer, size_t Count) {
     std::vector<uint32_t> counts(8 * 256);
     for (size_t i = 0; i < Count; ++i)
         for (unsigned byte = 0; byte < 8; ++byte) ++counts[byte * 256 + uint8_t(Items[i].Word >> (8 * byte))];
-    TItem* from = Items;
-    TItem* to = Buffer;
+    // Each byte value's share of the dense number, and the largest dense number.
+    std::vector<uint64_t> shares(8 * 256);
+    uint64_t scale = 1;
+    uint64_t largest = 0;
+    unsigned varying = 0;
     for (unsigned byte = 0; byte < 8; ++byte) {
-        uint32_t* start = &counts[byte * 256];
-        const unsigned shift = 8 * byte;
-        if (start[uint8_t(from[0].Word >> shift)] == Count) continue;
-        uint32_t offset = 0;
-        for (unsigned digit = 0; digit < 256; ++digit) offset += std::exchange(start[digit], offset);
-        for (size_t i = 0; i < Count; ++i) to[start[uint8_t(from[i].Word >> shift)]++] = from[i];
-        std::swap(from, to);
+        uint64_t values = 0;
+        for (unsigned value = 0; value < 256; ++value)
+            if (counts[byte * 256 + value]) shares[byte * 256 + value] = values++ * scale;
+        largest += (values - 1) * scale;
+        varying += values > 1;
+        scale *= values;  // wraps only after the last byte, where it is no longer used
     }
-    if (from != Items) std::copy(from, from + Count, Items);
+    if (largest == 0) return;
+    constexpr unsigned MaxWidth = 11;  // 2,048 counters of a digit stay in the first-level cache
+    const unsigned bits = unsigned(std::bit_width(largest));
+    const unsigned passes = (bits + MaxWidth - 1) / MaxWidth;
+    // Ranking takes a pass over the items of its own, which pays when it saves two.
+    if (passes + 1 >= varying) {
+        ScatterByDigits(Items, Buffer, Count, counts.data(), 8, 8);
+        return;
+    }
+    const unsigned width = (bits + passes - 1) / passes;
+    const uint64_t mask = (uint64_t(1) << width) - 1;
+    std::vector<uint32_t> digits(size_t(passes) << width);
+    for (size_t i = 0; i < Count; ++i) {
+        const uint64_t word = Items[i].Word;
+        uint64_t rank = 0;
+        for (unsigned byte = 0; byte < 8; ++byte) rank += shares[byte * 256 + uint8_t(word >> (8 * byte))];
+        Items[i].Word = rank;
+        for (unsigned pass = 0; pass < passes; ++pass)
+            ++digits[(size_t(pass) << width) + ((rank >> (pass * width)) & mask)];
+    }
+    ScatterByDigits(Items, Buffer, Count, digits.data(), passes, width);
 }
 
 bool IsIntegerType(TVarType Type) {
@@ -281,7 +328,7 @@ public:
     }
 
     TNodeSorter(TCustomgxTreeList* AList, const TColumns& Columns, std::pmr::memory_resource* Memory)
-        : FList(AList), FItems(Memory), FBuffer(Memory), FVisits(Memory), FIsParent(Memory), FParents(Memory) {
+        : FList(AList), FNodes(Memory), FItems(Memory), FBuffer(Memory), FIsParent(Memory), FParents(Memory) {
         const bool ansi = AList->IsAnsiSort();
         for (const auto& [column, descending] : Columns) {
             FColumns.push_back(column);
@@ -311,14 +358,14 @@ public:
     // The nodes with children of the list last sorted, in its new order.
     const std::pmr::vector<TgxTreeListNode*>& Parents() const { return FParents; }
 
-    // Calls Visit(Node, Position) with each node of Sorted, the list last sorted in its new order,
-    // and its position there, in the order the nodes lie in memory (the list itself may have been
-    // rewritten since).
+    // Calls Visit(Node, Position) with each node of the list last sorted and its position in the
+    // new order, in the order the nodes lie in memory (the list itself may have been rewritten
+    // since). The positions are spread over an array a quarter the size of the items.
     template <class F>
-    void VisitNewPositions(const std::pmr::vector<TgxTreeListNode*>& Sorted, F Visit) {
-        for (uint32_t i = 0; i < FCount; ++i) FBuffer[FItems[i].Index] = {reinterpret_cast<uintptr_t>(Sorted[i]), i};
-        for (uint32_t i = 0; i < FCount; ++i)
-            Visit(reinterpret_cast<TgxTreeListNode*>(FBuffer[i].Word), FBuffer[i].Index);
+    void VisitNewPositions(F Visit) {
+        std::pmr::vector<uint32_t> positions(FCount, FItems.get_allocator());
+        for (uint32_t i = 0; i < FCount; ++i) positions[FItems[i].Index] = i;
+        for (uint32_t i = 0; i < FCount; ++i) Visit(FNodes[i], positions[i]);
     }
 
 private:
@@ -327,13 +374,11 @@ private:
     // comparison sees them in list order, so that nodes it finds equal keep their order.
     void ReadValues(const TgxTreeListNodeList& List) {
         for (TSortKeys& keys : FKeys) keys.Reset(FCount);
-        FNodes = List.begin();
-        if (!FUserCompare && !std::is_sorted(List.begin(), List.end(), std::less<const TgxTreeListNode*>())) {
-            for (uint32_t i = 0; i < FCount; ++i) FItems[i] = {reinterpret_cast<uintptr_t>(List[Integer(i)]), i};
+        FNodes.assign(List.begin(), List.end());
+        if (!FUserCompare && !std::is_sorted(FNodes.begin(), FNodes.end(), std::less<const TgxTreeListNode*>())) {
+            for (uint32_t i = 0; i < FCount; ++i) FItems[i] = {reinterpret_cast<uintptr_t>(FNodes[i]), i};
             SortByWords(FItems.data(), FBuffer.data(), FCount);
-            FVisits.resize(FCount);
-            for (size_t i = 0; i < FCount; ++i) FVisits[i] = List[Integer(FItems[i].Index)];
-            FNodes = FVisits.data();
+            for (size_t i = 0; i < FCount; ++i) FNodes[i] = List[Integer(FItems[i].Index)];
         }
         for (uint32_t i = 0; i < FCount; ++i) ReadNode(i, FNodes[i]);
     }
@@ -383,13 +428,12 @@ private:
     std::vector<Integer> FColumns;
     std::vector<TSortKeys> FKeys;
     bool FUserCompare = false;
-    // The nodes of the list being sorted in the order their values are kept (the list itself or
-    // FVisits), and the positions being ordered with room to merge them.
-    TgxTreeListNode* const* FNodes = nullptr;
+    // The nodes of the list being sorted in the order their values are kept, and the positions
+    // being ordered with room to merge them.
+    std::pmr::vector<TgxTreeListNode*> FNodes;
     size_t FCount = 0;
     std::pmr::vector<TItem> FItems;
     std::pmr::vector<TItem> FBuffer;
-    std::pmr::vector<TgxTreeListNode*> FVisits;
     // Per node in the order its values are kept: whether it has children; and those that have, in
     // the new order.
     std::pmr::vector<uint8_t> FIsParent;
@@ -457,9 +501,8 @@ void TCustomgxTreeList::SortNodes(Integer Level, Integer Column, bool Descending
         // Only top-level nodes: the display order is the list's new order, and each node's display
         // index its position, written in memory order rather than scattered over the nodes.
         FDisplayOrder.assign(FNodes.begin(), FNodes.end());
-        sorter.VisitNewPositions(sorted.front().second, [](TgxTreeListNode* Node, uint32_t Position) {
-            Node->FDisplayIndex = Integer(Position);
-        });
+        sorter.VisitNewPositions(
+            [](TgxTreeListNode* Node, uint32_t Position) { Node->FDisplayIndex = Integer(Position); });
         FCacheBuilt = true;
         ClearRowHeightCache();
     }

@@ -291,6 +291,38 @@ TEST_F(SortFixture, LongListsSortColumnByColumn) {
     }
 }
 
+// Long lists whose values use every value of every byte of their keys (integers over all 64 bits)
+// or only a few (digit strings, many alike in their first eight bytes), in both directions.
+TEST_F(SortFixture, KeysOfManyOrFewByteValuesSortInTheirOrder) {
+    std::mt19937_64 random(20261211);
+    const std::vector<std::function<Variant()>> kinds = {
+        [&] { return Variant(Int64(random() % 64 == 0 ? 7 : random())); },
+        [&] { return Variant("x" + std::to_string(1000 + random() % 9000) + "000" + std::to_string(random() % 10)); },
+    };
+    AddColumn();
+    for (size_t kind = 0; kind < kinds.size(); ++kind)
+        for (bool descending : {false, true}) {
+            SCOPED_TRACE(testing::Message() << kind << (descending ? " down" : " up"));
+            list->ClearNodes();
+            list->Values.clear();
+            std::vector<TgxTreeListNode*> nodes;
+            for (int i = 0; i < 5000; ++i) {
+                nodes.push_back(list->Add());
+                list->Values[nodes.back()] = {kinds[kind]()};
+            }
+            list->SortNodes(-1, 0, descending);
+            std::vector<TgxTreeListNode*> expected = nodes;
+            std::sort(expected.begin(), expected.end(), [&](TgxTreeListNode* A, TgxTreeListNode* B) {
+                if (const int c = VariantCompare(list->Values[A][0], list->Values[B][0]))
+                    return descending ? c > 0 : c < 0;
+                return std::less<TgxTreeListNode*>()(A, B);
+            });
+            std::vector<TgxTreeListNode*> actual(list->GetCount());
+            for (Integer i = 0; i < list->GetCount(); ++i) actual[size_t(i)] = list->GetItem(i);
+            EXPECT_EQ(actual, expected);
+        }
+}
+
 // A tree large enough to be sorted in mapped working memory: the order, with ties by address in
 // both directions, and the rows as the control shows them afterwards, for top-level nodes only and
 // with parents (one expanded) whose children follow them.
