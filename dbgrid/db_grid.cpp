@@ -430,10 +430,6 @@ TgxDBGridNode* TCustomgxDBGrid::AddGroupNode(TgxTreeListNode* Parent, TgxTreeLis
 
 void TCustomgxDBGrid::LoadNodes(std::vector<TgxDBGridNode*>* OldNodes) {
     if (IsLoading()) return;
-    if (IsPartialLoadMode()) {
-        PartialLoadRecords(0);
-        return;
-    }
     TgxFlagGuard loading(FLoading);
     struct TEndLoad {
         bool& Changed;
@@ -441,6 +437,10 @@ void TCustomgxDBGrid::LoadNodes(std::vector<TgxDBGridNode*>* OldNodes) {
     } endLoad{FGroupsChanged};
     FindKeyField();
     if (!FKeyFieldObj && FOptions.Contains(egoCanNavigation)) return;
+    if (IsPartialLoadMode()) {
+        PartialLoadRecords(0);
+        return;
+    }
     TDataSet* dataSet = GetDataSet();
     // Grouping columns whose field has gone leave the grouping (without a reload).
     ++FGroupingLock;

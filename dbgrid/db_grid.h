@@ -532,6 +532,7 @@ public:
     void EndSelectionUpdate() override;
     Integer CompareSelectionItems(TgxTreeListNode* Node1, TgxTreeListNode* Node2) override;
     void SetSelectionAnchor(TgxTreeListNode* Node) override;
+    Integer CompareWithSelectionAnchor(TgxTreeListNode* Node) override;
     void ChangeTopVisibleNode(TgxTreeListNode* Node) override;
     // Window mode, and partial-load mode short of either end: the dataset is searched.
     bool SearchNodeByText(Integer Column, const std::string& Text, TgxTreeListNode*& Node, Integer Mode) override;
@@ -657,6 +658,9 @@ private:
     TBookmarkStr WindowBookmark(TgxTreeListNode* Node);
     // Sizes the data link's buffer to the rows that fit and keeps one node per buffer record.
     void UpdateWindowNodes();
+    // Window mode, Shift with PgUp, PgDn, Home or End: the records from the anchor to the one
+    // the key moves to become the selection.
+    void SelectByKeyboard(Word Key);
     // Partial-load mode after a dataset move: the slice is rebuilt when it lost the current record.
     void PartialMoveBy();
 
@@ -690,7 +694,7 @@ private:
     bool FBOFReached = false;
     bool FEOFReached = false;
     Integer FPartialLoadLock = 0;
-    // The record of the selection anchor (partial-load mode).
+    // The record of the selection anchor (window and partial-load modes).
     TBookmarkStr FAnchorBookmark;
     // Where the horizontal position stood when the thumb drag began; -1 outside a drag.
     Integer FThumbDragStart = -1;

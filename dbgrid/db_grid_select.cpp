@@ -248,12 +248,23 @@ void TCustomgxDBGrid::EndSelectionUpdate() {
 }
 
 void TCustomgxDBGrid::SetSelectionAnchor(TgxTreeListNode* Node) {
+    if (IsWindowMode() && FDataLink->GetActive()) {
+        // The anchor is a record: the buffer rows show other records as they scroll.
+        FAnchorBookmark = Node ? WindowBookmark(Node) : TBookmarkStr();
+        TCustomgxDBTreeListControl::SetSelectionAnchor(nullptr);
+        return;
+    }
     if (IsPartialLoadMode() && FDataLink->GetActive()) {
         // The anchor's own record, so that it outlives the node when the slice is rebuilt.
         FAnchorBookmark.clear();
         if (Node) FAnchorBookmark = Node->GetCount() == 0 ? AsGridNode(Node)->Bookmark : GetDataSet()->GetBookmarkStr();
     }
     TCustomgxDBTreeListControl::SetSelectionAnchor(Node);
+}
+
+Integer TCustomgxDBGrid::CompareWithSelectionAnchor(TgxTreeListNode* Node) {
+    if (IsWindowMode()) return CompareBookmarkStr(GetDataSet() ? GetDataSet()->GetBookmarkStr() : "", FAnchorBookmark);
+    return TCustomgxDBTreeListControl::CompareWithSelectionAnchor(Node);
 }
 
 Integer TCustomgxDBGrid::CompareSelectionItems(TgxTreeListNode* Node1, TgxTreeListNode* Node2) {
@@ -361,6 +372,12 @@ void TCustomgxDBGrid::KeyDown(Word& Key, TShiftState Shift) {
                         ClearSelection();
                         if (GetFocusedNode()) GetFocusedNode()->SetSelected(true);
                     }
+                    Key = 0;
+                    return;
+                }
+                if (IsMultiSelect() && Shift.Contains(ssShift) &&
+                    (Key == VK_PRIOR || Key == VK_NEXT || Key == VK_HOME || Key == VK_END)) {
+                    SelectByKeyboard(Key);
                     Key = 0;
                     return;
                 }

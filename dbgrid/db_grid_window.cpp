@@ -191,3 +191,48 @@ void TCustomgxDBGrid::WMVScroll(TMessage& Message) {
         default: break;
     }
 }
+
+// ---- keyboard range selection -----------------------------------------------------------------
+
+void TCustomgxDBGrid::SelectByKeyboard(Word Key) {
+    TDataSet* dataSet = GetDataSet();
+    if (FAnchorBookmark.empty()) FAnchorBookmark = dataSet->GetBookmarkStr();
+    // A page: the rows to the top or bottom row, or a whole page less one from there.
+    const Integer focused = FDataLink->GetActiveRecord();
+    auto page = [&](Integer Rows) { return Rows > 0 ? Rows : std::max(FWindowRowCount - 1, 1); };
+    switch (Key) {
+        case VK_PRIOR: dataSet->MoveBy(-page(focused)); break;
+        case VK_NEXT: dataSet->MoveBy(page(GetCount() - 1 - focused)); break;
+        case VK_HOME: dataSet->First(); break;
+        default: dataSet->Last(); break;
+    }
+    // The records from the target back to the anchor, in bookmark order.
+    const TBookmarkStr target = dataSet->GetBookmarkStr();
+    const bool forward = CompareBookmarkStr(target, FAnchorBookmark) < 0;
+    std::vector<TSelectionEntry> selection;
+    dataSet->DisableControls();
+    try {
+        Integer steps = 0;
+        for (;;) {
+            selection.push_back({dataSet->GetBookmarkStr(), nullptr});
+            if (CompareBookmarkStr(selection.back().Bookmark, FAnchorBookmark) == 0) break;
+            if (forward)
+                dataSet->Next();
+            else
+                dataSet->Prior();
+            if (forward ? dataSet->GetEOF() : dataSet->GetBOF()) break;
+            ++steps;
+        }
+        // Back by as many records, so that the target keeps its row (going to its bookmark would
+        // centre it).
+        if (steps > 0) dataSet->MoveBy(forward ? -steps : steps);
+    } catch (...) {
+        dataSet->EnableControls();
+        throw;
+    }
+    dataSet->EnableControls();
+    if (!forward) std::reverse(selection.begin(), selection.end());
+    if (selection.size() == 1 && selection.front().Bookmark.empty()) selection.clear();
+    FSelection.swap(selection);
+    Invalidate();
+}

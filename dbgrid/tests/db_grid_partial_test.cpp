@@ -69,7 +69,11 @@ TEST_F(DbGridPartial, TheSliceFollowsTheDataset) {
     // Keys find loaded records only.
     EXPECT_NE(grid->FindNodeByKeyValue(Variant(4)), nullptr);
     EXPECT_EQ(grid->FindNodeByKeyValue(Variant(Integer(Records))), nullptr);
-    // A closed dataset leaves no nodes.
+    // A key field the dataset lacks leaves an empty grid; so does a closed dataset.
+    grid->SetKeyField("Missing");
+    EXPECT_EQ(grid->GetCount(), 0);
+    grid->SetKeyField("KeyID");
+    EXPECT_EQ(Focused(), File(5));
     table.T->Close();
     EXPECT_EQ(grid->GetCount(), 0);
 }

@@ -134,3 +134,27 @@ TEST_F(DbGridWindow, SelectionIsByBookmark) {
     EXPECT_TRUE(grid->GetItem(1)->GetSelected());
     EXPECT_FALSE(grid->GetItem(3)->GetSelected());
 }
+
+TEST_F(DbGridWindow, ShiftPagesSelectRecordsFromTheAnchor) {
+    Options({egoMultiSelect});
+    grid->ClearSelection();
+    const Integer rows = grid->GetCount();
+    // From the top row to the bottom row, then a page further: every record passed is selected.
+    uitest::PressKey(grid, VK_NEXT, {ssShift});
+    EXPECT_EQ(Current(), "f1" + std::to_string(rows - 1));
+    EXPECT_EQ(grid->GetSelectedCount(), rows);
+    uitest::PressKey(grid, VK_NEXT, {ssShift});
+    EXPECT_EQ(grid->GetSelectedCount(), 2 * rows - 1);
+    uitest::PressKey(grid, VK_END, {ssShift});
+    EXPECT_EQ(Current(), "f159");
+    EXPECT_EQ(grid->GetSelectedCount(), 60);
+    EXPECT_TRUE(grid->GetFocusedNode()->GetSelected());
+    // Back past the anchor: the range turns round it.
+    uitest::PressKey(grid, VK_HOME, {ssShift});
+    EXPECT_EQ(Current(), "f100");
+    EXPECT_EQ(grid->GetSelectedCount(), 1);
+    table.T->MoveBy(10);
+    uitest::PressKey(grid, VK_PRIOR, {ssShift});
+    EXPECT_LT(table.T->GetRecNo(), 11);
+    EXPECT_EQ(grid->GetSelectedCount(), table.T->GetRecNo());
+}
