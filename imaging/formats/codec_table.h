@@ -17,6 +17,7 @@ struct TImgCodecTable {
     decltype(&::GIFDecodeFile) GIFDecodeFile = &::GIFDecodeFile;
     decltype(&::GIFEncodeStream) GIFEncodeStream = &::GIFEncodeStream;
     decltype(&::GIFEncodeFile) GIFEncodeFile = &::GIFEncodeFile;
+    decltype(&::GIFInsertFrame) GIFInsertFrame = &::GIFInsertFrame;
     decltype(&::GIFDeleteFrame) GIFDeleteFrame = &::GIFDeleteFrame;
     decltype(&::TIFFDecodeStream) TIFFDecodeStream = &::TIFFDecodeStream;
     decltype(&::TIFFCountPages) TIFFCountPages = &::TIFFCountPages;

@@ -1,0 +1,401 @@
+#include "imaging/controls/imago_mio.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <numeric>
+#include <string_view>
+
+#include "framework/atomic_file.h"
+#include "framework/exceptions.h"
+#include "framework/file_utils.h"
+#include "framework/sysutils.h"
+#include "imaging/controls/imago_mview.h"
+#include "imaging/formats/avi_file.h"
+#include "imaging/formats/avi_save_options.h"
+#include "imaging/formats/codec_table.h"
+
+namespace {
+
+std::string LowerExt(const std::string& FileName) {
+    return LowerCase(ExtractFileExt(FileName));
+}
+
+// The image delay of a GIF frame: its own delay when it has one (which becomes the last delay),
+// else the last delay.
+Integer GIFFrameDelay(const TIOParamsVals& Params, Integer& LastDelay) {
+    if (Params.GIFDelayTime > 0) LastDelay = Params.GIFDelayTime * 10;
+    return LastDelay;
+}
+
+}  // namespace
+
+// ---- life ------------------------------------------------------------------------------------
+
+TImagoMIO::TImagoMIO(TComponent* AOwner)
+    : TComponent(AOwner),
+      FTWainParams(std::make_unique<TImgTWainParams>(this)),
+      FPreviewFont(std::make_unique<TFont>()) {}
+
+TImagoMIO::~TImagoMIO() {
+    ForgetView();
+}
+
+// ---- attachment ------------------------------------------------------------------------------
+
+void TImagoMIO::ForgetView() {
+    if (!FAttachedMView) return;
+    FAttachedMView->RemoveBitmapChangeListener(this);
+    RemoveFreeNotification(FAttachedMView);
+    FAttachedMView = nullptr;
+}
+
+void TImagoMIO::SetAttachedMView(TImagoMView* View) {
+    ForgetView();
+    FAttachedMView = View;
+    if (!View) return;
+    FreeNotification(View);
+    View->AddBitmapChangeListener(this, [this](TObject*) { MViewChanged(); });
+    MViewChanged();
+}
+
+void TImagoMIO::Notification(TComponent* AComponent, TOperation Operation) {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent && AComponent == FAttachedMView) {
+        FAttachedMView->RemoveBitmapChangeListener(this);
+        FAttachedMView = nullptr;
+    }
+}
+
+void TImagoMIO::SetPreviewFont(TFont* Font) {
+    FPreviewFont->Assign(Font);
+}
+
+// ---- the parameter list ----------------------------------------------------------------------
+
+// Follows the view's last change; the list is then brought to the view's count in any case (a
+// view cleared at once reports one deletion).
+void TImagoMIO::MViewChanged() {
+    if (!FAttachedMView) return;
+    const Integer change = FAttachedMView->TakeLastChange();
+    const Integer at = FAttachedMView->GetLastChangeIndex();
+    if (change == imgChangeInserted)
+        InsertFrameParams(at);
+    else if (change == imgChangeDeleted)
+        DeleteFrameParams(at);
+    const Integer count = FAttachedMView->ImageCount();
+    while (GetFrameParamsCount() > count) DeleteFrameParams(GetFrameParamsCount() - 1);
+    while (GetFrameParamsCount() < count) InsertFrameParams(GetFrameParamsCount());
+}
+
+void TImagoMIO::Renumber() {
+    for (size_t i = 0; i < FParams.size(); ++i) {
+        FParams[i]->TIFFImageIndex = Integer(i);
+        FParams[i]->GIFImageIndex = Integer(i);
+    }
+}
+
+TIOParamsVals* TImagoMIO::GetFrameParams(Integer N) const {
+    return N >= 0 && N < GetFrameParamsCount() ? FParams[size_t(N)].get() : nullptr;
+}
+
+void TImagoMIO::InsertFrameParams(Integer N) {
+    auto params = std::make_unique<TIOParamsVals>(nullptr);
+    N = std::clamp<Integer>(N, 0, GetFrameParamsCount());
+    if (!FParams.empty()) params->Assign(FParams[size_t(std::min(N, GetFrameParamsCount() - 1))].get());
+    FParams.insert(FParams.begin() + N, std::move(params));
+    Renumber();
+}
+
+void TImagoMIO::DeleteFrameParams(Integer N) {
+    if (N < 0 || N >= GetFrameParamsCount()) return;
+    FParams.erase(FParams.begin() + N);
+    Renumber();
+}
+
+// ---- shared steps ----------------------------------------------------------------------------
+
+void TImagoMIO::UpdateTarget() {
+    if (!FAttachedMView) return;
+    FAttachedMView->Update();
+    FAttachedMView->ImageChange();
+}
+
+void TImagoMIO::Progress(Integer Percent) {
+    if (OnProgress) OnProgress(this, Percent);
+}
+
+TProgressRec TImagoMIO::CodecProgress() {
+    TProgressRec rec;
+    rec.Aborting = &FAborting;
+    return rec;
+}
+
+bool TImagoMIO::ShowPreviews(Integer, Integer) {
+    return false;
+}
+
+// ---- loading ---------------------------------------------------------------------------------
+
+void TImagoMIO::LoadFromFile(const std::string& FileName) {
+    const std::string ext = LowerExt(FileName);
+    if (ext == ".gif")
+        LoadGIFFrames(FileName);
+    else if (ext == ".tif" || ext == ".tiff")
+        LoadTIFFPages(FileName);
+    else if (ext == ".avi")
+        LoadAVIFrames(FileName);
+    else
+        FAborting = false;
+}
+
+// Reads frame after frame into new images from the selected one on: DecodeFrame(bitmap, params,
+// index, image, count) reads frame index for the image at that place, sets the number of frames
+// and answers the image's delay. A frame that fails (the flag set) or a file without frames
+// removes the image again.
+template <class Decode>
+void TImagoMIO::LoadFrames(Decode&& DecodeFrame) {
+    FAborting = false;
+    if (!FAttachedMView) return;
+    Integer n = std::max<Integer>(FAttachedMView->GetSelectedImage(), 0);
+    Integer count = 0;
+    for (Integer i = 0;; ++i, ++n) {
+        FAttachedMView->InsertImage(n);
+        n = FAttachedMView->GetLastChangeIndex();
+        TIOParamsVals* params = GetFrameParams(n);
+        TBitmap bitmap;
+        const Integer delay = DecodeFrame(&bitmap, *params, i, n, count);
+        params->GIFImageIndex = n;
+        params->TIFFImageIndex = n;
+        if (FAborting || count <= 0) {
+            FAttachedMView->DeleteImage(n);
+            break;
+        }
+        FAttachedMView->SetImage(n, &bitmap);
+        FAttachedMView->SetImageDelay(n, delay);
+        Progress(Integer(Int64(i) * 100 / count));
+        if (FAborting || i + 1 >= count) break;
+    }
+    UpdateTarget();
+}
+
+// Each frame reads the file from its start.
+void TImagoMIO::LoadGIFFramesFromStream(TStream* Stream) {
+    Integer lastDelay = 10;
+    TProgressRec progress = CodecProgress();
+    const Int64 start = Stream->GetPosition();
+    LoadFrames([&](TBitmap* b, TIOParamsVals& p, Integer i, Integer n, Integer& count) {
+        Stream->SetPosition(start);
+        p.GIFImageIndex = i;
+        ImgCodecs().GIFDecodeStream(Stream, b, count, p, progress, false);
+        p.FileType = ioGIF;
+        p.FileName.clear();
+        FAttachedMView->SetImageBackground(n, ImgRGBToColor(p.GIFBackground));
+        return GIFFrameDelay(p, lastDelay);
+    });
+}
+
+void TImagoMIO::LoadTIFFPagesFromStream(TStream* Stream) {
+    TProgressRec progress = CodecProgress();
+    const Int64 start = Stream->GetPosition();
+    LoadFrames([&](TBitmap* b, TIOParamsVals& p, Integer i, Integer, Integer& count) {
+        Stream->SetPosition(start);
+        p.TIFFImageIndex = i;
+        ImgCodecs().TIFFDecodeStream(b, Stream, count, &p, progress, false);
+        p.FileType = ioTIFF;
+        p.FileName.clear();
+        return Integer(100);
+    });
+}
+
+// The file is read into memory once, as every frame reads it from its start.
+void TImagoMIO::LoadGIFFrames(const std::string& FileName) {
+    FAborting = false;
+    TMemoryStream stream;
+    stream.LoadFromFile(FileName);
+    LoadGIFFramesFromStream(&stream);
+}
+
+void TImagoMIO::LoadTIFFPages(const std::string& FileName) {
+    FAborting = false;
+    TMemoryStream stream;
+    stream.LoadFromFile(FileName);
+    LoadTIFFPagesFromStream(&stream);
+}
+
+// ---- saving ----------------------------------------------------------------------------------
+
+void TImagoMIO::SaveToFile(const std::string& FileName) {
+    const std::string ext = LowerExt(FileName);
+    if (ext == ".gif")
+        SaveGIFFrames(FileName);
+    else if (ext == ".tif" || ext == ".tiff")
+        SaveTIFFPages(FileName);
+    else if (ext == ".avi")
+        SaveAVIFrames(FileName);
+    else
+        FAborting = false;
+}
+
+// Writes image after image: EncodeFrame(stream, bitmap, params, index, progress) writes image
+// index into the file at the stream's position and answers false when it failed. A failure or
+// an abort sets the flag and stops.
+template <class Encode>
+void TImagoMIO::SaveFrames(TStream* Stream, Encode&& EncodeFrame) {
+    FAborting = false;
+    if (!FAttachedMView || FAttachedMView->ImageCount() == 0) return;
+    TProgressRec progress = CodecProgress();
+    const Int64 start = Stream->GetPosition();
+    const Integer count = FAttachedMView->ImageCount();
+    for (Integer n = 0; n < count; ++n) {
+        TIOParamsVals* params = GetFrameParams(n);
+        Stream->SetPosition(start);
+        TBitmap* bitmap = FAttachedMView->GetImageBitmap(n);
+        const bool written = bitmap && params && EncodeFrame(Stream, bitmap, *params, n, progress);
+        FAttachedMView->ReleaseImageBitmap(n);
+        if (!written) FAborting = true;
+        Progress(Integer(Int64(n) * 100 / count));
+        if (FAborting) return;
+    }
+}
+
+void TImagoMIO::SaveGIFFramesToStream(TStream* Stream) {
+    SaveFrames(Stream, [](TStream* s, TBitmap* b, TIOParamsVals& p, Integer n, TProgressRec& progress) {
+        if (n == 0) {
+            ImgCodecs().GIFEncodeStream(s, b, p, progress);
+            return true;
+        }
+        return ImgCodecs().GIFInsertFrame(s, b, p, progress) > 0;
+    });
+}
+
+void TImagoMIO::SaveTIFFPagesToStream(TStream* Stream) {
+    SaveFrames(Stream, [](TStream* s, TBitmap* b, TIOParamsVals& p, Integer n, TProgressRec& progress) {
+        return ImgCodecs().TIFFEncodeStream(s, n > 0, b, p, progress) > 0;
+    });
+}
+
+// The file is written whole: the frames go to memory first and only a complete save replaces the
+// file (through a temporary file renamed over it). Nothing to save writes nothing.
+template <class Encode>
+void TImagoMIO::SaveFile(const std::string& FileName, Encode&& EncodeStream) {
+    FAborting = false;
+    TMemoryStream data;
+    EncodeStream(static_cast<TStream*>(&data));
+    if (FAborting || data.GetSize() == 0) return;
+    const std::string_view bytes(static_cast<const char*>(data.GetMemory()), size_t(data.GetSize()));
+    if (!WriteFileAtomically(FileName, bytes))
+        throw EFCreateError(Format("Cannot create file \"%s\". %s", {FileName, std::strerror(errno)}));
+}
+
+void TImagoMIO::SaveGIFFrames(const std::string& FileName) {
+    SaveFile(FileName, [this](TStream* s) { SaveGIFFramesToStream(s); });
+}
+
+void TImagoMIO::SaveTIFFPages(const std::string& FileName) {
+    SaveFile(FileName, [this](TStream* s) { SaveTIFFPagesToStream(s); });
+}
+
+// ---- AVI -------------------------------------------------------------------------------------
+
+namespace {
+
+// The sample layout a frame of Bits bits per pixel is described by.
+void SetSampleLayout(TIOParamsVals& Params, Integer Bits) {
+    switch (Bits) {
+        case 1:
+        case 4:
+        case 8:
+            Params.BitsPerSample = Bits;
+            Params.SamplesPerPixel = 1;
+            break;
+        case 15:
+            Params.BitsPerSample = 5;
+            Params.SamplesPerPixel = 3;
+            break;
+        default: Params.BitsPerSample = 8; Params.SamplesPerPixel = 3;
+    }
+}
+
+}  // namespace
+
+void TImagoMIO::LoadAVIFrames(const std::string& FileName) {
+    FAborting = false;
+    if (!FAttachedMView) return;
+    std::unique_ptr<TFileStream> stream;
+    try {
+        stream = std::make_unique<TFileStream>(FileName, fmOpenRead | fmShareDenyWrite);
+    } catch (const EStreamError&) {
+        FAborting = true;
+        return;
+    }
+    TAviReader reader;
+    if (!reader.Open(stream.get())) {
+        FAborting = true;
+        return;
+    }
+    TAviFrameReader frames(reader);
+    if (!frames.Supported()) {
+        FAborting = true;
+        return;
+    }
+    const Integer delay = reader.FrameDelay();
+    LoadFrames([&](TBitmap* b, TIOParamsVals& p, Integer i, Integer, Integer& count) {
+        count = reader.GetFrameCount();
+        const Integer bits = count > 0 ? frames.GetFrame(i, b) : 0;
+        if (count > 0 && bits == 0) FAborting = true;
+        p.GIFDelayTime = delay;
+        SetSampleLayout(p, bits);
+        p.DpiX = ImgDefaultDpiX();
+        p.DpiY = ImgDefaultDpiY();
+        p.Width = b->GetWidth();
+        p.Height = b->GetHeight();
+        p.FileName = FileName;
+        p.FileType = ioUnknown;
+        p.FreePalette();
+        return delay;
+    });
+}
+
+void TImagoMIO::SaveAVIFrames(const std::string& FileName) {
+    FAborting = false;
+    if (!FAttachedMView || FAttachedMView->ImageCount() == 0) return;
+    // The file is created (or found writable) before anything is asked.
+    const bool existed = FileExists(FileName);
+    try {
+        TFileStream probe(FileName, existed ? fmOpenReadWrite : fmCreate);
+    } catch (const EStreamError&) {
+        throw EInvalidGraphic("unable to create AVI file");
+    }
+    // Each frame lasts the first image's delay (at least 1 ms), given exactly as a fraction of a
+    // second in lowest terms.
+    const Cardinal delay = Cardinal(std::max<Integer>(FAttachedMView->GetImageDelay(0), 1));
+    const Cardinal divisor = std::gcd(delay, Cardinal(1000));
+    const Integer width = FAttachedMView->GetImageWidth(0), height = FAttachedMView->GetImageHeight(0);
+    TBitmap* first = FAttachedMView->GetImageBitmap(0);
+    const Integer bits = first && first->GetPixelFormat() == pf1bit ? 1 : 24;
+    FAttachedMView->ReleaseImageBitmap(0);
+
+    TAviWriteOptions options;
+    if (!AVISaveOptions(options)) return;
+    TMemoryStream data;
+    TAviWriter writer(&data, width, height, bits, delay / divisor, 1000 / divisor, options);
+    const Integer count = FAttachedMView->ImageCount();
+    Integer last = 0;
+    for (Integer i = 0; i < count && !FAborting; ++i) {
+        // An image of another size than the first repeats the last one written.
+        const bool sameSize = FAttachedMView->GetImageWidth(i) == width && FAttachedMView->GetImageHeight(i) == height;
+        const Integer source = sameSize ? i : last;
+        if (!writer.AddFrame(FAttachedMView->GetImageBitmap(source))) FAborting = true;
+        FAttachedMView->ReleaseImageBitmap(source);
+        last = source;
+        Progress(Integer(Int64(i) * 100 / count));
+    }
+    if (FAborting) {
+        if (!existed) DeleteFile(FileName);
+        return;
+    }
+    writer.Finish();
+    const std::string_view bytes(static_cast<const char*>(data.GetMemory()), size_t(data.GetSize()));
+    if (!WriteFileAtomically(FileName, bytes)) throw EInvalidGraphic("unable to create AVI file");
+}
