@@ -97,6 +97,8 @@ TEST_F(ImageDialogsTest, SelectionPreviewsTheImageWithItsInformation) {
         EXPECT_EQ(d->ZoomCombo->GetItems()->GetCount(), 11);
         EXPECT_EQ(d->ZoomCombo->GetItemIndex(), 0);  // "Fit"
         EXPECT_LT(d->ImagoView->GetZoom(), 100);
+        // The pane lies in no form, and the view shows the picture all the same.
+        EXPECT_GT(d->ImagoView->GetExtentX(), 100);
         d->ZoomCombo->SetItemIndex(4);
         d->ZoomComboChange();
         EXPECT_EQ(d->ImagoView->GetZoom(), 100);
