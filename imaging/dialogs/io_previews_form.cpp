@@ -70,7 +70,9 @@ void TfIOPreviews::PngDepth(Integer Choice, Integer& Bits, Integer& Samples) {
 
 TfIOPreviews::TfIOPreviews(TComponent* AOwner) : TForm(AOwner) {
     ::BuildComponents(this, [this] { BuildComponents(); });
+    // Prepared when first activated, or when first shown should the program not be active then.
     OnActivate = [this](TObject*) { FormActivate(); };
+    OnShow = OnActivate;
 }
 
 TfIOPreviews::~TfIOPreviews() = default;

@@ -54,7 +54,9 @@ const TImgUserFilter& TfPreviews::Preset(Integer Index) {
 
 TfPreviews::TfPreviews(TComponent* AOwner) : TForm(AOwner) {
     ::BuildComponents(this, [this] { BuildComponents(); });
+    // Prepared when first activated, or when first shown should the program not be active then.
     OnActivate = [this](TObject*) { FormActivate(); };
+    OnShow = OnActivate;
 }
 
 TfPreviews::~TfPreviews() = default;
