@@ -20,6 +20,7 @@
 #include "framework/std_controls.h"
 #include "framework/string_list.h"
 #include "framework/sysutils.h"
+#include "imaging/dialogs/install_dialogs.h"
 #include "imaging/formats/lzw_coders.h"
 #include "platform/user_folders.h"
 
@@ -211,6 +212,7 @@ void TfrmMain::BuildStatusBar() {
 
 void TfrmMain::FormCreate(TObject* Sender) {
     InstallLZWCoders();
+    InstallImgDialogs();
     try {
         // Dropped files are accepted through the drop targets registered on the first show.
         Application->SetHelpFile(fixpath(ProgramFolder, true) + "lumora.hlp");

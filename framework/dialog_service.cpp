@@ -73,6 +73,44 @@ TScriptedDialogs& TScriptedDialogs::AnswerDialog(Integer Result, std::function<v
     return *this;
 }
 
+// What the steps act on while a file dialog is open.
+struct TScriptedDialogs::TFileDialogState {
+    const TDialogRequest& Request;
+    TDialogSession* Session;
+    std::string& NameBox;
+    Integer& Filter;
+};
+
+TScriptedDialogs& TScriptedDialogs::AddStep(std::function<void(TFileDialogState&)> Step) {
+    FAnswers.push_back({TDialogAnswer{}, nullptr, nullptr, std::move(Step)});
+    return *this;
+}
+
+TScriptedDialogs& TScriptedDialogs::OpenFolder(std::string Folder) {
+    return AddStep([Folder](TFileDialogState& s) {
+        if (s.Session) s.Session->FolderChanged(Folder);
+    });
+}
+
+TScriptedDialogs& TScriptedDialogs::ChooseType(Integer FilterIndex) {
+    return AddStep([FilterIndex](TFileDialogState& s) {
+        if (FilterIndex == s.Filter) return;
+        s.Filter = FilterIndex;
+        if (s.Session) s.Session->TypeChanged(FilterIndex);
+    });
+}
+
+TScriptedDialogs& TScriptedDialogs::SelectFile(std::string FileName) {
+    return AddStep([FileName](TFileDialogState& s) {
+        s.NameBox = FileName;
+        if (s.Session) s.Session->SelectionChanged(FileName);
+    });
+}
+
+TScriptedDialogs& TScriptedDialogs::InDialog(std::function<void(TObject* Dialog)> Action) {
+    return AddStep([Action](TFileDialogState& s) { Action(s.Request.Subject); });
+}
+
 void TScriptedDialogs::Clear() {
     FAnswers.clear();
     FRequests.clear();
@@ -81,7 +119,7 @@ void TScriptedDialogs::Clear() {
 
 TScriptedDialogs::Entry TScriptedDialogs::Next(const TDialogRequest& Request) {
     FRequests.push_back(Request);
-    if (FAnswers.empty()) {
+    if (FAnswers.empty() || FAnswers.front().Step) {
         if (OnUnexpected) OnUnexpected(Request);
         return Entry{TDialogAnswer{mrCancel, {}, {}, 0}, nullptr, nullptr};
     }
@@ -118,17 +156,30 @@ bool TScriptedDialogs::ExecuteDialog(const TDialogRequest& Request, TDialogAnswe
     TDialogSession* session = Request.Session;
     std::string nameBox = Request.Value;
     Integer filter = Request.FilterIndex;
+    std::string* outerNameBox = FNameBox;
+    FNameBox = &nameBox;
     if (session) {
         session->SetFileNameBox = [&nameBox](const std::string& Text) { nameBox = Text; };
         session->Shown();
     }
     struct EndSession {
         TDialogSession* Session;
+        std::string*& NameBox;
+        std::string* Outer;
         ~EndSession() {
             if (Session) Session->SetFileNameBox = nullptr;
+            NameBox = Outer;
         }
-    } end{session};
+    } end{session, FNameBox, outerNameBox};
+    TFileDialogState state{Request, session, nameBox, filter};
     for (;;) {
+        // The user's steps inside the open dialog come before the answer. Each leaves the queue
+        // before it runs, so dialogs it opens take the answers after it.
+        while (!FAnswers.empty() && FAnswers.front().Step) {
+            auto step = std::move(FAnswers.front().Step);
+            FAnswers.pop_front();
+            step(state);
+        }
         Entry e = Next(Request);
         if (e.DialogAction) e.DialogAction(Request.Subject);
         TDialogAnswer a = e.Answer;

@@ -149,6 +149,17 @@ public:
     TScriptedDialogs& AnswerForm(Integer Result, std::function<void(TCustomForm*)> Action = nullptr);
     TScriptedDialogs& AnswerFiles(Integer Result, std::vector<std::string> Files, Integer FilterIndex = 0);
     TScriptedDialogs& AnswerDialog(Integer Result, std::function<void(TObject* Dialog)> Action);
+    // Steps the user takes inside an open file dialog without closing it, in turn, before the
+    // answer that closes it (or tries to): open a folder, choose a file type (from 1), select a
+    // file (a name without folder is in the folder shown), or work in the open dialog (its
+    // component, with its pane) as InDialog's Action does. A step reached outside a file dialog
+    // is unexpected.
+    TScriptedDialogs& OpenFolder(std::string Folder);
+    TScriptedDialogs& ChooseType(Integer FilterIndex);
+    TScriptedDialogs& SelectFile(std::string FileName);
+    TScriptedDialogs& InDialog(std::function<void(TObject* Dialog)> Action);
+    // The text of the open file dialog's name box (what the program or the steps put there).
+    const std::string& FileNameBox() const { return FNameBox ? *FNameBox : FNoName; }
 
     const std::vector<TDialogRequest>& Requests() const { return FRequests; }
     size_t Pending() const { return FAnswers.size(); }
@@ -166,12 +177,18 @@ public:
     void Beep(UINT Type) override;
 
 private:
+    struct TFileDialogState;
     struct Entry {
         TDialogAnswer Answer;
-        std::function<void(TCustomForm*)> Action;
-        std::function<void(TObject*)> DialogAction;
+        std::function<void(TCustomForm*)> Action = nullptr;
+        std::function<void(TObject*)> DialogAction = nullptr;
+        // A step inside an open file dialog.
+        std::function<void(TFileDialogState&)> Step = nullptr;
     };
     Entry Next(const TDialogRequest& Request);
+    TScriptedDialogs& AddStep(std::function<void(TFileDialogState&)> Step);
+    std::string* FNameBox = nullptr;  // the innermost open file dialog's
+    std::string FNoName;
 
     std::deque<Entry> FAnswers;
     std::vector<TDialogRequest> FRequests;

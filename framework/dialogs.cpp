@@ -58,9 +58,13 @@ public:
     void Shown() override {
         FDialog->FShowing = true;
         FDialog->FSession = this;
+        FDialog->FFolder = FDialog->FInitialDir;
         FDialog->DoShow();
     }
-    void FolderChanged(const std::string&) override { FDialog->DoFolderChange(); }
+    void FolderChanged(const std::string& Folder) override {
+        FDialog->FFolder = Folder;
+        FDialog->DoFolderChange();
+    }
     void TypeChanged(Integer FilterIndex) override {
         FDialog->FFilterIndex = FilterIndex;
         FDialog->DoTypeChange();
@@ -139,7 +143,7 @@ std::string TOpenDialog::CompleteName(const std::string& Name) const {
     if (Name.empty()) return Name;
     std::string full = Name;
     if (full.front() != '/') {
-        std::string dir = !FInitialDir.empty() ? FInitialDir : GetCurrentDir();
+        std::string dir = FShowing && !FFolder.empty() ? FFolder : !FInitialDir.empty() ? FInitialDir : GetCurrentDir();
         full = IncludeTrailingPathDelimiter(dir) + full;
     }
     if (!FDefaultExt.empty() && ExtractFileExt(ExtractFileName(full)).empty() && !DirectoryExists(full))

@@ -110,6 +110,9 @@ public:
     void SetOptions(TOpenOptions Value) { FOptions = Value; }
     // True while the dialog is shown.
     bool GetShowing() const { return FShowing; }
+    // While the dialog is shown: the folder it shows (InitialDir when it opens); names without a
+    // folder are taken in it.
+    const std::string& GetFolder() const { return FFolder; }
     // While the dialog is shown: puts Text into its file name box.
     void SetFileNameText(const std::string& Text);
 
@@ -146,6 +149,7 @@ private:
     Integer FFilterIndex = 1;
     std::string FDefaultExt;
     std::string FInitialDir;
+    std::string FFolder;
     std::string FFileName;
     TStrings* FFiles = nullptr;
     TOpenOptions FOptions{ofHideReadOnly, ofEnableSizing};

@@ -438,6 +438,16 @@ Store::Store() {
     b["IDB_PLAY"] = [] {
         return ToolGlyph([](Art& a) { a.Poly({{4, 2}, {12, 8}, {4, 14}}, RGB(0, 160, 0), RGB(0, 96, 0)); });
     };
+    // A padlock: the preview dialogs' lock button.
+    b["IDB_LOCK"] = [] {
+        return ToolGlyph([](Art& a) {
+            a.Frame(5, 2, 11, 9, kBlack);
+            a.Frame(6, 3, 10, 9, kBlack);
+            a.Rect(3, 7, 13, 15, RGB(255, 200, 40));
+            a.Frame(3, 7, 13, 15, RGB(150, 110, 20));
+            a.Rect(7, 10, 9, 13, kBlack);
+        });
+    };
 
     auto& c = cursorMakers;
     c["ZOOMMENO"] = [] { return Magnifier(false); };

@@ -340,7 +340,9 @@ void TImagoView::Update() {
     if (!(st == TComponentState{} || st == TComponentState{csDesigning} ||
           st == TComponentState{csFreeNotification}))
         return;
-    if (!GetParentForm(this) && !GetParentWindow()) return;
+    // A view placed nowhere has nothing to lay out; one inside a window that is no form (a pane
+    // a file dialog hosts) lays out as on a form.
+    if (!GetParentForm(this) && !GetParentWindow() && !GetParent()) return;
     if (FInUpdate) {
         // A scroll bar appeared or went while the layout was being made: the running Update
         // sees the new client size and starts again.

@@ -211,6 +211,48 @@ TEST_F(FileDialogs, EventsWhileOpenSeeTheCurrentChoiceAndCanKeepItOpen) {
     EXPECT_EQ(d->GetFilterIndex(), 1);
 }
 
+TEST_F(FileDialogs, StepsActInsideTheOpenDialogWithoutClosingIt) {
+    auto* d = Dialog<TOpenDialog>();
+    std::string other = dir_ + "sub";
+    ForceDirectories(other);
+    Strings log;
+    d->OnFolderChange = [&](TObject*) { log.push_back("folder " + ExtractFileName(d->GetFolder())); };
+    d->OnTypeChange = [&](TObject*) {
+        log.push_back("type " + std::to_string(d->GetFilterIndex()));
+        d->SetFileNameText("typed.dat");
+    };
+    d->OnSelectionChange = [&](TObject*) { log.push_back("select " + d->GetFileName()); };
+    d->OnCanClose = [&](TObject*, bool& can) {
+        log.push_back("can close");
+        can = log.size() > 6;
+    };
+    TScriptedDialogs dialogs;
+    dialogs.OpenFolder(other)
+        .ChooseType(2)
+        .InDialog([&](TObject* dialog) {
+            EXPECT_EQ(dialog, d);
+            EXPECT_TRUE(d->GetShowing());
+            EXPECT_EQ(dialogs.FileNameBox(), "typed.dat");
+            log.push_back("look");
+        })
+        .SelectFile("a.txt")
+        .Answer(mrOk)  // OnCanClose keeps it open
+        .SelectFile(dir_ + "b.txt")  // the user tries again
+        .Answer(mrOk);
+    ASSERT_TRUE(d->Execute());
+    // OK takes the name box as it is, which selects it once more.
+    const std::string a = "select " + other + "/a.txt", b = "select " + dir_ + "b.txt";
+    EXPECT_EQ(log, (Strings{"folder sub", "type 2", "look", a, a, "can close", b, b, "can close"}));
+    EXPECT_EQ(d->GetFileName(), dir_ + "b.txt");
+    EXPECT_EQ(d->GetFilterIndex(), 2);
+    EXPECT_EQ(dialogs.Requests().size(), 2u);  // one per answer, none for the steps
+    EXPECT_EQ(dialogs.Pending(), 0u);
+
+    // A step with no file dialog open is unexpected.
+    dialogs.SelectFile("x.txt");
+    EXPECT_THROW(MessageDlg("?", mtConfirmation, {mbYes}), EInvalidOperation);
+}
+
 TEST_F(FileDialogs, PictureDialogsPreviewTheSelectedPicture) {
     auto* d = new TOpenPictureDialog(Owner);
     EXPECT_EQ(d->GetFilter(), GraphicFilter(TGraphic::StaticClass()));

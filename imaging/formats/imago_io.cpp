@@ -864,3 +864,28 @@ Integer DetectFileType(const std::string& FileName, bool CheckExtension) {
     }
     return result;
 }
+
+// ---- The save-parameters form ----------------------------------------------------------------
+
+namespace {
+
+TImgIOPreviewsRunner& IOPreviewsRunner() {
+    static TImgIOPreviewsRunner runner;
+    return runner;
+}
+
+}  // namespace
+
+void SetImgIOPreviewsRunner(TImgIOPreviewsRunner Runner) {
+    IOPreviewsRunner() = std::move(Runner);
+}
+
+bool TImagoIO::ShowPreviews(Word Pages) {
+    RefreshTarget();
+    if (!FTarget) return false;
+    if (FTarget->GetPixelFormat() != pf24bit && FTarget->GetPixelFormat() != pf1bit) FTarget->SetPixelFormat(pf24bit);
+    const TImgIOPreviewsRunner runner = IOPreviewsRunner();
+    const bool result = runner && runner(this, FTarget, Pages);
+    UpdateTarget();
+    return result;
+}

@@ -34,6 +34,13 @@ using TIOPreviewsParams = TSet<TIOPreviewsParam>;
 
 // Fired with the save-parameters form before it is shown.
 using TImgIOPreviewEvent = std::function<void(TObject* Sender, TfIOPreviews* PreviewForm)>;
+class TImagoIO;
+// How an I/O component reaches the save-parameters form, which lies above this library: shows
+// the form on a copy of Target with the pages named, editing the component's parameters in place
+// (OnIOPreview fires first); true when it closed with OK. The dialogs install it; without one
+// ShowPreviews answers false.
+using TImgIOPreviewsRunner = std::function<bool(TImagoIO* IO, TBitmap* Target, Word Pages)>;
+void SetImgIOPreviewsRunner(TImgIOPreviewsRunner Runner);
 
 class TImagoIO : public TComponent {
     LUMORA_CLASS(TImagoIO, TComponent)
@@ -132,6 +139,9 @@ public:
     void UpdateTarget();
     // Fills the whole target with Background.
     void ClearToBackground();
+    // The save-parameters form on the target (made 24-bit unless it is 24-bit or 1-bit), editing
+    // Params; true when the user confirmed it. False without a target or a form to show.
+    bool ShowPreviews(Word Pages);
     // Copies the parameters of another I/O component or a parameter object; ignores anything
     // else.
     void AssignParams(TObject* Source);
