@@ -8,7 +8,9 @@ set -e
 cd "$(dirname "$0")/.."
 . bench/bench_common.sh
 BUILD=${BUILD:-build-bench}
-FIXTURES="$BUILD/thumbnail_fixtures"
+mkdir -p "$BUILD/thumbnail_fixtures"
+# vipsthumbnail writes a relative output name beside its input: the folder goes in whole.
+FIXTURES=$(cd "$BUILD/thumbnail_fixtures" && pwd)
 
 missing=""
 command -v vipsthumbnail >/dev/null 2>&1 || missing="$missing libvips-tools"
@@ -16,8 +18,7 @@ ls /usr/share/backgrounds/*_by_*.jpg >/dev/null 2>&1 || missing="$missing lomiri
 bench_install $missing
 
 if [ ! -f "$FIXTURES/complete" ]; then
-    rm -rf "$FIXTURES"
-    mkdir -p "$FIXTURES"
+    rm -f "$FIXTURES"/*
     # One line per fixture: source, size, crop, output with its quality. vipsthumbnail enlarges
     # the photograph to cover the size and crops it there.
     list="$FIXTURES/list.txt"

@@ -17,6 +17,7 @@
 #include "framework/dataset.h"
 #include "framework/file_utils.h"
 #include "framework/graphics.h"
+#include "imaging/formats/lzw_coders.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ void DrawSample(TBitmap* B, Integer W, Integer H, TColor Back, TColor Front) {
 void MakeFolder(const std::string& Dir) {
     std::filesystem::remove_all(Dir);
     std::filesystem::create_directories(Dir);
+    InstallLZWCoders();  // the GIF writer's coder
     TImgFunctions img(nullptr);
     struct Sample {
         const char* Name;
