@@ -49,6 +49,11 @@ extern "C" const char* __lsan_default_options() {
 extern "C" const char* __ubsan_default_options() {
     return "print_stacktrace=1";
 }
+// Under ThreadSanitizer (LUMORA_TSAN): what Qt's uninstrumented libraries do is left out; a longer
+// history names calls posted through Qt's event queue by their posting stack.
+extern "C" const char* __tsan_default_options() {
+    return "suppressions=" LUMORA_SOURCE_DIR "/.ci/tsan.supp:history_size=7";
+}
 
 int main(int argc, char** argv) {
     SetCommandLine(argc, argv);
