@@ -179,15 +179,37 @@ void TImagoMIO::LoadFrames(Decode&& DecodeFrame) {
     UpdateTarget();
 }
 
-// Each frame reads the file from its start.
+// Each frame is read alone, from the file's header followed by the frame's own blocks, so that
+// loading takes time in step with the number of frames. Data whose frames cannot be found is read
+// whole for every frame (which reports its failure).
 void TImagoMIO::LoadGIFFramesFromStream(TStream* Stream) {
     Integer lastDelay = 10;
     TProgressRec progress = CodecProgress();
     const Int64 start = Stream->GetPosition();
+    Int64 headerEnd = 0;
+    std::vector<Int64> bounds;
+    const bool alone = GIFFrameLayout(Stream, headerEnd, bounds) && bounds.size() > 1;
+    auto copy = [&](TStream* To, Int64 From, Int64 End) {
+        Stream->SetPosition(From);
+        if (End > From) To->CopyFrom(Stream, End - From);
+    };
     LoadFrames([&](TBitmap* b, TIOParamsVals& p, Integer i, Integer n, Integer& count) {
-        Stream->SetPosition(start);
-        p.GIFImageIndex = i;
-        ImgCodecs().GIFDecodeStream(Stream, b, count, p, progress, false);
+        if (alone) {
+            TMemoryStream frame;
+            copy(&frame, start, headerEnd);
+            copy(&frame, bounds[size_t(i)], bounds[size_t(i) + 1]);
+            const Byte trailer = 0x3B;
+            frame.WriteBuffer(&trailer, 1);
+            frame.SetPosition(0);
+            p.GIFImageIndex = 0;
+            Integer frames = 0;
+            ImgCodecs().GIFDecodeStream(&frame, b, frames, p, progress, false);
+            count = Integer(bounds.size() - 1);
+        } else {
+            Stream->SetPosition(start);
+            p.GIFImageIndex = i;
+            ImgCodecs().GIFDecodeStream(Stream, b, count, p, progress, false);
+        }
         p.FileType = ioGIF;
         p.FileName.clear();
         FAttachedMView->SetImageBackground(n, ImgRGBToColor(p.GIFBackground));
@@ -259,13 +281,42 @@ void TImagoMIO::SaveFrames(TStream* Stream, Encode&& EncodeFrame) {
     }
 }
 
+// Every frame after the first is inserted by the codec into a GIF that holds only the file's
+// header, and its blocks then take the place of the file's trailer: the frames the codec would
+// insert into the whole file, written in time in step with the number of frames.
 void TImagoMIO::SaveGIFFramesToStream(TStream* Stream) {
-    SaveFrames(Stream, [](TStream* s, TBitmap* b, TIOParamsVals& p, Integer n, TProgressRec& progress) {
+    constexpr Byte trailer = 0x3B;
+    // The file's header with its global colour table, and where the file's trailer stands.
+    std::vector<Byte> header;
+    Int64 end = 0;
+    SaveFrames(Stream, [&](TStream* s, TBitmap* b, TIOParamsVals& p, Integer n, TProgressRec& progress) {
+        const Int64 start = s->GetPosition();
+        Int64 headerEnd = 0;
+        std::vector<Int64> bounds;
         if (n == 0) {
             ImgCodecs().GIFEncodeStream(s, b, p, progress);
+            end = s->GetPosition() - 1;
+            s->SetPosition(start);
+            if (FAborting || !GIFFrameLayout(s, headerEnd, bounds)) return false;
+            header.resize(size_t(headerEnd - start));
+            s->ReadBuffer(header.data(), Int64(header.size()));
             return true;
         }
-        return ImgCodecs().GIFInsertFrame(s, b, p, progress) > 0;
+        TMemoryStream alone;
+        alone.WriteBuffer(header.data(), Int64(header.size()));
+        alone.WriteBuffer(&trailer, 1);
+        alone.SetPosition(0);
+        if (ImgCodecs().GIFInsertFrame(&alone, b, p, progress) <= 0) return false;
+        alone.SetPosition(0);
+        if (!GIFFrameLayout(&alone, headerEnd, bounds) || bounds.size() < 2) return false;
+        s->SetPosition(start + 3);
+        s->WriteBuffer("89a", 3);
+        s->SetPosition(end);
+        alone.SetPosition(bounds[0]);
+        s->CopyFrom(&alone, bounds[1] - bounds[0]);
+        end = s->GetPosition();
+        s->WriteBuffer(&trailer, 1);
+        return true;
     });
 }
 

@@ -425,6 +425,36 @@ void GIFDecodeFile(const std::string& FileName, TBitmap* Bitmap, Integer& FrameC
     GIFDecodeStream(&stream, Bitmap, FrameCount, Params, Progress, false);
 }
 
+bool GIFFrameLayout(TStream* Stream, Int64& HeaderEnd, std::vector<Int64>& FrameBounds) {
+    FrameBounds.clear();
+    const Int64 start = Stream->GetPosition();
+    bool gif = false;
+    try {
+        TImgStreamReader in(Stream);
+        gif = CopyHeader(in, nullptr);
+        if (gif) {
+            HeaderEnd = in.GetPosition();
+            FrameBounds.push_back(HeaderEnd);
+            ForEachBlock(
+                in, ImgSilentProgress(),
+                [&](Byte) {
+                    in.SkipSubBlocks();
+                    return true;
+                },
+                [&] {
+                    const TImageCopy copied = CopyImage(in, nullptr);
+                    if (copied == TImageCopy::NoDescriptor) return false;
+                    FrameBounds.push_back(in.GetPosition());
+                    return copied == TImageCopy::Whole;
+                });
+        }
+    } catch (...) {
+        gif = false;
+    }
+    Stream->SetPosition(start);
+    return gif;
+}
+
 // ---- writing -----------------------------------------------------------------------------------
 
 namespace {

@@ -5,6 +5,7 @@
 // flag; the file functions raise when the file cannot be opened or created.
 
 #include <string>
+#include <vector>
 
 #include "framework/graphics.h"
 #include "framework/stream.h"
@@ -38,6 +39,12 @@ Integer GIFInsertFrame(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params, 
 // With 1 bit the colours are black and white (a bitmap of more than two colours is dithered).
 void GIFEncodeFrame(TStream* Stream, TBitmap* Bitmap, Integer BitsPerPixel, TIOParamsVals& Params,
                     TProgressRec& Progress);
+// Where the frames of the GIF at the stream's position lie, as stream positions: the header and
+// global colour table end at HeaderEnd, and frame i's blocks (its extensions, then the image) run
+// from FrameBounds[i] to FrameBounds[i + 1], so a frame can be read alone after the header. A frame
+// cut short by the end of the data still counts. The stream is left where it was; false when it
+// holds no GIF.
+bool GIFFrameLayout(TStream* Stream, Int64& HeaderEnd, std::vector<Int64>& FrameBounds);
 // Copies the GIF file without frame Index and returns the number of frames copied; with Save the
 // copy replaces the file, unless the file ended inside a frame. Index -1 with Save false only
 // counts the frames.

@@ -18,6 +18,7 @@
 #include "imaging/formats/codec_table.h"
 #include "imaging/formats/lzw_coders.h"
 #include "imaging/formats/tests/avi_test_support.h"
+#include "imaging/formats/tests/oracle.h"
 #include "imaging/tests/image_fixture.h"
 
 namespace fs = std::filesystem;
@@ -134,6 +135,7 @@ TEST_F(ImagoMIOTest, GIFFramesRoundTripWithTheirDelays) {
         EXPECT_EQ(IO->GetFrameParams(i)->FileType, ioGIF);
         EXPECT_EQ(IO->GetFrameParams(i)->GIFImageIndex, i);
         EXPECT_TRUE(IO->GetFrameParams(i)->FileName.empty());
+        EXPECT_TRUE(Shows(i, i)) << i;
     }
     EXPECT_EQ(percents, (std::vector<Integer>{0, 33, 66}));
 }
@@ -151,6 +153,26 @@ TEST_F(ImagoMIOTest, TIFFPagesRoundTripAt100Milliseconds) {
         EXPECT_EQ(IO->GetFrameParams(i)->FileType, ioTIFF);
         EXPECT_EQ(IO->GetFrameParams(i)->TIFFImageIndex, i);
         EXPECT_TRUE(Shows(i, i)) << i;
+    }
+}
+
+// The files we write read back frame by frame in ImageMagick (scripts/packages/formats-gif.txt)
+// as we read them.
+TEST_F(ImagoMIOTest, SavedFilesReadFrameByFrameInImageMagick) {
+    if (!oracle::HaveTool("convert")) GTEST_SKIP() << "ImageMagick is not installed";
+    for (const char* name : {"magick.gif", "magick.tif"}) {
+        View->Clear();
+        Add(3);
+        IO->SaveToFile(File(name));
+        View->Clear();
+        IO->LoadFromFile(File(name));
+        ASSERT_EQ(View->ImageCount(), 3) << name;
+        for (Integer k = 0; k < 3; ++k) {
+            oracle::TImage theirs;
+            ASSERT_TRUE(oracle::Magick(File(name), theirs, int(k))) << name << k;
+            EXPECT_EQ(oracle::FromBitmap(View->GetImageBitmap(k)), theirs) << name << k;
+            View->ReleaseImageBitmap(k);
+        }
     }
 }
 
@@ -186,9 +208,12 @@ TEST_F(ImagoMIOTest, OtherExtensionsDoNothingButClearTheFlag) {
 
 // A frame that fails to write stops the save with the flag set, and the file keeps what it held.
 TEST_F(ImagoMIOTest, AFailingFrameStopsTheSaveAndKeepsTheOldFile) {
-    auto failGIF = [](TStream*, TBitmap*, TIOParamsVals& p, TProgressRec& r) -> Integer {
-        if (p.GIFImageIndex == 2 && r.Aborting) *r.Aborting = true;
-        return p.GIFImageIndex == 2 ? 0 : p.GIFImageIndex + 1;
+    auto failGIF = [](TStream* s, TBitmap* b, TIOParamsVals& p, TProgressRec& r) -> Integer {
+        if (p.GIFImageIndex == 2) {
+            if (r.Aborting) *r.Aborting = true;
+            return 0;
+        }
+        return GIFInsertFrame(s, b, p, r);
     };
     auto failTIFF = [](TStream* s, bool Append, TBitmap* b, TIOParamsVals& p, TProgressRec& r) -> Integer {
         if (p.TIFFImageIndex == 2) {
@@ -222,6 +247,17 @@ TEST_F(ImagoMIOTest, AFailingFrameEndsTheLoading) {
     EXPECT_TRUE(IO->GetAborting());
     EXPECT_EQ(View->ImageCount(), 2);
     EXPECT_EQ(IO->GetFrameParamsCount(), 2);
+}
+
+TEST_F(ImagoMIOTest, DataOfAnotherKindLoadsNothingAndSetsTheFlag) {
+    Add(1);
+    for (const char* name : {"text.gif", "text.tif"}) {
+        { std::ofstream(File(name)) << "not an image at all"; }
+        IO->LoadFromFile(File(name));
+        EXPECT_TRUE(IO->GetAborting()) << name;
+        EXPECT_EQ(View->ImageCount(), 1) << name;
+        EXPECT_EQ(IO->GetFrameParamsCount(), 1) << name;
+    }
 }
 
 TEST_F(ImagoMIOTest, ShowPreviewsAnswersFalse) {
