@@ -89,8 +89,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: thumbnails FIXTURE_FOLDER WORK_FOLDER\n");
         return 2;
     }
-    const std::string fixtures = IncludeTrailingPathDelimiter(argv[1]);
-    const std::string work = IncludeTrailingPathDelimiter(argv[2]);
+    // Whole paths: vipsthumbnail writes a relative output name beside its input.
+    const std::string fixtures = IncludeTrailingPathDelimiter(ExpandFileName(argv[1]));
+    const std::string work = IncludeTrailingPathDelimiter(ExpandFileName(argv[2]));
     uitest::Start();
 
     std::vector<std::string> names;
