@@ -1,6 +1,11 @@
 #include "catalogue/thumb_cache.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
 
 #include <algorithm>
 #include <filesystem>
@@ -12,6 +17,7 @@
 #include "framework/exceptions.h"
 #include "framework/file_utils.h"
 #include "framework/graphics.h"
+#include "framework/stream.h"
 #include "framework/sysutils.h"
 #include "imaging/formats/imago_io.h"
 #include "platform/file_copy.h"
@@ -25,6 +31,28 @@ bool HasLineBreak(const std::string& S) {
 bool IsRegularFile(const std::string& FileName) {
     struct stat st {};
     return stat(FileName.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// A cache file is written whole under a temporary name beside it and renamed over the name; it
+// is not flushed to the disk first as a user's file is (a cache file lost in a crash is only made
+// again).
+bool WriteCacheFile(const std::string& FileName, const char* Data, size_t Size) {
+    static std::atomic<unsigned> counter{0};
+    const std::string temp =
+        FileName + ".~" + std::to_string(getpid()) + "-" + std::to_string(counter.fetch_add(1)) + ".tmp";
+    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    size_t done = 0;
+    while (done < Size) {
+        const ssize_t n = write(fd, Data + done, Size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += size_t(n);
+    }
+    const bool written = close(fd) == 0 && done == Size;
+    if (written && rename(temp.c_str(), FileName.c_str()) == 0) return true;
+    unlink(temp.c_str());
+    return false;
 }
 
 // Keeps a bitmap attached to an I/O component for one call.
@@ -121,19 +149,23 @@ TDateTime ThumbSourceDate(const std::string& FullName) {
     return date;
 }
 
-bool WriteThumbnailFile(TImgFunctions* Img, TBitmap* Bitmap, const std::string& FileName, bool AsJPEG,
-                        Integer Quality) {
+bool WriteThumbnailFile(TImgFunctions* Img, TBitmap* Bitmap, const std::string& FileName, bool AsJPEG, Integer Quality,
+                        bool Flush) {
     try {
-        if (!AsJPEG) {
-            const std::vector<Byte> bytes = Bitmap->SaveToBytes();
-            return WriteFileAtomically(FileName,
-                                       std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        TMemoryStream content;
+        if (AsJPEG) {
+            TImagoIO* io = Img->GetIO();
+            TIOAttachment attached(io, Bitmap);
+            io->GetParams()->JPEGQuality = Quality;
+            io->SaveToStreamJPEG(&content);
+            if (io->GetAborting()) return false;
+        } else {
+            Bitmap->SaveToStream(&content);
         }
-        TImagoIO* io = Img->GetIO();
-        TIOAttachment attached(io, Bitmap);
-        io->GetParams()->JPEGQuality = Quality;
-        io->SaveToFileJPEG(FileName);
-        return !io->GetAborting();
+        const auto* data = static_cast<const char*>(content.GetMemory());
+        const size_t size = size_t(content.GetSize());
+        return Flush ? WriteFileAtomically(FileName, std::string_view(data, size))
+                     : WriteCacheFile(FileName, data, size);
     } catch (...) {
         return false;
     }
@@ -303,7 +335,7 @@ bool TPermanentThumbs::Store(TImgFunctions* Img, TBitmap* Bitmap, const std::str
         if (!WriteFileAtomically(FFolder + InfoName, info)) return false;
         FPresent = true;
     }
-    return WriteThumbnailFile(Img, Bitmap, NameFor(FullName, true), true, 80);
+    return WriteThumbnailFile(Img, Bitmap, NameFor(FullName, true), true, 80, true);
 }
 
 void TPermanentThumbs::Delete(const std::string& FullName) {

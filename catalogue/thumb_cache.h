@@ -60,8 +60,10 @@ struct TThumbDiskNaming {
 // The source's last-write time, 0 when it cannot be read.
 TDateTime ThumbSourceDate(const std::string& FullName);
 // Writes a thumbnail file whole (a temporary file renamed over the name): JPEG at Quality or a
-// bitmap file. Safe on any thread with the caller's own TImgFunctions.
-bool WriteThumbnailFile(TImgFunctions* Img, TBitmap* Bitmap, const std::string& FileName, bool AsJPEG, Integer Quality);
+// bitmap file; flushed to the disk before the rename with Flush (a permanent thumbnail), not for a
+// cache file. Safe on any thread with the caller's own TImgFunctions.
+bool WriteThumbnailFile(TImgFunctions* Img, TBitmap* Bitmap, const std::string& FileName, bool AsJPEG, Integer Quality,
+                        bool Flush = false);
 // Reads a thumbnail file (a bitmap file, else through Img); false on any failure.
 bool ReadThumbnailFile(TImgFunctions* Img, TBitmap* Bitmap, const std::string& FileName);
 

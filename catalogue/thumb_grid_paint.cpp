@@ -219,6 +219,11 @@ void TgxThumbGrid2::DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDrawS
         FMissedPaint = true;
         return;
     }
+    // Only cells in the area being painted: a cell repainted for nothing would queue a thumbnail
+    // the memory cache had to let go again, when more cells show than it holds.
+    const TRect clip = GetCanvas()->GetClipRect();
+    if (ARect.Right <= clip.Left || ARect.Left >= clip.Right || ARect.Bottom <= clip.Top || ARect.Top >= clip.Bottom)
+        return;
     try {
         TThumbCellPainter(this, CellToIndex(ACol, ARow), ARect).Paint();
     } catch (...) {

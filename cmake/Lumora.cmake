@@ -64,7 +64,7 @@ endfunction()
 # thread-local storage of libraries loaded at run time (seen with the printing stack) depending on
 # how the test program is laid out; not intercepting __tls_get_addr avoids it.
 set(LUMORA_SANITIZER_ENVIRONMENT
-  "ASAN_OPTIONS=intercept_tls_get_addr=0;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/.ci/lsan.supp;UBSAN_OPTIONS=print_stacktrace=1;TSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/.ci/tsan.supp")
+  "ASAN_OPTIONS=intercept_tls_get_addr=0;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/.ci/lsan.supp;UBSAN_OPTIONS=print_stacktrace=1;TSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/.ci/tsan.supp:history_size=7")
 
 function(lumora_tests)
   cmake_parse_arguments(T "" "NAME" "SOURCES;DEPS" ${ARGN})

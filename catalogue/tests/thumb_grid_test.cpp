@@ -286,6 +286,31 @@ TEST_F(ThumbGridTest, MemoryHitsAreDrawnAtOnceAndMissesComeFromTheWorkers) {
     EXPECT_GE(thumbs->FindInMemoryCache(dir + "miss.bmp"), 0);
 }
 
+TEST_F(ThumbGridTest, MoreCellsThanTheMemoryCacheHoldsAreMadeOnce) {
+    std::atomic<int> made{0};
+    thumbs->SetThumbnailWorkers(2, [&](TImgFunctions* Img, TThumbResult& R) {
+        ++made;
+        MakeThumbnail(Img, R);
+    });
+    thumbs->SetMemoryCacheMaxCacheCount(4);
+    Show(Names(9), 20 + 3 * 107 + 10, 20 + 3 * 107, true);
+    // A delivery repaints its own cell only, so the work comes to an end (a repaint of the
+    // whole grid makes the cells the cache let go once more).
+    ASSERT_TRUE(WaitForThumbnails());
+    const int settled = made.load();
+    EXPECT_GE(settled, 9);
+    uitest::IdleTurns(3);
+    ASSERT_TRUE(WaitForThumbnails());
+    EXPECT_EQ(made.load(), settled);
+    // Every cell shows its picture, though only four are still in memory.
+    uitest::ProcessEvents();
+    const uitest::TCapture shot = uitest::Capture(thumbs);
+    for (Integer i = 0; i < 9; ++i) {
+        const TPoint p = CellCentre(i);
+        EXPECT_TRUE(NearColour(shot.Pixel(p.X, p.Y - 8), clRed)) << i;
+    }
+}
+
 TEST_F(ThumbGridTest, DiskAndPermanentThumbnailsComeBackThroughTheWorkers) {
     std::vector<TThumbSource> sources;
     std::mutex m;
