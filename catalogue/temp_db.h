@@ -58,8 +58,9 @@ struct TTempDBHooks {
     std::function<bool()> ShowSystemFiles;
     // Handles the pending window messages once, with the main window's message flag set.
     std::function<void()> ProcessMessages;
-    // Stand-ins the file-list controller fills: its bulk update opened, and closed with a refresh
-    // and drawing unblocked; going to its first item after the position of a delete is lost.
+    // Filled by the file-list controller (TLMFileList2::ConnectTempDB): its bulk update opened, and
+    // closed with a refresh and drawing unblocked; going to its first item after the position of
+    // a delete is lost.
     std::function<void()> BeginBulkUpdate;
     std::function<void()> EndBulkUpdate;
     std::function<void()> GotoFirstForced;

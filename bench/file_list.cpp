@@ -1,0 +1,111 @@
+// The file-list controller over the file grid (a memory table with the file-table fields, every
+// record a node), 100,000 items against 10,000; each at most 12 times:
+//   all_list     PrepareAllList
+//   records      GetListFileRecord of every entry of that list
+//   random       a random slideshow order
+//   slideshow    a whole forward slideshow pass with SlideshowNext
+// Each time is the best of a few runs.
+
+#include <cstdio>
+#include <vector>
+
+#include "bench/file_table.h"
+#include "bench/peer_timing.h"
+#include "catalogue/file_list.h"
+#include "dbgrid/db_grid.h"
+#include "framework/forms.h"
+#include "framework/testing/ui_test.h"
+
+namespace {
+
+constexpr int Small = 10000;
+constexpr int Large = 100000;
+
+struct Result {
+    double AllList = 0, Records = 0, Random = 0, Slideshow = 0;
+};
+
+Result Run(int Count) {
+    bench::Table table;
+    table.Fill(bench::MakeRows(Count));
+    table.T->First();
+    TForm* form = new TForm(nullptr);
+    form->SetBounds(0, 0, 800, 600);
+    auto* source = new TDataSource(form);
+    source->SetDataSet(table.T);
+    auto* grid = new TgxDBGrid(form);
+    grid->SetParent(form);
+    grid->SetAlign(alClient);
+    grid->SetOptions({egoColumnSizing, egoColumnMoving, egoTabThrough, egoMultiSelect, egoCanNavigation,
+                      egoLoadAllRecords, egoExtMultiSelect, egoUseLocate, egoSmartReload, egoSmartRefresh,
+                      egoSeekDetail, egoImmediateEditor, egoCanDelete});
+    grid->SetUseBookmarks(false);
+    auto column = [&](const char* Field) {
+        auto* c = static_cast<TgxDBGridColumn*>(grid->CreateColumn(TgxDBGridColumn::StaticClass(), form));
+        c->SetFieldName(Field);
+        return c;
+    };
+    auto* list = new TLMFileList2(form);
+    list->SetAttachedGXDBGrid(grid);
+    list->NodeFilename = column("Filename");
+    list->NodePath = column("Path");
+    list->NodeFileID = column("FileID");
+    list->NodePathID = column("PathID");
+    list->NodeOriginalExtension = column("OriginalExtension");
+    list->NodeLMType = column("LMFileType");
+    list->NodeStorageMethod = column("StorageMethod");
+    list->NodeDate = column("FileDate");
+    grid->SetKeyField("KeyID");
+    uitest::ShowForm(form);
+    grid->SetDataSource(source);
+    list->SetFileDisplayMode(0);
+
+    Result r;
+    Integer entries = 0;
+    r.AllList = bench::Best(3, [&] { entries = list->PrepareAllList(); });
+    if (entries != Count) std::fprintf(stderr, "listed %d of %d\n", entries, Count);
+    long named = 0;
+    r.Records = bench::Best(3, [&] {
+        TFileRecord rec;
+        for (Integer i = 0; i < entries; ++i) {
+            list->GetListFileRecord(i, rec);
+            named += !rec.Name.empty();
+        }
+    });
+    if (named != 3L * Count) std::fprintf(stderr, "read %ld records of %d\n", named, 3 * Count);
+    r.Random = bench::Best(3, [&] { list->BuildSlideshowOrder(false, 2); });
+    list->LoopSlideshow = false;
+    list->GotoFirst();
+    Integer shown = 0;
+    r.Slideshow = bench::Best(2, [&] {
+        list->BuildSlideshowOrder(false, 0);
+        shown = 0;
+        do ++shown;
+        while (!list->SlideshowNext());
+    });
+    if (shown != Count) std::fprintf(stderr, "showed %d of %d\n", shown, Count);
+    form->Free();
+    uitest::ProcessEvents();
+    return r;
+}
+
+bool Line(const char* What, double Large, double Small, double Limit) {
+    const double ratio = Large / Small;
+    std::printf("file_list_%s_100000: ours %.2f ms, file_list_%s_10000 %.2f ms, ratio %.2f (at most %.1f) %s\n", What,
+                Large, What, Small, ratio, Limit, ratio <= Limit ? "met" : "NOT met");
+    return ratio <= Limit;
+}
+
+}  // namespace
+
+int main() {
+    uitest::Start();
+    Run(1000);  // warm up
+    const Result small = Run(Small);
+    const Result large = Run(Large);
+    bool met = Line("prepare_all_list", large.AllList, small.AllList, 12);
+    met &= Line("every_list_record", large.Records, small.Records, 12);
+    met &= Line("random_order", large.Random, small.Random, 12);
+    met &= Line("slideshow_pass", large.Slideshow, small.Slideshow, 12);
+    return met ? 0 : 1;
+}
