@@ -115,11 +115,8 @@ Result Run(int Count) {
     return r;
 }
 
-bool Line(const char* What, double Large, double Small, double Limit, const char* Unit = "ms") {
-    const double ratio = Large / Small;
-    std::printf("dbgrid_%s_100000: ours %.2f %s, dbgrid_%s_10000 %.2f %s, ratio %.2f (at most %.1f) %s\n", What, Large,
-                Unit, What, Small, Unit, ratio, Limit, ratio <= Limit ? "met" : "NOT met");
-    return ratio <= Limit;
+bool Line(const char* What, double Large, double Small, double Limit) {
+    return bench::ScalingLine("dbgrid", What, Large, Small, Limit);
 }
 
 // Grouped loads: binding the table with the grid grouped by LMFileType (one column) or by

@@ -90,10 +90,7 @@ Result Run(int Count) {
 }
 
 bool Line(const char* What, double Large, double Small, double Limit) {
-    const double ratio = Large / Small;
-    std::printf("file_list_%s_100000: ours %.2f ms, file_list_%s_10000 %.2f ms, ratio %.2f (at most %.1f) %s\n", What,
-                Large, What, Small, ratio, Limit, ratio <= Limit ? "met" : "NOT met");
-    return ratio <= Limit;
+    return bench::ScalingLine("file_list", What, Large, Small, Limit);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #pragma once
 // Timing helpers of the benchmarks: wall times in ms, the best of a few runs of a piece of work or
 // of a peer program's command, a file's size and the one-line report
-// "NAME: ours X ms, PEER Y ms, ratio R".
+// "NAME: ours X ms, PEER Y ms, ratio R" or the scaling line of 100,000 against 10,000.
 
 #include <algorithm>
 #include <chrono>
@@ -55,6 +55,15 @@ inline void Report(const std::string& What, double Ours, const std::string& Peer
     }
     std::printf("%s: ours %.1f ms, %s %.1f ms, ratio %.2f\n", What.c_str(), Ours, Peer.c_str(), PeerMs,
                 Ours / PeerMs);
+}
+
+// The scaling line "PREFIX_WHAT_100000: ours X ms, PREFIX_WHAT_10000 Y ms, ratio R (at most L) met";
+// true when the ratio is within Limit.
+inline bool ScalingLine(const char* Prefix, const char* What, double Large, double Small, double Limit) {
+    const double ratio = Large / Small;
+    std::printf("%s_%s_100000: ours %.2f ms, %s_%s_10000 %.2f ms, ratio %.2f (at most %.1f) %s\n", Prefix, What,
+                Large, Prefix, What, Small, ratio, Limit, ratio <= Limit ? "met" : "NOT met");
+    return ratio <= Limit;
 }
 
 inline long FileSize(const std::string& File) {
