@@ -1,0 +1,74 @@
+#include "catalogue/file_grid_columns.h"
+
+#include <string>
+
+#include "catalogue/file_list.h"
+#include "catalogue/thumb_grid.h"
+#include "dbgrid/db_grid.h"
+
+namespace {
+
+struct TColumnRow {
+    TgxDBGridColumn* TFileGridColumns::*Member;
+    const char* Name;
+    const char* Caption;  // "" keeps the field name
+    const char* Field;
+    bool Visible;
+    Integer Width;  // 0 keeps the default
+};
+
+const TColumnRow ColumnTable[] = {
+    {&TFileGridColumns::Icon, "FileGridIcon", "Icon", "OriginalExtension", true, 20},
+    {&TFileGridColumns::FileID, "FileGridFileID", "", "FileID", false, 0},
+    {&TFileGridColumns::Filename, "FileGridFilename", "", "Filename", true, 90},
+    {&TFileGridColumns::Path, "FileGridPath", "", "Path", false, 100},
+    {&TFileGridColumns::PathID, "FileGridPathID", "", "PathID", false, 0},
+    {&TFileGridColumns::Size, "FileGridSize", "File Size", "FileSize", true, 70},
+    {&TFileGridColumns::LMType, "FileGridLMType", "LM Type", "LMFileType", true, 70},
+    {&TFileGridColumns::FileType, "FileGridFileType", "Windows Type", "OriginalExtension", true, 70},
+    {&TFileGridColumns::Date, "FileGridDate", "File Date", "FileDate", true, 70},
+    {&TFileGridColumns::Attributes, "FileGridAttributes", "Attributes", "OriginalExtension", false, 50},
+    {&TFileGridColumns::Description, "FileGridDescription", "", "Description", false, 120},
+    {&TFileGridColumns::StorageMethod, "FileGridStorageMethod", "", "StorageMethod", true, 60},
+    {&TFileGridColumns::Dimensions, "FileGridDimensions", "Dimensions", "OriginalExtension", true, 75},
+};
+
+}  // namespace
+
+TFileGridColumns CreateFileGridColumns(TgxDBGrid* Grid, TComponent* Owner) {
+    TFileGridColumns cols;
+    for (const TColumnRow& row : ColumnTable) {
+        auto* c = static_cast<TgxDBGridColumn*>(Grid->CreateColumn(TgxDBGridColumn::StaticClass(), Owner));
+        c->SetName(row.Name);
+        c->SetFieldName(row.Field);
+        if (*row.Caption) c->SetCaption(row.Caption);
+        if (row.Width > 0) c->SetWidth(row.Width);
+        c->SetVisible(row.Visible);
+        cols.*row.Member = c;
+    }
+    Grid->SetKeyField("KeyID");
+    Grid->SetPreviewFieldName("Description");
+    return cols;
+}
+
+void BindFileGridColumns(const TFileGridColumns& Columns, TLMFileList2* List, TgxThumbGrid2* Thumbs) {
+    if (List) {
+        List->NodeFilename = Columns.Filename;
+        List->NodePath = Columns.Path;
+        List->NodeSize = Columns.Size;
+        List->NodeDate = Columns.Date;
+        List->NodeFileID = Columns.FileID;
+        List->NodePathID = Columns.PathID;
+        List->NodeLMType = Columns.LMType;
+        List->NodeDescription = Columns.Description;
+        List->NodeFileType = Columns.FileType;
+        List->NodeOriginalExtension = Columns.Icon;
+        List->NodeStorageMethod = Columns.StorageMethod;
+    }
+    if (Thumbs) {
+        Thumbs->NodeFilename = Columns.Filename;
+        Thumbs->NodePath = Columns.Path;
+        Thumbs->NodeSize = Columns.Size;
+        Thumbs->NodeDate = Columns.Date;
+    }
+}
