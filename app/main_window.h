@@ -15,10 +15,15 @@
 
 #include "app/main_state.h"
 #include "app/settings.h"
+#include "catalogue/file_grid_columns.h"
 #include "framework/dialog_service.h"
 #include "framework/forms.h"
 
 class TComboBox;
+class TImgFunctions;
+class TLMFileList2;
+class TgxDBGrid;
+class TgxThumbGrid2;
 class TCustomEdit;
 class TImage;
 class TImageList;
@@ -165,6 +170,13 @@ public:
     TTabSheet* tabFolders = nullptr;
     TComboBox* cmbBookmarkFile = nullptr;
     TComboBox* FilterBox = nullptr;
+    // The file list: the details grid with its columns and the thumbnail grid, both driven by the
+    // file-list controller, and the image-utility component they load through.
+    TgxDBGrid* FileGrid = nullptr;
+    TFileGridColumns FileGridColumns;
+    TgxThumbGrid2* ThumbGrid = nullptr;
+    TLMFileList2* GridControl = nullptr;
+    TImgFunctions* ImgFunc = nullptr;
     // The status bar: the file label, the selection label, the zoom label, the zoom and
     // edit-status pictures (from ilstZoomStatus) and the progress bar.
     TPanel* Statusbar = nullptr;
@@ -233,6 +245,9 @@ protected:
     // With the file associations: the bookmark-list class and the Send To shortcut.
     void RegisterBookmarkFileClass() {}
     void OfferSendToShortcut() {}
+    // With the file grid presentation: the column texts and drawing, the type-name cache, the
+    // sort and header menus and the grid commands, set up once FileGrid and its columns exist.
+    void SetupFileGridPresentation() {}
     // With the browse modes, loading and viewing.
     void pgcModesChange(TObject* Sender);
     void BuildComponents();
