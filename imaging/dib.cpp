@@ -23,7 +23,9 @@ HGLOBAL BitmapToDIB(TBitmap* Bitmap, Integer x1, Integer y1, Integer x2, Integer
     const Integer rowLen = ImgBitmapRowLen(cw, bits);
     const size_t paletteSize = bits == 1 ? 8 : 0;
     const size_t size = ImgDIBHeaderSize + paletteSize + size_t(rowLen) * size_t(ch);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, size);
+    // 24-bit rows are written whole (pixels, then zero padding), so only other blocks are cleared.
+    const bool wholeRows = f == pf24bit;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE | (wholeRows ? 0 : GMEM_ZEROINIT), size);
     if (!block) return nullptr;
     Byte* p = static_cast<Byte*>(GlobalLock(block));
     ImgWriteDIBHeader(p, cw, ch, bits);
@@ -33,10 +35,12 @@ HGLOBAL BitmapToDIB(TBitmap* Bitmap, Integer x1, Integer y1, Integer x2, Integer
         for (Integer k = 0; k < ch; ++k) {
             const Byte* src = static_cast<const Byte*>(Bitmap->ScanLine(y2 - k));
             Byte* dst = rows + size_t(k) * size_t(rowLen);
-            if (bits == 24)
+            if (bits == 24) {
                 std::memcpy(dst, src + size_t(x1) * 3, size_t(cw) * 3);
-            else
+                std::memset(dst + size_t(cw) * 3, 0, size_t(rowLen) - size_t(cw) * 3);
+            } else {
                 CopyBitRun(dst, src, 0, cw, x1);
+            }
         }
     }
     GlobalUnlock(block);

@@ -285,19 +285,28 @@ void HBITMAP__::Allocate(int w, int h, int newBpp, uint32_t fill) {
     const uint64_t bytes = uint64_t(rowBytes) * uint64_t(h);
     if (bytes > uint64_t(INT32_MAX)) throw EOutOfResources("Out of system resources");
     if (!MemoryCanHold(bytes)) OutOfMemoryError();
+    // Every byte is written once, row by row: the fill (its nearest of black and white for 1 bit,
+    // the padding included), and zero padding after 24-bit pixels.
+    std::vector<uint8_t> row(size_t(rowBytes), 0);
+    if (newBits == 1) {
+        if (NearestIsWhite(fill)) std::fill(row.begin(), row.end(), 0xFF);
+    } else {
+        for (int x = 0; x < w; ++x) {
+            row[size_t(x) * 3] = uint8_t(fill);
+            row[size_t(x) * 3 + 1] = uint8_t(fill >> 8);
+            row[size_t(x) * 3 + 2] = uint8_t(fill >> 16);
+        }
+    }
     std::vector<uint8_t> block;
-    AllocateOrRaise([&] { block.assign(size_t(bytes), 0); });
+    AllocateOrRaise([&] {
+        block.reserve(size_t(bytes));
+        for (int y = 0; y < h; ++y) block.insert(block.end(), row.begin(), row.end());
+    });
     width = w;
     height = h;
     bpp = newBits;
     stride = int(rowBytes);
     bits.swap(block);
-    if (bpp == 1) {
-        if (NearestIsWhite(fill)) std::fill(bits.begin(), bits.end(), 0xFF);
-    } else {
-        const Surface s = surface();
-        for (int y = 0; y < height; ++y) PaintSpan(s, 0, y, width, SolidPaint(fill), R2_COPYPEN, nullptr, false);
-    }
 }
 
 Surface HBITMAP__::surface() {

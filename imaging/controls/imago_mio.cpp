@@ -88,8 +88,8 @@ void TImagoMIO::MViewChanged() {
     while (GetFrameParamsCount() < count) InsertFrameParams(GetFrameParamsCount());
 }
 
-void TImagoMIO::Renumber() {
-    for (size_t i = 0; i < FParams.size(); ++i) {
+void TImagoMIO::Renumber(Integer From) {
+    for (size_t i = size_t(std::max<Integer>(From, 0)); i < FParams.size(); ++i) {
         FParams[i]->TIFFImageIndex = Integer(i);
         FParams[i]->GIFImageIndex = Integer(i);
     }
@@ -104,13 +104,13 @@ void TImagoMIO::InsertFrameParams(Integer N) {
     N = std::clamp<Integer>(N, 0, GetFrameParamsCount());
     if (!FParams.empty()) params->Assign(FParams[size_t(std::min(N, GetFrameParamsCount() - 1))].get());
     FParams.insert(FParams.begin() + N, std::move(params));
-    Renumber();
+    Renumber(N);
 }
 
 void TImagoMIO::DeleteFrameParams(Integer N) {
     if (N < 0 || N >= GetFrameParamsCount()) return;
     FParams.erase(FParams.begin() + N);
-    Renumber();
+    Renumber(N);
 }
 
 // ---- shared steps ----------------------------------------------------------------------------
@@ -163,15 +163,15 @@ void TImagoMIO::LoadFrames(Decode&& DecodeFrame) {
         FAttachedMView->InsertImage(n);
         n = FAttachedMView->GetLastChangeIndex();
         TIOParamsVals* params = GetFrameParams(n);
-        TBitmap bitmap;
-        const Integer delay = DecodeFrame(&bitmap, *params, i, n, count);
+        auto bitmap = std::make_unique<TBitmap>();
+        const Integer delay = DecodeFrame(bitmap.get(), *params, i, n, count);
         params->GIFImageIndex = n;
         params->TIFFImageIndex = n;
         if (FAborting || count <= 0) {
             FAttachedMView->DeleteImage(n);
             break;
         }
-        FAttachedMView->SetImage(n, &bitmap);
+        FAttachedMView->TakeImage(n, std::move(bitmap));
         FAttachedMView->SetImageDelay(n, delay);
         Progress(Integer(Int64(i) * 100 / count));
         if (FAborting || i + 1 >= count) break;
@@ -217,13 +217,19 @@ void TImagoMIO::LoadGIFFramesFromStream(TStream* Stream) {
     });
 }
 
+// The directory chain is walked once and each page is read from its own directory.
 void TImagoMIO::LoadTIFFPagesFromStream(TStream* Stream) {
     TProgressRec progress = CodecProgress();
     const Int64 start = Stream->GetPosition();
+    std::vector<Int64> pages;
+    const bool tiff = ImgCodecs().TIFFPageLayout(Stream, pages);
     LoadFrames([&](TBitmap* b, TIOParamsVals& p, Integer i, Integer, Integer& count) {
+        count = Integer(pages.size());
+        if (!tiff) progress.Abort();
+        if (i >= count) return Integer(100);
         Stream->SetPosition(start);
         p.TIFFImageIndex = i;
-        ImgCodecs().TIFFDecodeStream(b, Stream, count, &p, progress, false);
+        ImgCodecs().TIFFDecodePage(b, Stream, pages[size_t(i)], p, progress);
         p.FileType = ioTIFF;
         p.FileName.clear();
         return Integer(100);

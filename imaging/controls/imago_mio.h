@@ -83,7 +83,8 @@ protected:
 
 private:
     void MViewChanged();
-    void Renumber();
+    // Gives the parameter objects from From on their places as image indexes.
+    void Renumber(Integer From);
     void ForgetView();
     void Progress(Integer Percent);
     // The record the codecs get: no event of their own, the component's aborting flag.

@@ -164,6 +164,21 @@ void TImagoMView::SetImage(Integer Index, TBitmap* Bitmap) {
     Update();
 }
 
+void TImagoMView::TakeImage(Integer Index, std::unique_ptr<TBitmap> Bitmap) {
+    if (!Valid(Index)) return;
+    const TPixelFormat format = Bitmap ? Bitmap->GetPixelFormat() : pf24bit;
+    if (Index != FSelected || FStoreType != ietNormal || !Bitmap || (format != pf24bit && format != pf1bit) ||
+        Bitmap->GetWidth() <= 0 || Bitmap->GetHeight() <= 0) {
+        SetImage(Index, Bitmap.get());
+        return;
+    }
+    TEntry& image = FImages[Index];
+    FreeCache(image);
+    image.Bitmap = std::move(Bitmap);
+    image.Lock = 1;
+    Update();
+}
+
 TBitmap* TImagoMView::GetImageBitmap(Integer Index) {
     if (!Valid(Index)) return nullptr;
     if (FImages[Index].Lock++ > 0) return FImages[Index].Bitmap.get();

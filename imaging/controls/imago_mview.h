@@ -63,6 +63,10 @@ public:
     // ---- Image content (indexes outside the list are ignored; getters answer 0 or null)
     // Stores a packed copy of Bitmap (reduced to the cell with ietThumb).
     void SetImage(Integer Index, TBitmap* Bitmap);
+    // Takes Bitmap as the image's content, as SetImage stores a copy: the selected image keeps it
+    // as its decoded bitmap (24-bit or 1-bit, stored whole), so a loader's new image is not
+    // packed and unpacked again; any other is packed.
+    void TakeImage(Integer Index, std::unique_ptr<TBitmap> Bitmap);
     // Holds the image and answers its decoded bitmap (loaded on demand when empty); null when it
     // has none. Each hold is ended with ReleaseImageBitmap; the last release packs it again.
     TBitmap* GetImageBitmap(Integer Index);

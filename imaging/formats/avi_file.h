@@ -108,14 +108,15 @@ public:
 
 private:
     enum class TKind { None, DIB, RunLength, MotionJPEG };
-    Integer DecodeDIB(const std::vector<Byte>& Data, TBitmap* Bitmap);
+    Integer DecodeDIB(TBitmap* Bitmap);
     Integer DecodeRunLength(Integer Index, TBitmap* Bitmap);
-    Integer DecodeMotionJPEG(const std::vector<Byte>& Data, TBitmap* Bitmap);
+    Integer DecodeMotionJPEG(TBitmap* Bitmap);
 
     TAviReader& FReader;
     TKind FKind = TKind::None;
     std::vector<Byte> FFormat;  // the format with the compression a DIB reader knows
     std::vector<Byte> FCanvas;  // run-length frames: the palette indexes so far, bottom row first
+    std::vector<Byte> FData;  // the last frame's bytes, the buffer kept from frame to frame
     Integer FNextRunFrame = 0;  // the frame the canvas is ready for
 };
 

@@ -94,13 +94,12 @@ Integer TAviFrameReader::GetFrame(Integer Index, TBitmap* Bitmap) {
     if (FKind == TKind::RunLength) return DecodeRunLength(Index, Bitmap);
     // An empty frame repeats the last picture that had data.
     while (Index > 0 && FReader.GetFrame(Index).Size == 0) --Index;
-    std::vector<Byte> data;
-    if (!FReader.ReadFrame(Index, data) || data.empty()) return 0;
-    return FKind == TKind::DIB ? DecodeDIB(data, Bitmap) : DecodeMotionJPEG(data, Bitmap);
+    if (!FReader.ReadFrame(Index, FData) || FData.empty()) return 0;
+    return FKind == TKind::DIB ? DecodeDIB(Bitmap) : DecodeMotionJPEG(Bitmap);
 }
 
-Integer TAviFrameReader::DecodeDIB(const std::vector<Byte>& Data, TBitmap* Bitmap) {
-    const Integer bits = DIBToBitmap(FFormat.data(), FFormat.size(), Bitmap, Data.data(), Data.size());
+Integer TAviFrameReader::DecodeDIB(TBitmap* Bitmap) {
+    const Integer bits = DIBToBitmap(FFormat.data(), FFormat.size(), Bitmap, FData.data(), FData.size());
     if (bits == 1) {
         TDibHeader header;
         DibReadHeader(FFormat.data(), FFormat.size(), header);
@@ -122,13 +121,12 @@ Integer TAviFrameReader::DecodeRunLength(Integer Index, TBitmap* Bitmap) {
         FNextRunFrame = key;
     }
     TCanvasSink sink(FCanvas.data(), w);
-    std::vector<Byte> data;
     for (; FNextRunFrame <= Index; ++FNextRunFrame) {
-        if (!FReader.ReadFrame(FNextRunFrame, data)) {
+        if (!FReader.ReadFrame(FNextRunFrame, FData)) {
             FCanvas.clear();
             return 0;
         }
-        DibDecodeRunLength(data.data(), data.size(), w, h, four, false, sink);
+        DibDecodeRunLength(FData.data(), FData.size(), w, h, four, false, sink);
     }
     TDibHeader header;
     DibReadHeader(FFormat.data(), FFormat.size(), header);
@@ -145,9 +143,9 @@ Integer TAviFrameReader::DecodeRunLength(Integer Index, TBitmap* Bitmap) {
     return four ? 4 : 8;
 }
 
-Integer TAviFrameReader::DecodeMotionJPEG(const std::vector<Byte>& Data, TBitmap* Bitmap) {
+Integer TAviFrameReader::DecodeMotionJPEG(TBitmap* Bitmap) {
     TMemoryStream frame;
-    frame.WriteBuffer(Data.data(), Int64(Data.size()));
+    frame.WriteBuffer(FData.data(), Int64(FData.size()));
     frame.SetPosition(0);
     TIOParamsVals params;
     bool aborting = false;

@@ -21,6 +21,8 @@ struct TImgCodecTable {
     decltype(&::GIFDeleteFrame) GIFDeleteFrame = &::GIFDeleteFrame;
     decltype(&::TIFFDecodeStream) TIFFDecodeStream = &::TIFFDecodeStream;
     decltype(&::TIFFCountPages) TIFFCountPages = &::TIFFCountPages;
+    decltype(&::TIFFPageLayout) TIFFPageLayout = &::TIFFPageLayout;
+    decltype(&::TIFFDecodePage) TIFFDecodePage = &::TIFFDecodePage;
     decltype(&::TIFFEncodeStream) TIFFEncodeStream = &::TIFFEncodeStream;
     decltype(&::IsJPEGStream) IsJPEGStream = &::IsJPEGStream;
     decltype(&::JPEGDecodeStream) JPEGDecodeStream = &::JPEGDecodeStream;

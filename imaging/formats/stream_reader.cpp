@@ -9,14 +9,15 @@ constexpr size_t kChunk = 64 * 1024;
 
 }  // namespace
 
-TImgStreamReader::TImgStreamReader(TStream* Stream) : FStream(Stream), FBuffer(kChunk) {
+TImgStreamReader::TImgStreamReader(TStream* Stream)
+    : FStream(Stream), FBuffer(std::make_unique_for_overwrite<Byte[]>(kChunk)) {
     FBufferStart = Stream->GetPosition();
 }
 
 bool TImgStreamReader::Fill() {
     FBufferStart += Int64(FEnd);
     FNext = FEnd = 0;
-    const Int64 got = FStream->Read(FBuffer.data(), Int64(FBuffer.size()));
+    const Int64 got = FStream->Read(FBuffer.get(), Int64(kChunk));
     FEnd = got > 0 ? size_t(got) : 0;
     return FEnd > 0;
 }
@@ -27,7 +28,7 @@ Int64 TImgStreamReader::Read(void* Dest, Int64 Count) {
     while (done < Count) {
         if (FNext == FEnd && !Fill()) break;
         const size_t n = size_t(std::min<Int64>(Count - done, Int64(FEnd - FNext)));
-        if (out) std::memcpy(out + done, FBuffer.data() + FNext, n);
+        if (out) std::memcpy(out + done, FBuffer.get() + FNext, n);
         FNext += n;
         done += Int64(n);
     }

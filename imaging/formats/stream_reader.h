@@ -4,6 +4,7 @@
 // here; the reads say how much they got. Sync() puts the stream at the reader's position, which is
 // needed before anyone else reads the stream; Restart() follows the stream from where it stands.
 
+#include <memory>
 #include <vector>
 
 #include "framework/stream.h"
@@ -38,7 +39,7 @@ private:
     bool Fill();
 
     TStream* FStream;
-    std::vector<Byte> FBuffer;
+    std::unique_ptr<Byte[]> FBuffer;  // the chunk, left uncleared: only what Fill read is used
     Int64 FBufferStart = 0;  // stream position of FBuffer[0]
     size_t FNext = 0;
     size_t FEnd = 0;

@@ -586,52 +586,59 @@ std::vector<Byte> StripData(TTiffFile& File, const TTiffVars& V, size_t Index, I
     return File.ReadUpTo(offset, count);
 }
 
-void DecodeTIFF(TBitmap* Bitmap, TStream* Stream, Integer& PageCount, TIOParamsVals* Params, TProgressRec& Progress,
-                bool ParamsOnly) {
-    PageCount = 0;
-    const Int64 base = Stream->GetPosition();
-    TTiffFile file(Stream, base);
+// Opens the TIFF at the stream's position: false when its header is no TIFF header.
+bool OpenTIFF(TTiffFile& File, Cardinal& FirstDirectory) {
     Byte head[8];
-    if (!file.ReadAt(0, head, 8) || !((head[0] == 'I' && head[1] == 'I') || (head[0] == 'M' && head[1] == 'M'))) {
-        Progress.Abort();
-        return;
-    }
-    file.BigEndian = head[0] == 'M';
+    if (!File.ReadAt(0, head, 8) || !((head[0] == 'I' && head[1] == 'I') || (head[0] == 'M' && head[1] == 'M')))
+        return false;
+    File.BigEndian = head[0] == 'M';
+    FirstDirectory = File.U32(head + 4);
+    return true;
+}
 
-    // The directory chain, up to its end or a directory met before.
-    std::vector<TEntry> entries;
-    bool found = false;
+// The directory chain from First, up to its end or a directory met before: each directory whose
+// entry count is in the file is a page.
+std::vector<Int64> WalkDirectories(TTiffFile& File, Cardinal First) {
+    std::vector<Int64> pages;
     std::set<Cardinal> visited;
-    Cardinal ifd = file.U32(head + 4);
+    Cardinal ifd = First;
     while (ifd != 0 && visited.insert(ifd).second) {
         Byte count[2];
-        if (!file.ReadAt(ifd, count, 2)) break;
-        const Integer n = file.U16(count);
-        if (Params && PageCount == Params->TIFFImageIndex) {
-            const std::vector<Byte> raw = file.ReadUpTo(Int64(ifd) + 2, Int64(n) * 12);
-            for (size_t at = 0; at + 12 <= raw.size(); at += 12) {
-                TEntry e;
-                e.Tag = file.U16(&raw[at]);
-                e.Type = file.U16(&raw[at + 2]);
-                e.Count = file.U32(&raw[at + 4]);
-                std::memcpy(e.Value, &raw[at + 8], 4);
-                entries.push_back(e);
-            }
-            found = true;
-        }
-        ++PageCount;
+        if (!File.ReadAt(ifd, count, 2)) break;
+        pages.push_back(ifd);
         Byte next[4];
-        if (!file.ReadAt(Int64(ifd) + 2 + Int64(n) * 12, next, 4)) break;
-        ifd = file.U32(next);
+        if (!File.ReadAt(Int64(ifd) + 2 + Int64(File.U16(count)) * 12, next, 4)) break;
+        ifd = File.U32(next);
     }
-    if (!Params || !found) return;
+    return pages;
+}
 
-    const TTiffVars v = ReadVars(file, entries);
+// The entries of the directory at Directory (as many as are in the file).
+std::vector<TEntry> ReadDirectory(TTiffFile& File, Int64 Directory) {
+    std::vector<TEntry> entries;
+    Byte count[2];
+    if (!File.ReadAt(Directory, count, 2)) return entries;
+    const std::vector<Byte> raw = File.ReadUpTo(Directory + 2, Int64(File.U16(count)) * 12);
+    entries.reserve(raw.size() / 12);
+    for (size_t at = 0; at + 12 <= raw.size(); at += 12) {
+        TEntry e;
+        e.Tag = File.U16(&raw[at]);
+        e.Type = File.U16(&raw[at + 2]);
+        e.Count = File.U32(&raw[at + 4]);
+        std::memcpy(e.Value, &raw[at + 8], 4);
+        entries.push_back(e);
+    }
+    return entries;
+}
+
+// The page whose directory is at Directory.
+void DecodePage(TBitmap* Bitmap, TTiffFile& file, Int64 Directory, TIOParamsVals& p, TProgressRec& Progress,
+                bool ParamsOnly) {
+    const TTiffVars v = ReadVars(file, ReadDirectory(file, Directory));
     if (v.UnequalBits) {
         Progress.Abort();
         return;
     }
-    TIOParamsVals& p = *Params;
     p.BitsPerSample = v.Bits;
     p.SamplesPerPixel = v.Samples;
     p.Width = Integer(std::min<Int64>(v.Width, 0x7FFFFFFF));
@@ -746,6 +753,21 @@ void DecodeTIFF(TBitmap* Bitmap, TStream* Stream, Integer& PageCount, TIOParamsV
             if (Progress.IsAborting()) return;
         }
     }
+}
+
+void DecodeTIFF(TBitmap* Bitmap, TStream* Stream, Integer& PageCount, TIOParamsVals* Params, TProgressRec& Progress,
+                bool ParamsOnly) {
+    PageCount = 0;
+    TTiffFile file(Stream, Stream->GetPosition());
+    Cardinal first = 0;
+    if (!OpenTIFF(file, first)) {
+        Progress.Abort();
+        return;
+    }
+    const std::vector<Int64> pages = WalkDirectories(file, first);
+    PageCount = Integer(pages.size());
+    if (!Params || Params->TIFFImageIndex < 0 || Params->TIFFImageIndex >= PageCount) return;
+    DecodePage(Bitmap, file, pages[size_t(Params->TIFFImageIndex)], *Params, Progress, ParamsOnly);
 }
 
 // ---- writing -----------------------------------------------------------------------------------
@@ -1064,6 +1086,31 @@ void TIFFDecodeStream(TBitmap* Bitmap, TStream* Stream, Integer& PageCount, TIOP
                       TProgressRec& Progress, bool ParamsOnly) {
     try {
         DecodeTIFF(Bitmap, Stream, PageCount, Params, Progress, ParamsOnly);
+    } catch (...) {
+        Progress.Abort();
+    }
+}
+
+bool TIFFPageLayout(TStream* Stream, std::vector<Int64>& Directories) {
+    Directories.clear();
+    const Int64 start = Stream->GetPosition();
+    TTiffFile file(Stream, start);
+    Cardinal first = 0;
+    const bool tiff = OpenTIFF(file, first);
+    if (tiff) Directories = WalkDirectories(file, first);
+    Stream->SetPosition(start);
+    return tiff;
+}
+
+void TIFFDecodePage(TBitmap* Bitmap, TStream* Stream, Int64 Directory, TIOParamsVals& Params, TProgressRec& Progress) {
+    try {
+        TTiffFile file(Stream, Stream->GetPosition());
+        Cardinal first = 0;
+        if (!OpenTIFF(file, first)) {
+            Progress.Abort();
+            return;
+        }
+        DecodePage(Bitmap, file, Directory, Params, Progress, false);
     } catch (...) {
         Progress.Abort();
     }

@@ -238,11 +238,11 @@ TEST_F(ImagoMIOTest, AFailingFrameEndsTheLoading) {
     Add(4);
     IO->SaveToFile(File("four.tif"));
     View->Clear();
-    auto failThird = [](TBitmap* b, TStream* s, Integer& count, TIOParamsVals* p, TProgressRec& r, bool only) {
-        TIFFDecodeStream(b, s, count, p, r, only);
-        if (p && p->TIFFImageIndex == 2) *r.Aborting = true;
+    auto failThird = [](TBitmap* b, TStream* s, Int64 directory, TIOParamsVals& p, TProgressRec& r) {
+        TIFFDecodePage(b, s, directory, p, r);
+        if (p.TIFFImageIndex == 2) *r.Aborting = true;
     };
-    TCodecSwap swap(ImgCodecs().TIFFDecodeStream, +failThird);
+    TCodecSwap swap(ImgCodecs().TIFFDecodePage, +failThird);
     IO->LoadFromFile(File("four.tif"));
     EXPECT_TRUE(IO->GetAborting());
     EXPECT_EQ(View->ImageCount(), 2);

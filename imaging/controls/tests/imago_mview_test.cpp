@@ -211,6 +211,36 @@ TEST_F(ImagoMViewTest, HoldingDecodesAndTheLastReleasePacks) {
     EXPECT_NE(View->GetImageDIB(0), nullptr);
 }
 
+// The selected image keeps a taken bitmap itself until it is released; an image not selected, or
+// a bitmap the view cannot keep as it is, is stored as SetImage stores it.
+TEST_F(ImagoMViewTest, TakenBitmapsAreKeptWhenSelectedAndPackedOtherwise) {
+    Add(2);
+    ASSERT_EQ(View->GetSelectedImage(), 1);
+    Bmp blue = Make24(5, 4, [](Integer x, Integer) { return ImgRGB(0, Byte(x * 10), 255); });
+    TBitmap* taken = blue.get();
+    View->TakeImage(1, std::move(blue));
+    EXPECT_EQ(View->GetBitmap(), taken);
+    EXPECT_EQ(View->GetImageDIB(1), nullptr);
+    View->SetSelectedImage(0);
+    EXPECT_NE(View->GetImageDIB(1), nullptr);
+    EXPECT_EQ(Px(View->GetImageBitmap(1), 4, 3), ImgRGB(0, 40, 255));
+    View->ReleaseImageBitmap(1);
+
+    View->TakeImage(1, Make24(3, 2, Red));
+    EXPECT_FALSE(View->IsImageDecoded(1));
+    EXPECT_EQ(View->GetImageWidth(1), 3);
+    Bmp wide(new TBitmap());
+    wide->SetPixelFormat(pf32bit);
+    wide->SetSize(4, 2);
+    View->TakeImage(0, std::move(wide));
+    EXPECT_EQ(View->GetBitmap()->GetPixelFormat(), pf24bit);
+    View->SetStoreType(ietThumb);
+    View->TakeImage(0, Make24(400, 100, Red));
+    EXPECT_EQ(View->GetImageWidth(0), 100);
+    View->TakeImage(7, Make24(3, 2, Red));  // outside the list: ignored
+    EXPECT_EQ(View->ImageCount(), 2);
+}
+
 TEST_F(ImagoMViewTest, BitmapsOfOtherFormatsArePackedAs24Bit) {
     Bmp source(new TBitmap());
     source->SetPixelFormat(pf32bit);

@@ -185,6 +185,40 @@ TEST(TIFFCodec, PagesAreCountedAndChosen) {
     EXPECT_EQ(pages, 3);
 }
 
+// The pages found once and read from their directories equal the pages read by number, also for a
+// TIFF behind a stream header; data of another kind has no pages.
+TEST(TIFFCodec, PagesReadFromTheirDirectories) {
+    const Bytes file = reftools::ReadFile(oracle::FixturePath("tiff_pages3_le.tif"));
+    Bytes headed = {'h', 'e', 'a', 'd'};
+    headed.insert(headed.end(), file.begin(), file.end());
+    auto s = reftools::StreamOf(headed);
+    s->SetPosition(4);
+    std::vector<Int64> directories;
+    ASSERT_TRUE(TIFFPageLayout(s.get(), directories));
+    EXPECT_EQ(s->GetPosition(), 4);
+    ASSERT_EQ(directories.size(), 3u);
+    for (Integer i = 0; i < 3; ++i) {
+        TBitmap byNumber, byDirectory;
+        TIOParamsVals numbered, direct;
+        ASSERT_TRUE(ReadTiff(file, &byNumber, numbered, i).Ok);
+        reftools::TRun run;
+        direct.TIFFLZWDecompress = &TiffLZWDecode;
+        s->SetPosition(4);
+        TIFFDecodePage(&byDirectory, s.get(), directories[size_t(i)], direct, run.Progress);
+        EXPECT_FALSE(run.Aborting) << i;
+        EXPECT_TRUE(oracle::FromBitmap(&byDirectory) == oracle::FromBitmap(&byNumber)) << i;
+        EXPECT_EQ(direct.TIFFCompression, numbered.TIFFCompression) << i;
+    }
+    auto text = reftools::StreamOf(Bytes{'n', 'o', ' ', 't', 'i', 'f', 'f', '!', 0, 0});
+    EXPECT_FALSE(TIFFPageLayout(text.get(), directories));
+    EXPECT_TRUE(directories.empty());
+    reftools::TRun run;
+    TBitmap none;
+    TIOParamsVals params;
+    TIFFDecodePage(&none, text.get(), 8, params, run.Progress);
+    EXPECT_TRUE(run.Aborting);
+}
+
 TEST(TIFFCodec, SampleLayoutsAndParameters) {
     // 12-bit scans in 16-bit samples: shifted by 4 after the "Look@Darra v1.1" software, else by 8;
     // white-is-zero takes 65535 - v first; big-endian samples are swapped.
