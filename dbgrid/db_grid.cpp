@@ -1,5 +1,6 @@
 #include "dbgrid/db_grid.h"
 #include "dbgrid/db_grid_internal.h"
+#include "dbgrid/db_grid_mask_column.h"
 #include "dbgrid/db_grid_summary.h"
 
 #include <algorithm>
@@ -149,9 +150,18 @@ TColor TCustomgxDBTreeListControl::GetEditColor() {
     return color;
 }
 
+void TCustomgxDBTreeListControl::GetEditMask(std::string& Value) {
+    Value.clear();
+    const Integer column = VisibleToAbsoluteIndex(GetFocusedColumn());
+    auto* dbColumn = column >= 0 && column < GetColumnCount() ? dynamic_cast<TgxDBTreeListColumn*>(GetColumn(column))
+                                                               : nullptr;
+    if (dbColumn && dbColumn->GetField()) Value = dbColumn->GetField()->GetEditMask();
+}
+
 // ---- the grid: life cycle ---------------------------------------------------------------------
 
 TCustomgxDBGrid::TCustomgxDBGrid(TComponent* AOwner) : TCustomgxDBTreeListControl(AOwner) {
+    RegisterMaskColumnKind();
     FDataLink = new TgxGridDataLink(this);
     TCustomgxTreeList::SetOptions({aoColumnSizing, aoColumnMoving, aoEditing, aoTabThrough, aoImmediateEditor});
     TCustomgxTreeList::SetOptionsEx(
@@ -324,6 +334,7 @@ void TCustomgxDBGrid::ReloadNodes() {
         if (!smart) {
             ClearNodes();
             InvalidateKeyIndex();
+            FRecordCount = 0;
         }
         ClearSelection();
         FDataLink->ClearFields();
@@ -395,6 +406,15 @@ TgxTreeListNode* TCustomgxDBGrid::FindGroupNode(TgxTreeListNode* Parent, const V
                                                 bool& Found, Integer From) {
     const Integer count = Parent ? Parent->GetCount() : GetCount();
     auto at = [&](Integer i) { return Parent ? Parent->GetItem(i) : GetItem(i); };
+    if (SortsBySummary(Parent ? Parent->GetLevel() + 1 : 0)) {
+        for (Integer i = std::max(From, 0); i < count; ++i)
+            if (GridVarEquals(AsGridNode(at(i))->GroupValue, Value)) {
+                Found = true;
+                return at(i);
+            }
+        Found = false;
+        return nullptr;
+    }
     Integer low = From, high = count - 1;
     while (low <= high) {
         const Integer mid = (low + high) / 2;
@@ -534,6 +554,7 @@ void TCustomgxDBGrid::LoadNodes(std::vector<TgxDBGridNode*>* OldNodes) {
         if (OldNodes) OldNodes->clear();
         Resort();
         FinishSummaries(false);
+        ApplySummarySort();
         UpdateGroupKeys();
         if (!bookmark.empty() && dataSet->BookmarkValid(AsBookmark(bookmark))) dataSet->SetBookmarkStr(bookmark);
         if (wasBOF != wasEOF) {
@@ -570,44 +591,39 @@ void TCustomgxDBGrid::LoadNodes(std::vector<TgxDBGridNode*>* OldNodes) {
 }
 
 void TCustomgxDBGrid::SmartReload() {
-    // Flatten: the leaves go back to the top level in order, the group nodes go.
-    if (GetCount() > 0 && GetItem(0)->GetCount() > 0) {
-        std::vector<TgxTreeListNode*> leaves;
-        WalkNodes([&](TgxTreeListNode* n) {
-            if (n->GetCount() == 0) leaves.push_back(n);
-        });
-        // Back in the dataset's order, so that every group lists its leaves in that order again.
+    // The leaves leave the tree in one pass and the old group nodes go; each leaf then finds or
+    // makes its group path and is appended to its last group, so the regroup takes the time of
+    // a load without the dataset walk.
+    const bool wasGrouped = GetCount() > 0 && GetItem(0)->GetCount() > 0;
+    std::vector<TgxTreeListNode*> leaves = ExtractLeaves();
+    // Back in the dataset's order, so that every group lists its leaves in that order again.
+    if (wasGrouped)
         std::stable_sort(leaves.begin(), leaves.end(), [&](TgxTreeListNode* A, TgxTreeListNode* B) {
             return AsGridNode(A)->RecordIndex < AsGridNode(B)->RecordIndex;
         });
-        std::vector<TgxTreeListNode*> groups;
-        for (Integer i = 0; i < GetCount(); ++i) groups.push_back(GetItem(i));
-        for (TgxTreeListNode* leaf : leaves) {
-            TgxTreeListNode* last = GetItem(GetCount() - 1);
-            leaf->MoveTo(last, amAddLast);
-        }
-        for (TgxTreeListNode* group : groups) group->Free();
-    }
-    const Integer count = GetCount();
-    FRecordCount = count;
-    if (!FGroupColumns.empty()) {
-        for (Integer moved = 0; moved < count; ++moved) {
-            auto* leaf = AsGridNode(GetItem(0));
+    FRecordCount = Integer(leaves.size());
+    size_t placed = 0;
+    try {
+        for (; placed < leaves.size(); ++placed) {
+            auto* leaf = AsGridNode(leaves[placed]);
             TgxTreeListNode* parent = nullptr;
             for (TgxDBTreeListColumn* column : FGroupColumns) {
                 const Variant value = GetLeafGroupValue(leaf, column);
-                // The leaves still waiting at the front of the top level are skipped.
                 bool found = false;
-                TgxTreeListNode* place =
-                    FindGroupNode(parent, value, column->GetSorted() == csDown, found, parent ? 0 : count - moved);
+                TgxTreeListNode* place = FindGroupNode(parent, value, column->GetSorted() == csDown, found);
                 parent = found ? place : AddLeafGroupNode(parent, place, column, value, leaf);
             }
-            leaf->MoveTo(parent, amAddChildLast);
+            if (!parent) leaf->GroupValue = Null();
+            AdoptNode(parent, leaf);
         }
+    } catch (...) {
+        // Leaves not yet placed stay as top-level rows rather than being lost.
+        for (; placed < leaves.size(); ++placed) AdoptNode(nullptr, leaves[placed]);
         ClearCache();
-    } else {
-        for (Integer i = 0; i < GetCount(); ++i) AsGridNode(GetItem(i))->GroupValue = Null();
+        InvalidateKeyIndex();
+        throw;
     }
+    ClearCache();
     Resort();
     RecalcSummaries(true);
     UpdateGroupKeys();
@@ -687,13 +703,17 @@ void TCustomgxDBGrid::LoadNodeData(TgxTreeListNode* Node) {
     }
 }
 
-void TCustomgxDBGrid::LoadCellData(TgxTreeListNode* Node, TgxDBTreeListColumn* Column) {
-    TField* field = Column->GetField();
-    const Integer index = Column->GetIndex();
+std::string TCustomgxDBGrid::RecordText(TgxDBTreeListColumn* Column) {
     std::string display, text;
     Column->GetFieldDisplayText(display);
     Column->VariantToText(Variant(display), text);
-    TCustomgxTreeListControl::SetNodeString(Node, index, text);
+    return text;
+}
+
+void TCustomgxDBGrid::LoadCellData(TgxTreeListNode* Node, TgxDBTreeListColumn* Column) {
+    TField* field = Column->GetField();
+    const Integer index = Column->GetIndex();
+    TCustomgxTreeListControl::SetNodeString(Node, index, RecordText(Column));
     if (!field) return;
     TNodeVariantData data;
     const TFieldType type = field->GetDataType();
@@ -770,6 +790,9 @@ std::string TCustomgxDBGrid::GetNodeString(TgxTreeListNode* Node, Integer Column
 
 Variant TCustomgxDBGrid::GetNodeSortValue(TgxTreeListNode* Node, Integer Column) {
     TgxDBTreeListColumn* column = Column >= 0 && Column < GetColumnCount() ? GetDBColumn(Column) : nullptr;
+    if (column && Node && Node->GetCount() > 0 && SortsBySummary(column->GetGroupIndex()) &&
+        FGroupColumns[size_t(column->GetGroupIndex())] == column)
+        return Variant(double(GetNodeSummaryValue(Node)));
     if (column && column->GetSortKind() == varString) {
         const std::string text = TCustomgxDBTreeListControl::GetNodeString(Node, Column);
         return Variant(IsCaseInsensitive() ? AnsiUpperCase(text) : text);

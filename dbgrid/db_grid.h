@@ -269,6 +269,26 @@ private:
     bool FSortBySummary = false;
 };
 
+// ---- column kinds ------------------------------------------------------------------------------
+
+// The column class a field type gets when the grid makes its own columns, and the priority of the
+// column kind that proposed it.
+struct TgxDBGridColumnClassEntry {
+    TClass ColumnClass = nullptr;
+    Integer Priority = 0;
+};
+using TgxDBGridColumnClassProposal =
+    std::function<void(TFieldType FieldType, TFieldKind FieldKind, TgxDBGridColumnClassEntry& Entry)>;
+// Field types ftUnknown .. ftTypedBinary have an entry each; later types get TgxDBGridColumn.
+inline constexpr int GridColumnClassTypes = 22;
+// A column kind proposes classes: Callback is asked for every field type in order (with fkData
+// and the current entry), then once with ftUnknown and fkLookup for lookup fields; a proposal
+// replaces an entry only with a higher priority.
+void RegisterDefaultColumnClasses(const TgxDBGridColumnClassProposal& Callback);
+// The table as it starts: no class for ftUnknown, TgxDBGridColumn for every other entry, lookup
+// fields included, all with priority 0.
+void ResetDefaultColumnClasses();
+
 // ---- the grid ---------------------------------------------------------------------------------
 
 using TgxGetEditColor =
@@ -306,6 +326,9 @@ public:
     virtual TgxTreeListColumn* CreateColumn(TClass ColumnClass, TComponent* AOwner);
 
     TColor GetEditColor() override;
+    // The focused column's field's EditMask (empty without a field); a mask column's own mask
+    // replaces it in its editor.
+    void GetEditMask(std::string& Value) override;
 
 private:
     Integer FGrIndicatorWidth = 12;
@@ -359,6 +382,10 @@ public:
     void RefreshNodes();
     // The first leaf in tree order whose key equals Value; nil in window mode.
     TgxTreeListNode* FindNodeByKeyValue(const Variant& Value);
+    // Window mode copies records rather than nodes: every record of the dataset, or with
+    // multi-select the selected records in selection order (db_grid_window.cpp).
+    void SaveToStrings(TStrings* Strings) override;
+    void SaveSelectedToStrings(TStrings* Strings) override;
     void GetNodeVariantData(TgxTreeListNode* Node, Integer Column, TNodeVariantData& Data);
     void SetNodeVariantData(TgxTreeListNode* Node, Integer Column, const TNodeVariantData& Data);
     void LoadNodeData(TgxTreeListNode* Node);
@@ -406,6 +433,11 @@ public:
     // Recomputes every group and footer summary from the nodes; KeepFooter (after a smart reload,
     // which leaves the records as they were) recomputes only the group summaries.
     void RecalcSummaries(bool KeepFooter = false);
+    // The group level orders its group nodes by their summary (its grouping column's
+    // SortBySummary), rather than by their values.
+    bool SortsBySummary(Integer Level);
+    // Orders every such level by the summaries, descending when its column sorts down.
+    void ApplySummarySort();
     std::function<void(TObject* Sender, TgxTreeListNode* Node, TDataSet* DataSet, long double& Value)>
         OnGroupNodeSummary;
     TNotifyEvent OnBeforeCalcSummary, OnAfterCalcSummary;
@@ -587,7 +619,8 @@ private:
     void FindPreviewField();
     Variant CurrentKey();
     // The position among the siblings (Parent's children, or the top level) where a group node
-    // of Value stands or belongs, searching from position From on; Found tells which.
+    // of Value stands or belongs, searching from position From on; Found tells which. At a level
+    // ordered by summary the search is linear and a new group node belongs at the end (nullptr).
     TgxTreeListNode* FindGroupNode(TgxTreeListNode* Parent, const Variant& Value, bool Descending, bool& Found,
                                    Integer From = 0);
     TgxDBGridNode* AddGroupNode(TgxTreeListNode* Parent, TgxTreeListNode* Before, TgxDBTreeListColumn* Column,
@@ -654,6 +687,11 @@ private:
     auto AtBufferRow(TgxTreeListNode* Node, F&& Read) -> decltype(Read());
     Variant WindowNodeValue(TgxTreeListNode* Node, Integer Column);
     std::string WindowNodeString(TgxTreeListNode* Node, Integer Column);
+    // The current record's cell text in Column (before the column's OnGetText).
+    std::string RecordText(TgxDBTreeListColumn* Column);
+    // Window mode: the header line, then a line for each record Visit moves the dataset to
+    // (Visit calls Write once per record), with the controls disabled and the bookmark restored.
+    void SaveRecordsToStrings(TStrings* Strings, const std::function<void(const std::function<void()>& Write)>& Visit);
     std::string WindowPreviewText(TgxTreeListNode* Node);
     TBookmarkStr WindowBookmark(TgxTreeListNode* Node);
     // Sizes the data link's buffer to the rows that fit and keeps one node per buffer record.
@@ -661,6 +699,9 @@ private:
     // Window mode, Shift with PgUp, PgDn, Home or End: the records from the anchor to the one
     // the key moves to become the selection.
     void SelectByKeyboard(Word Key);
+    // Window mode with editing: Up, Down and Insert append, insert and cancel records; true when
+    // the key was handled (and consumed).
+    bool WindowEditingKey(Word& Key, TShiftState Shift);
     // Partial-load mode after a dataset move: the slice is rebuilt when it lost the current record.
     void PartialMoveBy();
 

@@ -209,9 +209,55 @@ TClass TCustomgxDBGrid::GetDefaultColumnClass() {
     return TgxDBGridColumn::StaticClass();
 }
 
-TClass TCustomgxDBGrid::GetColumnClassForField(TField* /*Field*/) {
-    // No column kinds register here: every field gets the plain grid column.
-    return TgxDBGridColumn::StaticClass();
+namespace {
+
+struct TColumnClassTable {
+    TgxDBGridColumnClassEntry Types[GridColumnClassTypes];
+    TgxDBGridColumnClassEntry Lookup;
+    TColumnClassTable() { Reset(); }
+    void Reset() {
+        for (TgxDBGridColumnClassEntry& entry : Types) entry = {TgxDBGridColumn::StaticClass(), 0};
+        Types[ftUnknown] = {};
+        Lookup = {TgxDBGridColumn::StaticClass(), 0};
+    }
+};
+
+TColumnClassTable& ColumnClasses() {
+    static TColumnClassTable table;
+    return table;
+}
+
+void Propose(const TgxDBGridColumnClassProposal& Callback, TFieldType Type, TFieldKind Kind,
+             TgxDBGridColumnClassEntry& Entry) {
+    TgxDBGridColumnClassEntry proposal = Entry;
+    Callback(Type, Kind, proposal);
+    if (proposal.Priority > Entry.Priority) Entry = proposal;
+}
+
+}  // namespace
+
+void RegisterDefaultColumnClasses(const TgxDBGridColumnClassProposal& Callback) {
+    if (!Callback) return;
+    TColumnClassTable& table = ColumnClasses();
+    for (int type = 0; type < GridColumnClassTypes; ++type)
+        Propose(Callback, TFieldType(type), fkData, table.Types[type]);
+    Propose(Callback, ftUnknown, fkLookup, table.Lookup);
+}
+
+void ResetDefaultColumnClasses() {
+    ColumnClasses().Reset();
+}
+
+TClass TCustomgxDBGrid::GetColumnClassForField(TField* Field) {
+    const TColumnClassTable& table = ColumnClasses();
+    TClass result = nullptr;
+    if (Field && Field->GetFieldKind() == fkLookup)
+        result = table.Lookup.ColumnClass;
+    else if (Field && Field->GetFieldKind() == fkData && Field->GetDataType() >= 0 &&
+             Field->GetDataType() < GridColumnClassTypes)
+        result = table.Types[Field->GetDataType()].ColumnClass;
+    // A type no column kind took (ftUnknown at start) still gets a column.
+    return result ? result : TgxDBGridColumn::StaticClass();
 }
 
 void TCustomgxDBGrid::LinkDefaultFields() {

@@ -14,6 +14,28 @@ bool Registered() {
 
 }  // namespace
 
+void RegisterMaskColumnKind() {
+    static const bool done = [] {
+        Registered();
+        RegisterDefaultColumnClasses([](TFieldType Type, TFieldKind Kind, TgxDBGridColumnClassEntry& Entry) {
+            if (Kind != fkData) return;
+            switch (Type) {
+                case ftUnknown:
+                case ftString:
+                case ftSmallint:
+                case ftInteger:
+                case ftWord:
+                case ftFloat:
+                case ftBCD:
+                case ftAutoInc: Entry = {TgxDBGridMaskColumn::StaticClass(), 1}; break;
+                default: break;
+            }
+        });
+        return true;
+    }();
+    (void)done;
+}
+
 void TgxDBColumnEditMask::SetEditMask(const std::string& Value) {
     if (Value == GetEditMask()) return;
     FEditMask = Value;

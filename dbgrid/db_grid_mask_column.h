@@ -72,6 +72,11 @@ public:
     explicit TgxDBGridMaskColumn(TComponent* AOwner);
 };
 
+// The mask columns as a column kind, once per process (the first grid does it): registered for
+// streaming, and TgxDBGridMaskColumn proposed for ftUnknown, ftString, ftSmallint, ftInteger,
+// ftWord, ftFloat, ftBCD and ftAutoInc fields with priority 1.
+void RegisterMaskColumnKind();
+
 // The in-place editor of mask columns: the container's mask, replaced by the edited column's
 // EditMask when that is not empty.
 class TgxInplaceDBTreeListMaskEdit : public TgxInplaceMaskEdit {

@@ -201,6 +201,8 @@ void TCustomgxDBGrid::PartialLoadRecords(Integer Mode, Integer TopMode, bool Kee
         }
         dataSet->EnableControls();
         InvalidateKeyIndex();
+        // Every node of the slice is a record.
+        FRecordCount = GetCount();
         --FPartialLoadLock;
         FLoading = oldLoading;
     };

@@ -381,6 +381,9 @@ void TCustomgxDBGrid::KeyDown(Word& Key, TShiftState Shift) {
                     Key = 0;
                     return;
                 }
+                if (FOptions.Contains(egoEditing) && !IsRowSelect() && dataSet->GetCanModify() &&
+                    !FDataLink->GetReadOnly() && WindowEditingKey(Key, Shift))
+                    return;
             } else {
                 const bool inEditor = GetState() == tsEditing;
                 if ((Key == VK_LEFT || Key == VK_RIGHT) && focused && focused->GetCount() > 0 && !IsRowSelect() &&
@@ -429,6 +432,38 @@ void TCustomgxDBGrid::KeyDown(Word& Key, TShiftState Shift) {
         }
         TCustomgxDBTreeListControl::KeyDown(Key, Shift);
     });
+}
+
+bool TCustomgxDBGrid::WindowEditingKey(Word& Key, TShiftState Shift) {
+    TDataSet* dataSet = GetDataSet();
+    const bool unchangedInsert = dataSet->GetState() == dsInsert && !dataSet->GetModified();
+    switch (Key) {
+        case VK_UP:
+            // An untouched record appended at the end goes again.
+            if (!unchangedInsert || !dataSet->GetEOF()) return false;
+            dataSet->Cancel();
+            break;
+        case VK_DOWN:
+            if (unchangedInsert) {
+                // One appended at the end stays; one inserted between records goes.
+                if (!dataSet->GetEOF()) dataSet->Cancel();
+                break;
+            }
+            TCustomgxDBTreeListControl::KeyDown(Key, Shift);
+            // Down from the last record appends one.
+            if (dataSet->GetEOF() && FOptions.Contains(egoCanAppend) && FOptions.Contains(egoCanInsert))
+                dataSet->Append();
+            break;
+        case VK_INSERT:
+            if (Shift.Contains(ssCtrl) || !FOptions.Contains(egoCanInsert) || !FOptions.Contains(egoCanNavigation))
+                return false;
+            ClearSelection();
+            dataSet->Insert();
+            break;
+        default: return false;
+    }
+    Key = 0;
+    return true;
 }
 
 void TCustomgxDBGrid::MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {

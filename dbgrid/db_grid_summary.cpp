@@ -449,6 +449,21 @@ void TCustomgxDBGrid::RecalcSummaries(bool KeepFooter) {
     });
     FRecordCount = records;
     FinishSummaries(KeepFooter);
+    ApplySummarySort();
+}
+
+bool TCustomgxDBGrid::SortsBySummary(Integer Level) {
+    if (Level < 0 || Level >= GetGroupColumnCount()) return false;
+    TgxDBGridColumn* column = SummaryColumn(FGroupColumns[size_t(Level)]);
+    return column && column->GetSortBySummary();
+}
+
+void TCustomgxDBGrid::ApplySummarySort() {
+    for (Integer level = 0; level < GetGroupColumnCount(); ++level) {
+        TgxDBTreeListColumn* column = FGroupColumns[size_t(level)];
+        if (SortsBySummary(level) && column->GetSorted() != csNone)
+            SortNodes(level, column->GetIndex(), column->GetSorted() == csDown);
+    }
 }
 
 long double TCustomgxDBGrid::GetNodeSummaryValue(TgxTreeListNode* Node) {

@@ -3,8 +3,10 @@
 
 #include "dbgrid/db_grid.h"
 #include "dbgrid/db_grid_internal.h"
+#include "treelist/tree_list_text_writer.h"
 
 #include <algorithm>
+#include <functional>
 
 using namespace dbgrid_internal;
 
@@ -43,12 +45,7 @@ Variant TCustomgxDBGrid::WindowNodeValue(TgxTreeListNode* Node, Integer Column) 
 std::string TCustomgxDBGrid::WindowNodeString(TgxTreeListNode* Node, Integer Column) {
     TgxDBTreeListColumn* column = Column >= 0 && Column < GetColumnCount() ? GetDBColumn(Column) : nullptr;
     if (!column || !FDataLink->GetActive()) return {};
-    std::string text = AtBufferRow(Node, [&] {
-        std::string display, result;
-        column->GetFieldDisplayText(display);
-        column->VariantToText(Variant(display), result);
-        return result;
-    });
+    std::string text = AtBufferRow(Node, [&] { return RecordText(column); });
     if (column->OnGetText) column->OnGetText(column, Node, text);
     return text;
 }
@@ -235,4 +232,63 @@ void TCustomgxDBGrid::SelectByKeyboard(Word Key) {
     if (selection.size() == 1 && selection.front().Bookmark.empty()) selection.clear();
     FSelection.swap(selection);
     Invalidate();
+}
+
+// ---- copying rows as text ---------------------------------------------------------------------
+
+void TCustomgxDBGrid::SaveRecordsToStrings(TStrings* Strings,
+                                           const std::function<void(const std::function<void()>& Write)>& Visit) {
+    TgxTreeListTextWriter writer(this, Strings);
+    writer.Header();
+    if (!FDataLink->GetActive()) return;
+    TDataSet* dataSet = GetDataSet();
+    TgxTreeListNode* first = GetFirstNode();
+    auto write = [&] {
+        writer.Row([&](Integer Column) {
+            TgxDBTreeListColumn* column = GetDBColumn(Column);
+            if (!column) return std::string();
+            std::string text = RecordText(column);
+            if (column->OnGetText) column->OnGetText(column, first, text);
+            return text;
+        });
+    };
+    const TBookmarkStr bookmark = dataSet->GetBookmarkStr();
+    dataSet->DisableControls();
+    auto restore = [&] {
+        if (!bookmark.empty() && dataSet->BookmarkValid(AsBookmark(bookmark))) dataSet->SetBookmarkStr(bookmark);
+        dataSet->EnableControls();
+    };
+    try {
+        Visit(write);
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
+}
+
+void TCustomgxDBGrid::SaveToStrings(TStrings* Strings) {
+    if (!IsWindowMode()) {
+        TCustomgxDBTreeListControl::SaveToStrings(Strings);
+        return;
+    }
+    SaveRecordsToStrings(Strings, [&](const std::function<void()>& Write) {
+        TDataSet* dataSet = GetDataSet();
+        for (dataSet->First(); !dataSet->GetEOF(); dataSet->Next()) Write();
+    });
+}
+
+void TCustomgxDBGrid::SaveSelectedToStrings(TStrings* Strings) {
+    if (!IsWindowMode() || !IsMultiSelect()) {
+        TCustomgxDBTreeListControl::SaveSelectedToStrings(Strings);
+        return;
+    }
+    SaveRecordsToStrings(Strings, [&](const std::function<void()>& Write) {
+        TDataSet* dataSet = GetDataSet();
+        for (const TSelectionEntry& entry : FSelection)
+            if (!entry.Bookmark.empty() && dataSet->BookmarkValid(AsBookmark(entry.Bookmark))) {
+                dataSet->SetBookmarkStr(entry.Bookmark);
+                Write();
+            }
+    });
 }

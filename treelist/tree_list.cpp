@@ -12,6 +12,7 @@
 #include <cstring>
 #include <exception>
 #include <functional>
+#include <iterator>
 #include <mutex>
 
 #include <sanitizer/asan_interface.h>
@@ -817,6 +818,47 @@ void TCustomgxTreeList::ClearNodes() {
         clear();
     else
         InUpdateBracket(clear);
+}
+
+std::vector<TgxTreeListNode*> TCustomgxTreeList::ExtractLeaves() {
+    std::vector<TgxTreeListNode*> leaves;
+    InUpdateBracket([&] {
+        // Depth-first with an explicit stack: every node leaves its list and each inner node's list
+        // goes with it; the inner nodes, childless now, stand as the roots that ClearNodes frees.
+        TgxTreeListNodeList roots(std::move(FNodes));
+        std::vector<TgxTreeListNode*> stack(std::make_reverse_iterator(roots.end()),
+                                            std::make_reverse_iterator(roots.begin()));
+        while (!stack.empty()) {
+            TgxTreeListNode* node = stack.back();
+            stack.pop_back();
+            node->FParent = nullptr;
+            if (node->FChildren.Empty()) {
+                leaves.push_back(node);
+                continue;
+            }
+            FNodes.Add(node);
+            TgxTreeListNodeList children(std::move(node->FChildren));
+            for (Integer i = children.GetCount() - 1; i >= 0; --i) stack.push_back(children[i]);
+        }
+        try {
+            ClearNodes();
+        } catch (...) {
+            for (TgxTreeListNode* leaf : leaves) FNodes.Add(leaf);
+            throw;
+        }
+    });
+    return leaves;
+}
+
+void TCustomgxTreeList::AdoptNode(TgxTreeListNode* Parent, TgxTreeListNode* Node) {
+    ClearCache();
+    Node->FParent = Parent;
+    if (!Parent) {
+        FNodes.Add(Node);
+        return;
+    }
+    Parent->FChildren.Add(Node);
+    Parent->SetHasChildren(true);
 }
 
 TgxTreeListNode* TCustomgxTreeList::GetItem(Integer Index) const {

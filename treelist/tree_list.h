@@ -362,6 +362,15 @@ public:
     TgxTreeListNode* Add();
     TgxTreeListNode* Insert(TgxTreeListNode* BeforeNode);
     void ClearNodes();
+    // Bulk regrouping, linear in the number of nodes: takes every node out of the forest. The
+    // leaves (nodes without children) come back in tree order, parentless and in no list, for
+    // AdoptNode to place again; every other node is freed as ClearNodes frees it (the selection
+    // and the node references cleared). Should a deletion raise, the leaves go back to the top
+    // level and the error propagates.
+    std::vector<TgxTreeListNode*> ExtractLeaves();
+    // Appends Node, taken out by ExtractLeaves, as the last child of Parent (the last root when
+    // Parent is nullptr), without notification or repaint.
+    void AdoptNode(TgxTreeListNode* Parent, TgxTreeListNode* Node);
     Integer GetCount() const { return FNodes.GetCount(); }
     // Root at Index, nullptr outside the range.
     TgxTreeListNode* GetItem(Integer Index) const;

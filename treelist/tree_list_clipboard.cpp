@@ -12,6 +12,7 @@
 #include "framework/string_list.h"
 #include "framework/sysutils.h"
 #include "treelist/tree_list.h"
+#include "treelist/tree_list_text_writer.h"
 
 Integer CompareNodesByPosition(const TgxTreeListNode* A, const TgxTreeListNode* B) {
     if (A == B) return 0;
@@ -106,42 +107,28 @@ void WalkTree(TCustomgxTreeList* List, Visit&& V) {
 
 }  // namespace
 
-// One line of text per row, sharing the column list and one line buffer.
-class TgxTreeListTextWriter {
-public:
-    TgxTreeListTextWriter(TCustomgxTreeList* AList, TStrings* AStrings)
-        : L(AList), S(AStrings), Columns(ShownColumns(AList)) {}
+TgxTreeListTextWriter::TgxTreeListTextWriter(TCustomgxTreeList* AList, TStrings* AStrings)
+    : L(AList), S(AStrings), Columns(ShownColumns(AList)) {}
 
-    void Header() {
-        std::string caption;
-        FLine.clear();
-        for (Integer column : Columns) {
-            L->GetHeaderCaption(column, caption);
-            FLine += caption;
-            FLine += '\t';
-        }
-        FLine += '\r';
-        S->Add(FLine);
+void TgxTreeListTextWriter::Header() {
+    std::string caption;
+    FLine.clear();
+    for (Integer column : Columns) {
+        L->GetHeaderCaption(column, caption);
+        FLine += caption;
+        FLine += '\t';
     }
-    void Node(TgxTreeListNode* Node) {
-        if (L->IsGroupNode(Node)) {
-            S->Add(L->GetNodeString(Node, 0));
-            return;
-        }
-        FLine.clear();
-        for (Integer column : Columns) {
-            FLine += L->GetNodeString(Node, column);
-            FLine += '\t';
-        }
-        S->Add(FLine);
-    }
+    FLine += '\r';
+    S->Add(FLine);
+}
 
-private:
-    TCustomgxTreeList* L;
-    TStrings* S;
-    std::vector<Integer> Columns;
-    std::string FLine;
-};
+void TgxTreeListTextWriter::Node(TgxTreeListNode* Node) {
+    if (L->IsGroupNode(Node)) {
+        S->Add(L->GetNodeString(Node, 0));
+        return;
+    }
+    Row([&](Integer Column) { return L->GetNodeString(Node, Column); });
+}
 
 void TCustomgxTreeList::SaveToStrings(TStrings* Strings) {
     TgxTreeListTextWriter writer(this, Strings);

@@ -64,6 +64,7 @@ TEST_F(DbGridPartial, TheSliceFollowsTheDataset) {
         EXPECT_EQ(Focused(), File(c.record));
         EXPECT_EQ(Current(), File(c.record));
         EXPECT_EQ(static_cast<TgxDBGridNode*>(grid->GetFocusedNode())->RecordIndex, Buffer / 2);
+        EXPECT_EQ(grid->GetRecordCount(), grid->GetCount());
         ExpectConsecutive();
     }
     // Keys find loaded records only.
@@ -76,6 +77,7 @@ TEST_F(DbGridPartial, TheSliceFollowsTheDataset) {
     EXPECT_EQ(Focused(), File(5));
     table.T->Close();
     EXPECT_EQ(grid->GetCount(), 0);
+    EXPECT_EQ(grid->GetRecordCount(), 0);
 }
 
 TEST_F(DbGridPartial, ScrollingNearAnEndExtendsTheSlice) {
@@ -85,12 +87,14 @@ TEST_F(DbGridPartial, ScrollingNearAnEndExtendsTheSlice) {
     grid->SetTopIndex(count - 10);
     EXPECT_EQ(Last(), File(300 + 2 * Buffer - 1));
     EXPECT_EQ(grid->GetCount(), count + Buffer);
+    EXPECT_EQ(grid->GetRecordCount(), count + Buffer);
     // Within a page of the first node: a buffer more at the start; the top row stays put.
     grid->SetTopIndex(0);
     TgxTreeListNode* top = grid->GetTopVisibleNode();
     ASSERT_NE(top, nullptr);
     EXPECT_EQ(top->GetString(name->GetIndex()), File(300 - Buffer / 2));
     EXPECT_EQ(First(), File(300 - Buffer / 2 - Buffer));
+    EXPECT_EQ(grid->GetRecordCount(), count + 2 * Buffer);
     ExpectConsecutive();
     // Extending moves neither the focus nor the dataset.
     EXPECT_EQ(Focused(), File(300));

@@ -242,6 +242,65 @@ TEST_F(DbGridSummary, SmartRefreshAndRegroupKeepTheTotals) {
     EXPECT_EQ(Footer(size), "AVG=" + FormatFloat("0.00", 55.0 / 3));
 }
 
+TEST_F(DbGridSummary, GroupsSortedBySummary) {
+    // Types in order of appearance 3, 1, 2; counts 1:3, 2:1, 3:2; sizes summed 1:3, 2:10, 3:4.
+    FillSized({{3, 2}, {1, 1}, {2, 10}, {1, 1}, {3, 2}, {1, 1}});
+    Options({egoSmartRefresh});
+    Bind();
+    auto groups = [&] {
+        std::string s;
+        for (Integer i = 0; i < grid->GetCount(); ++i)
+            s += (s.empty() ? "" : ",") + VarToStr(static_cast<TgxDBGridNode*>(grid->GetItem(i))->GroupValue);
+        return s;
+    };
+    struct Case {
+        TgxSummaryType Kind;
+        bool BySummary;
+        TgxTreeListColumnSort Sorted;
+        const char* Groups;
+    };
+    const Case cases[] = {
+        {cstCount, true, csUp, "2,3,1"},   {cstCount, true, csDown, "1,3,2"}, {cstSum, true, csUp, "1,3,2"},
+        {cstSum, true, csDown, "2,3,1"},   {cstMax, true, csDown, "2,3,1"},   {cstSum, false, csDown, "3,2,1"},
+        {cstNone, true, csUp, "1,2,3"},    // no summary: nothing to sort by
+        {cstCount, true, csNone, "3,1,2"}, // unsorted: the groups stand as the records brought them
+    };
+    type->SummaryField = "FileSize";
+    type->SetGroupIndex(0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(int(c.Kind)) + " " + std::to_string(int(c.Sorted)));
+        type->SetSummaryType(c.Kind);
+        type->SetSortBySummary(c.BySummary);
+        type->SetSorted(c.Sorted);
+        grid->ReloadNodes();
+        EXPECT_EQ(groups(), c.Groups);
+        EXPECT_EQ(grid->GetRecordCount(), 6);
+        // The header click's path sorts the level in place the same way.
+        if (c.Sorted != csNone) {
+            type->SetSorted(c.Sorted == csUp ? csDown : csUp);
+            type->SetSorted(c.Sorted);
+            EXPECT_EQ(groups(), c.Groups);
+        }
+    }
+
+    // An edited record moves its group: type 2 shrinks to 0 bytes and type 4 is new.
+    type->SetSummaryType(cstSum);
+    type->SetSortBySummary(true);
+    type->SetSorted(csUp);
+    grid->ReloadNodes();
+    ASSERT_TRUE(table.T->Locate("FileSize", Variant(10), {}));
+    table.T->Edit();
+    table.FileSize->SetAsInteger(0);
+    table.T->Post();
+    EXPECT_EQ(groups(), "2,1,3");
+    table.T->First();
+    table.T->Edit();
+    table.LMFileType->SetAsInteger(4);
+    table.FileSize->SetAsInteger(5);
+    table.T->Post();
+    EXPECT_EQ(Tree(), "2(f2),3(f4),1(f1,f3,f5),4(f0)");
+}
+
 #if LUMORA_HAVE_SQLITE
 
 namespace {

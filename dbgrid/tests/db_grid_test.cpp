@@ -179,6 +179,66 @@ TEST_F(DbGridColumns, MaskColumnsEditWithTheFieldsMaskUnlessOneIsAssigned) {
     EXPECT_NE(FindClass("TgxDBTreeListMaskColumn"), nullptr);
 }
 
+TEST_F(DbGridColumns, TheEditorAsksTheGridForTheFieldsMask) {
+    table.Filename->SetEditMask(">LLL;0;_");
+    Fill({{"abc", 1}});
+    Bind();
+    auto maskOf = [&](TgxDBGridColumn* Column) {
+        grid->SetFocusedColumn(grid->AbsoluteToVisibleIndex(Column->GetIndex()));
+        std::string mask = "?";
+        grid->GetEditMask(mask);
+        return mask;
+    };
+    EXPECT_EQ(maskOf(name), ">LLL;0;_");
+    EXPECT_EQ(maskOf(type), "");
+    // A mask column whose own mask is emptied edits with the field's mask, as the grid gives it.
+    auto* mask = static_cast<TgxDBGridMaskColumn*>(grid->CreateColumn(TgxDBGridMaskColumn::StaticClass(), form));
+    mask->SetFieldName("Filename");
+    mask->SetEditMask("");
+    grid->GetItem(0)->SetFocused(true);
+    grid->SetFocusedColumn(grid->AbsoluteToVisibleIndex(mask->GetIndex()));
+    grid->ShowEditor();
+    auto* editor = dynamic_cast<TgxInplaceDBTreeListMaskEdit*>(grid->GetInplaceEditor());
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->GetEditMask(), ">LLL;0;_");
+    grid->HideEditor();
+}
+
+TEST_F(DbGridColumns, ColumnKindsChooseTheClassesOfDefaultColumns) {
+    table.Add<TBooleanField>("Flag");
+    table.Add<TFloatField>("Amount");
+    table.T->Open();
+    Bind();
+    auto classOf = [&](const char* Field) { return grid->GetColumnClassForField(table.T->FindField(Field)); };
+    TClass mask = TgxDBGridMaskColumn::StaticClass(), plain = TgxDBGridColumn::StaticClass();
+    // The mask column took the text and number types with priority 1.
+    const std::pair<const char*, TClass> cases[] = {
+        {"Filename", mask}, {"KeyID", mask}, {"FileSize", mask}, {"Amount", mask}, {"Flag", plain}, {"FileDate", plain},
+    };
+    for (auto [field, kind] : cases) EXPECT_EQ(classOf(field), kind) << field;
+    grid->SetDefaultFields(true);
+    grid->ReloadNodes();  // links every field, so each gets its column
+    ASSERT_NE(grid->FindColumnByFieldName("Filename"), nullptr);
+    EXPECT_EQ(grid->FindColumnByFieldName("Filename")->ClassType(), mask);
+    EXPECT_EQ(grid->FindColumnByFieldName("Flag")->ClassType(), plain);
+    grid->SetDefaultFields(false);
+
+    // Another kind replaces an entry only with a higher priority; lookup fields are asked apart.
+    std::vector<std::pair<TFieldType, TFieldKind>> asked;
+    RegisterDefaultColumnClasses([&](TFieldType Type, TFieldKind Kind, TgxDBGridColumnClassEntry& Entry) {
+        asked.emplace_back(Type, Kind);
+        if (Type == ftString) Entry = {TgxDBTreeListMaskColumn::StaticClass(), 1};
+        if (Type == ftInteger) Entry = {TgxDBTreeListMaskColumn::StaticClass(), 2};
+    });
+    ASSERT_EQ(asked.size(), size_t(GridColumnClassTypes) + 1);
+    EXPECT_EQ(asked.back(), std::make_pair(ftUnknown, fkLookup));
+    EXPECT_EQ(classOf("Filename"), mask);
+    EXPECT_EQ(classOf("FileSize"), TgxDBTreeListMaskColumn::StaticClass());
+    // Reset: the plain column everywhere, also for a type no kind took.
+    ResetDefaultColumnClasses();
+    for (const char* field : {"Filename", "FileSize", "Flag"}) EXPECT_EQ(classOf(field), plain) << field;
+}
+
 // ---- focus and dataset in step ------------------------------------------------------------------
 
 struct DbGridSync : GridFixture {

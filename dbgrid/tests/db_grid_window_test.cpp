@@ -2,6 +2,7 @@
 // and keys and scroll bars moving the dataset.
 
 #include "dbgrid/tests/db_grid_fixture.h"
+#include "framework/string_list.h"
 #include "framework/testing/vector_dataset.h"
 
 struct DbGridWindow : GridFixture {
@@ -157,4 +158,81 @@ TEST_F(DbGridWindow, ShiftPagesSelectRecordsFromTheAnchor) {
     uitest::PressKey(grid, VK_PRIOR, {ssShift});
     EXPECT_LT(table.T->GetRecNo(), 11);
     EXPECT_EQ(grid->GetSelectedCount(), table.T->GetRecNo());
+}
+
+TEST_F(DbGridWindow, EditingKeysAppendInsertAndCancelRecords) {
+    Options({egoCanAppend});
+    auto state = [&] { return table.T->GetState(); };
+    table.T->Last();
+    // Down from the last record appends one; Down on it untouched keeps it, Up takes it back.
+    uitest::PressKey(grid, VK_DOWN);
+    EXPECT_EQ(state(), dsInsert);
+    uitest::PressKey(grid, VK_DOWN);
+    EXPECT_EQ(state(), dsInsert);
+    uitest::PressKey(grid, VK_UP);
+    EXPECT_EQ(state(), dsBrowse);
+    EXPECT_EQ(table.T->GetRecordCount(), 60);
+    EXPECT_EQ(Current(), "f159");
+    // Insert puts a record before the current one; Down leaves it untouched, so it goes.
+    ASSERT_TRUE(table.T->Locate("Filename", Variant("f120"), {}));
+    uitest::PressKey(grid, VK_INSERT);
+    EXPECT_EQ(state(), dsInsert);
+    uitest::PressKey(grid, VK_DOWN);
+    EXPECT_EQ(state(), dsBrowse);
+    EXPECT_EQ(table.T->GetRecordCount(), 60);
+    // A changed appended record is kept: Up moves on and posts it.
+    table.T->Last();
+    uitest::PressKey(grid, VK_DOWN);
+    table.Filename->SetAsString("new");
+    uitest::PressKey(grid, VK_UP);
+    EXPECT_EQ(state(), dsBrowse);
+    EXPECT_EQ(table.T->GetRecordCount(), 61);
+
+    // Row select, or no append option, turns the keys off.
+    struct Case {
+        TgxDBGridOptions Add, Remove;
+    };
+    for (const Case& c : {Case{{egoRowSelect}, {}}, Case{{}, {egoCanAppend}}}) {
+        Options(c.Add, c.Remove);
+        table.T->Last();
+        uitest::PressKey(grid, VK_DOWN);
+        EXPECT_EQ(state(), dsBrowse);
+        Options(c.Remove, c.Add);
+    }
+    Options({}, {egoCanInsert});
+    uitest::PressKey(grid, VK_INSERT);
+    EXPECT_EQ(state(), dsBrowse);
+}
+
+TEST_F(DbGridWindow, CopiesRecordsNotNodes) {
+    auto lines = [&](bool Selected) {
+        auto* strings = new TStringList;
+        if (Selected)
+            grid->SaveSelectedToStrings(strings);
+        else
+            grid->SaveToStrings(strings);
+        std::vector<std::string> result;
+        for (int i = 0; i < strings->GetCount(); ++i) result.push_back(strings->Get(i));
+        strings->Free();
+        return result;
+    };
+    ASSERT_TRUE(table.T->Locate("Filename", Variant("f130"), {}));
+    name->OnGetText = [](TObject*, TgxTreeListNode*, std::string& Text) { Text += "!"; };
+    // Every record of the dataset, far more than the nodes, each line its cells and a TAB each.
+    std::vector<std::string> all = lines(false);
+    ASSERT_EQ(all.size(), 61u);
+    EXPECT_EQ(all[0], "Filename\tLMFileType\t\r");
+    EXPECT_EQ(all[1], "f100!\t0\t");
+    EXPECT_EQ(all[60], "f159!\t2\t");
+    EXPECT_EQ(Current(), "f130");  // the dataset is back where it was
+    // With multi-select the selected records, in selection order; without it the focused row.
+    Options({egoMultiSelect});
+    grid->ClearSelection();
+    uitest::PressKey(grid, VK_DOWN, {ssShift});
+    table.T->Last();
+    grid->GetFocusedNode()->SetSelected(true);
+    EXPECT_EQ(lines(true), (std::vector<std::string>{all[0], "f130!\t0\t", "f131!\t1\t", "f159!\t2\t"}));
+    EXPECT_EQ(Current(), "f159");
+    Options({}, {egoMultiSelect});
+    EXPECT_EQ(lines(true), (std::vector<std::string>{all[0], "f159!\t2\t"}));
 }

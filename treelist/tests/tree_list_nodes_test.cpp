@@ -343,6 +343,40 @@ TEST(TreeListNodes, GroupingMovesBetweenTheTopLevelAndAParent) {
     EXPECT_EQ(list->GetFocusedNode(), a);
 }
 
+TEST(TreeListNodes, ExtractedLeavesAreRegroupedInBulk) {
+    Owned<TTestTreeList> list(new TTestTreeList);
+    list->Build("A(A1(A11,A12),A2),B,C(C1)");
+    TgxTreeListNode* a12 = list->Find("A12");
+    a12->SetFocused(true);
+    list->RecordEvents();
+    std::vector<TgxTreeListNode*> leaves = list->ExtractLeaves();
+    Names names;
+    for (TgxTreeListNode* leaf : leaves) {
+        names.push_back(list->Name(leaf));
+        EXPECT_EQ(leaf->GetParent(), nullptr);
+    }
+    EXPECT_EQ(names, (Names{"A11", "A12", "A2", "B", "C1"}));
+    // The inner nodes went, each told once; nothing points at them.
+    EXPECT_EQ(list->Log, (Names{"Deletion:A", "Deletion:A1", "Deletion:C"}));
+    EXPECT_EQ(list->GetCount(), 0);
+    EXPECT_EQ(list->GetFocusedNode(), nullptr);
+    EXPECT_EQ(list->GetTopVisibleNode(), nullptr);
+
+    // Placed again under a new parent and at the top level.
+    TgxTreeListNode* group = list->Add();
+    for (TgxTreeListNode* leaf : leaves)
+        list->AdoptNode(leaf == a12 ? nullptr : group, leaf);
+    EXPECT_EQ(list->GetCount(), 2);
+    EXPECT_EQ(group->GetCount(), 4);
+    EXPECT_EQ(a12->GetParent(), nullptr);
+    EXPECT_EQ(list->GetItem(1), a12);
+    EXPECT_TRUE(group->GetHasChildren());
+    EXPECT_EQ(list->GetAbsoluteCount(), 2);
+    group->SetExpanded(true);
+    EXPECT_EQ(list->GetAbsoluteCount(), 6);
+    EXPECT_EQ(list->GetAbsoluteIndex(a12), 5);
+}
+
 // ---- expanding and collapsing ----------------------------------------------------------------
 
 TEST(TreeListNodes, CollapsingAroundTheFocusMovesItToTheCollapsingNode) {
