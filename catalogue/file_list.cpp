@@ -307,6 +307,15 @@ TgxTreeListNode* TLMFileList2::GetFocusedNode() {
 Integer TLMFileList2::GetNodeKeyID(TgxTreeListNode* Node) {
     auto* node = dynamic_cast<TgxDBGridNode*>(Node);
     if (!node) return -1;
+    // Keys read from an integer field need no text round trip.
+    switch (node->KeyValue.VarType()) {
+        case varSmallint:
+        case varInteger:
+        case varShortInt:
+        case varByte:
+        case varWord: return node->KeyValue.AsInteger();
+        default: break;
+    }
     Integer key = -1;
     try {
         if (!TryStrToInt(Trim(VarToStr(node->KeyValue)), key)) return -1;
@@ -441,6 +450,8 @@ bool TLMFileList2::IsMultipleSelected() {
         if (TgxTreeListNode* n = FGrid->GetSelectedNode(i); n && !IsGroupRow(n)) ++files;
     return files >= 2;
 }
+
+bool TLMFileList2::IsBusy() const { return FBulkDepth > 0 || (FThumbs && FThumbs->IsLayoutBusy()); }
 
 // ---- bulk updates and refresh --------------------------------------------------------------------
 

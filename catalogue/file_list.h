@@ -121,7 +121,8 @@ public:
     Integer GetSelectedCount();
     bool IsAnyFileSelected();
     bool IsMultipleSelected();
-    bool IsBusy() const { return FBulkDepth > 0; }
+    // A bulk update is open or the thumbnail grid is laying its cells out again.
+    bool IsBusy() const;
 
     // ---- the shared list -----------------------------------------------------------------------
     // The selected items (or all items) in tree order; the number of entries.
@@ -142,6 +143,8 @@ public:
     bool SlideshowNext();
     // True when the entry shown is the first and the slideshow does not loop.
     bool SlideshowPrevious();
+    // The next entry of a random order; a new order is drawn when the list is none or stale and
+    // after its last entry, and each round shows every item once.
     void SlideshowRandomNext();
     Integer GetSlideshowPosition() const { return FPosition; }
 

@@ -175,11 +175,8 @@ bool TLMFileList2::SlideshowPrevious() {
 }
 
 void TLMFileList2::SlideshowRandomNext() {
-    if (FNotRandom || FStale) {
-        BuildSlideshowOrder(false, 2);
-        FPosition = 0;
-    }
-    if (FPosition + 1 >= GetListCount()) BuildSlideshowOrder(false, 2);
+    // A new order starts before its first entry, so that a round shows every item.
+    if (FNotRandom || FStale || FPosition + 1 >= GetListCount()) BuildSlideshowOrder(false, 2);
     if (FList.empty()) return;
     ++FPosition;
     GotoKeyID(FList[size_t(FPosition)]);

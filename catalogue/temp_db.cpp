@@ -66,6 +66,8 @@ void AddFileFields(TComponent* Owner, TDataSet* Table, const std::string& Prefix
 
 }  // namespace
 
+void IndexFileTableKeys(TgxMemData* Table) { Table->GetIndexes()->Add()->SetFieldName("KeyID"); }
+
 TdmTempDB::TdmTempDB(TComponent* AOwner) : TDataModule(AOwner) {
     BuildComponents(this, [&] {
         SetName("dmTempDB");
@@ -84,6 +86,9 @@ TdmTempDB::TdmTempDB(TComponent* AOwner) : TDataModule(AOwner) {
         AddFileFields(this, memMode4, "memMode4", "Filename", memMode4KeyID, memMode4FileID, memMode4Filename,
                       memMode4PathID, memMode4Path, memMode4OriginalExtension, memMode4LMFileType,
                       memMode4FileDate, memMode4FileSize, memMode4StorageMethod);
+
+        IndexFileTableKeys(memMode3);
+        IndexFileTableKeys(memMode4);
 
         dscMode3 = new TDataSource(this);
         dscMode3->SetName("dscMode3");

@@ -171,3 +171,8 @@ private:
 
 // The one data module (null outside a run of the program).
 extern TdmTempDB* dmTempDB;
+
+// Keeps an order of a file table by "KeyID", so that moving to a row by its key (every focus
+// move of the file grid does) is a binary search rather than a look at every row. The table
+// must have its fields.
+void IndexFileTableKeys(TgxMemData* Table);

@@ -98,6 +98,8 @@ public:
     Integer GetKeyIDAtPoint(Integer X, Integer Y);
     void EndBlockCellDrawing(bool OnlyIfMissed);
     Integer GetItemCount() const { return FItemCount; }
+    // True while UpdateLayout runs.
+    bool IsLayoutBusy() const { return FLayoutBusy; }
     // Cell index of an item and back; whether an index is an item.
     Integer CellToIndex(Integer ACol, Integer ARow) const { return ACol + ARow * GetColCount(); }
     bool IsItem(Integer Index) const { return Index >= 0 && Index < FItemCount; }

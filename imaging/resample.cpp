@@ -7,7 +7,7 @@
 
 #include "framework/exceptions.h"
 #include "imaging/bitmap_routines.h"
-#include "imaging/dib.h"
+#include "imaging/bitmap_rows.h"
 
 double Sinc(double x) {
     if (x == 0) return 1;
@@ -184,11 +184,21 @@ void StretchPlain(TBitmap* Source, TBitmap* Dest) {
     if (!Source || !Dest) return;
     const TPixelFormat f = Source->GetPixelFormat() == pf1bit ? pf1bit : pf24bit;
     const Integer dw = Dest->GetWidth(), dh = Dest->GetHeight();
+    const Integer sw = Source->GetWidth(), sh = Source->GetHeight();
     ImgPrepareBitmap(Dest, f, dw, dh);
-    TImgDrawDIB dib;
-    if (dw < 1 || dh < 1 || !ImgDescribeBitmap(Source, dib)) return;
-    HDRAWDIB hdd = DrawDibOpen();
-    DrawDibDraw(hdd, Dest->GetCanvas()->GetHandle(), 0, 0, dw, dh, &dib.Header, dib.Bits, 0, 0,
-                Source->GetWidth(), Source->GetHeight(), 0);
-    DrawDibClose(hdd);
+    if (dw < 1 || dh < 1 || sw < 1 || sh < 1 || Source->GetPixelFormat() != f) return;
+    // The source column under the centre of each destination column.
+    std::vector<Integer> columns(static_cast<size_t>(dw));
+    for (Integer x = 0; x < dw; ++x) columns[size_t(x)] = Integer((2 * Int64(x) + 1) * sw / (2 * Int64(dw)));
+    for (Integer y = 0; y < dh; ++y) {
+        const void* from = Source->ScanLine(Integer((2 * Int64(y) + 1) * sh / (2 * Int64(dh))));
+        void* to = Dest->ScanLine(y);
+        if (f == pf1bit) {
+            for (Integer x = 0; x < dw; ++x) SetRowBit(to, x, GetRowBit(from, columns[size_t(x)]));
+        } else {
+            const auto* src = static_cast<const TImgRGB*>(from);
+            auto* dst = static_cast<TImgRGB*>(to);
+            for (Integer x = 0; x < dw; ++x) dst[x] = src[columns[size_t(x)]];
+        }
+    }
 }

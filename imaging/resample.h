@@ -59,6 +59,7 @@ void ResampleFiltered(TBitmap* Source, TBitmap* Dest, TResampleFilter Filter,
 void ResampleEnlarge(TBitmap* Source, TBitmap* Dest, TResampleFilter Filter,
                      const TImgProgressTarget& Progress = {});
 // Dest takes Source's pixel format (24-bit or 1-bit) and receives Source stretched to Dest's
-// current size through DrawDibDraw: destination pixel x shows source pixel
-// (2x + 1) * SourceWidth div (2 * DestWidth), the one under its centre, and likewise for rows.
+// current size: destination pixel x shows source pixel (2x + 1) * SourceWidth div
+// (2 * DestWidth), the one under its centre, and likewise for rows. Works on the pixel rows
+// alone (no drawing handle), so worker threads may use it; Dest stays blank for other formats.
 void StretchPlain(TBitmap* Source, TBitmap* Dest);

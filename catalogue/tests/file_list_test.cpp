@@ -6,6 +6,7 @@
 
 #include <array>
 #include <map>
+#include <set>
 
 #include "catalogue/file_list.h"
 #include "catalogue/temp_db.h"
@@ -446,6 +447,20 @@ TEST_F(FileListTest, RandomOrdersHoldEveryItemOnceAndTheLastIsNotFixed) {
     EXPECT_EQ(reseeds, 1);
 }
 
+TEST_F(FileListTest, EveryRoundOfRandomStepsShowsEveryItemOnce) {
+    Files({"A", "B", "C", "D"});
+    // From a forward order, and again after the random rounds run out.
+    list->BuildSlideshowOrder(false, 0);
+    for (Integer round = 0; round < 3; ++round) {
+        std::multiset<std::string> shown;
+        for (Integer step = 0; step < 4; ++step) {
+            list->SlideshowRandomNext();
+            shown.insert(Focused());
+        }
+        EXPECT_EQ(shown, (std::multiset<std::string>{"A", "B", "C", "D"})) << "round " << round;
+    }
+}
+
 TEST_F(FileListTest, RandomOrdersPutEveryItemEverywhereAlike) {
     Files({"A", "B", "C", "D"});
     constexpr Integer Orders = 10000;
@@ -536,5 +551,12 @@ TEST_F(FileListTablesTest, AFilterInBulkRefreshesTheListAndUnblocksDrawing) {
     EXPECT_FALSE(list->IsBusy());
     EXPECT_FALSE(thumbs->GetBlockCellDrawing());
     list->EndBulkUpdate(true);
+    EXPECT_FALSE(list->IsBusy());
+
+    // The thumbnail grid laying out its cells: a click it sends meanwhile sees the list busy.
+    Integer busyClicks = 0;
+    thumbs->OnClick = [&](TObject*) { busyClicks += list->IsBusy(); };
+    list->SetFileDisplayMode(1);
+    EXPECT_GT(busyClicks, 0);
     EXPECT_FALSE(list->IsBusy());
 }

@@ -139,6 +139,48 @@ TEST_F(ThumbWorkersTest, ResultsArriveOnTheUserInterfaceThreadOncePerItem) {
     EXPECT_EQ(delivered.size(), before);
 }
 
+TEST_F(ThumbWorkersTest, PlainStretchesRunOnSeveralWorkersAtOnce) {
+    // Without high quality, and for boxes under 10 pixels, the picture is stretched plainly.
+    WriteBitmapFile(dir_ + "wide.bmp", 300, 100, clRed);
+    WriteBitmapFile(dir_ + "small.bmp", 30, 60, clBlue);
+    struct Case {
+        const char* File;
+        bool HighQuality;
+        Integer BoxW, BoxH, W, H;
+        TColor Colour;
+    } cases[] = {
+        {"wide.bmp", false, 90, 75, 90, 30, clRed},   // reduced
+        {"small.bmp", false, 90, 75, 38, 75, clBlue}, // enlarged
+        {"wide.bmp", true, 9, 9, 9, 3, clRed},        // tiny despite high quality
+        {"small.bmp", true, 8, 6, 3, 6, clBlue},
+    };
+    constexpr Integer Rounds = 6;
+    Integer checked = 0;
+    std::vector<std::string> wrong;
+    {
+        TThumbWorkers workers(4, [&](TThumbResult& R) {
+            const Case& c = cases[R.Job.Item % 4];
+            ++checked;
+            if (R.Source != tsDecoded || !R.Bitmap || R.Bitmap->GetWidth() != c.W || R.Bitmap->GetHeight() != c.H ||
+                R.Bitmap->GetCanvas()->GetPixels(c.W / 2, c.H / 2) != c.Colour)
+                wrong.push_back(std::to_string(R.Job.Item));
+        });
+        for (Integer i = 0; i < 4 * Rounds; ++i) {
+            const Case& c = cases[i % 4];
+            TThumbJob job;
+            job.Item = i;
+            job.FullName = dir_ + c.File;
+            job.HighQuality = c.HighQuality;
+            job.BoxWidth = c.BoxW;
+            job.BoxHeight = c.BoxH;
+            workers.Enqueue(job);
+        }
+        ASSERT_TRUE(uitest::WaitUntil([&] { return workers.Outstanding() == 0; }));
+    }
+    EXPECT_EQ(checked, 4 * Rounds);
+    EXPECT_TRUE(wrong.empty()) << wrong.size() << " wrong, first item " << wrong.front();
+}
+
 TEST_F(ThumbWorkersTest, ClearedAndScrolledAwayJobsAreDropped) {
     std::atomic<bool> release{false};
     std::atomic<int> made{0};
