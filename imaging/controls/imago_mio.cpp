@@ -9,6 +9,7 @@
 #include "framework/atomic_file.h"
 #include "framework/exceptions.h"
 #include "framework/file_utils.h"
+#include "framework/memory_limits.h"
 #include "framework/sysutils.h"
 #include "imaging/controls/imago_mview.h"
 #include "imaging/formats/avi_file.h"
@@ -20,6 +21,25 @@ namespace {
 std::string LowerExt(const std::string& FileName) {
     return LowerCase(ExtractFileExt(FileName));
 }
+
+// The whole of a file in memory for reading, read straight into a block of its size (a memory
+// stream would clear its block first). Raises as a file stream does when the file cannot be read.
+class TFileInMemory : public TCustomMemoryStream {
+    LUMORA_CLASS(TFileInMemory, TCustomMemoryStream)
+public:
+    explicit TFileInMemory(const std::string& FileName) {
+        TFileStream file(FileName, fmOpenRead | fmShareDenyWrite);
+        const Int64 size = std::max<Int64>(file.GetSize(), 0);
+        if (!MemoryCanHold(UInt64(size))) OutOfMemoryError();
+        AllocateOrRaise([&] { FBlock = std::make_unique_for_overwrite<Byte[]>(size_t(size)); });
+        file.ReadBuffer(FBlock.get(), size);
+        SetPointer(FBlock.get(), size);
+    }
+    Int64 Write(const void*, Int64) override { return 0; }
+
+private:
+    std::unique_ptr<Byte[]> FBlock;
+};
 
 // The image delay of a GIF frame: its own delay when it has one (which becomes the last delay),
 // else the last delay.
@@ -236,18 +256,16 @@ void TImagoMIO::LoadTIFFPagesFromStream(TStream* Stream) {
     });
 }
 
-// The file is read into memory once, as every frame reads it from its start.
+// The file is read into memory once, as the frames are read from all over it.
 void TImagoMIO::LoadGIFFrames(const std::string& FileName) {
     FAborting = false;
-    TMemoryStream stream;
-    stream.LoadFromFile(FileName);
+    TFileInMemory stream(FileName);
     LoadGIFFramesFromStream(&stream);
 }
 
 void TImagoMIO::LoadTIFFPages(const std::string& FileName) {
     FAborting = false;
-    TMemoryStream stream;
-    stream.LoadFromFile(FileName);
+    TFileInMemory stream(FileName);
     LoadTIFFPagesFromStream(&stream);
 }
 

@@ -62,6 +62,7 @@ void TImagoMView::InsertImage(Integer Index) {
     TEntry image;
     image.Background = GetBackground();
     FImages.insert(FImages.begin() + Index, std::move(image));
+    FLaidOut = std::min(FLaidOut, size_t(Index));
     if (FSelected >= Index) ++FSelected;
     SelectImage(Index);
     FLastChange = imgChangeInserted;
@@ -82,6 +83,7 @@ void TImagoMView::DeleteImage(Integer Index) {
     ReleaseSelection();
     FreeCache(FImages[Index]);
     FImages.erase(FImages.begin() + Index);
+    FLaidOut = 0;  // the content may shrink
     if (selected > Index) --selected;
     if (selected >= ImageCount()) selected = ImageCount() - 1;
     SelectImage(selected);
@@ -98,6 +100,7 @@ void TImagoMView::Clear() {
     if (!FImages.empty()) {
         for (TEntry& image : FImages) FreeCache(image);
         FImages.clear();
+        FLaidOut = 0;
         FLastChange = imgChangeDeleted;
         FLastChangeIndex = 0;
         NotifyBitmapChange();
@@ -405,23 +408,28 @@ Integer TImagoMView::Columns() {
     return pitch > 0 ? (GetClientWidth() - FHorizBorder) / pitch : 0;
 }
 
+// Only the cells from the first one a list change moved on are laid out again, unless the grid
+// itself changed, so that adding images one by one takes time in step with their number.
 void TImagoMView::Layout() {
     const Integer columns = Columns();
     const bool single = FDisplayMode == mdSingle;
-    Integer row = 0, column = 0;
-    FContentW = FContentH = 0;
-    for (TEntry& image : FImages) {
-        image.Row = single ? 0 : row;
-        image.Column = single ? 0 : column;
+    const TLayoutKey key{columns, single, FThumbWidth, FThumbHeight, FHorizBorder, FVertBorder};
+    if (!(key == FLayoutKey)) {
+        FLayoutKey = key;
+        FLaidOut = 0;
+    }
+    if (FLaidOut == 0) FContentW = FContentH = 0;
+    for (size_t i = FLaidOut; i < FImages.size(); ++i) {
+        TEntry& image = FImages[i];
+        // Without a column count (0 or less) every image goes into the first row.
+        image.Row = single || columns <= 0 ? 0 : Integer(i / size_t(columns));
+        image.Column = single ? 0 : (columns <= 0 ? Integer(i) : Integer(i % size_t(columns)));
         image.Left = FHorizBorder + image.Column * (FThumbWidth + FHorizBorder);
         image.Top = FVertBorder + image.Row * (FThumbHeight + FVertBorder);
         FContentW = std::max(FContentW, image.Left + FThumbWidth + FHorizBorder);
         FContentH = std::max(FContentH, image.Top + FThumbHeight + FVertBorder);
-        if (++column == columns) {
-            column = 0;
-            ++row;
-        }
     }
+    FLaidOut = FImages.size();
 }
 
 void TImagoMView::GetMaxViewXY(Integer& MaxX, Integer& MaxY) {

@@ -236,7 +236,17 @@ private:
     void DrawCellImage(TCanvas* Canvas, TEntry& Image, const TRect& Cell, TColor CellColor);
     bool Destroying() const { return GetComponentState().Contains(csDestroying); }
 
+    // What the cell positions depend on besides the list.
+    struct TLayoutKey {
+        Integer Columns = 0;
+        bool Single = false;
+        Integer ThumbWidth = 0, ThumbHeight = 0, HorizBorder = 0, VertBorder = 0;
+        bool operator==(const TLayoutKey&) const = default;
+    };
+
     std::vector<TEntry> FImages;
+    TLayoutKey FLayoutKey;
+    size_t FLaidOut = 0;  // the images from the first are laid out for FLayoutKey
     TImagoIO* FIO = nullptr;
     HDRAWDIB FDrawDib = nullptr;
     Integer FSelected = -1;

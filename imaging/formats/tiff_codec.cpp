@@ -89,11 +89,13 @@ public:
         FStream->SetPosition(FBase + Offset);
         return FStream->Read(Dest, Count) == Count;
     }
-    // Up to Count bytes at Offset (fewer at the end of the file).
-    std::vector<Byte> ReadUpTo(Int64 Offset, Int64 Count) {
+    // Up to Count bytes at Offset (fewer at the end of the file), with room for Spare bytes more.
+    std::vector<Byte> ReadUpTo(Int64 Offset, Int64 Count, size_t Spare = 0) {
         std::vector<Byte> data;
         if (Offset < 0 || Offset >= FSize || Count <= 0) return data;
-        data.resize(size_t(std::min(Count, FSize - Offset)));
+        const size_t n = size_t(std::min(Count, FSize - Offset));
+        data.reserve(n + Spare);
+        data.resize(n);
         FStream->SetPosition(FBase + Offset);
         data.resize(size_t(std::max<Int64>(FStream->Read(data.data(), Int64(data.size())), 0)));
         return data;
@@ -583,7 +585,7 @@ std::vector<Byte> StripData(TTiffFile& File, const TTiffVars& V, size_t Index, I
     const Int64 offset = V.StripOffsets[Index];
     Int64 count = Index < V.StripByteCounts.size() ? V.StripByteCounts[Index] : 0;
     if (count == 0) count = RawBytes * 16 + 4096;
-    return File.ReadUpTo(offset, count);
+    return File.ReadUpTo(offset, count, 1);  // room for the end byte TStripRows adds
 }
 
 // Opens the TIFF at the stream's position: false when its header is no TIFF header.

@@ -102,6 +102,25 @@ TEST_F(ImagoMViewTest, LaysCellsOutByGridWidth) {
         EXPECT_EQ(View->GetContentWidth(), c.contentW);
         EXPECT_EQ(View->GetContentHeight(), c.contentH);
     }
+    // Cells after an image inserted or deleted in the middle move on; the content shrinks with the
+    // list; a narrower view lays a grid of as many columns as fit out again.
+    auto expectGrid = [&](Integer columns, Integer contentW, Integer contentH) {
+        for (Integer i = 0; i < View->ImageCount(); ++i) {
+            EXPECT_EQ(View->GetImageGridPlace(i).X, i % columns) << i;
+            EXPECT_EQ(View->GetImageGridPlace(i).Y, i / columns) << i;
+            EXPECT_EQ(View->GetImagePosition(i).Y, 4 + i / columns * 104) << i;
+        }
+        EXPECT_EQ(View->GetContentWidth(), contentW);
+        EXPECT_EQ(View->GetContentHeight(), contentH);
+    };
+    View->SetGridWidth(-1);
+    View->InsertImage(1);
+    ASSERT_EQ(View->ImageCount(), 6);
+    expectGrid(3, 316, 212);
+    for (Integer i = 0; i < 3; ++i) View->DeleteImage(1);
+    expectGrid(3, 316, 108);
+    View->SetBounds(0, 0, 220, 240);
+    expectGrid(2, 212, 212);
     View->SetDisplayMode(mdSingle);
     for (Integer i = 0; i < View->ImageCount(); ++i) EXPECT_EQ(View->GetImagePosition(i).X, 4);
 }
