@@ -13,6 +13,7 @@
 #include "framework/printers.h"
 #include "framework/stream.h"
 #include "framework/sysutils.h"
+#include "imaging/dialogs/img_file_dialogs.h"
 #include "imaging/formats/imago_io.h"
 #include "imaging/img_proc.h"
 
@@ -111,6 +112,38 @@ void TImgFunctions::LoadByDetectedFormat(TImagoIO* IO, const std::string& FileNa
     default: LoadError();
     }
     if (IO->GetAborting() || TooSmall(IO->GetAttachedBitmap())) LoadError();
+}
+
+TOpenImagoDialog* TImgFunctions::GetOpenDialog() {
+    if (!FOpenDialog) FOpenDialog = new TOpenImagoDialog(this);
+    return FOpenDialog;
+}
+
+bool TImgFunctions::OpenImageDialog(TImagoIO* IO, const std::string& Title, std::string& FileName,
+                                    const std::string& Filter) {
+    TOpenImagoDialog* dialog = GetOpenDialog();
+    dialog->SetTitle(Title.empty() ? "Please select an Image" : Title);
+    dialog->SetAutoSetFilter(Filter.empty());
+    if (!Filter.empty()) dialog->SetFilter(Filter);
+    if (!dialog->Execute()) return false;
+    FileName = dialog->GetFileName();
+    if (TryLoadIOFromFile(IO, FileName, true)) return true;
+    MessageDlg("An error was encountered whilst loading the file, " + FileName +
+                   ".  It may be corrupted or no longer available",
+               mtWarning, {mbOK});
+    FileName.clear();
+    return false;
+}
+
+bool TImgFunctions::OpenImageToBitmap(TBitmap* Bitmap, const std::string& Title, std::string& FileName,
+                                      const std::string& Filter) {
+    bool ok = false;
+    {
+        TAttached<TImagoIO> attached(FIO, Bitmap);
+        ok = OpenImageDialog(FIO, Title, FileName, Filter);
+    }
+    EndOperation(true);
+    return ok;
 }
 
 bool TImgFunctions::LoadGraphic(TBitmap* Graphic, const std::string& FileName, bool Notify) {

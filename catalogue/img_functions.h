@@ -11,7 +11,7 @@
 //
 // Boolean operations catch everything and answer False; LoadIOFromFile, SaveIOToFile,
 // LoadByDetectedFormat, SaveByDetectedFormat and CreateThumbnailFile raise. Messages are shown
-// only by ConvertImageFile and CopyBitmapToClipboard. An operation called with Notify False keeps
+// only by OpenImageDialog (and OpenImageToBitmap), ConvertImageFile and CopyBitmapToClipboard. An operation called with Notify False keeps
 // OnProgress and OnProgressEnd quiet until it ends. One call at a time, on the user-interface
 // thread.
 
@@ -24,6 +24,7 @@
 class TBitmap;
 class TCanvas;
 class TImagoIO;
+class TOpenImagoDialog;
 class TImagoProc;
 
 struct TImageProperties {
@@ -46,6 +47,9 @@ public:
 
     TImagoIO* GetIO() const { return FIO; }
     TImagoProc* GetProc() const { return FProc; }
+    // The open-image dialog, made on first use (so the instances the thumbnail workers use own no
+    // controls).
+    TOpenImagoDialog* GetOpenDialog();
 
     // The image library's progress, with this component as Sender; the end of an operation.
     TNotifyProgress OnProgress;
@@ -71,6 +75,15 @@ public:
     // Loads (scaled for a JPEG when W or H is above 1) and resamples to the picture's size fitted
     // into W x H, enlarging small pictures too.
     bool LoadThumbnail(TBitmap* Bitmap, const std::string& FileName, bool Notify, bool HighQuality, Integer W, Integer H);
+    // The open-image dialog with Title ("Please select an Image" when empty) and, when given,
+    // Filter; the chosen file is loaded into IO (with the false-extension retry) and FileName
+    // becomes its name. A file that does not load shows "An error was encountered whilst loading
+    // the file, <name>.  It may be corrupted or no longer available" and empties FileName.
+    // Cancel changes nothing. True when a picture was loaded.
+    bool OpenImageDialog(TImagoIO* IO, const std::string& Title, std::string& FileName, const std::string& Filter = {});
+    // The same into Bitmap, detached again afterwards; OnProgressEnd fires at the end.
+    bool OpenImageToBitmap(TBitmap* Bitmap, const std::string& Title, std::string& FileName,
+                           const std::string& Filter = {});
 
     // ---- Saving ----------------------------------------------------------------------------
     // Quality above 0 becomes the JPEG quality; AsJPEG writes JPEG whatever the name, a false
@@ -133,5 +146,6 @@ private:
 
     TImagoIO* FIO;
     TImagoProc* FProc;
+    TOpenImagoDialog* FOpenDialog = nullptr;
     bool FSilent = false;
 };

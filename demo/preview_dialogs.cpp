@@ -1,9 +1,10 @@
 // The preview dialogs on a photo: every page of the processing preview dialog (the FFT page with
 // a cleared zone in the spectrum), every page of the save-parameters form, the open dialog
-// previewing a single image and the save dialog with its Advanced button.
+// previewing a single image and a two-frame GIF in its frame view, and the save dialog with its
+// Advanced button.
 //
 //     preview_dialogs --png FOLDER   saves previews_<page>.png, save_parameters_<page>.png,
-//                                    open_dialog.png and save_dialog.png
+//                                    open_dialog.png, open_dialog_frames.png and save_dialog.png
 //     preview_dialogs                shows the processing preview dialog
 
 #include <cmath>
@@ -17,6 +18,8 @@
 #include "framework/graphics.h"
 #include "framework/testing/ui_test.h"
 #include "imaging/controls/imago.h"
+#include "imaging/controls/imago_mio.h"
+#include "imaging/controls/imago_mview.h"
 #include "imaging/dialogs/img_file_dialogs.h"
 #include "imaging/dialogs/install_dialogs.h"
 #include "imaging/dialogs/io_previews_form.h"
@@ -101,6 +104,25 @@ bool SaveParameterPages(TBitmap* Photo, const std::string& Folder) {
     return ok;
 }
 
+// The photo by day and by night as a two-frame GIF, half a second a frame.
+void SaveTwoFrames(TBitmap* Photo, const std::string& FileName) {
+    std::unique_ptr<TImagoMView, void (*)(TObject*)> view(new TImagoMView(nullptr), FreeObject);
+    TImagoMIO mio(nullptr);
+    mio.SetAttachedMView(view.get());
+    view->SetImage(view->AppendImage(), Photo);
+    TBitmap night;
+    night.Assign(Photo);
+    for (Integer y = 0; y < night.GetHeight(); ++y) {
+        auto* row = static_cast<TImgRGB*>(night.ScanLine(y));
+        for (Integer x = 0; x < night.GetWidth(); ++x)
+            row[x] = ImgRGB(Byte(row[x].r / 4), Byte(row[x].g / 4), Byte(row[x].b / 2));
+    }
+    view->SetImage(view->AppendImage(), &night);
+    for (Integer k = 0; k < mio.GetFrameParamsCount(); ++k) mio.GetFrameParams(k)->GIFDelayTime = 50;
+    mio.SaveToFile(FileName);
+    mio.SetAttachedMView(nullptr);
+}
+
 // The real file dialogs with the photo offered, captured once open.
 bool SaveFileDialogs(TBitmap* Photo, const std::string& Folder) {
     const std::string work = (std::filesystem::temp_directory_path() / "lumora_preview_dialogs").string();
@@ -118,6 +140,17 @@ bool SaveFileDialogs(TBitmap* Photo, const std::string& Folder) {
     uitest::WhenDialogOpens([&] {
         uitest::ProcessEvents();
         ok &= ReportSaved(uitest::CaptureOpenDialog().SavePng(FileOf(Folder, "open_dialog")), "open_dialog.png");
+        uitest::CancelDialog();
+    });
+    open->Execute();
+
+    const std::string framesFile = work + "/day_and_night.gif";
+    SaveTwoFrames(Photo, framesFile);
+    open->SetFileName(framesFile);
+    uitest::WhenDialogOpens([&] {
+        uitest::ProcessEvents();
+        ok &= ReportSaved(uitest::CaptureOpenDialog().SavePng(FileOf(Folder, "open_dialog_frames")),
+                          "open_dialog_frames.png");
         uitest::CancelDialog();
     });
     open->Execute();

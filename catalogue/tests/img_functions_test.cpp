@@ -19,7 +19,10 @@
 #include "framework/atomic_file.h"
 #include "framework/dialog_service.h"
 #include "framework/graphics.h"
+#include "framework/std_controls.h"
+#include "framework/testing/ui_test.h"
 #include "framework/tests/scratch_folder.h"
+#include "imaging/dialogs/img_file_dialogs.h"
 #include "imaging/formats/imago_io.h"
 #include "imaging/img_proc.h"
 
@@ -366,6 +369,60 @@ TEST_F(ImgFunctionsTest, ClipboardCopy) {
     auto b = Picture(5, 4);
     EXPECT_TRUE(f->CopyBitmapToClipboard(b.get()));
     EXPECT_EQ(f->GetProc()->GetAttachedBitmap(), nullptr);
+}
+
+// The open-image dialog, driven as a user does: Cancel leaves the bitmap and the name alone, a
+// picture chosen (also one in disguise) loads, a broken one shows the load message.
+TEST_F(ImgFunctionsTest, OpenImageDialogLoadsTheChosenPicture) {
+    uitest::Start();
+    const std::string good = Save("good.png", 24, 16);
+    const std::string disguised = dir_ + "b.lm";
+    ASSERT_EQ(rename(Save("b.jpg", 12, 10).c_str(), disguised.c_str()), 0);
+    const std::string broken = dir_ + "broken.png";
+    WriteAll(broken, ReadAll(good).substr(0, 40));
+    Integer ends = 0;
+    f->OnProgressEnd = [&](TObject*) { ++ends; };
+
+    auto b = Picture(5, 4);
+    const std::vector<Byte> before = Pixels(b.get());
+    std::string name = "kept";
+    TScriptedDialogs dialogs;
+    dialogs.SelectFile(good)
+        .InDialog([&](TObject*) { EXPECT_EQ(f->GetOpenDialog()->PicLabel1->GetCaption(), "24 x 16 pixel"); })
+        .Answer(mrCancel);
+    EXPECT_FALSE(f->OpenImageToBitmap(b.get(), "", name));
+    EXPECT_EQ(name, "kept");
+    EXPECT_EQ(Pixels(b.get()), before);
+    EXPECT_EQ(f->GetIO()->GetAttachedBitmap(), nullptr);
+    EXPECT_EQ(ends, 1);
+    ASSERT_EQ(dialogs.Requests().size(), 1u);
+    EXPECT_EQ(dialogs.Requests()[0].Caption, "Please select an Image");
+    EXPECT_EQ(dialogs.Requests()[0].Filter.rfind("All graphics|", 0), 0u);
+
+    dialogs.Clear();
+    dialogs.Answer(mrOk, good);
+    EXPECT_TRUE(f->OpenImageToBitmap(b.get(), "Pick", name, "Pictures|*.png"));
+    EXPECT_EQ(name, good);
+    EXPECT_EQ(b->GetWidth(), 24);
+    EXPECT_EQ(dialogs.Requests()[0].Caption, "Pick");
+    EXPECT_EQ(dialogs.Requests()[0].Filter, "Pictures|*.png");
+
+    TBitmap target;
+    f->GetIO()->SetAttachedBitmap(&target);
+    dialogs.Clear();
+    dialogs.Answer(mrOk, disguised);
+    EXPECT_TRUE(f->OpenImageDialog(f->GetIO(), "", name));
+    EXPECT_EQ(name, disguised);
+    EXPECT_EQ(target.GetWidth(), 12);
+
+    dialogs.Clear();
+    dialogs.Answer(mrOk, broken).Answer(mrOk);
+    EXPECT_FALSE(f->OpenImageDialog(f->GetIO(), "", name));
+    EXPECT_EQ(name, "");
+    ASSERT_EQ(dialogs.Requests().size(), 2u);
+    EXPECT_EQ(dialogs.Requests()[1].Text, "An error was encountered whilst loading the file, " + broken +
+                                              ".  It may be corrupted or no longer available");
+    f->GetIO()->SetAttachedBitmap(nullptr);
 }
 
 }  // namespace

@@ -151,8 +151,25 @@ TProgressRec TImagoMIO::CodecProgress() {
     return rec;
 }
 
-bool TImagoMIO::ShowPreviews(Integer, Integer) {
-    return false;
+// The form reaches a frame through a single-image I/O component of its own, over a copy of the
+// view's picture and a copy of the frame's parameters, which take the edits back on OK.
+bool TImagoMIO::ShowPreviews(Integer N, Integer Pages) {
+    TIOParamsVals* params = GetFrameParams(N);
+    TBitmap* shown = FAttachedMView ? FAttachedMView->GetBitmap() : nullptr;
+    if (!params || !shown) return false;
+    TBitmap source;
+    source.Assign(shown);
+    TImagoIO io(nullptr);
+    io.SetAttachedBitmap(&source);
+    io.SetPreviewsParams(FPreviewsParams);
+    io.SetMsgLanguage(FMsgLanguage);
+    io.SetPreviewFont(FPreviewFont.get());
+    io.GetParams()->Assign(params);
+    const bool ok = io.ShowPreviews(Word(Pages));
+    if (ok) params->Assign(io.GetParams());
+    Renumber();
+    UpdateTarget();
+    return ok;
 }
 
 // ---- loading ---------------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include "framework/std_controls.h"
 #include "framework/string_list.h"
 #include "framework/sysutils.h"
+#include "imaging/controls/imago_mio.h"
 #include "imaging/controls/imago_mview.h"
 #include "imaging/dialogs/dialog_building.h"
 #include "imaging/formats/format_registry.h"
@@ -128,6 +129,10 @@ TOpenImagoDialog::TOpenImagoDialog(TComponent* AOwner) : TImgCommonDialog(AOwner
     ImagoMView->SetThumbWidth(100);
     ImagoMView->SetVisible(false);
     ImagoMView->SetBackground(clWhite);
+    ImagoMView->OnImageSelect = [this](TObject*, Integer Index) { ShowFileInfo(ImagoMIO->GetFrameParams(Index)); };
+    ImagoMIO = new TImagoMIO(this);
+    ImagoMIO->SetAttachedMView(ImagoMView);
+    ImagoMIO->OnProgress = [this](TObject*, Integer per) { ProgressBar->SetPosition(per); };
     ProgressBar = b.Add(new TProgressBar(this), PicturePanel, "ProgressBar", 6, 90, 127, 19);
     ProgressBar->SetVisible(false);
     PicLabel1 = b.Label(PicturePanel, "PicLabel1", "", 6, 180);
@@ -316,24 +321,25 @@ void TOpenImagoDialog::DoSelectionChange() {
                 Screen->SetCursor(crHourGlass);
                 ImagoView->SetBackground(clWhite);
                 ImagoView->ClearImage();
+                ImagoMView->SetBackground(clWhite);
                 ImagoMView->Clear();
                 PlayButton->SetDown(false);
-                // Every file previews in the single view, frame by frame files showing their
-                // first frame.
-                PlayButton->SetEnabled(false);
-                ZoomCombo->SetEnabled(true);
-                ImagoView->SetVisible(true);
-                ImagoMView->SetVisible(false);
+                const std::string ext = LowerCase(ExtractFileExt(name));
+                const bool frames = ext == ".avi" || (ext == ".gif" && ImagoIO->GIFFrameCount(name) > 1) ||
+                                    (ext == ".tif" && ImagoIO->TIFFPageCount(name) > 1);
                 ProgressBar->SetParent(PicturePanel);
                 ProgressBar->SetPosition(0);
                 ProgressBar->SetVisible(true);
-                ImagoIO->LoadFromFile(name);
-                ShowFileInfo(ImagoIO->GetParams());
+                if (frames)
+                    LoadFramesPreview(name, ext);
+                else
+                    LoadSinglePreview(name);
                 ProgressBar->SetVisible(false);
                 ZoomCombo->SetItemIndex(0);
                 ZoomComboChange();
                 Screen->SetCursor(saved);
-                PreviewButton->SetEnabled(true);
+                // A playing view has no single picture to show at full size.
+                PreviewButton->SetEnabled(!PlayButton->GetDown());
             } else {
                 ImagoIO->ParamsFromFile(name);
                 if (ImagoIO->GetParams()->FileType != ioUnknown)
@@ -349,6 +355,32 @@ void TOpenImagoDialog::DoSelectionChange() {
     if (!present) ClearPreview();
     if (OnSelectionChange) OnSelectionChange(this);
     FBusy = false;
+}
+
+void TOpenImagoDialog::LoadFramesPreview(const std::string& FileName, const std::string& Ext) {
+    PlayButton->SetEnabled(true);
+    ZoomCombo->SetEnabled(false);
+    ImagoMView->SetVisible(true);
+    ImagoView->SetVisible(false);
+    ImagoMIO->LoadFromFile(FileName);
+    FFrames = ImagoMView->ImageCount();
+    // The first frame, as the Home key selects it; its selection shows its information.
+    ImagoMView->SetSelectedImage(0);
+    ImagoMView->SetViewXY(0, 0);
+    if (FAlwaysAnimate && (Ext == ".avi" || Ext == ".gif")) {
+        PlayButton->SetDown(true);
+        PlayClick();
+    }
+}
+
+void TOpenImagoDialog::LoadSinglePreview(const std::string& FileName) {
+    PlayButton->SetEnabled(false);
+    ZoomCombo->SetEnabled(true);
+    ImagoView->SetVisible(true);
+    ImagoMView->SetVisible(false);
+    ImagoIO->LoadFromFile(FileName);
+    FFrames = 1;
+    ShowFileInfo(ImagoIO->GetParams());
 }
 
 void TOpenImagoDialog::ShowFileInfo(const TIOParamsVals* Params) {
@@ -390,8 +422,10 @@ void TOpenImagoDialog::PreviewClick() {
     view->SetMouseInteract({miZoom, miScroll});
     if (ImagoView->GetVisible())
         view->Assign(ImagoView);
+    else if (TBitmap* frame = ImagoMView->GetBitmap())
+        view->Assign(frame);
     else
-        view->Assign(ImagoMView->GetBitmap());
+        return;
     view->SetBackground(clWhite);
     view->SetBackgroundStyle(iebsChessboard);
     view->SetCenter(true);
@@ -417,11 +451,16 @@ TSaveImagoDialog::~TSaveImagoDialog() {
 }
 
 void TSaveImagoDialog::SetAttachedImagoIO(TComponent* Value) {
-    auto* io = dynamic_cast<TImagoIO*>(Value);
-    if (!io) return;
+    if (!dynamic_cast<TImagoIO*>(Value) && !dynamic_cast<TImagoMIO*>(Value)) return;
     if (FAttachedImagoIO) FAttachedImagoIO->RemoveFreeNotification(this);
-    FAttachedImagoIO = io;
-    io->FreeNotification(this);
+    FAttachedImagoIO = Value;
+    Value->FreeNotification(this);
+}
+
+TIOParamsVals* TSaveImagoDialog::AttachedParams() const {
+    if (auto* io = dynamic_cast<TImagoIO*>(FAttachedImagoIO)) return io->GetParams();
+    if (auto* mio = dynamic_cast<TImagoMIO*>(FAttachedImagoIO)) return mio->GetFrameParams(0);
+    return nullptr;
 }
 
 void TSaveImagoDialog::Notification(TComponent* AComponent, TOperation Operation) {
@@ -436,12 +475,15 @@ bool TSaveImagoDialog::Execute() {
     AdvancedButton->SetCaption(GetImgWord(45, GetMsgLanguage()) + "...");
     PreviewCheck->SetCaption(GetImgWord(0, GetMsgLanguage()));
     PreviewCheck->SetVisible(FExOptions.Contains(sdShowPreview));
-    auto* io = dynamic_cast<TImagoIO*>(FAttachedImagoIO);
-    if (io) FBackup->Assign(io->GetParams());
+    TIOParamsVals* params = AttachedParams();
+    if (params)
+        FBackup->Assign(params);
+    else if (dynamic_cast<TImagoMIO*>(FAttachedImagoIO))
+        return false;  // no frame to save
     const bool ok = DoExecute(true);
     if (!ok) {
         // Cancelled: what Advanced changed is undone.
-        if (io) io->GetParams()->Assign(FBackup);
+        if (TIOParamsVals* now = AttachedParams()) now->Assign(FBackup);
         return false;
     }
     const std::string name = TOpenImagoDialog::GetFileName();
@@ -472,7 +514,10 @@ void TSaveImagoDialog::AdvancedClick() {
         pages = pageOf(def);
     }
     if (!pages) return;
-    if (auto* io = dynamic_cast<TImagoIO*>(FAttachedImagoIO)) io->ShowPreviews(pages);
+    if (auto* io = dynamic_cast<TImagoIO*>(FAttachedImagoIO))
+        io->ShowPreviews(pages);
+    else if (auto* mio = dynamic_cast<TImagoMIO*>(FAttachedImagoIO))
+        mio->ShowPreviews(0, pages);
 }
 
 void TSaveImagoDialog::ApplyTypeExtension() {

@@ -1,9 +1,11 @@
 #pragma once
 // The image file dialogs: the framework's open and save dialogs with a preview pane beside the
-// file list. TOpenImagoDialog previews the selected image in a single view with zoom choices and
-// shows information lines about the file, with a full-size preview window; TSaveImagoDialog adds
-// an Advanced button that opens the save-parameters form of an attached I/O component and keeps
-// the name box's extension in step with the file type.
+// file list. TOpenImagoDialog previews the selected image in a single view with zoom choices, or
+// every frame of an animated GIF, a multi-page ".tif" or an AVI file in a frame view with a play
+// button, and shows information lines about the file, with a full-size preview window;
+// TSaveImagoDialog adds an Advanced button that opens the save-parameters form of an attached
+// single- or multi-frame I/O component and keeps the name box's extension in step with the file
+// type.
 //
 // The dialog's events (selection, folder, type, OK) reach DoSelectionChange, DoFolderChange,
 // DoTypeChange and DoCanClose while it is open. Paths are POSIX.
@@ -18,6 +20,7 @@ class TButton;
 class TCheckBox;
 class TComboBox;
 class TImagoIO;
+class TImagoMIO;
 class TImagoMView;
 class TImagoView;
 class TIOParamsVals;
@@ -129,11 +132,13 @@ public:
     TImagoView* ImagoView = nullptr;
     TImagoIO* ImagoIO = nullptr;
     TImagoMView* ImagoMView = nullptr;
+    TImagoMIO* ImagoMIO = nullptr;
     TProgressBar* ProgressBar = nullptr;
 
     virtual void ZoomComboChange();
     void PreviewCheckClick();
     void PreviewClick();
+    // The frame view plays while the play button is down.
     void PlayClick();
     // The information lines of the image with Params (FileSize bytes, Frames frames); without
     // parameters all five lines are emptied.
@@ -152,6 +157,9 @@ protected:
 
 private:
     void ClearPreview();
+    // Loads the file into the frame view (every frame) or the single view.
+    void LoadFramesPreview(const std::string& FileName, const std::string& Ext);
+    void LoadSinglePreview(const std::string& FileName);
 
     TOpenDialog* FDialog = nullptr;
     TStrings* FFiles = nullptr;
@@ -179,11 +187,13 @@ public:
     explicit TSaveImagoDialog(TComponent* AOwner);
     ~TSaveImagoDialog() override;
 
+    // False at once, showing nothing, for an attached multi-frame component without frames.
     bool Execute() override;
 
     TImgSaveDlgOpt GetExOptions() const { return FExOptions; }
     void SetExOptions(TImgSaveDlgOpt Value) { FExOptions = Value; }
-    // The I/O component whose parameters Advanced edits; anything else is refused.
+    // The I/O component whose parameters Advanced edits: a TImagoIO, or a TImagoMIO whose first
+    // frame's parameters are edited; anything else is refused.
     TComponent* GetAttachedImagoIO() const { return FAttachedImagoIO; }
     void SetAttachedImagoIO(TComponent* Value);
 
@@ -196,6 +206,9 @@ protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
+    // The parameters Advanced edits: the I/O component's, or the first frame's (null without).
+    TIOParamsVals* AttachedParams() const;
+
     TImgSaveDlgOpt FExOptions{sdShowPreview, sdShowAdvanced};
     TComponent* FAttachedImagoIO = nullptr;
     TIOParamsVals* FBackup = nullptr;

@@ -10,6 +10,9 @@
 #include "framework/string_list.h"
 #include "framework/testing/ui_test.h"
 #include "framework/tests/scratch_folder.h"
+#include "imaging/controls/imago.h"
+#include "imaging/controls/imago_mio.h"
+#include "imaging/controls/imago_mview.h"
 #include "imaging/dialogs/img_file_dialogs.h"
 #include "imaging/dialogs/install_dialogs.h"
 #include "imaging/dialogs/io_previews_form.h"
@@ -42,6 +45,27 @@ protected:
         TImagoIO io(nullptr);
         io.SetAttachedBitmap(b.get());
         io.SaveToFile(dir_ + Name);
+        return dir_ + Name;
+    }
+    // A multi-frame component over a view of its own, both owned by the test.
+    TImagoMIO* FrameIO() {
+        auto* view = new TImagoMView(Owner);
+        auto* mio = new TImagoMIO(Owner);
+        mio->SetAttachedMView(view);
+        return mio;
+    }
+    // Writes Frames frames of 30 x 20 to dir_ + Name (GIF or TIFF by the extension), frame k
+    // with a delay of k + 1 hundredths.
+    std::string WriteFrames(const std::string& Name, Integer Frames) {
+        TImagoMIO* mio = FrameIO();
+        for (Integer k = 0; k < Frames; ++k) {
+            Bmp b =
+                Make24(30, 20, [k](Integer x, Integer y) { return ImgRGB(Byte(60 * k), Byte(x * 8), Byte(y * 8)); });
+            mio->GetAttachedMView()->SetImage(mio->GetAttachedMView()->AppendImage(), b.get());
+            mio->GetFrameParams(k)->GIFDelayTime = k + 1;
+        }
+        mio->SaveToFile(dir_ + Name);
+        EXPECT_FALSE(mio->GetAborting()) << Name;
         return dir_ + Name;
     }
     template <class D>
@@ -138,6 +162,78 @@ TEST_F(ImageDialogsTest, SelectionPreviewsTheImageWithItsInformation) {
     EXPECT_EQ(d->ImagoView->GetBitmap()->GetWidth(), 1);  // emptied on close
 }
 
+TEST_F(ImageDialogsTest, FilesOfSeveralFramesPreviewInTheFrameView) {
+    WriteFrames("two.gif", 2);
+    WriteFrames("one.gif", 1);
+    WriteFrames("pages.tif", 2);
+    WriteFrames("pages.tiff", 2);
+    auto* d = Dialog<TOpenImagoDialog>();
+    auto expectFrames = [d](Integer frames) {
+        EXPECT_TRUE(d->ImagoMView->GetVisible());
+        EXPECT_FALSE(d->ImagoView->GetVisible());
+        EXPECT_TRUE(d->PlayButton->GetEnabled());
+        EXPECT_FALSE(d->ZoomCombo->GetEnabled());
+        EXPECT_EQ(d->ImagoMView->ImageCount(), frames);
+        // The first frame is selected (a playing view holds the selection aside).
+        EXPECT_EQ(d->ImagoMView->GetSelectedImage(), d->ImagoMView->GetPlaying() ? -1 : 0);
+        EXPECT_EQ(d->PicLabel1->GetCaption(), "30 x 20 pixel , " + std::to_string(frames) + " frames");
+        // ((30 x 24 + 31) div 32) x 4 x 20 = 1840 bytes a frame.
+        EXPECT_NE(d->InfoLabel2->GetCaption().find("   Mem: " + std::to_string(1840 * frames / 1024) + " Kb"),
+                  std::string::npos)
+            << d->InfoLabel2->GetCaption();
+    };
+    auto expectSingle = [d] {
+        EXPECT_TRUE(d->ImagoView->GetVisible());
+        EXPECT_FALSE(d->ImagoMView->GetVisible());
+        EXPECT_FALSE(d->PlayButton->GetEnabled());
+        EXPECT_TRUE(d->ZoomCombo->GetEnabled());
+        EXPECT_EQ(d->ImagoMView->ImageCount(), 0);
+        EXPECT_EQ(d->ImagoView->GetBitmap()->GetWidth(), 30);
+        EXPECT_EQ(d->PicLabel1->GetCaption(), "30 x 20 pixel");
+    };
+    // The pane lies in no window here: a press toggles the button and clicks it.
+    auto pressPlay = [d] {
+        d->PlayButton->SetDown(!d->PlayButton->GetDown());
+        d->PlayButton->Click();
+    };
+    TScriptedDialogs dialogs;
+    dialogs.SelectFile("two.gif").InDialog([&](TObject*) {
+        expectFrames(2);
+        EXPECT_FALSE(d->ImagoMView->GetPlaying());
+        EXPECT_TRUE(d->PreviewButton->GetEnabled());
+        pressPlay();
+        EXPECT_TRUE(d->ImagoMView->GetPlaying());
+        EXPECT_FALSE(d->PreviewButton->GetEnabled());
+        pressPlay();
+        EXPECT_FALSE(d->ImagoMView->GetPlaying());
+        EXPECT_TRUE(d->PreviewButton->GetEnabled());
+    });
+    dialogs.SelectFile("one.gif").InDialog([&](TObject*) { expectSingle(); });
+    dialogs.SelectFile("pages.tif").InDialog([&](TObject*) { expectFrames(2); });
+    dialogs.SelectFile("pages.tiff").InDialog([&](TObject*) {
+        expectSingle();
+        d->SetAlwaysAnimate(true);
+    });
+    // Always animating: a GIF starts playing at once, TIFF pages do not.
+    dialogs.SelectFile("two.gif").InDialog([&](TObject*) {
+        expectFrames(2);
+        EXPECT_TRUE(d->PlayButton->GetDown());
+        EXPECT_TRUE(d->ImagoMView->GetPlaying());
+        EXPECT_FALSE(d->PreviewButton->GetEnabled());
+    });
+    dialogs.SelectFile("pages.tif").InDialog([&](TObject*) {
+        expectFrames(2);
+        EXPECT_FALSE(d->PlayButton->GetDown());
+        EXPECT_FALSE(d->ImagoMView->GetPlaying());
+    });
+    dialogs.SelectFile("two.gif").Answer(mrOk);
+    ASSERT_TRUE(d->Execute());
+    EXPECT_EQ(d->GetFileName(), dir_ + "two.gif");
+    EXPECT_FALSE(d->ImagoMView->GetPlaying());  // stopped and emptied on close
+    EXPECT_EQ(d->ImagoMView->ImageCount(), 0);
+    EXPECT_EQ(d->ImagoMIO->GetFrameParamsCount(), 0);
+}
+
 TEST_F(ImageDialogsTest, CanCloseKeepsTheDialogOpen) {
     const std::string jpeg = Write("photo.jpg", 8, 8);
     auto* d = Dialog<TOpenImagoDialog>();
@@ -185,6 +281,66 @@ TEST_F(ImageDialogsTest, SaveDialogFollowsTheTypeAndRestoresParametersOnCancel) 
     ASSERT_TRUE(d->Execute());
     EXPECT_EQ(d->GetFileName(), dir_ + "noext.png");
     EXPECT_EQ(d->GetFilterIndex(), 5);
+}
+
+// The save dialog over a multi-frame component: Advanced edits the first frame, Cancel undoes
+// it, and the file saved afterwards holds every frame.
+TEST_F(ImageDialogsTest, SaveDialogEditsTheFirstFrameOfAMultiFrameComponent) {
+    TScriptedDialogs dialogs;
+    for (Integer frames : {1, 2}) {
+        SCOPED_TRACE(frames);
+        const std::string source = WriteFrames("in.gif", frames);
+        TImagoMIO* mio = FrameIO();
+        mio->LoadFromFile(source);
+        ASSERT_EQ(mio->GetFrameParamsCount(), frames);
+        mio->GetAttachedMView()->SetSelectedImage(0);
+        auto* d = Dialog<TSaveImagoDialog>();
+        d->SetAttachedImagoIO(mio);
+        EXPECT_EQ(d->GetAttachedImagoIO(), mio);
+        d->SetAutoSetFilter(false);
+        d->SetFileName(dir_ + "out.gif");
+
+        // Advanced opens the GIF page on the frame; the delay typed there is the first frame's.
+        auto editDelay = [&](const std::string& Delay) {
+            dialogs.InDialog([d](TObject*) { d->AdvancedClick(); });
+            dialogs.AnswerForm(mrOk, [Delay](TCustomForm* form) {
+                auto* f = static_cast<TfIOPreviews*>(form);
+                EXPECT_EQ(f->PageControl1->GetActivePage(), f->TabSheets[2]);
+                EXPECT_EQ(f->Imago1->GetBitmap()->GetWidth(), 30);
+                f->Edit12->SetText(Delay);
+                uitest::Click(f->Button1, 5, 5);
+            });
+        };
+        editDelay("40");
+        dialogs.InDialog([&](TObject*) { EXPECT_EQ(mio->GetFrameParams(0)->GIFDelayTime, 40); });
+        dialogs.Answer(mrCancel);
+        EXPECT_FALSE(d->Execute());
+        EXPECT_EQ(mio->GetFrameParams(0)->GIFDelayTime, 1);
+
+        dialogs.Clear();
+        editDelay("30");
+        dialogs.Answer(mrOk);
+        ASSERT_TRUE(d->Execute());
+        ASSERT_EQ(d->GetFileName(), dir_ + "out.gif");
+        mio->SaveToFile(d->GetFileName());
+        ASSERT_FALSE(mio->GetAborting());
+
+        TImagoMIO* back = FrameIO();
+        back->LoadFromFile(dir_ + "out.gif");
+        ASSERT_EQ(back->GetFrameParamsCount(), frames);
+        EXPECT_EQ(back->GetAttachedMView()->GetImageDelay(0), 300);
+        if (frames > 1) {
+            EXPECT_EQ(back->GetAttachedMView()->GetImageDelay(1), 20);
+        }
+        dialogs.Clear();
+    }
+
+    // A multi-frame component without frames: no dialog at all.
+    auto* d = Dialog<TSaveImagoDialog>();
+    d->SetAttachedImagoIO(FrameIO());
+    const size_t asked = dialogs.Requests().size();
+    EXPECT_FALSE(d->Execute());
+    EXPECT_EQ(dialogs.Requests().size(), asked);
 }
 
 }  // namespace
