@@ -131,7 +131,7 @@ protected:
     TFileGridPresenter* MakePresenter() {
         TFileGridWindow window;
         window.FileSizeDetailLevel = [this] { return detailLevel; };
-        window.FullScreen = [] { return false; };
+        window.FullScreen = [this] { return fullScreen; };
         window.DisplayInitialised = [] { return true; };
         window.BrowseMode = [this] { return browseMode; };
         window.BookmarkListChanged = [this] { ++bookmarkChanges; };
@@ -186,6 +186,7 @@ protected:
     TImgFunctions* imgFunc = nullptr;
     TFileGridPresenter* presenter = nullptr;
     Integer detailLevel = 1;
+    bool fullScreen = false;
     Integer browseMode = 3;
     Integer bookmarkChanges = 0;
     Integer statusUpdates = 0;
@@ -325,7 +326,7 @@ TEST_F(FileGridPresenterTest, TypeNamesAreAskedOncePerExtensionUnlessTheIconIsUn
     EXPECT_EQ(presenter->GetWindowsTypeString(""), "");
 }
 
-TEST_F(FileGridPresenterTest, IconCellsDrawTheCachedIcon) {
+TEST_F(FileGridPresenterTest, IconAndNameCellsAreDrawnAsTheWindowAsks) {
     WriteFile(dir_ + "a.txt", "x");
     List();
     Integer asked = 0;
@@ -337,17 +338,31 @@ TEST_F(FileGridPresenterTest, IconCellsDrawTheCachedIcon) {
     };
     TBitmap canvas;
     canvas.SetSize(20, 20);
-    std::string text = ".txt";
     TColor colour = clWindow;
     TAlignment align = taLeftJustify;
+    auto draw = [&](TgxDBGridColumn* Column, std::string Text, bool& Done) {
+        Done = false;
+        Column->OnCustomDrawCell(grid, canvas.GetCanvas(), TRect(0, 0, 20, 20), Leaf("a.txt"), Column, true, false,
+                                 false, Text, colour, nullptr, align, Done);
+        return Text;
+    };
     bool done = false;
-    columns.Icon->OnCustomDrawCell(grid, canvas.GetCanvas(), TRect(0, 0, 20, 20), Leaf("a.txt"), columns.Icon, true,
-                                   false, false, text, colour, nullptr, align, done);
+    // The icon cell shows the icon alone, on the selected row's colour.
+    EXPECT_EQ(draw(columns.Icon, ".txt", done), "");
     EXPECT_TRUE(done);
-    EXPECT_EQ(text, "");
     EXPECT_EQ(asked, 1);
-    // The selected row's background.
     EXPECT_EQ(canvas.GetCanvas()->GetPixels(19, 19), TColor(ColorToRGB(clHighlight)));
+    // Not in full screen.
+    fullScreen = true;
+    draw(columns.Icon, ".txt", done);
+    EXPECT_FALSE(done);
+    EXPECT_EQ(asked, 1);
+
+    // The name loses its extension while the thumbnails hide extensions; the grid draws it.
+    EXPECT_EQ(draw(columns.Filename, "a.txt", done), "a.txt");
+    thumbs->HideFileExtensions = true;
+    EXPECT_EQ(draw(columns.Filename, "a.txt", done), "a");
+    EXPECT_FALSE(done);
 }
 
 // ---- the dimension texts ---------------------------------------------------------------------------
