@@ -20,6 +20,7 @@
 #include "framework/forms.h"
 
 class TComboBox;
+class TFileGridPresenter;
 class TImgFunctions;
 class TLMFileList2;
 class TgxDBGrid;
@@ -177,6 +178,8 @@ public:
     TgxThumbGrid2* ThumbGrid = nullptr;
     TLMFileList2* GridControl = nullptr;
     TImgFunctions* ImgFunc = nullptr;
+    // The grid's column texts and drawing, its menus and the Grid actions (file_grid_presenter.h).
+    TFileGridPresenter* FileGridPresenter = nullptr;
     // The status bar: the file label, the selection label, the zoom label, the zoom and
     // edit-status pictures (from ilstZoomStatus) and the progress bar.
     TPanel* Statusbar = nullptr;
@@ -233,8 +236,8 @@ protected:
     void SaveToolbarPositions() {}
     // With the file grid: its layout as the store sees it (false while there is no grid), and
     // applying a stored one.
-    bool FileGridLayout(TGridLayout&) { return false; }
-    void ApplyFileGridLayout(const TGridLayout&) {}
+    bool FileGridLayout(TGridLayout& Layout);
+    void ApplyFileGridLayout(const TGridLayout& Layout);
     // With the controls that hold settings: the read-time effects, and taking the values back
     // before they are written.
     void ApplySettingEffects();
@@ -247,7 +250,7 @@ protected:
     void OfferSendToShortcut() {}
     // With the file grid presentation: the column texts and drawing, the type-name cache, the
     // sort and header menus and the grid commands, set up once FileGrid and its columns exist.
-    void SetupFileGridPresentation() {}
+    void SetupFileGridPresentation();
     // With the browse modes, loading and viewing.
     void pgcModesChange(TObject* Sender);
     void BuildComponents();

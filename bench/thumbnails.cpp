@@ -15,6 +15,7 @@
 
 #include "bench/peak_memory.h"
 #include "bench/peer_timing.h"
+#include "catalogue/file_grid_columns.h"
 #include "catalogue/temp_db.h"
 #include "catalogue/thumb_grid.h"
 #include "dbgrid/db_grid.h"
@@ -42,17 +43,10 @@ TRun TimeGrid(TdmTempDB* Db, const std::string& CacheFolder, Integer Workers, In
     files->SetParent(form);
     files->SetVisible(false);
     files->SetOptions(files->GetOptions() + TgxDBGridOptions{egoLoadAllRecords});
-    auto column = [&](const std::string& Field) {
-        auto* c = static_cast<TgxDBGridColumn*>(files->CreateColumn(TgxDBGridColumn::StaticClass(), form));
-        c->SetFieldName(Field);
-        return c;
-    };
     auto* thumbs = new TgxThumbGrid2(form);
-    thumbs->NodeFilename = column("Filename");
-    thumbs->NodePath = column("Path");
-    thumbs->NodeSize = column("FileSize");
-    thumbs->NodeDate = column("FileDate");
-    files->SetKeyField("KeyID");
+    const TFileGridColumns columns = CreateFileGridColumns(files, form);
+    columns.Filename->SetSorted(csNone);  // the folder in its listing order
+    BindFileGridColumns(columns, nullptr, thumbs);
     files->SetDataSource(Db->dscMode3);
     thumbs->SetParent(form);
     thumbs->SetBorderStyle(bsNone);

@@ -27,7 +27,8 @@ struct TFileGridColumns {
 };
 
 // Makes the columns on Grid, owned by Owner and named FileGridIcon ... FileGridDimensions, and
-// sets the grid's key field "KeyID" and preview field "Description".
+// sets the grid's key field "KeyID" and preview field "Description", with the row footer shown
+// and the grid lines hidden. The file name column starts sorted descending.
 TFileGridColumns CreateFileGridColumns(TgxDBGrid* Grid, TComponent* Owner);
 
 // The controller's and the thumbnail grid's node columns (either may be null).

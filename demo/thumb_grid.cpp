@@ -7,6 +7,7 @@
 #include <fstream>
 #include <string>
 
+#include "catalogue/file_grid_columns.h"
 #include "catalogue/img_functions.h"
 #include "catalogue/temp_db.h"
 #include "catalogue/thumb_grid.h"
@@ -87,17 +88,10 @@ int main(int argc, char** argv) {
     files->SetParent(form);
     files->SetVisible(false);
     files->SetOptions(files->GetOptions() + TgxDBGridOptions{egoLoadAllRecords, egoMultiSelect});
-    auto column = [&](const std::string& Field) {
-        auto* c = static_cast<TgxDBGridColumn*>(files->CreateColumn(TgxDBGridColumn::StaticClass(), form));
-        c->SetFieldName(Field);
-        return c;
-    };
     auto* thumbs = new TgxThumbGrid2(form);
-    thumbs->NodeFilename = column("Filename");
-    thumbs->NodePath = column("Path");
-    thumbs->NodeSize = column("FileSize");
-    thumbs->NodeDate = column("FileDate");
-    files->SetKeyField("KeyID");
+    const TFileGridColumns columns = CreateFileGridColumns(files, form);
+    columns.Filename->SetSorted(csNone);  // the folder in its listing order
+    BindFileGridColumns(columns, nullptr, thumbs);
     files->SetDataSource(db->dscMode3);
     thumbs->SetParent(form);
     thumbs->SetAlign(alClient);

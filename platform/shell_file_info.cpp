@@ -21,8 +21,11 @@ struct TLook {
 
 constexpr Integer SmallSize = 16, LargeSize = 32;
 
+// The database's answer for data it cannot name has no type name.
 TLook LookOfType(const TMimeTypeInfo& Type) {
-    return {{Type.IconName, Type.GenericIconName, "text-x-generic"}, "SHELL_DOCUMENT", Type.Comment};
+    return {{Type.IconName, Type.GenericIconName, "text-x-generic"},
+            "SHELL_DOCUMENT",
+            Type.Name == "application/octet-stream" ? std::string() : Type.Comment};
 }
 
 TLook FolderLook(bool Open) {

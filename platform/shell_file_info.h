@@ -27,7 +27,7 @@ struct SHFILEINFO {
     Integer iIcon = 0;  // SHGFI_SYSICONINDEX
     Cardinal dwAttributes = 0;  // SHGFI_ATTRIBUTES: SFGAO_* (without HASSUBFOLDER)
     std::string szDisplayName;  // SHGFI_DISPLAYNAME
-    std::string szTypeName;  // SHGFI_TYPENAME: "PNG image", "Folder"
+    std::string szTypeName;  // SHGFI_TYPENAME: "PNG image", "Folder"; "" for data of no known type
 };
 
 // The facts Flags asks for of Path (with SHGFI_USEFILEATTRIBUTES judged from the name and

@@ -71,6 +71,11 @@ TEST_F(ShellFileInfoTest, TypeNamesIconsAndStableIndexes) {
     SHFILEINFO folderByName;
     SHGetFileInfo("/nowhere/x.png", FILE_ATTRIBUTE_DIRECTORY, folderByName, SHGFI_TYPENAME | SHGFI_USEFILEATTRIBUTES);
     EXPECT_EQ(folderByName.szTypeName, "Folder");
+    // Data the database cannot name has no type name (the caller makes one from the extension).
+    Make(dir_ + "blob.qqq", std::string("\x01\x02\x03\x00\xff\xfe", 6));
+    SHFILEINFO unnamed;
+    ASSERT_NE(SHGetFileInfo(dir_ + "blob.qqq", 0, unnamed, SHGFI_TYPENAME), 0u);
+    EXPECT_EQ(unnamed.szTypeName, "");
 
     // Indexes into the system list: one per kind of icon, the same every time.
     auto index = [&](const std::string& Path, UINT Extra) {
