@@ -6,6 +6,10 @@
 #include "app/app_paths.h"
 #include "app/help_pages.h"
 #include "app/status_art.h"
+#include "catalogue/file_list.h"
+#include "catalogue/temp_db.h"
+#include "catalogue/thumb_grid.h"
+#include "dbgrid/db_grid.h"
 #include "dialogs/splash.h"
 #include "framework/atomic_file.h"
 #include "framework/comctrls.h"
@@ -134,6 +138,11 @@ void TfrmMain::BuildComponents() {
         FilterBox->SetStyle(csDropDownList);
         FilterBox->SetParent(LeftPanel);
         FilterBox->SetAlign(alBottom);
+        FilterBox->OnChange = [this](TObject* Sender) {
+            if (!SuppressChangeEvents && !StartupIncomplete) FilterBoxChange(Sender);
+        };
+
+        BuildFileList();
     });
 }
 
@@ -224,7 +233,8 @@ void TfrmMain::FormCreate(TObject* Sender) {
         const TAppFolders folders = ChooseAppFolders(ProgramFolder);
         DataFolder = folders.DataFolder;
         WorkFolder = folders.WorkFolder;
-        // Filled in with the thumbnail grid: it is tied to the file grid with its drawing blocked.
+        ThumbGrid->SetAttachedgxDBGrid(FileGrid);
+        ThumbGrid->SetBlockCellDrawing(true);
     } catch (...) {
         ShowMessage("Form creation error!");
     }
@@ -240,8 +250,9 @@ void TfrmMain::FormShow(TObject* Sender) {
 
 void TfrmMain::Setup() {
     try {
-        // 1. The database features stay hidden.
+        // 1. The database features stay hidden; the file list reaches the file tables.
         Guarded("Lumora Conversion error", [&] { HideDatabaseFeatures(); });
+        if (dmTempDB) GridControl->ConnectTempDB(dmTempDB);
 
         // 2. The toolbar table, the drag start point, the mode positions.
         Guarded("Start Up Error #7", [&] {
@@ -251,17 +262,23 @@ void TfrmMain::Setup() {
         Guarded("Start Up Error #2", [&] { ModePosition.fill(-1); });
 
         // 3. The cache folders.
-        if (FileExists(fixpath(ProgramFolder, true) + "Missing.ico"))
+        if (FileExists(fixpath(ProgramFolder, true) + "Missing.ico")) {
             MissingIconFile = fixpath(ProgramFolder, true) + "Missing.ico";
+            ThumbGrid->UnknownIcon = MissingIconFile;
+        }
         if (!Guarded(nullptr, [&] {
                 const std::string cache = WorkFolder + "Cache/";
                 Require(DirectoryExists(cache) || ForceDirectories(cache));
                 CacheFolder = cache;
+                ThumbGrid->SetDiskCacheDirectory(cache);
                 const std::string thumbs = DataFolder + "Thumbs/";
                 Require(DirectoryExists(thumbs) || ForceDirectories(thumbs));
                 PermanentThumbFolder = thumbs;
-            }))
+                ThumbGrid->SetPermanentCacheDirectory(thumbs);
+            })) {
             CacheFolder = GetTempPath();
+            Guarded(nullptr, [&] { ThumbGrid->SetDiskCacheDirectory(CacheFolder); });
+        }
 
         // 4. The mixer controls (the image view's selection outline becomes red and white with
         // the view).
@@ -317,8 +334,10 @@ void TfrmMain::Setup() {
         Guarded("Error encountered on start up", [&] {
             CreateDescriptionsFile();
             Guarded("Start Up Error #12", [&] {
-                if (AllFormatRecordsEmpty() && FormatRecordHooks.ResetToDefaults)
+                if (AllFormatRecordsEmpty() && FormatRecordHooks.ResetToDefaults) {
                     FormatRecordHooks.ResetToDefaults(true);
+                    CreateFilter();
+                }
             });
             if (ScreenBitsPerPixel() < 16) {
                 Settings.ThumbQualityHigh = false;
@@ -405,6 +424,8 @@ void TfrmMain::FillBookmarkFileList() {
 
 void TfrmMain::HideDatabaseFeatures() {
     tabDatabase->SetTabVisible(false);
+    FileGridColumns.StorageMethod->SetVisible(false);
+    FileGridColumns.StorageMethod->SetDisableCustomizing(true);
 }
 
 void TfrmMain::CreateDescriptionsFile() {
@@ -441,8 +462,10 @@ void TfrmMain::SetupApplicationDisplay() {
         }
         afterwards();
         // The mode of the active page is entered; the table is filtered again and the file list
-        // goes to its first file with the file list.
+        // goes to its first file.
         pgcModesChange(this);
+        dmTempDB->RefreshCurrentTable();
+        GridControl->GotoFirst();
     } catch (...) {
         ShowMessage("Error encountered setting initial display");
     }
@@ -455,6 +478,7 @@ void TfrmMain::SetupApplicationDisplay() {
     }
     State.DisplayReady = true;
     State.BlockOperations = true;
+    GridControl->SetBlockOperations(true);
 }
 
 void TfrmMain::SetupVolume() {
@@ -596,10 +620,23 @@ void TfrmMain::ApplySettingEffects() {
     Application->SetShowHint(Settings.ShowHints);
     LeftPanel->SetWidth(Settings.FileGridWidth);
     pgcModes->SetHeight(Settings.FileGridTop);
-    if (FilterBox->GetItems()->GetCount() > 0) FilterBox->SetItemIndex(Settings.CurrentFilter);
+    if (FilterBox->GetItems()->GetCount() > 0)
+        FilterBox->SetItemIndex(Settings.CurrentFilter < FilterBox->GetItems()->GetCount() ? Settings.CurrentFilter : 0);
+    SetDirTreeHiddenFilesVisible();
+    if (dmTempDB) dmTempDB->SetAttributeFilterCache(0);
+    ThumbGrid->HideFileExtensions = Settings.HideFileExt;
+    ThumbGrid->ThumbQualityHigh = Settings.ThumbQualityHigh;
+    ThumbGrid->SetJPEGThumbnails(Settings.JPEGThumbnails);
+    ThumbGrid->SetDiskCacheMaxCacheCount(Settings.DiskCacheMaxCount);
+    if (Settings.ThumbnailWidth > 0) ThumbGrid->SetThumbnailWidth(Settings.ThumbnailWidth);
+    if (Settings.ThumbnailHeight > 0) ThumbGrid->SetThumbnailHeight(Settings.ThumbnailHeight);
+    if (Settings.IconInfoColumnWidth > 0) ThumbGrid->SetIconInfoColumnWidth(Settings.IconInfoColumnWidth);
+    if (Settings.FilenameColumnWidth > 0) ThumbGrid->SetFilenameColumnWidth(Settings.FilenameColumnWidth);
+    GridControl->SetSlideshowMethod(Word(Settings.SlideshowMethod));
+    GridControl->LoopSlideshow = Settings.LoopSlideshow;
     // The other values that act at once when read come with their controls: the slideshow
-    // direction, delay and loop actions, the toolbar captions, the image view's zoom quality, the
-    // folder tree's hidden folders and the tab captions.
+    // direction, delay and loop actions, the toolbar captions, the image view's zoom quality and
+    // the tab captions.
 }
 
 void TfrmMain::CollectSettingsFromControls() {
@@ -607,9 +644,11 @@ void TfrmMain::CollectSettingsFromControls() {
     Settings.FileGridWidth = LeftPanel->GetWidth();
     Settings.FileGridTop = pgcModes->GetHeight();
     if (FilterBox->GetItems()->GetCount() > 0) Settings.CurrentFilter = FilterBox->GetItemIndex();
+    if (GridControl->GetFileDisplayMode() >= 0) Settings.FileDisplayMode = GridControl->GetFileDisplayMode();
+    Settings.SlideshowMethod = GridControl->GetSlideshowMethod();
+    Settings.LoopSlideshow = GridControl->LoopSlideshow;
     // The other values the controls hold are taken back as the controls come: the delay bar,
-    // the quick-move choice, the tree's renaming state, the thumbnail grid and the file list's
-    // slideshow method, loop flag and display mode.
+    // the quick-move choice and the tree's renaming state.
 }
 
 TSettingsLimits TfrmMain::SettingsLimits() {
@@ -634,8 +673,8 @@ void TfrmMain::ReadFormatRecords(TRegistry& Reg) {
             reset(false);
         }
     }
-    // The thumbnail grid's supported formats are the built-in image list; the type filter is
-    // built before the stored filter entry is applied.
+    // The type filter is built before the stored filter entry is applied.
+    ThumbGrid->SupportedFormats = BuiltInImageExtensions;
     CreateFilter();
 }
 
@@ -763,17 +802,4 @@ TColor TfrmMain::Colourcodetocolour(Byte Code) { return ::Colourcodetocolour(Cod
 void TfrmMain::SetTabToMode(Integer AMode) {
     pgcModes->SetActivePage(AMode == 4 ? tabBookmarks : tabFolders);
     pgcModesChange(this);
-}
-
-void TfrmMain::pgcModesChange(TObject* Sender) {
-    // The mode of the active page comes into force. Filled in with the browse modes: the file
-    // grid is bound to the mode's table, the folder is listed, the caption and the headers follow.
-    Mode = pgcModes->GetActivePage() == tabBookmarks ? 4 : 3;
-}
-
-void TfrmMain::SetDirTreePath(const std::string& Path) {
-    // Filled in with the folder tree: the tree follows the path and the folder is listed.
-    if (!Path.empty()) FDirTreePath = Path;
-    State.FolderChangePending = false;
-    State.FolderRelistPending = false;
 }

@@ -12,7 +12,9 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "app/browse_rules.h"
 #include "app/main_state.h"
 #include "app/settings.h"
 #include "catalogue/file_grid_columns.h"
@@ -34,6 +36,9 @@ class TdlgProgress;
 class Tdlginsertinfo;
 class TPageControl;
 class TPanel;
+class TPopupMenu;
+class TShellTree;
+class TSplitter;
 class TStringList;
 class TStrings;
 class TTabSheet;
@@ -145,7 +150,59 @@ public:
     // that are never shown.
     void SetTabToMode(Integer AMode);
     void SetDirTreePath(const std::string& Path);
+    // The folder tree's folder, with a trailing "/".
     const std::string& GetDirTreePath() const { return FDirTreePath; }
+    // Enters the mode of the active page: the grid is bound to its table, the folder listed
+    // when it is stale, the caption follows.
+    void SetMode(Integer AMode);
+    void SetModeCaption();
+    // Lists the tree's folder in folders mode (only when it moved, with OnlyIfChanged); in the
+    // other mode the listing is only marked stale.
+    void UpdateGridDirectory(bool OnlyIfChanged);
+    void SetDirectory(const std::string& Folder, bool NewFolder);
+    void SetCurrentFilter(bool BlockThumbnails);
+    void FilterBoxChange(TObject* Sender);
+    void RecordCurrentPosition();
+    void SetToCurrentPosition();
+    void SetDirTreeHiddenFilesVisible();
+    // Moves Tree to Path; a folder that is gone gives a warning and false.
+    bool SetShellTreeToNewPath(TShellTree* Tree, const std::string& Path);
+    void DirTreeClick(TObject* Sender);
+    void pukRefreshClick(TObject* Sender);
+    // "Selected files from " or "All files in " and the folder or bookmark list, for reports.
+    std::string getmodeselectiondescription(bool Selected);
+    // The masks of every supported file (browse_rules.h), with the false extension when asked
+    // and switched on.
+    std::string getallsupportedformats(bool WithFalseExtension);
+    bool CheckImageFormatSupported(const std::string& FileName, bool ExcludeSpecial) {
+        return ::CheckImageFormatSupported(FileName, ExcludeSpecial);
+    }
+    bool checkformatsupported(const std::string& FileName, bool AllowFalseExtension, Integer Purpose) {
+        return FormatSupported(FileName, AllowFalseExtension, Purpose);
+    }
+
+    // ---- The current file and loading ------------------------------------------------------
+    // Loads FileName ("" the grid's current row) the way How (TLoadHow) says; false when the
+    // user cancelled leaving a changed file or a step failed.
+    bool LoadFile(const std::string& FileName, Integer How);
+    // The grid's current row becomes the current file; it loads on a later idle turn.
+    void DoLoadFile();
+    // Makes FileName ("" the focused row) the current file, widening the type filter when it
+    // hides the file; false when it is not in the list.
+    bool SetCurrentFile(const std::string& FileName);
+    void clearcurrentfile();
+    bool CurrentFileChanged() { return !CurrentFile.FullName.empty() && CurrentFile.FileHasChanged; }
+    // Offers to save a changed current file: false when the user cancels or the save fails.
+    bool prompttosavecurrentfile();
+    void SetFileChanged(bool Changed);
+    // The selection label and the navigation the selection allows.
+    void doselectstatus();
+    // Opens Rec's file with Program; without ProgramGiven an empty Program asks for the kind's
+    // editor. Answers whether to go on with further files.
+    bool LaunchFile(const TFileRecord& Rec, std::string Program, bool ProgramGiven, bool AskToContinue);
+    void FileGridMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+    void ThumbGridMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+    void FileGridDblClick(TObject* Sender);
     // True for a file the folder listing skips (compared upper-cased): a shortcut (".LNK")
     // unless "ShowShortcuts", a name containing "_THB." unless "ShowTHBFiles".
     bool IgnoreFileType(const std::string& FileName);
@@ -180,6 +237,10 @@ public:
     TImgFunctions* ImgFunc = nullptr;
     // The grid's column texts and drawing, its menus and the Grid actions (file_grid_presenter.h).
     TFileGridPresenter* FileGridPresenter = nullptr;
+    // The folder tree on the folders page, the splitter below the mode pages and the file menu.
+    TShellTree* DirTree = nullptr;
+    TSplitter* Splitter3 = nullptr;
+    TPopupMenu* popFiles = nullptr;
     // The status bar: the file label, the selection label, the zoom label, the zoom and
     // edit-status pictures (from ilstZoomStatus) and the progress bar.
     TPanel* Statusbar = nullptr;
@@ -219,6 +280,14 @@ public:
     std::string PermanentThumbFolder;
     std::string MissingIconFile;
     bool FullScreen = false;
+    // The file shown in the viewer, the type filter's entries and the one last applied, and
+    // whether the folder table waits for the tree's folder to be listed.
+    TFileRecord CurrentFile;
+    std::vector<TTypeFilterEntry> FilterEntries;
+    Integer LastFilterIndex = -1;
+    bool FolderListingStale = false;
+    // What the last selection status allows the navigation buttons.
+    TNavigationEnabled Navigation;
 
 protected:
     // ---- Steps filled in with other parts of the window ------------------------------------
@@ -244,7 +313,7 @@ protected:
     void CollectSettingsFromControls();
     // With the format records: whether all seven have no extensions.
     bool AllFormatRecordsEmpty() { return FormatRecordsEmpty(); }
-    void CreateFilter() {}
+    void CreateFilter();
     // With the file associations: the bookmark-list class and the Send To shortcut.
     void RegisterBookmarkFileClass() {}
     void OfferSendToShortcut() {}
@@ -255,22 +324,26 @@ protected:
     void pgcModesChange(TObject* Sender);
     void BuildComponents();
     void BuildStatusBar();
-    void SetFileDisplayMode(Integer AMode) {}
-    // Loads FileName ("" the grid's current row) the way How says; showing a file takes its
-    // pending load and reload as done. Until loading comes there is nothing to show.
-    void LoadFile(const std::string& FileName, Integer How) { State.LoadPending = State.ReloadPending = false; }
-    // The grid's current row becomes the current file and is loaded on a later idle turn when
-    // the list has items (it has none until the file list comes).
-    void DoLoadFile() {}
-    // The status line after a selection.
-    void doselectstatus() {}
+    void BuildFileList();
+    void SetFileDisplayMode(Integer AMode);
+    // With the viewer: shows the current file (Display) or lets only the caption, status and
+    // toolbars follow it; showing takes the pending load and reload as done.
+    void ShowFile(bool Display) { State.LoadPending = State.ReloadPending = false; }
+    // With the description panel: a changed description is stored, and the current file's read.
+    void StoreChangedDescription() {}
+    void GetFileDescription() {}
+    // With the image and text saves: each answers whether the file was saved.
+    bool SaveCurrentImage() { return false; }
+    bool SaveNewFileAs() { return false; }
+    bool SaveTextFile() { return false; }
+    // With the slideshow: the slideshow position follows the focused file.
+    void SyncSlideshowToFocus() {}
+    // With the viewer: tells that the list has no more files.
+    void doinformnomoreimages() {}
     void LoadBookmarkFile(const std::string& FileName) {}
     void cmbBookmarkFileChange(TObject* Sender) {}
     void DisplayForm() {}
     void SetFullScreenMode(Integer AMode) {}
-    void clearcurrentfile() {}
-    bool CurrentFileChanged() { return false; }
-    bool prompttosavecurrentfile() { return true; }
     void UnloadDisplayedImage() {}
     // The image I/O component is told to abort the load it runs.
     void AbortImageLoad() {}
@@ -283,20 +356,19 @@ protected:
     void QuickMove(bool Move, const std::string& Folder) {}
     // With the tip of the day: the tips window gets the focus.
     void FocusQuickTips() {}
-    // With the folder tree: the tree moves to Path without listing it, and is refreshed keeping
-    // its selected path.
-    void MoveDirTree(const std::string& Path) { FDirTreePath = Path; }
-    void RefreshDirTree() {}
-    // With the file list, the file grid, the thumbnails and the tables.
-    bool FileListBusy() { return false; }
-    void ReleaseFileListOperations() {}
-    void RefreshFileList() {}
-    void HoldFileGridForDialog(bool Hold) {}
-    void SetThumbnailDrawing(bool Draw, bool Repaint) {}
-    bool CurrentTableFiltered() { return false; }
-    void SetCurrentTableFiltered(bool Filtered) {}
-    // With the launch helpers: the program to run after a correct access password.
-    void RunAfterPasswordProgram(const std::string& Program) {}
+    // The folder tree moves to Path without listing it, and is refreshed keeping its path.
+    void MoveDirTree(const std::string& Path);
+    void RefreshDirTree();
+    // The file list, the file grid, the thumbnails and the tables.
+    bool FileListBusy();
+    void ReleaseFileListOperations();
+    void RefreshFileList();
+    void HoldFileGridForDialog(bool Hold);
+    void SetThumbnailDrawing(bool Draw, bool Repaint);
+    bool CurrentTableFiltered();
+    void SetCurrentTableFiltered(bool Filtered);
+    // The program to run after a correct access password.
+    void RunAfterPasswordProgram(const std::string& Program);
     // With the small forms: the tip of the day and the getting-started form.
     void ShowQuickTips() {}
     void ShowGettingStarted() {}
@@ -325,7 +397,14 @@ private:
     // Whether the work of one idle turn could run on the next one.
     bool IdleWorkPending();
 
+    // The tree's folder changed (by the user or in code).
+    void DirTreeChange();
+    bool InThumbnailMode() const;
+
     std::string FDirTreePath;
+    // The focused file and top row kept across a listing (-1: none).
+    std::string FKeptFile;
+    Integer FKeptTopIndex = -1;
     bool FSlideshowTimerEnabled = false;
 };
 

@@ -66,6 +66,15 @@ inline bool ScalingLine(const char* Prefix, const char* What, double Large, doub
     return ratio <= Limit;
 }
 
+// The same line for other sizes: "LARGE: ours X ms, SMALL Y ms, ratio R (at most L) met".
+inline bool ScalingLine(const std::string& LargeName, double Large, const std::string& SmallName, double Small,
+                        double Limit) {
+    const double ratio = Large / Small;
+    std::printf("%s: ours %.2f ms, %s %.2f ms, ratio %.2f (at most %.1f) %s\n", LargeName.c_str(), Large,
+                SmallName.c_str(), Small, ratio, Limit, ratio <= Limit ? "met" : "NOT met");
+    return ratio <= Limit;
+}
+
 inline long FileSize(const std::string& File) {
     std::FILE* f = std::fopen(File.c_str(), "rb");
     if (!f) return -1;

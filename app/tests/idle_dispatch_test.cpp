@@ -10,6 +10,7 @@
 
 #include "app/help_pages.h"
 #include "app/tests/program_test.h"
+#include "components/shell_tree.h"
 #include "dialogs/gauge.h"
 #include "dialogs/insert_info.h"
 #include "dialogs/progress.h"
@@ -46,18 +47,6 @@ protected:
         TStringList file;
         for (const std::string& line : Lines) file.Add(line);
         file.SaveToFile(program_ + "Warning.res");
-    }
-
-    // One idle turn; answers Done.
-    bool Turn() {
-        bool done = true;
-        frmMain->doidle(frmMain, done);
-        return done;
-    }
-    // Idle turns until the window has nothing left to do.
-    void Settle() {
-        for (int i = 0; i < 10 && !Turn(); ++i) {}
-        ASSERT_TRUE(Turn());
     }
 
     // The warning forms shown so far, as their caption, title label, text, whether the check box
@@ -197,8 +186,9 @@ TEST_F(IdleDispatchTest, EachTurnRunsTheStepsInOrderAndEndsWhereTheyEnd) {
          false},
         {"the tree goes back to the folder last listed",
          [&] {
+             ASSERT_TRUE(ForceDirectories(home_ + "listed/") && ForceDirectories(home_ + "elsewhere/"));
              s.TreeResyncPath = home_ + "listed/";
-             frmMain->SetDirTreePath(home_ + "elsewhere/");
+             frmMain->DirTree->SetPath(home_ + "elsewhere");  // moved, not listed
              s.TreeResyncPending = true;
          },
          [&] {

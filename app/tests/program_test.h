@@ -134,6 +134,18 @@ protected:
         FreeProgramForms();
         Start(std::move(Args));
     }
+    // One idle turn; answers Done.
+    static bool Turn() {
+        bool done = true;
+        frmMain->doidle(frmMain, done);
+        return done;
+    }
+    // Idle turns until the window has nothing left to do.
+    static void Settle() {
+        for (int i = 0; i < 10 && !Turn(); ++i) {}
+        ASSERT_TRUE(Turn());
+    }
+
     // A first run closed cleanly: the store then holds every setting.
     void RunOnce() {
         Start();

@@ -281,10 +281,14 @@ TEST_F(StartupTest, StoredBrowseModesOtherThanBookmarksStartInFoldersMode) {
 
 TEST_F(StartupTest, ACommandLineFileIsShownAsGiven) {
     RunOnce();
-    // The folder keeps the case it was given in.
-    Start({"/Photos/Summer/IMG_0001.JPG"});
+    // The folder keeps the case it was given in; the file becomes the current file.
+    const std::string folder = dir_ + "Photos/Summer/";
+    ASSERT_TRUE(ForceDirectories(folder));
+    TStringList().SaveToFile(folder + "IMG_0001.JPG");
+    Start({folder + "IMG_0001.JPG"});
     EXPECT_EQ(frmMain->Mode, 3);
-    EXPECT_EQ(frmMain->GetDirTreePath(), "/Photos/Summer/");
+    EXPECT_EQ(frmMain->GetDirTreePath(), folder);
+    EXPECT_EQ(frmMain->CurrentFile.FullName, folder + "IMG_0001.JPG");
     FreeProgramForms();
 
     Start({"/lists/Trips.BKMK"});
