@@ -167,7 +167,7 @@ bool TImagoMIO::ShowPreviews(Integer N, Integer Pages) {
     io.GetParams()->Assign(params);
     const bool ok = io.ShowPreviews(Word(Pages));
     if (ok) params->Assign(io.GetParams());
-    Renumber();
+    Renumber(0);
     UpdateTarget();
     return ok;
 }
