@@ -205,13 +205,14 @@ bool TWinControl::IsShowing() const {
 
 void TWinControl::UpdateControlState() {
     if (IsDestroying()) return;
-    // Only inside a showing form (or a window that hosts it) does a control show its window.
+    // Only inside a showing form (or a window that hosts it), or inside any other showing
+    // window (a pane a dialog embeds), does a control show its window.
     TWinControl* c = this;
     while (c->FParent) {
         c = c->FParent;
         if (!c->FShowing) return;
     }
-    if (dynamic_cast<TCustomForm*>(c) || c->FParentWindow) UpdateShowing();
+    if (c != this || dynamic_cast<TCustomForm*>(c) || c->FParentWindow) UpdateShowing();
 }
 
 void TWinControl::UpdateShowing() {

@@ -234,6 +234,27 @@ TEST_F(ImageDialogsTest, FilesOfSeveralFramesPreviewInTheFrameView) {
     EXPECT_EQ(d->ImagoMIO->GetFrameParamsCount(), 0);
 }
 
+// In the real dialog the pane's views take turns: the one the selection needs shows its window,
+// also when the other one showed before.
+TEST_F(ImageDialogsTest, TheRealDialogShowsTheViewTheSelectionNeeds) {
+    WriteFrames("two.gif", 2);
+    WriteFrames("one.gif", 1);
+    auto* d = Dialog<TOpenImagoDialog>();
+    for (const char* name : {"one.gif", "two.gif", "one.gif"}) {
+        const bool frames = std::string(name) == "two.gif";
+        d->SetFileName(dir_ + name);
+        bool checked = false;
+        uitest::WhenDialogOpens([&] {
+            EXPECT_EQ(d->ImagoMView->GetShowing(), frames) << name;
+            EXPECT_EQ(d->ImagoView->GetShowing(), !frames) << name;
+            checked = true;
+            uitest::CancelDialog();
+        });
+        EXPECT_FALSE(d->Execute());
+        EXPECT_TRUE(checked);
+    }
+}
+
 TEST_F(ImageDialogsTest, CanCloseKeepsTheDialogOpen) {
     const std::string jpeg = Write("photo.jpg", 8, 8);
     auto* d = Dialog<TOpenImagoDialog>();
