@@ -16,7 +16,6 @@
 #include "bench/cache_timing.h"
 #include "bench/file_table.h"
 #include "bench/peer_timing.h"
-#include "catalogue/file_grid_columns.h"
 #include "catalogue/file_list.h"
 #include "catalogue/temp_db.h"
 #include "dbgrid/db_grid.h"
@@ -55,11 +54,22 @@ Result Run(int Count) {
                       egoLoadAllRecords, egoExtMultiSelect, egoUseLocate, egoSmartReload, egoSmartRefresh,
                       egoSeekDetail, egoImmediateEditor, egoCanDelete});
     grid->SetUseBookmarks(false);
+    auto column = [&](const char* Field) {
+        auto* c = static_cast<TgxDBGridColumn*>(grid->CreateColumn(TgxDBGridColumn::StaticClass(), form));
+        c->SetFieldName(Field);
+        return c;
+    };
     auto* list = new TLMFileList2(form);
     list->SetAttachedGXDBGrid(grid);
-    const TFileGridColumns columns = CreateFileGridColumns(grid, form);
-    columns.Filename->SetSorted(csNone);  // the table's order
-    BindFileGridColumns(columns, list, nullptr);
+    list->NodeFilename = column("Filename");
+    list->NodePath = column("Path");
+    list->NodeFileID = column("FileID");
+    list->NodePathID = column("PathID");
+    list->NodeOriginalExtension = column("OriginalExtension");
+    list->NodeLMType = column("LMFileType");
+    list->NodeStorageMethod = column("StorageMethod");
+    list->NodeDate = column("FileDate");
+    grid->SetKeyField("KeyID");
     uitest::ShowForm(form);
     grid->SetDataSource(source);
     list->SetFileDisplayMode(0);
