@@ -597,11 +597,12 @@ void TCustomgxDBGrid::SmartReload() {
     const bool wasGrouped = GetCount() > 0 && GetItem(0)->GetCount() > 0;
     std::vector<TgxTreeListNode*> leaves = ExtractLeaves();
     // Back in the dataset's order, so that every group lists its leaves in that order again.
-    if (wasGrouped)
-        std::stable_sort(leaves.begin(), leaves.end(), [&](TgxTreeListNode* A, TgxTreeListNode* B) {
-            return AsGridNode(A)->RecordIndex < AsGridNode(B)->RecordIndex;
-        });
-    FRecordCount = Integer(leaves.size());
+    if (wasGrouped) InRecordOrder(leaves);
+    // The group totals add up as the leaves are placed, in the dataset's order; the footer keeps
+    // the totals of the last walk.
+    UpdateGroupFields();
+    DoBeforeCalcSummary();
+    BuildSummaryColumns();
     size_t placed = 0;
     try {
         for (; placed < leaves.size(); ++placed) {
@@ -615,19 +616,47 @@ void TCustomgxDBGrid::SmartReload() {
             }
             if (!parent) leaf->GroupValue = Null();
             AdoptNode(parent, leaf);
+            if (parent) AddGroupRecord(parent, leaf, &FGroupSummaryColumns);
         }
     } catch (...) {
         // Leaves not yet placed stay as top-level rows rather than being lost.
         for (; placed < leaves.size(); ++placed) AdoptNode(nullptr, leaves[placed]);
+        FRecordCount = Integer(leaves.size());
         ClearCache();
         InvalidateKeyIndex();
         throw;
     }
+    FRecordCount = Integer(leaves.size());
     ClearCache();
     Resort();
-    RecalcSummaries(true);
+    FinishSummaries(true);
+    ApplySummarySort();
     UpdateGroupKeys();
     InvalidateKeyIndex();
+}
+
+void TCustomgxDBGrid::InRecordOrder(std::vector<TgxTreeListNode*>& Leaves) {
+    // A loaded leaf's RecordIndex is its record's position, so each leaf has its own slot and one
+    // pass orders them; indexes out of range or met twice (a record inserted since) sort instead.
+    std::vector<TgxTreeListNode*> slots(Leaves.size(), nullptr);
+    bool placed = true;
+    for (TgxTreeListNode* leaf : Leaves) {
+        const Integer index = AsGridNode(leaf)->RecordIndex;
+        if (index < 0 || size_t(index) >= slots.size() || slots[size_t(index)]) {
+            placed = false;
+            break;
+        }
+        slots[size_t(index)] = leaf;
+    }
+    if (placed) {
+        Leaves.swap(slots);
+        return;
+    }
+    std::vector<std::pair<Integer, TgxTreeListNode*>> keyed;
+    keyed.reserve(Leaves.size());
+    for (TgxTreeListNode* leaf : Leaves) keyed.emplace_back(AsGridNode(leaf)->RecordIndex, leaf);
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& A, const auto& B) { return A.first < B.first; });
+    for (size_t i = 0; i < keyed.size(); ++i) Leaves[i] = keyed[i].second;
 }
 
 TgxDBGridNode* TCustomgxDBGrid::AddLeafGroupNode(TgxTreeListNode* Parent, TgxTreeListNode* Before,

@@ -643,6 +643,8 @@ private:
     TgxTreeListNode* KeySearch(const Variant& Key, TgxTreeListNode* Exclude);
     void AddInsertNode(bool AtEnd);
     void SmartReload();
+    // Orders leaves by RecordIndex, keeping the order of equal ones.
+    void InRecordOrder(std::vector<TgxTreeListNode*>& Leaves);
     void ApplyGroupIndexes();
     bool IsTouched(TgxTreeListNode* Node) const;
     // Another grid on the same dataset is loading or locating.
@@ -744,6 +746,8 @@ private:
     TgxTreeListNode* FTopNodeToRestore = nullptr;
     Variant FPendingKey = Null();
     TgxTreeListNode* FPendingNode = nullptr;
+    // AddGroupColumn gives the new grouping column its sort; the reload that follows orders it.
+    bool FAddingGroupColumn = false;
     Integer FRecordCount = 0;
     Integer FFocusedColumnIndex = -1;
 

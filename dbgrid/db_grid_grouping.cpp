@@ -58,7 +58,10 @@ bool TCustomgxDBGrid::AddGroupColumn(Integer Index, TgxDBTreeListColumn* Column)
     FGroupColumns.insert(FGroupColumns.begin() + Index, Column);
     for (size_t i = 0; i < FGroupColumns.size(); ++i) FGroupColumns[i]->FGroupIndex = Integer(i);
     InUpdateBracket([&] {
-        if (Column->GetSorted() == csNone) Column->SetSorted(csUp);
+        if (Column->GetSorted() == csNone) {
+            TgxFlagGuard adding(FAddingGroupColumn);
+            Column->SetSorted(csUp);
+        }
         if (!FOptionsEx.Contains(egoNotHideColumn)) Column->SetVisible(false);
         if (FGroupingLock == 0) ReloadNodes();
     });
@@ -222,7 +225,8 @@ void TCustomgxDBGrid::ColumnSortChanged(TgxTreeListColumn* Column) {
         for (TgxDBTreeListColumn* group : FGroupColumns)
             if (group->GetField() && group->GetField() == column->GetField()) return;
     TCustomgxDBTreeListControl::ColumnSortChanged(Column);
-    if (IsAutoSort() && !IsSortUpdating())
+    // A column that starts grouping takes its sort for the regroup, which builds its level in order.
+    if (IsAutoSort() && !IsSortUpdating() && !FAddingGroupColumn)
         InUpdateBracket([&] {
             const Integer level = column->GetGroupIndex() >= 0 ? column->GetGroupIndex() : GetGroupColumnCount();
             SortNodes(level, column->GetIndex(), column->GetSorted() == csDown);

@@ -4,6 +4,7 @@
 #include "dbgrid/db_grid_summary.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "framework/exceptions.h"
 #include "framework/formatting.h"
@@ -30,14 +31,6 @@ void Accumulate(TgxSummaryType Type, long double Value, long double& Total, bool
         case cstMax: Total = std::max(Total, Value); break;
         default: break;
     }
-}
-
-// Leaves below a group node, through all levels.
-Integer LeafCount(TgxTreeListNode* Node) {
-    if (Node->GetCount() == 0) return 1;
-    Integer count = 0;
-    for (Integer i = 0; i < Node->GetCount(); ++i) count += LeafCount(Node->GetItem(i));
-    return count;
 }
 
 }  // namespace
@@ -385,33 +378,45 @@ void TCustomgxDBGrid::AddGroupRecord(TgxTreeListNode* Group, TgxTreeListNode* No
 }
 
 void TCustomgxDBGrid::FinishSummaries(bool NoDivide) {
-    for (Integer level = 0; level < GetGroupColumnCount(); ++level) {
-        TgxDBTreeListColumn* grouping = FGroupColumns[size_t(level)];
+    struct TLevel {
+        TgxSummaryType Type;
+        TgxDBGridSummaryItems* Items;
+    };
+    std::vector<TLevel> levels;
+    for (TgxDBTreeListColumn* grouping : FGroupColumns) {
         TgxDBGridColumn* column = SummaryColumn(grouping);
-        const TgxSummaryType type = column ? column->GetSummaryType() : cstNone;
         TgxDBGridSummaryGroup* summaryGroup = FindSummaryGroup(grouping);
-        TgxDBGridSummaryItems* items = summaryGroup ? summaryGroup->GetSummaryItems() : nullptr;
-        WalkNodes([&](TgxTreeListNode* Node) {
-            if (Node->GetCount() == 0 || Node->GetLevel() != level) return;
-            TgxDBGridNode* group = AsGridNode(Node);
-            const Integer leaves = LeafCount(Node);
-            if (type == cstCount) {
-                group->GroupSummary = leaves;
-                group->GroupSummaryAssigned = true;
-            } else if (type == cstAvg) {
-                group->GroupSummary /= leaves;
-            }
-            for (int i = 0; items && i < items->GetCount() && size_t(i) < group->ItemSummaries.size(); ++i) {
-                auto& entry = group->ItemSummaries[size_t(i)];
-                if (items->GetItem(i)->GetSummaryType() == cstCount) {
-                    entry.Value = leaves;
-                    entry.Assigned = true;
-                } else if (items->GetItem(i)->GetSummaryType() == cstAvg) {
-                    entry.Value /= leaves;
-                }
-            }
-        });
+        levels.push_back({column ? column->GetSummaryType() : cstNone,
+                          summaryGroup ? summaryGroup->GetSummaryItems() : nullptr});
     }
+    auto finish = [&](TgxDBGridNode* Group, const TLevel& Level, Integer Leaves) {
+        if (Level.Type == cstCount) {
+            Group->GroupSummary = Leaves;
+            Group->GroupSummaryAssigned = true;
+        } else if (Level.Type == cstAvg) {
+            Group->GroupSummary /= Leaves;
+        }
+        TgxDBGridSummaryItems* items = Level.Items;
+        for (int i = 0; items && i < items->GetCount() && size_t(i) < Group->ItemSummaries.size(); ++i) {
+            auto& entry = Group->ItemSummaries[size_t(i)];
+            if (items->GetItem(i)->GetSummaryType() == cstCount) {
+                entry.Value = Leaves;
+                entry.Assigned = true;
+            } else if (items->GetItem(i)->GetSummaryType() == cstAvg) {
+                entry.Value /= Leaves;
+            }
+        }
+    };
+    // The leaf counts bottom-up in one walk, each leaf met once.
+    std::function<Integer(TgxTreeListNode*, size_t)> countLeaves = [&](TgxTreeListNode* Node, size_t Level) {
+        if (Node->GetCount() == 0) return Integer(1);
+        Integer leaves = 0;
+        for (TgxTreeListNode* child : Node->GetChildren()) leaves += countLeaves(child, Level + 1);
+        if (Level < levels.size()) finish(AsGridNode(Node), levels[Level], leaves);
+        return leaves;
+    };
+    if (!levels.empty())
+        for (Integer i = 0; i < GetCount(); ++i) countLeaves(GetItem(i), 0);
     for (Integer i = 0; i < GetColumnCount(); ++i) {
         TgxDBGridColumn* column = SummaryColumn(GetDBColumn(i));
         if (!column) continue;
@@ -431,6 +436,18 @@ void TCustomgxDBGrid::DoBeforeCalcSummary() {
 
 void TCustomgxDBGrid::RecalcSummaries(bool KeepFooter) {
     UpdateGroupFields();
+    // Flat rows without a footer summary have nothing to add up: the walks are skipped, so that a
+    // dataset move the grid follows costs no visit of every row.
+    bool footers = false;
+    for (Integer i = 0; i < GetColumnCount() && !footers; ++i)
+        if (TgxDBGridColumn* column = SummaryColumn(GetDBColumn(i))) footers = column->SummaryFooterType != cstNone;
+    if (FGroupColumns.empty() && (KeepFooter || !footers) && (GetCount() == 0 || GetItem(0)->GetCount() == 0)) {
+        if (!KeepFooter) ResetFooterTotals();
+        DoBeforeCalcSummary();
+        FRecordCount = GetCount();
+        FinishSummaries(KeepFooter);
+        return;
+    }
     WalkNodes([](TgxTreeListNode* Node) {
         auto* node = static_cast<TgxDBGridNode*>(Node);
         node->ItemSummaries.clear();
