@@ -76,7 +76,7 @@ Result Run(int Count) {
 
     Result r;
     Integer entries = 0;
-    r.AllList = BestCold(3, [&] { entries = list->PrepareAllList(); });
+    r.AllList = BestCold(7, [&] { entries = list->PrepareAllList(); });
     if (entries != Count) std::fprintf(stderr, "listed %d of %d\n", entries, Count);
     long named = 0;
     r.Records = BestCold(3, [&] {
@@ -87,7 +87,7 @@ Result Run(int Count) {
         }
     });
     if (named != 3L * Count) std::fprintf(stderr, "read %ld records of %d\n", named, 3 * Count);
-    r.Random = BestCold(3, [&] { list->BuildSlideshowOrder(false, 2); });
+    r.Random = BestCold(7, [&] { list->BuildSlideshowOrder(false, 2); });
     list->LoopSlideshow = false;
     list->GotoFirst();
     Integer shown = 0;

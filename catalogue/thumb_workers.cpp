@@ -7,6 +7,8 @@
 #include "catalogue/thumb_cache.h"
 #include "framework/graphics.h"
 #include "framework/thread.h"
+#include "imaging/bitmap_routines.h"
+#include "imaging/resample.h"
 
 namespace {
 
@@ -17,6 +19,15 @@ bool FitToBox(TImgFunctions* Img, TBitmap* Bitmap, const TThumbJob& Job) {
     const TRect fit = FitRectInBox(Bitmap->GetWidth(), Bitmap->GetHeight(), Job.BoxWidth, Job.BoxHeight, 0, 0, true,
                                    true, false, false);
     const Integer w = std::max<Integer>(1, fit.Right - fit.Left), h = std::max<Integer>(1, fit.Bottom - fit.Top);
+    // A picture many times the box (one that cannot be decoded at a smaller size) is first
+    // averaged down in whole blocks to about twice the box, so that the filter reads a few
+    // pixels per thumbnail pixel rather than hundreds.
+    const Integer factor = std::min(Bitmap->GetWidth() / (2 * w), Bitmap->GetHeight() / (2 * h));
+    if (Job.HighQuality && factor >= 2) {
+        TBitmap shrunk;
+        ShrinkByBlocks(Bitmap, &shrunk, factor);
+        CopyBitmap(&shrunk, Bitmap);
+    }
     return Img->ResampleBitmap(Bitmap, w, false, false, Job.HighQuality, h);
 }
 

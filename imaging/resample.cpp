@@ -202,3 +202,38 @@ void StretchPlain(TBitmap* Source, TBitmap* Dest) {
         }
     }
 }
+
+void ShrinkByBlocks(TBitmap* Source, TBitmap* Dest, Integer Factor) {
+    if (!Source || !Dest || Source == Dest) return;
+    if (Factor < 2 || Source->GetPixelFormat() != pf24bit) {
+        CopyBitmap(Source, Dest);
+        return;
+    }
+    const Integer sw = Source->GetWidth(), sh = Source->GetHeight();
+    const Integer dw = (sw + Factor - 1) / Factor, dh = (sh + Factor - 1) / Factor;
+    ImgPrepareBitmap(Dest, pf24bit, dw, dh);
+    std::vector<uint64_t> sums(size_t(dw) * 3);
+    for (Integer y = 0; y < dh; ++y) {
+        std::fill(sums.begin(), sums.end(), 0);
+        const Integer top = y * Factor, rows = std::min(Factor, sh - top);
+        for (Integer r = top; r < top + rows; ++r) {
+            const auto* src = static_cast<const TImgRGB*>(Source->ScanLine(r));
+            for (Integer x = 0, block = 0; x < sw; ++block) {
+                uint64_t* sum = &sums[size_t(block) * 3];
+                for (const Integer end = std::min(sw, x + Factor); x < end; ++x) {
+                    sum[0] += src[x].b;
+                    sum[1] += src[x].g;
+                    sum[2] += src[x].r;
+                }
+            }
+        }
+        auto* dst = static_cast<TImgRGB*>(Dest->ScanLine(y));
+        for (Integer x = 0; x < dw; ++x) {
+            const uint64_t count = uint64_t(rows) * uint64_t(std::min(Factor, sw - x * Factor));
+            const uint64_t* sum = &sums[size_t(x) * 3];
+            dst[x].b = Byte((sum[0] + count / 2) / count);
+            dst[x].g = Byte((sum[1] + count / 2) / count);
+            dst[x].r = Byte((sum[2] + count / 2) / count);
+        }
+    }
+}

@@ -63,3 +63,8 @@ void ResampleEnlarge(TBitmap* Source, TBitmap* Dest, TResampleFilter Filter,
 // (2 * DestWidth), the one under its centre, and likewise for rows. Works on the pixel rows
 // alone (no drawing handle), so worker threads may use it; Dest stays blank for other formats.
 void StretchPlain(TBitmap* Source, TBitmap* Dest);
+// Dest becomes 24-bit, Source (24-bit) reduced by a whole Factor in both directions: each pixel
+// is the average of the Factor x Factor block it stands for, the blocks at the right and bottom
+// edges taking what is left there. A cheap first step before filtering a picture down to a
+// small fraction of its size. Other formats and factors below 2 leave Dest a copy of Source.
+void ShrinkByBlocks(TBitmap* Source, TBitmap* Dest, Integer Factor);

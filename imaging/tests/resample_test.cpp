@@ -234,6 +234,32 @@ TEST(ResampleTest, StretchPlainTakesThePixelUnderEachCentre) {
             EXPECT_EQ(GetRowBit(wide->ScanLine(y), x) != 0, x < 2 || x >= 4) << x << "," << y;
 }
 
+TEST(ResampleTest, ShrinkByBlocksAveragesEachBlockAndWhatIsLeftAtTheEdges) {
+    // 5 x 3 by 2: blocks of 2 x 2, then 1 x 2 at the right, 2 x 1 at the bottom, 1 x 1 in the corner.
+    Bmp src = Make24(5, 3, [](Integer x, Integer y) { return ImgRGB(Byte(10 * x + 100 * y), Byte(x), Byte(y)); });
+    Bmp dst = Blank(1, 1);
+    ShrinkByBlocks(src.get(), dst.get(), 2);
+    ASSERT_EQ(dst->GetWidth(), 3);
+    ASSERT_EQ(dst->GetHeight(), 2);
+    const Byte reds[2][3] = {{55, 75, 90}, {205, 225, 240}};  // (0+10+100+110)/4 = 55, halves up
+    for (Integer y = 0; y < 2; ++y)
+        for (Integer x = 0; x < 3; ++x) EXPECT_EQ(Px(dst.get(), x, y).r, reds[y][x]) << x << "," << y;
+    EXPECT_EQ(Px(dst.get(), 2, 1).g, 4);
+    EXPECT_EQ(Px(dst.get(), 0, 1).b, 2);
+
+    // A factor below 2, or a picture that is not 24-bit, is copied as it is.
+    Bmp same = Blank(1, 1);
+    ShrinkByBlocks(src.get(), same.get(), 1);
+    EXPECT_TRUE(SameRGBPixels(src.get(), same.get()));
+    Bmp mono(new TBitmap());
+    mono->SetPixelFormat(pf1bit);
+    mono->SetSize(8, 2);
+    Bmp monoOut = Blank(1, 1);
+    ShrinkByBlocks(mono.get(), monoOut.get(), 4);
+    EXPECT_EQ(monoOut->GetPixelFormat(), pf1bit);
+    EXPECT_EQ(monoOut->GetWidth(), 8);
+}
+
 TEST(ResampleTest, FilteredResamplingMakesTheSourceTwentyFourBit) {
     Bmp mono(new TBitmap());
     mono->SetPixelFormat(pf1bit);
