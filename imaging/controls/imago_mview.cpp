@@ -445,7 +445,8 @@ void TImagoMView::Update() {
         FSizedInUpdate = true;
         return;
     }
-    if (!GetComponentState().Contains(csDesigning) && (GetParentForm(this) || GetParentWindow())) {
+    // A view inside a window that is no form (a pane a file dialog hosts) lays out as on a form.
+    if (!GetComponentState().Contains(csDesigning) && (GetParentForm(this) || GetParentWindow() || GetParent())) {
         FInUpdate = true;
         try {
             UpdateLayout();

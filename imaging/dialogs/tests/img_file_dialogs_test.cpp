@@ -247,6 +247,10 @@ TEST_F(ImageDialogsTest, TheRealDialogShowsTheViewTheSelectionNeeds) {
         uitest::WhenDialogOpens([&] {
             EXPECT_EQ(d->ImagoMView->GetShowing(), frames) << name;
             EXPECT_EQ(d->ImagoView->GetShowing(), !frames) << name;
+            // Two frames are wider than the view: its scroll bar shows.
+            if (frames) {
+                EXPECT_TRUE(uitest::ScrollBarVisible(d->ImagoMView, SB_HORZ));
+            }
             checked = true;
             uitest::CancelDialog();
         });

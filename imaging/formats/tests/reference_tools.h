@@ -59,12 +59,19 @@ inline Bytes BytesOf(TMemoryStream& Stream) {
     return Bytes(p, p + Stream.GetSize());
 }
 
-// A file in a temporary folder of this test process.
+// A file in a temporary folder of this test process; the folder goes when the process ends.
 inline std::string TempPath(const std::string& Name) {
-    const auto dir = std::filesystem::temp_directory_path() /
-                     ("lumora_codec_tests_" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    return (dir / Name).string();
+    struct TFolder {
+        std::filesystem::path Dir;
+        ~TFolder() {
+            std::error_code ec;
+            std::filesystem::remove_all(Dir, ec);
+        }
+    };
+    static const TFolder folder{std::filesystem::temp_directory_path() /
+                                ("lumora_codec_tests_" + std::to_string(getpid()))};
+    std::filesystem::create_directories(folder.Dir);
+    return (folder.Dir / Name).string();
 }
 
 // Runs a shell command line; its exit status.
