@@ -143,6 +143,8 @@ void TfrmMain::BuildComponents() {
         };
 
         BuildFileList();
+        BuildViewer();
+        BuildSlideshowControls();
     });
 }
 

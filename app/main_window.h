@@ -22,6 +22,13 @@
 #include "framework/forms.h"
 
 class TComboBox;
+class TEdit;
+class TImagoIO;
+class TImagoMView;
+class TImagoProc;
+class TImagoView;
+class TTimer;
+class TTrackBar;
 class TFileGridPresenter;
 class TImgFunctions;
 class TLMFileList2;
@@ -288,6 +295,43 @@ public:
     bool FolderListingStale = false;
     // What the last selection status allows the navigation buttons.
     TNavigationEnabled Navigation;
+
+    // ---- The viewer (main_window_view.cpp) ---------------------------------------------------
+    // The image view with its I/O and processing components, built by BuildViewer.
+    TImagoView* imgimage = nullptr;
+    TImagoIO* imgimageio = nullptr;
+    TImagoProc* imgimageproc = nullptr;
+    void BuildViewer() {}
+    void ZoomInOut(bool ZoomIn) {}
+    void actFullScreenExecute(TObject* Sender) {}
+    void SetHideAll(bool Hide) {}
+    bool HideAll = false;
+
+    // ---- The slideshow, the multishow and GIF animation (main_window_slideshow.cpp) ------------
+    // The multi-image view of the multishow, the slideshow name label, the two timers and the
+    // delay controls, built by BuildSlideshowControls.
+    TImagoMView* imgMultiView = nullptr;
+    TLabel* lblssname = nullptr;
+    TTimer* slideshowtimer = nullptr;
+    TTimer* GIFTimer = nullptr;
+    TTrackBar* DelayTrack = nullptr;
+    TEdit* DelayEdit = nullptr;
+    void BuildSlideshowControls() {}
+    bool MultishowMode = false;
+    bool MultishowLayoutPending = false;
+    Integer MultishowCell = 0;
+    bool WasNotFullScreen = false;
+    // The shown GIF's frame and frame count.
+    Integer GIFFrameIndex = 0;
+    Integer GIFFrameCount = 0;
+    bool MultishowActive() const { return State.SlideshowActive && MultishowMode; }
+    void LoadMultiShow() {}
+    void MultiSSUpate() {}
+    void hidemultiss() {}
+    void setnextGIFDELAY() {}
+    // The first, previous, random, next and last file buttons (Sender tells which).
+    void btnFirstFileClick(TObject* Sender) {}
+    void DelayTrackChange(TObject* Sender) {}
 
 protected:
     // ---- Steps filled in with other parts of the window ------------------------------------
