@@ -58,6 +58,7 @@ void TfrmMain::BuildFileList() {
     Splitter3->SetName("Splitter3");
     Splitter3->SetParent(LeftPanel);
     Splitter3->SetTop(pgcModes->GetTop() + pgcModes->GetHeight());
+    Splitter3->SetHeight(3);
     Splitter3->SetAlign(alTop);
 
     FileGrid = new TgxDBGrid(this);

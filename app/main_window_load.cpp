@@ -3,6 +3,7 @@
 // selection status line and the file list's mouse releases.
 
 #include "app/main_window.h"
+#include "app/file_grid_presenter.h"
 #include "catalogue/file_list.h"
 #include "catalogue/format_records.h"
 #include "catalogue/img_functions.h"
@@ -188,14 +189,18 @@ void TfrmMain::FileGridMouseUp(TObject* Sender, TMouseButton Button, TShiftState
     DragStartPoint = {-1, -1};
     const TgxTreeListHitCode hit = FileGrid->GetHitTestAt(X, Y);
     const bool overRow = hit == hcButton || hit == hcImage || hit == hcStateImage || hit == hcIndent ||
-                         hit == hcCell || hit == hcRowEnd;
+                         hit == hcCell || hit == hcRowEnd || hit == hcPreview || hit == hcIndicator;
     if (Button != mbRight) {
         if (overRow) ThumbGridMouseUp(Sender, Button, Shift, X, Y);
         return;
     }
-    if (overRow) {
-        const TPoint p = FileGrid->ClientToScreen(TPoint(X, Y));
+    const TPoint p = FileGrid->ClientToScreen(TPoint(X, Y));
+    if (hit == hcHeader || hit == hcHeaderEdge) {
+        if (FileGridPresenter) FileGridPresenter->PopupHeaderMenu(FileGrid->GetColumnAt(X, Y), p.X, p.Y);
+    } else if (overRow) {
         popFiles->Popup(p.X, p.Y);
+    } else if (FileGridPresenter) {
+        FileGridPresenter->PopFileGrid->Popup(p.X, p.Y);
     }
 }
 
@@ -207,10 +212,12 @@ void TfrmMain::ThumbGridMouseUp(TObject* Sender, TMouseButton Button, TShiftStat
         return;
     }
     doselectstatus();
-    if (Sender == ThumbGrid && ThumbGrid->GetKeyIDAtPoint(X, Y) >= 0) {
-        const TPoint p = ThumbGrid->ClientToScreen(TPoint(X, Y));
+    if (Sender != ThumbGrid) return;
+    const TPoint p = ThumbGrid->ClientToScreen(TPoint(X, Y));
+    if (ThumbGrid->GetKeyIDAtPoint(X, Y) >= 0)
         popFiles->Popup(p.X, p.Y);
-    }
+    else if (FileGridPresenter)
+        FileGridPresenter->PopFileGrid->Popup(p.X, p.Y);
 }
 
 void TfrmMain::FileGridDblClick(TObject* Sender) { LoadFile("", lhDoubleClick); }

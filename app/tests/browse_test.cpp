@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "app/browse_rules.h"
+#include "app/file_grid_presenter.h"
 #include "app/launch_file.h"
 #include "app/tests/program_test.h"
 #include "catalogue/file_list.h"
@@ -24,6 +25,7 @@
 #include "dbgrid/mem_data.h"
 #include "framework/comctrls.h"
 #include "framework/list_controls.h"
+#include "framework/menus.h"
 #include "framework/std_controls.h"
 
 namespace {
@@ -508,6 +510,57 @@ TEST_F(BrowseTest, AFolderThatIsGoneIsReportedAndListsNothing) {
     EXPECT_TRUE(Rows().empty());
     EXPECT_EQ(frmMain->lblselected->GetCaption(), "Selected: 0 of 0");
     EXPECT_EQ(dialogs_.Requests().size(), 1u);
+}
+
+TEST_F(BrowseTest, TheGridKeepsItsLayoutAcrossARestartAndRightClicksOpenTheMenuOfThePlace) {
+    Start();
+    Settle();
+    Browse(folder_);
+    // The splitter under the mode pages is a thin bar.
+    EXPECT_EQ(frmMain->Splitter3->GetHeight(), 3);
+
+    // A right-click opens the header menu over a header, the file menu over a row and the grid
+    // menu below the rows.
+    TgxDBGrid* grid = frmMain->FileGrid;
+    grid->SetBounds(0, 0, 400, 300);
+    auto firstPointWith = [&](std::initializer_list<TgxTreeListHitCode> Codes) {
+        for (Integer y = 0; y < grid->GetClientHeight(); ++y)
+            for (TgxTreeListHitCode code : Codes)
+                if (grid->GetHitTestAt(150, y) == code) return y;
+        return -1;
+    };
+    const Integer header = firstPointWith({hcHeader});
+    const Integer row = firstPointWith({hcCell});
+    const Integer below = firstPointWith({hcNowhere});
+    ASSERT_GE(header, 0);
+    ASSERT_GE(row, 0);
+    ASSERT_GE(below, 0);
+    struct Case {
+        Integer Y;
+        const char* Menu;
+    } cases[] = {{header, "pmHeader"}, {row, "popFiles"}, {below, "PopFileGrid"}};
+    for (const Case& c : cases) {
+        std::string opened;
+        for (TPopupMenu* menu : {frmMain->popFiles, frmMain->FileGridPresenter->pmHeader,
+                                 frmMain->FileGridPresenter->PopFileGrid}) {
+            menu->OnPopup = [&opened, menu, old = menu->OnPopup](TObject* Sender) {
+                opened = menu->GetName();
+                if (old) old(Sender);
+            };
+        }
+        uitest::WhenMenuOpens([] { uitest::CloseMenus(); });
+        frmMain->FileGridMouseUp(grid, mbRight, {}, 150, c.Y);
+        EXPECT_EQ(opened, c.Menu) << "at y " << c.Y;
+    }
+
+    // Widths and hidden columns come back after the program closes and starts again.
+    frmMain->FileGridColumns.Filename->SetWidth(211);
+    frmMain->FileGridColumns.Size->SetVisible(false);
+    Close();
+    Restart();
+    EXPECT_EQ(frmMain->FileGridColumns.Filename->GetWidth(), 211);
+    EXPECT_FALSE(frmMain->FileGridColumns.Size->GetVisible());
+    EXPECT_TRUE(frmMain->FileGridColumns.Date->GetVisible());
 }
 
 }  // namespace
