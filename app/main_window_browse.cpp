@@ -70,7 +70,6 @@ void TfrmMain::BuildFileList() {
                                                                     egoColumnSizing, egoColumnMoving} -
                          TgxDBGridOptions{egoEditing, egoCanDelete, egoCanInsert, egoCanAppend});
     FileGridColumns = CreateFileGridColumns(FileGrid, this);
-    SetupFileGridPresentation();
     FileGrid->OnMouseUp = [this](TObject* S, TMouseButton B, TShiftState Sh, Integer X, Integer Y) {
         FileGridMouseUp(S, B, Sh, X, Y);
     };
@@ -95,6 +94,9 @@ void TfrmMain::BuildFileList() {
     GridControl->SetAttachedGXDBGrid(FileGrid);
     GridControl->SetAttachedGXThumbGrid(ThumbGrid);
     BindFileGridColumns(FileGridColumns, GridControl, ThumbGrid);
+    // The presentation works through the grid, the controller, the thumbnails and the
+    // image-utility component: it is set up once they all exist.
+    SetupFileGridPresentation();
 
     popFiles = new TPopupMenu(this);
     popFiles->SetName("popFiles");

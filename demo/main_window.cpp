@@ -99,6 +99,9 @@ int main(int argc, char** argv) {
     }
     StoreStartSettings(IncludeTrailingPathDelimiter(folder), mode);
 
+    // The program starts with no file to show: the folder comes from the stored settings.
+    const char* programArgs[] = {argv[0]};
+    SetCommandLine(1, programArgs);
     CreateProgramForms();
     if (png.empty()) {
         Application->Run();

@@ -518,6 +518,11 @@ TEST_F(BrowseTest, TheGridKeepsItsLayoutAcrossARestartAndRightClicksOpenTheMenuO
     Browse(folder_);
     // The splitter under the mode pages is a thin bar.
     EXPECT_EQ(frmMain->Splitter3->GetHeight(), 3);
+    // The presentation reaches the listed files: the type column names the focused one.
+    Focus("ring.wav");
+    EXPECT_FALSE(frmMain->FileGridPresenter
+                     ->GetNodeValue(frmMain->GridControl->GetFocusedNode(), frmMain->FileGridColumns.FileType)
+                     .empty());
 
     // A right-click opens the header menu over a header, the file menu over a row and the grid
     // menu below the rows.
