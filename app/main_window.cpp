@@ -634,11 +634,9 @@ void TfrmMain::ApplySettingEffects() {
     if (Settings.ThumbnailHeight > 0) ThumbGrid->SetThumbnailHeight(Settings.ThumbnailHeight);
     if (Settings.IconInfoColumnWidth > 0) ThumbGrid->SetIconInfoColumnWidth(Settings.IconInfoColumnWidth);
     if (Settings.FilenameColumnWidth > 0) ThumbGrid->SetFilenameColumnWidth(Settings.FilenameColumnWidth);
-    GridControl->SetSlideshowMethod(Word(Settings.SlideshowMethod));
-    GridControl->LoopSlideshow = Settings.LoopSlideshow;
-    // The other values that act at once when read come with their controls: the slideshow
-    // direction, delay and loop actions, the toolbar captions, the image view's zoom quality and
-    // the tab captions.
+    ApplySlideshowSettings();
+    // The other values that act at once when read come with their controls: the toolbar
+    // captions, the image view's zoom quality and the tab captions.
 }
 
 void TfrmMain::CollectSettingsFromControls() {
@@ -647,10 +645,9 @@ void TfrmMain::CollectSettingsFromControls() {
     Settings.FileGridTop = pgcModes->GetHeight();
     if (FilterBox->GetItems()->GetCount() > 0) Settings.CurrentFilter = FilterBox->GetItemIndex();
     if (GridControl->GetFileDisplayMode() >= 0) Settings.FileDisplayMode = GridControl->GetFileDisplayMode();
-    Settings.SlideshowMethod = GridControl->GetSlideshowMethod();
-    Settings.LoopSlideshow = GridControl->LoopSlideshow;
-    // The other values the controls hold are taken back as the controls come: the delay bar,
-    // the quick-move choice and the tree's renaming state.
+    CollectSlideshowSettings();
+    // The other values the controls hold are taken back as the controls come: the quick-move
+    // choice and the tree's renaming state.
 }
 
 TSettingsLimits TfrmMain::SettingsLimits() {

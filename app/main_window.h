@@ -21,12 +21,14 @@
 #include "framework/dialog_service.h"
 #include "framework/forms.h"
 
+class TAction;
 class TComboBox;
 class TEdit;
 class TImagoIO;
 class TImagoMView;
 class TImagoProc;
 class TImagoView;
+class TSpeedButton;
 class TTimer;
 class TTrackBar;
 class TFileGridPresenter;
@@ -121,11 +123,6 @@ public:
     void ImgFuncProgressEnd(TObject* Sender);
     void FileLoadingCompleted();
     void SetStatusLabelText(TControl* Panel, const std::string& Text);
-    // Method 0 stops a running slideshow; starting one comes with the slideshow.
-    void ActivateSlideshow(Integer Method);
-    // The slideshow timer (it comes with the slideshow): whether it runs, and switching it on.
-    bool SlideshowTimerEnabled() const { return FSlideshowTimerEnabled; }
-    void EnableSlideshowTimer() { FSlideshowTimerEnabled = true; }
 
     // ---- Settings --------------------------------------------------------------------------
     // Start-up step 7: the grid layout, the toolbar positions, the main key, the warning
@@ -308,16 +305,35 @@ public:
     bool HideAll = false;
 
     // ---- The slideshow, the multishow and GIF animation (main_window_slideshow.cpp) ------------
-    // The multi-image view of the multishow, the slideshow name label, the two timers and the
-    // delay controls, built by BuildSlideshowControls.
+    // The multi-image view of the multishow with its own I/O component, the slideshow name label,
+    // the two one-shot timers, the delay controls (on a panel of their own until the slideshow
+    // toolbar takes them), the actions and the buttons, built by BuildSlideshowControls.
     TImagoMView* imgMultiView = nullptr;
+    TImagoIO* imgMultiViewIO = nullptr;
     TLabel* lblssname = nullptr;
     TTimer* slideshowtimer = nullptr;
     TTimer* GIFTimer = nullptr;
+    TPanel* pnlSlideshowDelay = nullptr;
     TTrackBar* DelayTrack = nullptr;
     TEdit* DelayEdit = nullptr;
-    void BuildSlideshowControls() {}
+    TAction* actSlideshow = nullptr;
+    TAction* actMultishow = nullptr;
+    TAction* actSSForward = nullptr;
+    TAction* actSSBackward = nullptr;
+    TAction* actSSRandom = nullptr;
+    TAction* actSSLoop = nullptr;
+    // The first, previous, random, next and last file buttons, and the slideshow and multishow
+    // buttons (Ctrl held while pressing them resets the slideshow options first).
+    TSpeedButton* btnFirstFile = nullptr;
+    TSpeedButton* btnPreviousFile = nullptr;
+    TSpeedButton* btnRandomFile = nullptr;
+    TSpeedButton* btnNextFile = nullptr;
+    TSpeedButton* btnLastFile = nullptr;
+    TSpeedButton* btnShowSlideshow = nullptr;
+    TSpeedButton* btnMultishow = nullptr;
+    void BuildSlideshowControls();
     bool MultishowMode = false;
+    // The grid is laid out again before the next cell; the next cell to fill, from 0.
     bool MultishowLayoutPending = false;
     Integer MultishowCell = 0;
     bool WasNotFullScreen = false;
@@ -325,13 +341,37 @@ public:
     Integer GIFFrameIndex = 0;
     Integer GIFFrameCount = 0;
     bool MultishowActive() const { return State.SlideshowActive && MultishowMode; }
-    void LoadMultiShow() {}
-    void MultiSSUpate() {}
-    void hidemultiss() {}
-    void setnextGIFDELAY() {}
+    // Starts or stops the slideshow (or multishow, after MultishowMode). Starting needs files;
+    // the first step runs at once unless a file is loading.
+    void ActivateSlideshow(bool On);
+    // The one-shot slideshow timer: whether it runs, and switching it on (the idle turn does
+    // once a file is shown, so the delay runs from the end of each load).
+    bool SlideshowTimerEnabled() const;
+    void EnableSlideshowTimer();
+    void actSlideshowExecute(TObject* Sender);
+    // One step of the slideshow: the next file of the order is loaded, or the slideshow stops
+    // after the last one when it does not loop.
+    void slideshowtimerTimer(TObject* Sender);
+    // The order follows the action: forward, backward or random.
+    void actSSBackwardExecute(TObject* Sender);
+    void ActivateSSLoop(bool On);
+    void actSSLoopExecute(TObject* Sender);
+    void btnShowSlideshowMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+    // Lays the multishow grid out again, empty; the next image goes into the first cell.
+    void MultiSSUpate();
+    void hidemultiss();
+    // Loads the current file into the next multishow cell, wrapping after the last.
+    void LoadMultiShow();
+    // Schedules the next GIF frame after the shown frame's delay (a delay of 0 stops).
+    void setnextGIFDELAY();
+    void GIFTimerTimer(TObject* Sender);
     // The first, previous, random, next and last file buttons (Sender tells which).
-    void btnFirstFileClick(TObject* Sender) {}
-    void DelayTrackChange(TObject* Sender) {}
+    void btnFirstFileClick(TObject* Sender);
+    // The delay text and the slideshow timer's interval follow the delay bar.
+    void DelayTrackChange(TObject* Sender);
+    // The slideshow order, delay and loop settings: applied when read, taken back before written.
+    void ApplySlideshowSettings();
+    void CollectSlideshowSettings();
 
 protected:
     // ---- Steps filled in with other parts of the window ------------------------------------
@@ -380,8 +420,8 @@ protected:
     bool SaveCurrentImage() { return false; }
     bool SaveNewFileAs() { return false; }
     bool SaveTextFile() { return false; }
-    // With the slideshow: the slideshow position follows the focused file.
-    void SyncSlideshowToFocus() {}
+    // The slideshow position follows the focused file.
+    void SyncSlideshowToFocus();
     // With the viewer: tells that the list has no more files.
     void doinformnomoreimages() {}
     void LoadBookmarkFile(const std::string& FileName) {}
@@ -449,7 +489,6 @@ private:
     // The focused file and top row kept across a listing (-1: none).
     std::string FKeptFile;
     Integer FKeptTopIndex = -1;
-    bool FSlideshowTimerEnabled = false;
 };
 
 // The one main window (null outside a run of the program).

@@ -91,12 +91,6 @@ bool TfrmMain::IsBusy() {
     return State.FileLoading || FileListBusy() || !State.NoDialogOpen;
 }
 
-void TfrmMain::ActivateSlideshow(Integer Method) {
-    if (Method != 0) return;
-    State.SlideshowActive = false;
-    FSlideshowTimerEnabled = false;
-}
-
 // ---------------------------------------------------------------------------------------------
 // The dialog bracket
 
