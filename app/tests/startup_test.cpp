@@ -101,7 +101,8 @@ TEST_F(StartupTest, AFirstRunSetsUpFoldersAndStartsInTheHomeFolder) {
 
 TEST_F(StartupTest, ACleanQuitWritesTheSettingsAndTheNextStartReadsThem) {
     Start();
-    frmMain->Settings.SlideshowDelay = 9;
+    // The delay is the track bar's position; the settings take it back when they are written.
+    frmMain->DelayTrack->SetPosition(9);
     frmMain->Settings.ConfirmClosure = true;
     frmMain->Settings.WarningVisible[7] = false;
     frmMain->Settings.ToolbarVisible[ToolbarEntryIndex("Mixer")] = false;
