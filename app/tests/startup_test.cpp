@@ -101,7 +101,7 @@ TEST_F(StartupTest, AFirstRunSetsUpFoldersAndStartsInTheHomeFolder) {
 
 TEST_F(StartupTest, ACleanQuitWritesTheSettingsAndTheNextStartReadsThem) {
     Start();
-    frmMain->Settings.SlideshowDelay = 9;
+    frmMain->DelayTrack->SetPosition(9);
     frmMain->Settings.ConfirmClosure = true;
     frmMain->Settings.WarningVisible[7] = false;
     frmMain->Settings.ToolbarVisible[ToolbarEntryIndex("Mixer")] = false;
@@ -136,6 +136,7 @@ TEST_F(StartupTest, ACleanQuitWritesTheSettingsAndTheNextStartReadsThem) {
     Restart();
     EXPECT_FALSE(frmMain->FirstRun);
     EXPECT_EQ(frmMain->Settings.SlideshowDelay, 9);
+    EXPECT_EQ(frmMain->DelayTrack->GetPosition(), 9);
     EXPECT_FALSE(frmMain->Settings.WarningVisible[7]);
     EXPECT_FALSE(frmMain->Settings.ToolbarVisible[ToolbarEntryIndex("Mixer")]);
     EXPECT_EQ(frmMain->GetLeft(), 40);
