@@ -4,6 +4,7 @@
 
 #include "app/access_password.h"
 #include "app/tests/program_test.h"
+#include "framework/comctrls.h"
 #include "framework/list_controls.h"
 
 namespace {
@@ -66,7 +67,7 @@ TEST_F(ShutdownTest, AFullScreenCloseKeepsTheBoundsRecordedBefore) {
 
 TEST_F(ShutdownTest, AnUnwritableDataFolderIsReportedOnceAndTheSettingsAreStillWritten) {
     Start();
-    frmMain->Settings.SlideshowDelay = 7;
+    frmMain->DelayTrack->SetPosition(7);
     // A folder where the list file should be cannot be replaced by it (not even by root).
     ASSERT_TRUE(ForceDirectories(program_ + "bkmks.lst/"));
     dialogs_.Answer(mrOk);

@@ -101,7 +101,6 @@ TEST_F(StartupTest, AFirstRunSetsUpFoldersAndStartsInTheHomeFolder) {
 
 TEST_F(StartupTest, ACleanQuitWritesTheSettingsAndTheNextStartReadsThem) {
     Start();
-    // The delay is the track bar's position; the settings take it back when they are written.
     frmMain->DelayTrack->SetPosition(9);
     frmMain->Settings.ConfirmClosure = true;
     frmMain->Settings.WarningVisible[7] = false;
@@ -137,6 +136,7 @@ TEST_F(StartupTest, ACleanQuitWritesTheSettingsAndTheNextStartReadsThem) {
     Restart();
     EXPECT_FALSE(frmMain->FirstRun);
     EXPECT_EQ(frmMain->Settings.SlideshowDelay, 9);
+    EXPECT_EQ(frmMain->DelayTrack->GetPosition(), 9);
     EXPECT_FALSE(frmMain->Settings.WarningVisible[7]);
     EXPECT_FALSE(frmMain->Settings.ToolbarVisible[ToolbarEntryIndex("Mixer")]);
     EXPECT_EQ(frmMain->GetLeft(), 40);
