@@ -6,10 +6,12 @@
 //
 // Usage: previews
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bench/peer_timing.h"
@@ -86,18 +88,29 @@ std::unique_ptr<TfPreviews, void (*)(TObject*)> OpenPreviews(TBitmap* Source, co
     return f;
 }
 
-double LiveUpdate(TBitmap* Source, const TPageChange& Page) {
-    auto f = OpenPreviews(Source, Page);
-    // A single update takes well under a millisecond: time runs of 20.
-    bool flip = false;
-    return Best(5,
-                [&] {
-                    for (int i = 0; i < 20; ++i) {
-                        flip = !flip;
-                        Page.Change(f.get(), flip);
-                    }
-                }) /
-           20;
+// One live update on each picture, in ms: runs of 20 updates (a single one takes well under a
+// millisecond), best of 9 each. The two dialogs are open together and their runs alternate, so
+// that both pictures meet the same machine.
+std::pair<double, double> LiveUpdates(TBitmap* Large, TBitmap* Small, const TPageChange& Page) {
+    auto large = OpenPreviews(Large, Page);
+    auto small = OpenPreviews(Small, Page);
+    bool flipLarge = false, flipSmall = false;
+    auto run = [&](TfPreviews* f, bool& flip) {
+        return Best(1,
+                    [&] {
+                        for (int i = 0; i < 20; ++i) {
+                            flip = !flip;
+                            Page.Change(f, flip);
+                        }
+                    }) /
+               20;
+    };
+    double ours = 1e300, peer = 1e300;
+    for (int r = 0; r < 9; ++r) {
+        ours = std::min(ours, run(large.get(), flipLarge));
+        peer = std::min(peer, run(small.get(), flipSmall));
+    }
+    return {ours, peer};
 }
 
 double SavePreview(TBitmap* Source, Integer PageIndex) {
@@ -126,7 +139,7 @@ int main() {
 
     bool met = true;
     for (const TPageChange& page : PageChanges()) {
-        const double ours = LiveUpdate(&large, page), peer = LiveUpdate(&small, page);
+        const auto [ours, peer] = LiveUpdates(&large, &small, page);
         Report(std::string("previews live update ") + page.Name + " 12 MP", ours, "1.2 MP", peer);
         if (ours > peer * 1.2) met = false;
     }

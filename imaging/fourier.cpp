@@ -93,7 +93,10 @@ void TImgFtImage::Transform2D(std::vector<float>& Plane, Integer Sign, bool Repo
     const size_t row = size_t(2) * N;
     for (Integer y = 0; y < N; ++y) Transform(&Plane[y * row], &Plane[y * row + N], 1, Sign);
     const Integer lanes = std::min(kStrip, N);
-    std::vector<float> re(size_t(N) * lanes), im(size_t(N) * lanes);
+    std::vector<float>& re = FStripRe;
+    std::vector<float>& im = FStripIm;
+    re.resize(size_t(N) * lanes);
+    im.resize(size_t(N) * lanes);
     for (Integer c0 = 0; c0 < N; c0 += lanes) {
         for (Integer y = 0; y < N; ++y) {
             std::copy_n(&Plane[y * row + c0], lanes, &re[size_t(y) * lanes]);
@@ -128,6 +131,14 @@ bool TImgFtImage::IsEmpty() const {
 
 void TImgFtImage::ClearPlanes() {
     for (auto& p : FPlanes) std::vector<float>().swap(p);
+    ReleaseScratch();
+}
+
+void TImgFtImage::ReleaseScratch() {
+    std::vector<float>().swap(FWork);
+    std::vector<double>().swap(FLevels);
+    std::vector<float>().swap(FStripRe);
+    std::vector<float>().swap(FStripIm);
 }
 
 void TImgFtImage::BuildFT(TBitmap* Bitmap, Integer Mode) {
@@ -176,9 +187,14 @@ void TImgFtImage::GetSpectrum(TBitmap* Bitmap) {
     if (!Bitmap || IsEmpty()) return;
     const Integer N = FN;
     const size_t row = size_t(2) * N;
+    std::vector<double>& v = FLevels;
+    try {
+        v.resize(size_t(N) * N);
+    } catch (const std::bad_alloc&) {
+        return;
+    }
     ImgPrepareBitmap(Bitmap, pf24bit, N, N);
     const std::vector<Integer> planes = ModePlanes();
-    std::vector<double> v(size_t(N) * N);
     for (Integer plane : planes) {
         const std::vector<float>& src = FPlanes[plane];
         double smallest = 1e20, largest = -1e20;
@@ -210,9 +226,11 @@ void TImgFtImage::GetInverse(TBitmap* Bitmap) {
     if (!Bitmap || IsEmpty()) return;
     const Integer N = FN;
     const size_t row = size_t(2) * N;
-    std::vector<float> copy;
+    std::vector<float>& copy = FWork;
     try {
         copy.reserve(row * N);
+        FStripRe.reserve(size_t(N) * std::min(kStrip, N));
+        FStripIm.reserve(size_t(N) * std::min(kStrip, N));
     } catch (const std::bad_alloc&) {
         return;
     }
@@ -266,12 +284,21 @@ void TImgFtImage::Assign(const TImgFtImage* Source) {
     FSourceWidth = Source->FSourceWidth;
     FSourceHeight = Source->FSourceHeight;
     OnProgress = Source->OnProgress;
-    ClearPlanes();
+    // Planes of the same size are copied into the storage already held, so that a preview
+    // copying its transform on every update allocates nothing.
     try {
-        for (Integer i = 0; i < 4; ++i) FPlanes[i] = Source->FPlanes[i];
-        FN = 0;
-        FReverse.clear();
-        if (Source->FN > 0) BuildTables(Source->FN);
+        for (Integer i = 0; i < 4; ++i) {
+            if (Source->FPlanes[i].empty())
+                std::vector<float>().swap(FPlanes[i]);
+            else
+                FPlanes[i] = Source->FPlanes[i];
+        }
+        FN = Source->FN;
+        FL = Source->FL;
+        FNorm = Source->FNorm;
+        FTwCos = Source->FTwCos;
+        FTwSin = Source->FTwSin;
+        FReverse = Source->FReverse;
     } catch (const std::bad_alloc&) {
         ClearPlanes();
     }

@@ -38,8 +38,10 @@ public:
     void ClearZone(Integer x1, Integer y1, Integer x2, Integer y2);
     // A deep copy of another transform.
     void Assign(const TImgFtImage* Source);
-    // Frees every plane (the transform becomes empty).
+    // Frees every plane (the transform becomes empty) and the working buffers.
     void ClearPlanes();
+    // Frees the working buffers GetSpectrum, GetInverse and the transforms keep between calls.
+    void ReleaseScratch();
 
     bool IsEmpty() const;
     Integer GetMode() const { return FMode; }
@@ -76,4 +78,9 @@ private:
     std::vector<float> FTwCos, FTwSin;
     std::vector<Integer> FReverse;
     float FNorm = 1;
+    // Working buffers kept between calls, so that repeated previews allocate nothing: a plane
+    // transformed back, the log magnitudes of the spectrum, the strip of columns transformed.
+    std::vector<float> FWork;
+    std::vector<double> FLevels;
+    std::vector<float> FStripRe, FStripIm;
 };

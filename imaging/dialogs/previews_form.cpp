@@ -690,16 +690,15 @@ void TfPreviews::ApplyEffect(TImago* View) {
         case kTagFFT:
             if (!FTransform) break;
             if (preview) {
-                TImgFtImage copy;
-                copy.Assign(FTransform.get());
+                if (!FZoned) FZoned = std::make_unique<TImgFtImage>();
+                FZoned->Assign(FTransform.get());
                 if (ImagoView1->GetSelected())
-                    FTransform->ClearZone(ImagoView1->GetSelX1(), ImagoView1->GetSelY1(), ImagoView1->GetSelX2(),
-                                          ImagoView1->GetSelY2());
-                ImagoProc2->ShowFTSpectrum(FTransform.get());
+                    FZoned->ClearZone(ImagoView1->GetSelX1(), ImagoView1->GetSelY1(), ImagoView1->GetSelX2(),
+                                      ImagoView1->GetSelY2());
+                ImagoProc2->ShowFTSpectrum(FZoned.get());
                 ImagoView1->ZoomToFit();
-                View->ApplyInverseFT(FTransform.get());
+                View->ApplyInverseFT(FZoned.get());
                 ProgressBar1->SetPosition(0);
-                FTransform->Assign(&copy);
             } else {
                 const Integer oldN = FTransform->GetN();
                 FTransform->BuildFT(bmp, CheckBox1->GetChecked() ? TImgFtImage::ftGray : TImgFtImage::ftColour);
@@ -711,6 +710,7 @@ void TfPreviews::ApplyEffect(TImago* View) {
                                           Integer(std::trunc(ImagoView1->GetSelY2() * r)));
                 ImagoView1->Deselect();
                 View->ApplyInverseFT(FTransform.get());
+                FTransform->ReleaseScratch();
                 ProgressBar1->SetPosition(0);
             }
             break;

@@ -287,5 +287,8 @@ private:
     bool FRefreshing = false;
     bool FInitialised[12] = {};
     std::unique_ptr<TImgFtImage> FTransform;
+    // The transform with the selected zone cleared, which the live preview shows; kept so that
+    // its planes are reused from one update to the next.
+    std::unique_ptr<TImgFtImage> FZoned;
     Integer FProgressOffset = 0;
 };

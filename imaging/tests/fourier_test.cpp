@@ -178,4 +178,32 @@ TEST(Fourier, SpectrumZonesAndEmptyTransforms) {
     EXPECT_FALSE(proc.CanUndo());
 }
 
+TEST(Fourier, ATransformAssignedAgainAndAgainMatchesItsSources) {
+    // One transform takes sources of other sizes and modes in turn, reusing its storage: each
+    // time its planes, spectrum and inverse are its source's.
+    Bmp big = Make24(13, 16, Code), small = Make24(5, 3, Code);
+    TImgFtImage colour16, grey8, empty;
+    colour16.BuildFT(big.get(), TImgFtImage::ftColour);
+    grey8.BuildFT(small.get(), TImgFtImage::ftGray);
+    TImgFtImage reused;
+    for (TImgFtImage* source : {&colour16, &grey8, &colour16, &empty, &grey8}) {
+        reused.Assign(source);
+        ASSERT_EQ(reused.GetN(), source->GetN());
+        ASSERT_EQ(reused.IsEmpty(), source->IsEmpty());
+        EXPECT_EQ(reused.GetXOffset(), source->GetXOffset());
+        for (Integer p = 0; p < 4; ++p) ASSERT_EQ(reused.GetPlane(p), source->GetPlane(p)) << p;
+        if (source->IsEmpty()) continue;
+        Bmp ours(new TBitmap()), theirs(new TBitmap());
+        reused.GetSpectrum(ours.get());
+        source->GetSpectrum(theirs.get());
+        EXPECT_TRUE(SameRGBPixels(ours.get(), theirs.get()));
+        reused.GetInverse(ours.get());
+        source->GetInverse(theirs.get());
+        EXPECT_TRUE(SameRGBPixels(ours.get(), theirs.get()));
+        const Integer centre = source->GetN() / 2, plane = source == &grey8 ? 3 : 0;
+        reused.ClearZone(centre, centre, centre, centre);  // the source keeps its planes
+        EXPECT_NE(reused.GetPlane(plane), source->GetPlane(plane));
+    }
+}
+
 }  // namespace
