@@ -1,12 +1,14 @@
 #include "framework/dynlib.h"
 
 #include "framework/file_utils.h"
+#include "framework/large_blocks.h"
 
 #include <dlfcn.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -29,6 +31,7 @@ struct Block {
     size_t Size = 0;
     int Locks = 0;
     bool Moveable = false;
+    bool Large = false;  // from the large-block arena
 };
 
 struct BlockTable {
@@ -42,9 +45,38 @@ BlockTable& Blocks() {
     return *table;
 }
 
-void* Allocate(size_t bytes, bool zero) {
+// Large blocks (pictures) come from the arena of large_blocks.h, the rest from malloc; Large tells
+// which.
+void* Allocate(size_t bytes, bool zero, bool& large) {
+    large = false;
+    if (bytes >= LargeBlockMinimum) {
+        if (void* p = LargeBlockAlloc(bytes, zero)) {
+            large = true;
+            return p;
+        }
+    }
     size_t n = bytes ? bytes : 1;
     return zero ? std::calloc(n, 1) : std::malloc(n);
+}
+
+void Release(void* data, bool large) {
+    if (large)
+        LargeBlockFree(data);
+    else
+        std::free(data);
+}
+
+// The block's data at Bytes, kept up to the shorter of the two sizes; null on failure (the old
+// data kept). Small blocks stay with realloc; a block that is or becomes large moves.
+void* Resize(Block& block, size_t Bytes) {
+    if (!block.Large && Bytes < LargeBlockMinimum) return std::realloc(block.Data, Bytes ? Bytes : 1);
+    bool large = false;
+    void* data = Allocate(Bytes, false, large);
+    if (!data) return nullptr;
+    std::memcpy(data, block.Data, std::min(block.Size, Bytes));
+    Release(block.Data, block.Large);
+    block.Large = large;
+    return data;
 }
 
 std::mutex g_tickMutex;
@@ -125,9 +157,10 @@ std::string LastLibraryError() {
 // ---- global memory -----------------------------------------------------------------------------
 
 HGLOBAL GlobalAlloc(Cardinal Flags, size_t Bytes) {
-    void* data = Allocate(Bytes, Flags & GMEM_ZEROINIT);
+    bool large = false;
+    void* data = Allocate(Bytes, Flags & GMEM_ZEROINIT, large);
     if (!data) return nullptr;
-    auto* block = new Block{data, Bytes, 0, (Flags & GMEM_MOVEABLE) != 0};
+    auto* block = new Block{data, Bytes, 0, (Flags & GMEM_MOVEABLE) != 0, large};
     void* handle = block->Moveable ? static_cast<void*>(block) : data;
     BlockTable& t = Blocks();
     std::lock_guard<std::mutex> lock(t.Mutex);
@@ -143,7 +176,7 @@ HGLOBAL GlobalReAlloc(HGLOBAL Mem, size_t Bytes, Cardinal Flags) {
     if (it == t.ByHandle.end()) return nullptr;
     Block* block = it->second;
     if (block->Moveable && block->Locks > 0 && Bytes > block->Size && !(Flags & GMEM_MOVEABLE)) return nullptr;
-    void* data = std::realloc(block->Data, Bytes ? Bytes : 1);
+    void* data = Resize(*block, Bytes);
     if (!data) return nullptr;
     if ((Flags & GMEM_ZEROINIT) && Bytes > block->Size)
         std::memset(static_cast<char*>(data) + block->Size, 0, Bytes - block->Size);
@@ -203,7 +236,7 @@ HGLOBAL GlobalFree(HGLOBAL Mem) {
         t.ByHandle.erase(it);
         t.HandleOfData.erase(block->Data);
     }
-    std::free(block->Data);
+    Release(block->Data, block->Large);
     delete block;
     return nullptr;
 }

@@ -2,30 +2,13 @@
 
 #include "framework/scratch_memory.h"
 
+#include "framework/large_blocks.h"
+
 #include <sys/mman.h>
 
-#include <cstdint>
 #include <utility>
 
 namespace {
-
-// A block of Bytes (a multiple of LargePage) starting on a large page, or null.
-void* MapBlock(size_t Bytes) {
-    constexpr size_t page = TScratchMemory::LargePage;
-    // One large page more than asked, so that the block can start on a large page boundary.
-    void* mapping = mmap(nullptr, Bytes + page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapping == MAP_FAILED) return nullptr;
-    const uintptr_t start = reinterpret_cast<uintptr_t>(mapping);
-    const uintptr_t aligned = (start + page - 1) & ~uintptr_t(page - 1);
-    if (aligned > start) munmap(mapping, aligned - start);
-    if (const size_t tail = page - (aligned - start); tail > 0) munmap(reinterpret_cast<void*>(aligned + Bytes), tail);
-    void* block = reinterpret_cast<void*>(aligned);
-#ifdef MADV_HUGEPAGE
-    // Only advice: without large pages the block still works with small ones.
-    madvise(block, Bytes, MADV_HUGEPAGE);
-#endif
-    return block;
-}
 
 // The block of the last piece of work, kept for the next one on this thread, so that the next sort
 // of a long list does not take and clear fresh memory again. The pages of its first KeptBytes stay
@@ -53,7 +36,7 @@ TScratchMemory::TScratchMemory(size_t Bytes) : FSize(BlockSize(Bytes)) {
         FBlock = std::exchange(Spare.Block, nullptr);
         FSize = Spare.Size;
     } else if (FSize) {
-        FBlock = MapBlock(FSize);
+        FBlock = MapLargePages(FSize);
     }
     if (FBlock)
         FArena.emplace(FBlock, FSize, std::pmr::new_delete_resource());

@@ -14,6 +14,8 @@
 #include <memory_resource>
 #include <optional>
 
+#include "framework/large_blocks.h"
+
 class TScratchMemory {
 public:
     // Room for Bytes in one block (the heap alone for less than a large page).
@@ -28,7 +30,7 @@ public:
     // True when the block was mapped (false for a small request or when the system refused).
     bool Mapped() const { return FBlock != nullptr; }
 
-    static constexpr size_t LargePage = size_t(2) << 20;
+    static constexpr size_t LargePage = LargePageSize;
 
 private:
     void* FBlock = nullptr;
