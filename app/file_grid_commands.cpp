@@ -2,6 +2,7 @@
 // actions (file_grid_presenter.h).
 
 #include "app/file_grid_presenter.h"
+#include "app/menu_building.h"
 #include "catalogue/file_list.h"
 #include "catalogue/thumb_grid.h"
 #include "dbgrid/db_grid.h"
@@ -14,19 +15,7 @@ namespace {
 
 TMenuItem* NewItem(TComponent* Owner, TMenuItem* Parent, const std::string& Caption, TNotifyEvent OnClick,
                    Integer Tag = 0) {
-    auto* item = new TMenuItem(Owner);
-    item->SetCaption(Caption);
-    item->SetTag(Tag);
-    item->OnClick = std::move(OnClick);
-    Parent->Add(item);
-    return item;
-}
-
-TMenuItem* NewActionItem(TComponent* Owner, TMenuItem* Parent, TAction* Action) {
-    auto* item = new TMenuItem(Owner);
-    item->SetAction(Action);
-    Parent->Add(item);
-    return item;
+    return CreateMenuItem(Owner, Parent, Caption, "", true, false, -1, Tag, std::move(OnClick));
 }
 
 }  // namespace
@@ -167,11 +156,11 @@ void TFileGridPresenter::BuildMenus() {
     NewItem(this, header, "-", nullptr);
     pukGroupByThisField =
         NewItem(this, header, "Group By This Field", [this](TObject* S) { pukGroupByThisFieldClick(S); });
-    mkShowGroupingArea = NewActionItem(this, header, actGridGrouper);
+    mkShowGroupingArea = CreateActionMenuItem(this, header, actGridGrouper);
     NewItem(this, header, "-", nullptr);
     pukRemoveThisColumn =
         NewItem(this, header, "&Remove This Column", [this](TObject* S) { pukRemoveThisColumnClick(S); });
-    pukColumnSelector = NewActionItem(this, header, actGridColumnSelector);
+    pukColumnSelector = CreateActionMenuItem(this, header, actGridColumnSelector);
     NewItem(this, header, "-", nullptr);
     pukBestFit = NewItem(this, header, "Best &Fit", [this](TObject* S) { pukBestFitClick(S); });
     pukBestFitallcolumns =
@@ -192,7 +181,7 @@ void TFileGridPresenter::BuildMenus() {
     NewItem(this, grid, "-", nullptr);
     for (TAction* a : {actGridGrouper, actGridColumnSelector, actGridColumnWidth, actGridPreview, actGridCollapseAll,
                        actGridExpandAll, actGridSelectAll})
-        NewActionItem(this, grid, a);
+        CreateActionMenuItem(this, grid, a);
     PopFileGrid->OnPopup = [this](TObject*) { GenerateSortMenuItems(mkGridSorting); };
 }
 

@@ -12,6 +12,7 @@
 #include "dbgrid/db_grid.h"
 #include "dialogs/splash.h"
 #include "framework/atomic_file.h"
+#include "framework/clipboard.h"
 #include "framework/comctrls.h"
 #include "framework/dialog_service.h"
 #include "framework/exceptions.h"
@@ -91,6 +92,7 @@ TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {
 
 TfrmMain::~TfrmMain() {
     Application->OnIdle = nullptr;
+    Clipboard()->RemoveChangeListener(this);
     delete TempFileList;
     if (frmMain == this) frmMain = nullptr;
 }
@@ -145,6 +147,9 @@ void TfrmMain::BuildComponents() {
         BuildFileList();
         BuildViewer();
         BuildSlideshowControls();
+        BuildActions();
+        BuildToolbars();
+        BuildMenus();
     });
 }
 
@@ -428,6 +433,7 @@ void TfrmMain::HideDatabaseFeatures() {
     tabDatabase->SetTabVisible(false);
     FileGridColumns.StorageMethod->SetVisible(false);
     FileGridColumns.StorageMethod->SetDisableCustomizing(true);
+    HideDatabaseMenus();
 }
 
 void TfrmMain::CreateDescriptionsFile() {
@@ -635,8 +641,9 @@ void TfrmMain::ApplySettingEffects() {
     if (Settings.IconInfoColumnWidth > 0) ThumbGrid->SetIconInfoColumnWidth(Settings.IconInfoColumnWidth);
     if (Settings.FilenameColumnWidth > 0) ThumbGrid->SetFilenameColumnWidth(Settings.FilenameColumnWidth);
     ApplySlideshowSettings();
-    // The other values that act at once when read come with their controls: the toolbar
-    // captions, the image view's zoom quality and the tab captions.
+    DisplayToolbarTitles(Settings.ToolbarTitles);
+    SetTabCaptionVisibility(Settings.TabCaptionsVisible);
+    // The image view's zoom quality acts at once when read; it comes with the view.
 }
 
 void TfrmMain::CollectSettingsFromControls() {

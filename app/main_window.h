@@ -17,12 +17,26 @@
 #include "app/browse_rules.h"
 #include "app/main_state.h"
 #include "app/settings.h"
+#include "app/toolbar_rules.h"
 #include "catalogue/file_grid_columns.h"
 #include "framework/dialog_service.h"
 #include "framework/forms.h"
 
 class TAction;
 class TComboBox;
+class TCustomAction;
+class TDockX;
+class TEditAction;
+class THelpAction;
+class TAction;
+class TActionList;
+class TMainMenu;
+class TMenuItem;
+class TToolbarButtonX;
+class TToolbarSepX;
+class TToolbarX;
+class TToolWindowX;
+class TCustomToolWindowX;
 class TEdit;
 class TImagoIO;
 class TImagoMView;
@@ -373,20 +387,147 @@ public:
     void ApplySlideshowSettings();
     void CollectSlideshowSettings();
 
+    // ---- The toolbars, menus and actions (main_window_toolbars.cpp, main_window_menus.cpp) -----
+    // The toolbar table (app/toolbar_rules.h); each row's Visible flag is Settings.ToolbarVisible
+    // at its slot, and each bar's Tag is its slot.
+    TToolbarTable ToolbarTable;
+    TDockX* dckTop = nullptr;
+    TDockX* dckLeft = nullptr;
+    TDockX* dckRight = nullptr;
+    TDockX* dckBottom = nullptr;
+    TDockX* dckOverFiles = nullptr;
+    TDockX* DckUnderFiles = nullptr;
+    TToolbarX* tbrMain = nullptr;
+    TToolbarX* tbrImage = nullptr;
+    TToolbarX* tbrSS = nullptr;
+    TToolbarX* tbrMM = nullptr;
+    TToolbarX* tbrText = nullptr;
+    TToolbarX* tbrGrid = nullptr;
+    // The tool windows stay hidden until what they hold is built; their flags are kept.
+    TToolWindowX* tbrKeywords = nullptr;
+    TToolWindowX* tbrMixer = nullptr;
+    TToolWindowX* tbrDescription = nullptr;
+    TToolWindowX* tbrquickmove = nullptr;
+    // The bars' title labels.
+    TLabel* lbltitle = nullptr;
+    TLabel* lbltitleimg = nullptr;
+    TLabel* lbltitless = nullptr;
+    TLabel* lbltitlemm = nullptr;
+    TLabel* lbltitletext = nullptr;
+    TLabel* lbltitlegrid = nullptr;
+    TToolbarButtonX* btnthumb = nullptr;
+    TToolbarButtonX* btnstop = nullptr;
+    TToolbarSepX* SepStop = nullptr;
+    TToolbarButtonX* btnSorting = nullptr;
+    // The mouse is at the viewer's top or bottom edge (set by the viewer's edge detection): bars
+    // fly over in hide-all mode.
+    bool FlyoverTop = false;
+    bool FlyoverBottom = false;
+
+    // The action list. The commands of this window's own parts are members; a command whose work
+    // is not built yet is hidden and disabled (with its menu items and buttons) until it gets an
+    // OnExecute. Commands made by the viewer and the slideshow are found by name.
+    TActionList* ActionList1 = nullptr;
+    TAction *actSaveFile = nullptr, *actRename = nullptr, *actMoveCopy = nullptr, *actDelete = nullptr,
+            *actDeleteNoRecycle = nullptr, *actFileInfo = nullptr, *actFilePrint = nullptr, *actEmailFile = nullptr,
+            *actLaunchFile = nullptr;
+    TAction *actImageCut = nullptr, *actImageCopy = nullptr, *actImagePaste = nullptr, *actImagePasteAsNew = nullptr,
+            *actImageUndo = nullptr, *actImageResize = nullptr, *actImageRotateLeft = nullptr,
+            *actImageRotateRight = nullptr, *actImageFreeRotate = nullptr, *actImageCrop = nullptr,
+            *actBatchConversion = nullptr;
+    TAction *actNewWindow = nullptr, *actMenuVisible = nullptr, *actStatusBarVisible = nullptr, *actResetAll = nullptr;
+    TAction *actMMControls = nullptr, *actMMPlay = nullptr, *actMMPause = nullptr, *actMMStop = nullptr,
+            *actMMRewind = nullptr, *actMMFF = nullptr, *actMMLoop = nullptr, *actMute = nullptr, *actMixer = nullptr,
+            *actVolumeUp = nullptr, *actVolumeDown = nullptr, *actCopyVideoFrame = nullptr;
+    TAction *actBookmark = nullptr, *actRemoveBookmark = nullptr, *actBookmarkUp = nullptr, *actBookmarkDown = nullptr,
+            *actBookmarkFunctions = nullptr, *actNewBookmarkFile = nullptr;
+    TAction *actCloseAllSecondaryWindows = nullptr, *actAddAllToBookmarks = nullptr, *actMinimiseAll = nullptr,
+            *actExit = nullptr;
+    TAction *actKeyword = nullptr, *actNewKeyword = nullptr, *actNewGroup = nullptr, *actRenameKeyword = nullptr,
+            *actDeleteKeyword = nullptr, *actEditKeywords = nullptr, *actGroupKeywords = nullptr,
+            *actRemoveKeyword = nullptr;
+    TAction* actGettingStarted = nullptr;
+    TEditAction *actTextCut = nullptr, *actTextCopy = nullptr, *actTextPaste = nullptr, *actTextUndo = nullptr;
+    THelpAction *actHelpContents = nullptr, *actHelpTopicSearch = nullptr;
+
+    // The main menu, its top items and the items the handlers reach, and the popup menus.
+    TMainMenu* Menu = nullptr;
+    TMenuItem *mnuFile = nullptr, *mnuDatabase = nullptr, *mnuEdit = nullptr, *MnuImage = nullptr, *mnuText = nullptr,
+              *mnuMultimedia = nullptr, *MnuView = nullptr, *mnuThumbnails = nullptr, *mnuWindows = nullptr,
+              *mnuHelp = nullptr;
+    TMenuItem *mkSaveAs = nullptr, *mkWatchDirectory = nullptr, *mkNewDirectory = nullptr, *mkattributes = nullptr,
+              *EditImage1 = nullptr, *mkEffects = nullptr, *mkWallpaper = nullptr, *mkEditGIF = nullptr,
+              *mkBatchConversion = nullptr, *mkCaptureVideotoFile = nullptr, *mkViewAVIFrames = nullptr,
+              *mkZoom = nullptr, *mkFileDisplayMode = nullptr, *mkFileSorting = nullptr, *mkFileTypeFilter = nullptr,
+              *mkToolbars = nullptr, *mkFlyoverTools = nullptr;
+    TPopupMenu* popToolbars = nullptr;
+    TMenuItem *pukHideToolbar = nullptr, *pukToolbars = nullptr, *pukFlyoverTools = nullptr;
+    TPopupMenu* popFilenameDisplayModes = nullptr;
+
+    // The table's rows get their bars and the bars their slots.
+    void BuildToolbarTable();
+    // Shows and hides the bars, the menus and the status bar for Rec (the current file without).
+    void UpdateToolbarDisplay();
+    void UpdateToolbarDisplay(const TFileRecord& Rec);
+    // Enables, shows, checks and gives shortcuts to the commands for Rec, then UpdateTransButtons.
+    void UpdateButtonDisplay();
+    void UpdateButtonDisplay(const TFileRecord& Rec);
+    // The commands that follow the clipboard, the undo buffer and the selection; runs on idle turns.
+    void UpdateTransButtons();
+    // The window's state for Rec, as the rules read it.
+    TWindowDisplayState DisplayStateFor(const TFileRecord& Rec);
+    // The bars' places, through the registry's "Toolbars" key.
+    void LoadToolbarPositions();
+    void SaveToolbarPositions();
+    // The clipboard holds an image. The clipboard's formats are read once after each change;
+    // tests put a counting query in place of the clipboard's.
+    bool ClipboardContainsImageFormat();
+    std::function<bool()> ClipboardImageQuery;
+
+    void SetToolbarVisibility(TCustomToolWindowX* Bar, bool Visible);
+    void DisplayToolbarTitles(bool Visible);
+    void SetTabCaptionVisibility(bool Visible);
+    // Shows or hides the top menu items together ("Database" keeps its state); a top item with
+    // no entry to choose stays hidden.
+    void Menutoggle(bool Visible);
+    void AddToolbarsToPopup(TMenuItem* Item, bool ToolWindows);
+    void GenerateFileDisplayModeMenuItems(TMenuItem* Item, bool WithPreview);
+    void GenerateViewFileTypesMenuItems(TMenuItem* Item);
+    void mkDisplayFilenamesClick(TObject* Sender);
+    void mkDisplayFileTypesClick(TObject* Sender);
+    void btnthumbClick(TObject* Sender);
+    void ToolbarMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+    void ToolbarTitleMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+    void mkToolbarOnClick(TObject* Sender);
+    void ToolbarClose(TObject* Sender);
+    // Keeps a floating bar that became visible on the screen.
+    void tbrDescriptionVisibleChanged(TObject* Sender);
+    void actMenuVisibleExecute(TObject* Sender);
+    void actStatusBarVisibleExecute(TObject* Sender);
+    void actExitExecute(TObject* Sender);
+    void mnuFileClick(TObject* Sender);
+    void MnuImageClick(TObject* Sender);
+    void mnuMultimediaClick(TObject* Sender);
+    void MnuViewClick(TObject* Sender);
+    void popFilenameDisplayModesPopup(TObject* Sender);
+    void Splittermove(TObject* Sender);
+    void imgEditStatusClick(TObject* Sender);
+    void SetActionShortCut(TCustomAction* Action, TShortCut ShortCut, bool Wanted);
+    // Hides the menu, keyword bar and popup parts of the database features.
+    void HideDatabaseMenus();
+    // Built after the viewer and the slideshow controls: the actions, then the docks and bars,
+    // then the menus, which bind to the actions by name.
+    void BuildActions();
+    void BuildToolbars();
+    void BuildMenus();
+
 protected:
     // ---- Steps filled in with other parts of the window ------------------------------------
     // The database features stay hidden: their page here, their menu, keyword bar, popup items
     // and grid column with those.
     void HideDatabaseFeatures();
-    // With the toolbar table: building it, showing and enabling bars and buttons, the panel
-    // widths.
-    void BuildToolbarTable() {}
-    void UpdateToolbarDisplay() {}
-    void UpdateButtonDisplay() {}
+    // With the bookmark panel: the panel widths.
     void FixPanelWidths() {}
-    // With the toolbar position store.
-    void LoadToolbarPositions() {}
-    void SaveToolbarPositions() {}
     // With the file grid: its layout as the store sees it (false while there is no grid), and
     // applying a stored one.
     bool FileGridLayout(TGridLayout& Layout);
@@ -489,6 +630,18 @@ private:
     // The focused file and top row kept across a listing (-1: none).
     std::string FKeptFile;
     Integer FKeptTopIndex = -1;
+    // Whether the clipboard held an image when last read, and whether it changed since.
+    bool FClipboardHasImage = false;
+    bool FClipboardStale = true;
+    // The tab captions last applied (-1: none yet).
+    Integer FTabCaptionsShown = -1;
+    // The action, menu item or control of that name (the file grid's actions too), or null.
+    TComponent* FindCommand(const std::string& Name);
+    void ApplyCommandStates(const std::vector<TCommandState>& States);
+    // Actions without work yet hold no key (a hidden command must not take a key from the focused
+    // control); their keys come back once they get an OnExecute.
+    std::vector<std::pair<TCustomAction*, TShortCut>> FHeldShortCuts;
+    void HoldUnbuiltCommands();
 };
 
 // The one main window (null outside a run of the program).

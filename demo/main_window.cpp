@@ -1,5 +1,5 @@
 // The program's main window browsing a folder. "main_window [FOLDER] [--mode N] --png FILE" saves
-// the window once the folder is listed (and, in a thumbnail mode, every thumbnail made); --mode
+// the screen with the window (its menu bar and toolbars too) once the folder is listed (and, in a thumbnail mode, every thumbnail made); --mode
 // is the file display mode (0 details, 1 thumbnails, 2 icons with information, 3 file names).
 // Without FOLDER a small sample (a few pictures, a text file and a sound file's name) is made
 // beside FILE. The program runs on a settings store and program folder of its own in the
@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
     uitest::IdleTurns(3);
     uitest::WaitUntil([] { return frmMain->ThumbGrid->ThumbnailsOutstanding() == 0; }, 20000);
     uitest::IdleTurns(2);
-    const bool ok = SaveDemoPng(frmMain, png);
+    const bool ok = SaveDemoScreenPng(png);
     FreeProgramForms();
     std::filesystem::remove_all(work);
     return ok ? 0 : 1;
