@@ -636,6 +636,8 @@ private:
     void FreeWithEmptyParents(TgxTreeListNode* Node);
     void Resort();
     bool CanSmartRefresh();
+    // The dataset holds as many records as the grid has leaves, or the current one fewer.
+    bool RecordCountInStep();
     bool CanSmartReload() { return FOptions.Contains(egoSmartReload) && FGroupsChanged && !IsWindowMode(); }
     void SmartRefreshCurrentRecord();
     void RefreshNodeInPlace(TgxTreeListNode* Node);

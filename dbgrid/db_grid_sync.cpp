@@ -206,7 +206,18 @@ Integer TCustomgxDBGrid::MoveBy(Integer Distance) {
 bool TCustomgxDBGrid::CanSmartRefresh() {
     TDataSet* dataSet = GetDataSet();
     return FOptions.Contains(egoSmartRefresh) && !FRegrouping && dataSet && !dataSet->GetBOF() && !dataSet->GetEOF() &&
-           !(GetCount() == 1 && GetItem(0)->GetCount() == 0 && !FGroupColumns.empty()) && !IsPartialLoadMode();
+           !(GetCount() == 1 && GetItem(0)->GetCount() == 0 && !FGroupColumns.empty()) && !IsPartialLoadMode() &&
+           RecordCountInStep();
+}
+
+// One record fewer is the current record deleted through the dataset, whose row the smart refresh
+// drops. Records added or deleted past the grid in a batch (under DisableControls, say) leave
+// other counts, which only a full refresh mends.
+bool TCustomgxDBGrid::RecordCountInStep() {
+    TDataSet* dataSet = GetDataSet();
+    if (FPendingNode || dataSet->GetState() != dsBrowse) return true;
+    const Integer records = dataSet->GetRecordCount();
+    return records < 0 || records == FRecordCount || records == FRecordCount - 1;
 }
 
 void TCustomgxDBGrid::DataSetChanged() {
@@ -286,6 +297,18 @@ TgxTreeListNode* TCustomgxDBGrid::RefreshFocusedNode(TgxTreeListNode* Node) {
 void TCustomgxDBGrid::SmartRefreshCurrentRecord() {
     if (IsWindowMode() || !FKeyFieldObj || !FOptions.Contains(egoCanNavigation)) return;
     const Variant key = CurrentKey();
+    // A record deleted through the dataset rather than by the grid: the focused leaf, kept on the
+    // current record until then, no longer carries the current key, and the dataset holds one
+    // record fewer. Its row goes as the row of a record the grid deleted does.
+    TDataSet* dataSet = GetDataSet();
+    if (!FPendingNode && dataSet->GetState() == dsBrowse && dataSet->GetRecordCount() == FRecordCount - 1) {
+        TgxTreeListNode* first = GetFocusedNode();
+        while (first && first->GetCount() > 0) first = first->GetFirstChild();
+        if (first && !GridVarEquals(AsGridNode(first)->KeyValue, key)) {
+            FPendingNode = first;
+            FPendingKey = AsGridNode(first)->KeyValue;
+        }
+    }
     TgxTreeListNode* remembered = nullptr;
     bool handled = false;
     if (TgxTreeListNode* found = KeySearch(key, nullptr)) {

@@ -329,6 +329,54 @@ TEST_F(DbGridSync, SmartRefreshDeletesExactlyTheFocusedNode) {
     EXPECT_EQ(table.Column("Filename"), (std::vector<std::string>{"a", "c"}));
 }
 
+// A record deleted through the dataset (not by the grid) takes its row, and its emptied group,
+// with it under smart refresh too; the rows left read as before.
+TEST_F(DbGridSync, SmartRefreshDropsTheRowOfARecordDeletedThroughTheDataset) {
+    Options({egoSmartRefresh, egoUseLocate});
+    for (bool grouped : {false, true}) {
+        SCOPED_TRACE(grouped);
+        table.T->Close();
+        table.T->Open();
+        for (const auto& [file, kind] : {std::pair<const char*, Integer>{"a", 1}, {"b", 2}, {"c", 1}, {"d", 2},
+                                         {"e", 3}, {"f", 1}})
+            table.AddFile(file, "/f", kind);
+        type->SetGroupIndex(grouped ? 0 : -1);
+        grid->FullExpand();
+        ASSERT_EQ(Tree(), grouped ? "1(a,c,f),2(b,d),3(e)" : "a,b,c,d,e,f");
+        TgxTreeListNode* a = Leaf("a");
+        // The focused record, then one in the middle of a group, then a group's only record.
+        Leaf("b")->SetFocused(true);
+        table.T->Delete();
+        EXPECT_EQ(Tree(), grouped ? "1(a,c,f),2(d),3(e)" : "a,c,d,e,f");
+        table.T->Locate("Filename", Variant("c"), {});
+        table.T->Delete();
+        EXPECT_EQ(Tree(), grouped ? "1(a,f),2(d),3(e)" : "a,d,e,f");
+        table.T->Locate("Filename", Variant("e"), {});
+        table.T->Delete();
+        EXPECT_EQ(Tree(), grouped ? "1(a,f),2(d)" : "a,d,f");
+        EXPECT_EQ(Leaf("a"), a);  // no reload
+        EXPECT_EQ(grid->GetAbsoluteCount(), grouped ? 5 : 3);
+        EXPECT_EQ(grid->GetRecordCount(), 3);
+        EXPECT_EQ(Focused(), Current());
+        // The last record; the focused row is the one of the record now current (a group row
+        // stands for its first leaf).
+        table.T->Last();
+        table.T->Delete();
+        EXPECT_EQ(Tree(), grouped ? "1(a),2(d)" : "a,d");
+        TgxTreeListNode* focused = grid->GetFocusedNode();
+        while (focused && focused->GetCount() > 0) focused = focused->GetFirstChild();
+        EXPECT_EQ(focused, Leaf(Current()));
+        // Records deleted and added past the grid in one batch: the grid reloads.
+        table.T->DisableControls();
+        table.T->First();
+        table.T->Delete();
+        table.AddFile("g", "/f", 1);
+        table.AddFile("h", "/f", 2);
+        table.T->EnableControls();
+        EXPECT_EQ(Tree(), grouped ? "1(g),2(d,h)" : "d,g,h");
+    }
+}
+
 TEST_F(DbGridSync, ACancelledInsertsRowGoesAtTheNextChange) {
     Leaf("b")->SetFocused(true);
     table.T->Insert();
