@@ -159,8 +159,21 @@ bool TImgFunctions::LoadGraphic(TBitmap* Graphic, const std::string& FileName, b
 
 bool TImgFunctions::LoadGraphicAtSize(TBitmap* Graphic, const std::string& FileName, bool Notify, Integer W,
                                       Integer H) {
-    if (IsJPEGFile(FileName) && W > 1 && H > 1) return LoadGraphicScaledJPEG(Graphic, FileName, Notify, W, H);
-    return LoadGraphic(Graphic, FileName, Notify);
+    if (W <= 1 || H <= 1) return LoadGraphic(Graphic, FileName, Notify);
+    if (IsJPEGFile(FileName)) return LoadGraphicScaledJPEG(Graphic, FileName, Notify, W, H);
+    // A PNG is reduced while it is read, to about twice the box.
+    TIOParamsVals* params = FIO->GetParams();
+    params->PNGReduceWidth = W;
+    params->PNGReduceHeight = H;
+    bool ok = false;
+    try {
+        ok = LoadGraphic(Graphic, FileName, Notify);
+    } catch (...) {
+        params->PNGReduceWidth = params->PNGReduceHeight = 0;
+        throw;
+    }
+    params->PNGReduceWidth = params->PNGReduceHeight = 0;
+    return ok;
 }
 
 bool TImgFunctions::LoadGraphicScaledJPEG(TBitmap* Graphic, const std::string& FileName, bool Notify, Integer W,

@@ -65,8 +65,9 @@ public:
     // raises "Load Error" for anything else or a picture with both sides below 2 pixels.
     void LoadByDetectedFormat(TImagoIO* IO, const std::string& FileName);
     bool LoadGraphic(TBitmap* Graphic, const std::string& FileName, bool Notify);
-    // A ".jpg", ".jpeg" or ".jpe" file with W and H above 1 decodes scaled toward W x H;
-    // anything else as LoadGraphic.
+    // A ".jpg", ".jpeg" or ".jpe" file with W and H above 1 decodes scaled toward W x H; a PNG
+    // is reduced while read to at least twice its size fitted into W x H; anything else as
+    // LoadGraphic.
     bool LoadGraphicAtSize(TBitmap* Graphic, const std::string& FileName, bool Notify, Integer W, Integer H);
     bool LoadGraphicScaledJPEG(TBitmap* Graphic, const std::string& FileName, bool Notify, Integer W, Integer H);
     // The JPEG reader at whichever of full, half, quarter and eighth size has the area nearest

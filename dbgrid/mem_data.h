@@ -362,6 +362,8 @@ private:
     void FilterInserted(Integer Position, bool Enter);
     void FilterDeleted(Integer Position);
     Integer FilterIndexOf(Integer Position) const;
+    // Whether the record at Position is visible (accepted by the filter, if one is set).
+    bool PositionVisible(Integer Position) const;
     void MoveRecord(Integer From, Integer To);
     void KeepSortedOrder();
     void IndexesInserted();

@@ -499,6 +499,10 @@ Integer TgxMemData::LowerBound(const std::vector<Integer>* Order, bool Descendin
     return lo;
 }
 
+bool TgxMemData::PositionVisible(Integer Position) const {
+    return !FIsFiltered || FilterIndexOf(Position) >= 0;
+}
+
 Integer TgxMemData::FindOne(TField* Field, const Variant& Value, TLocateOptions Options) {
     CheckBrowseMode();
     UpdateCursorPos();
@@ -508,21 +512,25 @@ Integer TgxMemData::FindOne(TField* Field, const Variant& Value, TLocateOptions 
     if (!MakeKey(d, Value, Options, key)) return -1;
     if (key.Null && (GetState() == dsEdit || GetState() == dsInsert)) return -1;
     bool ci = FSortOptions.Contains(soCaseInsensitive);
-    if (!FIsFiltered && key.Ordered(ci)) {
+    if (key.Ordered(ci)) {
+        // The sorted order and the index items hold every record, hidden ones too: the matches
+        // form one run there, and the first visible position in it wins.
         if (Field == FSortField) {
-            Integer i = LowerBound(nullptr, FSortOptions.Contains(soDesc), key);
-            return i < RecordCountStored() && key.Matches(FRecords[i].Block.get()) ? i : -1;
+            for (Integer i = LowerBound(nullptr, FSortOptions.Contains(soDesc), key);
+                 i < RecordCountStored() && key.Matches(FRecords[i].Block.get()); ++i)
+                if (PositionVisible(i)) return i;
+            return -1;
         }
         for (int k = 0; k < FIndexes->GetCount(); ++k) {
             TgxMemIndex* index = FIndexes->GetItem(k);
             if (index->FField != Field) continue;
             const std::vector<Integer>& order = index->GetPositions();
             if (index->FIsDirty) break;
-            // Equal values may lie in any order of position: the first position wins.
+            // Equal values may lie in any order of position.
             Integer found = -1;
             for (Integer i = LowerBound(&order, false, key);
                  i < static_cast<Integer>(order.size()) && key.Matches(FRecords[order[i]].Block.get()); ++i)
-                if (found < 0 || order[i] < found) found = order[i];
+                if ((found < 0 || order[i] < found) && PositionVisible(order[i])) found = order[i];
             return found;
         }
     }
@@ -546,22 +554,21 @@ Integer TgxMemData::FindMany(const std::vector<TField*>& Fields, const Variant& 
             if (!key.Matches(block)) return false;
         return true;
     };
+    Integer count = RecordCountStored();
+    if (Fields[0] == FSortField && keys[0].Ordered(FSortOptions.Contains(soCaseInsensitive))) {
+        // The records matching the first key form one run of the sorted order.
+        for (Integer p = LowerBound(nullptr, FSortOptions.Contains(soDesc), keys[0]);
+             p < count && keys[0].Matches(FRecords[p].Block.get()); ++p)
+            if (matches(p) && PositionVisible(p)) return p;
+        return -1;
+    }
     if (FIsFiltered) {
         for (Integer n : FFilterList)
             if (matches(n - 1)) return n - 1;
         return -1;
     }
-    Integer count = RecordCountStored();
-    Integer start = 0;
-    bool run = Fields[0] == FSortField && keys[0].Ordered(FSortOptions.Contains(soCaseInsensitive));
-    if (run) {
-        start = LowerBound(nullptr, FSortOptions.Contains(soDesc), keys[0]);
-        if (start >= count || !keys[0].Matches(FRecords[start].Block.get())) return -1;
-    }
-    for (Integer p = start; p < count; ++p) {
-        if (run && !keys[0].Matches(FRecords[p].Block.get())) break;
+    for (Integer p = 0; p < count; ++p)
         if (matches(p)) return p;
-    }
     return -1;
 }
 

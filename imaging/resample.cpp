@@ -210,30 +210,43 @@ void ShrinkByBlocks(TBitmap* Source, TBitmap* Dest, Integer Factor) {
         return;
     }
     const Integer sw = Source->GetWidth(), sh = Source->GetHeight();
-    const Integer dw = (sw + Factor - 1) / Factor, dh = (sh + Factor - 1) / Factor;
-    ImgPrepareBitmap(Dest, pf24bit, dw, dh);
-    std::vector<uint64_t> sums(size_t(dw) * 3);
-    for (Integer y = 0; y < dh; ++y) {
-        std::fill(sums.begin(), sums.end(), 0);
-        const Integer top = y * Factor, rows = std::min(Factor, sh - top);
-        for (Integer r = top; r < top + rows; ++r) {
-            const auto* src = static_cast<const TImgRGB*>(Source->ScanLine(r));
-            for (Integer x = 0, block = 0; x < sw; ++block) {
-                uint64_t* sum = &sums[size_t(block) * 3];
-                for (const Integer end = std::min(sw, x + Factor); x < end; ++x) {
-                    sum[0] += src[x].b;
-                    sum[1] += src[x].g;
-                    sum[2] += src[x].r;
-                }
-            }
+    TBlockShrinker shrinker(Dest, sw, sh, Factor);
+    for (Integer r = 0; r < sh; ++r) shrinker.AddRow(static_cast<const TImgRGB*>(Source->ScanLine(r)));
+}
+
+TBlockShrinker::TBlockShrinker(TBitmap* Dest, Integer Width, Integer Height, Integer Factor)
+    : FDest(Dest), FWidth(std::max<Integer>(Width, 0)), FHeight(std::max<Integer>(Height, 0)),
+      FFactor(std::max<Integer>(Factor, 1)) {
+    FDestWidth = (FWidth + FFactor - 1) / FFactor;
+    ImgPrepareBitmap(FDest, pf24bit, FDestWidth, (FHeight + FFactor - 1) / FFactor);
+    FSums.assign(size_t(FDestWidth) * 3, 0);
+}
+
+void TBlockShrinker::AddRow(const TImgRGB* Row) {
+    if (FRow >= FHeight) return;
+    for (Integer x = 0, block = 0; x < FWidth; ++block) {
+        uint64_t* sum = &FSums[size_t(block) * 3];
+        for (const Integer end = std::min(FWidth, x + FFactor); x < end; ++x) {
+            sum[0] += Row[x].b;
+            sum[1] += Row[x].g;
+            sum[2] += Row[x].r;
         }
-        auto* dst = static_cast<TImgRGB*>(Dest->ScanLine(y));
-        for (Integer x = 0; x < dw; ++x) {
-            const uint64_t count = uint64_t(rows) * uint64_t(std::min(Factor, sw - x * Factor));
-            const uint64_t* sum = &sums[size_t(x) * 3];
-            dst[x].b = Byte((sum[0] + count / 2) / count);
-            dst[x].g = Byte((sum[1] + count / 2) / count);
-            dst[x].r = Byte((sum[2] + count / 2) / count);
-        }
+    }
+    ++FRow;
+    if (FRow % FFactor == 0 || FRow == FHeight) Flush();
+}
+
+void TBlockShrinker::Flush() {
+    if (FDestWidth == 0) return;
+    const Integer y = (FRow - 1) / FFactor;
+    const Integer rows = FRow - y * FFactor;
+    auto* dst = static_cast<TImgRGB*>(FDest->ScanLine(y));
+    for (Integer x = 0; x < FDestWidth; ++x) {
+        const uint64_t count = uint64_t(rows) * uint64_t(std::min(FFactor, FWidth - x * FFactor));
+        uint64_t* sum = &FSums[size_t(x) * 3];
+        dst[x].b = Byte((sum[0] + count / 2) / count);
+        dst[x].g = Byte((sum[1] + count / 2) / count);
+        dst[x].r = Byte((sum[2] + count / 2) / count);
+        sum[0] = sum[1] = sum[2] = 0;
     }
 }

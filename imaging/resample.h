@@ -5,6 +5,7 @@
 //
 // The filtered resamplers work on 24-bit rows; the plain stretch also takes 1-bit bitmaps.
 
+#include <cstdint>
 #include <vector>
 
 #include "framework/graphics.h"
@@ -68,3 +69,24 @@ void StretchPlain(TBitmap* Source, TBitmap* Dest);
 // edges taking what is left there. A cheap first step before filtering a picture down to a
 // small fraction of its size. Other formats and factors below 2 leave Dest a copy of Source.
 void ShrinkByBlocks(TBitmap* Source, TBitmap* Dest, Integer Factor);
+
+// ShrinkByBlocks for rows as they arrive (from a decoder), so the full-size picture never
+// exists: Dest is made 24-bit, Width x Height reduced by Factor (at least 1), and each row of
+// blocks is written once its last source row is added. Uses pixel rows only (worker threads may
+// use it).
+class TBlockShrinker {
+public:
+    TBlockShrinker(TBitmap* Dest, Integer Width, Integer Height, Integer Factor);
+    // Adds the next source row of Width pixels; rows beyond Height are ignored.
+    void AddRow(const TImgRGB* Row);
+    // The number of source rows added so far.
+    Integer GetRowsAdded() const { return FRow; }
+
+private:
+    void Flush();
+
+    TBitmap* FDest;
+    Integer FWidth, FHeight, FFactor, FDestWidth;
+    Integer FRow = 0;
+    std::vector<uint64_t> FSums;
+};

@@ -303,8 +303,8 @@ TEST(MemDataSearch, IndexItemsBindByName) {
 }
 
 // Locate over one and several fields with each option set, on the table in position order,
-// sorted in each way, and with an index item: it always finds the first visible record that
-// matches.
+// sorted in each way, and with an index item, each also with a filter hiding some matches: it
+// always finds the first visible record that matches.
 TEST(MemDataSearch, LocateFindsTheFirstMatchInEveryOrder) {
     struct File {
         const char* Name;
@@ -350,6 +350,7 @@ TEST(MemDataSearch, LocateFindsTheFirstMatchInEveryOrder) {
         const char* Sorted;
         TgxSortOptions Options;
         bool Index;
+        bool Filtered = false;
     } setups[] = {
         {"positions", "", {}, false},
         {"sorted", "Filename", {}, false},
@@ -358,6 +359,11 @@ TEST(MemDataSearch, LocateFindsTheFirstMatchInEveryOrder) {
         {"sorted desc ci", "Filename", {soDesc, soCaseInsensitive}, false},
         {"index", "", {}, true},
         {"index ci", "", {soCaseInsensitive}, true},
+        {"positions filtered", "", {}, false, true},
+        {"sorted filtered", "Filename", {}, false, true},
+        {"sorted desc ci filtered", "Filename", {soDesc, soCaseInsensitive}, false, true},
+        {"index filtered", "", {}, true, true},
+        {"index ci filtered", "", {soCaseInsensitive}, true, true},
     };
     for (const Setup& s : setups) {
         SCOPED_TRACE(s.Name);
@@ -368,6 +374,11 @@ TEST(MemDataSearch, LocateFindsTheFirstMatchInEveryOrder) {
         t.T->SetSortOptions(s.Options);
         t.T->SetSortedField(s.Sorted);
         if (s.Index) t.T->GetIndexes()->Add()->SetFieldName("Filename");
+        if (s.Filtered)
+            t.T->SetOnFilterRecord([](TDataSet* d, bool& accept) {
+                Integer key = d->FieldByName("KeyID")->GetAsInteger();
+                accept = key != 1 && key != 3 && key != 7;
+            });
         std::vector<int> order;
         for (t.T->First(); !t.T->GetEOF(); t.T->Next()) order.push_back(t.KeyID->GetAsInteger());
 

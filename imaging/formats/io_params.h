@@ -139,6 +139,12 @@ struct TIOParamsFields {
     TImgRGB PNGBackground{};
     Byte PNGFilter = ioPNG_FILTER_NONE;
     Integer PNGCompression = 5;
+    // Reading, when both are set: shrink the picture as its rows arrive, by the largest whole
+    // factor that keeps it at least twice the size it takes fitted into this box (each pixel the
+    // average of its block, 24-bit). Interlaced files and pictures too small to halve are read
+    // whole.
+    Integer PNGReduceWidth = 0;
+    Integer PNGReduceHeight = 0;
 
     Integer TGAXPos = 0;
     Integer TGAYPos = 0;

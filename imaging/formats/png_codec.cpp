@@ -9,10 +9,13 @@
 //
 // Images arrive as 1-bit rows (grey or two-colour palette images of depth 1 without
 // transparency) or as 24-bit blue-green-red rows; transparent pixels are composed onto the
-// background here, with the library's rounding and no gamma correction.
+// background here, with the library's rounding and no gamma correction. With a reducing box in
+// the parameters the rows are averaged into blocks as they arrive, so a large picture is never
+// held at full size.
 
 #include <png.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <exception>
@@ -23,6 +26,7 @@
 #include "imaging/bitmap_routines.h"
 #include "imaging/formats/codec_support.h"
 #include "imaging/quantizer.h"
+#include "imaging/resample.h"
 
 namespace {
 
@@ -111,6 +115,17 @@ void ComposeRow(const png_byte* Source, TImgRGB* Dest, Integer Width, Integer X0
     }
 }
 
+// The factor a Width x Height picture is reduced by for the box BoxW x BoxH: the largest that
+// keeps it at least twice the size it takes fitted into the box; 1 when there is no box or the
+// picture is already that small.
+Integer ReduceFactor(png_uint_32 Width, png_uint_32 Height, Integer BoxW, Integer BoxH) {
+    if (BoxW < 1 || BoxH < 1 || Width == 0 || Height == 0) return 1;
+    const double scale = std::min(double(BoxW) / Width, double(BoxH) / Height);
+    const double fitW = std::max(1.0, std::round(Width * scale)), fitH = std::max(1.0, std::round(Height * scale));
+    const double factor = std::floor(std::min(Width / (2 * fitW), Height / (2 * fitH)));
+    return factor >= 2 ? Integer(factor) : 1;
+}
+
 // The file's background colour as 8-bit values: a palette entry, a grey level scaled from the
 // image's depth, or the high bytes of 16-bit samples.
 bool FileBackground(png_structp Png, png_infop Info, Integer Depth, Integer ColorType,
@@ -192,6 +207,9 @@ void PNGDecodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params,
         return;
     }
 
+    const Integer reduce = interlace == PNG_INTERLACE_NONE
+                               ? ReduceFactor(width, height, Params.PNGReduceWidth, Params.PNGReduceHeight)
+                               : 1;
     Params.Width = Integer(width);
     Params.Height = Integer(height);
     Params.BitsPerSample = depth;
@@ -220,7 +238,7 @@ void PNGDecodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params,
     // Depth 1 without transparency stays 1-bit; everything else becomes blue, green, red, with an
     // alpha channel to compose when the image has transparency.
     const bool transparent = (colorType & PNG_COLOR_MASK_ALPHA) != 0 || png_get_valid(png, info, PNG_INFO_tRNS);
-    const bool oneBit = depth == 1 && !transparent;
+    const bool oneBit = depth == 1 && !transparent && reduce == 1;
     const bool whiteBlack = oneBit && Params.Palette.size() == 2 &&
                             Params.Palette[0] == ImgRGB(255, 255, 255) && Params.Palette[1] == ImgRGB(0, 0, 0);
     const TImgRGB back = Params.PNGBackground;
@@ -245,7 +263,24 @@ void PNGDecodeStream(TStream* Stream, TBitmap* Bitmap, TIOParamsVals& Params,
         ok = false;
         Progress.Abort();
     }
-    if (ok) {
+    if (ok && reduce > 1) {
+        // Each row goes from the library (composed when transparent) straight into the blocks.
+        TBlockShrinker shrinker(Bitmap, Integer(width), Integer(height), reduce);
+        Progress.Factor = 100.0 / double(height);
+        Progress.Done = 0;
+        std::vector<png_byte> row(rowBytes);
+        std::vector<TImgRGB> composed(transparent ? size_t(width) : 0);
+        const TImgRGB* rgb = transparent ? composed.data() : reinterpret_cast<const TImgRGB*>(row.data());
+        ok = PngGuard(png, [&] {
+            for (Integer y = 0; y < Integer(height) && !Progress.IsAborting(); ++y) {
+                png_read_row(png, row.data(), nullptr);
+                if (transparent) ComposeRow(row.data(), composed.data(), Integer(width), 0, 1, back);
+                shrinker.AddRow(rgb);
+                Progress.Step();
+            }
+            if (!Progress.IsAborting()) png_read_end(png, nullptr);
+        });
+    } else if (ok) {
         ImgPrepareBitmap(Bitmap, oneBit ? pf1bit : pf24bit, Integer(width), Integer(height));
         Progress.Factor = height ? 100.0 / (double(height) * passes) : 0;
         Progress.Done = 0;
