@@ -43,6 +43,25 @@ QImage ClearMaskImage(QSize size) {
     return img;
 }
 
+// Paints on a coverage picture through QPainter, band by band of rows. Qt hands a fill of many
+// spans to its thread pool, and waking the pool costs more than a mask's fill takes: a band of
+// a few rows never holds enough spans for that. Draw gets a painter without antialiasing,
+// translated by Shift (mask pixel coordinates plus half a pixel for pixel centres).
+template <class Draw>
+void PaintInBands(QImage& img, QPointF shift, const Draw& draw) {
+    constexpr int kBandRows = 32;
+    const int w = img.width(), h = img.height();
+    uchar* bits = img.bits();
+    const qsizetype stride = img.bytesPerLine();
+    for (int y0 = 0; y0 < h; y0 += kBandRows) {
+        QImage band(bits + y0 * stride, w, std::min(kBandRows, h - y0), stride, img.format());
+        QPainter qp(&band);
+        qp.setRenderHint(QPainter::Antialiasing, false);
+        qp.translate(shift.x(), shift.y() - y0);
+        draw(qp);
+    }
+}
+
 Mask NewMask(HDC__* d, QRect box) {
     Mask m;
     box &= d->Visible().boundingRect();
@@ -172,15 +191,13 @@ void WalkInto(Mask& m, const PenInfo& pen, const std::vector<QPolygon>& polys, b
 
 // Strokes a path (pixel-centre coordinates) with a wide round pen into the mask.
 void StrokeInto(Mask& m, const PenInfo& pen, const QPainterPath& path) {
-    QPainter qp(&m.img);
-    qp.setRenderHint(QPainter::Antialiasing, false);
     QPen qpen(Qt::white, pen.width, Qt::SolidLine, pen.cap, pen.join);
     if (!pen.wideDashes.isEmpty()) qpen.setDashPattern(pen.wideDashes);
-    qp.setPen(qpen);
-    qp.setBrush(Qt::NoBrush);
-    qp.translate(-m.origin.x() + 0.5, -m.origin.y() + 0.5);
-    qp.drawPath(path);
-    qp.end();
+    PaintInBands(m.img, QPointF(-m.origin.x() + 0.5, -m.origin.y() + 0.5), [&](QPainter& qp) {
+        qp.setPen(qpen);
+        qp.setBrush(Qt::NoBrush);
+        qp.drawPath(path);
+    });
     QImage& img = m.img;
     const int w = img.width(), h = img.height();
     for (int y = 0; y < h; ++y) {
@@ -307,14 +324,11 @@ QImage EnclosedArea(const Mask& outline, QRect whole, const QPainterPath& area, 
     });
     if (anyByCentres) {
         QImage centres = ClearMaskImage(QSize(w, h));
-        {
-            QPainter qp(&centres);
-            qp.setRenderHint(QPainter::Antialiasing, false);
+        PaintInBands(centres, QPointF(-outline.origin.x() + 0.5, -outline.origin.y() + 0.5), [&](QPainter& qp) {
             qp.setPen(Qt::NoPen);
             qp.setBrush(Qt::white);
-            qp.translate(-outline.origin.x() + 0.5, -outline.origin.y() + 0.5);
             qp.drawPath(area);
-        }
+        });
         for (size_t i = 0; i < runs.size(); ++i) {
             const Run& r = runs[i];
             Piece& p = pieces[size_t(root(int(i)))];
@@ -376,13 +390,11 @@ void FillPath(HDC__* d, const QPainterPath& path) {
     if (!b || b->style == BS_NULL || path.isEmpty()) return;
     Mask m = NewMask(d, path.boundingRect().toAlignedRect().adjusted(-1, -1, 1, 1));
     if (!m.ok()) return;
-    QPainter qp(&m.img);
-    qp.setRenderHint(QPainter::Antialiasing, false);
-    qp.setPen(Qt::NoPen);
-    qp.setBrush(Qt::white);
-    qp.translate(-m.origin.x(), -m.origin.y());
-    qp.drawPath(path);
-    qp.end();
+    PaintInBands(m.img, QPointF(-m.origin.x(), -m.origin.y()), [&](QPainter& qp) {
+        qp.setPen(Qt::NoPen);
+        qp.setBrush(Qt::white);
+        qp.drawPath(path);
+    });
     CompositeMask(d, m.img, m.origin, BrushPaint(d, b), nullptr, d->st.rop2, Coverage::Binary);
 }
 

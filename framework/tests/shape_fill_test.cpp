@@ -257,4 +257,33 @@ TEST_F(ShapeFillTest, AFigureCutByTheEdgeOfTheBitmapShowsWhatTheWholeFigureWould
         }
 }
 
+TEST_F(ShapeFillTest, TallFiguresDrawTheSameWhateverRowTheyStartAt) {
+    // Figures far taller than a mask is painted at once: drawn a few rows lower, the picture only
+    // moves down, so the pieces a figure is painted in meet without a seam.
+    const std::function<void(TCanvas*, int)> figures[] = {
+        [](TCanvas* c, int o) { c->Ellipse(5, 4 + o, 47, 190 + o); },
+        [](TCanvas* c, int o) { c->Rectangle(3, 3 + o, 50, 180 + o); },
+        [](TCanvas* c, int o) {
+            c->Polygon({Point(26, 2 + o), Point(48, 185 + o), Point(2, 60 + o), Point(50, 60 + o), Point(6, 185 + o)});
+        },
+    };
+    for (size_t i = 0; i < std::size(figures); ++i)
+        for (int width : {1, 3, 9})
+            for (bool brush : {true, false}) {
+                auto draw = [&](int offset) {
+                    TBitmap* b = Bitmap(54, 220, kBack);
+                    TCanvas* c = b->GetCanvas();
+                    c->GetPen()->SetColor(kPen);
+                    c->GetPen()->SetWidth(width);
+                    c->GetBrush()->SetColor(kBrush);
+                    if (!brush) c->GetBrush()->SetStyle(bsClear);
+                    figures[i](c, offset);
+                    return Classify(b, false);
+                };
+                const Picture top = draw(0), lower = draw(13);
+                EXPECT_EQ(lower.px.substr(13 * 54, 200 * 54), top.px.substr(0, 200 * 54))
+                    << "figure " << i << " pen width " << width << (brush ? " filled" : " outline");
+            }
+}
+
 }  // namespace
