@@ -636,9 +636,9 @@ void TfrmMain::ApplySettingEffects() {
     if (Settings.FilenameColumnWidth > 0) ThumbGrid->SetFilenameColumnWidth(Settings.FilenameColumnWidth);
     GridControl->SetSlideshowMethod(Word(Settings.SlideshowMethod));
     GridControl->LoopSlideshow = Settings.LoopSlideshow;
+    setzoomproperties();
     // The other values that act at once when read come with their controls: the slideshow
-    // direction, delay and loop actions, the toolbar captions, the image view's zoom quality and
-    // the tab captions.
+    // direction, delay and loop actions, the toolbar captions and the tab captions.
 }
 
 void TfrmMain::CollectSettingsFromControls() {
