@@ -643,7 +643,7 @@ void TfrmMain::ApplySettingEffects() {
     ApplySlideshowSettings();
     DisplayToolbarTitles(Settings.ToolbarTitles);
     SetTabCaptionVisibility(Settings.TabCaptionsVisible);
-    // The image view's zoom quality acts at once when read; it comes with the view.
+    setzoomproperties();
 }
 
 void TfrmMain::CollectSettingsFromControls() {

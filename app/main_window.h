@@ -60,6 +60,9 @@ class Tdlginsertinfo;
 class TPageControl;
 class TPanel;
 class TPopupMenu;
+class TAction;
+class TMenuItem;
+class TRichEdit;
 class TShellTree;
 class TSplitter;
 class TStringList;
@@ -307,16 +310,106 @@ public:
     // What the last selection status allows the navigation buttons.
     TNavigationEnabled Navigation;
 
-    // ---- The viewer (main_window_view.cpp) ---------------------------------------------------
-    // The image view with its I/O and processing components, built by BuildViewer.
+    // ---- The viewer (main_window_view.cpp; zoom, fit and full screen main_window_zoom.cpp;
+    // the keys main_window_keys.cpp) ----------------------------------------------------------
+    // The image view with its I/O and processing components, the host panel of the rich-text
+    // view and the view itself, built by BuildViewer.
     TImagoView* imgimage = nullptr;
     TImagoIO* imgimageio = nullptr;
     TImagoProc* imgimageproc = nullptr;
-    void BuildViewer() {}
-    void ZoomInOut(bool ZoomIn) {}
-    void actFullScreenExecute(TObject* Sender) {}
-    void SetHideAll(bool Hide) {}
+    TPanel* RTFShowPanel = nullptr;
+    TRichEdit* RTFPanel = nullptr;
+    // The viewer's context menu with its zoom item, the zoom status menu with its zoom item and
+    // the drop-down menus of the zoom buttons.
+    TPopupMenu* popWindow = nullptr;
+    TMenuItem* pukZoom = nullptr;
+    TPopupMenu* popStretch = nullptr;
+    TMenuItem* puzoom = nullptr;
+    TPopupMenu* popZoomIn = nullptr;
+    TPopupMenu* popZoomOut = nullptr;
+    // The viewer's actions: full screen, zoom (a submenu only), fit, wrap, the six mouse modes
+    // (exactly one checked) and showing the selection.
+    TAction* actFullScreen = nullptr;
+    TAction* actZoom = nullptr;
+    TAction* actShrinkToFit = nullptr;
+    TAction* actStretchToFit = nullptr;
+    TAction* actWrapText = nullptr;
+    TAction* actImageDragger = nullptr;
+    TAction* actZoomSelect = nullptr;
+    TAction* actSelectRect = nullptr;
+    TAction* actSelectPolygon = nullptr;
+    TAction* actSelectOval = nullptr;
+    TAction* actMagicSelect = nullptr;
+    TAction* actShowSelection = nullptr;
+    // Commands the keys run whose work comes with later parts of the window (idle until then).
+    TAction* actDelete = nullptr;
+    TAction* actMoveCopy = nullptr;
+    TAction* actRename = nullptr;
+    TAction* actNewWindow = nullptr;
+    TAction* actBookmark = nullptr;
+    TAction* actVolumeDown = nullptr;
+    TAction* actVolumeUp = nullptr;
+    void BuildViewer();
+
+    // The content control shown: 2 media panel, 3 rich text, 1 multishow, 4 web, else 0 image.
+    Integer DisplayMode();
+    // Makes Control fill its parent, visible and in front.
+    void ShowPanel(TControl* Control);
+    // The zoom code shown: -5 fit, -4 stretch only, -3 shrink only, -1 default size, else a
+    // percentage.
+    Integer CurrentZoom = -1;
+    // One zoom step in or out from CurrentZoom (a fit code starts from the view's zoom).
+    void ZoomInOut(bool ZoomIn);
+    // Switches fitting off and shows the image at Zoom percent.
+    void DoZoom(Integer Zoom);
+    // Applies CurrentZoom to what is shown, with the label and the status picture.
+    void updatedisplaysize();
+    void updatezoombuttons();
+    void SetZoomStatusImage();
+    // The view's zoom, or -1 for a kind that has none.
+    Integer GetCurrentZoom();
+    void setzoomproperties();
+    // The zoom items (10 % to 400 %, then "Custom..") of Menu, Current checked.
+    void GenerateZoomMenuItems(TMenuItem* Menu, Integer Current);
+    void mkZoomClick(TObject* Sender);
+    // The custom zoom form at Value: the value chosen with OK, else -1 (0 for no number).
+    Integer AskCustomZoom(Integer Value);
+    void popStretchPopup(TObject* Sender);
+    void popWindowPopup(TObject* Sender);
+    void actStretchToFitExecute(TObject* Sender);
+    void actShrinkToFitExecute(TObject* Sender);
+    void actWrapTextExecute(TObject* Sender);
+    void actFullScreenExecute(TObject* Sender);
+    // Everything but the viewer hidden (full screen without the toolbars), or shown again.
+    void SetHideAll(bool Hide);
     bool HideAll = false;
+    // The window's bounds when full screen was entered.
+    TRect BoundsBeforeFullScreen;
+    // The mouse is in the top or the bottom band of the viewer (the flyover toolbars follow).
+    bool FlyoverTop = false;
+    bool FlyoverBottom = false;
+    void ImageDblClick(TObject* Sender);
+    void ieimageMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y);
+    void ieimageMouseMove(TObject* Sender, TShiftState Shift, Integer X, Integer Y);
+    // The six mouse modes: Sender becomes the checked one (null keeps the checked one).
+    void actImageDraggerExecute(TObject* Sender);
+    void actShowSelectionExecute(TObject* Sender);
+    void FormMouseWheel(TObject* Sender, TShiftState Shift, Integer WheelDelta, TPoint MousePos, bool& Handled);
+    // The keys: navigation keys go to the file list on the way down, commands run on the way up,
+    // typed digits scroll the image.
+    void FormKeyDown(TObject* Sender, Word& Key, TShiftState Shift);
+    void FormKeyUp(TObject* Sender, Word& Key, TShiftState Shift);
+    void FormKeyPress(TObject* Sender, Char& Key);
+    void ScrollImageBy(Integer DX, Integer DY);
+    // Full screen is on, or the file grid or the thumbnail grid has the focus.
+    bool IsFileViewFocused();
+    // The navigation buttons the keys and the wheel press: the one asked for is kept in
+    // FileButtonAsked while btnFirstFileClick runs with no sender.
+    enum TFileButton { fbFirst, fbPrevious, fbRandom, fbNext, fbLast };
+    TFileButton FileButtonAsked = fbNext;
+    // The move choice the move-copy command takes from the key that ran it.
+    bool MoveCopyIsMove = true;
+    void FileButtonClick(TFileButton Button);
 
     // ---- The slideshow, the multishow and GIF animation (main_window_slideshow.cpp) ------------
     // The multi-image view of the multishow with its own I/O component, the slideshow name label,
@@ -551,9 +644,9 @@ protected:
     void BuildStatusBar();
     void BuildFileList();
     void SetFileDisplayMode(Integer AMode);
-    // With the viewer: shows the current file (Display) or lets only the caption, status and
-    // toolbars follow it; showing takes the pending load and reload as done.
-    void ShowFile(bool Display) { State.LoadPending = State.ReloadPending = false; }
+    // Shows the current file (Display) or lets only the caption, status and toolbars follow it;
+    // showing takes the pending load and reload as done. False when nothing could be shown.
+    bool ShowFile(bool Display);
     // With the description panel: a changed description is stored, and the current file's read.
     void StoreChangedDescription() {}
     void GetFileDescription() {}
@@ -563,15 +656,16 @@ protected:
     bool SaveTextFile() { return false; }
     // The slideshow position follows the focused file.
     void SyncSlideshowToFocus();
-    // With the viewer: tells that the list has no more files.
-    void doinformnomoreimages() {}
+    // Tells that the list has no more files and leaves full screen.
+    void doinformnomoreimages();
     void LoadBookmarkFile(const std::string& FileName) {}
     void cmbBookmarkFileChange(TObject* Sender) {}
     void DisplayForm() {}
-    void SetFullScreenMode(Integer AMode) {}
-    void UnloadDisplayedImage() {}
+    // Full screen on (AMode 1) or off; false when it cannot be entered (an empty list).
+    bool SetFullScreenMode(Integer AMode);
+    void UnloadDisplayedImage();
     // The image I/O component is told to abort the load it runs.
-    void AbortImageLoad() {}
+    void AbortImageLoad();
     // With the viewer: whether the media panel is what is shown.
     bool ShowingMediaPanel() { return false; }
     // With the media controls: the media status display is refreshed.
@@ -607,8 +701,8 @@ protected:
     void FreeKeptDialogs() {}
     // With the drop targets.
     void RegisterDropTargets(bool Register) {}
-    // The screen's colour depth (the window system offers true-colour screens).
-    Integer ScreenBitsPerPixel() { return 32; }
+    // The screen's colour depth.
+    Integer ScreenBitsPerPixel();
 
 private:
     // Start-up step 6: the reset asked for by the store or the command line.
@@ -625,6 +719,20 @@ private:
     // The tree's folder changed (by the user or in code).
     void DirTreeChange();
     bool InThumbnailMode() const;
+
+    // The viewer's steps (main_window_view.cpp).
+    bool LoadImageFile();
+    bool LoadTextFile();
+    bool LoadMediaFile(bool IsVideo);
+    bool LoadWebFile();
+    void UpdateFileCaption();
+    void ShowLoadError(const std::string& Text);
+    void EndFailedLoad();
+    void SetWindowFS(bool On);
+    // Facts of the shown file for its caption.
+    Integer FImageWidth = 0, FImageHeight = 0, FImageBits = 0;
+    Integer FTextChars = 0, FTextLines = 0;
+    Int64 FFileSize = 0;
 
     std::string FDirTreePath;
     // The focused file and top row kept across a listing (-1: none).

@@ -2,8 +2,10 @@
 // the screen with the window (its menu bar and toolbars too) once the folder is listed (and, in a thumbnail mode, every thumbnail made); --mode
 // is the file display mode (0 details, 1 thumbnails, 2 icons with information, 3 file names).
 // Without FOLDER a small sample (a few pictures, a text file and a sound file's name) is made
-// beside FILE. The program runs on a settings store and program folder of its own in the
-// temporary folder; without --png the window runs.
+// beside FILE. "--show PICTURE" lists the picture's folder and shows the picture in the viewer
+// (a bare name shows that picture of the sample: harbour.jpg, meadow.png, sunset.bmp, tower.jpg).
+// The program runs on a settings store and program folder of its own in the temporary folder;
+// without --png the window runs.
 
 #include <cstdlib>
 #include <filesystem>
@@ -72,7 +74,7 @@ void StoreStartSettings(const std::string& Folder, int Mode) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string png, folder;
+    std::string png, folder, show;
     int mode = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -80,6 +82,8 @@ int main(int argc, char** argv) {
             png = argv[++i];
         else if (a == "--mode" && i + 1 < argc)
             mode = std::atoi(argv[++i]);
+        else if (a == "--show" && i + 1 < argc)
+            show = argv[++i];
         else
             folder = ExpandFileName(a);
     }
@@ -93,9 +97,14 @@ int main(int argc, char** argv) {
     setenv("LUMORA_REGISTRY_DIR", (work + "store").c_str(), 1);
     CopyFileVerified(AppProgramFolder() + "fmt.res", work + "program/fmt.res");
     SetAppProgramFolder(work + "program/");
+    if (!show.empty() && show.find('/') != std::string::npos) {
+        show = ExpandFileName(show);
+        folder = ExtractFilePath(show);
+    }
     if (folder.empty()) {
         folder = work + "Pictures/";
         MakeSample(folder);
+        if (!show.empty()) show = folder + show;
     }
     StoreStartSettings(IncludeTrailingPathDelimiter(folder), mode);
 
@@ -112,6 +121,10 @@ int main(int argc, char** argv) {
     uitest::IdleTurns(3);
     uitest::WaitUntil([] { return frmMain->ThumbGrid->ThumbnailsOutstanding() == 0; }, 20000);
     uitest::IdleTurns(2);
+    if (!show.empty()) {
+        frmMain->LoadFile(show, lhDirect);
+        uitest::IdleTurns(2);
+    }
     const bool ok = SaveDemoScreenPng(png);
     FreeProgramForms();
     std::filesystem::remove_all(work);

@@ -117,6 +117,8 @@ void StopTimer(Integer Id);
 // Screen.
 TRect PrimaryScreenRect();
 TRect PrimaryWorkArea();
+// Bits per pixel of the primary screen (24 when there is none).
+Integer PrimaryScreenDepth();
 Integer MonitorCount();
 TRect MonitorRect(Integer Index);
 TRect MonitorWorkArea(Integer Index);

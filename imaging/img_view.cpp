@@ -37,8 +37,7 @@ void LoadViewCursors() {
     }
 }
 
-// Zoomed sizes and scroll ranges stay far inside 32 bits, whatever zoom is asked for.
-constexpr Int64 kMaxZoomed = 0x3FFFFFFF;
+constexpr Int64 kMaxZoomed = ImgMaxZoomedSize;
 
 Integer ClampZoomed(double v) {
     if (!(v > 0)) return 0;

@@ -143,6 +143,10 @@ constexpr TCursor crImgMoveDiagonal1 = 1788;
 constexpr TCursor crImgMoveX = 1789;
 constexpr TCursor crImgMove = 1790;
 
+// The most pixels a side of the zoomed picture may have; zoomed sizes and scroll ranges stay far
+// inside 32 bits whatever zoom is asked for.
+inline constexpr Int64 ImgMaxZoomedSize = 0x3FFFFFFF;
+
 class TImagoView : public TImgView {
     LUMORA_CLASS(TImagoView, TImgView)
 public:

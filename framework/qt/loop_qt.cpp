@@ -156,6 +156,12 @@ TRect lumora_backend::PrimaryWorkArea() {
     return s ? ToTRect(s->availableGeometry()) : TRect{0, 0, 1024, 768};
 }
 
+Integer lumora_backend::PrimaryScreenDepth() {
+    EnsureBackend();
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s && s->depth() > 0 ? Integer(s->depth()) : 24;
+}
+
 Integer lumora_backend::MonitorCount() {
     EnsureBackend();
     return Integer(QGuiApplication::screens().size());
