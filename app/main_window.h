@@ -341,14 +341,6 @@ public:
     TAction* actSelectOval = nullptr;
     TAction* actMagicSelect = nullptr;
     TAction* actShowSelection = nullptr;
-    // Commands the keys run whose work comes with later parts of the window (idle until then).
-    TAction* actDelete = nullptr;
-    TAction* actMoveCopy = nullptr;
-    TAction* actRename = nullptr;
-    TAction* actNewWindow = nullptr;
-    TAction* actBookmark = nullptr;
-    TAction* actVolumeDown = nullptr;
-    TAction* actVolumeUp = nullptr;
     void BuildViewer();
 
     // The content control shown: 2 media panel, 3 rich text, 1 multishow, 4 web, else 0 image.
@@ -512,10 +504,6 @@ public:
     TToolbarButtonX* btnstop = nullptr;
     TToolbarSepX* SepStop = nullptr;
     TToolbarButtonX* btnSorting = nullptr;
-    // The mouse is at the viewer's top or bottom edge (set by the viewer's edge detection): bars
-    // fly over in hide-all mode.
-    bool FlyoverTop = false;
-    bool FlyoverBottom = false;
 
     // The action list. The commands of this window's own parts are members; a command whose work
     // is not built yet is hidden and disabled (with its menu items and buttons) until it gets an

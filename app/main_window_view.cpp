@@ -118,16 +118,6 @@ void TfrmMain::BuildViewer() {
     actImageDragger->SetChecked(true);
     actShowSelection = NewAction(this, "actShowSelection", "Show Selection", exec(&TfrmMain::actShowSelectionExecute),
                                  TextToShortCut("Ctrl+Alt+S"));
-    // Their work comes with the file operations, bookmarks, viewer windows and media controls.
-    const auto idle = [](TObject*) {};
-    actDelete = NewAction(this, "actDelete", "Delete", idle);
-    actMoveCopy = NewAction(this, "actMoveCopy", "Move/Copy..", idle);
-    actRename = NewAction(this, "actRename", "Rename..", idle);
-    actNewWindow = NewAction(this, "actNewWindow", "Open in New Window", idle, TextToShortCut("Ctrl+N"));
-    actBookmark = NewAction(this, "actBookmark", "Bookmark", idle);
-    actVolumeDown = NewAction(this, "actVolumeDown", "Volume Down", idle);
-    actVolumeUp = NewAction(this, "actVolumeUp", "Volume Up", idle);
-
     popWindow = NewPopup(this, "popWindow");
     popWindow->OnPopup = [this](TObject* Sender) { popWindowPopup(Sender); };
     pukZoom = NewItem(this, popWindow->GetItems(), "pukZoom", "Zoom");
