@@ -717,6 +717,8 @@ private:
     void ShowLoadError(const std::string& Text);
     void EndFailedLoad();
     void SetWindowFS(bool On);
+    // Switches the stretch (or shrink) setting of the shown kind and fits again.
+    void ToggleFit(bool Stretch);
     // Facts of the shown file for its caption.
     Integer FImageWidth = 0, FImageHeight = 0, FImageBits = 0;
     Integer FTextChars = 0, FTextLines = 0;

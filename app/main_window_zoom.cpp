@@ -119,17 +119,14 @@ void TfrmMain::SetZoomStatusImage() {
     picture->SetBitmap(&bitmap);
 }
 
-void TfrmMain::actStretchToFitExecute(TObject* Sender) {
-    bool& setting = CurrentFile.FileType == lmVideo ? Settings.VideoStretch : Settings.ImageStretch;
-    setting = !setting;
-    CurrentZoom = DefaultZoomCode(CurrentFile.FileType, Settings.ImageStretch, Settings.ImageShrink,
-                                  Settings.VideoStretch, Settings.VideoShrink);
-    if (!State.LastLoadFailed) updatedisplaysize();
-    updatezoombuttons();
-}
+void TfrmMain::actStretchToFitExecute(TObject* Sender) { ToggleFit(true); }
 
-void TfrmMain::actShrinkToFitExecute(TObject* Sender) {
-    bool& setting = CurrentFile.FileType == lmVideo ? Settings.VideoShrink : Settings.ImageShrink;
+void TfrmMain::actShrinkToFitExecute(TObject* Sender) { ToggleFit(false); }
+
+void TfrmMain::ToggleFit(bool Stretch) {
+    const bool video = CurrentFile.FileType == lmVideo;
+    bool& setting = Stretch ? (video ? Settings.VideoStretch : Settings.ImageStretch)
+                            : (video ? Settings.VideoShrink : Settings.ImageShrink);
     setting = !setting;
     CurrentZoom = DefaultZoomCode(CurrentFile.FileType, Settings.ImageStretch, Settings.ImageShrink,
                                   Settings.VideoStretch, Settings.VideoShrink);
