@@ -288,7 +288,8 @@ void TfrmMain::FormMouseWheel(TObject* Sender, TShiftState Shift, Integer WheelD
 
 void TfrmMain::FileButtonClick(TFileButton Button) {
     FileButtonAsked = Button;
-    btnFirstFileClick(nullptr);
+    TObject* const buttons[] = {btnFirstFile, btnPreviousFile, btnRandomFile, btnNextFile, btnLastFile};
+    btnFirstFileClick(buttons[Button]);
 }
 
 // ---------------------------------------------------------------------------------------------
