@@ -17,6 +17,7 @@
 #include "framework/comctrls.h"
 #include "framework/list_controls.h"
 #include "framework/menus.h"
+#include "framework/rich_edit.h"
 #include "framework/std_controls.h"
 
 namespace {
@@ -326,6 +327,7 @@ TWindowDisplayState TfrmMain::DisplayStateFor(const TFileRecord& Rec) {
     s.ImageStretch = Settings.ImageStretch;
     s.VideoShrink = Settings.VideoShrink;
     s.VideoStretch = Settings.VideoStretch;
+    s.WordWrap = RTFPanel ? RTFPanel->GetWordWrap() : true;
     s.ClipboardHasImage = ClipboardContainsImageFormat();
     if (auto* frame = actCopyVideoFrame) s.CopyVideoFrameVisible = frame->GetVisible();
     if (auto* copy = actImageCopy) s.ImageCopyEnabled = copy->GetEnabled();

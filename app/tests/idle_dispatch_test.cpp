@@ -29,6 +29,10 @@ protected:
         WriteWarnings({"[Warnings]", "Warning_1_Title=Slideshow", "Warning_1=The slideshow runs.",
                        "Warning_2_Title=Renaming", "Warning_2=Type the new name.^Press Enter.", "Warning_3=No title.",
                        "Warning_4=", "Warning_35=The last one."});
+        // A picture in the folder the program starts in, for the loads the turns run.
+        TBitmap picture;
+        picture.SetSize(4, 4);
+        picture.SaveToFile(home_ + "one.bmp");
         Start();
         Settle();
         opened_.clear();

@@ -10,6 +10,7 @@
 #include "app/tests/program_test.h"
 #include "components/toolbar.h"
 #include "components/toolbar_button.h"
+#include "dialogs/warning.h"
 #include "framework/actions.h"
 #include "framework/clipboard.h"
 #include "framework/comctrls.h"
@@ -221,4 +222,30 @@ TEST_F(MenusTest, ACommandWithoutWorkHoldsNoKeyUntilItGetsItsWork) {
     EXPECT_EQ(frmMain->actSaveFile->GetShortCut(), TextToShortCut("Ctrl+S"));
     // Nothing is current: there is nothing to save.
     EXPECT_FALSE(frmMain->actSaveFile->GetEnabled());
+}
+
+TEST_F(MenusTest, ClosingAToolWindowWarnsFirstAndClosingABarDoesNot) {
+    TStringList warnings;
+    for (const char* line : {"[Warnings]", "Warning_30_Title=Tool windows", "Warning_30=Turn it on again in View."})
+        warnings.Add(line);
+    warnings.SaveToFile(program_ + "Warning.res");
+    Start();
+    Settle();
+    std::vector<std::string> shown;
+    dialogs_.AnswerForm(mrOk, [&](TCustomForm* Form) {
+        auto* w = dynamic_cast<TdlgWarning*>(Form);
+        ASSERT_NE(w, nullptr);
+        shown.push_back(w->lblwarning->GetCaption());
+    });
+    frmMain->Settings.ToolbarVisible[tsDescription] = true;
+    frmMain->tbrDescription->Close();
+    EXPECT_EQ(shown, std::vector<std::string>{"Turn it on again in View."});
+    EXPECT_FALSE(frmMain->Settings.ToolbarVisible[tsDescription]);
+
+    // A docking bar closes without a word.
+    ASSERT_TRUE(frmMain->tbrGrid->GetVisible());
+    frmMain->tbrGrid->Close();
+    EXPECT_EQ(shown.size(), 1u);
+    EXPECT_FALSE(frmMain->tbrGrid->GetVisible());
+    EXPECT_FALSE(frmMain->Settings.ToolbarVisible[tsFileGrid]);
 }

@@ -244,6 +244,9 @@ TEST_F(SlideshowTest, AMultishowFillsItsCellsInTurnAndThenOverwritesFromTheFirst
     TImagoMView* view = frmMain->imgMultiView;
     frmMain->SetBounds(0, 0, 900, 700);
     frmMain->MultishowLayoutPending = true;
+    // A multishow running (its timer left off: the test steps it).
+    frmMain->MultishowMode = true;
+    frmMain->State.SlideshowActive = true;
     const std::string names[5] = {"p1.bmp", "p2.bmp", "p3.bmp", "p4.bmp", "p5.bmp"};
     for (int i = 0; i < 14; ++i) {
         Focus(names[i % 5]);
@@ -426,11 +429,7 @@ protected:
     void SetUp() override {
         SlideshowTest::SetUp();
         StartIn(folder_);
-        // The viewer's I/O component, or one of our own while there is no viewer.
-        if (!frmMain->imgimageio) {
-            frmMain->imgimageio = new TImagoIO(frmMain);
-            frmMain->imgimageio->SetAttachedBitmap(&target_);
-        }
+        ASSERT_NE(frmMain->imgimageio, nullptr);
     }
     // What the viewer does when it shows a GIF: the first frame and its frame count, then the
     // animation starts.
@@ -451,8 +450,6 @@ protected:
         const bool running = frmMain->GIFTimer->GetEnabled() && frmMain->GIFTimer->GetInterval() > 0;
         return {frmMain->GIFFrameIndex, running ? Integer(frmMain->GIFTimer->GetInterval()) : -1};
     }
-
-    TBitmap target_;
 };
 
 TEST_F(GIFAnimationTest, ABigAnimationRunsThroughEveryFrameWithItsOwnDelays) {
@@ -487,7 +484,7 @@ TEST_F(GIFAnimationTest, ABigAnimationRunsThroughEveryFrameWithItsOwnDelays) {
         ASSERT_EQ(interval, delays[size_t(step % 200)] * 10) << step;
     }
     // The frames alternate black and white.
-    EXPECT_EQ(target_.GetCanvas()->GetPixels(0, 0), TColor(0xffffff));
+    EXPECT_EQ(frmMain->imgimageio->GetAttachedBitmap()->GetCanvas()->GetPixels(0, 0), TColor(0xffffff));
 }
 
 TEST_F(GIFAnimationTest, AZeroDelayABrokenFrameOrASingleFrameLeaveTheAnimationStopped) {

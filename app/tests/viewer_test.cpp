@@ -295,7 +295,9 @@ TEST_F(ViewerTest, ZoomingStepsFromTheShownZoomAndTheLabelEmptiesAboveTenThousan
         EXPECT_EQ(frmMain->imgimage->GetDelayZoomFilter(), q.Delayed) << q.Setting;
     }
 
-    // Fit toggles follow the settings and fit the picture again.
+    // Fit toggles follow the settings and fit the picture again (a small one, which stretches).
+    WriteImage(folder_ + "red.png", 20, 10, clRed);
+    ASSERT_TRUE(Show("red.png"));
     frmMain->actStretchToFit->Execute();
     EXPECT_TRUE(frmMain->Settings.ImageStretch);
     EXPECT_EQ(frmMain->CurrentZoom, -4);
@@ -402,7 +404,9 @@ TEST_F(ViewerTest, TheMouseModesKeepExactlyOneCheckedAndTheWheelStepsOnlyWhenAsk
     frmMain->FormMouseWheel(frmMain, {}, -120, TPoint(0, 0), handled);
     EXPECT_TRUE(handled);
     EXPECT_EQ(frmMain->FileButtonAsked, TfrmMain::fbNext);
+    // The step went to the next file; with no previous one the wheel up asks for nothing.
     frmMain->FileButtonAsked = TfrmMain::fbFirst;
+    frmMain->Navigation.Previous = false;
     frmMain->FormMouseWheel(frmMain, {}, 120, TPoint(0, 0), handled);
     EXPECT_EQ(frmMain->FileButtonAsked, TfrmMain::fbFirst);
 }
@@ -422,6 +426,8 @@ protected:
         counts_.push_back(std::make_unique<int>(0));
         int* n = counts_.back().get();
         Action->OnExecute = [n](TObject*) { ++*n; };
+        // A command that has its work takes its place on the next display update.
+        frmMain->UpdateButtonDisplay();
         return n;
     }
     std::vector<std::unique_ptr<int>> counts_;
