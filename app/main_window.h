@@ -42,7 +42,6 @@ class TImagoIO;
 class TImagoMView;
 class TImagoProc;
 class TImagoView;
-class TSpeedButton;
 class TTimer;
 class TTrackBar;
 class TFileGridPresenter;
@@ -371,6 +370,9 @@ public:
     void actStretchToFitExecute(TObject* Sender);
     void actShrinkToFitExecute(TObject* Sender);
     void actWrapTextExecute(TObject* Sender);
+    // The zoom buttons of the main bar: a step in or out, with Ctrl the fit toggle.
+    void btnzoominClick(TObject* Sender);
+    void btnzoomoutClick(TObject* Sender);
     void actFullScreenExecute(TObject* Sender);
     // Everything but the viewer hidden (full screen without the toolbars), or shown again.
     void SetHideAll(bool Hide);
@@ -423,13 +425,13 @@ public:
     TAction* actSSLoop = nullptr;
     // The first, previous, random, next and last file buttons, and the slideshow and multishow
     // buttons (Ctrl held while pressing them resets the slideshow options first).
-    TSpeedButton* btnFirstFile = nullptr;
-    TSpeedButton* btnPreviousFile = nullptr;
-    TSpeedButton* btnRandomFile = nullptr;
-    TSpeedButton* btnNextFile = nullptr;
-    TSpeedButton* btnLastFile = nullptr;
-    TSpeedButton* btnShowSlideshow = nullptr;
-    TSpeedButton* btnMultishow = nullptr;
+    TToolbarButtonX* btnFirstFile = nullptr;
+    TToolbarButtonX* btnPreviousFile = nullptr;
+    TToolbarButtonX* btnRandomFile = nullptr;
+    TToolbarButtonX* btnNextFile = nullptr;
+    TToolbarButtonX* btnLastFile = nullptr;
+    TToolbarButtonX* btnShowSlideshow = nullptr;
+    TToolbarButtonX* btnMultishow = nullptr;
     void BuildSlideshowControls();
     bool MultishowMode = false;
     // The grid is laid out again before the next cell; the next cell to fill, from 0.

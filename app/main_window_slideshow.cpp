@@ -7,6 +7,7 @@
 #include "app/main_window.h"
 #include "catalogue/file_list.h"
 #include "catalogue/img_functions.h"
+#include "components/toolbar_button.h"
 #include "framework/actions.h"
 #include "framework/comctrls.h"
 #include "framework/edit_controls.h"
@@ -94,8 +95,11 @@ void TfrmMain::BuildSlideshowControls() {
     actSSLoop = action("actSSLoop", "Loop Slideshow Indefinitely", &TfrmMain::actSSLoopExecute);
 
     auto button = [this](const char* Name, const char* Hint) {
-        auto* b = new TSpeedButton(this);
+        auto* b = new TToolbarButtonX(this);
         b->SetName(Name);
+        b->SetBounds(0, 0, 23, 22);
+        // The glyph alone: the action's caption is the hint.
+        b->SetDisplayMode(dmGlyphOnly);
         b->SetHint(Hint);
         b->SetShowHint(true);
         return b;
@@ -105,13 +109,13 @@ void TfrmMain::BuildSlideshowControls() {
     btnRandomFile = button("btnRandomFile", "Shows an image at random [*]");
     btnNextFile = button("btnNextFile", "Next Image [Next]");
     btnLastFile = button("btnLastFile", "Go to last Image [End]");
-    for (TSpeedButton* b : {btnFirstFile, btnPreviousFile, btnRandomFile, btnNextFile, btnLastFile})
+    for (TToolbarButtonX* b : {btnFirstFile, btnPreviousFile, btnRandomFile, btnNextFile, btnLastFile})
         b->OnClick = [this](TObject* Sender) { btnFirstFileClick(Sender); };
     btnShowSlideshow = button("btnShowSlideshow", "");
     btnShowSlideshow->SetAction(actSlideshow);
     btnMultishow = button("btnMultishow", "");
     btnMultishow->SetAction(actMultishow);
-    for (TSpeedButton* b : {btnShowSlideshow, btnMultishow})
+    for (TToolbarButtonX* b : {btnShowSlideshow, btnMultishow})
         b->OnMouseDown = [this](TObject* Sender, TMouseButton Button, TShiftState Shift, Integer X, Integer Y) {
             btnShowSlideshowMouseDown(Sender, Button, Shift, X, Y);
         };

@@ -42,8 +42,8 @@ constexpr TBarItem MainItems[] = {
     {"btnMultishow", "actMultishow", ""},
     {"btnthumb", "", "Toggles the display of Thumbnails"},
     {"-", "", ""},
-    {"btnzoomout", "actZoomOut", "Zoom Out (Ctrl+click: Shrink to Fit) [-]"},
-    {"btnzoomin", "actZoomIn", "Zoom In (Ctrl+click: Stretch to Fit) [+]"},
+    {"btnzoomout", "", "Zoom Out (Ctrl+click: Shrink to Fit) [-]"},
+    {"btnzoomin", "", "Zoom In (Ctrl+click: Stretch to Fit) [+]"},
     {"btnFullScreenDisplay", "actFullScreen", ""},
     {"btnnewwin", "actNewWindow", ""},
     {"SepStop", "", ""},
@@ -253,6 +253,10 @@ void TfrmMain::BuildToolbars() {
     } else {
         btnSorting->SetVisible(false);
     }
+    if (auto* out = dynamic_cast<TToolbarButtonX*>(FindComponent("btnzoomout")))
+        out->OnClick = [this](TObject* S) { btnzoomoutClick(S); };
+    if (auto* in = dynamic_cast<TToolbarButtonX*>(FindComponent("btnzoomin")))
+        in->OnClick = [this](TObject* S) { btnzoominClick(S); };
     for (const char* menu : {"popZoomOut", "popZoomIn"}) {
         auto* button = dynamic_cast<TToolbarButtonX*>(
             FindComponent(menu == std::string("popZoomOut") ? "btnzoomout" : "btnzoomin"));

@@ -8,12 +8,14 @@
 #include "app/viewer_rules.h"
 #include "catalogue/file_list.h"
 #include "dialogs/zoom.h"
+#include "components/toolbar_button.h"
 #include "framework/actions.h"
 #include "framework/comctrls.h"
 #include "framework/dialog_service.h"
 #include "framework/graphics.h"
 #include "framework/image_list.h"
 #include "framework/menus.h"
+#include "framework/messages.h"
 #include "framework/rich_edit.h"
 #include "framework/std_controls.h"
 #include "framework/sysutils.h"
@@ -132,6 +134,20 @@ void TfrmMain::ToggleFit(bool Stretch) {
                                   Settings.VideoStretch, Settings.VideoShrink);
     if (!State.LastLoadFailed) updatedisplaysize();
     updatezoombuttons();
+}
+
+void TfrmMain::btnzoominClick(TObject* Sender) {
+    if ((GetKeyState(VK_CONTROL) & 0x8000) != 0)
+        actStretchToFit->Execute();
+    else
+        ZoomInOut(true);
+}
+
+void TfrmMain::btnzoomoutClick(TObject* Sender) {
+    if ((GetKeyState(VK_CONTROL) & 0x8000) != 0)
+        actShrinkToFit->Execute();
+    else
+        ZoomInOut(false);
 }
 
 void TfrmMain::actWrapTextExecute(TObject* Sender) {

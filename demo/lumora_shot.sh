@@ -15,8 +15,19 @@ xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
     "$1" "$2" >/dev/null 2>&1 &
     pid=$!
     xdotool search --sync --onlyvisible --name "^Lumora" >/dev/null
-    # The file loads on the first idle turns after the window shows.
-    sleep 3
+    # The file loads on the first idle turns after the window shows; its name then captions the
+    # window. A busy machine may take a while.
+    tries=0
+    until xdotool search --onlyvisible --name "^Lumora - $(basename "$2")" >/dev/null 2>&1; do
+        tries=$((tries + 1))
+        if [ $tries -ge 100 ]; then
+            echo "the window never named the file" >&2
+            kill $pid 2>/dev/null || true
+            exit 1
+        fi
+        sleep 0.2
+    done
+    sleep 1
     import -window root "$3"
     kill $pid 2>/dev/null || true
     wait $pid 2>/dev/null || true

@@ -675,6 +675,8 @@ protected:
     bool IsTopLevel();
     bool IsTopLevelCached();
     void WMWindowPosChanged(TMessage& Message) override;
+    // A top-level window's title follows its text.
+    void WMSetText(TMessage& Message) override;
     void DefaultNCPaint();
     void InvalidateFrame();
 

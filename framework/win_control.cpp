@@ -616,6 +616,11 @@ bool TWinControl::IsTopLevelCached() {
     return IsTopLevel();
 }
 
+void TWinControl::WMSetText(TMessage& Message) {
+    TControl::WMSetText(Message);
+    if (FHandle && IsTopLevelCached()) TWindowBackend::SetText(this, FText);
+}
+
 void TWinControl::WMWindowPosChanged(TMessage& Message) {
     if (FHandle && !FBackendMoving) TWindowBackend::SyncGeometry(this);
     if (Message.WParam & 1) {

@@ -14,6 +14,7 @@
 #include "catalogue/file_list.h"
 #include "catalogue/temp_db.h"
 #include "components/shell_tree.h"
+#include "components/toolbar_button.h"
 #include "framework/actions.h"
 #include "framework/comctrls.h"
 #include "framework/edit_controls.h"
@@ -328,7 +329,7 @@ TEST_F(SlideshowTest, TheSlideshowAndMultishowActionsSwitchBetweenTheTwo) {
 
 TEST_F(SlideshowTest, CtrlOnTheSlideshowButtonsResetsOrderLoopAndDelay) {
     StartIn(folder_);
-    for (TSpeedButton* button : {frmMain->btnShowSlideshow, frmMain->btnMultishow}) {
+    for (TToolbarButtonX* button : {frmMain->btnShowSlideshow, frmMain->btnMultishow}) {
         frmMain->actSSRandom->Execute();
         frmMain->ActivateSSLoop(true);
         frmMain->DelayTrack->SetPosition(12);
@@ -356,7 +357,7 @@ TEST_F(SlideshowTest, TheNavigationButtonsLoadWhereTheyMoveAndBeepAtTheEnds) {
     StartIn(folder_);
     struct Case {
         std::string From;
-        TSpeedButton* TfrmMain::*Button;
+        TToolbarButtonX* TfrmMain::*Button;
         std::string To;  // "": no move, a beep
     } cases[] = {
         {P(3), &TfrmMain::btnFirstFile, P(1)},    {P(1), &TfrmMain::btnFirstFile, ""},

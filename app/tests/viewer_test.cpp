@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "app/tests/program_test.h"
+#include "components/toolbar_button.h"
 #include "app/viewer_rules.h"
 #include "catalogue/file_list.h"
 #include "catalogue/temp_db.h"
@@ -259,6 +260,15 @@ TEST_F(ViewerTest, AVanishedFileAndABrokenImageFailAndATruncatedJPEGShowsWhatDec
 TEST_F(ViewerTest, ZoomingStepsFromTheShownZoomAndTheLabelEmptiesAboveTenThousand) {
     StartIn();
     ASSERT_TRUE(Show("red.png"));
+    // The main bar's zoom buttons step in and out.
+    auto* in = dynamic_cast<TToolbarButtonX*>(frmMain->FindComponent("btnzoomin"));
+    auto* out = dynamic_cast<TToolbarButtonX*>(frmMain->FindComponent("btnzoomout"));
+    ASSERT_TRUE(in && out);
+    EXPECT_TRUE(in->GetVisible() && in->GetEnabled() && out->GetEnabled());
+    in->Click();
+    EXPECT_EQ(frmMain->CurrentZoom, 125);
+    out->Click();
+    EXPECT_EQ(frmMain->CurrentZoom, 100);
     frmMain->ZoomInOut(true);
     EXPECT_EQ(frmMain->CurrentZoom, 125);
     EXPECT_EQ(frmMain->imgimage->GetZoom(), 125);
