@@ -725,6 +725,8 @@ private:
     Integer FImageWidth = 0, FImageHeight = 0, FImageBits = 0;
     Integer FTextChars = 0, FTextLines = 0;
     Int64 FFileSize = 0;
+    // The last percentage the image load reported (-1 before the first of a load).
+    Integer FLoadPercent = -1;
 
     std::string FDirTreePath;
     // The focused file and top row kept across a listing (-1: none).

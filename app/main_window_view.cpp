@@ -77,7 +77,13 @@ void TfrmMain::BuildViewer() {
     imgimageio = new TImagoIO(this);
     imgimageio->SetName("imgimageio");
     imgimageio->SetAttachedImago(imgimage);
-    imgimageio->OnProgress = [this](TObject* Sender, Integer Percent) { ImgImageProgress(Sender, Percent); };
+    // The decoders report every row; messages are handled once for each new percentage (and for
+    // a cancel), which keeps the window as responsive without a message turn per row.
+    imgimageio->OnProgress = [this](TObject* Sender, Integer Percent) {
+        if (Percent == FLoadPercent && !State.LoadCancelRequested) return;
+        FLoadPercent = Percent;
+        ImgImageProgress(Sender, Percent);
+    };
 
     imgimageproc = new TImagoProc(this);
     imgimageproc->SetName("imgimageproc");
@@ -253,6 +259,7 @@ bool TfrmMain::LoadImageFile() {
     imgimage->SetAutoStretch(Settings.ImageStretch);
     imgimage->SetAutoShrink(Settings.ImageShrink);
     bool loaded = false;
+    FLoadPercent = -1;
     try {
         if (CurrentFile.HasFalseExtension)
             ImgFunc->LoadByDetectedFormat(imgimageio, name);

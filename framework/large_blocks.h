@@ -6,6 +6,8 @@
 // Thread-safe.
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 
 constexpr size_t LargePageSize = size_t(2) << 20;
 
@@ -23,3 +25,27 @@ void* LargeBlockAlloc(size_t Bytes, bool Zero);
 bool LargeBlockFree(void* Block);
 // The bytes of address space the large blocks hold now, used or free.
 size_t LargeBlockMappedBytes();
+
+// An allocator for containers that may grow large (pixel blocks): a request of LargeBlockMinimum
+// bytes or more comes from the large blocks, anything smaller (or refused there) from the heap.
+template <class T>
+struct TLargeBlockAllocator {
+    using value_type = T;
+    TLargeBlockAllocator() = default;
+    template <class U>
+    TLargeBlockAllocator(const TLargeBlockAllocator<U>&) {}
+
+    T* allocate(size_t N) {
+        if (N >= LargeBlockMinimum / sizeof(T) && N <= SIZE_MAX / sizeof(T))
+            if (void* block = LargeBlockAlloc(N * sizeof(T), false)) return static_cast<T*>(block);
+        return std::allocator<T>().allocate(N);
+    }
+    void deallocate(T* Block, size_t N) {
+        if (N >= LargeBlockMinimum / sizeof(T) && LargeBlockFree(Block)) return;
+        std::allocator<T>().deallocate(Block, N);
+    }
+    template <class U>
+    bool operator==(const TLargeBlockAllocator<U>&) const {
+        return true;
+    }
+};

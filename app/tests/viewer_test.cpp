@@ -257,6 +257,33 @@ TEST_F(ViewerTest, AVanishedFileAndABrokenImageFailAndATruncatedJPEGShowsWhatDec
     EXPECT_TRUE(dialogs_.Requests().empty());
 }
 
+// The image load reports every row; the window takes each percentage once, and a cancel asked
+// for meanwhile at any report, repeated or not.
+TEST_F(ViewerTest, TheLoadProgressShowsEachPercentageOnceAndACancelAtAnyReport) {
+    StartIn();
+    ASSERT_TRUE(Show("photo.jpg"));
+    TImagoIO* io = frmMain->imgimageio;
+    io->OnProgress(io, 40);
+    EXPECT_EQ(frmMain->pbrload->GetPosition(), 40);
+    frmMain->pbrload->SetPosition(0);
+    io->OnProgress(io, 40);
+    EXPECT_EQ(frmMain->pbrload->GetPosition(), 0);
+    io->OnProgress(io, 41);
+    EXPECT_EQ(frmMain->pbrload->GetPosition(), 41);
+    frmMain->State.LoadCancelRequested = true;
+    io->OnProgress(io, 41);
+    EXPECT_FALSE(frmMain->State.LoadCancelRequested);
+    EXPECT_TRUE(io->GetAborting());
+    EXPECT_TRUE(frmMain->State.ReloadPending);
+    EXPECT_TRUE(frmMain->State.LastLoadFailed);
+    // A load after the cancel shows as before.
+    io->SetAborting(false);
+    frmMain->State.ReloadPending = false;
+    ASSERT_TRUE(Show("photo.jpg"));
+    EXPECT_FALSE(frmMain->State.LastLoadFailed);
+    EXPECT_EQ(frmMain->imgimage->GetBitmap()->GetWidth(), 64);
+}
+
 TEST_F(ViewerTest, ZoomingStepsFromTheShownZoomAndTheLabelEmptiesAboveTenThousand) {
     StartIn();
     ASSERT_TRUE(Show("red.png"));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/gdi/raster.h"
+#include "framework/large_blocks.h"
 #include "framework/windows_gdi.h"
 
 namespace lumora_gdi {
@@ -77,7 +78,8 @@ struct HBITMAP__ : lumora_gdi::GdiObject {
     int height = 0;
     int bpp = 24;
     int stride = 0;
-    std::vector<uint8_t> bits;
+    // Large blocks come with large pages: a fresh 12-megapixel picture costs a few page faults.
+    std::vector<uint8_t, TLargeBlockAllocator<uint8_t>> bits;
     // A device-independent bitmap: a monochrome one keeps its palette (black, white) when it
     // meets colour; a device-dependent one (the default) takes the text and background colours.
     bool dib = false;

@@ -297,7 +297,7 @@ void HBITMAP__::Allocate(int w, int h, int newBpp, uint32_t fill) {
             row[size_t(x) * 3 + 2] = uint8_t(fill >> 16);
         }
     }
-    std::vector<uint8_t> block;
+    decltype(bits) block;
     AllocateOrRaise([&] {
         block.reserve(size_t(bytes));
         for (int y = 0; y < h; ++y) block.insert(block.end(), row.begin(), row.end());

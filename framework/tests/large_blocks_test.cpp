@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/dynlib.h"
+#include "framework/graphics.h"
 #include "framework/large_blocks.h"
 
 namespace {
@@ -150,4 +151,26 @@ TEST(GlobalMemory, BlocksCrossTheLargeBlockSize) {
     EXPECT_TRUE(Filled(moved, large, 3));
     EXPECT_TRUE(Filled(static_cast<char*>(moved) + large, large, 0));
     EXPECT_EQ(GlobalFree(moved), nullptr);
+}
+
+// Containers with the large-block allocator: a picture's pixel block comes from the large blocks
+// (and goes back with the bitmap), keeps its pixels when the bitmap grows, and small blocks stay
+// with the heap.
+TEST(LargeBlocks, PictureSizedBitmapsTakeThemAndGiveThemBack) {
+    const size_t before = LargeBlockMappedBytes();
+    {
+        std::vector<unsigned char, TLargeBlockAllocator<unsigned char>> small(LargeBlockMinimum - 1, 7);
+        EXPECT_EQ(LargeBlockMappedBytes(), before);
+        TBitmap big;
+        big.SetSize(4000, 3000);
+        EXPECT_GE(LargeBlockMappedBytes(), before + 36 * 1000 * 1000);
+        std::memset(big.ScanLine(2999), 0x3C, 12000);
+        big.SetSize(4001, 3000);
+        EXPECT_TRUE(Filled(big.ScanLine(2999), 12000, 0x3C));
+        TBitmap copy;
+        copy.Assign(&big);
+        EXPECT_TRUE(Filled(copy.ScanLine(2999), 12000, 0x3C));
+        EXPECT_TRUE(Filled(small.data(), small.size(), 7));
+    }
+    EXPECT_EQ(LargeBlockMappedBytes(), before);
 }
