@@ -9,6 +9,7 @@
 #include "framework/dataset.h"
 #include "framework/file_utils.h"
 #include "framework/graphics.h"
+#include "framework/messages.h"
 #include "framework/sysutils.h"
 #include "framework/variant.h"
 #include "imaging/formats/lzw_coders.h"
@@ -383,6 +384,7 @@ void TgxThumbGrid2::SetThumbnailWorkers(Integer Count, TThumbMaker Maker) {
 }
 
 void TgxThumbGrid2::DropQueuedThumbnails() {
+    FNewJobs.clear();
     if (FWorkers) FWorkers->Clear();
 }
 
@@ -400,13 +402,24 @@ void TgxThumbGrid2::QueueThumbnail(Integer Index, const TCellTexts& Texts) {
     job.FullName = Texts.FullName;
     job.Date = Texts.Date;
     job.PermanentFile = FPermanent.FileFor(Texts.FullName);
-    if (const Integer position = FDisk.Find(Texts.FullName); position >= 0) job.DiskFile = FDisk.FileAt(position);
-    if (FDisk.Enabled()) job.StoreFile = FDisk.Naming().FileFor(Texts.FullName, ThumbSourceDate(Texts.FullName));
+    // An indexed thumbnail is read from, and a new one written to, the file named for the
+    // source's current date.
+    if (FDisk.Enabled()) {
+        job.StoreFile = FDisk.Naming().FileFor(Texts.FullName, ThumbSourceDate(Texts.FullName));
+        if (FDisk.Find(Texts.FullName) >= 0) job.DiskFile = job.StoreFile;
+    }
     job.StoreJPEG = FDisk.GetJPEG();
     job.BoxWidth = FThumbWidth;
     job.BoxHeight = FThumbHeight;
     job.HighQuality = ThumbQualityHigh;
-    FWorkers->Enqueue(std::move(job));
+    FNewJobs.push_back(std::move(job));
+}
+
+void TgxThumbGrid2::SendNewJobs() {
+    if (FNewJobs.empty()) return;
+    std::vector<TThumbJob> jobs;
+    jobs.swap(FNewJobs);
+    if (FWorkers) FWorkers->Enqueue(std::move(jobs));
 }
 
 void TgxThumbGrid2::ThumbnailMade(TThumbResult& Result) {
@@ -420,12 +433,22 @@ void TgxThumbGrid2::ThumbnailMade(TThumbResult& Result) {
         if (Result.Source == tsDisk) {
             if (const Integer position = FDisk.Find(job.FullName); position >= 0) FDisk.Touch(position);
         }
-        if (Result.Bitmap)
+        if (Result.Bitmap) {
             FMemory.Put(std::move(Result.Bitmap), job.FullName);
-        else
+            ++FMadeUnpainted;
+        } else {
             FFailed.insert(job.FullName);
+        }
     }
-    InvalidateItem(job.Item);
+    // Only the picture changes.
+    if (IsItem(job.Item)) {
+        const TRect area = PictureArea(CellRect(job.Item % GetColCount(), job.Item / GetColCount()));
+        InvalidateRect(&area, false);
+    }
+    // Thumbnails arriving faster than the window paints (disk thumbnails) are drawn before the
+    // memory cache lets them go again, or their cells would be queued once more. Painting the
+    // marked area is enough: the window shows it with the rest at its next update.
+    if (FMemory.GetMaxCount() > 0 && FMadeUnpainted >= FMemory.GetMaxCount()) Perform(WM_PAINT);
 }
 
 bool TgxThumbGrid2::CellInView(Integer Index) {

@@ -18,6 +18,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "catalogue/thumb_cache.h"
 #include "catalogue/thumb_workers.h"
@@ -165,6 +166,7 @@ public:
     TgxTreeListNode* ItemNode(Integer Index) const;
 
 protected:
+    void Paint() override;
     void DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDrawState AState) override;
     void TopLeftChanged() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, Integer X, Integer Y) override;
@@ -191,8 +193,13 @@ private:
     void InvalidateItem(Integer Index);
     void PressItem(Integer Index, TMouseButton Button, TShiftState Shift);
     void CompleteRelease(TMouseButton Button, TShiftState Shift, bool ByKey);
-    // Queues a cell's thumbnail for the workers.
+    // Queues a cell's thumbnail for the workers: the jobs of one paint go to them together
+    // when it ends (SendNewJobs).
     void QueueThumbnail(Integer Index, const TCellTexts& Texts);
+    void SendNewJobs();
+    // The picture box of a cell, and the box with its shadow.
+    TRect PictureBox(const TRect& Cell) const;
+    TRect PictureArea(const TRect& Cell) const;
     void ThumbnailMade(TThumbResult& Result);
     void DropQueuedThumbnails();
     bool ExtensionSupported(const std::string& FullName) const;
@@ -236,4 +243,6 @@ private:
     TPermanentThumbs FPermanent;
     std::unique_ptr<TThumbWorkers> FWorkers;
     std::set<std::string> FFailed;  // items no worker could picture since the last layout
+    std::vector<TThumbJob> FNewJobs;  // queued by the paint under way
+    Integer FMadeUnpainted = 0;  // thumbnails put in the memory cache since the last paint
 };

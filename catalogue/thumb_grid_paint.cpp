@@ -8,6 +8,7 @@
 #include "framework/file_utils.h"
 #include "framework/graphics.h"
 #include "framework/image_list.h"
+#include "framework/windows_gdi.h"
 #include "platform/shell_file_info.h"
 #include "treelist/tree_list.h"
 
@@ -68,7 +69,7 @@ public:
         C->GetFont()->SetColor(FSelected ? clHighlightText : clWindowText);
         if ((FSelected || G.FDisplayType == tdtIconInfo) && !current) RaisedFrame();
 
-        Captions(texts);
+        if (G.FDisplayType == tdtFilename || BeyondPicture()) Captions(texts);
         if (G.FDisplayType != tdtFilename) Picture(texts);
     }
 
@@ -140,19 +141,21 @@ private:
         return SystemGenericFileIcon;
     }
 
-    // The picture box in client coordinates.
-    TRect Box() const {
-        const Integer z = G.FZoom;
-        if (G.FDisplayType == tdtLargeIcon)
-            return TRect(FInner.Left + 2, FInner.Top + 2, FInner.Left + 2 + G.FThumbWidth * z,
-                         FInner.Top + 2 + G.FThumbHeight * z);
-        const Integer w = G.FThumbWidth / 2 * z, h = G.FThumbHeight / 2 * z;
-        const Integer top = FInner.Top + ((FInner.Bottom - FInner.Top) - h) / 2;
-        return TRect(FInner.Left + 3, top, FInner.Left + 3 + w, top + h);
+    // Whether the paint covers any of the cell outside its picture area (a cell whose thumbnail
+    // came in repaints that area only, and its texts need no drawing).
+    bool BeyondPicture() const {
+        const TRect area = G.PictureArea(FCell);
+        const TRect parts[] = {{FCell.Left, FCell.Top, FCell.Right, area.Top},
+                               {FCell.Left, area.Bottom, FCell.Right, FCell.Bottom},
+                               {FCell.Left, area.Top, area.Left, area.Bottom},
+                               {area.Right, area.Top, FCell.Right, area.Bottom}};
+        return std::any_of(std::begin(parts), std::end(parts), [&](const TRect& R) {
+            return R.Right > R.Left && R.Bottom > R.Top && RectVisible(C->GetHandle(), &R);
+        });
     }
 
     void Picture(const TgxThumbGrid2::TCellTexts& Texts) {
-        const TRect box = Box();
+        const TRect box = G.PictureBox(FCell);
         const Integer boxW = box.Right - box.Left, boxH = box.Bottom - box.Top;
         if (TBitmap* kept = G.FMemory.Peek(G.FMemory.Find(Texts.FullName))) {
             Show(kept, box);
@@ -214,16 +217,44 @@ private:
     bool FSelected = false;
 };
 
+TRect TgxThumbGrid2::PictureBox(const TRect& Cell) const {
+    const Integer pad = Pad(), z = FZoom;
+    const TRect inner(Cell.Left + pad, Cell.Top + pad, Cell.Right - pad, Cell.Bottom - pad);
+    if (FDisplayType == tdtLargeIcon)
+        return TRect(inner.Left + 2, inner.Top + 2, inner.Left + 2 + FThumbWidth * z, inner.Top + 2 + FThumbHeight * z);
+    const Integer w = FThumbWidth / 2 * z, h = FThumbHeight / 2 * z;
+    const Integer top = inner.Top + ((inner.Bottom - inner.Top) - h) / 2;
+    return TRect(inner.Left + 3, top, inner.Left + 3 + w, top + h);
+}
+
+TRect TgxThumbGrid2::PictureArea(const TRect& Cell) const {
+    // The shadow reaches 3 pixels beyond the picture.
+    TRect area = PictureBox(Cell);
+    InflateRect(&area, 3, 3);
+    IntersectRect(&area, &area, &Cell);
+    return area;
+}
+
+void TgxThumbGrid2::Paint() {
+    FMadeUnpainted = 0;
+    try {
+        TDrawGrid::Paint();
+    } catch (...) {
+        SendNewJobs();
+        throw;
+    }
+    SendNewJobs();
+}
+
 void TgxThumbGrid2::DrawCell(Integer ACol, Integer ARow, TRect ARect, TGridDrawState AState) {
     if (FBlockCellDrawing || !FGrid || FLayoutBusy) {
         FMissedPaint = true;
         return;
     }
-    // Only cells in the area being painted: a cell repainted for nothing would queue a thumbnail
-    // the memory cache had to let go again, when more cells show than it holds.
-    const TRect clip = GetCanvas()->GetClipRect();
-    if (ARect.Right <= clip.Left || ARect.Left >= clip.Right || ARect.Bottom <= clip.Top || ARect.Top >= clip.Bottom)
-        return;
+    // Only cells in the region being painted (not its bounding box: cells made one by one are
+    // invalidated one by one): a cell repainted for nothing would queue a thumbnail the memory
+    // cache had to let go again, when more cells show than it holds.
+    if (!RectVisible(GetCanvas()->GetHandle(), &ARect)) return;
     try {
         TThumbCellPainter(this, CellToIndex(ACol, ARow), ARect).Paint();
     } catch (...) {

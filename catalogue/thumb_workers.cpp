@@ -7,6 +7,7 @@
 #include "catalogue/thumb_cache.h"
 #include "framework/graphics.h"
 #include "framework/thread.h"
+#include "framework/window_backend.h"
 #include "imaging/bitmap_routines.h"
 #include "imaging/resample.h"
 
@@ -90,22 +91,45 @@ TThumbWorkers::~TThumbWorkers() {
     FShared->Deliver = nullptr;
 }
 
+namespace {
+
+bool Contains(const std::vector<Integer>& Items, Integer Item) {
+    return std::find(Items.begin(), Items.end(), Item) != Items.end();
+}
+
+}  // namespace
+
+bool TThumbWorkers::PendingLocked(Integer Item) const {
+    return FQueue.count(Item) || Contains(FBusy, Item) ||
+           std::any_of(FMade.begin(), FMade.end(), [&](const TThumbResult& R) { return R.Job.Item == Item; });
+}
+
 void TThumbWorkers::Enqueue(TThumbJob Job) {
+    std::vector<TThumbJob> jobs;
+    jobs.push_back(std::move(Job));
+    Enqueue(std::move(jobs));
+}
+
+void TThumbWorkers::Enqueue(std::vector<TThumbJob> Jobs) {
+    size_t added = 0;
     {
         std::lock_guard<std::mutex> lock(FMutex);
-        const Integer item = Job.Item;
-        if (FQueue.count(item) || std::find(FBusy.begin(), FBusy.end(), item) != FBusy.end() ||
-            std::find(FDelivering.begin(), FDelivering.end(), item) != FDelivering.end())
-            return;
-        FQueue.emplace(item, std::move(Job));
+        for (TThumbJob& job : Jobs) {
+            if (PendingLocked(job.Item)) continue;
+            const Integer item = job.Item;
+            FQueue.emplace(item, std::move(job));
+            ++added;
+        }
     }
-    FWake.notify_one();
+    if (added == 1)
+        FWake.notify_one();
+    else if (added > 1)
+        FWake.notify_all();
 }
 
 bool TThumbWorkers::Pending(Integer Item) {
     std::lock_guard<std::mutex> lock(FMutex);
-    return FQueue.count(Item) || std::find(FBusy.begin(), FBusy.end(), Item) != FBusy.end() ||
-           std::find(FDelivering.begin(), FDelivering.end(), Item) != FDelivering.end();
+    return PendingLocked(Item);
 }
 
 void TThumbWorkers::Clear() {
@@ -120,43 +144,77 @@ void TThumbWorkers::Retain(const std::function<bool(Integer Item)>& Keep) {
 
 Integer TThumbWorkers::Outstanding() {
     std::lock_guard<std::mutex> lock(FMutex);
-    return Integer(FQueue.size() + FBusy.size() + FDelivering.size());
+    return Integer(FQueue.size() + FBusy.size() + FMade.size());
 }
 
 void TThumbWorkers::Run(TImgFunctions* Img) {
     for (;;) {
-        auto result = std::make_shared<TThumbResult>();
+        TThumbResult result;
         {
             std::unique_lock<std::mutex> lock(FMutex);
             FWake.wait(lock, [this] { return FStop || !FQueue.empty(); });
             if (FStop) return;
             auto first = FQueue.begin();
-            result->Job = std::move(first->second);
+            result.Job = std::move(first->second);
             FQueue.erase(first);
-            FBusy.push_back(result->Job.Item);
+            FBusy.push_back(result.Job.Item);
         }
         try {
-            FMaker(Img, *result);
+            FMaker(Img, result);
         } catch (...) {
-            result->Bitmap.reset();
-            result->Source = tsFailed;
+            result.Bitmap.reset();
+            result.Source = tsFailed;
         }
+        bool queueDelivery = false;
         {
             std::lock_guard<std::mutex> lock(FMutex);
-            FBusy.erase(std::find(FBusy.begin(), FBusy.end(), result->Job.Item));
+            FBusy.erase(std::find(FBusy.begin(), FBusy.end(), result.Job.Item));
             if (FStop) return;
-            FDelivering.push_back(result->Job.Item);
+            FMade.push_back(std::move(result));
+            queueDelivery = !FDeliveryQueued;
+            FDeliveryQueued = true;
         }
-        TThread::Queue(nullptr, [shared = FShared, result] {
-            TThumbWorkers* owner = shared->Owner;
-            if (!owner) return;
-            {
-                std::lock_guard<std::mutex> relock(owner->FMutex);
-                auto& delivering = owner->FDelivering;
-                if (auto it = std::find(delivering.begin(), delivering.end(), result->Job.Item); it != delivering.end())
-                    delivering.erase(it);
-            }
-            if (shared->Deliver) shared->Deliver(*result);
-        });
+        if (queueDelivery) TThread::Queue(nullptr, [shared = FShared] { DeliverMade(shared); });
     }
+}
+
+void TThumbWorkers::DeliverMade(const std::shared_ptr<TShared>& Shared) {
+    TThumbWorkers* owner = Shared->Owner;
+    if (!owner) return;
+    // The results there now; those made meanwhile come with the next call, so that the window
+    // gets its turn between calls. Each stays pending until it is handed over.
+    size_t count = 0;
+    {
+        std::lock_guard<std::mutex> lock(owner->FMutex);
+        count = owner->FMade.size();
+    }
+    // Then the results made meanwhile get a call of their own (also after a delivery that
+    // raised), or the workers queue one with their next result.
+    auto finish = [&Shared] {
+        TThumbWorkers* live = Shared->Owner;
+        if (!live) return;  // a delivery freed the workers
+        bool again = false;
+        {
+            std::lock_guard<std::mutex> lock(live->FMutex);
+            again = !live->FMade.empty();
+            live->FDeliveryQueued = again;
+        }
+        if (again) lumora_backend::PostToLoop([Shared] { DeliverMade(Shared); });
+    };
+    for (; count > 0 && Shared->Owner; --count) {
+        owner = Shared->Owner;
+        TThumbResult result;
+        {
+            std::lock_guard<std::mutex> lock(owner->FMutex);
+            result = std::move(owner->FMade.front());
+            owner->FMade.pop_front();
+        }
+        try {
+            if (Shared->Deliver) Shared->Deliver(result);
+        } catch (...) {
+            finish();
+            throw;
+        }
+    }
+    finish();
 }

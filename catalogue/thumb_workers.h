@@ -5,9 +5,12 @@
 // has its own TImgFunctions with silent events, reads a permanent thumbnail, else the disk
 // thumbnail, else decodes the file at thumbnail size, fits and resamples it, and writes the new
 // disk thumbnail. Results go back through the main-thread queue (framework/thread.h) to the
-// Deliver function, which runs on the user-interface thread only while the workers object lives.
+// Deliver function, which runs on the user-interface thread only while the workers object lives:
+// one queued call hands over every result made until it runs, so a burst of quick results (disk
+// thumbnails) costs one wake-up of the user-interface thread, not one each.
 
 #include <condition_variable>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -63,6 +66,8 @@ public:
 
     // Queues a job unless its item is queued, being made or waiting to be delivered.
     void Enqueue(TThumbJob Job);
+    // Queues several with one wake-up of the workers.
+    void Enqueue(std::vector<TThumbJob> Jobs);
     // Whether the item is queued, being made or waiting to be delivered.
     bool Pending(Integer Item);
     // Drops every queued job (jobs being made still deliver; callers check what they get).
@@ -75,6 +80,9 @@ public:
 private:
     struct TShared;
     void Run(TImgFunctions* Img);
+    bool PendingLocked(Integer Item) const;
+    // Hands the results made so far to Deliver (on the user-interface thread).
+    static void DeliverMade(const std::shared_ptr<TShared>& Shared);
 
     std::shared_ptr<TShared> FShared;
     TThumbMaker FMaker;
@@ -82,7 +90,8 @@ private:
     std::condition_variable FWake;
     std::map<Integer, TThumbJob> FQueue;
     std::vector<Integer> FBusy;  // being made
-    std::vector<Integer> FDelivering;  // made, waiting in the main-thread queue
+    std::deque<TThumbResult> FMade;  // made, waiting for the user-interface thread
+    bool FDeliveryQueued = false;  // a call to DeliverMade waits in the main-thread queue
     bool FStop = false;
     std::vector<TImgFunctions*> FImgs;
     std::vector<std::thread> FThreads;

@@ -13,6 +13,7 @@
 #include "catalogue/tests/thumb_fixtures.h"
 #include "catalogue/thumb_cache.h"
 #include "catalogue/thumb_workers.h"
+#include "framework/exceptions.h"
 #include "framework/file_utils.h"
 #include "framework/graphics.h"
 #include "framework/testing/tool_run.h"
@@ -137,6 +138,27 @@ TEST_F(ThumbWorkersTest, ResultsArriveOnTheUserInterfaceThreadOncePerItem) {
     const size_t before = delivered.size();
     uitest::IdleTurns(2);
     EXPECT_EQ(delivered.size(), before);
+}
+
+TEST_F(ThumbWorkersTest, ADeliveryThatRaisesLeavesTheOtherResultsToCome) {
+    std::vector<Integer> delivered;
+    TThumbWorkers workers(
+        2,
+        [&](TThumbResult& R) {
+            delivered.push_back(R.Job.Item);
+            if (R.Job.Item == 0) throw EAbort("");  // silent where the loop catches it
+        },
+        [](TImgFunctions*, TThumbResult&) {});
+    std::vector<TThumbJob> jobs;
+    for (Integer i = 0; i < 6; ++i) jobs.push_back(JobFor(i));
+    workers.Enqueue(std::move(jobs));
+    ASSERT_TRUE(uitest::WaitUntil([&] { return workers.Outstanding() == 0; }));
+    std::sort(delivered.begin(), delivered.end());
+    EXPECT_EQ(delivered, (std::vector<Integer>{0, 1, 2, 3, 4, 5}));
+    // Later results still arrive.
+    workers.Enqueue(JobFor(9));
+    ASSERT_TRUE(uitest::WaitUntil([&] { return workers.Outstanding() == 0; }));
+    EXPECT_EQ(delivered.back(), 9);
 }
 
 TEST_F(ThumbWorkersTest, PlainStretchesRunOnSeveralWorkersAtOnce) {
