@@ -2,10 +2,10 @@
 // the screen with the window (its menu bar and toolbars too) once the folder is listed (and, in a thumbnail mode, every thumbnail made); --mode
 // is the file display mode (0 details, 1 thumbnails, 2 icons with information, 3 file names).
 // Without FOLDER a small sample (a few pictures, a text file and a sound file's name) is made
-// beside FILE. "--show PICTURE" lists the picture's folder and shows the picture in the viewer
-// (a bare name shows that picture of the sample: harbour.jpg, meadow.png, sunset.bmp, tower.jpg).
-// The program runs on a settings store and program folder of its own in the temporary folder;
-// without --png the window runs.
+// in the work folder FILE.work/. "--show PICTURE" lists the picture's folder and shows the picture
+// in the viewer (a bare name shows that picture of the sample: harbour.jpg, meadow.png, sunset.bmp,
+// tower.jpg). The program runs on a settings store and program folder of its own in the work
+// folder (in the temporary folder without --png, where the window runs).
 
 #include <cstdlib>
 #include <filesystem>
@@ -89,8 +89,9 @@ int main(int argc, char** argv) {
     }
     if (!png.empty()) uitest::Start();
 
-    const std::string work = (png.empty() ? GetTempPath() : ExtractFilePath(ExpandFileName(png))) +
-                             "main_window_demo." + std::to_string(mode) + "/";
+    // One work folder per picture saved: runs saving different pictures may share a folder.
+    const std::string work = png.empty() ? GetTempPath() + "main_window_demo." + std::to_string(mode) + "/"
+                                         : ExpandFileName(png) + ".work/";
     std::filesystem::remove_all(work);
     std::filesystem::create_directories(work + "program");
     std::filesystem::create_directories(work + "store");
