@@ -23,8 +23,8 @@ uint32_t MaskOf(TNotificationOptions Options) {
     if (Options.Contains(fnoSize)) mask |= kWriteEvents;
     if (Options.Contains(fnoTime)) mask |= kWriteEvents | IN_ATTRIB;
     if (Options.Contains(fnoAttr)) mask |= IN_ATTRIB;
-    // New subfolders are watched as they come.
-    if (Options.Contains(fnoWatchSubtree)) mask |= IN_CREATE | IN_MOVED_TO;
+    // New subfolders are watched as they come, and forgotten as they go.
+    if (Options.Contains(fnoWatchSubtree)) mask |= kNameEvents;
     return mask;
 }
 
@@ -94,17 +94,23 @@ TWatchId TNotificationThread::Watch(const std::string& Folder, unsigned Generati
 }
 
 void TNotificationThread::WatchTree(const std::string& Folder, unsigned Generation, TNotificationOptions Options,
-                                    std::vector<TWatchId>& Ids, bool ReportFound) {
+                                    std::map<std::string, TWatchId>& Ids, bool ReportFound) {
     std::vector<std::string> pending{Folder};
     while (!pending.empty()) {
         std::string folder = std::move(pending.back());
         pending.pop_back();
+        // A folder made just after its parent's watch is found both by the scan and by its event.
+        if (Ids.count(folder)) continue;
+        if (ReportFound) {
+            std::lock_guard<std::mutex> lock(FLock);
+            if (Generation == FGeneration && FWatches.count(folder)) continue;
+        }
         TWatchId id = Watch(folder, Generation, Options);
         if (!id) {
             if (folder == Folder) throw EFileNotificationError("Could not allocate notification object");
             continue;  // a subfolder that went or cannot be read
         }
-        Ids.push_back(id);
+        Ids[folder] = id;
         bool hasFiles = false;
         std::vector<std::string> inner = Subfolders(folder, hasFiles);
         // Scanned after its watch is made: what came before it was made is reported now.
@@ -123,20 +129,37 @@ void TNotificationThread::WatchTree(const std::string& Folder, unsigned Generati
 void TNotificationThread::Changed(const std::string& Folder, unsigned Generation, TNotificationOptions Options,
                                   const std::vector<TFolderChange>& Changes) {
     unsigned kinds = 0;
-    std::vector<std::string> newFolders;
+    std::vector<std::string> newFolders, goneFolders;
     for (const TFolderChange& c : Changes) {
         kinds |= KindsOf(Options, c.Mask);
-        if (Options.Contains(fnoWatchSubtree) && (c.Mask & IN_ISDIR) && (c.Mask & (IN_CREATE | IN_MOVED_TO)))
-            newFolders.push_back(Join(Folder, c.Name));
+        if (!Options.Contains(fnoWatchSubtree) || !(c.Mask & IN_ISDIR)) continue;
+        if (c.Mask & (IN_CREATE | IN_MOVED_TO)) newFolders.push_back(Join(Folder, c.Name));
+        if (c.Mask & (IN_DELETE | IN_MOVED_FROM)) goneFolders.push_back(Join(Folder, c.Name));
     }
+    std::vector<TWatchId> ended;
     {
         std::lock_guard<std::mutex> lock(FLock);
         if (Generation != FGeneration) return;  // replaced meanwhile
         FPending |= kinds;
         if (FPending) FWake.notify_all();
+        // A folder deleted or moved away takes its subfolders' watches with it; one coming back
+        // under its name is watched anew.
+        for (const std::string& gone : goneFolders) {
+            if (auto it = FWatches.find(gone); it != FWatches.end()) {
+                ended.push_back(it->second);
+                FWatches.erase(it);
+            }
+            const std::string inside = gone + "/";
+            for (auto it = FWatches.lower_bound(inside);
+                 it != FWatches.end() && it->first.compare(0, inside.size(), inside) == 0;) {
+                ended.push_back(it->second);
+                it = FWatches.erase(it);
+            }
+        }
     }
+    for (TWatchId id : ended) ChangeNotifier().Unwatch(id);
     for (const std::string& folder : newFolders) {
-        std::vector<TWatchId> ids;
+        std::map<std::string, TWatchId> ids;
         try {
             WatchTree(folder, Generation, Options, ids, true);
         } catch (const EFileNotificationError&) {
@@ -144,11 +167,11 @@ void TNotificationThread::Changed(const std::string& Folder, unsigned Generation
         }
         std::lock_guard<std::mutex> lock(FLock);
         if (Generation == FGeneration) {
-            FWatches.insert(FWatches.end(), ids.begin(), ids.end());
+            FWatches.insert(ids.begin(), ids.end());
             ids.clear();
         }
         // Watches of a set replaced meanwhile are ended here, from the notifier's own thread.
-        for (TWatchId id : ids) ChangeNotifier().Unwatch(id);
+        for (const auto& [name, id] : ids) ChangeNotifier().Unwatch(id);
     }
 }
 
@@ -157,7 +180,7 @@ void TNotificationThread::OpenHandles() {
     TNotificationOptions options = FComponent ? FComponent->GetOptions() : TNotificationOptions{};
     bool any = false;
     for (TNotificationOption o : kReportOrder) any = any || options.Contains(o);
-    std::vector<TWatchId> fresh;
+    std::map<std::string, TWatchId> fresh;
     unsigned generation;
     {
         std::lock_guard<std::mutex> lock(FLock);
@@ -170,14 +193,14 @@ void TNotificationThread::OpenHandles() {
             } else {
                 TWatchId id = Watch(folder, generation, options);
                 if (!id) throw EFileNotificationError("Could not allocate notification object");
-                fresh.push_back(id);
+                fresh[folder] = id;
             }
         } catch (...) {
-            for (TWatchId id : fresh) ChangeNotifier().Unwatch(id);
+            for (const auto& [name, id] : fresh) ChangeNotifier().Unwatch(id);
             throw;
         }
     }
-    std::vector<TWatchId> old;
+    std::map<std::string, TWatchId> old;
     {
         std::lock_guard<std::mutex> lock(FLock);
         FGeneration = generation;
@@ -186,18 +209,18 @@ void TNotificationThread::OpenHandles() {
         FPending = 0;
         FWake.notify_all();
     }
-    for (TWatchId id : old) ChangeNotifier().Unwatch(id);
+    for (const auto& [name, id] : old) ChangeNotifier().Unwatch(id);
 }
 
 void TNotificationThread::CloseHandles() {
-    std::vector<TWatchId> old;
+    std::map<std::string, TWatchId> old;
     {
         std::lock_guard<std::mutex> lock(FLock);
         ++FGeneration;
         old.swap(FWatches);
         FPending = 0;
     }
-    for (TWatchId id : old) ChangeNotifier().Unwatch(id);
+    for (const auto& [name, id] : old) ChangeNotifier().Unwatch(id);
 }
 
 size_t TNotificationThread::HandleCount() {

@@ -11,6 +11,7 @@
 
 #include <condition_variable>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -51,15 +52,17 @@ protected:
 
 private:
     TWatchId Watch(const std::string& Folder, unsigned Generation, TNotificationOptions Options);
+    // Watches Folder and every folder under it that neither Ids nor (when ReportFound, for a
+    // folder come meanwhile) the current set holds yet, adding them to Ids.
     void WatchTree(const std::string& Folder, unsigned Generation, TNotificationOptions Options,
-                   std::vector<TWatchId>& Ids, bool ReportFound);
+                   std::map<std::string, TWatchId>& Ids, bool ReportFound);
     void Changed(const std::string& Folder, unsigned Generation, TNotificationOptions Options,
                  const std::vector<TFolderChange>& Changes);
 
     TWexloFileNotify* FComponent;
     std::mutex FLock;  // what follows
     std::condition_variable FWake;
-    std::vector<TWatchId> FWatches;
+    std::map<std::string, TWatchId> FWatches;  // by folder: one watch each
     unsigned FGeneration = 0;  // which set of watches is current
     unsigned FPending = 0;  // kinds seen and not reported yet (bits of TNotificationOption)
     bool FStopping = false;

@@ -161,6 +161,22 @@ TEST_F(FileNotifyTest, SubtreesAreWatchedAlsoInNewFolders) {
     EXPECT_TRUE(Eventually([&] { return Saw(fnoFile); }));
 }
 
+TEST_F(FileNotifyTest, AFolderDeletedAndMadeAgainIsWatchedOnceMore) {
+    fs::create_directories(dir_ + "a/b");
+    Make(dir_, {fnoFile, fnoWatchSubtree});
+    ASSERT_EQ(notify_->GetThread()->HandleCount(), 3u);
+    fs::remove_all(dir_ + "a");
+    EXPECT_TRUE(Eventually([&] { return notify_->GetThread()->HandleCount() == 1; }));
+    // Made again at once, deeper: each folder is watched once, found by its event or its scan.
+    fs::create_directories(dir_ + "a/b/c/d");
+    EXPECT_TRUE(Eventually([&] { return notify_->GetThread()->HandleCount() == 5; }));
+    Settle();
+    EXPECT_EQ(notify_->GetThread()->HandleCount(), 5u);
+    seen_.clear();
+    std::ofstream(dir_ + "a/b/c/d/f") << "x";
+    EXPECT_TRUE(Eventually([&] { return Saw(fnoFile); }));
+}
+
 TEST_F(FileNotifyTest, AsyncReportsRunOnTheWorker) {
     Make("", {fnoFile});
     std::atomic<bool> onWorker{false}, called{false};
